@@ -1,0 +1,167 @@
+// The host services the program uses, in Windows terms.
+//
+// Every path handed in or out is single-byte ANSI text (code page 1252) with
+// backslashes and drive letters, as the Windows functions take it.  Two
+// implementations stand behind this header, chosen at build time:
+//   win32/  calls the Win32 API directly;
+//   posix/  serves a simulator installed in a Wine prefix ($WINEPREFIX, else
+//           $HOME/.wine): registry files, dosdevices drives, case-insensitive
+//           path resolution, code page 1252 inside and UTF-8 at the boundary.
+// Nothing outside platform/ includes <windows.h> or POSIX headers.
+//
+// The names avoid those of the Win32 API (DeleteFile, CopyFile, ... are macros
+// in <windows.h>).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+// ---------------------------------------------------------------- process
+
+// The words of the command line after the program name, as ANSI text.
+std::vector<std::string> CommandLineWords(int argc, char** argv);
+
+// Console output.  The text is ANSI; the posix build converts it to UTF-8.
+// Nothing is added: callers write their own "\r\n".
+void WriteStdout(const std::string& text);
+void WriteStderr(const std::string& text);
+void FlushStdout();
+
+// Reads one line from standard input into `line` (ANSI, without its line
+// end; a CR before the LF is dropped).  Returns false at the end of input or
+// when standard input is closed; `line` is then empty.
+bool ReadStdinLine(std::string& line);
+
+// The temporary folder for the path variable %p, in Windows form, exactly as
+// the environment gives it (no backslash added): TEMP, else TMP (the posix
+// build then tries TMPDIR, else "/tmp", and turns a host path into its Windows
+// form).  Empty when nothing is set.
+std::string TempFolderValue();
+
+// The Windows form of the current folder, ending in a backslash ("C:\x\").
+// Returns false when the current folder cannot be determined (for example it
+// was removed).
+bool CurrentFolder(std::string& folder);
+
+// GetFullPathNameA: `path` completed against the current folder, "." and
+// ".." resolved in the text.  Empty on failure (also when the current folder
+// cannot be determined).
+std::string FullPath(const std::string& path);
+
+// ---------------------------------------------------------------- text
+
+// CharLowerBuffA in code page 1252.
+std::string LowerAnsi(std::string text);
+
+// CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, ...) == CSTR_EQUAL.
+bool SameText(const std::string& a, const std::string& b);
+
+// Order ignoring case (negative, zero, positive), used to sort section names.
+int CompareTextOrder(const std::string& a, const std::string& b);
+
+// ---------------------------------------------------------------- registry
+
+enum class RegRoot { CurrentUser, LocalMachine };
+
+enum class RegResult {
+  Ok,         // a string value (REG_SZ or REG_EXPAND_SZ, unexpanded)
+  NotFound,   // no such key or no such value
+  WrongType,  // the value exists but is not a string
+};
+
+// `subKey` is relative to the root, without a leading backslash
+// ("Software\Microsoft\..."); names match without regard to case.
+bool RegKeyExists(RegRoot root, const std::string& subKey);
+
+// Reads a string value; its text ends at its first NUL character.  `value`
+// is set only when the result is Ok.
+RegResult RegReadString(RegRoot root, const std::string& subKey,
+                        const std::string& valueName, std::string& value);
+
+// ---------------------------------------------------------------- files
+
+// Attribute bits, as Windows numbers them.
+constexpr uint32_t kAttrReadOnly = 0x1;
+constexpr uint32_t kAttrHidden = 0x2;
+constexpr uint32_t kAttrSystem = 0x4;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+constexpr uint32_t kAttrReparsePoint = 0x400;  // a symbolic link
+
+// File times are Windows FILETIMEs: 100 ns units since 1601-01-01, UTC.
+struct FileInfo {
+  uint32_t Attributes = 0;
+  uint64_t CreationTime = 0;
+  uint64_t LastAccessTime = 0;
+  uint64_t LastWriteTime = 0;
+  uint64_t Size = 0;
+};
+
+// Facts about the file or folder at `path`; false when there is none.
+// A symbolic link to a folder reports kAttrDirectory | kAttrReparsePoint and
+// is never entered by a walk; a symbolic link to a file is a file.
+bool GetFileInfo(const std::string& path, FileInfo& info);
+bool FolderExists(const std::string& path);  // an existing folder only
+bool FileExists(const std::string& path);    // an existing file only
+
+struct DirEntry {
+  std::string Name;  // ANSI; as the folder spells it
+  FileInfo Info;
+};
+
+// FindFirstFileA/FindNextFileA over `pattern`: a folder followed by "*.*",
+// "*", "*.ext" or a plain name ("C:\x\*.bgl").  "." and ".." are left out.
+// Entries come in NTFS order (upper-cased UTF-16 names, then bytes).
+// A missing folder gives an empty list.
+std::vector<DirEntry> FindEntries(const std::string& pattern);
+
+// One folder level; false when it exists already or cannot be made.
+bool MakeFolder(const std::string& path);
+// Only an empty folder is removed.
+bool RemoveEmptyFolder(const std::string& path);
+// Fails for a read-only file and for a folder.
+bool RemoveFile(const std::string& path);
+// Copies a file so that `target` appears whole or not at all: the data go to
+// a temporary file in the target's folder, which is then renamed into place.
+// The copy carries the source's last-write time and read-only attribute.
+// Fails when `failIfExists` and the target exists, and when the target is
+// read-only; an existing target stays as it was when the copy fails.
+bool CopyFileTo(const std::string& source, const std::string& target,
+                bool failIfExists);
+// MoveFileA: renames a file or folder; fails when `target` exists (in any
+// letter case).
+bool RenameFile(const std::string& source, const std::string& target);
+
+// FileTimeToLocalFileTime with the current time-zone bias.
+uint64_t FileTimeToLocal(uint64_t fileTime);
+
+// A file opened for reading its first bytes (CreateFileA + ReadFile).
+class InputFile {
+ public:
+  virtual ~InputFile() = default;
+  // Reads up to `count` bytes at `offset`; returns the number read (0 at the
+  // end of the file), or -1 on an error.  Never reads past the end.
+  virtual int64_t ReadAt(uint64_t offset, void* buffer, size_t count) = 0;
+};
+// Opens an existing file for reading, without sharing it for writing where
+// the host allows that; nullptr when it cannot be opened.
+std::unique_ptr<InputFile> OpenInputFile(const std::string& path);
+
+// Reads a whole file as bytes.  On failure returns false and describes the
+// cause in `error`.
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
+
+// Replaces `path` with `bytes` safely: the bytes are written to a temporary
+// file in the same folder, flushed to disk, and renamed over `path`.  A crash
+// at any moment leaves either the old file or the new one, whole.  On failure
+// the old file is untouched, the temporary file is removed, and `error` names
+// the cause.  A read-only `path` is refused before anything is written.
+bool WriteFileReplacing(const std::string& path, const std::string& bytes,
+                        std::string& error);
+
+}  // namespace plat
