@@ -1,0 +1,98 @@
+// Test helpers: a throwaway Wine-style prefix on disk, and running the built
+// program against it.
+//
+// A TestPrefix is a fresh temporary folder holding
+//   prefix/                 the Wine prefix (WINEPREFIX)
+//     user.reg, system.reg  registry files in Wine's text format
+//     drive_c/              drive C:
+//     dosdevices/c: -> ../drive_c
+//   home/                   HOME for the program
+//   work/                   a folder outside drive C: for the current folder
+// and is removed with everything in it when the object goes away.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testing_support {
+
+class TestPrefix {
+ public:
+  TestPrefix();
+  ~TestPrefix();
+  TestPrefix(const TestPrefix&) = delete;
+  TestPrefix& operator=(const TestPrefix&) = delete;
+
+  const std::string& Root() const { return root_; }      // host path of the temp folder
+  std::string Prefix() const { return root_ + "/prefix"; }
+  std::string DriveC() const { return root_ + "/prefix/drive_c"; }
+  std::string Home() const { return root_ + "/home"; }
+  std::string Work() const { return root_ + "/work"; }
+
+  // Host path of a path below drive C: given with '\' or '/' ("FS9\Scenery").
+  std::string C(const std::string& below) const;
+
+  // Registers FS9 (HKCU ...\Flight Simulator\9.0, AppPath) with the Windows
+  // path `appPath`, e.g. "C:\FS9" or "C:\FS9\".
+  void RegisterFS9(const std::string& appPath);
+  // Registers FSX (...\10.0 AppPath) and, unless empty, the "Common AppData"
+  // shell folder in HKLM.
+  void RegisterFSX(const std::string& appPath, const std::string& commonAppData = "C:\\ProgramData");
+  // Adds a raw value line (already in .reg syntax, e.g. "\"AppPath\"=dword:00000001")
+  // under a key of user.reg or system.reg.
+  void AddUserValue(const std::string& key, const std::string& rawValueLine);
+  void AddSystemValue(const std::string& key, const std::string& rawValueLine);
+  // Rewrites the registry files from what was registered (called by the above).
+  void WriteRegistry();
+
+  // A typical FS9 installation: registers C:\FS9, creates its folders
+  // (Scenery\World\scenery, Scenery\BASE\scenery, Addon Scenery\scenery,
+  // Texture, Effects) and writes `cfgText` as C:\FS9\scenery.cfg.
+  void MakeFS9(const std::string& cfgText);
+
+ private:
+  std::string root_;
+  std::vector<std::pair<std::string, std::string>> userValues_;    // key, raw line
+  std::vector<std::pair<std::string, std::string>> systemValues_;  // key, raw line
+};
+
+// Small file helpers on host paths.
+void WriteFile(const std::string& hostPath, const std::string& bytes);  // makes parent folders
+std::string ReadFile(const std::string& hostPath);                       // "" when missing
+bool PathExists(const std::string& hostPath);                            // lstat
+void MakeDirs(const std::string& hostPath);
+// Every path below `hostFolder` (relative, '/'-separated, folders ending in '/'), sorted.
+std::vector<std::string> ListTree(const std::string& hostFolder);
+
+struct RunResult {
+  int ExitCode = -1;
+  std::string Out;  // standard output bytes
+  std::string Err;  // standard error bytes
+};
+
+struct RunOptions {
+  std::string Cwd;                 // host folder to run in; default: the prefix's work/
+  std::string Stdin;               // bytes fed to standard input
+  bool CloseStdin = false;         // run with standard input closed (no pipe at all)
+  std::vector<std::pair<std::string, std::string>> Env;  // extra or replaced variables
+  std::vector<std::string> Unset;  // variables to remove
+};
+
+// Runs the built program with `args` against the prefix (WINEPREFIX and HOME
+// set to it; TEMP/TMP/TMPDIR removed unless given in options.Env).
+RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& args,
+                    const RunOptions& options = {});
+
+// The banner every run prints first: "\r\n Layrix V1.1\r\n\r\n".
+std::string Banner();
+// Joins lines, each followed by CR LF.
+std::string Lines(const std::vector<std::string>& lines);
+
+// The source tree.
+std::string SourceDir();
+// Path of a stock scenery.cfg kept under tests/data/
+// ("fsx-stock-scenery.cfg", "fsx-stock-ids-scenery.cfg").
+std::string StockCfgPath(const std::string& name);
+
+}  // namespace testing_support
