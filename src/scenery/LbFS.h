@@ -19,6 +19,7 @@
 #include "fileops/D_Datei.h"
 #include "fileops/LbScan.h"
 #include "platform/platform.h"
+#include "profile/profile.h"
 
 // An unexpected error: it stops the run with a report on standard error and
 // exit code 1, and nothing is saved.  The message names the cause and the
@@ -151,6 +152,8 @@ class TLayrix {
   std::vector<TSectionEntry> Sections;
   bool Modified = false;
   int32_t LastLayer = 0;
+  // The encoding the file was read in (a byte-order mark is kept on saving).
+  profile::Encoding FileEncoding = profile::Encoding::Ansi;
 
   // Installation discovery: the full path of scenery.cfg, or empty; sets FSPath.
   std::string LocateConfigFile(int32_t FSVersion);

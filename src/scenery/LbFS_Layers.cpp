@@ -1,0 +1,302 @@
+// Layer list operations of TLayrix: find, sort, move, insert, delete,
+// activate and toggle areas in Sections.
+//
+// Layer and area numbers are 32-bit; arithmetic on them wraps like the
+// file's own unsigned formatting (Area.4294967295 for -1) instead of
+// overflowing.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "fileops/D_Datei.h"
+#include "platform/platform.h"
+#include "platform/winpath.h"
+#include "scenery/LbFS.h"
+
+namespace {
+
+int32_t Plus(int32_t Value, int32_t Delta) {
+  return static_cast<int32_t>(static_cast<uint32_t>(Value) + static_cast<uint32_t>(Delta));
+}
+
+// Position of the first area entry whose Local equals Path ignoring case, or -1.
+long FindAreaByPath(const TLayrix& Config, const std::string& Path) {
+  for (size_t i = 0; i < Config.Sections.size(); ++i)
+    if (Config.IsAreaEntry(i) && plat::SameText(Config.Sections[i].Layer->Local, Path))
+      return static_cast<long>(i);
+  return -1;
+}
+
+std::string DropTrailingBackslash(std::string Path) {
+  if (!Path.empty() && Path.back() == '\\') Path.pop_back();
+  return Path;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ finds
+
+int32_t TLayrix::FindLayerByPath(std::string& Path, bool Activate) {
+  LastLayer = -1;
+  Path = DropTrailingBackslash(Path);
+  const long index = FindAreaByPath(*this, Path);
+  if (index >= 0) LastLayer = Sections[index].Layer->Layer;
+  const int32_t result = LastLayer;
+  if (index >= 0 && Activate) ActivateLayer(result);
+  return result;
+}
+
+int32_t TLayrix::FindLayerByTitle(const std::string& Title, bool Activate) {
+  LastLayer = -1;
+  long index = -1;
+  for (size_t i = 0; i < Sections.size(); ++i) {
+    if (IsAreaEntry(i) && plat::SameText(Sections[i].Layer->Title, Title)) {
+      index = static_cast<long>(i);
+      break;
+    }
+  }
+  if (index >= 0) LastLayer = Sections[index].Layer->Layer;
+  const int32_t result = LastLayer;
+  if (index >= 0 && Activate) ActivateLayer(result);
+  return result;
+}
+
+int32_t TLayrix::IndexOfLayer(int32_t Layer) {
+  LastLayer = -1;
+  if (Layer == -1) return -1;
+  for (size_t i = 0; i < Sections.size(); ++i)
+    if (IsAreaEntry(i) && Sections[i].Layer->Layer == Layer) return static_cast<int32_t>(i);
+  return -1;
+}
+
+// ------------------------------------------------------------ names
+
+std::string TLayrix::AreaSectionName(int32_t Number) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%03u", static_cast<unsigned>(static_cast<uint32_t>(Number)));
+  return std::string("Area.") + digits;
+}
+
+int32_t TLayrix::NextFreeAreaNumber() const {
+  // Only names of exactly the form Area.NNN block a number.  Names are
+  // compared ignoring case; of the other folds of that comparison only the
+  // soft hyphen (which it ignores) can turn another name into that form.
+  std::unordered_set<std::string> taken;
+  taken.reserve(Sections.size() * 2);
+  for (const TSectionEntry& entry : Sections) {
+    std::string key = plat::LowerAnsi(entry.Name);
+    std::erase(key, '\xAD');
+    if (key.rfind("area.", 0) == 0) taken.insert(std::move(key));
+  }
+  int32_t number = 1;
+  while (taken.count(plat::LowerAnsi(AreaSectionName(number))) != 0) ++number;
+  return number;
+}
+
+// ------------------------------------------------------------ order
+
+void TLayrix::SortLayers() {
+  for (size_t i = 0; i < Sections.size(); ++i)
+    if (IsAreaEntry(i)) Sections[i].Name = AreaSectionName(Sections[i].Layer->Layer);
+  // Names are compared as text (Area.1000 sorts between Area.100 and
+  // Area.101).  The sort is stable so that areas of equal layer number keep
+  // their order and the result is the same everywhere.
+  std::stable_sort(Sections.begin(), Sections.end(),
+                   [](const TSectionEntry& a, const TSectionEntry& b) {
+                     return plat::CompareTextOrder(a.Name, b.Name) < 0;
+                   });
+  for (size_t p = 0; p < Sections.size(); ++p) {
+    if (!IsAreaEntry(p)) continue;
+    const int32_t layer = static_cast<int32_t>(p + 1);
+    Sections[p].Layer->Layer = layer;
+    Sections[p].Name = AreaSectionName(layer);
+  }
+  Modified = true;
+}
+
+void TLayrix::MoveLayerDown(int32_t Layer) {
+  if (Layer == -1) Layer = LastLayer;
+  const int32_t upper = IndexOfLayer(Layer);
+  const int32_t lower = IndexOfLayer(Plus(Layer, -1));
+  if (upper < 0 || lower < 0) return;
+  Sections[upper].Layer->Layer = Plus(Sections[upper].Layer->Layer, -1);
+  Sections[lower].Layer->Layer = Plus(Sections[lower].Layer->Layer, 1);
+  Modified = true;
+}
+
+void TLayrix::MoveLayerUp(int32_t Layer) {
+  if (Layer == -1) Layer = LastLayer;
+  const int32_t lower = IndexOfLayer(Layer);
+  const int32_t upper = IndexOfLayer(Plus(Layer, 1));
+  if (upper < 0 || lower < 0) return;
+  Sections[lower].Layer->Layer = Plus(Sections[lower].Layer->Layer, 1);
+  Sections[upper].Layer->Layer = Plus(Sections[upper].Layer->Layer, -1);
+  Modified = true;
+}
+
+// ------------------------------------------------------------ insert
+
+void TLayrix::InsertLayer(const std::string& Path, const std::string& Title, int32_t Layer) {
+  // A relative path that names a scenery folder below the simulator folder is
+  // stored as given.  One that names a folder only below the current folder
+  // would be read by the simulator against its own folder, where it does not
+  // exist: it is completed against the current folder first and then made
+  // relative to the simulator folder like an absolute path.
+  std::string path = Path;
+  if (IsRelativePath(path)) {
+    const bool belowFS = plat::FolderExists(FSPath + DropTrailingBackslash(path) + "\\scenery");
+    if (!belowFS) {
+      const std::string full = plat::FullPath(path);
+      if (!full.empty() && plat::FolderExists(DropTrailingBackslash(full) + "\\scenery"))
+        path = full;
+    }
+  }
+
+  // 1. Relative to FSPath when both are on the same drive.
+  if (!winpath::DriveOf(path).empty() && !FSPath.empty())
+    path = winpath::ExtractRelativePath(FSPath, path, &plat::SameText);
+  path = DropTrailingBackslash(path);
+
+  // 2. The folder must have a "scenery" sub-folder, as given or below FSPath.
+  if (!plat::FolderExists(path + "\\scenery") &&
+      !plat::FolderExists(FSPath + path + "\\scenery"))
+    return;
+
+  // 3. A folder that is listed already is not added again, also when its
+  // area's layer number is -1 (which the find cannot tell from "not found").
+  std::string lookup = path;
+  if (FindLayerByPath(lookup, false) != -1) return;
+  if (FindAreaByPath(*this, lookup) >= 0 || FindAreaByPath(*this, path) >= 0) return;
+
+  // 4. The layer number.
+  int32_t layer = Layer;
+  if (Layer == -1) {
+    layer = static_cast<int32_t>(Sections.size());
+  } else {
+    for (TSectionEntry& entry : Sections)
+      if (entry.Layer && entry.Layer->Layer >= Layer) entry.Layer->Layer = Plus(entry.Layer->Layer, 1);
+  }
+
+  // 5.-7. The new area, under the lowest free area number.
+  std::string name = AreaSectionName(NextFreeAreaNumber());
+  Sections.push_back(TSectionEntry{
+      std::move(name), std::make_unique<TFSScnLayer>(Title, path, std::string(), layer, true,
+                                                     false, std::string())});
+  Modified = true;
+}
+
+// ------------------------------------------------------------ delete
+
+void TLayrix::CloseLayerGap(int32_t Layer) {
+  for (size_t i = 0; i < Sections.size(); ++i)
+    if (IsAreaEntry(i) && Sections[i].Layer->Layer > Layer)
+      Sections[i].Layer->Layer = Plus(Sections[i].Layer->Layer, -1);
+}
+
+void TLayrix::RemoveEntryAt(size_t Index, bool CloseGap) {
+  if (Index >= Sections.size()) return;
+  const bool area = IsAreaEntry(Index);
+  const int32_t layer = area ? Sections[Index].Layer->Layer : 0;
+  Sections.erase(Sections.begin() + static_cast<std::ptrdiff_t>(Index));
+  if (area && CloseGap) CloseLayerGap(layer);
+  Modified = true;
+}
+
+bool TLayrix::DeleteLayer(int32_t Layer) {
+  if (Layer == -1) Layer = LastLayer;
+  const int32_t index = IndexOfLayer(Layer);
+  if (index < 0) return false;
+  if (Sections[index].Layer->Required) return false;
+  RemoveEntryAt(static_cast<size_t>(index), true);
+  return true;
+}
+
+bool TLayrix::DeleteLayerByTitle(const std::string& Title) {
+  LastLayer = -1;
+  for (size_t i = 0; i < Sections.size(); ++i) {
+    if (!IsAreaEntry(i) || !plat::SameText(Sections[i].Layer->Title, Title)) continue;
+    if (Sections[i].Layer->Required) return false;  // LastLayer stays -1
+    RemoveEntryAt(i, true);
+    LastLayer = -1;
+    return true;
+  }
+  return false;
+}
+
+void TLayrix::DeleteInactiveLayers() {
+  // The result equals deleting the inactive areas one by one in list order,
+  // each deletion closing the gap above its own (current) layer number at
+  // once, but takes one pass and one compaction instead of a walk per
+  // deletion.
+  //
+  // Each gap closing maps every number v to v - [v > L], a monotone map in
+  // which L and L + 1 become one value.  Expressed in the original numbers,
+  // deletion j lowers exactly the areas whose original number exceeds a
+  // threshold t_j, so an area that stays ends with its original number minus
+  // the count of thresholds below it.  The threshold of a deletion is the
+  // original number of the deleted area, moved up past every threshold that
+  // an earlier deletion already took at that value and the ones above it (those
+  // numbers have merged with it): the lowest number not yet taken, at or above
+  // the deleted area's original number.
+  std::vector<int64_t> thresholds;
+  std::unordered_map<int64_t, int64_t> nextFree;  // taken value -> a value above it to try
+  auto findFree = [&nextFree](int64_t v) {
+    int64_t root = v;
+    for (auto it = nextFree.find(root); it != nextFree.end(); it = nextFree.find(root))
+      root = it->second;
+    while (v != root) {  // shorten the chain for later look-ups
+      auto it = nextFree.find(v);
+      v = it->second;
+      it->second = root;
+    }
+    return root;
+  };
+
+  std::vector<bool> remove(Sections.size(), false);
+  for (size_t i = 0; i < Sections.size(); ++i) {
+    if (!IsAreaEntry(i)) continue;
+    const TFSScnLayer& rec = *Sections[i].Layer;
+    if (rec.Active || rec.Required) continue;
+    remove[i] = true;
+    const int64_t t = findFree(rec.Layer);
+    nextFree[t] = t + 1;
+    thresholds.push_back(t);
+  }
+  if (thresholds.empty()) return;
+  std::sort(thresholds.begin(), thresholds.end());
+
+  size_t out = 0;
+  for (size_t i = 0; i < Sections.size(); ++i) {
+    if (remove[i]) continue;
+    if (IsAreaEntry(i)) {
+      int32_t& layer = Sections[i].Layer->Layer;
+      const auto below = std::lower_bound(thresholds.begin(), thresholds.end(), int64_t{layer}) -
+                         thresholds.begin();
+      layer = Plus(layer, -static_cast<int32_t>(below));
+    }
+    if (out != i) Sections[out] = std::move(Sections[i]);
+    ++out;
+  }
+  Sections.resize(out);
+  Modified = true;
+}
+
+// ------------------------------------------------------------ state
+
+void TLayrix::ActivateLayer(int32_t Layer) {
+  const int32_t index = IndexOfLayer(Layer);
+  if (index < 0) return;
+  Sections[index].Layer->Active = true;
+  Modified = true;
+}
+
+void TLayrix::ToggleLayer(int32_t Layer) {
+  if (Layer == -1) Layer = LastLayer;
+  const int32_t index = IndexOfLayer(Layer);
+  if (index < 0 || Sections[index].Layer->Required) return;
+  Sections[index].Layer->Active = !Sections[index].Layer->Active;
+  Modified = true;
+}
