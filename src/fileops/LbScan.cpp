@@ -1,0 +1,51 @@
+#include "fileops/LbScan.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// The attribute bits a filter can exclude.
+constexpr uint32_t kFilterableBits = plat::kAttrHidden | plat::kAttrSystem | plat::kAttrDirectory;
+
+bool IsFolderEntry(const plat::DirEntry& entry) {
+  return (entry.Info.Attributes & plat::kAttrDirectory) != 0;
+}
+
+// A symbolic link to a folder: never entered, whatever it points at.
+bool IsFolderLink(const plat::DirEntry& entry) {
+  return IsFolderEntry(entry) && (entry.Info.Attributes & plat::kAttrReparsePoint) != 0;
+}
+
+}  // namespace
+
+std::vector<plat::DirEntry> ListEntries(const std::string& Pattern, uint32_t Filter) {
+  std::vector<plat::DirEntry> entries = plat::FindEntries(Pattern);
+  const uint32_t excluded = kFilterableBits & ~Filter;
+  entries.erase(std::remove_if(entries.begin(), entries.end(),
+                               [excluded](const plat::DirEntry& e) {
+                                 return (e.Info.Attributes & excluded) != 0;
+                               }),
+                entries.end());
+  return entries;
+}
+
+void TFileSearchObj::SearchFiles(const std::string& Folder, const std::string& Mask) {
+  for (const plat::DirEntry& entry : ListEntries(Folder + Mask, kFilterFiles))
+    ProcessFile(Folder, entry.Name);
+}
+
+void TFileSearchObj::SearchTree(const std::string& Folder, const std::string& Mask) {
+  const std::string lower = plat::LowerAnsi(Folder);
+  if (std::find(SkipFolders.begin(), SkipFolders.end(), lower) != SkipFolders.end()) return;
+  SearchFiles(lower, Mask);
+
+  // Only the names of the sub-folders are kept while the walk goes deeper.
+  std::vector<std::string> folders;
+  for (plat::DirEntry& entry : ListEntries(lower + "*.*", kFilterFolders)) {
+    if (!IsFolderEntry(entry) || IsFolderLink(entry)) continue;
+    if (!entry.Name.empty() && entry.Name[0] == '.') continue;
+    folders.push_back(std::move(entry.Name));
+  }
+  for (const std::string& name : folders) SearchTree(lower + name + "\\", Mask);
+}

@@ -1,0 +1,126 @@
+// TFSCfgSearch: the directory walker's modes (remove a tree, copy a tree,
+// scan for scenery folders, rename BGL files, delete files).
+//
+// A file is always addressed through the name its folder listing gave it;
+// the lower-cased name handed to ProcessFile is the name a copy is created
+// under or a rename gives it.  Folders are never listed again to find a
+// file just listed, so each folder costs one listing whatever its size.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fsenv/LbNewBGL.h"
+#include "platform/winpath.h"
+#include "scenery/LbFS.h"
+
+namespace {
+
+// `Dest` relative to the folder part of `Base`, ignoring case as the user's
+// locale does.
+std::string RelativeTo(const std::string& Base, const std::string& Dest) {
+  return winpath::ExtractRelativePath(Base, Dest, plat::SameText);
+}
+
+// Creates `Folder` (ending in a backslash or not) with every missing parent.
+// Failures are left for the caller's later file operations to meet.
+void ForceFolders(const std::string& Folder) {
+  const std::string path = winpath::ExcludeTrailingBackslash(Folder);
+  if (path.empty() || plat::FolderExists(path)) return;
+  const std::string parent = winpath::ExtractFilePath(path);
+  if (!parent.empty() && parent.size() < path.size()) ForceFolders(parent);
+  plat::MakeFolder(path);
+}
+
+bool IsFolderLink(const plat::DirEntry& entry) {
+  return (entry.Info.Attributes & plat::kAttrReparsePoint) != 0;
+}
+
+// `FileName` with its extension (from the last dot on) replaced by `NewExt`;
+// a name without a dot gets `NewExt` appended.
+std::string ChangeExtension(const std::string& FileName, const std::string& NewExt) {
+  const size_t dot = FileName.rfind('.');
+  if (dot == std::string::npos) return FileName + NewExt;
+  return FileName.substr(0, dot) + NewExt;
+}
+
+}  // namespace
+
+void TFSCfgSearch::ProcessFile(const std::string& Folder, const std::string& FileName) {
+  // Called from SearchFiles, the listed name addresses the file; called
+  // directly, the name given does.
+  const std::string& hostName = CurrentName_.empty() ? FileName : CurrentName_;
+  const std::string full = Folder + hostName;
+
+  switch (Mode) {
+    case ModeRemoveTree:
+    case ModeDeleteFiles:
+      // A read-only file stays; the host refuses to delete it.
+      plat::RemoveFile(full);
+      break;
+
+    case ModeCopy: {
+      if (FileName == "layrix.exe" || FileName == "setup_scn.bat") return;
+      const std::string target = DestRoot + RelativeTo(SourceRoot, Folder + FileName);
+      bool keep = false;
+      if (Overwrite == 0) {
+        keep = true;
+      } else if (Overwrite == 2) {
+        // Keep an existing file written later than the source.
+        plat::FileInfo info;
+        if (plat::GetFileInfo(target, info) && (info.Attributes & plat::kAttrDirectory) == 0)
+          keep = DateDiff(SourceTime, FileTimeToDateTime(info.LastWriteTime)) < 0.0;
+      }
+      plat::CopyFileTo(full, target, keep);
+      break;
+    }
+
+    case ModeRenameBgl: {
+      bool matches = false;
+      {
+        const TFS_BGLContentObj bgl(full);
+        matches = ContentFlagsMatch(bgl.ContentFlags, ContentMask) &&
+                  (VersionFilter == 0 || bgl.Version == VersionFilter);
+      }
+      // A failed rename (the new name exists, say) leaves the file as it was.
+      if (matches) plat::RenameFile(full, Folder + ChangeExtension(FileName, SourceRoot));
+      break;
+    }
+
+    default:
+      break;
+  }
+}
+
+void TFSCfgSearch::SearchFiles(const std::string& Folder, const std::string& Mask) {
+  for (const plat::DirEntry& entry : ListEntries(Folder + Mask, kFilterFiles)) {
+    if (Mode == ModeCopy) SourceTime = FileTimeToDateTime(entry.Info.LastWriteTime);
+    CurrentName_ = entry.Name;
+    ProcessFile(Folder, plat::LowerAnsi(entry.Name));
+    CurrentName_.clear();
+  }
+}
+
+void TFSCfgSearch::SearchTree(const std::string& Folder, const std::string& Mask) {
+  if (Mode == ModeCopy) ForceFolders(DestRoot + RelativeTo(SourceRoot, Folder));
+  if (Mode != ModeScanScenery) SearchFiles(Folder, Mask);
+
+  // Only the names of the sub-folders are kept while the walk goes deeper,
+  // so memory follows the largest folder, not the whole tree.
+  std::vector<std::string> folders;
+  for (plat::DirEntry& entry : ListEntries(Folder + "*.*", kFilterFolders)) {
+    if ((entry.Info.Attributes & plat::kAttrDirectory) == 0) continue;
+    if (IsFolderLink(entry)) continue;
+    if (!entry.Name.empty() && entry.Name[0] == '.') continue;
+    folders.push_back(std::move(entry.Name));
+  }
+
+  for (const std::string& name : folders) {
+    SearchTree(Folder + name + "\\", Mask);
+    if (Mode == ModeRemoveTree) {
+      plat::RemoveEmptyFolder(Folder + name);
+    } else if (Mode == ModeScanScenery && Owner != nullptr && plat::SameText(name, "scenery")) {
+      const std::string relative = winpath::ExcludeTrailingBackslash(RelativeTo(SourceRoot, Folder));
+      Owner->InsertLayer(relative, relative, -1);
+    }
+  }
+}
