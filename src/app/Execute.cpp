@@ -1,0 +1,98 @@
+// The dispatcher: the progress line of a batch line and the execution row of
+// every option.
+#include <string>
+
+#include "app/Console.h"
+#include "app/Frontend.h"
+#include "platform/platform.h"
+
+namespace app {
+
+void ShowProgress(CommandState& s) {
+  const std::string n = std::to_string(s.LayerArg);
+  switch (s.CommandIndex) {
+    case CmdFind: WriteLine(" Searching for " + s.PathArg + "..."); break;
+    case CmdFindTitle: WriteLine(" Searching for '" + s.TitleArg + "'..."); break;
+    case CmdSort: WriteLine(" Sorting layers..."); break;
+    case CmdMoveDown: WriteLine(" Moving layer " + n + " down..."); break;
+    case CmdMoveUp: WriteLine(" Moving layer " + n + " up..."); break;
+    case CmdInsert: WriteLine(" Inserting layer from " + s.PathArg + "..."); break;
+    case CmdDelete: WriteLine(" Deleting layer " + n + "..."); break;
+    case CmdDeleteTitle: WriteLine(" Deleting layer '" + s.TitleArg + "'..."); break;
+    case CmdDeleteInactive: WriteLine(" Deleting all inactive layers..."); break;
+    case CmdActivate: WriteLine(" Activating layer " + n + "..."); break;
+    case CmdToggle: WriteLine(" Toggling layer state" + n + "..."); break;
+    case CmdCopy:
+      WriteLine(" Copying scenery files...");
+      WriteLine(" From: " + s.SourcePathArg);
+      WriteLine(" To:   " + s.PathArg);
+      break;
+    case CmdRemove: WriteLine(" Removing scenery files in layer " + n + "..."); break;
+    case CmdRemovePath: WriteLine(" Removing files in " + s.PathArg + "..."); break;
+    case CmdAddNew: WriteLine(" Scanning for new scenery..."); break;
+    case CmdBglOff: WriteLine(" Inactivating matching files in layer '" + n + "'..."); break;
+    case CmdBglOn: WriteLine(" Activating matching files in layer '" + n + "'..."); break;
+    case CmdCheck: WriteLine(" Checking scenery.cfg..."); break;
+    case CmdPause: WriteLine(" " + s.PathArg); break;
+    default: break;  // -g, -b and -bu have no progress line
+  }
+}
+
+void ExecuteCommand(CommandState& s) {
+  TLayrix& config = *s.Config;
+  switch (s.CommandIndex) {
+    case CmdGetPath:
+      WriteLine(" The current scenery.cfg is:");
+      WriteLine(" " + config.CfgFileName);
+      WriteLine("");
+      break;
+    case CmdFind: {
+      // The model drops a trailing backslash from the path it is given.
+      int32_t r = config.FindLayerByPath(s.PathArg, s.SwitchArg);
+      WriteLine(" Result (-1 = not found): " + std::to_string(r));
+      break;
+    }
+    case CmdFindTitle: {
+      int32_t r = config.FindLayerByTitle(s.TitleArg, s.SwitchArg);
+      WriteLine(" Result (-1 = no): " + std::to_string(r));
+      break;
+    }
+    case CmdSort: config.SortLayers(); break;
+    case CmdMoveDown: config.MoveLayerDown(s.LayerArg); break;
+    case CmdMoveUp: config.MoveLayerUp(s.LayerArg); break;
+    case CmdInsert: config.InsertLayer(s.PathArg, s.TitleArg, s.LayerArg); break;
+    case CmdDelete: config.DeleteLayer(s.LayerArg); break;
+    case CmdDeleteTitle: config.DeleteLayerByTitle(s.TitleArg); break;
+    case CmdDeleteInactive: config.DeleteInactiveLayers(); break;
+    case CmdActivate: config.ActivateLayer(s.LayerArg); break;
+    case CmdToggle: config.ToggleLayer(s.LayerArg); break;
+    case CmdCopy: config.CopyTree(s.SourcePathArg, s.PathArg, s.LayerArg); break;
+    case CmdRemove: config.RemoveLayerTree(s.LayerArg); break;
+    case CmdRemovePath: {
+      int32_t r = config.FindLayerByPath(s.PathArg, false);
+      s.LayerArg = r;
+      if (r != -1) config.RemoveLayerTree(r);
+      break;
+    }
+    case CmdAddNew: config.AddNewScenery(s.PathArg); break;
+    case CmdCheck: CheckSceneryConfig(config, s.SwitchArg); break;
+    case CmdBglOff:
+      config.RenameBglFiles(s.LayerArg, s.VersionArg, s.FilterArg, ".bgl", s.RenameExtension);
+      break;
+    case CmdBglOn:
+      config.RenameBglFiles(s.LayerArg, s.VersionArg, s.FilterArg, s.RenameExtension, ".bgl");
+      break;
+    case CmdPause: {
+      // Waits for Enter; a closed or empty standard input goes on at once.
+      plat::FlushStdout();
+      std::string line;
+      plat::ReadStdinLine(line);
+      break;
+    }
+    case CmdBatch:
+    case CmdBatchUser: RunBatchFile(s); break;
+    default: break;
+  }
+}
+
+}  // namespace app

@@ -1,0 +1,74 @@
+// The main sequence of a run.
+#include <new>
+#include <stdexcept>
+
+#include "app/Console.h"
+#include "app/Frontend.h"
+#include "platform/platform.h"
+
+namespace app {
+
+namespace {
+
+// Runs the one command of the run and saves scenery.cfg if it changed.
+// Returns the exit code.
+int RunCommand(CommandState& s) {
+  switch (ParseCommand(s)) {
+    case kParseOk:
+      ExecuteCommand(s);  // "-b" and "-bu" run the batch file here
+      if (s.Config->Modified && s.Config->SaveToFile("", true) != 0) {
+        WriteErrorLine("could not make the backup copy 'scenery.~cfg' of '" +
+                       s.Config->CfgFileName + "'; scenery.cfg was not written");
+        return 1;
+      }
+      return 0;
+    case kParseInvalid:
+      PrintUsage();
+      return 0;
+    case kParseNoFolder:
+      WriteLine(" Scenery or source path does not exist!");
+      WriteLine("");
+      return 0;
+    case kParseNoBatchFile:
+      WriteLine(" Batch file does not exist!");
+      WriteLine("");
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+int RunUnguarded(const std::vector<std::string>& words) {
+  WriteLine("");
+  WriteLine(" Layrix V1.1");
+  WriteLine("");
+  CommandState s;
+  ReadCommandLine(s, words);
+  ReadSettings(s);
+  s.Config = std::make_unique<TLayrix>(s.ForceVersion);
+  if (s.Config->CfgFileName.empty()) {
+    WriteLine(" Could not determine installed FS versions or 'scenery.cfg' location!");
+    WriteLine("");
+    return 0;
+  }
+  return RunCommand(s);
+}
+
+}  // namespace
+
+int RunLayrix(const std::vector<std::string>& words) {
+  int code = 1;
+  try {
+    code = RunUnguarded(words);
+  } catch (const ELayrixError& e) {
+    WriteErrorLine(e.what());
+  } catch (const std::bad_alloc&) {
+    WriteErrorLine("out of memory");
+  } catch (const std::exception& e) {
+    WriteErrorLine(std::string("unexpected failure: ") + e.what());
+  }
+  plat::FlushStdout();
+  return code;
+}
+
+}  // namespace app
