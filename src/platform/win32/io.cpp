@@ -1,0 +1,164 @@
+// Reading and safely replacing whole files on Windows: CreateFileA,
+// ReadFile, SetFilePointer, WriteFile, FlushFileBuffers, MoveFileExA.
+#include "platform/platform.h"
+#include "platform/win32/win32_util.h"
+
+#include <algorithm>
+
+namespace plat {
+
+namespace {
+
+using win32::SystemMessage;
+
+// A handle that closes itself.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE Get() const { return handle_; }
+  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  bool Close() {
+    bool ok = true;
+    if (Valid()) ok = CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return ok;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+HANDLE OpenForReading(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+class Win32InputFile : public InputFile {
+ public:
+  explicit Win32InputFile(HANDLE handle) : handle_(handle) {}
+
+  int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
+    LONG high = static_cast<LONG>(offset >> 32);
+    DWORD low = SetFilePointer(handle_.Get(), static_cast<LONG>(offset & 0xFFFFFFFFu), &high,
+                               FILE_BEGIN);
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return -1;
+    char* out = static_cast<char*>(buffer);
+    size_t done = 0;
+    while (done < count) {
+      DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 20));
+      DWORD got = 0;
+      if (!ReadFile(handle_.Get(), out + done, chunk, &got, nullptr)) return -1;
+      if (got == 0) break;
+      done += got;
+    }
+    return static_cast<int64_t>(done);
+  }
+
+ private:
+  Handle handle_;
+};
+
+}  // namespace
+
+std::unique_ptr<InputFile> OpenInputFile(const std::string& path) {
+  if (path.empty()) return nullptr;
+  HANDLE handle = OpenForReading(path);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32InputFile>(handle);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+  bytes.clear();
+  error.clear();
+  DWORD attributes = win32::AttributesOf(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    error = "cannot read \"" + path + "\": it is a folder";
+    return false;
+  }
+  Handle file(path.empty() ? INVALID_HANDLE_VALUE : OpenForReading(path));
+  if (!file.Valid()) {
+    error = "cannot open \"" + path + "\": " + SystemMessage(GetLastError());
+    return false;
+  }
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.Get(), &size)) {
+    error = "cannot read \"" + path + "\": " + SystemMessage(GetLastError());
+    return false;
+  }
+  std::string data;
+  if (size.QuadPart > 0) data.reserve(static_cast<size_t>(size.QuadPart));
+  char buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) {
+      error = "cannot read \"" + path + "\": " + SystemMessage(GetLastError());
+      return false;
+    }
+    if (got == 0) break;
+    data.append(buffer, got);
+  }
+  bytes.swap(data);
+  return true;
+}
+
+bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string& error) {
+  error.clear();
+  if (path.empty()) {
+    error = "cannot write a file without a name";
+    return false;
+  }
+  DWORD attributes = win32::AttributesOf(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      error = "cannot write \"" + path + "\": it is a folder";
+      return false;
+    }
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      error = "cannot write \"" + path + "\": the file is read-only";
+      return false;
+    }
+  }
+  const std::string target =
+      attributes != INVALID_FILE_ATTRIBUTES ? win32::ExistingSpelling(path) : path;
+  const std::string folder = win32::FolderPart(target);
+  std::string temporary;
+  HANDLE created = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
+    temporary = win32::TemporaryName(folder, "save");
+    created = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
+      break;
+  }
+  if (created == INVALID_HANDLE_VALUE) {
+    error = "cannot write \"" + path + "\": " + SystemMessage(GetLastError());
+    return false;
+  }
+  Handle file(created);
+  auto fail = [&](DWORD code) {
+    file.Close();
+    win32::DiscardTemporary(temporary);
+    error = "cannot write \"" + path + "\": " + SystemMessage(code);
+    return false;
+  };
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr)) return fail(GetLastError());
+    if (written == 0) return fail(ERROR_DISK_FULL);
+    done += written;
+  }
+  if (!FlushFileBuffers(file.Get())) return fail(GetLastError());
+  if (!file.Close()) return fail(GetLastError());
+  if (!MoveFileExA(temporary.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return fail(GetLastError());
+  return true;
+}
+
+}  // namespace plat

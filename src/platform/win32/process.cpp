@@ -1,0 +1,188 @@
+// Process services of the Windows build: command line, console, environment,
+// current folder and full paths.
+#include "platform/platform.h"
+#include "platform/win32/win32_util.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace plat {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Splits the text of GetCommandLineA into words, the program name excluded.
+// The rules are those of the C runtime (blanks separate, double quotes group
+// and are removed, 2n backslashes before a quote give n backslashes, 2n+1
+// give n and a literal quote), with one exception for the common way of
+// quoting a folder: a single backslash before the closing quote of a quoted
+// word stays a backslash.  So the quoted folder  "C:\My Scenery\"  ends in a
+// backslash, and does not swallow the words after it.
+std::vector<std::string> SplitCommandLine(const std::string& text) {
+  std::vector<std::string> words;
+  size_t i = 0;
+  const size_t n = text.size();
+  // The program name: up to the next quote when quoted, else to a blank.
+  if (i < n && text[i] == '"') {
+    ++i;
+    while (i < n && text[i] != '"') ++i;
+    if (i < n) ++i;
+  } else {
+    while (i < n && !IsBlank(text[i])) ++i;
+  }
+  for (;;) {
+    while (i < n && IsBlank(text[i])) ++i;
+    if (i >= n) break;
+    std::string word;
+    bool quoted = false;
+    while (i < n && (quoted || !IsBlank(text[i]))) {
+      char c = text[i];
+      if (c == '\\') {
+        size_t run = 0;
+        while (i + run < n && text[i + run] == '\\') ++run;
+        size_t next = i + run;
+        if (next < n && text[next] == '"') {
+          bool closesWord = quoted && (next + 1 == n || IsBlank(text[next + 1]));
+          if (run % 2 == 0) {
+            word.append(run / 2, '\\');
+            i = next;  // the quote groups
+          } else if (run == 1 && closesWord) {
+            word += '\\';
+            i = next;  // "...\" : a folder's backslash, then the closing quote
+          } else {
+            word.append(run / 2, '\\');
+            word += '"';
+            i = next + 1;
+          }
+        } else {
+          word.append(run, '\\');
+          i = next;
+        }
+      } else if (c == '"') {
+        if (quoted && i + 1 < n && text[i + 1] == '"') {
+          word += '"';  // "" inside quotes is one literal quote
+          i += 2;
+        } else {
+          quoted = !quoted;
+          ++i;
+        }
+      } else {
+        word += c;
+        ++i;
+      }
+    }
+    words.push_back(word);
+  }
+  return words;
+}
+
+// Writes all bytes to a standard handle: WriteConsoleA for a console,
+// WriteFile for a file or pipe.  Nothing is translated.
+void WriteAll(DWORD which, const std::string& text) {
+  HANDLE handle = GetStdHandle(which);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || text.empty()) return;
+  DWORD mode = 0;
+  const bool console = GetConsoleMode(handle, &mode) != 0;
+  size_t done = 0;
+  while (done < text.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 16384));
+    DWORD written = 0;
+    BOOL ok = console ? WriteConsoleA(handle, text.data() + done, chunk, &written, nullptr)
+                      : WriteFile(handle, text.data() + done, chunk, &written, nullptr);
+    if (!ok || written == 0) return;  // a closed console or pipe takes nothing more
+    done += written;
+  }
+}
+
+std::string Environment(const char* name) {
+  DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+  if (size == 0) return std::string();
+  std::string value(size, '\0');
+  DWORD length = GetEnvironmentVariableA(name, value.data(), size);
+  if (length == 0 || length >= size) return std::string();
+  value.resize(length);
+  return value;
+}
+
+}  // namespace
+
+std::vector<std::string> CommandLineWords(int, char**) {
+  // The C runtime's argv would read "C:\My Scenery\" as an escaped quote;
+  // the command line itself is split here instead (see SplitCommandLine).
+  const char* line = GetCommandLineA();
+  return SplitCommandLine(line != nullptr ? std::string(line) : std::string());
+}
+
+void WriteStdout(const std::string& text) { WriteAll(STD_OUTPUT_HANDLE, text); }
+
+void WriteStderr(const std::string& text) { WriteAll(STD_ERROR_HANDLE, text); }
+
+void FlushStdout() {
+  // Output is written straight through; a file or pipe is flushed by the system.
+}
+
+bool ReadStdinLine(std::string& line) {
+  line.clear();
+  HANDLE handle = GetStdHandle(STD_INPUT_HANDLE);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+  DWORD mode = 0;
+  const bool console = GetConsoleMode(handle, &mode) != 0;
+  bool any = false;
+  for (;;) {
+    // One byte at a time, so that nothing past the line is taken from a
+    // pipe or file; a console hands its typed line over byte by byte.
+    char c = 0;
+    DWORD got = 0;
+    BOOL ok = console ? ReadConsoleA(handle, &c, 1, &got, nullptr)
+                      : ReadFile(handle, &c, 1, &got, nullptr);
+    if (!ok || got == 0) break;  // end of input, closed pipe or error
+    if (console && c == 0x1A && !any) break;  // Ctrl+Z on an empty line ends the input
+    any = true;
+    if (c == '\n') {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return true;
+    }
+    line += c;
+  }
+  if (!any) {
+    line.clear();
+    return false;
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+std::string TempFolderValue() {
+  std::string value = Environment("TEMP");
+  if (value.empty()) value = Environment("TMP");
+  return value;
+}
+
+bool CurrentFolder(std::string& folder) {
+  DWORD size = GetCurrentDirectoryA(0, nullptr);
+  if (size == 0) return false;
+  std::string value(size, '\0');
+  DWORD length = GetCurrentDirectoryA(size, value.data());
+  if (length == 0 || length >= size) return false;
+  value.resize(length);
+  if (value.back() != '\\') value += '\\';
+  folder = value;
+  return true;
+}
+
+std::string FullPath(const std::string& path) {
+  if (path.empty() || path.find('\0') != std::string::npos) return std::string();
+  std::vector<char> buffer(MAX_PATH + 1);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    char* filePart = nullptr;
+    DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
+                                    &filePart);
+    if (length == 0) return std::string();
+    if (length < buffer.size()) return std::string(buffer.data(), length);
+    buffer.resize(length + 1);
+  }
+  return std::string();
+}
+
+}  // namespace plat

@@ -1,0 +1,70 @@
+// Registry reading of the Windows build: RegOpenKeyExA, RegQueryValueExA,
+// RegCloseKey, read access only.
+#include "platform/platform.h"
+#include "platform/win32/win32_util.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace plat {
+
+namespace {
+
+HKEY RootKey(RegRoot root) {
+  return root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+// An open key that closes itself.
+class OpenKey {
+ public:
+  OpenKey(RegRoot root, const std::string& subKey) {
+    if (RegOpenKeyExA(RootKey(root), subKey.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS)
+      key_ = nullptr;
+  }
+  ~OpenKey() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  OpenKey(const OpenKey&) = delete;
+  OpenKey& operator=(const OpenKey&) = delete;
+  HKEY Get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+}  // namespace
+
+bool RegKeyExists(RegRoot root, const std::string& subKey) {
+  OpenKey key(root, subKey);
+  return key.Get() != nullptr;
+}
+
+RegResult RegReadString(RegRoot root, const std::string& subKey, const std::string& valueName,
+                        std::string& value) {
+  OpenKey key(root, subKey);
+  if (key.Get() == nullptr) return RegResult::NotFound;
+  // The value may grow between the size query and the read: retry then.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, &type, nullptr, &size);
+    if (status == ERROR_FILE_NOT_FOUND) return RegResult::NotFound;
+    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) return RegResult::NotFound;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return RegResult::WrongType;
+    std::vector<char> data(size + 1, '\0');
+    DWORD got = size;
+    status = RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, &type,
+                              reinterpret_cast<BYTE*>(data.data()), &got);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) return RegResult::NotFound;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return RegResult::WrongType;
+    std::string text(data.data(), std::min<size_t>(got, data.size()));
+    size_t nul = text.find('\0');
+    if (nul != std::string::npos) text.resize(nul);
+    value = text;
+    return RegResult::Ok;
+  }
+  return RegResult::NotFound;
+}
+
+}  // namespace plat
