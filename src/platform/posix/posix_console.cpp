@@ -1,0 +1,71 @@
+// The command line, the console and the environment: UTF-8 outside, code
+// page 1252 inside.
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include "platform/platform.h"
+#include "platform/text1252.h"
+
+namespace plat {
+namespace {
+
+// A program started with standard input, output or error closed would hand
+// those numbers to the next files it opens, and then read prompts' answers
+// from, or print into, those files.  /dev/null takes their place.
+void KeepStandardStreamsOpen() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+}
+
+void WriteTo(FILE* stream, const std::string& text) {
+  std::string utf8 = text1252::ToUtf8(text);
+  fwrite(utf8.data(), 1, utf8.size(), stream);
+}
+
+}  // namespace
+
+std::vector<std::string> CommandLineWords(int argc, char** argv) {
+  KeepStandardStreamsOpen();
+  std::vector<std::string> words;
+  for (int i = 1; i < argc; ++i) words.push_back(text1252::FromUtf8(argv[i] ? argv[i] : ""));
+  return words;
+}
+
+void WriteStdout(const std::string& text) { WriteTo(stdout, text); }
+
+void WriteStderr(const std::string& text) {
+  fflush(stdout);  // keep the order of the two streams on one console
+  WriteTo(stderr, text);
+  fflush(stderr);
+}
+
+void FlushStdout() { fflush(stdout); }
+
+bool ReadStdinLine(std::string& line) {
+  line.clear();
+  fflush(stdout);  // the prompt first
+  std::string utf8;
+  bool any = false;
+  int c;
+  while ((c = getc(stdin)) != EOF) {
+    any = true;
+    if (c == '\n') break;
+    utf8 += static_cast<char>(c);
+  }
+  if (!any) {
+    return false;
+  }
+  if (!utf8.empty() && utf8.back() == '\r') utf8.pop_back();
+  line = text1252::FromUtf8(utf8);
+  return true;
+}
+
+}  // namespace plat

@@ -1,0 +1,211 @@
+// File operations with the Windows rules, whoever runs the program:
+// read-only files are neither deleted nor overwritten, a rename never
+// replaces an existing name (in any letter case), only empty folders are
+// removed, and a copy appears at its target whole or not at all.
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+
+#include "platform/posix/posix_internal.h"
+#include "platform/text1252.h"
+#include "platform/winpath.h"
+
+namespace plat::posix {
+namespace {
+
+std::string Join(const std::string& folder, const std::string& name) {
+  return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+std::string Parent(const std::string& hostPath) {
+  size_t slash = hostPath.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : hostPath.substr(0, slash);
+}
+
+std::string BaseName(const std::string& hostPath) {
+  size_t slash = hostPath.find_last_of('/');
+  return slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
+}
+
+// Where new contents of `r` go: the entry itself, or, for a link to a file,
+// the file it leads to (so that the link stays a link).
+std::string FinalTarget(const Resolved& r) {
+  if (r.Exists && S_ISLNK(r.Lstat.st_mode)) {
+    if (char* real = ::realpath(r.Host.c_str(), nullptr)) {
+      std::string result(real);
+      ::free(real);
+      return result;
+    }
+  }
+  return r.Host;
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t written = Sys().Write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (written == 0) {
+      errno = EIO;
+      return false;
+    }
+    data += written;
+    size -= size_t(written);
+  }
+  return true;
+}
+
+// Copies the rest of `in` to `out`.
+bool CopyData(int in, int out) {
+  constexpr size_t kBuffer = 256 * 1024;
+  std::unique_ptr<char[]> buffer(new char[kBuffer]);
+  while (true) {
+    ssize_t got = Sys().Read(in, buffer.get(), kBuffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (got == 0) return true;
+    if (!WriteAll(out, buffer.get(), size_t(got))) return false;
+  }
+}
+
+// The given spelling of the last component of a Windows path, as a host name.
+std::string GivenName(const std::string& windowsPath) {
+  return text1252::ToUtf8(winpath::ExtractFileName(FullPath(windowsPath)));
+}
+
+bool SameEntry(const Resolved& a, const Resolved& b) {
+  if (a.Lstat.st_dev != b.Lstat.st_dev || a.Lstat.st_ino != b.Lstat.st_ino) return false;
+  if (NameKeyOfHost(a.Name) != NameKeyOfHost(b.Name)) return false;
+  struct stat fa, fb;
+  return ::stat(a.Folder.c_str(), &fa) == 0 && ::stat(b.Folder.c_str(), &fb) == 0 &&
+         fa.st_dev == fb.st_dev && fa.st_ino == fb.st_ino;
+}
+
+}  // namespace
+}  // namespace plat::posix
+
+namespace plat {
+
+using namespace posix;
+
+bool MakeFolder(const std::string& path) {
+  Resolved r = Resolve(path);
+  if (!r.Valid || r.Exists || r.Name.empty()) return false;
+  if (::mkdir(r.Host.c_str(), 0777) != 0) return false;
+  NoteAdded(r.Folder, r.Name);
+  return true;
+}
+
+bool RemoveEmptyFolder(const std::string& path) {
+  Resolved r = Resolve(path);
+  // A link to a folder is not a folder of its own: it is never removed.
+  if (!r.Exists || r.Name.empty() || !S_ISDIR(r.Lstat.st_mode)) return false;
+  if (::rmdir(r.Host.c_str()) != 0) return false;
+  NoteRemoved(r.Folder, r.Name);
+  return true;
+}
+
+bool RemoveFile(const std::string& path) {
+  Resolved r = Resolve(path);
+  if (!r.Exists || r.Name.empty()) return false;
+  struct stat st = r.Lstat;
+  if (S_ISLNK(st.st_mode) && ::stat(r.Host.c_str(), &st) != 0) st = r.Lstat;
+  if (S_ISDIR(st.st_mode)) return false;
+  if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) return false;
+  if (Sys().Unlink(r.Host.c_str()) != 0) return false;
+  NoteRemoved(r.Folder, r.Name);
+  return true;
+}
+
+bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists) {
+  IgnoreFileSizeSignal();
+  Resolved from = Resolve(source);
+  if (!from.Exists) return false;
+  Resolved to = Resolve(target);
+  if (!to.Valid || to.Name.empty()) return false;
+
+  struct stat targetStat {};
+  bool replacing = false;
+  if (to.Exists) {
+    if (failIfExists) return false;
+    if (::stat(to.Host.c_str(), &targetStat) == 0) {
+      replacing = true;
+      if (S_ISDIR(targetStat.st_mode) || IsReadOnlyMode(targetStat.st_mode)) return false;
+    }
+  }
+
+  int in = Sys().Open(from.Host.c_str(), O_RDONLY, 0);
+  if (in < 0) return false;
+  struct stat sourceStat;
+  if (::fstat(in, &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode) ||
+      (replacing && sourceStat.st_dev == targetStat.st_dev &&
+       sourceStat.st_ino == targetStat.st_ino)) {
+    Sys().Close(in);
+    return false;
+  }
+
+  std::string finalPath = FinalTarget(to);
+  std::string folder = Parent(finalPath);
+  std::string temp;
+  int out = CreateTempFile(folder, temp);
+  if (out < 0) {
+    Sys().Close(in);
+    return false;
+  }
+  bool ok = CopyData(in, out);
+  Sys().Close(in);
+  if (ok) {
+    mode_t mode = replacing ? targetStat.st_mode : 0;
+    struct stat tempStat;
+    if (!replacing && ::fstat(out, &tempStat) == 0) mode = tempStat.st_mode;
+    if (replacing && (targetStat.st_uid != ::geteuid() || targetStat.st_gid != ::getegid()))
+      (void)::fchown(out, targetStat.st_uid, targetStat.st_gid);
+    if (IsReadOnlyMode(sourceStat.st_mode)) mode &= ~mode_t(0222);
+    // The copy carries the source's last-write time and read-only state.
+    struct timespec times[2] = {{0, UTIME_NOW}, sourceStat.st_mtim};
+    ok = ::fchmod(out, mode & 07777) == 0 && ::futimens(out, times) == 0;
+  }
+  if (Sys().Close(out) != 0) ok = false;
+  if (ok) {
+    int renamed = replacing ? Sys().Rename(temp.c_str(), finalPath.c_str())
+                            : Sys().RenameNoReplace(temp.c_str(), finalPath.c_str());
+    ok = renamed == 0;
+  }
+  if (!ok) {
+    Sys().Unlink(temp.c_str());
+    return false;
+  }
+  NoteAdded(folder, BaseName(finalPath));
+  return true;
+}
+
+bool RenameFile(const std::string& source, const std::string& target) {
+  Resolved from = Resolve(source);
+  if (!from.Exists || from.Name.empty()) return false;
+  Resolved to = Resolve(target);
+  if (!to.Valid || to.Name.empty()) return false;
+  std::string toHost = to.Host;
+  std::string toName = to.Name;
+  if (to.Exists) {
+    // Only the entry itself may be renamed to another spelling of its name.
+    if (!SameEntry(from, to)) return false;
+    toName = GivenName(target);
+    if (toName == from.Name) return true;
+    toHost = Join(to.Folder, toName);
+  }
+  if (Sys().RenameNoReplace(from.Host.c_str(), toHost.c_str()) != 0) return false;
+  NoteRemoved(from.Folder, from.Name);
+  NoteAdded(to.Folder, toName);
+  return true;
+}
+
+}  // namespace plat

@@ -1,0 +1,119 @@
+// Shared pieces of the posix host layer: the prefix and its drives, the
+// resolution of Windows paths to host paths, the per-folder name cache, file
+// facts, and the table of system calls through which files are written.
+// Private to src/platform/posix/ and its tests.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace plat::posix {
+
+// ---------------------------------------------------------------- system calls
+
+// The calls that write, rename and delete files go through this table (as
+// SQLite's os_unix.c does), so that tests can make any of them fail.
+struct SysCalls {
+  int (*Open)(const char* path, int flags, mode_t mode);
+  ssize_t (*Read)(int fd, void* buffer, size_t count);
+  ssize_t (*Write)(int fd, const void* data, size_t count);
+  int (*Fsync)(int fd);
+  int (*Close)(int fd);
+  int (*Rename)(const char* from, const char* to);
+  // rename that fails with EEXIST when `to` exists.
+  int (*RenameNoReplace)(const char* from, const char* to);
+  int (*Unlink)(const char* path);
+};
+SysCalls& Sys();              // the table in use; tests may replace entries
+const SysCalls& DefaultSys();  // the real calls
+
+// Forgets everything read once per process: the prefix, the registry hives,
+// the drive table and the folder name caches.  For tests that set up a new
+// prefix.
+void ResetCaches();
+// The parts dropped by ResetCaches.
+void ResetRegistryCache();
+void ResetPrefixCache();
+
+// ---------------------------------------------------------------- prefix, drives
+
+// $WINEPREFIX when set and not empty, else $HOME/.wine; no trailing '/'.
+const std::string& PrefixPath();
+
+// The host folder of drive `letter` (a-z, either case), through which paths
+// on it are reached: "<prefix>/dosdevices/x:", or "/" for z: when the prefix
+// does not define z:.  False when the prefix has no such drive.
+bool DriveRoot(char letter, std::string& root);
+
+// The Windows form ("Z:\tmp", "C:\") of an absolute host path: the drive
+// whose target folder (links resolved) is the longest leading part of the
+// path (links resolved when it exists), in whole components; the lowest
+// letter among equals.  False when no drive holds the path.
+bool HostToWindows(const std::string& hostPath, std::string& windows);
+
+// ---------------------------------------------------------------- resolution
+
+struct Resolved {
+  bool Valid = false;   // false: a UNC path, a device, a drive the prefix lacks, bad text
+  bool Exists = false;  // the whole path names an existing entry (lstat)
+  std::string Host;     // the host path (UTF-8)
+  std::string Folder;   // the host path of the folder holding the last component
+  std::string Name;     // the host name of the last component ("" for a drive root)
+  struct stat Lstat {};  // when Exists
+};
+
+// A Windows path (ANSI, absolute or relative to the current folder) as a
+// host path: the drive's folder, then each component as the folder spells it
+// (exactly when so, else the first entry equal ignoring case in listing
+// order), components that exist in no spelling keep theirs.
+Resolved Resolve(const std::string& windowsPath);
+
+// ---------------------------------------------------------------- name cache
+
+// The host names in `folder` equal to `name` (ANSI) ignoring case, as NTFS
+// compares the names converted to ANSI, in listing order.  Served from a
+// small cache of folders, checked against each folder's modification time,
+// so that looking up many names in one folder stays linear.
+std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name);
+
+// Keep the cache up to date after this layer's own changes to `folder`.
+void NoteAdded(const std::string& folder, const std::string& hostName);
+void NoteRemoved(const std::string& folder, const std::string& hostName);
+void ClearNameCache();
+
+// The key names are compared by: the host name converted to ANSI, then to
+// UTF-16, upper-cased.
+std::u16string NameKeyOfHost(const std::string& hostName);
+std::u16string NameKeyOfAnsi(const std::string& ansiName);
+
+// ---------------------------------------------------------------- file facts
+
+// The facts of the entry `hostPath` named `hostName`, from its lstat result:
+// links to folders are folders with kAttrReparsePoint, links to files are
+// files with the target's facts.
+FileInfo InfoOf(const std::string& hostPath, const std::string& hostName, const struct stat& lst);
+
+// Read-only as Wine shows it: no write permission bit at all.
+inline bool IsReadOnlyMode(mode_t mode) { return (mode & 0222) == 0; }
+
+uint64_t ToFileTime(const struct timespec& t);
+
+// The name for a temporary file in `folder`, created with O_EXCL through
+// Sys().Open (mode 0666 before the umask).  Returns the open descriptor, or
+// -1 with errno set.
+int CreateTempFile(const std::string& folder, std::string& tempPath);
+
+// Ignores SIGXFSZ once, so that writing past the file-size limit returns
+// EFBIG instead of ending the process.
+void IgnoreFileSizeSignal();
+
+// Text of an errno value.
+std::string ErrnoText(int error);
+
+}  // namespace plat::posix

@@ -1,0 +1,180 @@
+// Reading files, and replacing a file safely (temporary file, flush, rename).
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "platform/posix/posix_internal.h"
+
+namespace plat::posix {
+namespace {
+
+class PosixInputFile : public InputFile {
+ public:
+  explicit PosixInputFile(int fd) : fd_(fd) {}
+  ~PosixInputFile() override { ::close(fd_); }
+  PosixInputFile(const PosixInputFile&) = delete;
+  PosixInputFile& operator=(const PosixInputFile&) = delete;
+
+  int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
+    if (offset > uint64_t(LLONG_MAX)) return 0;
+    if (count > size_t(SSIZE_MAX)) count = size_t(SSIZE_MAX);
+    char* out = static_cast<char*>(buffer);
+    size_t done = 0;
+    while (done < count) {
+      ssize_t got = ::pread(fd_, out + done, count - done, off_t(offset + done));
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        return -1;
+      }
+      if (got == 0) break;
+      done += size_t(got);
+    }
+    return int64_t(done);
+  }
+
+ private:
+  int fd_;
+};
+
+// An open descriptor of the existing file at `path` (not a folder), or -1.
+int OpenExistingFile(const std::string& path, int& error) {
+  Resolved r = Resolve(path);
+  if (!r.Exists) {
+    error = r.Valid ? ENOENT : EINVAL;
+    return -1;
+  }
+  int fd = Sys().Open(r.Host.c_str(), O_RDONLY, 0);
+  if (fd < 0) {
+    error = errno;
+    return -1;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    Sys().Close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+std::string Parent(const std::string& hostPath) {
+  size_t slash = hostPath.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : hostPath.substr(0, slash);
+}
+
+}  // namespace
+}  // namespace plat::posix
+
+namespace plat {
+
+using namespace posix;
+
+std::unique_ptr<InputFile> OpenInputFile(const std::string& path) {
+  int error = 0;
+  int fd = OpenExistingFile(path, error);
+  if (fd < 0) return nullptr;
+  return std::make_unique<PosixInputFile>(fd);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+  bytes.clear();
+  int code = 0;
+  int fd = OpenExistingFile(path, code);
+  if (fd < 0) {
+    error = "Cannot read file \"" + path + "\": " + ErrnoText(code);
+    return false;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(size_t(st.st_size));
+  char buffer[65536];
+  while (true) {
+    ssize_t got = Sys().Read(fd, buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      error = "Cannot read file \"" + path + "\": " + ErrnoText(errno);
+      Sys().Close(fd);
+      bytes.clear();
+      return false;
+    }
+    if (got == 0) break;
+    bytes.append(buffer, size_t(got));
+  }
+  Sys().Close(fd);
+  return true;
+}
+
+bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string& error) {
+  IgnoreFileSizeSignal();
+  auto fail = [&](const std::string& cause) {
+    error = "Cannot write file \"" + path + "\": " + cause;
+    return false;
+  };
+  Resolved r = Resolve(path);
+  if (!r.Valid || r.Name.empty()) return fail("not a valid file name");
+
+  std::string finalPath = r.Host;
+  struct stat old {};
+  bool replacing = false;
+  if (r.Exists && ::stat(r.Host.c_str(), &old) == 0) {
+    replacing = true;
+    if (S_ISDIR(old.st_mode)) return fail(ErrnoText(EISDIR));
+    if (IsReadOnlyMode(old.st_mode)) return fail("the file is read-only");
+    // A link stays a link: the file it leads to is replaced.
+    if (S_ISLNK(r.Lstat.st_mode)) {
+      if (char* real = ::realpath(r.Host.c_str(), nullptr)) {
+        finalPath = real;
+        ::free(real);
+      }
+    }
+  }
+  std::string folder = Parent(finalPath);
+
+  std::string temp;
+  int fd = CreateTempFile(folder, temp);
+  if (fd < 0) return fail(ErrnoText(errno));
+  if (replacing) {
+    (void)::fchmod(fd, old.st_mode & 07777);
+    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+      (void)::fchown(fd, old.st_uid, old.st_gid);
+  }
+
+  int code = 0;
+  const char* data = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0 && !code) {
+    ssize_t written = Sys().Write(fd, data, left);
+    if (written < 0) {
+      if (errno != EINTR) code = errno;
+    } else if (written == 0) {
+      code = EIO;
+    } else {
+      data += written;
+      left -= size_t(written);
+    }
+  }
+  if (!code && Sys().Fsync(fd) != 0) code = errno;
+  if (Sys().Close(fd) != 0 && !code) code = errno;
+  if (!code && Sys().Rename(temp.c_str(), finalPath.c_str()) != 0) code = errno;
+  if (code) {
+    Sys().Unlink(temp.c_str());
+    return fail(ErrnoText(code));
+  }
+
+  // Make the rename itself durable.  The new file is in place already, so a
+  // failure here is not reported.
+  int dir = Sys().Open(folder.c_str(), O_RDONLY | O_DIRECTORY, 0);
+  if (dir >= 0) {
+    (void)Sys().Fsync(dir);
+    Sys().Close(dir);
+  }
+  size_t slash = finalPath.find_last_of('/');
+  NoteAdded(folder, finalPath.substr(slash + 1));
+  return true;
+}
+
+}  // namespace plat

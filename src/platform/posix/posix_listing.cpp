@@ -1,0 +1,113 @@
+// Folder listings (FindFirstFileA/FindNextFileA): wildcard matching on the
+// ANSI names, NTFS order.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "platform/posix/posix_internal.h"
+#include "platform/text1252.h"
+#include "platform/winpath.h"
+
+namespace plat::posix {
+namespace {
+
+// '*' and '?' over upper-cased UTF-16 text.
+bool Glob(std::u16string_view mask, std::u16string_view name) {
+  size_t m = 0, n = 0;
+  size_t starMask = std::u16string_view::npos, starName = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && (mask[m] == u'?' || mask[m] == name[n])) {
+      ++m;
+      ++n;
+    } else if (m < mask.size() && mask[m] == u'*') {
+      starMask = m++;
+      starName = n;
+    } else if (starMask != std::u16string_view::npos) {
+      m = starMask + 1;
+      n = ++starName;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == u'*') ++m;
+  return m == mask.size();
+}
+
+// A mask ending in ".*" also matches names without that dot, as on Windows
+// ("*.*" matches every name).
+bool MatchesMask(const std::u16string& mask, const std::u16string& name) {
+  if (Glob(mask, name)) return true;
+  return mask.size() >= 2 && mask.compare(mask.size() - 2, 2, u".*") == 0 &&
+         Glob(std::u16string_view(mask).substr(0, mask.size() - 2), name);
+}
+
+struct Found {
+  std::u16string Order;  // upper-cased UTF-16 of the host name
+  std::string HostName;
+};
+
+std::u16string OrderKey(const std::string& hostName) {
+  std::u16string key = text1252::Utf8ToUtf16(hostName);
+  for (char16_t& c : key) c = text1252::UpperUtf16(c);
+  return key;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+}  // namespace
+}  // namespace plat::posix
+
+namespace plat {
+
+std::vector<DirEntry> FindEntries(const std::string& pattern) {
+  using namespace posix;
+  if (pattern.find('\0') != std::string::npos) return {};
+  std::string folderPart = winpath::ExtractFilePath(pattern);
+  std::string mask = winpath::ExtractFileName(pattern);
+  if (mask.empty()) return {};
+  Resolved folder = Resolve(folderPart.empty() ? std::string(".") : folderPart);
+  struct stat st;
+  if (!folder.Exists || ::stat(folder.Host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
+
+  std::vector<Found> found;
+  if (mask.find_first_of("*?") == std::string::npos) {
+    // A plain name: its spellings come from the name cache, not a listing.
+    std::vector<std::string> names = NamesIgnoringCase(folder.Host, mask);
+    std::string exact = text1252::ToUtf8(mask);
+    struct stat lst;
+    if (std::find(names.begin(), names.end(), exact) == names.end() &&
+        ::lstat(Join(folder.Host, exact).c_str(), &lst) == 0)
+      names.push_back(exact);
+    for (std::string& name : names) found.push_back({OrderKey(name), std::move(name)});
+  } else {
+    std::u16string maskKey = NameKeyOfAnsi(mask);
+    DIR* dir = ::opendir(folder.Host.c_str());
+    if (!dir) return {};
+    while (const dirent* d = ::readdir(dir)) {
+      std::string name = d->d_name;
+      if (name == "." || name == "..") continue;
+      if (MatchesMask(maskKey, NameKeyOfHost(name)))
+        found.push_back({OrderKey(name), std::move(name)});
+    }
+    ::closedir(dir);
+  }
+  std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    if (a.Order != b.Order) return a.Order < b.Order;
+    return a.HostName < b.HostName;
+  });
+
+  std::vector<DirEntry> entries;
+  entries.reserve(found.size());
+  for (const Found& f : found) {
+    std::string hostPath = Join(folder.Host, f.HostName);
+    struct stat lst;
+    if (::lstat(hostPath.c_str(), &lst) != 0) continue;  // gone meanwhile
+    entries.push_back({text1252::FromUtf8(f.HostName), InfoOf(hostPath, f.HostName, lst)});
+  }
+  return entries;
+}
+
+}  // namespace plat

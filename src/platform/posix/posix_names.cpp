@@ -1,0 +1,142 @@
+// A small cache of the names of recently searched folders, so that finding
+// names without regard to case costs one folder listing per folder, not one
+// per name.  An entry is checked against the folder's modification time on
+// every use and updated by this layer's own creates, renames and deletes.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "platform/posix/posix_internal.h"
+#include "platform/text1252.h"
+
+namespace plat::posix {
+namespace {
+
+constexpr size_t kMaxFolders = 8;
+
+struct FolderNames {
+  dev_t Dev = 0;
+  ino_t Ino = 0;
+  struct timespec Mtime {};
+  uint64_t LastUse = 0;
+  // Names by key, each list in listing order.
+  std::unordered_map<std::u16string, std::vector<std::string>> ByKey;
+};
+
+struct Cache {
+  std::vector<FolderNames> Folders;
+  uint64_t Clock = 0;
+};
+
+Cache& TheCache() {
+  static Cache cache;
+  return cache;
+}
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool ListingBefore(const std::string& a, const std::string& b) {
+  return text1252::CompareNtfsNames(a, b) < 0;
+}
+
+void InsertName(FolderNames& entry, const std::string& hostName) {
+  std::vector<std::string>& names = entry.ByKey[NameKeyOfHost(hostName)];
+  auto at = std::lower_bound(names.begin(), names.end(), hostName, ListingBefore);
+  if (at == names.end() || *at != hostName) names.insert(at, hostName);
+}
+
+FolderNames* Find(const struct stat& st) {
+  for (FolderNames& entry : TheCache().Folders)
+    if (entry.Dev == st.st_dev && entry.Ino == st.st_ino) return &entry;
+  return nullptr;
+}
+
+// The cache entry of `folder`, read again when the folder changed.
+FolderNames* Load(const std::string& folder) {
+  struct stat st;
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+  Cache& cache = TheCache();
+  FolderNames* entry = Find(st);
+  if (entry && SameTime(entry->Mtime, st.st_mtim)) {
+    entry->LastUse = ++cache.Clock;
+    return entry;
+  }
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return nullptr;
+  if (!entry) {
+    if (cache.Folders.size() >= kMaxFolders) {
+      auto oldest = std::min_element(
+          cache.Folders.begin(), cache.Folders.end(),
+          [](const FolderNames& a, const FolderNames& b) { return a.LastUse < b.LastUse; });
+      cache.Folders.erase(oldest);
+    }
+    cache.Folders.emplace_back();
+    entry = &cache.Folders.back();
+  }
+  entry->Dev = st.st_dev;
+  entry->Ino = st.st_ino;
+  entry->Mtime = st.st_mtim;  // taken before reading: a change meanwhile shows next time
+  entry->LastUse = ++cache.Clock;
+  entry->ByKey.clear();
+  while (const dirent* d = ::readdir(dir)) {
+    std::string name = d->d_name;
+    if (name == "." || name == "..") continue;
+    entry->ByKey[NameKeyOfHost(name)].push_back(std::move(name));
+  }
+  ::closedir(dir);
+  for (auto& [key, names] : entry->ByKey)
+    if (names.size() > 1) std::sort(names.begin(), names.end(), ListingBefore);
+  return entry;
+}
+
+// The cached entry of `folder` after a change by this layer, with the
+// folder's new modification time; nullptr when the folder is not cached.
+FolderNames* AfterChange(const std::string& folder) {
+  struct stat st;
+  if (::stat(folder.c_str(), &st) != 0) return nullptr;
+  FolderNames* entry = Find(st);
+  if (entry) entry->Mtime = st.st_mtim;
+  return entry;
+}
+
+}  // namespace
+
+std::u16string NameKeyOfAnsi(const std::string& ansiName) {
+  std::u16string key = text1252::ToUtf16(ansiName);
+  for (char16_t& c : key) c = text1252::UpperUtf16(c);
+  return key;
+}
+
+std::u16string NameKeyOfHost(const std::string& hostName) {
+  return NameKeyOfAnsi(text1252::FromUtf8(hostName));
+}
+
+std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name) {
+  FolderNames* entry = Load(folder);
+  if (!entry) return {};
+  auto found = entry->ByKey.find(NameKeyOfAnsi(name));
+  if (found == entry->ByKey.end()) return {};
+  return found->second;
+}
+
+void NoteAdded(const std::string& folder, const std::string& hostName) {
+  if (FolderNames* entry = AfterChange(folder)) InsertName(*entry, hostName);
+}
+
+void NoteRemoved(const std::string& folder, const std::string& hostName) {
+  FolderNames* entry = AfterChange(folder);
+  if (!entry) return;
+  auto found = entry->ByKey.find(NameKeyOfHost(hostName));
+  if (found == entry->ByKey.end()) return;
+  std::vector<std::string>& names = found->second;
+  names.erase(std::remove(names.begin(), names.end(), hostName), names.end());
+  if (names.empty()) entry->ByKey.erase(found);
+}
+
+void ClearNameCache() { TheCache() = Cache{}; }
+
+}  // namespace plat::posix

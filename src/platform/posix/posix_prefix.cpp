@@ -1,0 +1,269 @@
+// The Wine prefix, its drives, the current folder, and the resolution of
+// Windows paths to host paths.
+#include <limits.h>
+#include <pwd.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cctype>
+#include <cerrno>
+
+#include "platform/posix/posix_internal.h"
+#include "platform/text1252.h"
+#include "platform/winpath.h"
+
+namespace plat::posix {
+namespace {
+
+struct Drive {
+  bool Present = false;
+  std::string Root;  // the path through which the drive is reached
+  std::string Real;  // its target with links resolved
+};
+
+struct PrefixState {
+  bool PrefixLoaded = false;
+  std::string Prefix;
+  bool DrivesLoaded = false;
+  std::array<Drive, 26> Drives;
+};
+
+PrefixState& State() {
+  static PrefixState state;
+  return state;
+}
+
+std::string StripTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::string RealPath(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (!real) return std::string();
+  std::string result(real);
+  ::free(real);
+  return result;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (folder == "/") return "/" + name;
+  return folder + "/" + name;
+}
+
+const std::array<Drive, 26>& Drives() {
+  PrefixState& state = State();
+  if (state.DrivesLoaded) return state.Drives;
+  state.DrivesLoaded = true;
+  std::string base = PrefixPath() + "/dosdevices/";
+  for (int i = 0; i < 26; ++i) {
+    Drive& drive = state.Drives[i];
+    drive = Drive{};
+    std::string path = base + char('a' + i) + ":";
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0) {
+      // Defined by the prefix: usable when it leads to a folder.
+      if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        drive.Present = true;
+        drive.Root = path;
+        drive.Real = RealPath(path);
+        if (drive.Real.empty()) drive.Real = path;
+      }
+    } else if (i == 'z' - 'a') {
+      drive.Present = true;
+      drive.Root = "/";
+      drive.Real = "/";
+    }
+  }
+  return state.Drives;
+}
+
+bool IsDriveAbsolute(const std::string& path) {
+  return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+         path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+}
+
+bool IsUncText(const std::string& path) {
+  return path.size() >= 2 && (path[0] == '\\' || path[0] == '/') &&
+         (path[1] == '\\' || path[1] == '/');
+}
+
+}  // namespace
+
+void ResetPrefixCache() { State() = PrefixState{}; }
+
+const std::string& PrefixPath() {
+  PrefixState& state = State();
+  if (state.PrefixLoaded) return state.Prefix;
+  state.PrefixLoaded = true;
+  const char* prefix = ::getenv("WINEPREFIX");
+  if (prefix && *prefix) {
+    state.Prefix = StripTrailingSlashes(prefix);
+    return state.Prefix;
+  }
+  std::string home;
+  const char* homeEnv = ::getenv("HOME");
+  if (homeEnv && *homeEnv) {
+    home = homeEnv;
+  } else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) {
+    home = pw->pw_dir;
+  }
+  home = StripTrailingSlashes(home);
+  state.Prefix = (home == "/" ? std::string() : home) + "/.wine";
+  return state.Prefix;
+}
+
+bool DriveRoot(char letter, std::string& root) {
+  int index = std::tolower(static_cast<unsigned char>(letter)) - 'a';
+  if (index < 0 || index >= 26) return false;
+  const Drive& drive = Drives()[index];
+  if (!drive.Present) return false;
+  root = drive.Root;
+  return true;
+}
+
+bool HostToWindows(const std::string& hostPath, std::string& windows) {
+  if (hostPath.empty() || hostPath[0] != '/') return false;
+  std::string path = RealPath(hostPath);
+  if (path.empty()) path = StripTrailingSlashes(hostPath);
+  const auto& drives = Drives();
+  int best = -1;
+  size_t bestLength = 0;
+  for (int i = 0; i < 26; ++i) {
+    const Drive& drive = drives[i];
+    if (!drive.Present) continue;
+    size_t length;
+    if (drive.Real == "/") {
+      length = 0;
+    } else if (path.compare(0, drive.Real.size(), drive.Real) == 0 &&
+               (path.size() == drive.Real.size() || path[drive.Real.size()] == '/')) {
+      length = drive.Real.size();
+    } else {
+      continue;
+    }
+    if (best < 0 || length > bestLength) {
+      best = i;
+      bestLength = length;
+    }
+  }
+  if (best < 0) return false;
+  std::string rest = path.substr(bestLength);
+  size_t skip = 0;
+  while (skip < rest.size() && rest[skip] == '/') ++skip;
+  rest.erase(0, skip);
+  for (char& c : rest)
+    if (c == '/') c = '\\';
+  windows = std::string(1, char('A' + best)) + ":\\" + text1252::FromUtf8(rest);
+  return true;
+}
+
+}  // namespace plat::posix
+
+namespace plat {
+
+bool CurrentFolder(std::string& folder) {
+  std::string buffer(PATH_MAX, '\0');
+  while (!::getcwd(buffer.data(), buffer.size())) {
+    if (errno != ERANGE) return false;
+    buffer.resize(buffer.size() * 2);
+  }
+  buffer.resize(buffer.find('\0'));
+  if (buffer.empty() || buffer[0] != '/') return false;  // unreachable folder
+  std::string windows;
+  if (!posix::HostToWindows(buffer, windows)) return false;
+  if (windows.back() != '\\') windows += '\\';
+  folder = windows;
+  return true;
+}
+
+std::string TempFolderValue() {
+  std::string value = "/tmp";
+  for (const char* name : {"TEMP", "TMP", "TMPDIR"}) {
+    const char* text = ::getenv(name);
+    if (text && *text) {
+      value = text;
+      break;
+    }
+  }
+  std::string windows;
+  if (value[0] == '/' && posix::HostToWindows(value, windows)) return windows;
+  return text1252::FromUtf8(value);
+}
+
+std::string FullPath(const std::string& path) {
+  if (path.empty()) return std::string();
+  if (posix::IsDriveAbsolute(path) || posix::IsUncText(path)) return winpath::FullPath(path, "C:\\");
+  std::string current;
+  if (!CurrentFolder(current)) return std::string();
+  return winpath::FullPath(path, current);
+}
+
+}  // namespace plat
+
+namespace plat::posix {
+
+Resolved Resolve(const std::string& windowsPath) {
+  Resolved result;
+  if (windowsPath.find('\0') != std::string::npos) return result;
+  std::string full = FullPath(windowsPath);
+  if (full.size() < 2 || winpath::IsUncPath(full) || full[1] != ':') return result;
+  std::vector<std::string> components = winpath::SplitComponents(std::string_view(full).substr(2));
+  if (!components.empty() && winpath::IsDeviceName(components.back())) return result;
+  std::string root;
+  if (!DriveRoot(full[0], root)) return result;
+  result.Valid = true;
+
+  std::vector<std::string> hostNames;
+  hostNames.reserve(components.size());
+  for (const std::string& component : components) hostNames.push_back(text1252::ToUtf8(component));
+
+  // The path exactly as spelled, when it exists, is the answer.
+  std::string folder = root;
+  for (size_t i = 0; i + 1 < hostNames.size(); ++i) folder = Join(folder, hostNames[i]);
+  std::string exact = hostNames.empty() ? root : Join(folder, hostNames.back());
+  // A drive root is the folder its link leads to.
+  int status = hostNames.empty() ? ::stat(exact.c_str(), &result.Lstat)
+                                 : ::lstat(exact.c_str(), &result.Lstat);
+  if (status == 0) {
+    result.Exists = true;
+    result.Host = exact;
+    result.Folder = hostNames.empty() ? root : folder;
+    result.Name = hostNames.empty() ? std::string() : hostNames.back();
+    return result;
+  }
+
+  // Else component by component, each spelled as the folder spells it.
+  std::string current = root;
+  bool found = true;
+  for (size_t i = 0; i < components.size(); ++i) {
+    std::string name = hostNames[i];
+    if (found) {
+      std::string candidate = Join(current, name);
+      if (::lstat(candidate.c_str(), &result.Lstat) != 0) {
+        found = false;
+        for (const std::string& other : NamesIgnoringCase(current, components[i])) {
+          candidate = Join(current, other);
+          if (::lstat(candidate.c_str(), &result.Lstat) == 0) {
+            name = other;
+            found = true;
+            break;
+          }
+        }
+      }
+    }
+    if (i + 1 == components.size()) {
+      result.Folder = current;
+      result.Name = name;
+    }
+    current = Join(current, name);
+  }
+  result.Host = current;
+  result.Exists = found;
+  if (components.empty()) result.Folder = root;
+  if (!found) result.Lstat = {};
+  return result;
+}
+
+}  // namespace plat::posix
