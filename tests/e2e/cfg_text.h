@@ -1,0 +1,86 @@
+// Builders for the end-to-end tests: scenery.cfg text in the form the
+// program writes, a small sample library, and BGL file headers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "TestPrefix.h"
+
+namespace e2e {
+
+struct Area {
+  std::string Name;   // section name, e.g. "Area.003"
+  std::string Title;
+  std::string Local;
+  int32_t Layer = 0;
+  bool Active = true;
+  bool Required = false;
+};
+
+inline std::string Bool(bool b) { return b ? "TRUE" : "FALSE"; }
+
+// A section as the program writes it: keys in their fixed order, CR LF.
+inline std::string AreaText(const Area& a) {
+  std::string t = "[" + a.Name + "]\r\nTitle=" + a.Title + "\r\n";
+  if (a.Local == "Scenery\\World") t += "Texture_ID=1\r\n";
+  t += "Local=" + a.Local + "\r\nLayer=" + std::to_string(a.Layer) + "\r\nActive=" +
+       Bool(a.Active) + "\r\nRequired=" + Bool(a.Required) + "\r\nRemote=\r\n";
+  return t;
+}
+
+inline std::string GeneralText() {
+  return "[General]\r\nTitle=FS9 World Scenery\r\nDescription=FS9 Scenery Data\r\n"
+         "Clean_on_Exit=TRUE\r\n";
+}
+
+// General first, then the areas in the given order.
+inline std::string CfgText(const std::vector<Area>& areas) {
+  std::string t = GeneralText();
+  for (const auto& a : areas) t += AreaText(a);
+  return t;
+}
+
+// A small library: two required stock areas, the addon folder, an inactive
+// add-on and an absolute one.
+inline std::vector<Area> SampleAreas() {
+  return {
+      {"Area.001", "Default Terrain", "Scenery\\World", 1, true, true},
+      {"Area.002", "Default Scenery", "Scenery\\BASE", 2, true, true},
+      {"Area.003", "Addon Scenery", "Addon Scenery", 3, true, false},
+      {"Area.004", "Old Airport", "Addon Scenery\\OldAirport", 4, false, false},
+      {"Area.005", "Mesh", "C:\\Mesh", 5, true, false},
+  };
+}
+
+// Registers FS9 at C:\FS9 with the sample library and its folders.
+inline void MakeSample(testing_support::TestPrefix& p) {
+  p.MakeFS9(CfgText(SampleAreas()));
+  testing_support::MakeDirs(p.C("FS9/Addon Scenery/OldAirport/scenery"));
+  testing_support::MakeDirs(p.C("Mesh/scenery"));
+}
+
+inline std::string CfgPath(const testing_support::TestPrefix& p) { return p.C("FS9/scenery.cfg"); }
+inline std::string BackupPath(const testing_support::TestPrefix& p) { return p.C("FS9/scenery.~cfg"); }
+inline std::string Cfg(const testing_support::TestPrefix& p) { return testing_support::ReadFile(CfgPath(p)); }
+
+inline void PutLE32(std::string& b, size_t at, uint32_t v) {
+  if (b.size() < at + 4) b.resize(at + 4, '\0');
+  for (int i = 0; i < 4; ++i) b[at + static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// A BGL file of the newer format with the given section types (type 3:
+// airport, version 9; a type of 101 or more makes it version 10).
+inline std::string NewBgl(const std::vector<int32_t>& sectionTypes) {
+  std::string b(56 + 20 * sectionTypes.size(), '\0');
+  b[0] = 0x01;
+  b[1] = 0x02;
+  PutLE32(b, 4, 56);
+  PutLE32(b, 20, static_cast<uint32_t>(sectionTypes.size()));
+  for (size_t i = 0; i < sectionTypes.size(); ++i)
+    PutLE32(b, 56 + 20 * i, static_cast<uint32_t>(sectionTypes[i]));
+  return b;
+}
+
+}  // namespace e2e
