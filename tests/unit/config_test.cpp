@@ -1,0 +1,379 @@
+// scenery.cfg in memory: loading, the written form, saving with a backup, and
+// construction from an installation.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "TestPrefix.h"
+#include "scenery/LbFS.h"
+
+namespace ts = testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+// One prefix for the whole program, with FS9 registered at C:\FS9: the host
+// layer reads the prefix's registry once per process.
+ts::TestPrefix* gPrefix = nullptr;
+
+class PrefixEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    gPrefix = new ts::TestPrefix();
+    gPrefix->MakeFS9("[General]\r\nTitle=t\r\nDescription=d\r\nClean_on_Exit=TRUE\r\n");
+    setenv("WINEPREFIX", gPrefix->Prefix().c_str(), 1);
+    setenv("HOME", gPrefix->Home().c_str(), 1);
+  }
+  void TearDown() override {
+    delete gPrefix;
+    gPrefix = nullptr;
+  }
+};
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new PrefixEnvironment);
+
+std::string Crlf(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const auto& l : lines) out += l + "\r\n";
+  return out;
+}
+
+std::string RoundTrip(const std::string& text) {
+  TLayrix cfg;
+  cfg.LoadFromText(text);
+  return cfg.SaveToText();
+}
+
+std::string LoadError(const std::string& text) {
+  TLayrix cfg;
+  try {
+    cfg.LoadFromText(text);
+  } catch (const ELayrixError& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+// No write permission bit at all: read-only as Windows shows it.
+void ReadOnly(const std::string& hostPath) {
+  fs::permissions(hostPath, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+}
+
+const std::string kGeneral = "[General]\r\nTitle=FS\r\nDescription=Data\r\nClean_on_Exit=TRUE\r\n";
+
+// ------------------------------------------------------------ written form
+
+// The canonical form of a stock file, derived by the rules: blank lines go,
+// every area gets an empty Remote after Required (the stock areas have their
+// keys in the written order already and no Exclude), lines end in CR LF.
+std::string CanonicalStock(const std::string& file) {
+  std::istringstream in(file);
+  std::string line, out;
+  bool inArea = false;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    if (line[0] == '[') inArea = line != "[General]";
+    out += line + "\r\n";
+    if (inArea && line.rfind("Required=", 0) == 0) out += "Remote=\r\n";
+  }
+  return out;
+}
+
+TEST(WrittenForm, StockFilesRoundTripToTheirCanonicalForm) {
+  for (const char* name : {"fsx-stock-scenery.cfg", "fsx-stock-ids-scenery.cfg"}) {
+    const std::string file = ts::ReadFile(ts::StockCfgPath(name));
+    ASSERT_FALSE(file.empty()) << name;
+    TLayrix cfg;
+    cfg.LoadFromText(file);
+    EXPECT_EQ(cfg.Sections.size(), 121u + (std::string(name).find("ids") != std::string::npos ? 4 : 0));
+    EXPECT_EQ(cfg.SaveToText(), CanonicalStock(file)) << name;
+    // The written form is a fixed point.
+    EXPECT_EQ(RoundTrip(cfg.SaveToText()), cfg.SaveToText()) << name;
+  }
+}
+
+TEST(WrittenForm, AreaKeysInTableOrderWithCanonicalValues) {
+  const std::string in =
+      "; comment\r\n"
+      "[Area.001]\r\n"
+      "Exclude=x.bgl\r\nRequired=0\r\nActive=1\r\nLayer=007\r\nLocal=Addon\\A\r\n"
+      "Texture_ID=5\r\nTitle=A\r\nFoo=bar\r\n\r\n"
+      "[Area.002]\r\nTitle=B\r\nLocal=B\r\nLayer=$0A\r\nActive=true\r\nRequired=False\r\n"
+      "Exclude=\r\nRemote=r\r\n"
+      "[Area.003]\r\nTitle=C\r\nLocal=C\r\nLayer=-5\r\nActive=2\r\nRequired=TRUE\r\n";
+  EXPECT_EQ(RoundTrip(in),
+            Crlf({"[Area.001]", "Title=A", "Local=Addon\\A", "Layer=7", "Active=TRUE",
+                  "Required=FALSE", "Remote=", "Exclude=x.bgl", "[Area.002]", "Title=B",
+                  "Local=B", "Layer=10", "Active=TRUE", "Required=FALSE", "Remote=r",
+                  "[Area.003]", "Title=C", "Local=C", "Layer=-5", "Active=TRUE",
+                  "Required=TRUE", "Remote="}));
+}
+
+TEST(WrittenForm, TextureIdOnlyForSceneryWorldSpelledExactly) {
+  const std::string in =
+      "[Area.001]\r\nTitle=W\r\nLocal=Scenery\\World\r\nLayer=1\r\nActive=1\r\nRequired=1\r\n"
+      "[Area.002]\r\nTitle=w\r\nLocal=scenery\\world\r\nLayer=2\r\nActive=1\r\nRequired=1\r\n"
+      "Texture_ID=1\r\n";
+  EXPECT_EQ(RoundTrip(in),
+            Crlf({"[Area.001]", "Title=W", "Texture_ID=1", "Local=Scenery\\World", "Layer=1",
+                  "Active=TRUE", "Required=TRUE", "Remote=", "[Area.002]", "Title=w",
+                  "Local=scenery\\world", "Layer=2", "Active=TRUE", "Required=TRUE", "Remote="}));
+}
+
+TEST(WrittenForm, GeneralSectionInAnySpellingAndPlace) {
+  const std::string in =
+      "[Area.001]\r\nTitle=A\r\nLocal=A\r\nLayer=1\r\nActive=1\r\nRequired=0\r\n"
+      "[GENERAL]\r\nClean_on_Exit=1\r\nDescription=Desc\r\nTitle=T\r\nLocal=ignored\r\n"
+      "[Custom]\r\nTitle=C\r\nLocal=C\r\nLayer=2\r\nActive=0\r\nRequired=0\r\n";
+  TLayrix cfg;
+  cfg.LoadFromText(in);
+  ASSERT_EQ(cfg.Sections.size(), 3u);
+  const TFSScnLayer& general = *cfg.Sections[1].Layer;
+  EXPECT_EQ(general.Local, "General");
+  EXPECT_EQ(general.Layer, -1);
+  EXPECT_TRUE(general.Required);
+  EXPECT_TRUE(general.Active);
+  EXPECT_EQ(general.Remote, "Desc");
+  EXPECT_FALSE(cfg.IsAreaEntry(1));
+  EXPECT_TRUE(cfg.IsAreaEntry(2));  // a custom name is an area
+  EXPECT_EQ(cfg.SaveToText(),
+            Crlf({"[Area.001]", "Title=A", "Local=A", "Layer=1", "Active=TRUE", "Required=FALSE",
+                  "Remote=", "[GENERAL]", "Title=T", "Description=Desc", "Clean_on_Exit=TRUE",
+                  "[Custom]", "Title=C", "Local=C", "Layer=2", "Active=FALSE", "Required=FALSE",
+                  "Remote="}));
+}
+
+TEST(WrittenForm, DuplicateSectionsStayApart) {
+  const std::string in =
+      "[Area.001]\r\nTitle=A\r\nLocal=A\r\nLayer=1\r\nActive=1\r\nRequired=0\r\n"
+      "[area.001]\r\nTitle=B\r\nLocal=B\r\nLayer=2\r\nActive=0\r\nRequired=1\r\n";
+  TLayrix cfg;
+  cfg.LoadFromText(in);
+  ASSERT_EQ(cfg.Sections.size(), 2u);
+  EXPECT_EQ(cfg.Sections[1].Layer->Title, "B");
+  EXPECT_EQ(cfg.Sections[1].Layer->Layer, 2);
+  EXPECT_EQ(cfg.SaveToText(),
+            Crlf({"[Area.001]", "Title=A", "Local=A", "Layer=1", "Active=TRUE", "Required=FALSE",
+                  "Remote=", "[area.001]", "Title=B", "Local=B", "Layer=2", "Active=FALSE",
+                  "Required=TRUE", "Remote="}));
+}
+
+TEST(WrittenForm, TenThousandAreasSurviveWhole) {
+  std::string in = kGeneral;
+  for (int i = 1; i <= 10000; ++i) {
+    const std::string n = std::to_string(i);
+    in += "[" + TLayrix::AreaSectionName(i) + "]\r\nTitle=Title " + n + "\r\nLocal=Addon Scenery\\" +
+          n + "\r\nLayer=" + n + "\r\nActive=TRUE\r\nRequired=FALSE\r\nRemote=\r\n";
+  }
+  TLayrix cfg;
+  cfg.LoadFromText(in);
+  ASSERT_EQ(cfg.Sections.size(), 10001u);
+  EXPECT_EQ(cfg.Sections.back().Name, "Area.10000");
+  EXPECT_EQ(cfg.Sections.back().Layer->Local, "Addon Scenery\\10000");
+  EXPECT_EQ(cfg.SaveToText(), in);
+}
+
+TEST(WrittenForm, ByteOrderMarkIsKept) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string in = bom + "[Area.001]\r\nTitle=Z\xC3\xBCrich\r\nLocal=A\r\nLayer=1\r\n"
+                               "Active=1\r\nRequired=0\r\n";
+  TLayrix cfg;
+  cfg.LoadFromText(in);
+  EXPECT_EQ(cfg.Sections[0].Layer->Title, "Z\xFCrich");  // code page 1252 inside
+  EXPECT_EQ(cfg.SaveToText(),
+            bom + Crlf({"[Area.001]", "Title=Z\xC3\xBCrich", "Local=A", "Layer=1", "Active=TRUE",
+                        "Required=FALSE", "Remote="}));
+}
+
+// ------------------------------------------------------------ conversion errors
+
+TEST(LoadErrors, NameTheTextSectionAndKey) {
+  const std::string good = "[Area.001]\r\nTitle=A\r\nLocal=A\r\nLayer=1\r\nActive=1\r\nRequired=0\r\n";
+  EXPECT_EQ(LoadError(good + "[Area.003]\r\nLayer=3\r\nActive=yes\r\nRequired=0\r\n"),
+            "'yes' is not a valid Boolean value (section [Area.003], key Active)");
+  EXPECT_EQ(LoadError("[Area.002]\r\nLayer=3\r\nActive=1\r\n"),
+            "'' is not a valid Boolean value (section [Area.002], key Required)");
+  EXPECT_EQ(LoadError("[Area.002]\r\nActive=1\r\nRequired=1\r\n"),
+            "'' is not a valid integer value (section [Area.002], key Layer)");
+  EXPECT_EQ(LoadError("[Custom]\r\nLayer=1.5\r\nActive=1\r\nRequired=1\r\n"),
+            "'1.5' is not a valid integer value (section [Custom], key Layer)");
+  EXPECT_EQ(LoadError("[general]\r\nClean_on_Exit=maybe\r\n"),
+            "'maybe' is not a valid Boolean value (section [general], key Clean_on_Exit)");
+  // Layer is converted before Active, Active before Required.
+  EXPECT_EQ(LoadError("[A]\r\nLayer=x\r\nActive=y\r\nRequired=z\r\n"),
+            "'x' is not a valid integer value (section [A], key Layer)");
+  EXPECT_EQ(LoadError("[A]\r\nLayer=1\r\nActive=y\r\nRequired=z\r\n"),
+            "'y' is not a valid Boolean value (section [A], key Active)");
+}
+
+TEST(LoadErrors, EarlierSectionsKeepTheirRecords) {
+  TLayrix cfg;
+  EXPECT_THROW(cfg.LoadFromText("[Area.001]\r\nTitle=A\r\nLayer=1\r\nActive=1\r\nRequired=0\r\n"
+                                "[Area.002]\r\nLayer=?\r\n[Area.003]\r\nLayer=3\r\n"),
+               ELayrixError);
+  ASSERT_EQ(cfg.Sections.size(), 3u);
+  ASSERT_NE(cfg.Sections[0].Layer, nullptr);
+  EXPECT_EQ(cfg.Sections[0].Layer->Title, "A");
+  EXPECT_EQ(cfg.Sections[1].Layer, nullptr);
+  EXPECT_EQ(cfg.Sections[2].Layer, nullptr);
+}
+
+TEST(Load, ReplacesSectionsAndClearsModified) {
+  TLayrix cfg;
+  cfg.LoadFromText(kGeneral + "[Area.001]\r\nLayer=1\r\nActive=1\r\nRequired=0\r\n");
+  cfg.Modified = true;
+  cfg.LoadFromText(kGeneral);
+  EXPECT_EQ(cfg.Sections.size(), 1u);
+  EXPECT_FALSE(cfg.Modified);
+  EXPECT_EQ(cfg.LastLayer, 0);
+}
+
+// ------------------------------------------------------------ files
+
+class ConfigFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = gPrefix->C("Save");
+    ts::MakeDirs(dir_);
+    for (const char* name : {"/scenery.cfg", "/scenery.~cfg"}) {
+      std::error_code ec;
+      fs::permissions(dir_ + name, fs::perms::owner_write, fs::perm_options::add, ec);
+      fs::remove(dir_ + name, ec);
+    }
+  }
+  std::string Host(const char* name) const { return dir_ + "/" + name; }
+  std::string dir_;
+  const std::string target_ = "C:\\Save\\scenery.cfg";
+  const std::string oldText_ = "[General]\nTitle=old\nDescription=d\nClean_on_Exit=0\n";
+};
+
+TEST_F(ConfigFiles, SaveMakesBackupOfThePreviousFile) {
+  ts::WriteFile(Host("scenery.cfg"), oldText_);
+  ts::WriteFile(Host("scenery.~cfg"), "earlier backup");
+  TLayrix cfg;
+  cfg.LoadFromFile(target_);
+  cfg.Sections[0].Layer->Title = "new";
+  cfg.Modified = true;
+  cfg.CfgFileName = target_;
+  EXPECT_EQ(cfg.SaveToFile("", true), 0);
+  EXPECT_FALSE(cfg.Modified);
+  EXPECT_EQ(ts::ReadFile(Host("scenery.~cfg")), oldText_);
+  EXPECT_EQ(ts::ReadFile(Host("scenery.cfg")),
+            Crlf({"[General]", "Title=new", "Description=d", "Clean_on_Exit=FALSE"}));
+}
+
+TEST_F(ConfigFiles, SaveWithoutTargetWritesNoBackup) {
+  TLayrix cfg;
+  cfg.LoadFromText(kGeneral);
+  cfg.Modified = true;
+  EXPECT_EQ(cfg.SaveToFile(target_, true), 0);
+  EXPECT_FALSE(ts::PathExists(Host("scenery.~cfg")));
+  EXPECT_EQ(ts::ReadFile(Host("scenery.cfg")), kGeneral);
+  EXPECT_FALSE(cfg.Modified);
+}
+
+TEST_F(ConfigFiles, SaveWithoutBackupFlagLeavesBackupAlone) {
+  ts::WriteFile(Host("scenery.cfg"), oldText_);
+  ts::WriteFile(Host("scenery.~cfg"), "earlier backup");
+  TLayrix cfg;
+  cfg.LoadFromText(kGeneral);
+  EXPECT_EQ(cfg.SaveToFile(target_, false), 0);
+  EXPECT_EQ(ts::ReadFile(Host("scenery.~cfg")), "earlier backup");
+  EXPECT_EQ(ts::ReadFile(Host("scenery.cfg")), kGeneral);
+}
+
+TEST_F(ConfigFiles, ReadOnlyTargetIsRefusedBeforeAnythingChanges) {
+  ts::WriteFile(Host("scenery.cfg"), oldText_);
+  ts::WriteFile(Host("scenery.~cfg"), "earlier backup");
+  ReadOnly(Host("scenery.cfg"));
+  TLayrix cfg;
+  cfg.LoadFromText(kGeneral);
+  cfg.Modified = true;
+  try {
+    cfg.SaveToFile(target_, true);
+    ADD_FAILURE() << "no error";
+  } catch (const ELayrixError& e) {
+    EXPECT_NE(std::string(e.what()).find(target_), std::string::npos) << e.what();
+  }
+  EXPECT_TRUE(cfg.Modified);
+  EXPECT_EQ(ts::ReadFile(Host("scenery.cfg")), oldText_);
+  EXPECT_EQ(ts::ReadFile(Host("scenery.~cfg")), "earlier backup");
+}
+
+TEST_F(ConfigFiles, FailedBackupReturnsMinusOneAndWritesNothing) {
+  ts::WriteFile(Host("scenery.cfg"), oldText_);
+  ts::WriteFile(Host("scenery.~cfg"), "earlier backup");
+  ReadOnly(Host("scenery.~cfg"));  // a copy over a read-only file fails
+  TLayrix cfg;
+  cfg.LoadFromText(kGeneral);
+  cfg.Modified = true;
+  EXPECT_EQ(cfg.SaveToFile(target_, true), -1);
+  EXPECT_TRUE(cfg.Modified);
+  EXPECT_EQ(ts::ReadFile(Host("scenery.cfg")), oldText_);
+  EXPECT_EQ(ts::ReadFile(Host("scenery.~cfg")), "earlier backup");
+}
+
+TEST_F(ConfigFiles, UnwritableFolderThrowsNamingTheFile) {
+  TLayrix cfg;
+  cfg.LoadFromText(kGeneral);
+  const std::string missing = "C:\\NoSuchFolder\\scenery.cfg";
+  try {
+    cfg.SaveToFile(missing, true);
+    ADD_FAILURE() << "no error";
+  } catch (const ELayrixError& e) {
+    EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
+  }
+}
+
+TEST_F(ConfigFiles, MissingFileThrowsNamingIt) {
+  TLayrix cfg;
+  try {
+    cfg.LoadFromFile("C:\\Save\\scenery.cfg");
+    ADD_FAILURE() << "no error";
+  } catch (const ELayrixError& e) {
+    EXPECT_NE(std::string(e.what()).find("C:\\Save\\scenery.cfg"), std::string::npos) << e.what();
+  }
+}
+
+// ------------------------------------------------------------ construction
+
+TEST(Construction, LoadsTheLocatedFile) {
+  ts::WriteFile(gPrefix->C("FS9/scenery.cfg"),
+                kGeneral + "[Area.001]\r\nTitle=A\r\nLocal=A\r\nLayer=1\r\nActive=1\r\nRequired=0\r\n");
+  TLayrix cfg(-1);
+  EXPECT_EQ(cfg.CfgFileName, "C:\\FS9\\scenery.cfg");
+  EXPECT_EQ(cfg.FSPath, "C:\\FS9\\");
+  ASSERT_EQ(cfg.Sections.size(), 2u);
+  EXPECT_EQ(cfg.Sections[1].Layer->Title, "A");
+  EXPECT_FALSE(cfg.Modified);
+  EXPECT_EQ(cfg.LastLayer, 0);
+}
+
+TEST(Construction, NoFileOrAFolderGivesEmptyName) {
+  const std::string file = gPrefix->C("FS9/scenery.cfg");
+  fs::remove(file);
+  {
+    TLayrix cfg(9);
+    EXPECT_EQ(cfg.CfgFileName, "");
+    EXPECT_EQ(cfg.FSPath, "C:\\FS9\\");
+    EXPECT_TRUE(cfg.Sections.empty());
+  }
+  ts::MakeDirs(file);
+  {
+    TLayrix cfg(9);
+    EXPECT_EQ(cfg.CfgFileName, "");
+  }
+  fs::remove(file);
+}
+
+TEST(Construction, BadValueStopsConstruction) {
+  ts::WriteFile(gPrefix->C("FS9/scenery.cfg"), "[Area.001]\r\nLayer=one\r\n");
+  EXPECT_THROW(TLayrix cfg(-1), ELayrixError);
+}
+
+}  // namespace

@@ -1,0 +1,516 @@
+// Layer list operations on a configuration built in memory.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "TestPrefix.h"
+#include "scenery/LbFS.h"
+
+namespace ts = testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct A {
+  std::string Name;
+  int32_t Layer;
+  bool Active = true;
+  bool Required = false;
+  std::string Local = "";
+  std::string Title = "";
+};
+
+void Add(TLayrix& cfg, const A& a) {
+  const std::string local = a.Local.empty() ? "L" + std::to_string(a.Layer) : a.Local;
+  const std::string title = a.Title.empty() ? "T" + std::to_string(a.Layer) : a.Title;
+  cfg.Sections.push_back(TSectionEntry{
+      a.Name, std::make_unique<TFSScnLayer>(title, local, "", a.Layer, a.Active, a.Required, "")});
+}
+
+void AddGeneral(TLayrix& cfg, const std::string& name = "General") {
+  cfg.Sections.push_back(
+      TSectionEntry{name, std::make_unique<TFSScnLayer>("G", "General", "", -1, true, true, "")});
+}
+
+// General first, then Area.001 .. Area.N with layers 1 .. N.
+void Fill(TLayrix& cfg, int n) {
+  AddGeneral(cfg);
+  for (int i = 1; i <= n; ++i) Add(cfg, {TLayrix::AreaSectionName(i), i});
+}
+
+// "name:layer" for every entry, in list order.
+std::string Dump(const TLayrix& cfg) {
+  std::string out;
+  for (const auto& e : cfg.Sections) {
+    if (!out.empty()) out += ' ';
+    out += e.Name + ":" + (e.Layer ? std::to_string(e.Layer->Layer) : "-");
+  }
+  return out;
+}
+
+// "title:layer" for every area, in list order.
+std::string Titles(const TLayrix& cfg) {
+  std::string out;
+  for (size_t i = 0; i < cfg.Sections.size(); ++i) {
+    if (!cfg.IsAreaEntry(i)) continue;
+    if (!out.empty()) out += ' ';
+    out += cfg.Sections[i].Layer->Title + ":" + std::to_string(cfg.Sections[i].Layer->Layer);
+  }
+  return out;
+}
+
+// ------------------------------------------------------------ names
+
+TEST(AreaSectionName, ThreeDigitsAtLeastUnsigned) {
+  EXPECT_EQ(TLayrix::AreaSectionName(0), "Area.000");
+  EXPECT_EQ(TLayrix::AreaSectionName(7), "Area.007");
+  EXPECT_EQ(TLayrix::AreaSectionName(123), "Area.123");
+  EXPECT_EQ(TLayrix::AreaSectionName(1000), "Area.1000");
+  EXPECT_EQ(TLayrix::AreaSectionName(-1), "Area.4294967295");
+}
+
+TEST(NextFreeAreaNumber, LowestNameNotInUse) {
+  TLayrix cfg;
+  EXPECT_EQ(cfg.NextFreeAreaNumber(), 1);
+  AddGeneral(cfg);
+  Add(cfg, {"Area.1", 1});     // not the form Area.001: does not block 1
+  Add(cfg, {"AREA.002", 2});   // case is ignored
+  EXPECT_EQ(cfg.NextFreeAreaNumber(), 1);
+  Add(cfg, {"area.001", 3});
+  EXPECT_EQ(cfg.NextFreeAreaNumber(), 3);
+  Add(cfg, {"Area.003", 4});
+  Add(cfg, {"Custom", 5});
+  EXPECT_EQ(cfg.NextFreeAreaNumber(), 4);
+}
+
+// ------------------------------------------------------------ finds
+
+TEST(Finds, PathIgnoresCaseAndDropsOneTrailingBackslash) {
+  TLayrix cfg;
+  Fill(cfg, 3);
+  cfg.Sections[2].Layer->Local = "Addon Scenery\\My";
+  cfg.Sections[3].Layer->Local = "Addon Scenery\\Slash\\";
+  std::string path = "addon scenery\\MY\\";
+  EXPECT_EQ(cfg.FindLayerByPath(path, false), 2);
+  EXPECT_EQ(path, "addon scenery\\MY");  // the caller's path lost its backslash
+  EXPECT_EQ(cfg.LastLayer, 2);
+  EXPECT_FALSE(cfg.Modified);
+
+  // A stored Local ending in a backslash is found by neither form.
+  for (std::string p : {"Addon Scenery\\Slash\\", "Addon Scenery\\Slash"})
+    EXPECT_EQ(cfg.FindLayerByPath(p, false), -1) << p;
+  EXPECT_EQ(cfg.LastLayer, -1);
+
+  // Compared as stored: no relative/absolute conversion.
+  cfg.FSPath = "C:\\FS9\\";
+  std::string absolute = "C:\\FS9\\Addon Scenery\\My";
+  EXPECT_EQ(cfg.FindLayerByPath(absolute, false), -1);
+}
+
+TEST(Finds, FirstMatchWinsAndGeneralIsNeverFound) {
+  TLayrix cfg;
+  Fill(cfg, 3);
+  cfg.Sections[2].Layer->Title = "Same";
+  cfg.Sections[3].Layer->Title = "same";
+  EXPECT_EQ(cfg.FindLayerByTitle("SAME", false), 2);
+  EXPECT_EQ(cfg.FindLayerByTitle("G", false), -1);
+  std::string general = "General";
+  EXPECT_EQ(cfg.FindLayerByPath(general, false), -1);
+}
+
+TEST(Finds, ActivateUsesActivateLayerAndClearsLastLayer) {
+  TLayrix cfg;
+  Fill(cfg, 3);
+  cfg.Sections[2].Layer->Active = false;
+  EXPECT_EQ(cfg.FindLayerByTitle("T2", true), 2);
+  EXPECT_TRUE(cfg.Sections[2].Layer->Active);
+  EXPECT_TRUE(cfg.Modified);
+  EXPECT_EQ(cfg.LastLayer, -1);
+  // So a following operation given -1 does nothing.
+  EXPECT_FALSE(cfg.DeleteLayer(-1));
+  EXPECT_EQ(cfg.Sections.size(), 4u);
+
+  TLayrix other;
+  Fill(other, 2);
+  std::string missing = "nope";
+  EXPECT_EQ(other.FindLayerByPath(missing, true), -1);
+  EXPECT_FALSE(other.Modified);
+}
+
+// ------------------------------------------------------------ LastLayer
+
+TEST(LastLayer, ARememberedLayerServesOneOperation) {
+  TLayrix cfg;
+  Fill(cfg, 4);
+  std::string path = "L3";
+  ASSERT_EQ(cfg.FindLayerByPath(path, false), 3);
+  cfg.MoveLayerDown(-1);
+  EXPECT_EQ(Titles(cfg), "T1:1 T2:3 T3:2 T4:4");
+  EXPECT_EQ(cfg.LastLayer, -1);
+  cfg.Modified = false;
+  cfg.MoveLayerDown(-1);
+  EXPECT_EQ(Titles(cfg), "T1:1 T2:3 T3:2 T4:4");
+  EXPECT_FALSE(cfg.Modified);
+}
+
+TEST(LastLayer, EveryLookupByNumberClearsIt) {
+  TLayrix cfg;
+  Fill(cfg, 3);
+  cfg.LastLayer = 2;
+  EXPECT_EQ(cfg.IndexOfLayer(3), 3);
+  EXPECT_EQ(cfg.LastLayer, -1);
+  cfg.LastLayer = 2;
+  cfg.ActivateLayer(-1);  // no -1 rule: finds nothing
+  EXPECT_EQ(cfg.LastLayer, -1);
+  EXPECT_FALSE(cfg.Modified);
+  cfg.LastLayer = 2;
+  cfg.ToggleLayer(99);
+  EXPECT_EQ(cfg.LastLayer, -1);
+}
+
+TEST(LastLayer, IndexOfLayerNeverFindsMinusOne) {
+  TLayrix cfg;
+  Fill(cfg, 2);
+  cfg.Sections[1].Layer->Layer = -1;
+  EXPECT_EQ(cfg.IndexOfLayer(-1), -1);
+  cfg.LastLayer = -1;
+  cfg.ActivateLayer(-1);
+  EXPECT_FALSE(cfg.Modified);
+}
+
+TEST(LastLayer, DeleteByTitleOfRequiredAreaLeavesMinusOne) {
+  TLayrix cfg;
+  Fill(cfg, 3);
+  cfg.Sections[3].Layer->Required = true;
+  cfg.LastLayer = 2;
+  EXPECT_FALSE(cfg.DeleteLayerByTitle("T3"));
+  EXPECT_EQ(cfg.LastLayer, -1);
+  EXPECT_FALSE(cfg.Modified);
+  EXPECT_EQ(cfg.Sections.size(), 4u);
+  cfg.LastLayer = 2;
+  EXPECT_FALSE(cfg.DeleteLayerByTitle("nothing"));
+  EXPECT_EQ(cfg.LastLayer, -1);
+}
+
+// ------------------------------------------------------------ sort
+
+TEST(SortLayers, RenamesByLayerAndPutsGeneralLast) {
+  TLayrix cfg;
+  AddGeneral(cfg);
+  Add(cfg, {"Area.005", 2, true, false, "", "B"});
+  Add(cfg, {"Area.001", 1, true, false, "", "A"});
+  Add(cfg, {"Custom", 3, true, false, "", "C"});
+  cfg.SortLayers();
+  EXPECT_EQ(Dump(cfg), "Area.001:1 Area.002:2 Area.003:3 General:-1");
+  EXPECT_EQ(Titles(cfg), "A:1 B:2 C:3");
+  EXPECT_TRUE(cfg.Modified);
+}
+
+TEST(SortLayers, NamesCompareAsTextAndEqualNumbersKeepTheirOrder) {
+  TLayrix cfg;
+  Fill(cfg, 1000);
+  cfg.SortLayers();
+  EXPECT_EQ(cfg.Sections[100].Layer->Title, "T1000");
+  EXPECT_EQ(cfg.Sections[100].Layer->Layer, 101);
+  EXPECT_EQ(cfg.Sections[101].Layer->Title, "T101");
+  EXPECT_EQ(cfg.Sections[101].Layer->Layer, 102);
+  EXPECT_EQ(cfg.Sections[999].Layer->Title, "T999");
+  EXPECT_EQ(cfg.Sections.back().Name, "General");
+
+  TLayrix dup;
+  for (const char* t : {"d", "c", "b", "a"}) Add(dup, {"Area.00" + std::string(t), 5, true, false, "", t});
+  Add(dup, {"X", 1, true, false, "", "first"});
+  dup.SortLayers();
+  EXPECT_EQ(Titles(dup), "first:1 d:2 c:3 b:4 a:5");
+}
+
+TEST(SortLayers, EmptyListStillSetsModified) {
+  TLayrix cfg;
+  cfg.SortLayers();
+  EXPECT_TRUE(cfg.Modified);
+}
+
+// ------------------------------------------------------------ move
+
+TEST(Move, SwapsLayerNumbersOnly) {
+  TLayrix cfg;
+  Fill(cfg, 3);
+  cfg.MoveLayerUp(2);
+  EXPECT_EQ(Dump(cfg), "General:-1 Area.001:1 Area.002:3 Area.003:2");
+  EXPECT_TRUE(cfg.Modified);
+  cfg.MoveLayerDown(3);
+  EXPECT_EQ(Dump(cfg), "General:-1 Area.001:1 Area.002:2 Area.003:3");
+}
+
+TEST(Move, AtTheEndsNothingChanges) {
+  TLayrix cfg;
+  Fill(cfg, 3);
+  cfg.MoveLayerDown(1);
+  cfg.MoveLayerUp(3);
+  cfg.MoveLayerUp(99);
+  EXPECT_EQ(Dump(cfg), "General:-1 Area.001:1 Area.002:2 Area.003:3");
+  EXPECT_FALSE(cfg.Modified);
+}
+
+// ------------------------------------------------------------ delete
+
+TEST(Delete, ClosesTheGapAndKeepsSectionNames) {
+  TLayrix cfg;
+  Fill(cfg, 5);
+  EXPECT_TRUE(cfg.DeleteLayer(3));
+  EXPECT_EQ(Dump(cfg), "General:-1 Area.001:1 Area.002:2 Area.004:3 Area.005:4");
+  EXPECT_TRUE(cfg.Modified);
+  EXPECT_EQ(cfg.NextFreeAreaNumber(), 3);
+}
+
+TEST(Delete, RequiredOrMissingChangesNothing) {
+  TLayrix cfg;
+  Fill(cfg, 3);
+  cfg.Sections[2].Layer->Required = true;
+  EXPECT_FALSE(cfg.DeleteLayer(2));
+  EXPECT_FALSE(cfg.DeleteLayer(7));
+  EXPECT_FALSE(cfg.DeleteLayer(-1));  // LastLayer is 0 at the start, no area 0
+  EXPECT_EQ(cfg.Sections.size(), 4u);
+  EXPECT_FALSE(cfg.Modified);
+}
+
+TEST(Delete, ByTitleClosesGap) {
+  TLayrix cfg;
+  Fill(cfg, 4);
+  EXPECT_TRUE(cfg.DeleteLayerByTitle("t2"));
+  EXPECT_EQ(Titles(cfg), "T1:1 T3:2 T4:3");
+  EXPECT_EQ(cfg.LastLayer, -1);
+  EXPECT_TRUE(cfg.Modified);
+}
+
+TEST(Delete, RemoveEntryAtWithoutClosingTheGap) {
+  TLayrix cfg;
+  Fill(cfg, 3);
+  cfg.Sections[2].Layer->Layer = 0;
+  cfg.RemoveEntryAt(2, false);
+  EXPECT_EQ(Dump(cfg), "General:-1 Area.001:1 Area.003:3");
+  EXPECT_TRUE(cfg.Modified);
+  cfg.RemoveEntryAt(1, true);
+  EXPECT_EQ(Dump(cfg), "General:-1 Area.003:2");
+}
+
+TEST(DeleteInactive, KeepsOrderAndNumbering) {
+  TLayrix cfg;
+  Fill(cfg, 6);
+  cfg.Sections[3].Layer->Active = false;
+  cfg.Sections[5].Layer->Active = false;
+  cfg.Sections[0].Layer->Active = false;  // General: required, never removed
+  cfg.Sections[1].Layer->Active = false;
+  cfg.Sections[1].Layer->Required = true;
+  cfg.DeleteInactiveLayers();
+  EXPECT_EQ(Titles(cfg), "T1:1 T2:2 T4:3 T6:4");
+  EXPECT_EQ(cfg.Sections[0].Name, "General");
+  EXPECT_TRUE(cfg.Modified);
+
+  TLayrix none;
+  Fill(none, 3);
+  none.DeleteInactiveLayers();
+  EXPECT_FALSE(none.Modified);
+}
+
+// The one-by-one algorithm: remove, close the gap, look at the same position.
+void DeleteInactiveOneByOne(TLayrix& cfg) {
+  size_t i = 0;
+  while (i < cfg.Sections.size()) {
+    const auto& rec = cfg.Sections[i].Layer;
+    if (cfg.IsAreaEntry(i) && !rec->Active && !rec->Required) {
+      const int32_t layer = rec->Layer;
+      cfg.Sections.erase(cfg.Sections.begin() + static_cast<long>(i));
+      cfg.CloseLayerGap(layer);
+    } else {
+      ++i;
+    }
+  }
+}
+
+TEST(DeleteInactive, EqualsOneByOneWithDuplicatesAndGaps) {
+  std::mt19937 rng(12345);
+  for (int round = 0; round < 400; ++round) {
+    TLayrix fast, slow;
+    const int n = 1 + static_cast<int>(rng() % 25);
+    const int span = 1 + static_cast<int>(rng() % 12);  // small span: many duplicates
+    for (TLayrix* cfg : {&fast, &slow}) AddGeneral(*cfg);
+    std::mt19937 copy = rng;
+    for (TLayrix* cfg : {&fast, &slow}) {
+      std::mt19937 r = copy;
+      for (int i = 0; i < n; ++i) {
+        const int32_t layer = static_cast<int32_t>(r() % span) - 1;
+        const bool active = r() % 3 == 0;
+        const bool required = r() % 5 == 0;
+        Add(*cfg, {"A" + std::to_string(i), layer, active, required, "", "t" + std::to_string(i)});
+      }
+      rng = r;
+    }
+    fast.DeleteInactiveLayers();
+    DeleteInactiveOneByOne(slow);
+    ASSERT_EQ(Dump(fast), Dump(slow)) << "round " << round;
+  }
+}
+
+// ------------------------------------------------------------ activate, toggle
+
+TEST(ActivateToggle, Rules) {
+  TLayrix cfg;
+  Fill(cfg, 2);
+  cfg.ActivateLayer(1);  // active already: still a change
+  EXPECT_TRUE(cfg.Modified);
+  cfg.Modified = false;
+
+  cfg.ToggleLayer(2);
+  EXPECT_FALSE(cfg.Sections[2].Layer->Active);
+  cfg.ToggleLayer(2);
+  EXPECT_TRUE(cfg.Sections[2].Layer->Active);
+  EXPECT_TRUE(cfg.Modified);
+
+  cfg.Modified = false;
+  cfg.Sections[1].Layer->Required = true;
+  cfg.ToggleLayer(1);
+  EXPECT_TRUE(cfg.Sections[1].Layer->Active);
+  EXPECT_FALSE(cfg.Modified);
+
+  cfg.Sections[1].Layer->Active = false;
+  cfg.ActivateLayer(1);  // a required area can be activated
+  EXPECT_TRUE(cfg.Sections[1].Layer->Active);
+  EXPECT_TRUE(cfg.Modified);
+}
+
+TEST(ActivateToggle, ToggleTakesLastLayer) {
+  TLayrix cfg;
+  Fill(cfg, 3);
+  ASSERT_EQ(cfg.FindLayerByTitle("T3", false), 3);
+  cfg.ToggleLayer(-1);
+  EXPECT_FALSE(cfg.Sections[3].Layer->Active);
+  cfg.ToggleLayer(-1);
+  EXPECT_FALSE(cfg.Sections[3].Layer->Active);
+}
+
+// ------------------------------------------------------------ insert
+
+// An FS9 folder at C:\FS9 in a throwaway prefix; WINEPREFIX points at it.
+class Insert : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    prefix_ = new ts::TestPrefix();
+    setenv("WINEPREFIX", prefix_->Prefix().c_str(), 1);
+    setenv("HOME", prefix_->Home().c_str(), 1);
+    for (const char* d : {"FS9/Addon Scenery/My/scenery", "FS9/Addon Scenery/Other/scenery",
+                          "FS9/Addon Scenery/Bare", "Elsewhere/Far/scenery",
+                          "Cwd/Local/scenery", "Cwd/Addon Scenery/Both/scenery",
+                          "FS9/Addon Scenery/Both/scenery"})
+      ts::MakeDirs(prefix_->C(d));
+  }
+  static void TearDownTestSuite() {
+    fs::current_path(fs::temp_directory_path());
+    delete prefix_;
+    prefix_ = nullptr;
+  }
+  void SetUp() override {
+    fs::current_path(prefix_->C("Cwd"));
+    cfg_.FSPath = "C:\\FS9\\";
+    Fill(cfg_, 4);
+  }
+  static ts::TestPrefix* prefix_;
+  TLayrix cfg_;
+};
+ts::TestPrefix* Insert::prefix_ = nullptr;
+
+TEST_F(Insert, OnTopUnderLowestFreeAreaNumber) {
+  // Area.003 was deleted earlier: the areas keep layers 1 to 4.
+  cfg_.Sections.clear();
+  AddGeneral(cfg_);
+  Add(cfg_, {"Area.001", 1});
+  Add(cfg_, {"Area.002", 2});
+  Add(cfg_, {"Area.004", 3});
+  Add(cfg_, {"Area.005", 4});
+  ASSERT_EQ(Dump(cfg_), "General:-1 Area.001:1 Area.002:2 Area.004:3 Area.005:4");
+  cfg_.InsertLayer("C:\\FS9\\Addon Scenery\\My\\", "My", -1);
+  ASSERT_EQ(cfg_.Sections.size(), 6u);
+  const TSectionEntry& added = cfg_.Sections.back();
+  EXPECT_EQ(added.Name, "Area.003");
+  EXPECT_EQ(added.Layer->Layer, 5);
+  EXPECT_EQ(added.Layer->Local, "Addon Scenery\\My");
+  EXPECT_EQ(added.Layer->Title, "My");
+  EXPECT_TRUE(added.Layer->Active);
+  EXPECT_FALSE(added.Layer->Required);
+  EXPECT_EQ(added.Layer->Remote, "");
+  EXPECT_TRUE(cfg_.Modified);
+  EXPECT_EQ(cfg_.LastLayer, -1);
+}
+
+TEST_F(Insert, AtALayerMovesTheOthersUp) {
+  Add(cfg_, {"Area.005", 5});
+  cfg_.InsertLayer("Addon Scenery\\My", "My", 3);
+  EXPECT_EQ(Titles(cfg_), "T1:1 T2:2 T3:4 T4:5 T5:6 My:3");
+  EXPECT_EQ(cfg_.Sections[0].Layer->Layer, -1);  // General untouched
+  EXPECT_EQ(cfg_.Sections.back().Layer->Local, "Addon Scenery\\My");
+}
+
+TEST_F(Insert, WithoutGeneralMinusOneTakesTheEntryCount) {
+  cfg_.Sections.erase(cfg_.Sections.begin());
+  cfg_.InsertLayer("C:\\FS9\\Addon Scenery\\My", "My", -1);
+  EXPECT_EQ(cfg_.Sections.back().Layer->Layer, 4);
+}
+
+TEST_F(Insert, ListedFolderIsNotAddedAgain) {
+  cfg_.Sections[2].Layer->Local = "Addon Scenery\\My";
+  for (const char* p : {"C:\\FS9\\ADDON SCENERY\\my", "c:\\fs9\\Addon Scenery\\My\\",
+                        "Addon Scenery\\MY\\"}) {
+    cfg_.InsertLayer(p, "x", -1);
+    EXPECT_EQ(cfg_.Sections.size(), 5u) << p;
+    EXPECT_EQ(cfg_.LastLayer, 2) << p;
+  }
+  EXPECT_FALSE(cfg_.Modified);
+
+  // Also when the listed area's layer number is -1.
+  cfg_.Sections[3].Layer->Local = "Addon Scenery\\Other";
+  cfg_.Sections[3].Layer->Layer = -1;
+  cfg_.InsertLayer("C:\\FS9\\Addon Scenery\\Other", "x", -1);
+  EXPECT_EQ(cfg_.Sections.size(), 5u);
+  EXPECT_FALSE(cfg_.Modified);
+}
+
+TEST_F(Insert, FolderWithoutSceneryIsNotAdded) {
+  cfg_.LastLayer = 7;
+  cfg_.InsertLayer("C:\\FS9\\Addon Scenery\\Bare", "x", -1);
+  cfg_.InsertLayer("C:\\FS9\\Addon Scenery\\Missing", "x", 2);
+  EXPECT_EQ(Titles(cfg_), "T1:1 T2:2 T3:3 T4:4");
+  EXPECT_FALSE(cfg_.Modified);
+  EXPECT_EQ(cfg_.LastLayer, 7);  // stopped before the find
+}
+
+TEST_F(Insert, PathOutsideTheSimulatorFolder) {
+  cfg_.InsertLayer("C:\\Elsewhere\\Far", "far", -1);
+  EXPECT_EQ(cfg_.Sections.back().Layer->Local, "..\\Elsewhere\\Far");
+  const std::string zPath = "Z:" + prefix_->C("Elsewhere/Far");
+  std::string zWin = zPath;
+  for (char& c : zWin)
+    if (c == '/') c = '\\';
+  TLayrix other;
+  other.FSPath = "C:\\FS9\\";
+  other.InsertLayer(zWin, "z", -1);
+  ASSERT_EQ(other.Sections.size(), 1u);
+  EXPECT_EQ(other.Sections[0].Layer->Local, zWin);  // another drive: kept absolute
+}
+
+TEST_F(Insert, RelativePathBelowTheCurrentFolderOnly) {
+  cfg_.InsertLayer("Local", "local", -1);
+  ASSERT_EQ(cfg_.Sections.size(), 6u);
+  EXPECT_EQ(cfg_.Sections.back().Layer->Local, "..\\Cwd\\Local");
+}
+
+TEST_F(Insert, RelativePathBelowTheSimulatorFolderIsKept) {
+  cfg_.InsertLayer("Addon Scenery\\Both\\", "both", -1);
+  ASSERT_EQ(cfg_.Sections.size(), 6u);
+  EXPECT_EQ(cfg_.Sections.back().Layer->Local, "Addon Scenery\\Both");
+}
+
+}  // namespace
