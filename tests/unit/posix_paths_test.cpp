@@ -1,0 +1,270 @@
+// The posix host layer's mapping of Windows paths onto a Wine prefix: drives,
+// case-insensitive resolution, the current folder, the temporary folder, and
+// the registry files.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
+
+namespace fs = std::filesystem;
+using plat::posix::Resolve;
+using plat::posix::Resolved;
+
+namespace {
+
+// An environment variable set (or removed) for the life of the object.
+class EnvVar {
+ public:
+  EnvVar(const char* name, const char* value) : name_(name) {
+    if (const char* old = ::getenv(name)) old_ = old;
+    if (value) ::setenv(name, value, 1);
+    else ::unsetenv(name);
+  }
+  ~EnvVar() {
+    if (old_) ::setenv(name_, old_->c_str(), 1);
+    else ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// A throwaway prefix: <root>/prefix with drive_c, dosdevices/c: -> ../drive_c.
+class PosixPaths : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[] = "/tmp/layrix-paths-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    root_ = fs::canonical(folder).string();
+    prefix_ = root_ + "/prefix";
+    fs::create_directories(prefix_ + "/drive_c");
+    fs::create_directories(prefix_ + "/dosdevices");
+    fs::create_directory_symlink("../drive_c", prefix_ + "/dosdevices/c:");
+    ::setenv("WINEPREFIX", prefix_.c_str(), 1);
+    cwd_ = fs::current_path();
+    plat::posix::ResetCaches();
+  }
+  void TearDown() override {
+    fs::current_path(cwd_);
+    fs::remove_all(root_);
+    plat::posix::ResetCaches();
+  }
+  // Host path of a path below drive C:, as the layer spells it.
+  std::string C(const std::string& below) const { return prefix_ + "/dosdevices/c:/" + below; }
+  void Touch(const std::string& hostPath, const std::string& bytes = "x") {
+    fs::create_directories(fs::path(hostPath).parent_path());
+    std::ofstream(hostPath, std::ios::binary) << bytes;
+  }
+
+  std::string root_, prefix_;
+  fs::path cwd_;
+};
+
+TEST_F(PosixPaths, ComponentsResolveIgnoringCase) {
+  Touch(prefix_ + "/drive_c/FS9/Scenery/World/scenery/a.bgl");
+  Resolved r = Resolve("c:\\fs9\\SCENERY\\world\\Scenery\\A.BGL");
+  ASSERT_TRUE(r.Valid);
+  EXPECT_TRUE(r.Exists);
+  EXPECT_EQ(r.Host, C("FS9/Scenery/World/scenery/a.bgl"));
+  EXPECT_EQ(r.Folder, C("FS9/Scenery/World/scenery"));
+  EXPECT_EQ(r.Name, "a.bgl");
+
+  // '/' separates, empty components, "." and ".." and trailing dots are Windows text.
+  r = Resolve("C:/fs9//scenery\\.\\x\\..\\WORLD\\scenery.\\A.bgl. ");
+  EXPECT_TRUE(r.Exists);
+  EXPECT_EQ(r.Host, C("FS9/Scenery/World/scenery/a.bgl"));
+}
+
+TEST_F(PosixPaths, ExactSpellingWinsElseFirstInListingOrder) {
+  for (const char* name : {"data", "Data", "DATA2"}) fs::create_directories(prefix_ + "/drive_c/" + name);
+  EXPECT_EQ(Resolve("C:\\data").Host, C("data"));
+  EXPECT_EQ(Resolve("C:\\Data").Host, C("Data"));
+  // "Data" and "data" are equal ignoring case; "Data" comes first by its bytes.
+  EXPECT_EQ(Resolve("C:\\DATA").Host, C("Data"));
+  EXPECT_EQ(Resolve("C:\\dAtA\\new.txt").Host, C("Data/new.txt"));
+  EXPECT_EQ(Resolve("C:\\data2").Host, C("DATA2"));
+}
+
+TEST_F(PosixPaths, MissingComponentsKeepTheirSpelling) {
+  fs::create_directories(prefix_ + "/drive_c/FS9");
+  Resolved r = Resolve("C:\\fs9\\New Folder\\File.TXT");
+  EXPECT_TRUE(r.Valid);
+  EXPECT_FALSE(r.Exists);
+  EXPECT_EQ(r.Host, C("FS9/New Folder/File.TXT"));
+  EXPECT_EQ(r.Folder, C("FS9/New Folder"));
+  EXPECT_EQ(r.Name, "File.TXT");
+  EXPECT_TRUE(plat::MakeFolder("c:\\FS9\\New Folder"));
+  EXPECT_TRUE(fs::is_directory(prefix_ + "/drive_c/FS9/New Folder"));
+}
+
+TEST_F(PosixPaths, DrivesOfThePrefix) {
+  // d: is a folder of its own inside dosdevices; e: is missing.
+  Touch(prefix_ + "/dosdevices/d:/Dir/x.txt");
+  EXPECT_EQ(Resolve("d:\\dir\\X.TXT").Host, prefix_ + "/dosdevices/d:/Dir/x.txt");
+  EXPECT_FALSE(Resolve("E:\\x").Valid);
+  EXPECT_TRUE(plat::FindEntries("E:\\*").empty());
+  EXPECT_FALSE(plat::MakeFolder("E:\\x"));
+
+  // z: is the host root unless the prefix defines it.
+  EXPECT_EQ(Resolve("Z:\\").Host, "/");
+  EXPECT_EQ(Resolve(std::string("z:") + root_).Host, root_);
+  EXPECT_TRUE(plat::FolderExists("Z:\\tmp"));
+  fs::create_directories(root_ + "/zroot/inside");
+  plat::posix::ResetCaches();
+  fs::create_directory_symlink(root_ + "/zroot", prefix_ + "/dosdevices/z:");
+  plat::posix::ResetCaches();
+  EXPECT_EQ(Resolve("Z:\\Inside").Host, prefix_ + "/dosdevices/z:/inside");
+  EXPECT_TRUE(plat::FolderExists("Z:\\inside"));
+}
+
+TEST_F(PosixPaths, UncPathsAndDevicesNameNoFile) {
+  Touch(prefix_ + "/drive_c/nul.txt");
+  Touch(prefix_ + "/drive_c/con");
+  for (const char* path : {"\\\\server\\share\\x", "//server/share/x", "C:\\nul.txt", "C:\\CON",
+                           "C:\\x\\com1.bgl", "LPT1", "aux"}) {
+    EXPECT_FALSE(Resolve(path).Valid) << path;
+    plat::FileInfo info;
+    EXPECT_FALSE(plat::GetFileInfo(path, info)) << path;
+  }
+  EXPECT_TRUE(plat::FindEntries("\\\\server\\share\\*").empty());
+  EXPECT_FALSE(Resolve(std::string("C:\\a\0b", 6)).Valid);
+}
+
+TEST_F(PosixPaths, HostNamesAreConvertedTo1252) {
+  Touch(prefix_ + "/drive_c/Z\xC3\xBCrich/caf\xC3\xA9.txt");  // UTF-8
+  Touch(prefix_ + "/drive_c/latin\xE9.txt");                   // not UTF-8: taken as 1252
+  Touch(prefix_ + "/drive_c/\xE6\x97\xA5.txt");                // no 1252 form
+  EXPECT_EQ(Resolve("C:\\Z\xFCrich\\caf\xE9.txt").Host, C("Z\xC3\xBCrich/caf\xC3\xA9.txt"));
+  EXPECT_EQ(Resolve("C:\\Z\xDCRICH\\CAF\xC9.TXT").Host, C("Z\xC3\xBCrich/caf\xC3\xA9.txt"));
+  // Entries are found by the names their listing gives.
+  std::vector<plat::DirEntry> entries = plat::FindEntries("C:\\*.txt");
+  ASSERT_EQ(entries.size(), 2u);
+  for (const plat::DirEntry& entry : entries) {
+    EXPECT_TRUE(plat::FileExists("C:\\" + entry.Name)) << entry.Name;
+  }
+  EXPECT_EQ(Resolve("C:\\LATIN\xC9.txt").Host, C("latin\xE9.txt"));
+  EXPECT_EQ(Resolve("C:\\?.txt").Host, C("\xE6\x97\xA5.txt"));
+}
+
+TEST_F(PosixPaths, CurrentFolderInWindowsForm) {
+  fs::create_directories(prefix_ + "/drive_c/FS9/Scenery");
+  fs::create_directories(prefix_ + "/drive_c/Z\xC3\xBCrich");
+  fs::create_directories(prefix_ + "/dosdevices/d:/sub");
+  fs::create_directories(root_ + "/data");
+  fs::create_directories(root_ + "/database/x");
+  fs::create_directory_symlink(root_ + "/data", prefix_ + "/dosdevices/e:");
+  std::string folder;
+
+  fs::current_path(prefix_ + "/drive_c/FS9/Scenery");
+  ASSERT_TRUE(plat::CurrentFolder(folder));
+  EXPECT_EQ(folder, "C:\\FS9\\Scenery\\");
+  EXPECT_EQ(plat::FullPath("x\\..\\y.txt"), "C:\\FS9\\Scenery\\y.txt");
+  EXPECT_EQ(plat::FullPath("\\top"), "C:\\top");
+  EXPECT_EQ(plat::FullPath("c:world"), "C:\\FS9\\Scenery\\world");
+  EXPECT_EQ(plat::FullPath("d:world"), "d:\\world");  // the drive as given
+  EXPECT_TRUE(plat::FolderExists(".."));
+  EXPECT_EQ(Resolve("..\\scenery").Host, C("FS9/Scenery"));
+
+  fs::current_path(prefix_ + "/drive_c");
+  ASSERT_TRUE(plat::CurrentFolder(folder));
+  EXPECT_EQ(folder, "C:\\");
+  fs::current_path(prefix_ + "/drive_c/Z\xC3\xBCrich");
+  ASSERT_TRUE(plat::CurrentFolder(folder));
+  EXPECT_EQ(folder, "C:\\Z\xFCrich\\");
+  fs::current_path(prefix_ + "/dosdevices/d:/sub");
+  ASSERT_TRUE(plat::CurrentFolder(folder));
+  EXPECT_EQ(folder, "D:\\sub\\");
+  fs::current_path(root_ + "/data");
+  ASSERT_TRUE(plat::CurrentFolder(folder));
+  EXPECT_EQ(folder, "E:\\");
+  // Leading parts count in whole components: "database" is not inside "data".
+  fs::current_path(root_ + "/database/x");
+  ASSERT_TRUE(plat::CurrentFolder(folder));
+  std::string expected = "Z:" + root_ + "/database/x/";
+  for (char& c : expected)
+    if (c == '/') c = '\\';
+  EXPECT_EQ(folder, expected);
+}
+
+TEST_F(PosixPaths, RemovedCurrentFolder) {
+  fs::create_directories(root_ + "/gone");
+  fs::current_path(root_ + "/gone");
+  fs::remove(root_ + "/gone");
+  std::string folder = "unchanged";
+  EXPECT_FALSE(plat::CurrentFolder(folder));
+  EXPECT_EQ(folder, "unchanged");
+  EXPECT_EQ(plat::FullPath("x.txt"), "");
+  EXPECT_EQ(plat::FullPath("C:\\x\\..\\y.txt"), "C:\\y.txt");  // needs no current folder
+  EXPECT_FALSE(plat::FileExists("x.txt"));
+}
+
+TEST_F(PosixPaths, TempFolderValue) {
+  fs::create_directories(prefix_ + "/drive_c/windows/temp");
+  EnvVar temp("TEMP", nullptr), tmp("TMP", nullptr), tmpdir("TMPDIR", nullptr);
+  EXPECT_EQ(plat::TempFolderValue(), "Z:\\tmp");
+  {
+    EnvVar dir("TMPDIR", (prefix_ + "/drive_c/windows/temp/").c_str());
+    EXPECT_EQ(plat::TempFolderValue(), "C:\\windows\\temp");
+    EnvVar t("TMP", "C:\\Users\\Caf\xC3\xA9");
+    EXPECT_EQ(plat::TempFolderValue(), "C:\\Users\\Caf\xE9");  // Windows form, as given
+    EnvVar t2("TEMP", (prefix_ + "/drive_c").c_str());
+    EXPECT_EQ(plat::TempFolderValue(), "C:\\");
+    EnvVar t3("TEMP", "");  // empty counts as not set
+    EXPECT_EQ(plat::TempFolderValue(), "C:\\Users\\Caf\xE9");
+  }
+}
+
+TEST_F(PosixPaths, PrefixDefaultsToHomeWine) {
+  EnvVar prefix("WINEPREFIX", ""), home("HOME", root_.c_str());
+  plat::posix::ResetCaches();
+  EXPECT_EQ(plat::posix::PrefixPath(), root_ + "/.wine");
+}
+
+TEST_F(PosixPaths, RegistryFilesReadOncePerProcess) {
+  std::ofstream(prefix_ + "/user.reg", std::ios::binary)
+      << "WINE REGISTRY Version 2\n;; comment\n#arch=win64\n\n"
+         "[Software\\\\Microsoft\\\\Microsoft Games\\\\Flight Simulator\\\\9.0] 1796672504\n"
+         "#time=1d8\n\"AppPath\"=\"C:\\\\FS9\\\\\"\n\"Number\"=dword:00000001\n";
+  std::ofstream(prefix_ + "/system.reg", std::ios::binary)
+      << "WINE REGISTRY Version 2\n"
+         "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders]\n"
+         "\"Common AppData\"=\"C:\\\\ProgramData\\x0000tail\"\n";
+  const std::string fs9 = "\\Software\\Microsoft\\Microsoft Games\\Flight Simulator\\9.0";
+  std::string value;
+  EXPECT_TRUE(plat::RegKeyExists(plat::RegRoot::CurrentUser, fs9));
+  EXPECT_TRUE(plat::RegKeyExists(plat::RegRoot::CurrentUser, "SOFTWARE\\microsoft"));
+  EXPECT_FALSE(plat::RegKeyExists(plat::RegRoot::LocalMachine, fs9));
+  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, fs9, "apppath", value),
+            plat::RegResult::Ok);
+  EXPECT_EQ(value, "C:\\FS9\\");
+  value = "kept";
+  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, fs9, "Number", value),
+            plat::RegResult::WrongType);
+  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, fs9, "None", value),
+            plat::RegResult::NotFound);
+  EXPECT_EQ(value, "kept");
+  EXPECT_EQ(plat::RegReadString(plat::RegRoot::LocalMachine,
+                                "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                                "Common AppData", value),
+            plat::RegResult::Ok);
+  EXPECT_EQ(value, "C:\\ProgramData");  // up to the first NUL
+
+  // Parsed once: a later change of the file is not seen until the caches are reset.
+  fs::remove(prefix_ + "/user.reg");
+  EXPECT_TRUE(plat::RegKeyExists(plat::RegRoot::CurrentUser, fs9));
+  plat::posix::ResetCaches();
+  EXPECT_FALSE(plat::RegKeyExists(plat::RegRoot::CurrentUser, fs9));
+  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, fs9, "AppPath", value),
+            plat::RegResult::NotFound);
+}
+
+}  // namespace
