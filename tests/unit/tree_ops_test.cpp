@@ -27,15 +27,14 @@ using Tree = std::vector<std::string>;
 
 class TreeOps : public ::testing::Test {
  protected:
-  TreeOps() {
-    setenv("WINEPREFIX", prefix.Prefix().c_str(), 1);
+  TreeOps() : base_("t" + std::to_string(++count_)) {
     // The current folder on drive C: of the prefix, so that a path on "the
     // current drive" can never reach the host's own folders.
     testing_support::MakeDirs(prefix.C("cwd"));
     if (chdir(prefix.C("cwd").c_str()) != 0) ADD_FAILURE() << "chdir";
-    testing_support::MakeDirs(prefix.C("FS9/Addon Scenery/scenery"));
-    cfg.FSPath = "C:\\FS9\\";
-    cfg.LoadFromText("[General]\r\nTitle=FS9 World Scenery\r\n");
+    testing_support::MakeDirs(C("FS9/Addon Scenery/scenery"));
+    cfg.FSPath = W("C:\\FS9\\");
+    cfg.LoadFromText("[General]\r\nTitle=FS9 World Scenery\r\nClean_on_Exit=TRUE\r\n");
     cfg.LastLayer = -1;
   }
 
@@ -52,7 +51,13 @@ class TreeOps : public ::testing::Test {
     if (chdir("/") != 0) ADD_FAILURE() << "chdir";
   }
 
-  std::string C(const std::string& below) const { return prefix.C(below); }
+  // Each test works in its own folder of drive C: (the host layer reads the
+  // prefix once per process).
+  std::string C(const std::string& below) const { return prefix.C(base_ + "/" + below); }
+  // A Windows path "C:\x" moved into the test's folder.
+  std::string W(const std::string& path) const {
+    return path.substr(0, 3) + base_ + "\\" + path.substr(3);
+  }
   void Write(const std::string& below, const std::string& bytes = "data") { WriteFile(C(below), bytes); }
   Tree List(const std::string& below) const { return ListTree(C(below)); }
 
@@ -65,7 +70,16 @@ class TreeOps : public ::testing::Test {
     ASSERT_EQ(symlink(target.c_str(), C(below).c_str()), 0);
   }
 
-  TestPrefix prefix;
+  static TestPrefix& SharedPrefix() {
+    static TestPrefix shared;
+    static const bool set = (setenv("WINEPREFIX", shared.Prefix().c_str(), 1), true);
+    (void)set;
+    return shared;
+  }
+
+  inline static int count_ = 0;
+  TestPrefix& prefix = SharedPrefix();
+  std::string base_;
   TLayrix cfg;
 };
 
@@ -79,7 +93,7 @@ TEST_F(TreeOps, CopyReproducesTheTreeWithLowerCaseFileNames) {
   Write("src/Setup_Scn.bat");
   Write("src/.cache", "cache");
   Write("src/.svn/entries");
-  cfg.CopyTree("C:\\src", "C:\\dst", 0);
+  cfg.CopyTree(W("C:\\src"), W("C:\\dst"), 0);
   EXPECT_EQ(List("dst"), (Tree{".cache", "Empty/", "Empty/Deeper/", "Sub Folder/",
                                "Sub Folder/texture.bmp", "tower.bgl"}));
   EXPECT_EQ(ReadFile(C("dst/tower.bgl")), "tower");
@@ -111,7 +125,7 @@ TEST_F(TreeOps, CopyOverwriteRules) {
     SetMTime(dst + "/newer.bgl", 1000000100);
     SetMTime(dst + "/older.bgl", 999999900);
     SetMTime(dst + "/same.bgl", 1000000000);
-    cfg.CopyTree("C:\\" + src, "C:\\" + dst, mode);
+    cfg.CopyTree(W("C:\\" + src), W("C:\\" + dst), mode);
 
     const std::string replaced = mode == 0 ? "dest" : "source";
     EXPECT_EQ(ReadFile(C(dst + "/newer.bgl")), mode == 2 || mode == 0 ? "dest" : "source");
@@ -126,7 +140,7 @@ TEST_F(TreeOps, CopyOverwriteRules) {
 TEST_F(TreeOps, CopyCarriesTheLastWriteTime) {
   Write("src/a.bgl");
   SetMTime("src/a.bgl", 1000000000);
-  cfg.CopyTree("C:\\src", "C:\\dst", 1);
+  cfg.CopyTree(W("C:\\src"), W("C:\\dst"), 1);
   struct stat st;
   ASSERT_EQ(stat(C("dst/a.bgl").c_str(), &st), 0);
   EXPECT_EQ(st.st_mtime, 1000000000);
@@ -137,7 +151,7 @@ TEST_F(TreeOps, CopyOverwriteThreeKeepsTheDestinationFolders) {
   Write("dst/old/deep/x.bgl");
   Write("dst/scenery/b.bgl");
   Write("dst/.hidden/keep.txt", "k");
-  cfg.CopyTree("C:\\src", "C:\\dst", 3);
+  cfg.CopyTree(W("C:\\src"), W("C:\\dst"), 3);
   EXPECT_EQ(List("dst"), (Tree{".hidden/", ".hidden/keep.txt", "old/", "old/deep/", "scenery/",
                                "scenery/a.bgl"}));
 }
@@ -146,9 +160,9 @@ TEST_F(TreeOps, CopyLeavesReadOnlyTargetsAlone) {
   Write("src/a.bgl", "new");
   Write("dst/a.bgl", "old");
   ReadOnly("dst/a.bgl");
-  cfg.CopyTree("C:\\src", "C:\\dst", 1);
+  cfg.CopyTree(W("C:\\src"), W("C:\\dst"), 1);
   EXPECT_EQ(ReadFile(C("dst/a.bgl")), "old");
-  cfg.CopyTree("C:\\src", "C:\\dst", 3);
+  cfg.CopyTree(W("C:\\src"), W("C:\\dst"), 3);
   EXPECT_EQ(ReadFile(C("dst/a.bgl")), "old");
 }
 
@@ -157,7 +171,7 @@ TEST_F(TreeOps, CopyDoesNotFollowFolderLinks) {
   Write("elsewhere/secret.bgl");
   Link(C("elsewhere"), "src/linked");
   Link(C("src/a.bgl"), "src/alias.bgl");
-  cfg.CopyTree("C:\\src", "C:\\dst", 0);
+  cfg.CopyTree(W("C:\\src"), W("C:\\dst"), 0);
   EXPECT_EQ(List("dst"), (Tree{"a.bgl", "alias.bgl"}));
 }
 
@@ -166,22 +180,22 @@ TEST_F(TreeOps, CopyRefusesWhatWouldDestroyOrRecurse) {
   Write("src/sub/b.bgl", "b");
   const Tree before = List("src");
   for (int mode = 0; mode <= 3; ++mode) {
-    cfg.CopyTree("C:\\src", "", mode);
-    cfg.CopyTree("C:\\src", "C:\\src", mode);
-    cfg.CopyTree("C:\\src", "c:\\SRC\\", mode);
-    cfg.CopyTree("C:\\src", "C:\\src\\sub", mode);
-    cfg.CopyTree("C:\\src", "C:\\src\\new\\deeper", mode);
-    cfg.CopyTree("C:\\src\\sub", "C:\\x\\..\\src\\sub\\", mode);
+    cfg.CopyTree(W("C:\\src"), "", mode);
+    cfg.CopyTree(W("C:\\src"), W("C:\\src"), mode);
+    cfg.CopyTree(W("C:\\src"), W("c:\\SRC\\"), mode);
+    cfg.CopyTree(W("C:\\src"), W("C:\\src\\sub"), mode);
+    cfg.CopyTree(W("C:\\src"), W("C:\\src\\new\\deeper"), mode);
+    cfg.CopyTree(W("C:\\src\\sub"), W("C:\\x\\..\\src\\sub\\"), mode);
   }
   EXPECT_EQ(List("src"), before);
   // With overwrite 3, a destination holding the source would empty it.
-  cfg.CopyTree("C:\\src\\sub", "C:\\src", 3);
+  cfg.CopyTree(W("C:\\src\\sub"), W("C:\\src"), 3);
   EXPECT_EQ(List("src"), before);
   // Without it, copying into a parent is harmless.
-  cfg.CopyTree("C:\\src\\sub", "C:\\src", 0);
+  cfg.CopyTree(W("C:\\src\\sub"), W("C:\\src"), 0);
   EXPECT_EQ(ReadFile(C("src/b.bgl")), "b");
   // A sibling whose name begins like the source is not inside it.
-  cfg.CopyTree("C:\\src", "C:\\src2", 0);
+  cfg.CopyTree(W("C:\\src"), W("C:\\src2"), 0);
   EXPECT_EQ(ReadFile(C("src2/sub/b.bgl")), "b");
 }
 
@@ -209,16 +223,19 @@ TEST_F(TreeOps, RemoveKeepsReadOnlyHiddenAndLinkedContent) {
   Write("Outside/precious.bgl", "p");
   Link(C("Outside"), "Mine/link");
   Link(C("Outside/precious.bgl"), "Mine/filelink.bgl");
-  cfg.RemoveLayerTree(AddArea("C:\\Mine"));
-  EXPECT_EQ(List("Mine"), (Tree{".svn/", ".svn/entries", "a/", "a/b/", "a/b/locked.bgl", "link"}));
+  cfg.RemoveLayerTree(AddArea(W("C:\\Mine")));
+  // (The listing names the kept link by its target.)
+  EXPECT_EQ(List("Mine"), (Tree{"../Outside", ".svn/", ".svn/entries", "a/", "a/b/", "a/b/locked.bgl"}));
+  EXPECT_TRUE(PathExists(C("Mine/link")));
+  EXPECT_FALSE(PathExists(C("Mine/filelink.bgl")));
   EXPECT_EQ(ReadFile(C("Outside/precious.bgl")), "p");
 }
 
 TEST_F(TreeOps, RemoveByRememberedLayerServesOnce) {
   Write("One/x.bgl");
   Write("Two/x.bgl");
-  AddArea("C:\\One");
-  const int32_t two = AddArea("C:\\Two");
+  AddArea(W("C:\\One"));
+  const int32_t two = AddArea(W("C:\\Two"));
   cfg.LastLayer = two;
   cfg.RemoveLayerTree(-1);
   EXPECT_FALSE(PathExists(C("Two")));
@@ -237,19 +254,19 @@ TEST_F(TreeOps, RemoveRefusesProtectedFolders) {
       "",
       "Addon scenery",
       "ADDON SCENERY\\",
-      "C:\\FS9\\Addon Scenery",
-      "c:\\fs9\\addon scenery\\",
-      "C:\\FS9\\Scenery\\..\\Addon Scenery",
-      "C:\\FS9",
-      "c:\\FS9\\",
+      W("C:\\FS9\\Addon Scenery"),
+      W("c:\\fs9\\addon scenery\\"),
+      W("C:\\FS9\\Scenery\\..\\Addon Scenery"),
+      W("C:\\FS9"),
+      W("c:\\FS9\\"),
       ".",
       "C:\\",
       "C:",
       "\\",
-      "C:\\FS9\\..",
+      W("C:\\FS9\\.."),
   };
   for (const std::string& local : refused) cfg.RemoveLayerTree(AddArea(local));
-  cfg.RemoveLayerTree(AddArea("C:\\Required", true));
+  cfg.RemoveLayerTree(AddArea(W("C:\\Required"), true));
 
   EXPECT_EQ(ReadFile(C("FS9/fs9.exe")), "exe");
   EXPECT_EQ(ReadFile(C("FS9/Addon Scenery/Other/scenery/o.bgl")), "o");
@@ -263,7 +280,7 @@ TEST_F(TreeOps, RemoveOfAFolderBesideTheSimulatorIsAllowed) {
   // "C:\FS9 Extra" begins with the simulator folder's text but is not in it.
   Write("FS9 Extra/x.bgl");
   Write("FS9/Addon Scenery/Mine2/x.bgl");
-  cfg.RemoveLayerTree(AddArea("C:\\FS9 Extra"));
+  cfg.RemoveLayerTree(AddArea(W("C:\\FS9 Extra")));
   cfg.RemoveLayerTree(AddArea("Addon Scenery\\Mine2"));
   EXPECT_FALSE(PathExists(C("FS9 Extra")));
   EXPECT_FALSE(PathExists(C("FS9/Addon Scenery/Mine2")));
@@ -293,14 +310,14 @@ TEST_F(TreeOps, ScanAddsScenerFoldersDeepestFirstInListingOrder) {
   EXPECT_TRUE(cfg.Modified);
 
   // A second scan, absolute and with a trailing backslash, adds nothing more.
-  cfg.AddNewScenery("C:\\FS9\\Addon Scenery\\New\\");
+  cfg.AddNewScenery(W("C:\\FS9\\Addon Scenery\\New\\"));
   EXPECT_EQ(Locals(cfg).size(), 3u);
 }
 
 TEST_F(TreeOps, ScanOfTheStartFolderItself) {
   testing_support::MakeDirs(C("FS9/Addon Scenery/Single/scenery"));
   AddArea("Addon Scenery\\Other");
-  cfg.AddNewScenery("C:\\FS9\\Addon Scenery\\Single");
+  cfg.AddNewScenery(W("C:\\FS9\\Addon Scenery\\Single"));
   EXPECT_EQ(Locals(cfg), (std::vector<std::string>{"Addon Scenery\\Other",
                                                    "Addon Scenery\\Single"}));
 }
@@ -347,7 +364,7 @@ TEST_F(TreeOps, SwitchOffAndOnByVersionAndContent) {
 TEST_F(TreeOps, SwitchLeavesAFileWhoseNewNameExists) {
   Write("Mine/scenery/a.bgl", NewBgl({3}));
   Write("Mine/scenery/A.~BGL", "older copy");
-  const int32_t layer = AddArea("C:\\Mine");
+  const int32_t layer = AddArea(W("C:\\Mine"));
   cfg.RenameBglFiles(layer, 0, 1, ".bgl", ".~bgl");
   EXPECT_EQ(List("Mine/scenery"), (Tree{"A.~BGL", "a.bgl"}));
   EXPECT_EQ(ReadFile(C("Mine/scenery/A.~BGL")), "older copy");
@@ -355,7 +372,7 @@ TEST_F(TreeOps, SwitchLeavesAFileWhoseNewNameExists) {
 
 TEST_F(TreeOps, SwitchWithoutLayerDoesNothing) {
   Write("Mine/scenery/a.bgl", NewBgl({3}));
-  AddArea("C:\\Mine");
+  AddArea(W("C:\\Mine"));
   cfg.RenameBglFiles(-1, 0, 16383, ".bgl", ".~bgl");
   cfg.RenameBglFiles(77, 0, 16383, ".bgl", ".~bgl");
   EXPECT_TRUE(PathExists(C("Mine/scenery/a.bgl")));
@@ -379,10 +396,10 @@ TEST_F(TreeOps, BaseWalkerOrderAndSkipList) {
   Write("w/skip/d.txt");
   Write("w/.git/e.txt");
   Recorder walker;
-  walker.SkipFolders.push_back("c:\\w\\skip\\");
-  walker.SearchTree("C:\\W\\", "*.*");
-  EXPECT_EQ(walker.Seen, (std::vector<std::string>{"c:\\w\\.dot.txt", "c:\\w\\A.txt",
-                                                   "c:\\w\\b.txt", "c:\\w\\sub\\c.txt"}));
+  walker.SkipFolders.push_back(W("c:\\w\\skip\\"));
+  walker.SearchTree(W("C:\\W\\"), "*.*");
+  EXPECT_EQ(walker.Seen, (std::vector<std::string>{W("c:\\w\\.dot.txt"), W("c:\\w\\A.txt"),
+                                                   W("c:\\w\\b.txt"), W("c:\\w\\sub\\c.txt")}));
 }
 
 TEST_F(TreeOps, ListingFilters) {
@@ -395,11 +412,11 @@ TEST_F(TreeOps, ListingFilters) {
     for (const auto& e : entries) out.push_back(e.Name);
     return out;
   };
-  EXPECT_EQ(names(ListEntries("C:\\l\\*.*", kFilterFiles)),
+  EXPECT_EQ(names(ListEntries(W("C:\\l\\*.*"), kFilterFiles)),
             (std::vector<std::string>{".hidden.txt", "file.txt"}));
-  EXPECT_EQ(names(ListEntries("C:\\l\\*.*", kFilterFolders)),
+  EXPECT_EQ(names(ListEntries(W("C:\\l\\*.*"), kFilterFolders)),
             (std::vector<std::string>{"file.txt", "folder"}));
-  EXPECT_EQ(names(ListEntries("C:\\l\\*.*", kFilterAll)),
+  EXPECT_EQ(names(ListEntries(W("C:\\l\\*.*"), kFilterAll)),
             (std::vector<std::string>{".hidden.txt", ".hiddenfolder", "file.txt", "folder"}));
 }
 
@@ -409,7 +426,7 @@ TEST_F(TreeOps, RenameModeOnANameWithoutDot) {
   walker.Mode = ModeRenameBgl;
   walker.ContentMask = FilterToContentFlags(1);
   walker.SourceRoot = ".~bgl";
-  walker.SearchFiles("C:\\r\\", "*.*");
+  walker.SearchFiles(W("C:\\r\\"), "*.*");
   EXPECT_EQ(List("r"), (Tree{"nodot.~bgl"}));
 }
 
