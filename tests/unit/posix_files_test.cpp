@@ -1,0 +1,447 @@
+// The posix host layer's files: attributes, listings, the Windows rules of
+// the file operations (the tests run as root), safe replacing under faults,
+// and the console's conversions.
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
+
+namespace fs = std::filesystem;
+using plat::DirEntry;
+using plat::FileInfo;
+
+namespace {
+
+class PosixFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[] = "/tmp/layrix-files-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    root_ = fs::canonical(folder).string();
+    prefix_ = root_ + "/prefix";
+    fs::create_directories(prefix_ + "/drive_c/d");
+    fs::create_directories(prefix_ + "/dosdevices");
+    fs::create_directory_symlink("../drive_c", prefix_ + "/dosdevices/c:");
+    ::setenv("WINEPREFIX", prefix_.c_str(), 1);
+    plat::posix::ResetCaches();
+  }
+  void TearDown() override {
+    plat::posix::Sys() = plat::posix::DefaultSys();
+    fs::remove_all(root_);
+    plat::posix::ResetCaches();
+  }
+  // Host path of C:\d\<name>.
+  std::string D(const std::string& name) const { return prefix_ + "/drive_c/d/" + name; }
+  void Put(const std::string& name, const std::string& bytes, mode_t mode = 0644) {
+    fs::create_directories(fs::path(D(name)).parent_path());
+    std::ofstream(D(name), std::ios::binary) << bytes;
+    ::chmod(D(name).c_str(), mode);
+  }
+  std::string Get(const std::string& name) const {
+    std::ifstream in(D(name), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  mode_t Mode(const std::string& name) const {
+    struct stat st;
+    return ::lstat(D(name).c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+  }
+  std::vector<std::string> Names() const {  // host names in C:\d, sorted by bytes
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(D(""))) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  static std::vector<std::string> NamesOf(const std::vector<DirEntry>& entries) {
+    std::vector<std::string> names;
+    for (const DirEntry& e : entries) names.push_back(e.Name);
+    return names;
+  }
+  uint32_t Attr(const std::string& path) {
+    FileInfo info;
+    return plat::GetFileInfo(path, info) ? info.Attributes : 0xFFFFFFFF;
+  }
+
+  std::string root_, prefix_;
+};
+
+// ---------------------------------------------------------------- attributes
+
+TEST_F(PosixFiles, ReadOnlyMeansNoWriteBitAtAll) {
+  Put("ro", "1", 0444);
+  Put("owner-only", "1", 0400);
+  Put("group-writable", "1", 0464);
+  Put("rw", "12345", 0644);
+  EXPECT_EQ(Attr("C:\\d\\ro"), plat::kAttrArchive | plat::kAttrReadOnly);
+  EXPECT_EQ(Attr("C:\\d\\OWNER-ONLY"), plat::kAttrArchive | plat::kAttrReadOnly);
+  EXPECT_EQ(Attr("C:\\d\\group-writable"), plat::kAttrArchive);
+  FileInfo info;
+  ASSERT_TRUE(plat::GetFileInfo("C:\\d\\rw", info));
+  EXPECT_EQ(info.Attributes, plat::kAttrArchive);
+  EXPECT_EQ(info.Size, 5u);
+  EXPECT_EQ(Attr("C:\\d"), plat::kAttrDirectory);
+  EXPECT_EQ(Attr("C:\\d\\missing"), 0xFFFFFFFF);
+}
+
+TEST_F(PosixFiles, HiddenFromDotOrDosAttrib) {
+  Put(".dot", "1");
+  Put("plain", "1");
+  Put(".shown", "1");
+  Put("sys", "1");
+  EXPECT_EQ(Attr("C:\\d\\.dot"), plat::kAttrArchive | plat::kAttrHidden);
+  EXPECT_EQ(Attr("C:\\d\\plain"), plat::kAttrArchive);
+  if (::setxattr(D("plain").c_str(), "user.DOSATTRIB", "0x2", 3, 0) != 0)
+    GTEST_SKIP() << "no user extended attributes here";
+  ::setxattr(D(".shown").c_str(), "user.DOSATTRIB", "0x20", 4, 0);
+  ::setxattr(D("sys").c_str(), "user.DOSATTRIB", "0x6\0binary", 11, 0);
+  EXPECT_EQ(Attr("C:\\d\\plain"), plat::kAttrArchive | plat::kAttrHidden);
+  EXPECT_EQ(Attr("C:\\d\\.shown"), plat::kAttrArchive);  // the attribute decides
+  EXPECT_EQ(Attr("C:\\d\\sys"), plat::kAttrArchive | plat::kAttrHidden | plat::kAttrSystem);
+}
+
+TEST_F(PosixFiles, SymbolicLinks) {
+  Put("target.txt", "abc");
+  fs::create_directories(D("sub"));
+  fs::create_directory_symlink("/", D("rootlink"));
+  fs::create_symlink("target.txt", D("filelink"));
+  fs::create_symlink("nowhere", D("dangling"));
+  EXPECT_EQ(Attr("C:\\d\\rootlink"), plat::kAttrDirectory | plat::kAttrReparsePoint);
+  EXPECT_TRUE(plat::FolderExists("C:\\d\\rootlink"));
+  FileInfo info;
+  ASSERT_TRUE(plat::GetFileInfo("C:\\d\\FILELINK", info));
+  EXPECT_EQ(info.Attributes, plat::kAttrArchive);
+  EXPECT_EQ(info.Size, 3u);
+  EXPECT_TRUE(plat::FileExists("C:\\d\\filelink"));
+  EXPECT_EQ(Attr("C:\\d\\dangling"), plat::kAttrArchive);
+
+  // A link to a folder is neither removed nor followed by a removal.
+  EXPECT_FALSE(plat::RemoveFile("C:\\d\\rootlink"));
+  EXPECT_FALSE(plat::RemoveEmptyFolder("C:\\d\\rootlink"));
+  EXPECT_TRUE(fs::is_symlink(D("rootlink")));
+  // A link to a file is handled as a file: removing it removes the link.
+  EXPECT_TRUE(plat::RemoveFile("C:\\d\\filelink"));
+  EXPECT_EQ(Get("target.txt"), "abc");
+}
+
+TEST_F(PosixFiles, TimesAreFileTimes) {
+  Put("t", "1");
+  // 2020-01-02 03:04:05.5 UTC
+  struct timespec times[2] = {{1577934245, 500000000}, {1577934245, 500000000}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, D("t").c_str(), times, 0), 0);
+  FileInfo info;
+  ASSERT_TRUE(plat::GetFileInfo("C:\\d\\t", info));
+  EXPECT_EQ(info.LastWriteTime, (1577934245ULL + 11644473600ULL) * 10000000ULL + 5000000ULL);
+  EXPECT_EQ(info.LastAccessTime, info.LastWriteTime);
+
+  const char* oldTz = ::getenv("TZ");
+  std::string saved = oldTz ? oldTz : "";
+  ::setenv("TZ", "UTC-2", 1);  // two hours east of UTC
+  ::tzset();
+  EXPECT_EQ(plat::FileTimeToLocal(info.LastWriteTime), info.LastWriteTime + 72000000000ULL);
+  ::setenv("TZ", "UTC", 1);
+  ::tzset();
+  EXPECT_EQ(plat::FileTimeToLocal(info.LastWriteTime), info.LastWriteTime);
+  if (oldTz) ::setenv("TZ", saved.c_str(), 1);
+  else ::unsetenv("TZ");
+  ::tzset();
+}
+
+// ---------------------------------------------------------------- listings
+
+TEST_F(PosixFiles, ListingInNtfsOrder) {
+  for (const char* name : {"b", "_x", "a", "A", "Zebra", "z~", "\xC3\xA9", "\xC3\x84", "10", "9"})
+    Put(name, "1");
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*.*")),
+            (std::vector<std::string>{"10", "9", "A", "a", "b", "Zebra", "z~", "_x", "\xC4", "\xE9"}));
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*")).size(), 10u);
+}
+
+TEST_F(PosixFiles, ListingPatterns) {
+  for (const char* name : {"x.BGL", "y.bgl", "z.bglx", "bgl", "noext", ".bgl", "a.txt", "A.TXT"})
+    Put(name, "1");
+  fs::create_directories(D("Sub.bgl"));
+  EXPECT_EQ(NamesOf(plat::FindEntries("c:\\D\\*.bgl")),
+            (std::vector<std::string>{".bgl", "Sub.bgl", "x.BGL", "y.bgl"}));
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*.*")).size(), 9u);  // names without a dot too
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\a.txt")), (std::vector<std::string>{"A.TXT", "a.txt"}));
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\NOEXT")), (std::vector<std::string>{"noext"}));
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\?.bgl")), (std::vector<std::string>{"x.BGL", "y.bgl"}));
+  EXPECT_TRUE(plat::FindEntries("C:\\d\\missing").empty());
+  EXPECT_TRUE(plat::FindEntries("C:\\nowhere\\*.*").empty());
+  EXPECT_TRUE(plat::FindEntries("C:\\d\\").empty());
+  std::vector<DirEntry> sub = plat::FindEntries("C:\\d\\sub.BGL");
+  ASSERT_EQ(sub.size(), 1u);
+  EXPECT_EQ(sub[0].Info.Attributes, plat::kAttrDirectory);
+}
+
+TEST_F(PosixFiles, NameCacheSeesChangesByOthers) {
+  Put("one.txt", "1");
+  EXPECT_FALSE(plat::FileExists("C:\\d\\TWO.txt"));  // the folder's names are now cached
+  Put("Two.TXT", "2");
+  // Another program's change shows in the folder's modification time.
+  fs::last_write_time(D(""), fs::file_time_type::clock::now() + std::chrono::hours(1));
+  EXPECT_TRUE(plat::FileExists("C:\\d\\TWO.txt"));
+  fs::remove(D("Two.TXT"));
+  fs::last_write_time(D(""), fs::file_time_type::clock::now() + std::chrono::hours(2));
+  EXPECT_FALSE(plat::FileExists("C:\\d\\two.txt"));
+}
+
+// ---------------------------------------------------------------- operations
+
+TEST_F(PosixFiles, RemoveFileKeepsWindowsRules) {
+  Put("ro.bgl", "1", 0444);
+  Put("rw.bgl", "1");
+  fs::create_directories(D("folder"));
+  EXPECT_FALSE(plat::RemoveFile("C:\\d\\ro.bgl"));
+  EXPECT_TRUE(fs::exists(D("ro.bgl")));
+  EXPECT_FALSE(plat::RemoveFile("C:\\d\\folder"));
+  EXPECT_FALSE(plat::RemoveFile("C:\\d\\missing"));
+  EXPECT_TRUE(plat::RemoveFile("C:\\d\\RW.BGL"));
+  EXPECT_FALSE(fs::exists(D("rw.bgl")));
+}
+
+TEST_F(PosixFiles, FoldersMadeAndRemoved) {
+  EXPECT_TRUE(plat::MakeFolder("C:\\d\\New"));
+  EXPECT_FALSE(plat::MakeFolder("C:\\d\\NEW"));      // exists in another case
+  EXPECT_FALSE(plat::MakeFolder("C:\\d\\a\\b\\c"));  // one level only
+  EXPECT_TRUE(fs::is_directory(D("New")));
+  Put("New/file", "1");
+  EXPECT_FALSE(plat::RemoveEmptyFolder("C:\\d\\new"));
+  EXPECT_TRUE(fs::exists(D("New/file")));
+  EXPECT_TRUE(plat::RemoveFile("C:\\d\\new\\FILE"));
+  EXPECT_TRUE(plat::RemoveEmptyFolder("C:\\d\\new"));
+  EXPECT_FALSE(fs::exists(D("New")));
+  EXPECT_FALSE(plat::RemoveEmptyFolder("C:\\d\\new"));
+}
+
+TEST_F(PosixFiles, CopyCarriesTimeAndReadOnly) {
+  Put("src.bgl", "payload", 0444);
+  struct timespec times[2] = {{1000000000, 0}, {1234567890, 123456700}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, D("src.bgl").c_str(), times, 0), 0);
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\SRC.BGL", "C:\\d\\Copy.Bgl", true));
+  EXPECT_EQ(Get("Copy.Bgl"), "payload");  // created under the given spelling
+  EXPECT_EQ(Mode("Copy.Bgl") & 0222, 0u);
+  FileInfo source, copy;
+  ASSERT_TRUE(plat::GetFileInfo("C:\\d\\src.bgl", source));
+  ASSERT_TRUE(plat::GetFileInfo("C:\\d\\copy.bgl", copy));
+  EXPECT_EQ(copy.LastWriteTime, source.LastWriteTime);
+  EXPECT_EQ(copy.Attributes, plat::kAttrArchive | plat::kAttrReadOnly);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Copy.Bgl", "src.bgl"}));  // no temporary left
+}
+
+TEST_F(PosixFiles, CopyRefusesWhatWindowsRefuses) {
+  Put("src", "new");
+  Put("RO.txt", "old", 0444);
+  Put("Exists.TXT", "old");
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\ro.txt", false));
+  EXPECT_EQ(Get("RO.txt"), "old");
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\exists.txt", true));  // any case
+  EXPECT_EQ(Get("Exists.TXT"), "old");
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\SRC", false));  // onto itself
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\missing", "C:\\d\\x", false));
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\no\\folder\\x", false));
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d", "C:\\d\\x", false));  // a folder
+  EXPECT_EQ(Get("src"), "new");
+
+  // Overwriting keeps the existing spelling and replaces the contents whole.
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\exists.txt", false));
+  EXPECT_EQ(Get("Exists.TXT"), "new");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Exists.TXT", "RO.txt", "src"}));
+}
+
+TEST_F(PosixFiles, CopyFailureLeavesTargetAndNoTemporary) {
+  Put("src", std::string(100000, 's'));
+  Put("dst", "old");
+  plat::posix::Sys().Write = [](int, const void*, size_t) -> ssize_t {
+    errno = ENOSPC;
+    return -1;
+  };
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\dst", false));
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\fresh", false));
+  plat::posix::Sys() = plat::posix::DefaultSys();
+  EXPECT_EQ(Get("dst"), "old");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"dst", "src"}));
+}
+
+TEST_F(PosixFiles, RenameNeverReplaces) {
+  Put("a.bgl", "a");
+  Put("B.BGL", "b");
+  fs::create_directories(D("Folder"));
+  EXPECT_FALSE(plat::RenameFile("C:\\d\\a.bgl", "C:\\d\\b.bgl"));  // exists in another case
+  EXPECT_FALSE(plat::RenameFile("C:\\d\\a.bgl", "C:\\d\\FOLDER"));
+  EXPECT_FALSE(plat::RenameFile("C:\\d\\missing", "C:\\d\\x"));
+  EXPECT_EQ(Get("B.BGL"), "b");
+  // A new name; then another case of a file's own name, as on Windows.
+  EXPECT_TRUE(plat::RenameFile("C:\\d\\a.bgl", "C:\\d\\a.~bgl"));
+  EXPECT_TRUE(plat::RenameFile("C:\\d\\A.~BGL", "C:\\d\\A.~Bgl"));
+  EXPECT_TRUE(plat::RenameFile("C:\\d\\b.bgl", "C:\\d\\B.BGL"));  // its own name: nothing to do
+  EXPECT_TRUE(plat::RenameFile("C:\\d\\folder", "C:\\d\\Moved"));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"A.~Bgl", "B.BGL", "Moved"}));
+  EXPECT_TRUE(plat::FileExists("C:\\d\\a.~bgl"));
+}
+
+TEST_F(PosixFiles, ManyFilesInOneFolder) {
+  // Copies and renames into one folder find their names through the cache,
+  // which follows the layer's own changes.
+  Put("src", "x");
+  for (int i = 0; i < 300; ++i)
+    ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\F" + std::to_string(i) + ".BGL", true));
+  for (int i = 0; i < 300; ++i) {
+    std::string name = "C:\\d\\f" + std::to_string(i);
+    ASSERT_TRUE(plat::RenameFile(name + ".bgl", name + ".~bgl"));
+    ASSERT_FALSE(plat::CopyFileTo("C:\\d\\src", name + ".~BGL", true));
+  }
+  EXPECT_EQ(plat::FindEntries("C:\\d\\*.~bgl").size(), 300u);
+  EXPECT_TRUE(plat::FindEntries("C:\\d\\*.bgl").empty());
+  EXPECT_EQ(Names().size(), 301u);
+}
+
+// ---------------------------------------------------------------- reading and replacing
+
+TEST_F(PosixFiles, ReadingFiles) {
+  Put("data", "0123456789");
+  std::string bytes, error;
+  ASSERT_TRUE(plat::ReadWholeFile("C:\\d\\DATA", bytes, error));
+  EXPECT_EQ(bytes, "0123456789");
+  EXPECT_FALSE(plat::ReadWholeFile("C:\\d\\none", bytes, error));
+  EXPECT_NE(error.find("C:\\d\\none"), std::string::npos) << error;
+  EXPECT_FALSE(plat::ReadWholeFile("C:\\d", bytes, error));
+
+  auto file = plat::OpenInputFile("c:\\d\\data");
+  ASSERT_TRUE(file);
+  char buffer[16] = {};
+  EXPECT_EQ(file->ReadAt(8, buffer, sizeof buffer), 2);
+  EXPECT_EQ(std::string(buffer, 2), "89");
+  EXPECT_EQ(file->ReadAt(10, buffer, 4), 0);
+  EXPECT_EQ(file->ReadAt(1ULL << 62, buffer, 4), 0);
+  EXPECT_FALSE(plat::OpenInputFile("C:\\d\\none"));
+  EXPECT_FALSE(plat::OpenInputFile("C:\\d"));
+}
+
+TEST_F(PosixFiles, WriteFileReplacing) {
+  Put("scenery.cfg", "old", 0640);
+  std::string error;
+  ASSERT_TRUE(plat::WriteFileReplacing("C:\\d\\SCENERY.CFG", "new contents", error)) << error;
+  EXPECT_EQ(Get("scenery.cfg"), "new contents");
+  EXPECT_EQ(Mode("scenery.cfg"), 0640u);
+  ASSERT_TRUE(plat::WriteFileReplacing("C:\\d\\fresh.cfg", "", error)) << error;
+  EXPECT_TRUE(fs::exists(D("fresh.cfg")));
+
+  // Through a link the link stays, and the file it leads to gets the text.
+  fs::create_symlink("scenery.cfg", D("link.cfg"));
+  ASSERT_TRUE(plat::WriteFileReplacing("C:\\d\\link.cfg", "via link", error)) << error;
+  EXPECT_TRUE(fs::is_symlink(D("link.cfg")));
+  EXPECT_EQ(Get("scenery.cfg"), "via link");
+
+  // A read-only file is refused before anything is written.
+  Put("ro.cfg", "old", 0444);
+  EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\ro.cfg", "new", error));
+  EXPECT_NE(error.find("C:\\d\\ro.cfg"), std::string::npos) << error;
+  EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+  EXPECT_EQ(Get("ro.cfg"), "old");
+  EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\no\\x.cfg", "new", error));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"fresh.cfg", "link.cfg", "ro.cfg", "scenery.cfg"}));
+}
+
+TEST_F(PosixFiles, WriteFileReplacingUnderInjectedFaults) {
+  Put("scenery.cfg", "old");
+  std::string error;
+  auto& sys = plat::posix::Sys();
+  sys.Write = [](int fd, const void* data, size_t count) -> ssize_t {
+    if (count > 10) count = 10;  // a short write first, then a full disk
+    static int calls = 0;
+    if (++calls > 1) {
+      calls = 0;
+      errno = ENOSPC;
+      return -1;
+    }
+    return plat::posix::DefaultSys().Write(fd, data, count);
+  };
+  EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\scenery.cfg", std::string(5000, 'n'), error));
+  EXPECT_NE(error.find("C:\\d\\scenery.cfg"), std::string::npos) << error;
+  EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+  EXPECT_EQ(Get("scenery.cfg"), "old");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"scenery.cfg"}));
+
+  sys = plat::posix::DefaultSys();
+  sys.Fsync = [](int) {
+    errno = EIO;
+    return -1;
+  };
+  EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\scenery.cfg", "new", error));
+  EXPECT_EQ(Get("scenery.cfg"), "old");
+  sys = plat::posix::DefaultSys();
+  sys.Rename = [](const char*, const char*) {
+    errno = EXDEV;
+    return -1;
+  };
+  EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\scenery.cfg", "new", error));
+  EXPECT_EQ(Get("scenery.cfg"), "old");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"scenery.cfg"}));
+}
+
+TEST_F(PosixFiles, WriteFileReplacingPastTheFileSizeLimit) {
+  Put("scenery.cfg", "old");
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    struct rlimit limit = {4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::string error;
+    bool ok = plat::WriteFileReplacing("C:\\d\\scenery.cfg", std::string(100000, 'n'), error);
+    ::_exit(!ok && error.find("File too large") != std::string::npos ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(Get("scenery.cfg"), "old");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"scenery.cfg"}));
+}
+
+// ---------------------------------------------------------------- console
+
+TEST_F(PosixFiles, ConsoleConvertsAtTheBoundary) {
+  char program[] = "layrix", utf8[] = "Z\xC3\xBCrich", latin[] = "caf\xE9", cjk[] = "\xE6\x97\xA5";
+  char* argv[] = {program, utf8, latin, cjk, nullptr};
+  EXPECT_EQ(plat::CommandLineWords(4, argv),
+            (std::vector<std::string>{"Z\xFCrich", "caf\xE9", "?"}));
+
+  testing::internal::CaptureStdout();
+  plat::WriteStdout("Z\xFCrich \x80\r\n");
+  plat::FlushStdout();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Z\xC3\xBCrich \xE2\x82\xAC\r\n");
+
+  std::string input = root_ + "/stdin";
+  std::ofstream(input, std::ios::binary) << "yes\r\nZ\xC3\xBC\n\nlast";
+  ASSERT_TRUE(::freopen(input.c_str(), "rb", stdin));
+  std::string line;
+  std::vector<std::string> lines;
+  while (plat::ReadStdinLine(line)) lines.push_back(line);
+  EXPECT_EQ(lines, (std::vector<std::string>{"yes", "Z\xFC", "", "last"}));
+  EXPECT_EQ(line, "");
+  EXPECT_FALSE(plat::ReadStdinLine(line));
+  ASSERT_TRUE(::freopen("/dev/null", "rb", stdin));
+  EXPECT_FALSE(plat::ReadStdinLine(line));
+}
+
+}  // namespace
