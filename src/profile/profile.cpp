@@ -1,0 +1,217 @@
+// Profile (INI) files: the reader and the writer.  See profile.h and the
+// "Profile files" rules of host.md.
+#include "profile/profile.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/text1252.h"
+
+namespace profile {
+
+namespace {
+
+// Blanks: the bytes 09-0D, 1A and 20 (Wine's PROFILE_isspaceW).
+inline bool IsBlank(char ch) {
+  const unsigned char c = static_cast<unsigned char>(ch);
+  return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20;
+}
+
+inline std::string_view Trim(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+// A NUL byte ends the name or value it is in.
+inline std::string_view CutAtNul(std::string_view s) {
+  const void* nul = s.empty() ? nullptr : std::memchr(s.data(), '\0', s.size());
+  if (!nul) return s;
+  return s.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - s.data()));
+}
+
+// Removes one pair of equal quotes (" or ') around a value of two or more
+// characters.
+inline std::string_view StripQuotes(std::string_view v) {
+  if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) return v.substr(1, v.size() - 2);
+  return v;
+}
+
+std::string DecodeUtf16Le(std::string_view bytes) {
+  std::u16string units;
+  units.resize(bytes.size() / 2);  // an odd last byte is no character
+  for (size_t i = 0; i < units.size(); ++i) {
+    const unsigned char lo = static_cast<unsigned char>(bytes[2 * i]);
+    const unsigned char hi = static_cast<unsigned char>(bytes[2 * i + 1]);
+    units[i] = static_cast<char16_t>(lo | (hi << 8));
+  }
+  return text1252::FromUtf16(units);
+}
+
+// Walks the lines of a profile text and reports each listed section
+// (onSection(name)) and each key of a listed section (onKey(name, value)).
+template <typename OnSection, typename OnKey>
+void ScanText(std::string_view text, OnSection onSection, OnKey onKey) {
+  const char* const data = text.data();
+  const size_t n = text.size();
+  if (n == 0) return;
+  // False before the first section and inside a section with an empty name:
+  // the keys there belong to nothing.
+  bool inSection = false;
+  // The next CR and the next LF, each searched again only once passed, so
+  // that all searches together read the text once.
+  auto find = [&](size_t from, char c) {
+    const void* hit = std::memchr(data + from, c, n - from);
+    return hit ? static_cast<size_t>(static_cast<const char*>(hit) - data) : n;
+  };
+  size_t nextCr = find(0, '\r');
+  size_t nextLf = find(0, '\n');
+  size_t pos = 0;
+  while (pos < n) {
+    // One line: up to the next CR or LF; any run of CR and LF ends it.
+    if (nextCr < pos) nextCr = find(pos, '\r');
+    if (nextLf < pos) nextLf = find(pos, '\n');
+    size_t start = pos;
+    size_t end = nextCr < nextLf ? nextCr : nextLf;
+    pos = end;
+    while (pos < n && (data[pos] == '\r' || data[pos] == '\n')) ++pos;
+
+    while (start < end && IsBlank(data[start])) ++start;
+    while (end > start && IsBlank(data[end - 1])) --end;
+    if (start >= end) continue;
+
+    if (data[start] == '[') {
+      // A section line holds a ']': the name runs to the last one.
+      size_t close = end - 1;
+      while (close > start && data[close] != ']') --close;
+      if (close > start) {
+        const std::string_view name = Trim(CutAtNul(text.substr(start + 1, close - start - 1)));
+        inSection = !name.empty();  // an empty name is not listed
+        if (inSection) onSection(name);
+        continue;
+      }
+      // A '[' line without ']' is an ordinary line.
+    }
+    if (data[start] == ';') continue;  // a comment
+    if (!inSection) continue;
+
+    const void* eq = std::memchr(data + start, '=', end - start);
+    if (!eq) continue;  // no key
+    const size_t eqPos = static_cast<size_t>(static_cast<const char*>(eq) - data);
+    onKey(Trim(CutAtNul(text.substr(start, eqPos - start))),
+          StripQuotes(Trim(CutAtNul(text.substr(eqPos + 1, end - eqPos - 1)))));
+  }
+}
+
+void ParseText(std::string_view text, Document& doc) {
+  // The keys of the current section gather in `scratch`, which keeps its
+  // capacity, and move into the section once, allocated to their number.
+  std::vector<Key> scratch;
+  auto flush = [&] {
+    if (doc.Sections.empty() || scratch.empty()) return;
+    std::vector<Key>& keys = doc.Sections.back().Keys;
+    keys.reserve(scratch.size());
+    for (Key& key : scratch) keys.push_back(std::move(key));
+    scratch.clear();
+  };
+  ScanText(
+      text,
+      [&](std::string_view name) {
+        flush();
+        doc.Sections.push_back(Section{std::string(name), {}});
+      },
+      [&](std::string_view name, std::string_view value) {
+        scratch.push_back(Key{std::string(name), std::string(value)});
+      });
+  flush();
+}
+
+// Appends a name or value in its written form: blanks trimmed at both ends,
+// and every CR or LF inside written as a blank.
+void AppendClean(std::string& out, std::string_view s) {
+  s = Trim(s);
+  const size_t from = out.size();
+  out.append(s);
+  for (size_t i = from; i < out.size(); ++i)
+    if (out[i] == '\r' || out[i] == '\n') out[i] = ' ';
+}
+
+}  // namespace
+
+const std::string* Section::Find(std::string_view name) const {
+  const std::string wanted(name);
+  for (const Key& key : Keys)
+    if (plat::SameText(key.Name, wanted)) return &key.Value;
+  return nullptr;
+}
+
+const Section* Document::Find(std::string_view name) const {
+  const std::string wanted(name);
+  for (const Section& section : Sections)
+    if (plat::SameText(section.Name, wanted)) return &section;
+  return nullptr;
+}
+
+Document Parse(std::string_view bytes) {
+  Document doc;
+  if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
+      static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
+    doc.Enc = Encoding::Utf8Bom;
+    const std::string text = text1252::FromUtf8(bytes.substr(3));
+    ParseText(text, doc);
+  } else if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+             static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    doc.Enc = Encoding::Utf16LeBom;
+    const std::string text = DecodeUtf16Le(bytes.substr(2));
+    ParseText(text, doc);
+  } else {
+    doc.Enc = Encoding::Ansi;
+    ParseText(bytes, doc);
+  }
+  return doc;
+}
+
+std::string Serialize(const Document& doc) {
+  size_t size = 0;
+  for (const Section& section : doc.Sections) {
+    size += section.Name.size() + 4;
+    for (const Key& key : section.Keys) size += key.Name.size() + key.Value.size() + 3;
+  }
+  std::string text;
+  text.reserve(size);
+  for (const Section& section : doc.Sections) {
+    text += '[';
+    AppendClean(text, section.Name);
+    text += "]\r\n";
+    for (const Key& key : section.Keys) {
+      AppendClean(text, key.Name);
+      text += '=';
+      AppendClean(text, key.Value);
+      text += "\r\n";
+    }
+  }
+
+  switch (doc.Enc) {
+    case Encoding::Ansi:
+      return text;
+    case Encoding::Utf8Bom:
+      return "\xEF\xBB\xBF" + text1252::ToUtf8(text);
+    case Encoding::Utf16LeBom: {
+      const std::u16string units = text1252::ToUtf16(text);
+      std::string out;
+      out.resize(2 + 2 * units.size());
+      out[0] = '\xFF';
+      out[1] = '\xFE';
+      for (size_t i = 0; i < units.size(); ++i) {
+        out[2 + 2 * i] = static_cast<char>(units[i] & 0xFF);
+        out[3 + 2 * i] = static_cast<char>(units[i] >> 8);
+      }
+      return out;
+    }
+  }
+  return text;
+}
+
+}  // namespace profile

@@ -1,0 +1,465 @@
+// The profile (INI) reader and writer: host.md, "Profile files".
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "profile/profile.h"
+
+using profile::Document;
+using profile::Encoding;
+using profile::Parse;
+using profile::Serialize;
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The stock files: in the repository's tests/data when they were copied
+// there, else in the shared folder next to the repository.
+std::string DataFile(const char* name) {
+  std::vector<std::string> candidates;
+#ifdef LAYRIX_SOURCE_DIR
+  candidates.push_back(std::string(LAYRIX_SOURCE_DIR) + "/tests/data/" + name);
+  candidates.push_back(std::string(LAYRIX_SOURCE_DIR) + "/../shared/data/" + name);
+#endif
+  candidates.push_back(std::string("/work/shared/data/") + name);
+  for (const std::string& path : candidates) {
+    std::ifstream probe(path, std::ios::binary);
+    if (probe) return path;
+  }
+  return candidates.front();
+}
+
+// "name=value" pairs of one section, in file order.
+std::vector<std::string> KeysOf(const profile::Section& s) {
+  std::vector<std::string> out;
+  for (const auto& k : s.Keys) out.push_back(k.Name + "=" + k.Value);
+  return out;
+}
+
+std::vector<std::string> NamesOf(const Document& d) {
+  std::vector<std::string> out;
+  for (const auto& s : d.Sections) out.push_back(s.Name);
+  return out;
+}
+
+using V = std::vector<std::string>;
+
+}  // namespace
+
+// ---------------------------------------------------------------- lines
+
+TEST(ProfileParse, AnyRunOfCrAndLfEndsALine) {
+  const Document d = Parse("[a]\rk1=1\nk2=2\r\nk3=3\n\rk4=4\r\r\n\n[b]\r\nx=y");
+  ASSERT_EQ(NamesOf(d), (V{"a", "b"}));
+  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"k1=1", "k2=2", "k3=3", "k4=4"}));
+  EXPECT_EQ(KeysOf(d.Sections[1]), (V{"x=y"}));  // last line without a line end
+}
+
+TEST(ProfileParse, BlanksAreTrimmedAroundEverything) {
+  // Blanks: 09-0D, 1A and 20.
+  const Document d = Parse(" \t[ Sec One ]\t \r\n \x0b key \x0c = \x1a value with  blanks \t\x1a\r\n");
+  ASSERT_EQ(NamesOf(d), (V{"Sec One"}));
+  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"key=value with  blanks"}));
+}
+
+TEST(ProfileParse, OtherBytesAreNoBlanks) {
+  const Document d = Parse("[s]\r\n\xA0k\xA0=\xA0v\xA0\r\n\x01k=v\x01\r\n");
+  ASSERT_EQ(d.Sections.size(), 1u);
+  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"\xA0k\xA0=\xA0v\xA0", "\x01k=v\x01"}));
+}
+
+// ---------------------------------------------------------------- sections
+
+TEST(ProfileParse, SectionNameRunsToTheLastBracket) {
+  const Document d = Parse("[a]b]\r\n[c] trailing ] text ] x\r\n[ d ]  ; comment\r\n");
+  EXPECT_EQ(NamesOf(d), (V{"a]b", "c] trailing ] text", "d"}));
+}
+
+TEST(ProfileParse, BracketLineWithoutCloseIsAnOrdinaryLine) {
+  const Document d = Parse("[a]\r\n[b=1\r\n[c\r\n");
+  ASSERT_EQ(NamesOf(d), (V{"a"}));
+  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"[b=1"}));
+  const Document e = Parse("[a]\r\n]x[=2\r\n");  // ']' first: not a section
+  EXPECT_EQ(KeysOf(e.Sections[0]), (V{"]x[=2"}));
+}
+
+TEST(ProfileParse, SectionWithEmptyNameIsNotListedNorItsKeys) {
+  const Document d = Parse("[a]\r\nk=1\r\n[]\r\nlost=1\r\n[  ]\r\nlost2=2\r\n[b]\r\nk=2\r\n");
+  ASSERT_EQ(NamesOf(d), (V{"a", "b"}));
+  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"k=1"}));
+  EXPECT_EQ(KeysOf(d.Sections[1]), (V{"k=2"}));
+}
+
+TEST(ProfileParse, LinesBeforeTheFirstSectionAreIgnored) {
+  const Document d = Parse("top=1\r\nx=2\r\n\r\n[s]\r\nk=v\r\n");
+  ASSERT_EQ(NamesOf(d), (V{"s"}));
+  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"k=v"}));
+  EXPECT_TRUE(Parse("only=keys\r\n").Sections.empty());
+  EXPECT_TRUE(Parse("").Sections.empty());
+  EXPECT_TRUE(Parse(std::string_view()).Sections.empty());
+  EXPECT_TRUE(Parse("\r\n\r\n  \r\n").Sections.empty());
+}
+
+TEST(ProfileParse, SectionWithoutKeysIsListed) {
+  const Document d = Parse("[empty]\r\n[full]\r\nk=v\r\n[last]");
+  ASSERT_EQ(NamesOf(d), (V{"empty", "full", "last"}));
+  EXPECT_TRUE(d.Sections[0].Keys.empty());
+  EXPECT_TRUE(d.Sections[2].Keys.empty());
+}
+
+TEST(ProfileParse, DuplicateSectionsAreKeptApartInFileOrder) {
+  const Document d = Parse("[Area.001]\r\nLocal=a\r\n[General]\r\nTitle=t\r\n[AREA.001]\r\nLocal=b\r\nX=1\r\n");
+  ASSERT_EQ(NamesOf(d), (V{"Area.001", "General", "AREA.001"}));
+  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"Local=a"}));
+  EXPECT_EQ(KeysOf(d.Sections[2]), (V{"Local=b", "X=1"}));
+  // Find gives the first of them.
+  ASSERT_NE(d.Find("area.001"), nullptr);
+  EXPECT_EQ(d.Find("area.001"), &d.Sections[0]);
+}
+
+// ---------------------------------------------------------------- keys
+
+TEST(ProfileParse, KeySplitsAtTheFirstEquals) {
+  const Document d = Parse("[s]\r\na=b=c\r\n==x\r\nk = = \r\n");
+  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"a=b=c", "==x", "k=="}));
+  EXPECT_EQ(d.Sections[0].Keys[0].Name, "a");
+  EXPECT_EQ(d.Sections[0].Keys[0].Value, "b=c");
+  EXPECT_EQ(d.Sections[0].Keys[1].Name, "");
+  EXPECT_EQ(d.Sections[0].Keys[1].Value, "=x");
+  EXPECT_EQ(d.Sections[0].Keys[2].Value, "=");
+}
+
+TEST(ProfileParse, LinesWithoutEqualsAreNoKeys) {
+  const Document d = Parse("[s]\r\njust text\r\nk=\r\nTexture_ID\r\n");
+  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"k="}));
+}
+
+TEST(ProfileParse, QuotePairRemovedOnce) {
+  const Document d = Parse(
+      "[s]\r\n"
+      "a=\"x\"\r\n"
+      "b='x'\r\n"
+      "c=\"\"x\"\"\r\n"
+      "d=\"\"\r\n"
+      "e=\"\r\n"
+      "f=\"x'\r\n"
+      "g=  \"  x  \"  \r\n"
+      "h=x\"\r\n"
+      "i='\r\n"
+      "j=\"a\"b\"\r\n"
+      "\"k\"=v\r\n");
+  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"a=x", "b=x", "c=\"x\"", "d=", "e=\"", "f=\"x'", "g=  x  ", "h=x\"",
+                                       "i='", "j=a\"b", "\"k\"=v"}));
+}
+
+TEST(ProfileParse, CommentsOnlyAsFirstNonBlank) {
+  const Document d = Parse(
+      "[s]\r\n"
+      ";c=1\r\n"
+      "  ; c=2\r\n"
+      "#x=1\r\n"
+      "k=v ; not a comment\r\n"
+      "k2=;v\r\n"
+      "[t] ; after a section\r\n"
+      "a;b=c\r\n");
+  ASSERT_EQ(NamesOf(d), (V{"s", "t"}));
+  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"#x=1", "k=v ; not a comment", "k2=;v"}));
+  EXPECT_EQ(KeysOf(d.Sections[1]), (V{"a;b=c"}));
+  const Document e = Parse(";[hidden]\r\nk=v\r\n");
+  EXPECT_TRUE(e.Sections.empty());
+}
+
+TEST(ProfileParse, NulByteEndsTheNameOrValueItIsIn) {
+  using namespace std::string_literals;
+  const Document d = Parse("[ab\0cd]\r\nke\0y=va\0lue\r\nk2=v\0\r\nk3 \0x = \" q \0 \"\r\n[x\0]\r\n"s);
+  ASSERT_EQ(NamesOf(d), (V{"ab", "x"}));
+  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"ke=va", "k2=v", "k3=\" q"}));
+  const Document e = Parse("[\0z]\r\nk=v\r\n"s);  // the name ends at once: empty
+  EXPECT_TRUE(e.Sections.empty());
+}
+
+TEST(ProfileParse, RepeatedKeyGivesItsFirstValue) {
+  const Document d = Parse("[Area.001]\r\nLayer=1\r\nLAYER=2\r\nlayer=3\r\n");
+  ASSERT_EQ(d.Sections[0].Keys.size(), 3u);
+  const std::string* v = d.Sections[0].Find("Layer");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(*v, "1");
+  ASSERT_NE(d.Sections[0].Find("lAyEr"), nullptr);
+  EXPECT_EQ(*d.Sections[0].Find("lAyEr"), "1");
+}
+
+TEST(ProfileFind, NamesMatchIgnoringCaseLinguistically) {
+  const Document d = Parse("[General]\r\nClean_on_Exit=TRUE\r\n[Stra\xDF" "e]\r\nK\xE6y=1\r\n");
+  EXPECT_NE(d.Find("GENERAL"), nullptr);
+  EXPECT_NE(d.Find("general"), nullptr);
+  EXPECT_EQ(d.Find("General "), nullptr);  // blanks count
+  EXPECT_EQ(d.Find("Genera"), nullptr);
+  const profile::Section* s = d.Find("STRASSE");
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->Name, "Stra\xDF" "e");
+  ASSERT_NE(s->Find("KAEY"), nullptr);
+  EXPECT_EQ(*s->Find("KAEY"), "1");
+  EXPECT_EQ(s->Find("Key"), nullptr);
+  EXPECT_NE(d.Sections[0].Find("clean_on_exit"), nullptr);
+  EXPECT_EQ(d.Sections[0].Find("Clean_on_Exit "), nullptr);
+  EXPECT_EQ(d.Find(""), nullptr);
+}
+
+TEST(ProfileParse, NoLimits) {
+  const std::string longValue(100000, 'v');
+  const std::string longName(20000, 'n');
+  std::string text = "[" + longName + "]\r\n" + longName + "=" + longValue + "\r\n";
+  for (int i = 0; i < 5000; ++i) text += "k" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+  const Document d = Parse(text);
+  ASSERT_EQ(d.Sections.size(), 1u);
+  EXPECT_EQ(d.Sections[0].Name, longName);
+  ASSERT_EQ(d.Sections[0].Keys.size(), 5001u);
+  EXPECT_EQ(d.Sections[0].Keys[0].Value, longValue);
+  EXPECT_EQ(d.Sections[0].Keys[5000].Name, "k4999");
+  EXPECT_EQ(Serialize(d), text);
+}
+
+// ---------------------------------------------------------------- writing
+
+TEST(ProfileSerialize, WrittenForm) {
+  Document d;
+  d.Sections.push_back({"General", {{"Title", "FS9 World Scenery"}, {"Clean_on_Exit", "TRUE"}}});
+  d.Sections.push_back({"Area.001", {{"Local", "Scenery\\World"}, {"Remote", ""}}});
+  d.Sections.push_back({"Empty", {}});
+  EXPECT_EQ(Serialize(d),
+            "[General]\r\nTitle=FS9 World Scenery\r\nClean_on_Exit=TRUE\r\n"
+            "[Area.001]\r\nLocal=Scenery\\World\r\nRemote=\r\n"
+            "[Empty]\r\n");
+  EXPECT_EQ(Serialize(Document{}), "");
+}
+
+TEST(ProfileSerialize, ValuesWithoutOuterBlanksAndQuotesAsGiven) {
+  Document d;
+  d.Sections.push_back({" s ", {{" k ", "  v w \t"}, {"q", "\"quoted\""}, {"c", ";x"}}});
+  EXPECT_EQ(Serialize(d), "[s]\r\nk=v w\r\nq=\"quoted\"\r\nc=;x\r\n");
+}
+
+TEST(ProfileSerialize, CrAndLfCannotInjectLines) {
+  Document d;
+  d.Sections.push_back({"Area.001", {{"Title", "evil\r\n[General]\r\nx=1"}, {"Lo\rcal", "a\nb"}}});
+  d.Sections.push_back({"Area\r\n.002", {}});
+  const std::string out = Serialize(d);
+  EXPECT_EQ(out, "[Area.001]\r\nTitle=evil  [General]  x=1\r\nLo cal=a b\r\n[Area  .002]\r\n");
+  const Document back = Parse(out);
+  ASSERT_EQ(NamesOf(back), (V{"Area.001", "Area  .002"}));
+  EXPECT_EQ(KeysOf(back.Sections[0]), (V{"Title=evil  [General]  x=1", "Lo cal=a b"}));
+}
+
+TEST(ProfileRoundTrip, DuplicateSectionsSurviveALoadAndASave) {
+  const std::string text =
+      "[General]\r\nTitle=t\r\n"
+      "[Area.001]\r\nLocal=first\r\nLayer=1\r\n"
+      "[area.001]\r\nLocal=second\r\nLayer=2\r\n"
+      "[AREA.001]\r\nLocal=third\r\n";
+  const Document d = Parse(text);
+  ASSERT_EQ(d.Sections.size(), 4u);
+  EXPECT_EQ(Serialize(d), text);
+}
+
+TEST(ProfileRoundTrip, LooseTextBecomesTheCanonicalForm) {
+  const std::string loose =
+      "; a comment\n\n"
+      "  [General]  \n"
+      "  Title =  \"FS9 World Scenery\"  \n"
+      "junk line\n"
+      "\n"
+      "[Area.001]\n"
+      "Local = Scenery\\World\n";
+  EXPECT_EQ(Serialize(Parse(loose)),
+            "[General]\r\nTitle=FS9 World Scenery\r\n[Area.001]\r\nLocal=Scenery\\World\r\n");
+}
+
+TEST(ProfileRoundTrip, WrittenFormIsStableForArbitraryText) {
+  // Random texts over the bytes that matter to the lexer (quotes left out:
+  // a quoted value loses its quotes at every load, as on Windows).
+  const std::string alphabet = std::string("[]=; #aB\r\n\t \x1a\x0b") + std::string(1, '\0');
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const size_t length = next() % 80;
+    for (size_t i = 0; i < length; ++i) text += alphabet[next() % alphabet.size()];
+    const std::string once = Serialize(Parse(text));
+    ASSERT_EQ(Serialize(Parse(once)), once) << "input: " << ::testing::PrintToString(text);
+    for (const auto& section : Parse(once).Sections) {
+      ASSERT_FALSE(section.Name.empty());
+      ASSERT_EQ(section.Name.find('\0'), std::string::npos);
+      for (const auto& key : section.Keys) {
+        ASSERT_EQ(key.Name.find('='), std::string::npos);
+        ASSERT_EQ(key.Value.find_first_of(std::string("\r\n\0", 3)), std::string::npos);
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------------------- encodings
+
+TEST(ProfileEncoding, AnsiIsReadAsBytes) {
+  const Document d = Parse("[Z\xFCrich]\r\nTitle=Caf\xE9 \x80\r\n");
+  EXPECT_EQ(d.Enc, Encoding::Ansi);
+  EXPECT_EQ(d.Sections[0].Name, "Z\xFCrich");
+  EXPECT_EQ(*d.Sections[0].Find("Title"), "Caf\xE9 \x80");
+  EXPECT_EQ(Serialize(d), "[Z\xFCrich]\r\nTitle=Caf\xE9 \x80\r\n");
+}
+
+TEST(ProfileEncoding, Utf8WithMarkRoundTrips) {
+  const std::string bytes = "\xEF\xBB\xBF[Z\xC3\xBCrich]\r\nTitle=Caf\xC3\xA9 \xE2\x82\xAC \xD0\x96\r\n";
+  const Document d = Parse(bytes);
+  EXPECT_EQ(d.Enc, Encoding::Utf8Bom);
+  ASSERT_EQ(NamesOf(d), (V{"Z\xFCrich"}));
+  EXPECT_EQ(*d.Sections[0].Find("Title"), "Caf\xE9 \x80 ?");  // Ж has no 1252 form
+  EXPECT_EQ(Serialize(d), "\xEF\xBB\xBF[Z\xC3\xBCrich]\r\nTitle=Caf\xC3\xA9 \xE2\x82\xAC ?\r\n");
+  EXPECT_EQ(Serialize(Parse(Serialize(d))), Serialize(d));
+}
+
+TEST(ProfileEncoding, Utf16LeWithMarkRoundTrips) {
+  auto utf16le = [](const std::u16string& s) {
+    std::string out = "\xFF\xFE";
+    for (char16_t c : s) {
+      out += static_cast<char>(c & 0xFF);
+      out += static_cast<char>(c >> 8);
+    }
+    return out;
+  };
+  const std::string bytes = utf16le(u"[Z\u00FCrich]\r\nTitle=\u20AC \u0416 \u00E9\r\n[b]\nk=v");
+  const Document d = Parse(bytes);
+  EXPECT_EQ(d.Enc, Encoding::Utf16LeBom);
+  ASSERT_EQ(NamesOf(d), (V{"Z\xFCrich", "b"}));
+  EXPECT_EQ(*d.Sections[0].Find("Title"), "\x80 ? \xE9");
+  EXPECT_EQ(Serialize(d), utf16le(u"[Z\u00FCrich]\r\nTitle=\u20AC ? \u00E9\r\n[b]\r\nk=v\r\n"));
+  // An odd last byte is no character.
+  const Document odd = Parse(utf16le(u"[s]\r\nk=v") + "x");
+  EXPECT_EQ(*odd.Sections[0].Find("k"), "v");
+}
+
+TEST(ProfileEncoding, WithoutAMarkUtf8IsJustBytes) {
+  const Document d = Parse("[s]\r\nk=Z\xC3\xBCrich\r\n");
+  EXPECT_EQ(d.Enc, Encoding::Ansi);
+  EXPECT_EQ(*d.Sections[0].Find("k"), "Z\xC3\xBCrich");
+}
+
+// ---------------------------------------------------------------- scale
+
+namespace {
+
+std::string BigFile(int areas) {
+  std::string text = "[General]\r\nTitle=FS9 World Scenery\r\nDescription=FS9 Scenery Data\r\nClean_on_Exit=TRUE\r\n";
+  for (int i = 1; i <= areas; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Area.%03d", i);
+    text += "[";
+    text += name;
+    text += "]\r\nTitle=Addon scenery number " + std::to_string(i) + "\r\nLocal=Addon Scenery\\Area" +
+            std::to_string(i) + "\r\nLayer=" + std::to_string(i) + "\r\nActive=TRUE\r\nRequired=FALSE\r\n";
+  }
+  return text;
+}
+
+}  // namespace
+
+TEST(ProfileScale, TenThousandSectionsRoundTripQuickly) {
+  const std::string text = BigFile(10000);
+  ASSERT_GT(text.size(), 900000u);
+
+  const auto t0 = std::chrono::steady_clock::now();
+  const Document d = Parse(text);
+  const std::string out = Serialize(d);
+  const auto t1 = std::chrono::steady_clock::now();
+
+  ASSERT_EQ(d.Sections.size(), 10001u);
+  EXPECT_EQ(d.Sections[10000].Name, "Area.10000");
+  EXPECT_EQ(*d.Sections[10000].Find("Local"), "Addon Scenery\\Area10000");
+  EXPECT_EQ(out, text);
+  // A few milliseconds in an optimised build; generous for sanitizers and
+  // loaded machines, but far below what quadratic work would take.
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t1 - t0).count();
+  EXPECT_LT(ms, 500) << "parse + serialize took " << ms << " ms";
+}
+
+TEST(ProfileScale, ManyLinesWithLfOnlyStayLinear) {
+  std::string text = "[s]\n";
+  for (int i = 0; i < 200000; ++i) text += "k=v\n";
+  const auto t0 = std::chrono::steady_clock::now();
+  const Document d = Parse(text);
+  const auto t1 = std::chrono::steady_clock::now();
+  ASSERT_EQ(d.Sections[0].Keys.size(), 200000u);
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(t1 - t0).count(), 500);
+}
+
+// ---------------------------------------------------------------- stock files
+
+TEST(ProfileStock, FsxStockSceneryCfg) {
+  const std::string bytes = ReadFile(DataFile("fsx-stock-scenery.cfg"));
+  ASSERT_FALSE(bytes.empty());
+  const Document d = Parse(bytes);
+  EXPECT_EQ(d.Enc, Encoding::Ansi);
+  ASSERT_EQ(d.Sections.size(), 121u);
+  EXPECT_EQ(d.Sections[0].Name, "General");
+  EXPECT_EQ(KeysOf(d.Sections[0]),
+            (V{"Title=FS9 World Scenery", "Description=FS9 Scenery Data", "Clean_on_Exit=TRUE"}));
+  EXPECT_EQ(KeysOf(d.Sections[1]), (V{"Title=Default Terrain", "Texture_ID=1", "Local=Scenery\\World", "Layer=1",
+                                      "Active=TRUE", "Required=TRUE"}));
+  const profile::Section* last = d.Find("area.120");
+  ASSERT_NE(last, nullptr);
+  EXPECT_EQ(last, &d.Sections[120]);
+  EXPECT_EQ(*last->Find("Local"), "Addon Scenery");
+  EXPECT_EQ(*last->Find("layer"), "120");
+  EXPECT_EQ(*last->Find("Required"), "FALSE");
+  EXPECT_EQ(last->Find("Exclude"), nullptr);
+  for (size_t i = 1; i < d.Sections.size(); ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Area.%03zu", i);
+    EXPECT_EQ(d.Sections[i].Name, name);
+    ASSERT_NE(d.Sections[i].Find("Layer"), nullptr);
+    EXPECT_EQ(*d.Sections[i].Find("Layer"), std::to_string(i));
+  }
+  // Written back: the same text without blank lines, with CR LF.
+  std::string expected;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r') continue;
+    if (bytes[i] == '\n') {
+      if (!expected.empty() && expected.back() != '\n') expected += "\r\n";
+      continue;
+    }
+    expected += bytes[i];
+  }
+  if (!expected.empty() && expected.back() != '\n') expected += "\r\n";
+  EXPECT_EQ(Serialize(d), expected);
+}
+
+TEST(ProfileStock, FsxStockIdsSceneryCfgWithCrLf) {
+  const std::string bytes = ReadFile(DataFile("fsx-stock-ids-scenery.cfg"));
+  ASSERT_FALSE(bytes.empty());
+  const Document d = Parse(bytes);
+  ASSERT_EQ(d.Sections.size(), 125u);
+  EXPECT_EQ(*d.Find("GENERAL")->Find("Title"), "@IDS_GENERAL_FS9WORLDSCENERY");
+  EXPECT_EQ(*d.Find("Area.001")->Find("Title"), "@IDS_AREA001_DEFAULTTERRAIN");
+  const profile::Section* a = d.Find("Area.124");
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a, &d.Sections[124]);
+  EXPECT_EQ(*a->Find("Layer"), "124");
+  EXPECT_EQ(*d.Find("Area.121")->Find("Local"), "Scenery\\Airports\\Ashe_County");
+  // A second round trip changes nothing more.
+  const std::string once = Serialize(d);
+  EXPECT_EQ(Serialize(Parse(once)), once);
+}
