@@ -188,6 +188,7 @@ TEST_F(PosixFiles, ListingPatterns) {
   EXPECT_TRUE(plat::FindEntries("C:\\d\\missing").empty());
   EXPECT_TRUE(plat::FindEntries("C:\\nowhere\\*.*").empty());
   EXPECT_TRUE(plat::FindEntries("C:\\d\\").empty());
+  EXPECT_TRUE(plat::FindEntries("C:\\d\\..").empty());
   std::vector<DirEntry> sub = plat::FindEntries("C:\\d\\sub.BGL");
   ASSERT_EQ(sub.size(), 1u);
   EXPECT_EQ(sub[0].Info.Attributes, plat::kAttrDirectory);
@@ -325,6 +326,7 @@ TEST_F(PosixFiles, ReadingFiles) {
   EXPECT_FALSE(plat::ReadWholeFile("C:\\d\\none", bytes, error));
   EXPECT_NE(error.find("C:\\d\\none"), std::string::npos) << error;
   EXPECT_FALSE(plat::ReadWholeFile("C:\\d", bytes, error));
+  EXPECT_EQ(error, "cannot read \"C:\\d\": it is a folder");
 
   auto file = plat::OpenInputFile("c:\\d\\data");
   ASSERT_TRUE(file);

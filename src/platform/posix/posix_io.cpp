@@ -53,8 +53,13 @@ int OpenExistingFile(const std::string& path, int& error) {
     return -1;
   }
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+  if (::fstat(fd, &st) != 0) {
+    error = errno;
+    Sys().Close(fd);
+    return -1;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    error = EISDIR;
     Sys().Close(fd);
     return -1;
   }
@@ -83,10 +88,12 @@ std::unique_ptr<InputFile> OpenInputFile(const std::string& path) {
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
   bytes.clear();
+  error.clear();
   int code = 0;
   int fd = OpenExistingFile(path, code);
   if (fd < 0) {
-    error = "Cannot read file \"" + path + "\": " + ErrnoText(code);
+    if (code == EISDIR) error = "cannot read \"" + path + "\": it is a folder";
+    else error = "cannot open \"" + path + "\": " + ErrnoText(code);
     return false;
   }
   struct stat st;
@@ -96,7 +103,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
     ssize_t got = Sys().Read(fd, buffer, sizeof buffer);
     if (got < 0) {
       if (errno == EINTR) continue;
-      error = "Cannot read file \"" + path + "\": " + ErrnoText(errno);
+      error = "cannot read \"" + path + "\": " + ErrnoText(errno);
       Sys().Close(fd);
       bytes.clear();
       return false;
@@ -109,12 +116,17 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
 }
 
 bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string& error) {
+  error.clear();
   IgnoreFileSizeSignal();
   auto fail = [&](const std::string& cause) {
-    error = "Cannot write file \"" + path + "\": " + cause;
+    error = "cannot write \"" + path + "\": " + cause;
     return false;
   };
   Resolved r = Resolve(path);
+  if (path.empty()) {
+    error = "cannot write a file without a name";
+    return false;
+  }
   if (!r.Valid || r.Name.empty()) return fail("not a valid file name");
 
   std::string finalPath = r.Host;
@@ -122,7 +134,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   bool replacing = false;
   if (r.Exists && ::stat(r.Host.c_str(), &old) == 0) {
     replacing = true;
-    if (S_ISDIR(old.st_mode)) return fail(ErrnoText(EISDIR));
+    if (S_ISDIR(old.st_mode)) return fail("it is a folder");
     if (IsReadOnlyMode(old.st_mode)) return fail("the file is read-only");
     // A link stays a link: the file it leads to is replaced.
     if (S_ISLNK(r.Lstat.st_mode)) {

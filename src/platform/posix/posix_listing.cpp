@@ -73,6 +73,7 @@ std::vector<DirEntry> FindEntries(const std::string& pattern) {
   if (!folder.Exists || ::stat(folder.Host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
 
   std::vector<Found> found;
+  if (mask == "." || mask == "..") return {};
   if (mask.find_first_of("*?") == std::string::npos) {
     // A plain name: its spellings come from the name cache, not a listing.
     std::vector<std::string> names = NamesIgnoringCase(folder.Host, mask);
