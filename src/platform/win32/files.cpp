@@ -36,9 +36,21 @@ std::u16string Wide(const std::string& ansi) {
   return wide;
 }
 
-// ANSI text as UTF-8, the form in which names are put in NTFS order.
-std::string Utf8(const std::string& ansi) {
-  std::u16string wide = Wide(ansi);
+// UTF-16 as ANSI text, as the ANSI file functions convert names.
+std::string Ansi(const std::u16string& wide) {
+  if (wide.empty()) return std::string();
+  const wchar_t* data = reinterpret_cast<const wchar_t*>(wide.data());
+  int count = WideCharToMultiByte(CP_ACP, 0, data, static_cast<int>(wide.size()), nullptr, 0,
+                                  nullptr, nullptr);
+  if (count <= 0) return std::string();
+  std::string ansi(static_cast<size_t>(count), '\0');
+  WideCharToMultiByte(CP_ACP, 0, data, static_cast<int>(wide.size()), ansi.data(), count, nullptr,
+                      nullptr);
+  return ansi;
+}
+
+// UTF-16 as UTF-8, the form in which names are put in NTFS order.
+std::string Utf8(const std::u16string& wide) {
   if (wide.empty()) return std::string();
   const wchar_t* data = reinterpret_cast<const wchar_t*>(wide.data());
   int count = WideCharToMultiByte(CP_UTF8, 0, data, static_cast<int>(wide.size()), nullptr, 0,
@@ -99,29 +111,34 @@ bool FileExists(const std::string& path) {
 }
 
 std::vector<DirEntry> FindEntries(const std::string& pattern) {
+  // The wide find functions give the names as the folder holds them, so that
+  // names with characters outside the ANSI code page sort in their true
+  // place; each name is handed out in ANSI as FindFirstFileA would give it.
   struct Found {
     DirEntry Entry;
-    std::string SortName;  // UTF-8, for the NTFS order
+    std::string SortName;  // UTF-8 of the real name, for the NTFS order
   };
   std::vector<Found> found;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  const std::u16string widePattern = Wide(pattern);
+  if (widePattern.empty()) return {};
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(reinterpret_cast<const wchar_t*>(widePattern.c_str()), &data);
   if (find == INVALID_HANDLE_VALUE) return {};
   const std::u16string extension = ExtensionFilter(pattern);
   do {
-    std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    if (!extension.empty() && !EndsWithIgnoringCase(Wide(name), extension)) continue;
+    std::u16string name(reinterpret_cast<const char16_t*>(data.cFileName));
+    if (name == u"." || name == u"..") continue;
+    if (!extension.empty() && !EndsWithIgnoringCase(name, extension)) continue;
     Found item;
-    item.Entry.Name = name;
+    item.Entry.Name = Ansi(name);
     item.Entry.Info = InfoFrom(data.dwFileAttributes, data.ftCreationTime, data.ftLastAccessTime,
                                data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow);
     item.SortName = Utf8(name);
     found.push_back(std::move(item));
-  } while (FindNextFileA(find, &data));
+  } while (FindNextFileW(find, &data));
   FindClose(find);
-  // NTFS gives this order already; other file systems (FAT, network shares)
-  // do not, and both builds must list alike.
+  // NTFS gives this order already; other file systems (FAT, network shares,
+  // Wine's view of a Linux folder) do not, and both builds must list alike.
   std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
     return text1252::CompareNtfsNames(a.SortName, b.SortName) < 0;
   });

@@ -1,0 +1,800 @@
+#!/usr/bin/env python3
+"""Runs the same scenarios through the Linux build and through layrix.exe
+under Wine, on the same files of one real Wine prefix, and compares what
+they do.
+
+The prefix is made once with wineboot; the simulator's registry keys are
+written with Wine's own "reg add".  For every scenario the starting files
+(scenery.cfg, scenery folders, BGL files, batch files, layrix.ini) are laid
+out on drive C: of the prefix, the Linux build runs with WINEPREFIX pointing
+at the prefix, the result is taken down (standard output bytes, exit code,
+scenery.cfg, scenery.~cfg, folder trees with names, contents, read-only
+state and carried last-write times), the starting files are laid out again,
+and layrix.exe runs under Wine with the same arguments in the same folder.
+The two results must be identical.
+
+Known, intended difference: the Linux build prints UTF-8 where the .exe
+prints code page 1252 bytes, so the .exe's output is converted from 1252 to
+UTF-8 before the comparison; for the same reason answers on standard input
+are given to the Linux build in UTF-8 and to the .exe in code page 1252.
+Standard error is shown when it differs but is not compared: the wording of
+system error texts belongs to each host.
+
+  compare.py --linux build/layrix --exe build-win64/layrix.exe
+             [--wine /usr/lib/wine/wine64] [--only NAME] [--keep] [--verbose]
+
+Exit code 0 when every scenario agrees, 1 when one differs, 2 when the
+comparison could not be set up.
+"""
+
+import argparse
+import difflib
+import os
+import shutil
+import stat
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+# Every starting file gets a whole-second last-write time before this one, so
+# that a time carried by a copy or a rename can be told from a time set by
+# writing a file during the run.
+OLD_TIMES_BEFORE = 1262304000  # 2010-01-01 UTC
+FIRST_START_TIME = 1136073600  # 2006-01-01 UTC
+
+FSX_APPPATH = "C:\\Games\\Flight Simulator X"
+FS9_APPPATH = "C:\\FS9"
+TEMP_FOLDER = "C:\\Temp"
+# Host folders below drive_c that scenarios lay out and that are compared.
+ROOTS = ["FS9", "Games", "ProgramData/Microsoft/FSX", "Work", "Downloads", "Temp", "Mesh Ünterwelt"]
+
+
+# --------------------------------------------------------------- encodings
+
+def cp1252(text):
+    """Code page 1252 bytes of a text; the five undefined bytes map to the
+    C1 controls U+0081 ... as Windows maps them."""
+    out = bytearray()
+    for ch in text:
+        if ord(ch) in (0x81, 0x8D, 0x8F, 0x90, 0x9D):
+            out.append(ord(ch))
+        else:
+            out += ch.encode("cp1252")
+    return bytes(out)
+
+
+def from_cp1252(data):
+    return "".join(
+        chr(b) if b in (0x81, 0x8D, 0x8F, 0x90, 0x9D) else bytes([b]).decode("cp1252")
+        for b in data)
+
+
+def exe_output_as_utf8(data):
+    return from_cp1252(data).encode("utf-8")
+
+
+# --------------------------------------------------------------- BGL files
+
+def bgl_new(section_types):
+    """A BGL file of the newer format (versions 9 and 10): header of 56
+    bytes, then one 20-byte directory record per section."""
+    header = bytearray(56)
+    struct.pack_into("<HHi", header, 0, 0x0201, 0x1992, 56)
+    struct.pack_into("<i", header, 20, len(section_types))
+    body = b"".join(struct.pack("<i16x", t) for t in section_types)
+    return bytes(header) + body + b"scenery data" * 4
+
+
+def bgl_old(version, fields):
+    """A BGL file of the older format: 168-byte header with non-zero values
+    at the given offsets; version 6 or 7."""
+    header = bytearray(168)
+    struct.pack_into("<I", header, 118, 0 if version == 6 else 0x87654321)
+    for offset in fields:
+        struct.pack_into("<I", header, offset, 1)
+    return bytes(header) + b"old scenery" * 3
+
+
+# --------------------------------------------------------------- the prefix
+
+class Prefix:
+    def __init__(self, root, wine, verbose):
+        self.root = root
+        self.path = os.path.join(root, "prefix")
+        self.home = os.path.join(root, "home")
+        self.wine = wine
+        self.wineserver = os.path.join(os.path.dirname(wine), "wineserver")
+        self.verbose = verbose
+        os.makedirs(self.home, exist_ok=True)
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "TEMP", "TMP", "TMPDIR", "LANGUAGE")}
+        env.update({
+            "WINEPREFIX": self.path,
+            "WINEDEBUG": "-all",
+            # No Mono or Gecko installer dialogs while the prefix is made.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "HOME": self.home,
+            "LANG": "C.UTF-8",
+            "LC_ALL": "C.UTF-8",
+            "TZ": "UTC",
+        })
+        self.env = env
+
+    def host(self, windows_path):
+        """Host path of a path on drive C: ("C:\\x\\y" or "x\\y")."""
+        rel = windows_path
+        if len(rel) >= 2 and rel[1] == ":":
+            if rel[0].lower() != "c":
+                raise ValueError("only drive C: is laid out: " + windows_path)
+            rel = rel[2:]
+        rel = rel.replace("\\", "/").strip("/")
+        return os.path.join(self.path, "drive_c", rel) if rel else os.path.join(self.path, "drive_c")
+
+    def run_wine(self, args, timeout=600, check=True):
+        # Output goes to files, not pipes: Wine's background processes may
+        # inherit the handles and outlive the command.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            result = subprocess.run([self.wine] + args, env=self.env, stdin=subprocess.DEVNULL,
+                                    stdout=out, stderr=err, timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            result.stdout = out.read()
+            result.stderr = err.read()
+        if check and result.returncode != 0:
+            raise RuntimeError("wine %s failed (%d): %s" % (
+                " ".join(args), result.returncode, result.stderr.decode("utf-8", "replace")))
+        return result
+
+    def create(self):
+        start = time.time()
+        self.run_wine(["wineboot", "-i"], timeout=900)
+        self.wait_for_server()
+        if not os.path.exists(os.path.join(self.path, "system.reg")):
+            raise RuntimeError("wineboot made no registry in " + self.path)
+        print("wine prefix made in %.0f s: %s" % (time.time() - start, self.path), flush=True)
+
+    def reg_add(self, key, name, value, kind="REG_SZ"):
+        self.run_wine(["reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f"], timeout=300)
+
+    def reg_delete(self, key, name):
+        self.run_wine(["reg", "delete", key, "/v", name, "/f"], timeout=300, check=False)
+
+    def wait_for_server(self):
+        """Waits until the wine server has ended, which writes the registry
+        files that the Linux build reads."""
+        subprocess.run([self.wineserver, "-w"], env=self.env, timeout=300)
+
+    def keep_server(self):
+        """Keeps one wine server and Wine's own background processes running
+        for all scenarios.  They are started here with no console, since a
+        background process that inherits a run's output pipe would keep that
+        pipe open after the run has ended."""
+        subprocess.run([self.wineserver, "-p"], env=self.env, timeout=60,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        self.run_wine(["cmd", "/c", "exit"], timeout=300)
+
+    def stop_server(self):
+        subprocess.run([self.wineserver, "-k"], env=self.env, timeout=60,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.wait_for_server()
+
+
+SIM_KEY = "HKCU\\Software\\Microsoft\\Microsoft Games\\Flight Simulator\\"
+SHELL_FOLDERS = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
+
+
+def register(prefix):
+    prefix.reg_add(SIM_KEY + "9.0", "AppPath", FS9_APPPATH)
+    prefix.reg_add(SIM_KEY + "10.0", "AppPath", FSX_APPPATH)
+    prefix.reg_add(SHELL_FOLDERS, "Common AppData", "C:\\ProgramData")
+    # Wine gives its programs TEMP and TMP from here, whatever the Linux
+    # environment says; the Linux build is given the same value.
+    prefix.reg_add("HKCU\\Environment", "TEMP", TEMP_FOLDER)
+    prefix.reg_add("HKCU\\Environment", "TMP", TEMP_FOLDER)
+    prefix.wait_for_server()
+
+
+# --------------------------------------------------------------- laying out files
+
+class Layout:
+    """Writes starting files below drive C: of the prefix, each with its own
+    old whole-second last-write time."""
+
+    def __init__(self, prefix, xattrs):
+        self.prefix = prefix
+        self.xattrs = xattrs
+        self.clock = FIRST_START_TIME
+        self.pending_modes = []
+
+    def next_time(self):
+        self.clock += 3607
+        return self.clock
+
+    def folder(self, path, hidden=False):
+        host = self.prefix.host(path)
+        os.makedirs(host, exist_ok=True)
+        if hidden and self.xattrs:
+            os.setxattr(host, "user.DOSATTRIB", b"0x2")
+
+    def file(self, path, data, readonly=False, hidden=False, mtime=None):
+        host = self.prefix.host(path)
+        os.makedirs(os.path.dirname(host), exist_ok=True)
+        if isinstance(data, str):
+            data = cp1252(data)
+        with open(host, "wb") as f:
+            f.write(data)
+        when = mtime if mtime is not None else self.next_time()
+        os.utime(host, (when, when))
+        if hidden and self.xattrs:
+            os.setxattr(host, "user.DOSATTRIB", b"0x2")
+        if readonly:
+            self.pending_modes.append(host)
+
+    def finish(self):
+        for host in self.pending_modes:
+            os.chmod(host, 0o444)
+        self.pending_modes = []
+
+
+def remove_tree(path):
+    if not os.path.lexists(path):
+        return
+    if os.path.islink(path) or not os.path.isdir(path):
+        os.chmod(path, 0o644) if not os.path.islink(path) else None
+        os.remove(path)
+        return
+    for dirpath, dirnames, filenames in os.walk(path):
+        os.chmod(dirpath, 0o755)
+        for name in filenames:
+            full = os.path.join(dirpath, name)
+            if not os.path.islink(full):
+                os.chmod(full, 0o644)
+    shutil.rmtree(path)
+
+
+def clear_roots(prefix):
+    for root in ROOTS:
+        remove_tree(prefix.host(root))
+    remove_tree(os.path.join(prefix.root, "outside"))
+
+
+# --------------------------------------------------------------- the library
+
+def area(number, title, local, layer, active=True, required=False, texture=False):
+    text = "[Area.%03d]\r\nTitle=%s\r\n" % (number, title)
+    if texture:
+        text += "Texture_ID=1\r\n"
+    text += "Local=%s\r\nLayer=%d\r\nActive=%s\r\nRequired=%s\r\n\r\n" % (
+        local, layer, "TRUE" if active else "FALSE", "TRUE" if required else "FALSE")
+    return text
+
+
+GENERAL = ("[General]\r\nTitle=FS10 World Scenery\r\nDescription=FS10 Scenery Data\r\n"
+           "Clean_on_Exit=TRUE\r\n\r\n")
+
+FSX_AREAS = [
+    (1, "Default Terrain", "Scenery\\World", 1, True, True, True),
+    (2, "Default Scenery", "Scenery\\BASE", 2, True, True, False),
+    (3, "Addon Scenery", "Addon Scenery", 3, True, False, False),
+    (4, "Zürich Airport", "Addon Scenery\\Zürich Airport", 4, True, False, False),
+    (5, "Old Stuff", FSX_APPPATH + "\\Addon Scenery\\Old Stuff", 6, True, False, False),
+    (6, "Café Paris Œuvre", "ADDON SCENERY\\café paris", 5, False, False, False),
+    (7, "Gone Airport", "Addon Scenery\\Gone", 7, True, False, False),
+    (10, "MyAirport", "addon scenery\\myairport", 8, False, False, False),
+    (11, "Mesh Ünterwelt", "C:\\MESH ÜNTERWELT", 9, True, False, False),
+    (12, "Zero Layer", "Addon Scenery\\Zero", 0, True, False, False),
+    (14, "Huge Layer", "Addon Scenery\\Huge", 40, False, False, False),
+    (15, "Große Straße", "Addon Scenery\\Strasse", 10, False, False, False),
+]
+
+
+def fsx_cfg(areas=FSX_AREAS):
+    return GENERAL + "".join(area(*a) for a in areas)
+
+
+FS9_CFG = ("[General]\r\nTitle=FS9 World Scenery\r\nDescription=FS9 Scenery Data\r\n"
+           "Clean_on_Exit=TRUE\r\n\r\n"
+           + area(1, "Default Terrain", "Scenery\\World", 1, True, True, True)
+           + area(2, "Default Scenery", "Scenery\\BASE", 2, True, True)
+           + area(3, "Addon Scenery", "Addon Scenery", 4, True)
+           + area(5, "Gone", "Addon Scenery\\Gone", 3, False))
+
+
+def lay_out_base(t):
+    """The starting files every scenario shares: FSX with a small library of
+    add-ons, FS9, a download folder to copy from, the current folder."""
+    fsx = FSX_APPPATH
+    for sub in ("Scenery\\World\\scenery", "Scenery\\BASE\\scenery", "Addon Scenery\\scenery",
+                "Texture", "Effects"):
+        t.folder(fsx + "\\" + sub)
+    t.file("C:\\ProgramData\\Microsoft\\FSX\\scenery.cfg", fsx_cfg())
+    zrh = fsx + "\\Addon Scenery\\Zürich Airport"
+    t.file(zrh + "\\scenery\\ZRH_AF.bgl", bgl_new([3, 19]))          # 9: airport, VOR
+    t.file(zrh + "\\scenery\\ZRH_Vector.BGL", bgl_new([3, 101]))     # 10: airport, vector
+    t.file(zrh + "\\scenery\\ZRH_Objects.bgl", bgl_new([43]))        # 9: models
+    t.file(zrh + "\\scenery\\traffic.bglx", bgl_new([3]))            # not a .bgl file
+    t.file(zrh + "\\scenery\\Old.~bgl", bgl_new([3]))                # switched off before
+    t.file(zrh + "\\scenery\\ReadOnly.bgl", bgl_new([3]), readonly=True)
+    t.file(zrh + "\\texture\\ground.bmp", b"BM" + bytes(60))
+    t.file(zrh + "\\Liesmich.txt", "Grüße aus Zürich\r\n")
+    old = fsx + "\\Addon Scenery\\Old Stuff"
+    t.file(old + "\\scenery\\old.bgl", bgl_old(7, [66, 46]))         # 7: airport, traffic
+    t.file(old + "\\scenery\\mesh.bgl", bgl_old(6, [26]))            # 6: seeds
+    t.file(old + "\\scenery\\locked.bgl", bgl_old(7, [66]), readonly=True)
+    t.file(old + "\\scenery\\.hidden.bgl", bgl_old(7, [66]))
+    t.file(old + "\\scenery\\Marked.bgl", bgl_old(7, [66]), hidden=True)
+    t.file(old + "\\texture\\Sub Folder\\deep.bmp", b"BM" + bytes(20))
+    t.folder(old + "\\Empty Folder")
+    paris = fsx + "\\Addon Scenery\\Café Paris"
+    t.file(paris + "\\scenery\\Paris.bgl", bgl_new([37]))
+    t.file(paris + "\\scenery\\Œuvre.bgl", bgl_new([24]))
+    my = fsx + "\\Addon Scenery\\MyAirport"
+    t.file(my + "\\Scenery\\AP.BGL", bgl_old(7, [66]))
+    t.file(my + "\\Scenery\\ap.txt", "notes")
+    t.folder(fsx + "\\Addon Scenery\\Zero\\scenery")
+    t.folder(fsx + "\\Addon Scenery\\Huge")                           # no scenery sub-folder
+    t.file(fsx + "\\Addon Scenery\\Strasse\\scenery\\s.bgl", bgl_new([3]))
+    t.file(old + "\\Hidden Folder\\inner\\h.bgl", bgl_new([3]))
+    t.folder(old + "\\Hidden Folder", hidden=True)
+    # New add-ons that "-ia" can find.
+    t.file(fsx + "\\Addon Scenery\\New Äirfield\\scenery\\a.bgl", bgl_new([3]))
+    t.file(fsx + "\\Addon Scenery\\new lower\\Scenery\\b.bgl", bgl_new([3]))
+    t.file(fsx + "\\Addon Scenery\\.dotted\\scenery\\c.bgl", bgl_new([3]))
+    t.folder(fsx + "\\Addon Scenery\\No Scenery Inside\\texture")
+    for name in ("Zebra", "äpfel", "Apfel", "_Under", "[Bracket]", "Éclair", "eclair2", "Ωmega"):
+        t.folder(fsx + "\\Addon Scenery\\" + name + "\\scenery")
+    t.file("C:\\Mesh Ünterwelt\\scenery\\mesh.bgl", bgl_new([101]))
+    # FS9.
+    for sub in ("Scenery\\World\\scenery", "Scenery\\BASE\\scenery", "Addon Scenery\\scenery",
+                "Texture", "Effects"):
+        t.folder(FS9_APPPATH + "\\" + sub)
+    t.file(FS9_APPPATH + "\\scenery.cfg", FS9_CFG)
+    # A download to copy from.
+    pack = "C:\\Downloads\\Pack Ü"
+    t.file(pack + "\\scenery\\Pack.bgl", bgl_new([3]), mtime=FIRST_START_TIME + 500000)
+    t.file(pack + "\\scenery\\Older.bgl", bgl_new([19]), mtime=FIRST_START_TIME - 500000)
+    t.file(pack + "\\scenery\\ReadOnly.bgl", bgl_new([23]), readonly=True)
+    t.file(pack + "\\scenery\\.hidden.bgl", bgl_new([23]))
+    t.file(pack + "\\scenery\\Marked.bgl", bgl_new([23]), hidden=True)
+    t.file(pack + "\\texture\\Tex Ä.bmp", b"BM" + bytes(30))
+    t.file(pack + "\\Lies mich.txt", "Lies mich!\r\n")
+    t.folder(pack + "\\Empty")
+    t.file("C:\\Temp\\Src\\scenery\\tmp.bgl", bgl_new([3]))
+    t.file("C:\\Work\\Local Scn\\scenery\\l.bgl", bgl_new([3]))
+    t.folder("C:\\Work\\Empty Here")
+
+
+def lay_out_copy_target(t):
+    """An existing destination for "-c": files newer, older and equal to the
+    download's, a read-only one, one that is only in the destination."""
+    dst = FSX_APPPATH + "\\Addon Scenery\\Pack"
+    t.file(dst + "\\scenery\\PACK.bgl", b"older target", mtime=FIRST_START_TIME)
+    t.file(dst + "\\scenery\\Older.bgl", b"newer target", mtime=FIRST_START_TIME + 900000)
+    t.file(dst + "\\scenery\\ReadOnly.bgl", b"read-only target", readonly=True)
+    t.file(dst + "\\scenery\\Only Here.bgl", b"stays or goes")
+    t.file(dst + "\\OldSub\\old.txt", b"from the last version")
+
+
+# --------------------------------------------------------------- scenarios
+
+class Scenario:
+    def __init__(self, name, args, stdin="", cwd="C:\\Work", extra=None, closed_stdin=False,
+                 wine_fault=None):
+        self.name = name
+        # When set: why Wine, not layrix, makes the .exe act otherwise here.
+        # A difference is then reported but not counted.
+        self.wine_fault = wine_fault
+        self.args = args
+        self.stdin = stdin
+        self.cwd = cwd
+        self.extra = extra
+        self.closed_stdin = closed_stdin
+
+
+def ini(text, folder="C:\\Work"):
+    return lambda t: t.file(folder + "\\layrix.ini", text)
+
+
+def batch(name, text, folder="C:\\Work"):
+    return lambda t: t.file(folder + "\\" + name, text)
+
+
+def both(*fns):
+    def run(t):
+        for fn in fns:
+            fn(t)
+    return run
+
+
+def replace_cfg(data):
+    return lambda t: t.file("C:\\ProgramData\\Microsoft\\FSX\\scenery.cfg", data)
+
+
+def readonly_backup(t):
+    t.file("C:\\ProgramData\\Microsoft\\FSX\\scenery.~cfg", "old backup", readonly=True)
+
+
+def link_in_tree(t):
+    """A symbolic link to a folder outside the tree, inside a layer's folder."""
+    link = t.prefix.host(FSX_APPPATH + "\\Addon Scenery\\Old Stuff\\scenery\\Linked")
+    os.symlink(t.prefix.host("C:\\Downloads\\Pack Ü"), link)
+
+
+def outside_folder(t):
+    os.makedirs(os.path.join(t.prefix.root, "outside", "Sub Ä", "scenery"), exist_ok=True)
+
+
+def readonly_cfg(t):
+    path = t.prefix.host("C:\\ProgramData\\Microsoft\\FSX\\scenery.cfg")
+    t.pending_modes.append(path)
+
+
+BATCH_INSTALL = (
+    "; an add-on installer's batch file\r\n"
+    "-c \"C:\\Downloads\\Pack Ü\" \"%b\" 1\r\n"
+    "-i \"%b\" \"%u\" -1   ; insert on top\r\n"
+    "-ft \"%U\" 0\r\n"
+    "-md -1\r\n"
+    "-v- 4 0 1\r\n"
+    "-p \"Press Enter to go on\"\r\n"
+    "-G\r\n"
+    "-b nested.txt\r\n"
+    "-g a b c d\r\n"
+    "-x 0\r\n"
+    "\r\n"
+    "-s\n")
+
+BATCH_MAINTAIN = (
+    "-f \"%a\\Old Stuff\" 0\r\n"
+    "-r -1\r\n"
+    "-r -1\r\n"
+    "-ft \"café paris œuvre\" 1\r\n"
+    "-mu -1\r\n"
+    "-dt \"Gone Airport\"\r\n"
+    "-a 8\r\n"
+    "-t 4\r\n"
+    "-d 9\r\n"
+    "-i \"%a\\MyAirport\" \"Doppelt\" 3\r\n"
+    "-i \"%c\\Local Scn\" \"Lokale Szenerie\" 2\r\n"
+    "-c \"%p\\Src\" \"%a\\From Temp\" 0\r\n"
+    "-ia \"%a\"\r\n"
+    "-rf \"%a\\Zürich Airport\"\r\n"
+    "-v+ 4 9 16383\r\n"
+    "-x 1\r\n"
+    "-s ; sort now\r\n"
+    "-di\r\n")
+
+BATCH_STOPS = (
+    "-s\r\n"
+    "-md 1\r\n"
+    "-md zwei\r\n"
+    "-s\r\n")
+
+
+def scenarios():
+    fsx = FSX_APPPATH
+    addon = fsx + "\\Addon Scenery"
+    s = [
+        Scenario("usage", []),
+        Scenario("g", ["-g"]),
+        Scenario("g-upper", ["-G"]),
+        Scenario("g-extra-word", ["-g", "extra"]),
+        Scenario("unknown-option", ["-q"]),
+        Scenario("f-relative-activate", ["-f", "Addon Scenery\\MyAirport", "1"]),
+        Scenario("f-mixed-case-absolute", ["-f", "c:\\GAMES\\flight simulator x\\ADDON SCENERY\\zürich airport", "0"]),
+        Scenario("f-relative-to-cwd", ["-f", "..\\Games\\Flight Simulator X\\Addon Scenery\\Café Paris", "1"]),
+        Scenario("f-not-listed", ["-f", "Addon Scenery\\New Äirfield", "1"]),
+        Scenario("ft-non-ascii-activate", ["-ft", "CAFÉ PARIS ŒUVRE", "1"]),
+        Scenario("ft-missing", ["-ft", "Nowhere", "1"]),
+        Scenario("s", ["-s"]),
+        Scenario("md", ["-md", "5"]),
+        Scenario("mu-hex", ["-mu", "0x3"]),
+        Scenario("md-not-integer", ["-md", "abc"]),
+        Scenario("i-top", ["-i", "%a\\New Äirfield", "Neues Feld", "-1"]),
+        Scenario("i-layer", ["-i", addon + "\\new lower", "Lower", "2"]),
+        Scenario("i-listed-already", ["-i", "Addon Scenery\\Zürich Airport", "Again", "-1"]),
+        Scenario("i-missing-folder", ["-i", "C:\\Nowhere", "Nothing", "-1"]),
+        Scenario("i-trailing-backslash", ["-i", "C:\\Downloads\\Pack Ü\\", "Pack", "-1"]),
+        Scenario("i-five-words", ["-i", "%c\\Local Scn", "Local", "3", "extra"]),
+        Scenario("d", ["-d", "4"]),
+        Scenario("d-required", ["-d", "1"]),
+        Scenario("dt", ["-dt", "café paris œuvre"]),
+        Scenario("di", ["-di"]),
+        Scenario("a", ["-a", "5"]),
+        Scenario("t", ["-t", "4"]),
+        Scenario("x0", ["-x", "0"]),
+        Scenario("x1", ["-x", "1"]),
+        Scenario("c0", ["-c", "C:\\Downloads\\Pack Ü", "%a\\Pack", "0"], extra=lay_out_copy_target),
+        Scenario("c1", ["-c", "C:\\Downloads\\Pack Ü", "%a\\Pack", "1"], extra=lay_out_copy_target),
+        Scenario("c2", ["-c", "C:\\Downloads\\Pack Ü", "%a\\Pack", "2"], extra=lay_out_copy_target),
+        Scenario("c3", ["-c", "C:\\Downloads\\Pack Ü", "%a\\Pack", "3"], extra=lay_out_copy_target),
+        Scenario("c-new-target", ["-c", "c:\\downloads\\PACK ü", "%a\\Pack Neu", "1"]),
+        Scenario("c-temp-var", ["-c", "%p\\Src", "%f\\Addon Scenery\\From Temp", "1"]),
+        Scenario("c-bad-mode", ["-c", "C:\\Downloads\\Pack Ü", "%a\\Pack", "4"]),
+        Scenario("c-missing-source", ["-c", "C:\\Downloads\\Nothing", "%a\\Pack", "1"]),
+        Scenario("r", ["-r", "6"]),
+        Scenario("r-required", ["-r", "1"]),
+        Scenario("rf", ["-rf", "Addon Scenery\\Old Stuff"]),
+        Scenario("rf-not-listed", ["-rf", "%a\\New Äirfield"]),
+        Scenario("ia", ["-ia", "%a"]),
+        Scenario("ia-mixed-case", ["-ia", "c:\\games\\FLIGHT SIMULATOR X\\addon scenery"]),
+        Scenario("v-minus-all", ["-v-", "4", "0", "16383"]),
+        Scenario("v-minus-airport-v9", ["-v-", "4", "9", "1"]),
+        Scenario("v-minus-v10", ["-v-", "4", "10", "0x2000"]),
+        Scenario("v-minus-old-format", ["-v-", "6", "7", "1"]),
+        Scenario("v-plus", ["-v+", "4", "0", "16383"]),
+        Scenario("v-minus-bad-filter", ["-v-", "4", "9", "16384"]),
+        Scenario("v-minus-not-integer", ["-v-", "x", "9", "1"]),
+        Scenario("v-minus-extension-setting", ["-v-", "4", "0", "16383"],
+                 extra=ini("[Main]\r\nRenameExtension=.off\r\n")),
+        Scenario("p", ["-p", "Hallo Welt"], stdin="\r\n"),
+        Scenario("p-end-of-input", ["-p", "x"], closed_stdin=True),
+        Scenario("fs9-forced", ["-g"], extra=ini("[Main]\r\nForceVersion=9\r\n")),
+        Scenario("fs9-x1-s", ["-x", "1"], extra=ini("[Main]\r\nForceVersion=9\r\n")),
+        Scenario("fs9-i", ["-i", "%a", "Addon again", "-1"], extra=ini("[Main]\r\nForceVersion=9\r\n")),
+        Scenario("readonly-cfg", ["-s"], extra=readonly_cfg),
+        Scenario("percent-unknown", ["-f", "%q\\x", "0"]),
+        Scenario("b-install", ["-b", "install.txt"], stdin="\n",
+                 extra=batch("install.txt", BATCH_INSTALL.replace("%b", addon + "\\Pack Ü")
+                             .replace("%u", "Pack Ü"))),
+        Scenario("b-maintain", ["-b", "Maintain.TXT"], extra=batch("maintain.txt", BATCH_MAINTAIN)),
+        Scenario("b-stops", ["-b", "stops.txt"], extra=batch("stops.txt", BATCH_STOPS)),
+        Scenario("b-missing", ["-b", "missing.txt"]),
+        Scenario("bu-four-words", ["-bu", "install.txt", "Pack Ü", "Schöner Titel"], stdin="\n",
+                 extra=batch("install.txt", BATCH_INSTALL)),
+        Scenario("bu-answers", ["-bu", "install.txt"], stdin="Paket Ä\r\nMein schönes Paket\r\n\r\n",
+                 extra=batch("install.txt", BATCH_INSTALL)),
+        Scenario("bu-answers-absolute", ["-bu", "install.txt", "ignored"],
+                 stdin="C:\\Games\\Flight Simulator X\\Addon Scenery\\Pack Abs\nTitel\n\n",
+                 extra=batch("install.txt", BATCH_INSTALL)),
+        Scenario("bu-empty-answers", ["-bu", "install.txt"], stdin="\n\n\n",
+                 extra=batch("install.txt", BATCH_INSTALL)),
+        Scenario("bu-no-answers", ["-bu", "install.txt"], closed_stdin=True,
+                 extra=batch("install.txt", BATCH_INSTALL)),
+        Scenario("bu-missing", ["-bu", "missing.txt"], stdin="a\nb\n"),
+        Scenario("cwd-elsewhere", ["-i", "%c", "Current", "-1"], cwd=addon + "\\Café Paris"),
+        Scenario("cwd-outside-drive-c", ["-ia", "%c"], cwd="outside", extra=outside_folder),
+        Scenario("f-relative-non-ascii-case", ["-f", "addon scenery\\ZÜRICH AIRPORT", "1"]),
+        Scenario("ft-sharp-s", ["-ft", "GROSSE STRASSE", "1"]),
+        Scenario("dt-sharp-s", ["-dt", "große straße"]),
+        Scenario("cfg-utf8-bom", ["-s"], extra=replace_cfg(b"\xef\xbb\xbf" + fsx_cfg().encode("utf-8"))),
+        Scenario("stock-library-x1", ["-x", "1"], extra=replace_cfg(STOCK_CFG)),
+        Scenario("stock-library-s", ["-s"], extra=replace_cfg(STOCK_CFG)),
+        Scenario("readonly-backup", ["-s"], extra=readonly_backup),
+        # Wine 8 reports a symbolic link to a folder as a plain folder, without
+        # FILE_ATTRIBUTE_REPARSE_POINT (Windows sets it for a folder link or
+        # junction), so the .exe under Wine walks into the link and removes
+        # the files it points at; the Linux build never enters it.  Smallest
+        # case: C:\x\link -> C:\y, then GetFileAttributesA("C:\x\link")
+        # lacks 0x400.
+        Scenario("r-link-in-tree", ["-r", "6"], extra=link_in_tree,
+                 wine_fault="Wine reports a folder symlink without FILE_ATTRIBUTE_REPARSE_POINT"),
+    ]
+    return s
+
+
+STOCK_CFG = open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data",
+                              "fsx-stock-scenery.cfg"), "rb").read()
+
+
+# --------------------------------------------------------------- running
+
+def snapshot(prefix, xattrs):
+    """Everything a run may have changed below the compared folders."""
+    shot = {}
+    for root in ROOTS:
+        top = prefix.host(root)
+        if not os.path.lexists(top):
+            continue
+        for dirpath, dirnames, filenames in os.walk(top):
+            dirnames.sort()
+            rel_dir = os.path.relpath(dirpath, prefix.host(""))
+            shot[rel_dir + "/"] = ("folder",)
+            for name in sorted(filenames) + [d for d in dirnames if os.path.islink(os.path.join(dirpath, d))]:
+                full = os.path.join(dirpath, name)
+                rel = os.path.relpath(full, prefix.host(""))
+                st = os.lstat(full)
+                if stat.S_ISLNK(st.st_mode):
+                    shot[rel] = ("link", os.readlink(full))
+                    continue
+                with open(full, "rb") as f:
+                    data = f.read()
+                readonly = (st.st_mode & 0o222) == 0
+                mtime = st.st_mtime_ns if st.st_mtime < OLD_TIMES_BEFORE else "written during the run"
+                attr = b""
+                if xattrs:
+                    try:
+                        attr = os.getxattr(full, "user.DOSATTRIB")
+                    except OSError:
+                        attr = b""
+                shot[rel] = ("file", data, "read-only" if readonly else "writable", mtime, attr)
+    return shot
+
+
+def lay_out(prefix, scenario, xattrs):
+    clear_roots(prefix)
+    t = Layout(prefix, xattrs)
+    lay_out_base(t)
+    if scenario.extra:
+        scenario.extra(t)
+    t.finish()
+
+
+def run_program(command, prefix, scenario, stdin_bytes, extra_env):
+    env = dict(prefix.env)
+    env.update(extra_env)
+    cwd = os.path.join(prefix.root, "outside") if scenario.cwd == "outside" else prefix.host(scenario.cwd)
+    if scenario.closed_stdin:
+        feed = {"stdin": subprocess.DEVNULL}
+    else:
+        feed = {"input": stdin_bytes}
+    proc = subprocess.run(command + scenario.args, cwd=cwd, env=env, stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, timeout=120, **feed)
+    return proc
+
+
+def describe(value, limit=400):
+    text = repr(value)
+    return text if len(text) <= limit else text[:limit] + "..."
+
+
+def text_diff(a, b, limit=30):
+    """The lines that differ between two files' bytes (as 1252 text)."""
+    lines = list(difflib.unified_diff(from_cp1252(a).splitlines(), from_cp1252(b).splitlines(),
+                                      "linux", "exe", n=1, lineterm=""))
+    if len(lines) > limit:
+        lines = lines[:limit] + ["..."]
+    return "\n".join("        " + line for line in lines)
+
+
+def first_difference(a, b):
+    for i, (x, y) in enumerate(zip(a, b)):
+        if x != y:
+            return i
+    return min(len(a), len(b))
+
+
+def compare_runs(name, linux, exe):
+    problems = []
+    if linux["exit"] != exe["exit"]:
+        problems.append("exit code: linux %d, exe %d" % (linux["exit"], exe["exit"]))
+    if linux["out"] != exe["out"]:
+        at = first_difference(linux["out"], exe["out"])
+        problems.append("standard output differs at byte %d:\n      linux: %s\n      exe:   %s" % (
+            at, describe(linux["out"][max(0, at - 60):at + 120]),
+            describe(exe["out"][max(0, at - 60):at + 120])))
+    a, b = linux["files"], exe["files"]
+    for path in sorted(set(a) | set(b)):
+        if path not in b:
+            problems.append("only after the linux run: %s" % path)
+        elif path not in a:
+            problems.append("only after the exe run: %s" % path)
+        elif a[path] != b[path]:
+            fa, fb = a[path], b[path]
+            parts = []
+            if fa[0] != fb[0]:
+                parts.append("kind %s / %s" % (fa[0], fb[0]))
+            else:
+                labels = ["kind", "contents", "read-only state", "last-write time", "DOSATTRIB"]
+                for i in range(1, len(fa)):
+                    if i == 1 and fa[i] != fb[i]:
+                        parts.append("contents differ:\n" + text_diff(fa[i], fb[i]))
+                    elif fa[i] != fb[i]:
+                        parts.append("%s: linux %s, exe %s" % (labels[i], describe(fa[i], 160),
+                                                               describe(fb[i], 160)))
+            problems.append("%s: %s" % (path, "; ".join(parts)))
+    if problems and linux["err"] != exe["err"]:
+        problems.append("(standard error, not compared)\n      linux: %s\n      exe:   %s" % (
+            describe(linux["err"]), describe(exe["err"])))
+    return problems
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--linux", default=os.path.join(here, "..", "..", "build", "layrix"))
+    parser.add_argument("--exe", default=os.path.join(here, "..", "..", "build-win64", "layrix.exe"))
+    parser.add_argument("--wine", default="/usr/lib/wine/wine64")
+    parser.add_argument("--only", action="append", help="run only the scenarios named")
+    parser.add_argument("--keep", action="store_true", help="keep the prefix folder")
+    parser.add_argument("--verbose", action="store_true")
+    opts = parser.parse_args()
+
+    for label, path in (("Linux build", opts.linux), ("Windows build", opts.exe), ("wine", opts.wine)):
+        if not os.path.isfile(path):
+            print("compare: the %s is missing: %s" % (label, path), file=sys.stderr)
+            return 2
+    linux_cmd = [os.path.abspath(opts.linux)]
+    exe_cmd = [opts.wine, os.path.abspath(opts.exe)]
+
+    root = tempfile.mkdtemp(prefix="layrix-wine-")
+    prefix = Prefix(root, opts.wine, opts.verbose)
+    started = time.time()
+    failures = 0
+    try:
+        prefix.create()
+        register(prefix)
+        xattrs = True
+        try:
+            probe = prefix.host("C:\\xattr-probe")
+            open(probe, "wb").close()
+            os.setxattr(probe, "user.DOSATTRIB", b"0x2")
+            os.remove(probe)
+        except OSError:
+            xattrs = False
+            print("note: this file system keeps no extended attributes; hidden files are dot files only")
+        prefix.keep_server()
+
+        chosen = [s for s in scenarios() if not opts.only or s.name in opts.only]
+        linux_env = {"TEMP": TEMP_FOLDER, "TMP": TEMP_FOLDER}
+        for scenario in chosen:
+            lay_out(prefix, scenario, xattrs)
+            proc = run_program(linux_cmd, prefix, scenario, scenario.stdin.encode("utf-8"), linux_env)
+            linux = {"exit": proc.returncode, "out": proc.stdout, "err": proc.stderr,
+                     "files": snapshot(prefix, xattrs)}
+            lay_out(prefix, scenario, xattrs)
+            proc = run_program(exe_cmd, prefix, scenario, cp1252(scenario.stdin), {})
+            exe = {"exit": proc.returncode, "out": exe_output_as_utf8(proc.stdout),
+                   "err": exe_output_as_utf8(proc.stderr), "files": snapshot(prefix, xattrs)}
+            problems = compare_runs(scenario.name, linux, exe)
+            if problems and scenario.wine_fault:
+                print("WINE      %s  (%s): %s" % (scenario.name, " ".join(scenario.args),
+                                                   scenario.wine_fault))
+                for p in problems:
+                    print("    " + p)
+            elif problems:
+                failures += 1
+                print("DIFFERENT %s  (%s)" % (scenario.name, " ".join(scenario.args)))
+                for p in problems:
+                    print("    " + p)
+            else:
+                print("same      %s" % scenario.name)
+                if opts.verbose:
+                    sys.stdout.write(linux["out"].decode("utf-8", "replace"))
+            sys.stdout.flush()
+
+        # A registry value of a type that is not a string stops both builds.
+        prefix.stop_server()
+        prefix.reg_delete(SIM_KEY + "10.0", "AppPath")
+        prefix.reg_add(SIM_KEY + "10.0", "AppPath", "1", kind="REG_DWORD")
+        prefix.wait_for_server()
+        wrong = Scenario("registry-wrong-type", ["-g"])
+        if not opts.only or wrong.name in opts.only:
+            lay_out(prefix, wrong, xattrs)
+            p1 = run_program(linux_cmd, prefix, wrong, b"", linux_env)
+            p2 = run_program(exe_cmd, prefix, wrong, b"", {})
+            linux = {"exit": p1.returncode, "out": p1.stdout, "err": p1.stderr, "files": {}}
+            exe = {"exit": p2.returncode, "out": exe_output_as_utf8(p2.stdout),
+                   "err": exe_output_as_utf8(p2.stderr), "files": {}}
+            problems = compare_runs(wrong.name, linux, exe)
+            if linux["exit"] != 1:
+                problems.append("exit code %d, expected 1" % linux["exit"])
+            if problems:
+                failures += 1
+                print("DIFFERENT %s" % wrong.name)
+                for p in problems:
+                    print("    " + p)
+            else:
+                print("same      %s" % wrong.name)
+        total = len(chosen) + 1
+    except (RuntimeError, subprocess.TimeoutExpired, OSError) as error:
+        print("compare: could not run the comparison: %s" % error, file=sys.stderr)
+        return 2
+    finally:
+        try:
+            prefix.stop_server()
+        except Exception:
+            pass
+        if opts.keep:
+            print("prefix kept in " + root)
+        else:
+            remove_tree(root)
+    print("%d of %d scenarios differ (%.0f s)" % (failures, total, time.time() - started))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
