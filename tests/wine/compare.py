@@ -686,10 +686,14 @@ def compare_runs(name, linux, exe):
                         parts.append("%s: linux %s, exe %s" % (labels[i], describe(fa[i], 160),
                                                                describe(fb[i], 160)))
             problems.append("%s: %s" % (path, "; ".join(parts)))
-    if problems and linux["err"] != exe["err"]:
-        problems.append("(standard error, not compared)\n      linux: %s\n      exe:   %s" % (
-            describe(linux["err"]), describe(exe["err"])))
     return problems
+
+
+def stderr_note(linux, exe):
+    if linux["err"] == exe["err"]:
+        return None
+    return "note: standard error differs (not compared)\n      linux: %s\n      exe:   %s" % (
+        describe(linux["err"]), describe(exe["err"]))
 
 
 def main():
@@ -752,8 +756,12 @@ def main():
                     print("    " + p)
             else:
                 print("same      %s" % scenario.name)
-                if opts.verbose:
-                    sys.stdout.write(linux["out"].decode("utf-8", "replace"))
+            note = stderr_note(linux, exe)
+            if note and (problems or opts.verbose):
+                print("    " + note)
+            if not problems and opts.verbose:
+                sys.stdout.write(linux["out"].decode("utf-8", "replace"))
+                sys.stdout.write(linux["err"].decode("utf-8", "replace"))
             sys.stdout.flush()
 
         # A registry value of a type that is not a string stops both builds.
