@@ -117,7 +117,7 @@ void RunBatchFile(CommandState& s) {
   WriteLine("");
   std::string bytes, error;
   if (!plat::ReadWholeFile(s.BatchFileName, bytes, error))
-    throw ELayrixError("cannot read batch file '" + s.BatchFileName + "': " + error);
+    throw ELayrixError("batch file: " + error);
   for (const std::string& line : SplitLines(bytes)) {
     BatchWords words = SplitBatchLine(line);
     if (words.Count == 0) continue;

@@ -89,7 +89,7 @@ void TLayrix::LoadFromFile(const std::string& FileName) {
   std::string bytes;
   std::string error;
   if (!plat::ReadWholeFile(FileName, bytes, error))
-    throw ELayrixError("Cannot read '" + FileName + "': " + error);
+    throw ELayrixError(error);
   LoadFromText(bytes);
 }
 
@@ -182,7 +182,7 @@ int TLayrix::SaveToFile(const std::string& FileName, bool Backup) {
 
   std::string error;
   if (!plat::WriteFileReplacing(target, text, error))
-    throw ELayrixError("Cannot write '" + target + "': " + error);
+    throw ELayrixError(error + "; the previous file is unchanged");
   Modified = false;
   return 0;
 }

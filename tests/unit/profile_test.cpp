@@ -1,4 +1,5 @@
 // The profile (INI) reader and writer: host.md, "Profile files".
+#include "TestPrefix.h"
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -25,21 +26,8 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-// The stock files: in the repository's tests/data when they were copied
-// there, else in the shared folder next to the repository.
-std::string DataFile(const char* name) {
-  std::vector<std::string> candidates;
-#ifdef LAYRIX_SOURCE_DIR
-  candidates.push_back(std::string(LAYRIX_SOURCE_DIR) + "/tests/data/" + name);
-  candidates.push_back(std::string(LAYRIX_SOURCE_DIR) + "/../shared/data/" + name);
-#endif
-  candidates.push_back(std::string("/work/shared/data/") + name);
-  for (const std::string& path : candidates) {
-    std::ifstream probe(path, std::ios::binary);
-    if (probe) return path;
-  }
-  return candidates.front();
-}
+// The stock files kept in the repository's tests/data.
+std::string DataFile(const char* name) { return testing_support::StockCfgPath(name); }
 
 // "name=value" pairs of one section, in file order.
 std::vector<std::string> KeysOf(const profile::Section& s) {
