@@ -5,7 +5,8 @@
 // Copy and removal delete and overwrite users' files, so they refuse, without
 // a word, every request that would destroy what they are not meant to touch:
 // a removal of a drive root, of the simulator folder or anything holding it,
-// of the "Addon Scenery" folder; a copy into its own source tree.
+// of the "Addon Scenery" folder; a copy into its own source tree, and a copy
+// that would first empty one of those protected folders.
 #include <string>
 #include <vector>
 
@@ -117,7 +118,10 @@ void TLayrix::CopyTree(const std::string& Source, const std::string& Dest, int32
   if (!SplitFullPath(sourceRoot, source) || !SplitFullPath(destRoot, dest)) return;
   if (IsSameOrInside(dest, source)) return;
   if (Overwrite == 3 && IsSameOrInside(source, dest)) return;
-  if (Overwrite == 3 && dest.Components.empty()) return;
+  // Emptying the destination first must not empty more than one layer's
+  // folder: not a drive root, the simulator folder or anything holding it,
+  // nor the "Addon Scenery" folder that holds every add-on.
+  if (Overwrite == 3 && IsProtectedFolder(FSPath, destRoot)) return;
 
   TFSCfgSearch walker;
   walker.SourceRoot = sourceRoot;

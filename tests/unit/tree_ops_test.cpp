@@ -199,6 +199,25 @@ TEST_F(TreeOps, CopyRefusesWhatWouldDestroyOrRecurse) {
   EXPECT_EQ(ReadFile(C("src2/sub/b.bgl")), "b");
 }
 
+TEST_F(TreeOps, CopyWithOverwriteThreeNeverEmptiesTheSimulatorOrAllAddons) {
+  Write("src/a.bgl", "a");
+  Write("FS9/fs9.exe", "exe");
+  Write("FS9/Addon Scenery/Other/scenery/o.bgl", "o");
+  const Tree simulator = List("FS9");
+  for (const char* dest : {"C:\\FS9", "c:\\fs9\\", "C:\\", "C:\\FS9\\Addon Scenery",
+                           "C:\\FS9\\ADDON SCENERY\\"}) {
+    cfg.CopyTree(W("C:\\src"), std::string(dest) == "C:\\" ? dest : W(dest), 3);
+    EXPECT_EQ(List("FS9"), simulator) << dest;
+  }
+  // Relative to the simulator folder, too.
+  cfg.CopyTree(W("C:\\src"), "Addon Scenery", 3);
+  EXPECT_EQ(List("FS9"), simulator);
+  // One add-on's own folder is emptied and filled as asked.
+  cfg.CopyTree(W("C:\\src"), "Addon Scenery\\Other", 3);
+  EXPECT_FALSE(PathExists(C("FS9/Addon Scenery/Other/scenery/o.bgl")));
+  EXPECT_EQ(ReadFile(C("FS9/Addon Scenery/Other/a.bgl")), "a");
+}
+
 // ------------------------------------------------------------ removal
 
 TEST_F(TreeOps, RemoveDeletesTheWholeLayerFolder) {
