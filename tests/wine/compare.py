@@ -423,6 +423,14 @@ def link_in_tree(t):
     os.symlink(t.prefix.host("C:\\Downloads\\Pack Ü"), link)
 
 
+def deep_tree(t):
+    """A tree whose deepest paths are longer than MAX_PATH (260) once copied."""
+    path = "C:\\Downloads\\Deep"
+    for i in range(12):
+        path += "\\Folder Number %02d Of A Deep Tree" % i
+        t.file(path + "\\file%02d.bgl" % i, bgl_new([3]))
+
+
 def outside_folder(t):
     os.makedirs(os.path.join(t.prefix.root, "outside", "Sub Ä", "scenery"), exist_ok=True)
 
@@ -564,14 +572,24 @@ def scenarios():
         Scenario("stock-library-x1", ["-x", "1"], extra=replace_cfg(STOCK_CFG)),
         Scenario("stock-library-s", ["-s"], extra=replace_cfg(STOCK_CFG)),
         Scenario("readonly-backup", ["-s"], extra=readonly_backup),
-        # Wine 8 reports a symbolic link to a folder as a plain folder, without
-        # FILE_ATTRIBUTE_REPARSE_POINT (Windows sets it for a folder link or
-        # junction), so the .exe under Wine walks into the link and removes
-        # the files it points at; the Linux build never enters it.  Smallest
-        # case: C:\x\link -> C:\y, then GetFileAttributesA("C:\x\link")
-        # lacks 0x400.
-        Scenario("r-link-in-tree", ["-r", "6"], extra=link_in_tree,
-                 wine_fault="Wine reports a folder symlink without FILE_ATTRIBUTE_REPARSE_POINT"),
+        # Wine 8 fault: MoveFileA("x\\zrh_af.bgl", "x\\zrh_af.BGL") on an existing
+        # "ZRH_AF.bgl" returns TRUE but leaves the name as it was; Windows
+        # changes the spelling, and so does the Linux build.
+        Scenario("v-minus-case-only-extension", ["-v-", "4", "0", "16383"],
+                 extra=ini("[Main]\r\nRenameExtension=.BGL\r\n"),
+                 wine_fault="Wine's MoveFileA does not change only the letter case of a name"),
+        Scenario("v-plus-extension-no-dot", ["-v+", "4", "0", "16383"],
+                 extra=ini("[Main]\r\nRenameExtension=~bgl\r\n")),
+        Scenario("i-trailing-dot", ["-i", "C:\\Downloads\\Pack Ü.", "Dot", "-1"]),
+        Scenario("i-trailing-blank", ["-i", "C:\\Downloads\\Pack Ü ", "Blank", "-1"]),
+        Scenario("i-forward-slashes", ["-i", "C:/Downloads/Pack Ü", "Slashes", "-1"]),
+        Scenario("i-doubled-backslashes", ["-i", "C:\\\\Downloads\\\\Pack Ü", "Doubled", "-1"]),
+        Scenario("i-dot-dot", ["-i", "C:\\Work\\..\\Downloads\\.\\Pack Ü", "Dots", "-1"]),
+        Scenario("i-device-name", ["-i", "C:\\Work\\NUL", "Device", "-1"]),
+        Scenario("c-long-paths", ["-c", "C:\\Downloads\\Deep", "%a\\Deep Copy", "1"], extra=deep_tree),
+        # A symbolic link to a folder inside a layer's folder is neither entered
+        # nor removed.
+        Scenario("r-link-in-tree", ["-r", "6"], extra=link_in_tree),
     ]
     return s
 

@@ -1,5 +1,6 @@
-// Reading and safely replacing whole files on Windows: CreateFileA,
-// ReadFile, SetFilePointer, WriteFile, FlushFileBuffers, MoveFileExA.
+// Reading and safely replacing whole files on Windows: CreateFile, ReadFile,
+// SetFilePointer, WriteFile, FlushFileBuffers, MoveFileEx (see win32_util.h
+// for the path forms they are given).
 #include "platform/platform.h"
 #include "platform/win32/win32_util.h"
 
@@ -32,7 +33,12 @@ class Handle {
 };
 
 HANDLE OpenForReading(const std::string& path) {
-  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  std::wstring wide = win32::FilePath(path);
+  if (wide.empty()) {
+    SetLastError(ERROR_INVALID_NAME);
+    return INVALID_HANDLE_VALUE;
+  }
+  return CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -128,8 +134,8 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   HANDLE created = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
     temporary = win32::TemporaryName(folder, "save");
-    created = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    created = CreateFileW(win32::FilePath(temporary).c_str(), GENERIC_WRITE, 0, nullptr,
+                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
         GetLastError() != ERROR_ALREADY_EXISTS)
       break;
@@ -155,7 +161,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   }
   if (!FlushFileBuffers(file.Get())) return fail(GetLastError());
   if (!file.Close()) return fail(GetLastError());
-  if (!MoveFileExA(temporary.c_str(), target.c_str(),
+  if (!MoveFileExW(win32::FilePath(temporary).c_str(), win32::FilePath(target).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return fail(GetLastError());
   return true;

@@ -1,5 +1,12 @@
 // Small helpers shared by the Win32 implementation of the host services.
 // Only the files of this folder include it.
+//
+// Paths come in as ANSI text.  The file functions are called in their wide
+// forms with the path converted from the ANSI code page, which is what the
+// ANSI functions do themselves, with one difference: a path of 248 characters
+// or more (the limit of CreateDirectoryA) is made full and given the "\\?\"
+// prefix, so that deep scenery trees are copied and removed whole instead of
+// failing silently beyond MAX_PATH.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -42,8 +49,51 @@ inline FILETIME ToFileTime(uint64_t value) {
   return t;
 }
 
+// ANSI text (the machine's code page) as UTF-16.
+inline std::wstring Wide(const std::string& ansi) {
+  if (ansi.empty()) return std::wstring();
+  int count = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  if (count <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(count), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), count);
+  return wide;
+}
+
+// UTF-16 in another code page: CP_ACP as the ANSI file functions convert
+// names, or CP_UTF8.
+inline std::string Narrow(const std::wstring& wide, UINT codePage) {
+  if (wide.empty()) return std::string();
+  int count = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                  0, nullptr, nullptr);
+  if (count <= 0) return std::string();
+  std::string text(static_cast<size_t>(count), '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), count,
+                      nullptr, nullptr);
+  return text;
+}
+
+// The wide path handed to the file functions (see the top of this file).
+// An empty or unconvertible path gives an empty text, which names no file.
+inline std::wstring FilePath(const std::string& path) {
+  if (path.find('\0') != std::string::npos) return std::wstring();
+  std::wstring wide = Wide(path);
+  if (wide.size() < 248 || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return wide;
+  std::wstring full(size, L'\0');
+  DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return wide;
+  full.resize(length);
+  if (full.rfind(L"\\\\.\\", 0) == 0) return full;  // a device
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
 // Attributes of `path`, or INVALID_FILE_ATTRIBUTES when there is nothing.
-inline DWORD AttributesOf(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+inline DWORD AttributesOf(const std::string& path) {
+  std::wstring wide = FilePath(path);
+  return wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+}
 
 // The folder part of `path`, with its trailing separator ("C:\x\" for
 // "C:\x\file"); empty when the path names no folder.
@@ -57,13 +107,15 @@ inline std::string FolderPart(const std::string& path) {
 // keeps its name as it was, as it does when it is overwritten in place.
 inline std::string ExistingSpelling(const std::string& path) {
   if (path.find_first_of("*?") != std::string::npos) return path;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(path.c_str(), &data);
+  std::wstring wide = FilePath(path);
+  if (wide.empty()) return path;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(wide.c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return path;
   FindClose(find);
   // Without wildcards the one entry found is the file the path names, also
   // when the path gives its short name.
-  return FolderPart(path) + data.cFileName;
+  return FolderPart(path) + Narrow(data.cFileName, CP_ACP);
 }
 
 // A name for a temporary file in `folder` that does not exist yet.  The
@@ -72,14 +124,16 @@ inline std::string TemporaryName(const std::string& folder, const std::string& s
   const std::string base = folder + "~" + stem + "." + std::to_string(GetCurrentProcessId()) + ".";
   for (unsigned attempt = 0;; ++attempt) {
     std::string candidate = base + std::to_string(attempt) + ".tmp";
-    if (GetFileAttributesA(candidate.c_str()) == INVALID_FILE_ATTRIBUTES) return candidate;
+    if (AttributesOf(candidate) == INVALID_FILE_ATTRIBUTES) return candidate;
   }
 }
 
 // Removes a temporary file even when it carries a read-only attribute.
 inline void DiscardTemporary(const std::string& path) {
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(path.c_str());
+  std::wstring wide = FilePath(path);
+  if (wide.empty()) return;
+  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(wide.c_str());
 }
 
 }  // namespace plat::win32
