@@ -249,6 +249,25 @@ TEST_F(PosixFiles, CopyCarriesTimeAndReadOnly) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"Copy.Bgl", "src.bgl"}));  // no temporary left
 }
 
+TEST_F(PosixFiles, CopyCarriesHiddenAndSystemAttributes) {
+  Put("marked.bgl", "m");
+  if (::setxattr(D("marked.bgl").c_str(), "user.DOSATTRIB", "0x6", 3, 0) != 0)
+    GTEST_SKIP() << "no user extended attributes here";
+  Put("plain.bgl", "p");
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\marked.bgl", "C:\\d\\copy.bgl", false));
+  EXPECT_EQ(Attr("C:\\d\\copy.bgl"), plat::kAttrArchive | plat::kAttrHidden | plat::kAttrSystem);
+  // Replacing a hidden target with a plain file leaves a plain file.
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\plain.bgl", "C:\\d\\copy.bgl", false));
+  EXPECT_EQ(Attr("C:\\d\\copy.bgl"), plat::kAttrArchive);
+}
+
+TEST_F(PosixFiles, QuestionMarkNeverReachesANameWithoutAnAnsiForm) {
+  fs::create_directories(D("\xce\xa9mega"));  // "Omega" with a Greek capital omega
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*.*")), (std::vector<std::string>{"?mega"}));
+  EXPECT_FALSE(plat::FolderExists("C:\\d\\?mega"));
+  EXPECT_FALSE(plat::FolderExists("C:\\d\\?MEGA"));
+}
+
 TEST_F(PosixFiles, CopyRefusesWhatWindowsRefuses) {
   Put("src", "new");
   Put("RO.txt", "old", 0444);

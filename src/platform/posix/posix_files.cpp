@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <memory>
@@ -162,7 +163,6 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
     return false;
   }
   bool ok = CopyData(in, out);
-  Sys().Close(in);
   if (ok) {
     mode_t mode = replacing ? targetStat.st_mode : 0;
     struct stat tempStat;
@@ -170,10 +170,16 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
     if (replacing && (targetStat.st_uid != ::geteuid() || targetStat.st_gid != ::getegid()))
       (void)::fchown(out, targetStat.st_uid, targetStat.st_gid);
     if (IsReadOnlyMode(sourceStat.st_mode)) mode &= ~mode_t(0222);
+    // The DOS attributes (hidden, system) that Wine keeps beside the file go
+    // with it, as CopyFileA carries them; set while the copy is still writable.
+    char attrs[64];
+    ssize_t size = ::fgetxattr(in, "user.DOSATTRIB", attrs, sizeof attrs);
+    if (size > 0) (void)::fsetxattr(out, "user.DOSATTRIB", attrs, static_cast<size_t>(size), 0);
     // The copy carries the source's last-write time and read-only state.
     struct timespec times[2] = {{0, UTIME_NOW}, sourceStat.st_mtim};
     ok = ::fchmod(out, mode & 07777) == 0 && ::futimens(out, times) == 0;
   }
+  Sys().Close(in);
   if (Sys().Close(out) != 0) ok = false;
   if (ok) {
     int renamed = replacing ? Sys().Rename(temp.c_str(), finalPath.c_str())

@@ -111,8 +111,13 @@ std::u16string NameKeyOfAnsi(const std::string& ansiName) {
   return key;
 }
 
+// Host names are keyed by their real UTF-16 form, so that a character without
+// a code page 1252 form (listed as '?') is never reached by a '?' in a path,
+// just as '?' names no file on Windows.
 std::u16string NameKeyOfHost(const std::string& hostName) {
-  return NameKeyOfAnsi(text1252::FromUtf8(hostName));
+  std::u16string key = text1252::Utf8ToUtf16(hostName);
+  for (char16_t& c : key) c = text1252::UpperUtf16(c);
+  return key;
 }
 
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name) {
