@@ -3,11 +3,13 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -235,8 +237,21 @@ RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& ar
   std::string cwd = options.Cwd.empty() ? prefix.Work() : options.Cwd;
   posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
 
+  // A file-size limit is inherited from this process: lower the soft limit
+  // around the spawn only (no other thread of ours writes files meanwhile).
+  struct rlimit savedLimit {};
+  const bool limitSize = options.FileSizeLimit >= 0;
+  if (limitSize) {
+    getrlimit(RLIMIT_FSIZE, &savedLimit);
+    struct rlimit lowered = savedLimit;
+    lowered.rlim_cur = static_cast<rlim_t>(options.FileSizeLimit);
+    if (savedLimit.rlim_max != RLIM_INFINITY && lowered.rlim_cur > savedLimit.rlim_max)
+      lowered.rlim_cur = savedLimit.rlim_max;
+    setrlimit(RLIMIT_FSIZE, &lowered);
+  }
   pid_t pid;
   int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  if (limitSize) setrlimit(RLIMIT_FSIZE, &savedLimit);
   posix_spawn_file_actions_destroy(&actions);
   close(inPipe[0]);
   close(outPipe[1]);
@@ -260,6 +275,15 @@ RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& ar
     }
     close(fd);
   });
+  // The kill comes from its own thread; it is joined before the child is
+  // reaped, so that it can only ever reach this child (or its zombie).
+  std::thread killer;
+  if (options.KillAfterMicroseconds >= 0) {
+    killer = std::thread([pid, delay = options.KillAfterMicroseconds]() {
+      std::this_thread::sleep_for(std::chrono::microseconds(delay));
+      kill(pid, SIGKILL);
+    });
+  }
   RunResult result;
   std::thread errReader([&]() { result.Err = ReadAll(errPipe[0]); });
   result.Out = ReadAll(outPipe[0]);
@@ -268,6 +292,7 @@ RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& ar
   close(outPipe[0]);
   close(errPipe[0]);
 
+  if (killer.joinable()) killer.join();
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }

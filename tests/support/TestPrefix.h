@@ -77,6 +77,12 @@ struct RunOptions {
   bool CloseStdin = false;         // run with standard input closed (no pipe at all)
   std::vector<std::pair<std::string, std::string>> Env;  // extra or replaced variables
   std::vector<std::string> Unset;  // variables to remove
+  // Faults: a file-size limit in bytes for the program (setrlimit
+  // RLIMIT_FSIZE, as "ulimit -f"; -1: none), and a SIGKILL sent that many
+  // microseconds after the start (-1: none; the exit code is then 128 + 9
+  // when the kill came first).
+  long long FileSizeLimit = -1;
+  long long KillAfterMicroseconds = -1;
 };
 
 // Runs the built program with `args` against the prefix (WINEPREFIX and HOME
