@@ -10,11 +10,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -277,11 +279,16 @@ RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& ar
   });
   // The kill comes from its own thread; it is joined before the child is
   // reaped, so that it can only ever reach this child (or its zombie).
+  // It gives up as soon as the program's output has ended.
+  std::mutex killMutex;
+  std::condition_variable killWake;
+  bool outputEnded = false;
   std::thread killer;
   if (options.KillAfterMicroseconds >= 0) {
-    killer = std::thread([pid, delay = options.KillAfterMicroseconds]() {
-      std::this_thread::sleep_for(std::chrono::microseconds(delay));
-      kill(pid, SIGKILL);
+    killer = std::thread([&, pid, delay = options.KillAfterMicroseconds]() {
+      std::unique_lock<std::mutex> lock(killMutex);
+      if (!killWake.wait_for(lock, std::chrono::microseconds(delay), [&] { return outputEnded; }))
+        kill(pid, SIGKILL);
     });
   }
   RunResult result;
@@ -292,7 +299,14 @@ RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& ar
   close(outPipe[0]);
   close(errPipe[0]);
 
-  if (killer.joinable()) killer.join();
+  if (killer.joinable()) {
+    {
+      std::lock_guard<std::mutex> lock(killMutex);
+      outputEnded = true;
+    }
+    killWake.notify_all();
+    killer.join();
+  }
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
