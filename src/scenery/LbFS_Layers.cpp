@@ -159,6 +159,10 @@ void TLayrix::InsertLayer(const std::string& Path, const std::string& Title, int
   if (!winpath::DriveOf(path).empty() && !FSPath.empty())
     path = winpath::ExtractRelativePath(FSPath, path, &plat::SameText);
   path = DropTrailingBackslash(path);
+  // The simulator folder itself comes out as an empty path.  Its "Scenery"
+  // folder (the default scenery) would let it pass the test below, but an
+  // area with an empty folder names no folder at all: it is never added.
+  if (path.empty()) return;
 
   // 2. The folder must have a "scenery" sub-folder, as given or below FSPath.
   if (!plat::FolderExists(path + "\\scenery") &&

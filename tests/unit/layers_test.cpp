@@ -487,6 +487,17 @@ TEST_F(Insert, FolderWithoutSceneryIsNotAdded) {
   EXPECT_EQ(cfg_.LastLayer, 7);  // stopped before the find
 }
 
+TEST_F(Insert, TheSimulatorFolderItselfIsNotAdded) {
+  // Its own "Scenery" folder would let it pass as a scenery folder, and it
+  // would be stored with an empty folder.
+  ts::MakeDirs(prefix_->C("FS9/Scenery"));
+  for (const char* p : {"C:\\FS9\\", "c:\\fs9\\"}) {
+    cfg_.InsertLayer(p, "fs", -1);
+    EXPECT_EQ(cfg_.Sections.size(), 5u) << p;
+  }
+  EXPECT_FALSE(cfg_.Modified);
+}
+
 TEST_F(Insert, PathOutsideTheSimulatorFolder) {
   cfg_.InsertLayer("C:\\Elsewhere\\Far", "far", -1);
   EXPECT_EQ(cfg_.Sections.back().Layer->Local, "..\\Elsewhere\\Far");
