@@ -211,6 +211,11 @@ Resolved Resolve(const std::string& windowsPath) {
   if (full.size() < 2 || winpath::IsUncPath(full) || full[1] != ':') return result;
   std::vector<std::string> components = winpath::SplitComponents(std::string_view(full).substr(2));
   if (!components.empty() && winpath::IsDeviceName(components.back())) return result;
+  // The full-path rule leaves "..." as a literal ".." (one trailing dot
+  // dropped): Windows cannot open such a name, and on the host it would
+  // climb out of the drive.
+  for (const std::string& component : components)
+    if (component == "." || component == "..") return result;
   std::string root;
   if (!DriveRoot(full[0], root)) return result;
   result.Valid = true;
