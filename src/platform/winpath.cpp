@@ -321,7 +321,7 @@ std::string ExtractRelativePath(std::string_view base, std::string_view dest, Sa
   if (!same(baseDrive, destDrive)) return std::string(dest);
 
   // The folder parts without the drive, split at every backslash as
-  // Delphi's ExtractRelativePath does: "\a\b\" gives "", "a", "b", "";
+  // the component walk gives: "\a\b\" gives "", "a", "b", "";
   // an empty folder part gives nothing.
   auto split = [](std::string_view folder) {
     std::vector<std::string> tokens;
