@@ -71,7 +71,18 @@ void ExecuteCommand(CommandState& s) {
     case CmdRemovePath: {
       int32_t r = config.FindLayerByPath(s.PathArg, false);
       s.LayerArg = r;
-      if (r != -1) config.RemoveLayerTree(r);
+      if (r == -1) break;
+      // The tree of the area listed with this folder is removed, addressed by
+      // its position: an earlier area with the same layer number would
+      // otherwise lose its folder instead.  The found layer is used up, as
+      // a removal by number uses it up.
+      config.LastLayer = -1;
+      for (size_t i = 0; i < config.Sections.size(); ++i) {
+        if (config.IsAreaEntry(i) && plat::SameText(config.Sections[i].Layer->Local, s.PathArg)) {
+          config.RemoveAreaTree(i);
+          break;
+        }
+      }
       break;
     }
     case CmdAddNew: config.AddNewScenery(s.PathArg); break;

@@ -194,6 +194,9 @@ class TLayrix {
   // Scenery tree operations.
   void CopyTree(const std::string& Source, const std::string& Dest, int32_t Overwrite);
   void RemoveLayerTree(int32_t Layer);
+  // The same for the area at a list position: several areas can carry one
+  // layer number, a position names exactly one.  LastLayer is left as it is.
+  void RemoveAreaTree(size_t Index);
   void AddNewScenery(const std::string& Path);
   void RenameBglFiles(int32_t Layer, int32_t Version, int32_t Filter,
                       const std::string& OldExt, const std::string& NewExt);

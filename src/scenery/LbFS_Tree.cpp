@@ -139,8 +139,13 @@ void TLayrix::RemoveLayerTree(int32_t Layer) {
   if (Layer == -1) Layer = LastLayer;
   const int32_t index = IndexOfLayer(Layer);
   if (index < 0) return;
-  const TFSScnLayer* layer = Sections[static_cast<size_t>(index)].Layer.get();
-  if (layer == nullptr || layer->Required) return;
+  RemoveAreaTree(static_cast<size_t>(index));
+}
+
+void TLayrix::RemoveAreaTree(size_t Index) {
+  if (!IsAreaEntry(Index)) return;
+  const TFSScnLayer* layer = Sections[Index].Layer.get();
+  if (layer->Required) return;
   if (layer->Local.empty() || plat::SameText(layer->Local, "Addon scenery")) return;
 
   const std::string folder = winpath::IncludeTrailingBackslash(Absolute(FSPath, layer->Local));

@@ -247,6 +247,22 @@ TEST_F(TreeCommands, RemoveByFolder) {
   EXPECT_FALSE(PathExists(p.C("FS9/Addon Scenery/Mine")));
 }
 
+TEST_F(TreeCommands, RemoveByFolderTakesThatFolderWhenLayerNumbersRepeat) {
+  Install({{"Area.004", "Keep", "C:\\Keep", 4}, {"Area.005", "Drop", "C:\\Drop", 4}});
+  WriteFile(p.C("Keep/x.bgl"), "keep");
+  WriteFile(p.C("Drop/x.bgl"), "drop");
+  Run({"-rf", "C:\\Drop"});
+  EXPECT_FALSE(PathExists(p.C("Drop")));
+  EXPECT_EQ(ReadFile(p.C("Keep/x.bgl")), "keep");
+  // The layer found is used up: a following "-r -1" removes nothing.
+  WriteFile(p.C("Drop/x.bgl"), "drop");
+  WriteFile(p.Work() + "/remove.txt", "-rf C:\\Drop\r\n-r -1\r\n");
+  RunResult r = RunLayrix(p, {"-b", "remove.txt"});
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_FALSE(PathExists(p.C("Drop")));
+  EXPECT_EQ(ReadFile(p.C("Keep/x.bgl")), "keep");
+}
+
 TEST_F(TreeCommands, RemoveTheFoundLayerOnceInABatch) {
   Install({{"Area.004", "One", "C:\\One", 4}, {"Area.005", "Two", "C:\\Two", 5}});
   WriteFile(p.C("One/x.bgl"), "1");
