@@ -2,8 +2,10 @@
 // messages, settings, exit codes and what is written to scenery.cfg.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "TestPrefix.h"
 #include "cfg_text.h"
@@ -455,6 +457,28 @@ TEST_F(Cli, ACommandThatChangesNothingWritesNothing) {
     EXPECT_EQ(r.Out, Banner()) << args[0];
     ExpectUntouched();
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A reader that closes its end early must not stop the run half-way: the
+// batch goes on and the library is saved.
+TEST(CliFailures, ClosedOutputPipeDoesNotStopTheRun) {
+  TestPrefix p;
+  e2e::MakeSample(p);
+  std::string batch;
+  for (int i = 0; i < 2000; ++i) batch += "-g\r\n";
+  batch += "-t 4\r\n";
+  WriteFile(p.Work() + "/big.txt", batch);
+  WriteFile(p.Work() + "/run.sh", "cd '" + p.Work() + "' && WINEPREFIX='" + p.Prefix() + "' '" LAYRIX_EXE
+                                     "' -b big.txt | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}\n");
+  const int status = std::system(("bash '" + p.Work() + "/run.sh'").c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_NE(Cfg(p).find("Title=Old Airport\r\nLocal=Addon Scenery\\OldAirport\r\nLayer=4\r\nActive=TRUE"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The command line, the console and the environment: UTF-8 outside, code
 // page 1252 inside.
+#include <signal.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -34,6 +35,9 @@ void WriteTo(FILE* stream, const std::string& text) {
 
 std::vector<std::string> CommandLineWords(int argc, char** argv) {
   KeepStandardStreamsOpen();
+  // A reader that stops early (`layrix ... | head -1`) must not kill the run
+  // half-way: as on Windows, a write to a closed pipe just fails.
+  ::signal(SIGPIPE, SIG_IGN);
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) words.push_back(text1252::FromUtf8(argv[i] ? argv[i] : ""));
   return words;
