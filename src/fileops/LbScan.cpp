@@ -19,13 +19,14 @@ bool IsFolderLink(const plat::DirEntry& entry) {
 
 }  // namespace
 
+bool PassesFilter(const plat::DirEntry& Entry, uint32_t Filter) {
+  return (Entry.Info.Attributes & kFilterableBits & ~Filter) == 0;
+}
+
 std::vector<plat::DirEntry> ListEntries(const std::string& Pattern, uint32_t Filter) {
   std::vector<plat::DirEntry> entries = plat::FindEntries(Pattern);
-  const uint32_t excluded = kFilterableBits & ~Filter;
   entries.erase(std::remove_if(entries.begin(), entries.end(),
-                               [excluded](const plat::DirEntry& e) {
-                                 return (e.Info.Attributes & excluded) != 0;
-                               }),
+                               [Filter](const plat::DirEntry& e) { return !PassesFilter(e, Filter); }),
                 entries.end());
   return entries;
 }

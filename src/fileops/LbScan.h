@@ -13,6 +13,9 @@ constexpr uint32_t kFilterFiles = 47;    // every entry that is not a folder
 constexpr uint32_t kFilterFolders = 16;  // neither hidden nor system
 constexpr uint32_t kFilterAll = 63;      // every entry
 
+// True when `Entry` passes `Filter`.
+bool PassesFilter(const plat::DirEntry& Entry, uint32_t Filter);
+
 // The entries of `Pattern` (a folder followed by a wildcard mask) that pass
 // `Filter`, in listing order.
 std::vector<plat::DirEntry> ListEntries(const std::string& Pattern, uint32_t Filter);

@@ -102,16 +102,35 @@ void TFSCfgSearch::SearchFiles(const std::string& Folder, const std::string& Mas
 
 void TFSCfgSearch::SearchTree(const std::string& Folder, const std::string& Mask) {
   if (Mode == ModeCopy) ForceFolders(DestRoot + RelativeTo(SourceRoot, Folder));
-  if (Mode != ModeScanScenery) SearchFiles(Folder, Mask);
 
   // Only the names of the sub-folders are kept while the walk goes deeper,
   // so memory follows the largest folder, not the whole tree.
   std::vector<std::string> folders;
-  for (plat::DirEntry& entry : ListEntries(Folder + "*.*", kFilterFolders)) {
-    if ((entry.Info.Attributes & plat::kAttrDirectory) == 0) continue;
-    if (IsFolderLink(entry)) continue;
-    if (!entry.Name.empty() && entry.Name[0] == '.') continue;
-    folders.push_back(std::move(entry.Name));
+  {
+    // One listing of the folder serves both its files and its sub-folders
+    // when the mask takes every name: no mode changes the sub-folders of the
+    // folder whose files it processes (a copy never writes into its source).
+    std::vector<plat::DirEntry> entries = plat::FindEntries(Folder + "*.*");
+    if (Mode != ModeScanScenery) {
+      if (Mask == "*.*") {
+        for (const plat::DirEntry& entry : entries) {
+          if (!PassesFilter(entry, kFilterFiles)) continue;
+          if (Mode == ModeCopy) SourceTime = FileTimeToDateTime(entry.Info.LastWriteTime);
+          CurrentName_ = entry.Name;
+          ProcessFile(Folder, plat::LowerAnsi(entry.Name));
+          CurrentName_.clear();
+        }
+      } else {
+        SearchFiles(Folder, Mask);
+      }
+    }
+    for (plat::DirEntry& entry : entries) {
+      if (!PassesFilter(entry, kFilterFolders)) continue;
+      if ((entry.Info.Attributes & plat::kAttrDirectory) == 0) continue;
+      if (IsFolderLink(entry)) continue;
+      if (!entry.Name.empty() && entry.Name[0] == '.') continue;
+      folders.push_back(std::move(entry.Name));
+    }
   }
 
   for (const std::string& name : folders) {
