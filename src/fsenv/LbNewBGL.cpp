@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "platform/platform.h"
@@ -46,6 +47,38 @@ size_t ReadFully(plat::InputFile& file, uint64_t offset, unsigned char* buffer, 
   return done;
 }
 
+// The first bytes of a file, read at once: they hold the marker, either
+// header and the first section records of the newer format, so that a
+// typical file costs one read.  Reads beyond them go to the file.
+class HeadReader {
+ public:
+  explicit HeadReader(plat::InputFile& file) : file_(file) {
+    size_ = ReadFully(file_, 0, head_.data(), head_.size());
+  }
+
+  // As ReadFully: the number of bytes read, less than `count` only at the
+  // end of the file (or on an error).
+  size_t Read(uint64_t offset, unsigned char* buffer, size_t count) {
+    if (offset + count <= size_) {
+      std::memcpy(buffer, head_.data() + offset, count);
+      return count;
+    }
+    if (size_ < head_.size()) {
+      // The file ended within the head.
+      if (offset >= size_) return 0;
+      const size_t present = size_ - static_cast<size_t>(offset);
+      std::memcpy(buffer, head_.data() + offset, present);
+      return present;
+    }
+    return ReadFully(file_, offset, buffer, count);
+  }
+
+ private:
+  plat::InputFile& file_;
+  std::array<unsigned char, 512> head_;
+  size_t size_ = 0;
+};
+
 // The content element of one section type of the newer format.
 int SectionElement(int32_t type) {
   switch (type) {
@@ -73,9 +106,9 @@ uint32_t Bit(int element) { return uint32_t{1} << element; }
 
 // Newer format: the header, then the section directory.  A directory that
 // ends before its count is read as far as it goes.
-void ClassifyNew(plat::InputFile& file, int32_t& version, uint32_t& flags) {
+void ClassifyNew(HeadReader& file, int32_t& version, uint32_t& flags) {
   unsigned char header[kNewHeaderBytes];
-  if (ReadFully(file, 0, header, sizeof header) < sizeof header) return;
+  if (file.Read(0, header, sizeof header) < sizeof header) return;
   const int32_t headerSize = I32At(header + 4);
   const int32_t sectionCount = I32At(header + 20);
   if (headerSize != kNewHeaderSize || sectionCount <= 0) return;
@@ -86,7 +119,7 @@ void ClassifyNew(plat::InputFile& file, int32_t& version, uint32_t& flags) {
   size_t remaining = static_cast<size_t>(sectionCount);
   while (remaining > 0) {
     const size_t records = remaining < kRecordsPerBlock ? remaining : kRecordsPerBlock;
-    const size_t got = ReadFully(file, offset, block.data(), records * kSectionRecordSize);
+    const size_t got = file.Read(offset, block.data(), records * kSectionRecordSize);
     // A record counts when its type field is there; the 16 bytes after it
     // are never examined.
     size_t present = got / kSectionRecordSize;
@@ -121,9 +154,9 @@ constexpr OldField kOldFields[] = {
 // The version 6 fields that together give element 1.
 constexpr int kSeedOffsets[] = {26, 30, 34, 38, 42, 46, 50, 54};
 
-void ClassifyOld(plat::InputFile& file, int32_t& version, uint32_t& flags) {
+void ClassifyOld(HeadReader& file, int32_t& version, uint32_t& flags) {
   unsigned char header[kOldHeaderBytes] = {};
-  if (ReadFully(file, 0, header, sizeof header) < kOldHeaderNeeded) return;
+  if (file.Read(0, header, sizeof header) < kOldHeaderNeeded) return;
   const uint32_t marker = U32At(header + 118);
   if (marker == kOldMarkerV6) {
     version = 6;
@@ -145,18 +178,19 @@ void ClassifyOld(plat::InputFile& file, int32_t& version, uint32_t& flags) {
 }  // namespace
 
 TFS_BGLContentObj::TFS_BGLContentObj(const std::string& FileName) {
-  std::unique_ptr<plat::InputFile> file = plat::OpenInputFile(FileName);
-  if (!file) return;
+  std::unique_ptr<plat::InputFile> input = plat::OpenInputFile(FileName);
+  if (!input) return;
+  HeadReader file(*input);
   unsigned char marker[2];
-  if (ReadFully(*file, 0, marker, sizeof marker) < sizeof marker) return;
+  if (file.Read(0, marker, sizeof marker) < sizeof marker) return;
 
   int32_t version = -2;
   uint32_t flags = 0;
   const uint16_t first = static_cast<uint16_t>(marker[0] | (marker[1] << 8));
   if (first == kNewFormatMarker) {
-    ClassifyNew(*file, version, flags);
+    ClassifyNew(file, version, flags);
   } else {
-    ClassifyOld(*file, version, flags);
+    ClassifyOld(file, version, flags);
   }
   if (version > 0) {
     Version = version;
