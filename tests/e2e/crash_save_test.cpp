@@ -68,19 +68,26 @@ TEST(CrashSave, KilledAtRandomMomentsLeavesOldOrNewFileAndWholeBackup) {
   ASSERT_NE(newText, oldText);
   ASSERT_EQ(ReadFile(backup), oldText);
 
+  // Trials go on until 100 runs were killed at random moments (a run that
+  // ends before its kill proves nothing).  On a loaded machine the measured
+  // run time can be too long, so each run that escapes its kill narrows the
+  // window the next delay is drawn from.
   std::mt19937 random(20240607);
-  std::uniform_int_distribution<long long> delay(0, runMicros);
-  constexpr int kTrials = 120;
-  int killed = 0, leftOld = 0, leftNew = 0, backupMade = 0, tempFiles = 0;
-  for (int trial = 0; trial < kTrials; ++trial) {
+  constexpr int kKills = 100;
+  constexpr int kMaxTrials = 1000;
+  int trials = 0, killed = 0, leftOld = 0, leftNew = 0, backupMade = 0, tempFiles = 0;
+  for (int trial = 0; killed < kKills && trial < kMaxTrials; ++trial, ++trials) {
     WriteFile(cfg, oldText);
     WriteFile(backup, earlierBackup);
     RunOptions o;
-    o.KillAfterMicroseconds = delay(random);
+    o.KillAfterMicroseconds = std::uniform_int_distribution<long long>(0, runMicros)(random);
     RunResult r = RunLayrix(p, command, o);
-    if (r.ExitCode == 128 + 9) ++killed;
-    else
+    if (r.ExitCode == 128 + 9) {
+      ++killed;
+    } else {
       ASSERT_EQ(r.ExitCode, 0) << r.Err;
+      runMicros = std::max<long long>(1000, runMicros * 9 / 10);
+    }
 
     const std::string cfgNow = ReadFile(cfg);
     const std::string backupNow = ReadFile(backup);
@@ -98,12 +105,11 @@ TEST(CrashSave, KilledAtRandomMomentsLeavesOldOrNewFileAndWholeBackup) {
     if (backupNow == oldText) ++backupMade;
     tempFiles += RemoveTempFiles(p.C("FS9"));
   }
-  std::cout << "[ figures  ] " << kTrials << " trials within " << runMicros << " us: " << killed
+  std::cout << "[ figures  ] " << trials << " trials within " << runMicros << " us: " << killed
             << " killed, " << leftOld << " left the old file, " << leftNew
             << " the new one; backup made in " << backupMade << "; " << tempFiles
             << " temporary files left by kills\n";
-  // Trials where nothing was killed prove nothing: most of them must be.
-  EXPECT_GT(killed, kTrials / 2);
+  EXPECT_GE(killed, kKills);
 }
 
 }  // namespace
