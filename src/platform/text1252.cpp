@@ -226,8 +226,57 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// LowerChar for every byte, and which lower-cased bytes the linguistic
+// comparison expands or drops (ß, æ, œ, þ, the soft hyphen) or replaces
+// (the modifier circumflex).  Comparisons run over these tables: they sit in
+// the inner loops of loading, searching and sorting large libraries.
+struct CaseTables {
+  unsigned char Lower[256];
+  bool Special[256];
+};
+
+constexpr CaseTables MakeCaseTables() {
+  CaseTables t{};
+  for (int c = 0; c < 256; ++c) {
+    int lower = c;
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xDE)) lower = c + 0x20;
+    if (c == 0x8A || c == 0x8C || c == 0x8E) lower = c + 0x10;  // Š Œ Ž
+    if (c == 0x9F) lower = 0xFF;                                // Ÿ
+    t.Lower[c] = static_cast<unsigned char>(lower);
+  }
+  for (int c : {0xAD, 0xDF, 0xE6, 0x9C, 0xFE, 0x88}) t.Special[c] = true;
+  return t;
+}
+
+constexpr CaseTables kCaseTables = MakeCaseTables();
+
+const CaseTables& Tables() { return kCaseTables; }
+
+}  // namespace
+
 bool EqualIgnoreCase(std::string_view a, std::string_view b) {
-  FoldedReader ra(a), rb(b);
+  // Byte by byte while no character needs the linguistic rules; only a
+  // text that holds one of them is compared through the folded readers.
+  const CaseTables& t = Tables();
+  const size_t n = std::min(a.size(), b.size());
+  size_t i = 0;
+  for (; i < n; ++i) {
+    const unsigned char ca = t.Lower[static_cast<unsigned char>(a[i])];
+    const unsigned char cb = t.Lower[static_cast<unsigned char>(b[i])];
+    if (t.Special[ca] || t.Special[cb]) break;
+    if (ca != cb) return false;
+  }
+  if (i == n) {
+    if (a.size() == b.size()) return true;
+    // The longer text may still end in characters that are dropped.
+    bool special = false;
+    for (char c : (a.size() > n ? a : b).substr(n))
+      special = special || t.Special[t.Lower[static_cast<unsigned char>(c)]];
+    if (!special) return false;
+  }
+  FoldedReader ra(a.substr(i)), rb(b.substr(i));
   for (;;) {
     const int ca = ra.Next();
     const int cb = rb.Next();
@@ -237,10 +286,11 @@ bool EqualIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 int CompareLowerBytes(std::string_view a, std::string_view b) {
+  const unsigned char* lower = Tables().Lower;
   const size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    const int ca = LowerChar(static_cast<unsigned char>(a[i]));
-    const int cb = LowerChar(static_cast<unsigned char>(b[i]));
+    const int ca = lower[static_cast<unsigned char>(a[i])];
+    const int cb = lower[static_cast<unsigned char>(b[i])];
     if (ca != cb) return ca < cb ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;

@@ -72,6 +72,14 @@ TEST(Text1252Equal, IgnoresCase) {
   EXPECT_TRUE(EqualIgnoreCase(B({0x8A}), B({0x9A})));  // Š š
   EXPECT_TRUE(EqualIgnoreCase(B({0x9F}), B({0xFF})));  // Ÿ ÿ
   EXPECT_TRUE(EqualIgnoreCase("", ""));
+  // Every byte equals its lower-cased form and nothing else of its own kind,
+  // and sorts with it.
+  for (int c = 1; c < 256; ++c) {
+    const std::string one = B({static_cast<unsigned char>(c)});
+    const std::string lower = B({text1252::LowerChar(static_cast<unsigned char>(c))});
+    EXPECT_TRUE(EqualIgnoreCase("x" + one, "X" + lower)) << c;
+    EXPECT_EQ(text1252::CompareLowerBytes(one, lower), 0) << c;
+  }
 }
 
 TEST(Text1252Equal, ExpandsTheLigatures) {
@@ -99,6 +107,10 @@ TEST(Text1252Equal, DropsTheSoftHyphen) {
   EXPECT_TRUE(EqualIgnoreCase(B({0xAD}), ""));
   EXPECT_TRUE(EqualIgnoreCase(B({0xAD, 0xAD}) + "X" + B({0xAD}), "x"));
   EXPECT_FALSE(EqualIgnoreCase("a-b", "ab"));  // a plain hyphen counts
+  // After a common prefix: a dropped tail is equal, any other tail is not.
+  EXPECT_TRUE(EqualIgnoreCase("Scenery\\World" + B({0xAD}), "SCENERY\\WORLD"));
+  EXPECT_FALSE(EqualIgnoreCase("Scenery\\Worlds", "SCENERY\\WORLD"));
+  EXPECT_TRUE(EqualIgnoreCase("Gro" + B({0xDF}), "GROSS"));
 }
 
 TEST(Text1252Equal, AccentsBlanksAndOtherMarksCount) {
