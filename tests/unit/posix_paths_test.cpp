@@ -106,6 +106,38 @@ TEST_F(PosixPaths, MissingComponentsKeepTheirSpelling) {
   EXPECT_TRUE(fs::is_directory(prefix_ + "/drive_c/FS9/New Folder"));
 }
 
+// The folder spelled exactly and only the last name in another spelling, or
+// missing, or below a file: the folder as spelled, the name as listed or given.
+TEST_F(PosixPaths, LastNameBelowAnExactlySpelledFolder) {
+  Touch(prefix_ + "/drive_c/Pack/scenery/b.bgl");
+  Touch(prefix_ + "/drive_c/pack/scenery/B.bgl");
+  Touch(prefix_ + "/drive_c/pack/scenery/a.BGL");
+  Touch(prefix_ + "/drive_c/pack/file.txt");
+  Resolved r = Resolve("C:\\pack\\scenery\\A.bgl");
+  EXPECT_TRUE(r.Exists);
+  EXPECT_EQ(r.Host, C("pack/scenery/a.BGL"));
+  EXPECT_EQ(r.Folder, C("pack/scenery"));
+  EXPECT_EQ(r.Name, "a.BGL");
+  EXPECT_TRUE(S_ISREG(r.Lstat.st_mode));
+  // The exactly spelled folder wins although "Pack" holds "b.bgl" as spelled.
+  EXPECT_EQ(Resolve("C:\\pack\\scenery\\b.BGL").Host, C("pack/scenery/B.bgl"));
+  EXPECT_EQ(Resolve("C:\\PACK\\scenery\\b.BGL").Host, C("Pack/scenery/b.bgl"));
+
+  r = Resolve("C:\\pack\\scenery\\New.bgl");
+  EXPECT_TRUE(r.Valid);
+  EXPECT_FALSE(r.Exists);
+  EXPECT_EQ(r.Host, C("pack/scenery/New.bgl"));
+  EXPECT_EQ(r.Folder, C("pack/scenery"));
+  EXPECT_EQ(r.Name, "New.bgl");
+  EXPECT_EQ(r.Lstat.st_ino, ino_t(0));
+
+  r = Resolve("C:\\pack\\file.txt\\x");
+  EXPECT_TRUE(r.Valid);
+  EXPECT_FALSE(r.Exists);
+  EXPECT_EQ(r.Host, C("pack/file.txt/x"));
+  EXPECT_EQ(r.Name, "x");
+}
+
 TEST_F(PosixPaths, DrivesOfThePrefix) {
   // d: is a folder of its own inside dosdevices; e: is missing.
   Touch(prefix_ + "/dosdevices/d:/Dir/x.txt");

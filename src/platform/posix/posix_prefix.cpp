@@ -239,6 +239,27 @@ Resolved Resolve(const std::string& windowsPath) {
     return result;
   }
 
+  // Else, when the folder holding the last component exists as spelled (one
+  // lstat; the drive root always does), only the last name is looked up in
+  // another spelling.
+  if (!hostNames.empty() &&
+      (hostNames.size() == 1 || ::lstat(folder.c_str(), &result.Lstat) == 0)) {
+    result.Folder = folder;
+    result.Name = hostNames.back();
+    for (const std::string& other : NamesIgnoringCase(folder, components.back())) {
+      std::string candidate = Join(folder, other);
+      if (::lstat(candidate.c_str(), &result.Lstat) == 0) {
+        result.Exists = true;
+        result.Host = candidate;
+        result.Name = other;
+        return result;
+      }
+    }
+    result.Host = exact;
+    result.Lstat = {};
+    return result;
+  }
+
   // Else component by component, each spelled as the folder spells it.
   std::string current = root;
   bool found = true;
