@@ -319,6 +319,22 @@ TEST_F(PosixFiles, RenameNeverReplaces) {
   EXPECT_TRUE(plat::FileExists("C:\\d\\a.~bgl"));
 }
 
+TEST_F(PosixFiles, NameCacheFollowsRenamesWithinAndBetweenFolders) {
+  Put("one/a.txt", "a");
+  Put("two/keep.txt", "k");
+  // Both folders' names cached by lookups that need them.
+  EXPECT_FALSE(plat::FileExists("C:\\d\\ONE\\B.TXT"));
+  EXPECT_FALSE(plat::FileExists("C:\\d\\TWO\\C.TXT"));
+  ASSERT_TRUE(plat::RenameFile("C:\\d\\one\\a.txt", "C:\\d\\one\\b.txt"));
+  EXPECT_TRUE(plat::FileExists("C:\\d\\ONE\\B.TXT"));
+  EXPECT_FALSE(plat::FileExists("C:\\d\\ONE\\A.TXT"));
+  ASSERT_TRUE(plat::RenameFile("C:\\d\\one\\b.txt", "C:\\d\\two\\c.txt"));
+  EXPECT_TRUE(plat::FileExists("C:\\d\\TWO\\C.TXT"));
+  EXPECT_FALSE(plat::FileExists("C:\\d\\ONE\\B.TXT"));
+  EXPECT_FALSE(plat::RenameFile("C:\\d\\two\\keep.txt", "C:\\d\\two\\C.Txt"));
+  EXPECT_EQ(Get("two/c.txt"), "a");
+}
+
 TEST_F(PosixFiles, ManyFilesInOneFolder) {
   // Copies and renames into one folder find their names through the cache,
   // which follows the layer's own changes.

@@ -209,8 +209,7 @@ bool RenameFile(const std::string& source, const std::string& target) {
     toHost = Join(to.Folder, toName);
   }
   if (Sys().RenameNoReplace(from.Host.c_str(), toHost.c_str()) != 0) return false;
-  NoteRemoved(from.Folder, from.Name);
-  NoteAdded(to.Folder, toName);
+  NoteRenamed(from.Folder, from.Name, to.Folder, toName);
   return true;
 }
 

@@ -85,6 +85,9 @@ std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std:
 // Keep the cache up to date after this layer's own changes to `folder`.
 void NoteAdded(const std::string& folder, const std::string& hostName);
 void NoteRemoved(const std::string& folder, const std::string& hostName);
+// A rename: one look at the folder when both names are in the same one.
+void NoteRenamed(const std::string& fromFolder, const std::string& fromName,
+                 const std::string& toFolder, const std::string& toName);
 void ClearNameCache();
 
 // The key names are compared by: the host name converted to ANSI, then to

@@ -49,6 +49,14 @@ void InsertName(FolderNames& entry, const std::string& hostName) {
   if (at == names.end() || *at != hostName) names.insert(at, hostName);
 }
 
+void RemoveName(FolderNames& entry, const std::string& hostName) {
+  auto found = entry.ByKey.find(NameKeyOfHost(hostName));
+  if (found == entry.ByKey.end()) return;
+  std::vector<std::string>& names = found->second;
+  names.erase(std::remove(names.begin(), names.end(), hostName), names.end());
+  if (names.empty()) entry.ByKey.erase(found);
+}
+
 FolderNames* Find(const struct stat& st) {
   for (FolderNames& entry : TheCache().Folders)
     if (entry.Dev == st.st_dev && entry.Ino == st.st_ino) return &entry;
@@ -96,6 +104,7 @@ FolderNames* Load(const std::string& folder) {
 // The cached entry of `folder` after a change by this layer, with the
 // folder's new modification time; nullptr when the folder is not cached.
 FolderNames* AfterChange(const std::string& folder) {
+  if (TheCache().Folders.empty()) return nullptr;  // nothing to keep current
   struct stat st;
   if (::stat(folder.c_str(), &st) != 0) return nullptr;
   FolderNames* entry = Find(st);
@@ -133,13 +142,18 @@ void NoteAdded(const std::string& folder, const std::string& hostName) {
 }
 
 void NoteRemoved(const std::string& folder, const std::string& hostName) {
-  FolderNames* entry = AfterChange(folder);
-  if (!entry) return;
-  auto found = entry->ByKey.find(NameKeyOfHost(hostName));
-  if (found == entry->ByKey.end()) return;
-  std::vector<std::string>& names = found->second;
-  names.erase(std::remove(names.begin(), names.end(), hostName), names.end());
-  if (names.empty()) entry->ByKey.erase(found);
+  if (FolderNames* entry = AfterChange(folder)) RemoveName(*entry, hostName);
+}
+
+void NoteRenamed(const std::string& fromFolder, const std::string& fromName,
+                 const std::string& toFolder, const std::string& toName) {
+  if (fromFolder != toFolder) {
+    NoteRemoved(fromFolder, fromName);
+    NoteAdded(toFolder, toName);
+  } else if (FolderNames* entry = AfterChange(toFolder)) {
+    RemoveName(*entry, fromName);
+    InsertName(*entry, toName);
+  }
 }
 
 void ClearNameCache() { TheCache() = Cache{}; }
