@@ -73,10 +73,12 @@ void IgnoreFileSizeSignal() {
 
 int CreateTempFile(const std::string& folder, std::string& tempPath) {
   static unsigned counter = 0;
+  // Read once; O_EXCL and the retries below keep any clash harmless.
+  static const long pid = long(::getpid());
   std::string base = folder == "/" ? std::string() : folder;
   for (int attempt = 0; attempt < 100; ++attempt) {
     char name[64];
-    snprintf(name, sizeof name, "/.layrix-%ld-%u.tmp", long(::getpid()), ++counter);
+    snprintf(name, sizeof name, "/.layrix-%ld-%u.tmp", pid, ++counter);
     tempPath = base + name;
     int fd = Sys().Open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
