@@ -81,6 +81,9 @@ Resolved Resolve(const std::string& windowsPath);
 // small cache of folders, checked against each folder's modification time,
 // so that looking up many names in one folder stays linear.
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name);
+// The same with the folder's stat result (links followed) already at hand.
+std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name,
+                                           const struct stat& folderStat);
 
 // Keep the cache up to date after this layer's own changes to `folder`.
 void NoteAdded(const std::string& folder, const std::string& hostName);

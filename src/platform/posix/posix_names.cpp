@@ -63,10 +63,10 @@ FolderNames* Find(const struct stat& st) {
   return nullptr;
 }
 
-// The cache entry of `folder`, read again when the folder changed.
-FolderNames* Load(const std::string& folder) {
-  struct stat st;
-  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+// The cache entry of `folder`, whose stat result is `st`, read again when
+// the folder changed.
+FolderNames* Load(const std::string& folder, const struct stat& st) {
+  if (!S_ISDIR(st.st_mode)) return nullptr;
   Cache& cache = TheCache();
   FolderNames* entry = Find(st);
   if (entry && SameTime(entry->Mtime, st.st_mtim)) {
@@ -130,7 +130,14 @@ std::u16string NameKeyOfHost(const std::string& hostName) {
 }
 
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name) {
-  FolderNames* entry = Load(folder);
+  struct stat st;
+  if (::stat(folder.c_str(), &st) != 0) return {};
+  return NamesIgnoringCase(folder, name, st);
+}
+
+std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name,
+                                           const struct stat& folderStat) {
+  FolderNames* entry = Load(folder, folderStat);
   if (!entry) return {};
   auto found = entry->ByKey.find(NameKeyOfAnsi(name));
   if (found == entry->ByKey.end()) return {};

@@ -240,13 +240,13 @@ Resolved Resolve(const std::string& windowsPath) {
   }
 
   // Else, when the folder holding the last component exists as spelled (one
-  // lstat; the drive root always does), only the last name is looked up in
-  // another spelling.
-  if (!hostNames.empty() &&
-      (hostNames.size() == 1 || ::lstat(folder.c_str(), &result.Lstat) == 0)) {
+  // stat, whose result also serves the name cache), only the last name is
+  // looked up in another spelling.
+  struct stat folderStat;
+  if (!hostNames.empty() && ::stat(folder.c_str(), &folderStat) == 0) {
     result.Folder = folder;
     result.Name = hostNames.back();
-    for (const std::string& other : NamesIgnoringCase(folder, components.back())) {
+    for (const std::string& other : NamesIgnoringCase(folder, components.back(), folderStat)) {
       std::string candidate = Join(folder, other);
       if (::lstat(candidate.c_str(), &result.Lstat) == 0) {
         result.Exists = true;
