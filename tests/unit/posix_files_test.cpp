@@ -335,6 +335,20 @@ TEST_F(PosixFiles, NameCacheFollowsRenamesWithinAndBetweenFolders) {
   EXPECT_EQ(Get("two/c.txt"), "a");
 }
 
+TEST_F(PosixFiles, NameCacheFollowsChangesThroughALinkedFolder) {
+  Put("real/a.txt", "a");
+  Put("src.txt", "s");
+  fs::create_directory_symlink("real", D("alias"));
+  EXPECT_FALSE(plat::FileExists("C:\\d\\REAL\\B.TXT"));  // "real" cached under its own path
+  ASSERT_TRUE(plat::RemoveFile("C:\\d\\alias\\a.txt"));
+  EXPECT_FALSE(plat::FileExists("C:\\d\\REAL\\A.TXT"));
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src.txt", "C:\\d\\alias\\B.txt", true));
+  EXPECT_TRUE(plat::FileExists("C:\\d\\real\\b.TXT"));
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src.txt", "C:\\d\\real\\b.txt", true));
+  ASSERT_TRUE(plat::RemoveFile("C:\\d\\REAL\\b.txt"));
+  EXPECT_FALSE(plat::FileExists("C:\\d\\alias\\B.TXT"));
+}
+
 TEST_F(PosixFiles, ManyFilesInOneFolder) {
   // Copies and renames into one folder find their names through the cache,
   // which follows the layer's own changes.

@@ -21,6 +21,7 @@ struct FolderNames {
   ino_t Ino = 0;
   struct timespec Mtime {};
   uint64_t LastUse = 0;
+  std::string Path;  // the host path it was last looked up through
   // Names by key, each list in listing order.
   std::unordered_map<std::u16string, std::vector<std::string>> ByKey;
 };
@@ -71,6 +72,7 @@ FolderNames* Load(const std::string& folder, const struct stat& st) {
   FolderNames* entry = Find(st);
   if (entry && SameTime(entry->Mtime, st.st_mtim)) {
     entry->LastUse = ++cache.Clock;
+    if (entry->Path != folder) entry->Path = folder;
     return entry;
   }
   DIR* dir = ::opendir(folder.c_str());
@@ -89,6 +91,7 @@ FolderNames* Load(const std::string& folder, const struct stat& st) {
   entry->Ino = st.st_ino;
   entry->Mtime = st.st_mtim;  // taken before reading: a change meanwhile shows next time
   entry->LastUse = ++cache.Clock;
+  entry->Path = folder;
   entry->ByKey.clear();
   while (const dirent* d = ::readdir(dir)) {
     std::string name = d->d_name;
@@ -149,6 +152,14 @@ void NoteAdded(const std::string& folder, const std::string& hostName) {
 }
 
 void NoteRemoved(const std::string& folder, const std::string& hostName) {
+  // A folder not cached under this path needs no look: if it is cached under
+  // another one (a link), the entry keeps at most a name that is gone, which
+  // every user checks with lstat, and its old modification time has it read
+  // again on its next use.
+  const std::vector<FolderNames>& folders = TheCache().Folders;
+  if (std::none_of(folders.begin(), folders.end(),
+                   [&](const FolderNames& entry) { return entry.Path == folder; }))
+    return;
   if (FolderNames* entry = AfterChange(folder)) RemoveName(*entry, hostName);
 }
 
