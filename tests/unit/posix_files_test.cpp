@@ -249,6 +249,17 @@ TEST_F(PosixFiles, CopyCarriesTimeAndReadOnly) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"Copy.Bgl", "src.bgl"}));  // no temporary left
 }
 
+TEST_F(PosixFiles, CopyCarriesEveryByteWhateverTheSize) {
+  // Empty, one byte, exactly one copy buffer (256 KB), and more than two.
+  for (size_t size : {size_t(0), size_t(1), size_t(256 * 1024), size_t(512 * 1024 + 5)}) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = char(i * 7 + i / 1000);
+    Put("src.bin", bytes);
+    ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src.bin", "C:\\d\\copy.bin", false)) << size;
+    EXPECT_TRUE(Get("copy.bin") == bytes) << size;
+  }
+}
+
 TEST_F(PosixFiles, CopyCarriesHiddenAndSystemAttributes) {
   Put("marked.bgl", "m");
   if (::setxattr(D("marked.bgl").c_str(), "user.DOSATTRIB", "0x6", 3, 0) != 0)

@@ -63,10 +63,13 @@ bool WriteAll(int fd, const char* data, size_t size) {
   return true;
 }
 
-// Copies the rest of `in` to `out`.
-bool CopyData(int in, int out) {
+// Copies the rest of `in`, a file of `size` bytes when it was opened, to
+// `out`.  A short read that ends at that size is the end: no further read
+// to meet it (a file still growing is read on to its end).
+bool CopyData(int in, int out, off_t size) {
   constexpr size_t kBuffer = 256 * 1024;
   std::unique_ptr<char[]> buffer(new char[kBuffer]);
+  off_t done = 0;
   while (true) {
     ssize_t got = Sys().Read(in, buffer.get(), kBuffer);
     if (got < 0) {
@@ -75,6 +78,8 @@ bool CopyData(int in, int out) {
     }
     if (got == 0) return true;
     if (!WriteAll(out, buffer.get(), size_t(got))) return false;
+    done += got;
+    if (size_t(got) < kBuffer && done == size) return true;
   }
 }
 
@@ -162,7 +167,7 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
     Sys().Close(in);
     return false;
   }
-  bool ok = CopyData(in, out);
+  bool ok = CopyData(in, out, sourceStat.st_size);
   if (ok) {
     mode_t mode = replacing ? targetStat.st_mode : 0;
     struct stat tempStat;
