@@ -43,8 +43,8 @@ void TFileSearchObj::SearchTree(const std::string& Folder, const std::string& Ma
 
   // Only the names of the sub-folders are kept while the walk goes deeper.
   std::vector<std::string> folders;
-  for (plat::DirEntry& entry : ListEntries(lower + "*.*", kFilterFolders)) {
-    if (!IsFolderEntry(entry) || IsFolderLink(entry)) continue;
+  for (plat::DirEntry& entry : plat::FindFolders(lower + "*.*")) {
+    if (!PassesFilter(entry, kFilterFolders) || IsFolderLink(entry)) continue;
     if (!entry.Name.empty() && entry.Name[0] == '.') continue;
     folders.push_back(std::move(entry.Name));
   }

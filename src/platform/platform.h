@@ -119,6 +119,10 @@ struct DirEntry {
 // Entries come in NTFS order (upper-cased UTF-16 names, then bytes).
 // A missing folder gives an empty list.
 std::vector<DirEntry> FindEntries(const std::string& pattern);
+// FindEntries limited to folders (links to folders among them): the facts of
+// files are never looked at, so that a walk that only descends costs about
+// one listing per folder, however many files the folders hold.
+std::vector<DirEntry> FindFolders(const std::string& pattern);
 
 // One folder level; false when it exists already or cannot be made.
 bool MakeFolder(const std::string& path);

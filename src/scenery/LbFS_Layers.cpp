@@ -165,8 +165,12 @@ void TLayrix::InsertLayer(const std::string& Path, const std::string& Title, int
   if (path.empty()) return;
 
   // 2. The folder must have a "scenery" sub-folder, as given or below FSPath.
-  if (!plat::FolderExists(path + "\\scenery") &&
-      !plat::FolderExists(FSPath + path + "\\scenery"))
+  // (A relative path is tried below FSPath first: that is where a scan's
+  // paths lie, and the result is the same either way.)
+  const std::string asGiven = path + "\\scenery";
+  const std::string belowFS = FSPath + path + "\\scenery";
+  if (IsRelativePath(path) ? !plat::FolderExists(belowFS) && !plat::FolderExists(asGiven)
+                           : !plat::FolderExists(asGiven) && !plat::FolderExists(belowFS))
     return;
 
   // 3. A folder that is listed already is not added again, also when its

@@ -110,7 +110,10 @@ void TFSCfgSearch::SearchTree(const std::string& Folder, const std::string& Mask
     // One listing of the folder serves both its files and its sub-folders
     // when the mask takes every name: no mode changes the sub-folders of the
     // folder whose files it processes (a copy never writes into its source).
-    std::vector<plat::DirEntry> entries = plat::FindEntries(Folder + "*.*");
+    // A scan for scenery folders looks at folders only.
+    std::vector<plat::DirEntry> entries = Mode == ModeScanScenery
+                                              ? plat::FindFolders(Folder + "*.*")
+                                              : plat::FindEntries(Folder + "*.*");
     if (Mode != ModeScanScenery) {
       if (Mask == "*.*") {
         for (const plat::DirEntry& entry : entries) {

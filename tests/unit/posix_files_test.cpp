@@ -194,6 +194,30 @@ TEST_F(PosixFiles, ListingPatterns) {
   EXPECT_EQ(sub[0].Info.Attributes, plat::kAttrDirectory);
 }
 
+TEST_F(PosixFiles, FolderListingPassesFilesOverButKeepsLinksToFolders) {
+  Put("file.bgl", "1");
+  Put("Scenery/inner.bgl", "1");
+  fs::create_directories(D("texture"));
+  fs::create_directory_symlink("Scenery", D("linked"));
+  fs::create_symlink("file.bgl", D("filelink"));
+  fs::create_symlink("nowhere", D("dangling"));
+  ::mkfifo(D("pipe").c_str(), 0644);
+  std::vector<DirEntry> folders = plat::FindFolders("C:\\d\\*.*");
+  EXPECT_EQ(NamesOf(folders), (std::vector<std::string>{"linked", "Scenery", "texture"}));
+  ASSERT_EQ(folders.size(), 3u);
+  EXPECT_EQ(folders[0].Info.Attributes, plat::kAttrDirectory | plat::kAttrReparsePoint);
+  EXPECT_EQ(folders[1].Info.Attributes, plat::kAttrDirectory);
+  // The same folders, with the same facts, as the full listing gives them.
+  std::vector<DirEntry> all = plat::FindEntries("C:\\d\\*.*");
+  std::vector<std::string> fromAll;
+  for (const DirEntry& e : all)
+    if (e.Info.Attributes & plat::kAttrDirectory) fromAll.push_back(e.Name);
+  EXPECT_EQ(fromAll, NamesOf(folders));
+  EXPECT_EQ(NamesOf(plat::FindFolders("C:\\d\\SCENERY")), (std::vector<std::string>{"Scenery"}));
+  EXPECT_TRUE(plat::FindFolders("C:\\d\\file.bgl").empty());
+  EXPECT_TRUE(plat::FindFolders("C:\\d\\scenery\\*.*").empty());
+}
+
 TEST_F(PosixFiles, NameCacheSeesChangesByOthers) {
   Put("one.txt", "1");
   EXPECT_FALSE(plat::FileExists("C:\\d\\TWO.txt"));  // the folder's names are now cached

@@ -169,12 +169,22 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
   }
   bool ok = CopyData(in, out, sourceStat.st_size);
   if (ok) {
+    // A new file keeps the mode it was created with unless the source is
+    // read-only; a replaced one takes the mode and owner of the file it
+    // replaces.
+    bool readOnly = IsReadOnlyMode(sourceStat.st_mode);
+    bool setMode = replacing || readOnly;
     mode_t mode = replacing ? targetStat.st_mode : 0;
     struct stat tempStat;
-    if (!replacing && ::fstat(out, &tempStat) == 0) mode = tempStat.st_mode;
+    if (!replacing && readOnly) {
+      if (::fstat(out, &tempStat) == 0)
+        mode = tempStat.st_mode;
+      else
+        ok = false;
+    }
     if (replacing && (targetStat.st_uid != ::geteuid() || targetStat.st_gid != ::getegid()))
       (void)::fchown(out, targetStat.st_uid, targetStat.st_gid);
-    if (IsReadOnlyMode(sourceStat.st_mode)) mode &= ~mode_t(0222);
+    if (readOnly) mode &= ~mode_t(0222);
     // The DOS attributes (hidden, system) that Wine keeps beside the file go
     // with it, as CopyFileA carries them; set while the copy is still writable.
     char attrs[64];
@@ -182,7 +192,7 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
     if (size > 0) (void)::fsetxattr(out, "user.DOSATTRIB", attrs, static_cast<size_t>(size), 0);
     // The copy carries the source's last-write time and read-only state.
     struct timespec times[2] = {{0, UTIME_NOW}, sourceStat.st_mtim};
-    ok = ::fchmod(out, mode & 07777) == 0 && ::futimens(out, times) == 0;
+    ok = ok && (!setMode || ::fchmod(out, mode & 07777) == 0) && ::futimens(out, times) == 0;
   }
   Sys().Close(in);
   if (Sys().Close(out) != 0) ok = false;

@@ -57,20 +57,23 @@ std::string Join(const std::string& folder, const std::string& name) {
   return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
-}  // namespace
-}  // namespace plat::posix
+// Whether a folder entry of type `type` (from the listing) may be a folder:
+// a file of any other kind is passed over without looking at it.
+bool MayBeFolder(unsigned char type) {
+  return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
+}
 
-namespace plat {
-
-std::vector<DirEntry> FindEntries(const std::string& pattern) {
-  using namespace posix;
+std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly) {
   if (pattern.find('\0') != std::string::npos) return {};
   std::string folderPart = winpath::ExtractFilePath(pattern);
   std::string mask = winpath::ExtractFileName(pattern);
   if (mask.empty()) return {};
   Resolved folder = Resolve(folderPart.empty() ? std::string(".") : folderPart);
-  struct stat st;
-  if (!folder.Exists || ::stat(folder.Host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
+  // The entry's own facts serve unless it is a link, whose target decides.
+  struct stat st = folder.Lstat;
+  if (!folder.Exists || (S_ISLNK(st.st_mode) && ::stat(folder.Host.c_str(), &st) != 0) ||
+      !S_ISDIR(st.st_mode))
+    return {};
 
   std::vector<Found> found;
   if (mask == "." || mask == "..") return {};
@@ -90,6 +93,7 @@ std::vector<DirEntry> FindEntries(const std::string& pattern) {
     while (const dirent* d = ::readdir(dir)) {
       std::string name = d->d_name;
       if (name == "." || name == "..") continue;
+      if (foldersOnly && !MayBeFolder(d->d_type)) continue;
       if (MatchesMask(maskKey, NameKeyOfHost(name)))
         found.push_back({OrderKey(name), std::move(name)});
     }
@@ -106,9 +110,24 @@ std::vector<DirEntry> FindEntries(const std::string& pattern) {
     std::string hostPath = Join(folder.Host, f.HostName);
     struct stat lst;
     if (::lstat(hostPath.c_str(), &lst) != 0) continue;  // gone meanwhile
-    entries.push_back({text1252::FromUtf8(f.HostName), InfoOf(hostPath, f.HostName, lst)});
+    FileInfo info = InfoOf(hostPath, f.HostName, lst);
+    if (foldersOnly && !(info.Attributes & kAttrDirectory)) continue;
+    entries.push_back({text1252::FromUtf8(f.HostName), info});
   }
   return entries;
+}
+
+}  // namespace
+}  // namespace plat::posix
+
+namespace plat {
+
+std::vector<DirEntry> FindEntries(const std::string& pattern) {
+  return posix::List(pattern, false);
+}
+
+std::vector<DirEntry> FindFolders(const std::string& pattern) {
+  return posix::List(pattern, true);
 }
 
 }  // namespace plat

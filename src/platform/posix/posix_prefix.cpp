@@ -28,6 +28,9 @@ struct PrefixState {
   std::string Prefix;
   bool DrivesLoaded = false;
   std::array<Drive, 26> Drives;
+  // The last current folder asked for (getcwd's text) and its Windows form.
+  std::string CwdHost;
+  std::string CwdWindows;
 };
 
 PrefixState& State() {
@@ -171,9 +174,19 @@ bool CurrentFolder(std::string& folder) {
   }
   buffer.resize(buffer.find('\0'));
   if (buffer.empty() || buffer[0] != '/') return false;  // unreachable folder
+  // The Windows form of the last folder asked for is kept: the current
+  // folder rarely changes while the program runs, and finding its drive
+  // reads every link on the way.  (getcwd's text has no links in it.)
+  posix::PrefixState& state = posix::State();
+  if (buffer == state.CwdHost && !state.CwdWindows.empty()) {
+    folder = state.CwdWindows;
+    return true;
+  }
   std::string windows;
   if (!posix::HostToWindows(buffer, windows)) return false;
   if (windows.back() != '\\') windows += '\\';
+  state.CwdHost = buffer;
+  state.CwdWindows = windows;
   folder = windows;
   return true;
 }

@@ -78,7 +78,9 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::vector<DirEntry> FindEntries(const std::string& pattern) {
+namespace {
+
+std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly) {
   // The names come from the folder in UTF-16, so that names with characters
   // outside the ANSI code page sort in their true place; each is handed out
   // in ANSI as FindFirstFileA gives it.
@@ -89,7 +91,11 @@ std::vector<DirEntry> FindEntries(const std::string& pattern) {
   std::wstring widePattern = FilePath(pattern);
   if (widePattern.empty()) return {};
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(widePattern.c_str(), &data);
+  // Limiting the search to folders is a hint the file system may ignore;
+  // the attributes decide below.
+  HANDLE find = FindFirstFileExW(widePattern.c_str(), FindExInfoStandard, &data,
+                                 foldersOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch,
+                                 nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) return {};
   const std::wstring extension = ExtensionFilter(pattern);
   std::vector<Found> found;
@@ -97,6 +103,7 @@ std::vector<DirEntry> FindEntries(const std::string& pattern) {
     std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
     if (!extension.empty() && !EndsWithIgnoringCase(name, extension)) continue;
+    if (foldersOnly && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
     Found item;
     item.Entry.Name = win32::Narrow(name, CP_ACP);
     item.Entry.Info = InfoFrom(data.dwFileAttributes, data.ftCreationTime, data.ftLastAccessTime,
@@ -115,6 +122,12 @@ std::vector<DirEntry> FindEntries(const std::string& pattern) {
   for (auto& item : found) entries.push_back(std::move(item.Entry));
   return entries;
 }
+
+}  // namespace
+
+std::vector<DirEntry> FindEntries(const std::string& pattern) { return List(pattern, false); }
+
+std::vector<DirEntry> FindFolders(const std::string& pattern) { return List(pattern, true); }
 
 bool MakeFolder(const std::string& path) {
   std::wstring wide = FilePath(path);
