@@ -3,6 +3,7 @@
 #include "profile/profile.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -105,29 +106,6 @@ void ScanText(std::string_view text, OnSection onSection, OnKey onKey) {
   }
 }
 
-void ParseText(std::string_view text, Document& doc) {
-  // The keys of the current section gather in `scratch`, which keeps its
-  // capacity, and move into the section once, allocated to their number.
-  std::vector<Key> scratch;
-  auto flush = [&] {
-    if (doc.Sections.empty() || scratch.empty()) return;
-    std::vector<Key>& keys = doc.Sections.back().Keys;
-    keys.reserve(scratch.size());
-    for (Key& key : scratch) keys.push_back(std::move(key));
-    scratch.clear();
-  };
-  ScanText(
-      text,
-      [&](std::string_view name) {
-        flush();
-        doc.Sections.push_back(Section{std::string(name), {}});
-      },
-      [&](std::string_view name, std::string_view value) {
-        scratch.push_back(Key{std::string(name), std::string(value)});
-      });
-  flush();
-}
-
 // Appends a name or value in its written form: blanks trimmed at both ends,
 // and every CR or LF inside written as a blank.
 void AppendClean(std::string& out, std::string_view s) {
@@ -154,52 +132,96 @@ const Section* Document::Find(std::string_view name) const {
   return nullptr;
 }
 
-Document Parse(std::string_view bytes) {
-  Document doc;
+View::View(std::string_view bytes) {
+  std::string_view text = bytes;
   if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
       static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
-    doc.Enc = Encoding::Utf8Bom;
-    const std::string text = text1252::FromUtf8(bytes.substr(3));
-    ParseText(text, doc);
+    enc_ = Encoding::Utf8Bom;
+    decoded_ = text1252::FromUtf8(bytes.substr(3));
+    text = decoded_;
   } else if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
              static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    doc.Enc = Encoding::Utf16LeBom;
-    const std::string text = DecodeUtf16Le(bytes.substr(2));
-    ParseText(text, doc);
-  } else {
-    doc.Enc = Encoding::Ansi;
-    ParseText(bytes, doc);
+    enc_ = Encoding::Utf16LeBom;
+    decoded_ = DecodeUtf16Le(bytes.substr(2));
+    text = decoded_;
   }
-  return doc;
+  // Room for a library's usual density of lines; a denser file only makes
+  // the lists grow.
+  keys_.reserve(text.size() / 16 + 8);
+  sections_.reserve(text.size() / 128 + 4);
+  ScanText(
+      text,
+      [this](std::string_view name) { sections_.push_back(SectionRef{name, keys_.size(), 0}); },
+      [this](std::string_view name, std::string_view value) {
+        keys_.push_back(KeyRef{name, value});
+        ++sections_.back().KeyCount;
+      });
 }
 
-std::string Serialize(const Document& doc) {
-  size_t size = 0;
-  for (const Section& section : doc.Sections) {
-    size += section.Name.size() + 4;
-    for (const Key& key : section.Keys) size += key.Name.size() + key.Value.size() + 3;
-  }
-  std::string text;
-  text.reserve(size);
-  for (const Section& section : doc.Sections) {
-    text += '[';
-    AppendClean(text, section.Name);
-    text += "]\r\n";
-    for (const Key& key : section.Keys) {
-      AppendClean(text, key.Name);
-      text += '=';
-      AppendClean(text, key.Value);
-      text += "\r\n";
+KeyFinder::KeyFinder(std::vector<std::string> wanted) : wanted_(std::move(wanted)) {
+  if (wanted_.size() > 32) wanted_.resize(32);
+}
+
+uint32_t KeyFinder::MatchesOf(std::string_view name) {
+  // The sections of a file mostly list their keys in one order, so the
+  // search starts after the spelling found last.
+  const size_t count = seen_.size();
+  for (size_t k = 0; k < count; ++k) {
+    size_t i = next_ + k;
+    if (i >= count) i -= count;
+    const Spelling& s = seen_[i];
+    if (s.Name.size() == name.size() && std::memcmp(s.Name.data(), name.data(), name.size()) == 0) {
+      next_ = i + 1;
+      return s.Matches;
     }
   }
+  Spelling spelling{std::string(name), 0};
+  for (size_t w = 0; w < wanted_.size(); ++w)
+    if (plat::SameText(spelling.Name, wanted_[w])) spelling.Matches |= uint32_t{1} << w;
+  const uint32_t matches = spelling.Matches;
+  constexpr size_t kMaxSpellings = 64;
+  if (count < kMaxSpellings) {
+    seen_.push_back(std::move(spelling));
+    next_ = count + 1;
+  }
+  return matches;
+}
 
-  switch (doc.Enc) {
+uint32_t KeyFinder::Find(std::span<const View::KeyRef> keys, std::string_view* values) {
+  const uint32_t all = wanted_.size() == 32 ? ~uint32_t{0} : (uint32_t{1} << wanted_.size()) - 1;
+  uint32_t found = 0;
+  for (const View::KeyRef& key : keys) {
+    uint32_t fresh = MatchesOf(key.Name) & ~found;
+    if (fresh == 0) continue;
+    found |= fresh;
+    for (size_t w = 0; fresh != 0; ++w, fresh >>= 1)
+      if (fresh & 1) values[w] = key.Value;
+    if (found == all) break;
+  }
+  return found;
+}
+
+void Writer::Section(std::string_view name) {
+  text_ += '[';
+  AppendClean(text_, name);
+  text_ += "]\r\n";
+}
+
+void Writer::Key(std::string_view name, std::string_view value) {
+  AppendClean(text_, name);
+  text_ += '=';
+  AppendClean(text_, value);
+  text_ += "\r\n";
+}
+
+std::string Writer::Finish(Encoding enc) && {
+  switch (enc) {
     case Encoding::Ansi:
-      return text;
+      return std::move(text_);
     case Encoding::Utf8Bom:
-      return "\xEF\xBB\xBF" + text1252::ToUtf8(text);
+      return "\xEF\xBB\xBF" + text1252::ToUtf8(text_);
     case Encoding::Utf16LeBom: {
-      const std::u16string units = text1252::ToUtf16(text);
+      const std::u16string units = text1252::ToUtf16(text_);
       std::string out;
       out.resize(2 + 2 * units.size());
       out[0] = '\xFF';
@@ -211,7 +233,37 @@ std::string Serialize(const Document& doc) {
       return out;
     }
   }
-  return text;
+  return std::move(text_);
+}
+
+Document Parse(std::string_view bytes) {
+  const View view(bytes);
+  Document doc;
+  doc.Enc = view.Enc();
+  doc.Sections.reserve(view.Sections().size());
+  for (const View::SectionRef& ref : view.Sections()) {
+    Section& section = doc.Sections.emplace_back();
+    section.Name = ref.Name;
+    section.Keys.reserve(ref.KeyCount);
+    for (const View::KeyRef& key : view.KeysOf(ref))
+      section.Keys.push_back(Key{std::string(key.Name), std::string(key.Value)});
+  }
+  return doc;
+}
+
+std::string Serialize(const Document& doc) {
+  size_t size = 0;
+  for (const Section& section : doc.Sections) {
+    size += section.Name.size() + 4;
+    for (const Key& key : section.Keys) size += key.Name.size() + key.Value.size() + 3;
+  }
+  Writer out;
+  out.Reserve(size);
+  for (const Section& section : doc.Sections) {
+    out.Section(section.Name);
+    for (const Key& key : section.Keys) out.Key(key.Name, key.Value);
+  }
+  return std::move(out).Finish(doc.Enc);
 }
 
 }  // namespace profile

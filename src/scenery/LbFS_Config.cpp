@@ -1,6 +1,10 @@
 // TFSScnLayer and TLayrix: construction, loading and saving of scenery.cfg.
+#include <charconv>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/winpath.h"
@@ -37,51 +41,81 @@ bool TLayrix::IsAreaEntry(size_t Index) const {
 
 namespace {
 
-std::string KeyText(const profile::Section& Section, const char* Key) {
-  const std::string* value = Section.Find(Key);
-  return value ? *value : std::string();
-}
+// The keys a record is read from, in the order of the KeyFinder's bits.
+enum RecordKey : size_t {
+  kTitle,
+  kLocal,
+  kRemote,
+  kLayer,
+  kActive,
+  kRequired,
+  kExclude,
+  kDescription,
+  kCleanOnExit,
+  kRecordKeys
+};
 
-std::string Where(const profile::Section& Section, const char* Key) {
-  return " (section [" + Section.Name + "], key " + Key + ")";
-}
+const char* const kRecordKeyNames[kRecordKeys] = {
+    "Title", "Local", "Remote", "Layer", "Active", "Required", "Exclude", "Description",
+    "Clean_on_Exit"};
 
-int32_t KeyInt(const profile::Section& Section, const char* Key) {
-  const std::string text = KeyText(Section, Key);
-  int32_t value = 0;
-  if (!TryStrToInt(text, value))
-    throw ELayrixError("'" + text + "' is not a valid integer value" + Where(Section, Key));
-  return value;
-}
+// Reads the records of a parsed file one section at a time.  A key that is
+// missing reads as empty text, as it did through Section::Find.
+class RecordReader {
+ public:
+  RecordReader()
+      : finder_(std::vector<std::string>(std::begin(kRecordKeyNames), std::end(kRecordKeyNames))) {}
 
-bool KeyBool(const profile::Section& Section, const char* Key) {
-  const std::string text = KeyText(Section, Key);
-  bool value = false;
-  if (!TryStrToBool(text, value))
-    throw ELayrixError("'" + text + "' is not a valid Boolean value" + Where(Section, Key));
-  return value;
-}
+  std::unique_ptr<TFSScnLayer> Read(const profile::View& View,
+                                    const profile::View::SectionRef& Section, bool General) {
+    std::string_view values[kRecordKeys] = {};
+    finder_.Find(View.KeysOf(Section), values);
+    if (General) {
+      const bool cleanOnExit = Bool(values, kCleanOnExit, Section);
+      return std::make_unique<TFSScnLayer>(std::string(values[kTitle]), "General",
+                                           std::string(values[kDescription]), -1, cleanOnExit,
+                                           true, std::string());
+    }
+    // The order of the conversions decides which bad value is reported first.
+    const int32_t layer = Int(values, kLayer, Section);
+    const bool active = Bool(values, kActive, Section);
+    const bool required = Bool(values, kRequired, Section);
+    return std::make_unique<TFSScnLayer>(std::string(values[kTitle]), std::string(values[kLocal]),
+                                         std::string(values[kRemote]), layer, active, required,
+                                         std::string(values[kExclude]));
+  }
 
-std::unique_ptr<TFSScnLayer> ReadGeneral(const profile::Section& Section) {
-  std::string description = KeyText(Section, "Description");
-  const bool cleanOnExit = KeyBool(Section, "Clean_on_Exit");
-  std::string title = KeyText(Section, "Title");
-  return std::make_unique<TFSScnLayer>(std::move(title), "General", std::move(description), -1,
-                                       cleanOnExit, true, std::string());
-}
+ private:
+  static std::string Where(const profile::View::SectionRef& Section, RecordKey Key) {
+    return " (section [" + std::string(Section.Name) + "], key " + kRecordKeyNames[Key] + ")";
+  }
 
-std::unique_ptr<TFSScnLayer> ReadArea(const profile::Section& Section) {
-  // The order of the conversions decides which bad value is reported first.
-  std::string local = KeyText(Section, "Local");
-  std::string remote = KeyText(Section, "Remote");
-  const int32_t layer = KeyInt(Section, "Layer");
-  const bool active = KeyBool(Section, "Active");
-  const bool required = KeyBool(Section, "Required");
-  std::string exclude = KeyText(Section, "Exclude");
-  std::string title = KeyText(Section, "Title");
-  return std::make_unique<TFSScnLayer>(std::move(title), std::move(local), std::move(remote),
-                                       layer, active, required, std::move(exclude));
-}
+  static int32_t Int(const std::string_view* Values, RecordKey Key,
+                     const profile::View::SectionRef& Section) {
+    const std::string text(Values[Key]);
+    int32_t value = 0;
+    if (!TryStrToInt(text, value))
+      throw ELayrixError("'" + text + "' is not a valid integer value" + Where(Section, Key));
+    return value;
+  }
+
+  // Boolean values repeat the same few spellings: each is converted once.
+  bool Bool(const std::string_view* Values, RecordKey Key, const profile::View::SectionRef& Section) {
+    const std::string_view text = Values[Key];
+    for (const auto& [spelling, value] : bools_)
+      if (spelling == text) return value;
+    const std::string owned(text);
+    bool value = false;
+    if (!TryStrToBool(owned, value))
+      throw ELayrixError("'" + owned + "' is not a valid Boolean value" + Where(Section, Key));
+    constexpr size_t kMaxSpellings = 8;
+    if (bools_.size() < kMaxSpellings) bools_.emplace_back(owned, value);
+    return value;
+  }
+
+  profile::KeyFinder finder_;
+  std::vector<std::pair<std::string, bool>> bools_;
+};
 
 }  // namespace
 
@@ -94,19 +128,19 @@ void TLayrix::LoadFromFile(const std::string& FileName) {
 }
 
 void TLayrix::LoadFromText(const std::string& Bytes) {
-  profile::Document doc = profile::Parse(Bytes);
-  FileEncoding = doc.Enc;
+  const profile::View view(Bytes);
+  FileEncoding = view.Enc();
   // All names first, then the records one by one: a value that does not
   // convert stops the load with the earlier entries complete and the later
   // ones without a record.
+  const std::vector<profile::View::SectionRef>& sections = view.Sections();
   Sections.clear();
-  Sections.reserve(doc.Sections.size());
-  for (const profile::Section& section : doc.Sections)
-    Sections.push_back(TSectionEntry{section.Name, nullptr});
-  for (size_t i = 0; i < doc.Sections.size(); ++i) {
-    const profile::Section& section = doc.Sections[i];
-    Sections[i].Layer = IsGeneralName(section.Name) ? ReadGeneral(section) : ReadArea(section);
-  }
+  Sections.reserve(sections.size());
+  for (const profile::View::SectionRef& section : sections)
+    Sections.push_back(TSectionEntry{std::string(section.Name), nullptr});
+  RecordReader reader;
+  for (size_t i = 0; i < sections.size(); ++i)
+    Sections[i].Layer = reader.Read(view, sections[i], IsGeneralName(Sections[i].Name));
   Modified = false;
 }
 
@@ -116,41 +150,47 @@ namespace {
 
 const char* BoolText(bool Value) { return Value ? "TRUE" : "FALSE"; }
 
-profile::Section WrittenSection(const std::string& Name, const TFSScnLayer& Rec) {
-  profile::Section out;
-  out.Name = Name;
-  auto add = [&out](const char* key, std::string value) {
-    out.Keys.push_back(profile::Key{key, std::move(value)});
-  };
+// The bytes a section takes beyond its name and texts (key names, '=',
+// line ends, numbers and Boolean words), or somewhat more.
+constexpr size_t kSectionOverhead = 112;
+
+void WriteSection(profile::Writer& Out, const std::string& Name, const TFSScnLayer& Rec) {
+  Out.Section(Name);
   if (TLayrix::IsGeneralName(Name)) {
-    add("Title", Rec.Title);
-    add("Description", Rec.Remote);
-    add("Clean_on_Exit", BoolText(Rec.Active));
-    return out;
+    Out.Key("Title", Rec.Title);
+    Out.Key("Description", Rec.Remote);
+    Out.Key("Clean_on_Exit", BoolText(Rec.Active));
+    return;
   }
-  add("Title", Rec.Title);
-  if (Rec.Local == "Scenery\\World") add("Texture_ID", "1");  // exact bytes, case included
-  add("Local", Rec.Local);
-  add("Layer", std::to_string(Rec.Layer));
-  add("Active", BoolText(Rec.Active));
-  add("Required", BoolText(Rec.Required));
-  add("Remote", Rec.Remote);
-  if (!Rec.Exclude.empty()) add("Exclude", Rec.Exclude);
-  return out;
+  Out.Key("Title", Rec.Title);
+  if (Rec.Local == "Scenery\\World") Out.Key("Texture_ID", "1");  // exact bytes, case included
+  Out.Key("Local", Rec.Local);
+  char layer[16];
+  const std::to_chars_result end = std::to_chars(layer, layer + sizeof layer, Rec.Layer);
+  Out.Key("Layer", std::string_view(layer, static_cast<size_t>(end.ptr - layer)));
+  Out.Key("Active", BoolText(Rec.Active));
+  Out.Key("Required", BoolText(Rec.Required));
+  Out.Key("Remote", Rec.Remote);
+  if (!Rec.Exclude.empty()) Out.Key("Exclude", Rec.Exclude);
 }
 
 }  // namespace
 
 std::string TLayrix::SaveToText() const {
-  profile::Document doc;
-  doc.Enc = FileEncoding;
-  doc.Sections.reserve(Sections.size());
+  // An entry without a record has no values to write (only a load that
+  // stopped on a bad value leaves such entries).
+  size_t size = 0;
   for (const TSectionEntry& entry : Sections) {
-    // An entry without a record has no values to write (only a load that
-    // stopped on a bad value leaves such entries).
-    if (entry.Layer) doc.Sections.push_back(WrittenSection(entry.Name, *entry.Layer));
+    if (!entry.Layer) continue;
+    const TFSScnLayer& rec = *entry.Layer;
+    size += entry.Name.size() + rec.Title.size() + rec.Local.size() + rec.Remote.size() +
+            rec.Exclude.size() + kSectionOverhead;
   }
-  return profile::Serialize(doc);
+  profile::Writer out;
+  out.Reserve(size);
+  for (const TSectionEntry& entry : Sections)
+    if (entry.Layer) WriteSection(out, entry.Name, *entry.Layer);
+  return std::move(out).Finish(FileEncoding);
 }
 
 // Two kinds of failure, kept apart on purpose:

@@ -205,6 +205,46 @@ TEST(ProfileFind, NamesMatchIgnoringCaseLinguistically) {
   EXPECT_EQ(d.Find(""), nullptr);
 }
 
+TEST(ProfileKeyFinder, AgreesWithSectionFindWhateverTheSpellings) {
+  // Sections that spell their keys in many ways and orders, repeat keys, and
+  // together hold more spellings than the finder remembers; each section's
+  // lookups must give what Section::Find gives.
+  const std::vector<std::string> wanted = {"Title", "Layer", "Active", "Stra\xDF" "e", "Missing"};
+  const std::vector<std::string> spellings = {
+      "Title", "TITLE", "title", "Layer", "LAYER", "lAyEr", "Active", "ACTIVE", "Tit\xADle",
+      "STRASSE", "strasse", "Titles", "Laye", "Other", "Title "};
+  std::string text;
+  uint32_t seed = 7;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  for (int i = 0; i < 400; ++i) {
+    text += "[S" + std::to_string(i) + "]\r\n";
+    const size_t keys = next() % 7;
+    for (size_t k = 0; k < keys; ++k) {
+      // Now and then a name of its own, so that the remembered spellings fill up.
+      const std::string name = next() % 4 == 0 ? "Unique" + std::to_string(i)
+                                               : spellings[next() % spellings.size()];
+      text += name + "=v" + std::to_string(i) + "_" + std::to_string(k) + "\r\n";
+    }
+  }
+  const Document d = Parse(text);
+  const profile::View view(text);
+  ASSERT_EQ(view.Sections().size(), d.Sections.size());
+  profile::KeyFinder finder(wanted);
+  for (size_t i = 0; i < d.Sections.size(); ++i) {
+    std::vector<std::string_view> values(wanted.size(), "unset");
+    const uint32_t found = finder.Find(view.KeysOf(view.Sections()[i]), values.data());
+    for (size_t w = 0; w < wanted.size(); ++w) {
+      const std::string* expected = d.Sections[i].Find(wanted[w]);
+      ASSERT_EQ((found >> w) & 1, expected ? 1u : 0u) << "section " << i << ", " << wanted[w];
+      EXPECT_EQ(std::string(values[w]), expected ? *expected : "unset")
+          << "section " << i << ", " << wanted[w];
+    }
+  }
+}
+
 TEST(ProfileParse, NoLimits) {
   const std::string longValue(100000, 'v');
   const std::string longName(20000, 'n');
