@@ -2,6 +2,7 @@
 // "Profile files" rules of host.md.
 #include "profile/profile.h"
 
+#include <cstdint>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -106,14 +107,40 @@ void ScanText(std::string_view text, OnSection onSection, OnKey onKey) {
   }
 }
 
-// Appends a name or value in its written form: blanks trimmed at both ends,
-// and every CR or LF inside written as a blank.
-void AppendClean(std::string& out, std::string_view s) {
-  s = Trim(s);
-  const size_t from = out.size();
-  out.append(s);
-  for (size_t i = from; i < out.size(); ++i)
-    if (out[i] == '\r' || out[i] == '\n') out[i] = ' ';
+// True when the bytes hold a CR or LF.  Eight bytes at a time: the names
+// and values of a library are short, and a byte loop would cost more than
+// everything else in writing them.
+bool HasLineBreak(const char* p, size_t n) {
+  if (n < 8) {
+    for (size_t i = 0; i < n; ++i)
+      if (p[i] == '\r' || p[i] == '\n') return true;
+    return false;
+  }
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kHighs = 0x8080808080808080u;
+  // A word holds a zero byte exactly when (w - ones) & ~w has a high bit set.
+  auto hit = [](uint64_t w) {
+    const uint64_t cr = w ^ (kOnes * '\r');
+    const uint64_t lf = w ^ (kOnes * '\n');
+    return (((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs;
+  };
+  uint64_t w;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::memcpy(&w, p + i, 8);
+    if (hit(w)) return true;
+  }
+  if (i == n) return false;
+  std::memcpy(&w, p + n - 8, 8);  // the last eight bytes, overlapping the ones seen
+  return hit(w) != 0;
+}
+
+// Writes every CR or LF from `from` on as a blank, so that no name or value
+// can end its line early.
+void BlankLineBreaks(std::string& out, size_t from) {
+  if (!HasLineBreak(out.data() + from, out.size() - from)) return;
+  for (char* p = out.data() + from; p != out.data() + out.size(); ++p)
+    if (*p == '\r' || *p == '\n') *p = ' ';
 }
 
 }  // namespace
@@ -132,30 +159,38 @@ const Section* Document::Find(std::string_view name) const {
   return nullptr;
 }
 
-View::View(std::string_view bytes) {
+Encoding ScanSections(std::string_view bytes, SectionVisitor visit, void* context) {
+  Encoding enc = Encoding::Ansi;
+  std::string decoded;  // the text of a file with a byte-order mark
   std::string_view text = bytes;
   if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
       static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
-    enc_ = Encoding::Utf8Bom;
-    decoded_ = text1252::FromUtf8(bytes.substr(3));
-    text = decoded_;
+    enc = Encoding::Utf8Bom;
+    decoded = text1252::FromUtf8(bytes.substr(3));
+    text = decoded;
   } else if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
              static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    enc_ = Encoding::Utf16LeBom;
-    decoded_ = DecodeUtf16Le(bytes.substr(2));
-    text = decoded_;
+    enc = Encoding::Utf16LeBom;
+    decoded = DecodeUtf16Le(bytes.substr(2));
+    text = decoded;
   }
-  // Room for a library's usual density of lines; a denser file only makes
-  // the lists grow.
-  keys_.reserve(text.size() / 16 + 8);
-  sections_.reserve(text.size() / 128 + 4);
+  // A section is reported once its last key is known, that is at the next
+  // section line or at the end; `keys` keeps its capacity from one section
+  // to the next.
+  bool pending = false;
+  std::string_view name;
+  std::vector<KeyRef> keys;
   ScanText(
       text,
-      [this](std::string_view name) { sections_.push_back(SectionRef{name, keys_.size(), 0}); },
-      [this](std::string_view name, std::string_view value) {
-        keys_.push_back(KeyRef{name, value});
-        ++sections_.back().KeyCount;
-      });
+      [&](std::string_view sectionName) {
+        if (pending) visit(context, name, keys);
+        pending = true;
+        name = sectionName;
+        keys.clear();
+      },
+      [&](std::string_view keyName, std::string_view value) { keys.push_back(KeyRef{keyName, value}); });
+  if (pending) visit(context, name, keys);
+  return enc;
 }
 
 KeyFinder::KeyFinder(std::vector<std::string> wanted) : wanted_(std::move(wanted)) {
@@ -187,10 +222,10 @@ uint32_t KeyFinder::MatchesOf(std::string_view name) {
   return matches;
 }
 
-uint32_t KeyFinder::Find(std::span<const View::KeyRef> keys, std::string_view* values) {
+uint32_t KeyFinder::Find(std::span<const KeyRef> keys, std::string_view* values) {
   const uint32_t all = wanted_.size() == 32 ? ~uint32_t{0} : (uint32_t{1} << wanted_.size()) - 1;
   uint32_t found = 0;
-  for (const View::KeyRef& key : keys) {
+  for (const KeyRef& key : keys) {
     uint32_t fresh = MatchesOf(key.Name) & ~found;
     if (fresh == 0) continue;
     found |= fresh;
@@ -201,16 +236,22 @@ uint32_t KeyFinder::Find(std::span<const View::KeyRef> keys, std::string_view* v
   return found;
 }
 
+// Names and values are written trimmed of blanks, and with each CR or LF
+// inside written as a blank.
 void Writer::Section(std::string_view name) {
   text_ += '[';
-  AppendClean(text_, name);
+  const size_t from = text_.size();
+  text_.append(Trim(name));
+  BlankLineBreaks(text_, from);
   text_ += "]\r\n";
 }
 
 void Writer::Key(std::string_view name, std::string_view value) {
-  AppendClean(text_, name);
+  const size_t from = text_.size();
+  text_.append(Trim(name));
   text_ += '=';
-  AppendClean(text_, value);
+  text_.append(Trim(value));
+  BlankLineBreaks(text_, from);  // the '=' between them stays
   text_ += "\r\n";
 }
 
@@ -237,17 +278,14 @@ std::string Writer::Finish(Encoding enc) && {
 }
 
 Document Parse(std::string_view bytes) {
-  const View view(bytes);
   Document doc;
-  doc.Enc = view.Enc();
-  doc.Sections.reserve(view.Sections().size());
-  for (const View::SectionRef& ref : view.Sections()) {
+  doc.Enc = ForEachSection(bytes, [&doc](std::string_view name, std::span<const KeyRef> keys) {
     Section& section = doc.Sections.emplace_back();
-    section.Name = ref.Name;
-    section.Keys.reserve(ref.KeyCount);
-    for (const View::KeyRef& key : view.KeysOf(ref))
+    section.Name = name;
+    section.Keys.reserve(keys.size());
+    for (const KeyRef& key : keys)
       section.Keys.push_back(Key{std::string(key.Name), std::string(key.Value)});
-  }
+  });
   return doc;
 }
 

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace profile {
@@ -40,39 +41,33 @@ struct Document {
   const Section* Find(std::string_view name) const;
 };
 
-// A file parsed in place: names and values are views into the bytes given,
-// or into the text decoded from them, held in two flat lists, so that reading
-// a large file costs no string per name and value.  The lexical rules and the
-// sections listed are those of Parse.  The bytes must outlive the View; a View
-// is neither copied nor moved, as its views may point into its own text.
-class View {
- public:
-  struct KeyRef {
-    std::string_view Name;
-    std::string_view Value;
-  };
-  struct SectionRef {
-    std::string_view Name;
-    size_t FirstKey = 0;  // into the list of all keys
-    size_t KeyCount = 0;
-  };
-
-  explicit View(std::string_view bytes);
-  View(const View&) = delete;
-  View& operator=(const View&) = delete;
-
-  Encoding Enc() const { return enc_; }
-  const std::vector<SectionRef>& Sections() const { return sections_; }
-  std::span<const KeyRef> KeysOf(const SectionRef& section) const {
-    return std::span<const KeyRef>(keys_).subspan(section.FirstKey, section.KeyCount);
-  }
-
- private:
-  Encoding enc_ = Encoding::Ansi;
-  std::string decoded_;  // the text of a file with a byte-order mark
-  std::vector<SectionRef> sections_;
-  std::vector<KeyRef> keys_;
+// A key as ForEachSection reports it: views into the file's bytes.
+struct KeyRef {
+  std::string_view Name;
+  std::string_view Value;
 };
+
+// The walk behind ForEachSection, which is the one to call: `visit` gets
+// `context` back with each section.
+using SectionVisitor = void (*)(void* context, std::string_view name, std::span<const KeyRef> keys);
+Encoding ScanSections(std::string_view bytes, SectionVisitor visit, void* context);
+
+// Reads a file without a string per name and value and without a list of all
+// its keys, the cheapest way through a large file: calls
+// onSection(name, keys) for each listed section in file order, with the
+// section's keys in file order, and returns the file's encoding.  The
+// lexical rules and the sections listed are those of Parse.  The views point
+// into `bytes`, or into the text decoded from them, and last until
+// ForEachSection returns.  An exception thrown by onSection ends the walk.
+template <typename OnSection>
+Encoding ForEachSection(std::string_view bytes, OnSection&& onSection) {
+  return ScanSections(
+      bytes,
+      [](void* context, std::string_view name, std::span<const KeyRef> keys) {
+        (*static_cast<std::remove_reference_t<OnSection>*>(context))(name, keys);
+      },
+      &onSection);
+}
 
 // Looks up a fixed set of key names (at most 32) in the sections of a file,
 // with the result of Section::Find for each: the first key whose name equals
@@ -86,7 +81,7 @@ class KeyFinder {
   // Sets values[i] to the value of the first key named as wanted[i] and
   // returns the set of names found (bit i for wanted[i]); values[i] is left
   // as it was where bit i is clear.
-  uint32_t Find(std::span<const View::KeyRef> keys, std::string_view* values);
+  uint32_t Find(std::span<const KeyRef> keys, std::string_view* values);
 
  private:
   struct Spelling {

@@ -1,6 +1,8 @@
 // TFSScnLayer and TLayrix: construction, loading and saving of scenery.cfg.
 #include <charconv>
 #include <iterator>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -66,10 +68,10 @@ class RecordReader {
   RecordReader()
       : finder_(std::vector<std::string>(std::begin(kRecordKeyNames), std::end(kRecordKeyNames))) {}
 
-  std::unique_ptr<TFSScnLayer> Read(const profile::View& View,
-                                    const profile::View::SectionRef& Section, bool General) {
+  std::unique_ptr<TFSScnLayer> Read(std::string_view Section, std::span<const profile::KeyRef> Keys,
+                                    bool General) {
     std::string_view values[kRecordKeys] = {};
-    finder_.Find(View.KeysOf(Section), values);
+    finder_.Find(Keys, values);
     if (General) {
       const bool cleanOnExit = Bool(values, kCleanOnExit, Section);
       return std::make_unique<TFSScnLayer>(std::string(values[kTitle]), "General",
@@ -86,12 +88,11 @@ class RecordReader {
   }
 
  private:
-  static std::string Where(const profile::View::SectionRef& Section, RecordKey Key) {
-    return " (section [" + std::string(Section.Name) + "], key " + kRecordKeyNames[Key] + ")";
+  static std::string Where(std::string_view Section, RecordKey Key) {
+    return " (section [" + std::string(Section) + "], key " + kRecordKeyNames[Key] + ")";
   }
 
-  static int32_t Int(const std::string_view* Values, RecordKey Key,
-                     const profile::View::SectionRef& Section) {
+  static int32_t Int(const std::string_view* Values, RecordKey Key, std::string_view Section) {
     const std::string text(Values[Key]);
     int32_t value = 0;
     if (!TryStrToInt(text, value))
@@ -100,7 +101,7 @@ class RecordReader {
   }
 
   // Boolean values repeat the same few spellings: each is converted once.
-  bool Bool(const std::string_view* Values, RecordKey Key, const profile::View::SectionRef& Section) {
+  bool Bool(const std::string_view* Values, RecordKey Key, std::string_view Section) {
     const std::string_view text = Values[Key];
     for (const auto& [spelling, value] : bools_)
       if (spelling == text) return value;
@@ -128,19 +129,24 @@ void TLayrix::LoadFromFile(const std::string& FileName) {
 }
 
 void TLayrix::LoadFromText(const std::string& Bytes) {
-  const profile::View view(Bytes);
-  FileEncoding = view.Enc();
-  // All names first, then the records one by one: a value that does not
-  // convert stops the load with the earlier entries complete and the later
-  // ones without a record.
-  const std::vector<profile::View::SectionRef>& sections = view.Sections();
+  // A value that does not convert stops the load with all names listed, the
+  // earlier entries complete and the later ones without a record: the walk
+  // goes on to the end, converting nothing more, and the error is thrown then.
   Sections.clear();
-  Sections.reserve(sections.size());
-  for (const profile::View::SectionRef& section : sections)
-    Sections.push_back(TSectionEntry{std::string(section.Name), nullptr});
+  Sections.reserve(Bytes.size() / 128 + 1);  // a library's usual section size
   RecordReader reader;
-  for (size_t i = 0; i < sections.size(); ++i)
-    Sections[i].Layer = reader.Read(view, sections[i], IsGeneralName(Sections[i].Name));
+  std::optional<ELayrixError> failure;
+  FileEncoding = profile::ForEachSection(
+      Bytes, [&](std::string_view name, std::span<const profile::KeyRef> keys) {
+        TSectionEntry& entry = Sections.emplace_back(TSectionEntry{std::string(name), nullptr});
+        if (failure) return;
+        try {
+          entry.Layer = reader.Read(name, keys, IsGeneralName(entry.Name));
+        } catch (const ELayrixError& e) {
+          failure = e;
+        }
+      });
+  if (failure) throw *failure;
   Modified = false;
 }
 

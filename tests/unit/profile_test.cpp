@@ -230,19 +230,22 @@ TEST(ProfileKeyFinder, AgreesWithSectionFindWhateverTheSpellings) {
     }
   }
   const Document d = Parse(text);
-  const profile::View view(text);
-  ASSERT_EQ(view.Sections().size(), d.Sections.size());
   profile::KeyFinder finder(wanted);
-  for (size_t i = 0; i < d.Sections.size(); ++i) {
+  size_t i = 0;
+  profile::ForEachSection(text, [&](std::string_view name, std::span<const profile::KeyRef> keys) {
+    ASSERT_LT(i, d.Sections.size());
+    EXPECT_EQ(name, d.Sections[i].Name);
     std::vector<std::string_view> values(wanted.size(), "unset");
-    const uint32_t found = finder.Find(view.KeysOf(view.Sections()[i]), values.data());
+    const uint32_t found = finder.Find(keys, values.data());
     for (size_t w = 0; w < wanted.size(); ++w) {
       const std::string* expected = d.Sections[i].Find(wanted[w]);
       ASSERT_EQ((found >> w) & 1, expected ? 1u : 0u) << "section " << i << ", " << wanted[w];
       EXPECT_EQ(std::string(values[w]), expected ? *expected : "unset")
           << "section " << i << ", " << wanted[w];
     }
-  }
+    ++i;
+  });
+  EXPECT_EQ(i, d.Sections.size());
 }
 
 TEST(ProfileParse, NoLimits) {
@@ -288,6 +291,26 @@ TEST(ProfileSerialize, CrAndLfCannotInjectLines) {
   const Document back = Parse(out);
   ASSERT_EQ(NamesOf(back), (V{"Area.001", "Area  .002"}));
   EXPECT_EQ(KeysOf(back.Sections[0]), (V{"Title=evil  [General]  x=1", "Lo cal=a b"}));
+}
+
+TEST(ProfileSerialize, LineBreakAnywhereInsideANameOrValueIsBlanked) {
+  // Every length and inner place (a break at either end is trimmed as a
+  // blank), so that texts checked in pieces of eight bytes are blanked in
+  // their first, middle and last piece alike.
+  for (size_t length = 3; length <= 26; ++length) {
+    for (size_t at = 1; at + 1 < length; ++at) {
+      for (const char breakChar : {'\r', '\n'}) {
+        std::string text(length, 'x');
+        text[at] = breakChar;
+        std::string blanked = text;
+        blanked[at] = ' ';
+        Document d;
+        d.Sections.push_back({text, {{"k", text}, {text, "v"}}});
+        EXPECT_EQ(Serialize(d), "[" + blanked + "]\r\nk=" + blanked + "\r\n" + blanked + "=v\r\n")
+            << "length " << length << ", break at " << at;
+      }
+    }
+  }
 }
 
 TEST(ProfileRoundTrip, DuplicateSectionsSurviveALoadAndASave) {
