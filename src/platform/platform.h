@@ -118,7 +118,14 @@ struct DirEntry {
 // "*", "*.ext" or a plain name ("C:\x\*.bgl").  "." and ".." are left out.
 // Entries come in NTFS order (upper-cased UTF-16 names, then bytes).
 // A missing folder gives an empty list.
-std::vector<DirEntry> FindEntries(const std::string& pattern);
+//
+// How much a listing looks up about each file (folders always get all):
+enum class FileFacts {
+  All,       // attributes, times and size
+  KindOnly,  // only that it is a file, where the listing tells that alone:
+             // Attributes is kAttrArchive, times and size are 0
+};
+std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts facts = FileFacts::All);
 // FindEntries limited to folders (links to folders among them): the facts of
 // files are never looked at, so that a walk that only descends costs about
 // one listing per folder, however many files the folders hold.

@@ -92,8 +92,12 @@ void TFSCfgSearch::ProcessFile(const std::string& Folder, const std::string& Fil
 }
 
 void TFSCfgSearch::SearchFiles(const std::string& Folder, const std::string& Mask) {
-  for (const plat::DirEntry& entry : ListEntries(Folder + Mask, kFilterFiles)) {
-    if (Mode == ModeCopy) SourceTime = FileTimeToDateTime(entry.Info.LastWriteTime);
+  const bool fileTimes = Mode == ModeCopy && Overwrite == 2;
+  const std::vector<plat::DirEntry> entries = plat::FindEntries(
+      Folder + Mask, fileTimes ? plat::FileFacts::All : plat::FileFacts::KindOnly);
+  for (const plat::DirEntry& entry : entries) {
+    if (!PassesFilter(entry, kFilterFiles)) continue;
+    if (fileTimes) SourceTime = FileTimeToDateTime(entry.Info.LastWriteTime);
     CurrentName_ = entry.Name;
     ProcessFile(Folder, plat::LowerAnsi(entry.Name));
     CurrentName_.clear();
@@ -110,15 +114,19 @@ void TFSCfgSearch::SearchTree(const std::string& Folder, const std::string& Mask
     // One listing of the folder serves both its files and its sub-folders
     // when the mask takes every name: no mode changes the sub-folders of the
     // folder whose files it processes (a copy never writes into its source).
-    // A scan for scenery folders looks at folders only.
-    std::vector<plat::DirEntry> entries = Mode == ModeScanScenery
-                                              ? plat::FindFolders(Folder + "*.*")
-                                              : plat::FindEntries(Folder + "*.*");
+    // A scan for scenery folders looks at folders only; of files, only a
+    // copy that keeps newer targets needs more than that they are files.
+    const bool fileTimes = Mode == ModeCopy && Overwrite == 2;
+    std::vector<plat::DirEntry> entries =
+        Mode == ModeScanScenery
+            ? plat::FindFolders(Folder + "*.*")
+            : plat::FindEntries(Folder + "*.*",
+                                fileTimes ? plat::FileFacts::All : plat::FileFacts::KindOnly);
     if (Mode != ModeScanScenery) {
       if (Mask == "*.*") {
         for (const plat::DirEntry& entry : entries) {
           if (!PassesFilter(entry, kFilterFiles)) continue;
-          if (Mode == ModeCopy) SourceTime = FileTimeToDateTime(entry.Info.LastWriteTime);
+          if (fileTimes) SourceTime = FileTimeToDateTime(entry.Info.LastWriteTime);
           CurrentName_ = entry.Name;
           ProcessFile(Folder, plat::LowerAnsi(entry.Name));
           CurrentName_.clear();

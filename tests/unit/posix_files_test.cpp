@@ -218,6 +218,20 @@ TEST_F(PosixFiles, FolderListingPassesFilesOverButKeepsLinksToFolders) {
   EXPECT_TRUE(plat::FindFolders("C:\\d\\scenery\\*.*").empty());
 }
 
+TEST_F(PosixFiles, KindOnlyListingGivesFilesWithoutTheirFacts) {
+  Put("a.bgl", "12345", 0444);
+  Put("sub.bgl/x", "1");
+  fs::create_symlink("a.bgl", D("link.bgl"));
+  std::vector<DirEntry> entries = plat::FindEntries("C:\\d\\*.bgl", plat::FileFacts::KindOnly);
+  ASSERT_EQ(NamesOf(entries), (std::vector<std::string>{"a.bgl", "link.bgl", "sub.bgl"}));
+  EXPECT_EQ(entries[0].Info.Attributes, plat::kAttrArchive);
+  EXPECT_EQ(entries[0].Info.Size, 0u);
+  // A link is looked at: what it leads to decides its kind.
+  EXPECT_EQ(entries[1].Info.Attributes, plat::kAttrArchive | plat::kAttrReadOnly);
+  EXPECT_EQ(entries[2].Info.Attributes, plat::kAttrDirectory);
+  EXPECT_EQ(plat::FindEntries("C:\\d\\a.bgl", plat::FileFacts::KindOnly)[0].Info.Size, 5u);
+}
+
 TEST_F(PosixFiles, NameCacheSeesChangesByOthers) {
   Put("one.txt", "1");
   EXPECT_FALSE(plat::FileExists("C:\\d\\TWO.txt"));  // the folder's names are now cached
@@ -256,6 +270,36 @@ TEST_F(PosixFiles, FoldersMadeAndRemoved) {
   EXPECT_TRUE(plat::RemoveEmptyFolder("C:\\d\\new"));
   EXPECT_FALSE(fs::exists(D("New")));
   EXPECT_FALSE(plat::RemoveEmptyFolder("C:\\d\\new"));
+}
+
+// Calls on names in a folder go through a kept handle of the folder; a
+// folder made, removed or renamed again under the same path must be met
+// under that path, never through the handle of the one it replaced.
+TEST_F(PosixFiles, FolderReplacedUnderTheSamePathIsMetThere) {
+  Put("src", "data");
+  ASSERT_TRUE(plat::MakeFolder("C:\\d\\x"));
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\x\\one", true));
+  // Removed and made again by this program.
+  ASSERT_TRUE(plat::RemoveFile("C:\\d\\x\\one"));
+  ASSERT_TRUE(plat::RemoveEmptyFolder("C:\\d\\x"));
+  ASSERT_TRUE(plat::MakeFolder("C:\\d\\x"));
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\x\\two", true));
+  EXPECT_EQ(Get("x/two"), "data");
+  // Renamed by this program, then a new folder under the old name.
+  ASSERT_TRUE(plat::RenameFile("C:\\d\\x", "C:\\d\\y"));
+  ASSERT_TRUE(plat::MakeFolder("C:\\d\\x"));
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\x\\three", true));
+  EXPECT_TRUE(fs::exists(D("x/three")));
+  EXPECT_FALSE(fs::exists(D("y/three")));
+  EXPECT_TRUE(plat::FileExists("C:\\d\\y\\two"));
+  // Replaced by another program: met under its path once the handle's
+  // short life is over.
+  fs::rename(D("x"), D("z"));
+  fs::create_directory(D("x"));
+  ::usleep(200 * 1000);
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\x\\four", true));
+  EXPECT_TRUE(fs::exists(D("x/four")));
+  EXPECT_FALSE(fs::exists(D("z/four")));
 }
 
 TEST_F(PosixFiles, CopyCarriesTimeAndReadOnly) {
@@ -476,7 +520,7 @@ TEST_F(PosixFiles, WriteFileReplacingUnderInjectedFaults) {
   EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\scenery.cfg", "new", error));
   EXPECT_EQ(Get("scenery.cfg"), "old");
   sys = plat::posix::DefaultSys();
-  sys.Rename = [](const char*, const char*) {
+  sys.Rename = [](int, const char*, int, const char*) {
     errno = EXDEV;
     return -1;
   };

@@ -106,7 +106,9 @@ using namespace posix;
 bool MakeFolder(const std::string& path) {
   Resolved r = Resolve(path);
   if (!r.Valid || r.Exists || r.Name.empty()) return false;
-  if (::mkdir(r.Host.c_str(), 0777) != 0) return false;
+  At at = InFolder(r.Folder, r.Name);
+  if (::mkdirat(at.Dir, at.Path.c_str(), 0777) != 0) return false;
+  ForgetFolderHandles(r.Host);
   NoteAdded(r.Folder, r.Name);
   return true;
 }
@@ -115,7 +117,9 @@ bool RemoveEmptyFolder(const std::string& path) {
   Resolved r = Resolve(path);
   // A link to a folder is not a folder of its own: it is never removed.
   if (!r.Exists || r.Name.empty() || !S_ISDIR(r.Lstat.st_mode)) return false;
-  if (::rmdir(r.Host.c_str()) != 0) return false;
+  At at = InFolder(r.Folder, r.Name);
+  if (Sys().Unlink(at.Dir, at.Path.c_str(), AT_REMOVEDIR) != 0) return false;
+  ForgetFolderHandles(r.Host);
   NoteRemoved(r.Folder, r.Name);
   return true;
 }
@@ -127,7 +131,8 @@ bool RemoveFile(const std::string& path) {
   if (S_ISLNK(st.st_mode) && ::stat(r.Host.c_str(), &st) != 0) st = r.Lstat;
   if (S_ISDIR(st.st_mode)) return false;
   if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) return false;
-  if (Sys().Unlink(r.Host.c_str()) != 0) return false;
+  At at = InFolder(r.Folder, r.Name);
+  if (Sys().Unlink(at.Dir, at.Path.c_str(), 0) != 0) return false;
   NoteRemoved(r.Folder, r.Name);
   return true;
 }
@@ -149,7 +154,13 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
     }
   }
 
-  int in = Sys().Open(from.Host.c_str(), O_RDONLY, 0);
+  int in;
+  if (from.Name.empty()) {
+    in = Sys().Open(AT_FDCWD, from.Host.c_str(), O_RDONLY, 0);
+  } else {
+    At at = InFolder(from.Folder, from.Name);
+    in = Sys().Open(at.Dir, at.Path.c_str(), O_RDONLY, 0);
+  }
   if (in < 0) return false;
   struct stat sourceStat;
   if (::fstat(in, &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode) ||
@@ -161,7 +172,7 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
 
   std::string finalPath = FinalTarget(to);
   std::string folder = Parent(finalPath);
-  std::string temp;
+  At temp;
   int out = CreateTempFile(folder, temp);
   if (out < 0) {
     Sys().Close(in);
@@ -197,12 +208,14 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
   Sys().Close(in);
   if (Sys().Close(out) != 0) ok = false;
   if (ok) {
-    int renamed = replacing ? Sys().Rename(temp.c_str(), finalPath.c_str())
-                            : Sys().RenameNoReplace(temp.c_str(), finalPath.c_str());
+    At final = InFolder(folder, BaseName(finalPath));
+    int renamed =
+        replacing ? Sys().Rename(temp.Dir, temp.Path.c_str(), final.Dir, final.Path.c_str())
+                  : Sys().RenameNoReplace(temp.Dir, temp.Path.c_str(), final.Dir, final.Path.c_str());
     ok = renamed == 0;
   }
   if (!ok) {
-    Sys().Unlink(temp.c_str());
+    Sys().Unlink(temp.Dir, temp.Path.c_str(), 0);
     return false;
   }
   NoteAdded(folder, BaseName(finalPath));
@@ -223,7 +236,16 @@ bool RenameFile(const std::string& source, const std::string& target) {
     if (toName == from.Name) return true;
     toHost = Join(to.Folder, toName);
   }
-  if (Sys().RenameNoReplace(from.Host.c_str(), toHost.c_str()) != 0) return false;
+  At fromAt = InFolder(from.Folder, from.Name);
+  At toAt = InFolder(to.Folder, toName);
+  if (Sys().RenameNoReplace(fromAt.Dir, fromAt.Path.c_str(), toAt.Dir, toAt.Path.c_str()) != 0)
+    return false;
+  // A renamed folder's handles, and those of the folders below it, name
+  // the same folders under paths that are gone.
+  if (S_ISDIR(from.Lstat.st_mode)) {
+    ForgetFolderHandles(from.Host);
+    ForgetFolderHandles(toHost);
+  }
   NoteRenamed(from.Folder, from.Name, to.Folder, toName);
   return true;
 }

@@ -20,15 +20,17 @@ namespace plat::posix {
 // The calls that write, rename and delete files go through this table (as
 // SQLite's os_unix.c does), so that tests can make any of them fail.
 struct SysCalls {
-  int (*Open)(const char* path, int flags, mode_t mode);
+  // Paths are taken relative to the folder handle `dir` (AT_FDCWD: the
+  // current folder), as openat and its kin take them.
+  int (*Open)(int dir, const char* path, int flags, mode_t mode);
   ssize_t (*Read)(int fd, void* buffer, size_t count);
   ssize_t (*Write)(int fd, const void* data, size_t count);
   int (*Fsync)(int fd);
   int (*Close)(int fd);
-  int (*Rename)(const char* from, const char* to);
+  int (*Rename)(int fromDir, const char* from, int toDir, const char* to);
   // rename that fails with EEXIST when `to` exists.
-  int (*RenameNoReplace)(const char* from, const char* to);
-  int (*Unlink)(const char* path);
+  int (*RenameNoReplace)(int fromDir, const char* from, int toDir, const char* to);
+  int (*Unlink)(int dir, const char* path, int flags);  // flags: 0 or AT_REMOVEDIR
 };
 SysCalls& Sys();              // the table in use; tests may replace entries
 const SysCalls& DefaultSys();  // the real calls
@@ -73,6 +75,32 @@ struct Resolved {
 // (exactly when so, else the first entry equal ignoring case in listing
 // order), components that exist in no spelling keep theirs.
 Resolved Resolve(const std::string& windowsPath);
+// The same checks and the path exactly as spelled, without looking at the
+// disk (Exists is false).  For a call that tries the spelled path first and
+// resolves only when it is not there.
+Resolved Spelled(const std::string& windowsPath);
+
+// ---------------------------------------------------------------- folder handles
+
+// A handle (O_PATH) of the host folder `hostFolder`, through which the calls
+// on names in it skip walking the whole path again; -1 when it cannot be
+// opened.  Handles of the folders used last are kept open for a short while
+// (a tenth of a second), so that a folder replaced by another program is
+// soon met under its path again.  The handle belongs to the cache: never
+// close it.
+int FolderHandle(const std::string& hostFolder);
+// Drops the handles of `hostPath` and of every folder below it, after this
+// layer made, removed or renamed it.
+void ForgetFolderHandles(const std::string& hostPath);
+void ClearFolderHandles();
+
+// Where a call finds `name` in `hostFolder`: the folder's handle and the
+// bare name, or AT_FDCWD and the whole path when there is no handle.
+struct At {
+  int Dir;
+  std::string Path;
+};
+At InFolder(const std::string& hostFolder, const std::string& name);
 
 // ---------------------------------------------------------------- name cache
 
@@ -110,10 +138,10 @@ inline bool IsReadOnlyMode(mode_t mode) { return (mode & 0222) == 0; }
 
 uint64_t ToFileTime(const struct timespec& t);
 
-// The name for a temporary file in `folder`, created with O_EXCL through
-// Sys().Open (mode 0666 before the umask).  Returns the open descriptor, or
-// -1 with errno set.
-int CreateTempFile(const std::string& folder, std::string& tempPath);
+// A new temporary file in `hostFolder`, created with O_EXCL through
+// Sys().Open (mode 0666 before the umask).  Returns the open descriptor, and
+// in `temp` where it is found, or -1 with errno set.
+int CreateTempFile(const std::string& hostFolder, At& temp);
 
 // Ignores SIGXFSZ once, so that writing past the file-size limit returns
 // EFBIG instead of ending the process.

@@ -42,12 +42,29 @@ class PosixInputFile : public InputFile {
 
 // An open descriptor of the existing file at `path` (not a folder), or -1.
 int OpenExistingFile(const std::string& path, int& error) {
-  Resolved r = Resolve(path);
-  if (!r.Exists) {
-    error = r.Valid ? ENOENT : EINVAL;
+  // The path as spelled is tried first: when it opens, resolving it would
+  // have found the same file.  Only a missing one is looked up in other
+  // spellings.
+  Resolved spelled = Spelled(path);
+  if (!spelled.Valid) {
+    error = EINVAL;
     return -1;
   }
-  int fd = Sys().Open(r.Host.c_str(), O_RDONLY, 0);
+  int fd;
+  if (spelled.Name.empty()) {
+    fd = Sys().Open(AT_FDCWD, spelled.Host.c_str(), O_RDONLY, 0);
+  } else {
+    At at = InFolder(spelled.Folder, spelled.Name);
+    fd = Sys().Open(at.Dir, at.Path.c_str(), O_RDONLY, 0);
+  }
+  if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+    Resolved r = Resolve(path);
+    if (!r.Exists) {
+      error = ENOENT;
+      return -1;
+    }
+    fd = Sys().Open(AT_FDCWD, r.Host.c_str(), O_RDONLY, 0);
+  }
   if (fd < 0) {
     error = errno;
     return -1;
@@ -146,7 +163,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   }
   std::string folder = Parent(finalPath);
 
-  std::string temp;
+  At temp;
   int fd = CreateTempFile(folder, temp);
   if (fd < 0) return fail(ErrnoText(errno));
   if (replacing) {
@@ -171,15 +188,16 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   }
   if (!code && Sys().Fsync(fd) != 0) code = errno;
   if (Sys().Close(fd) != 0 && !code) code = errno;
-  if (!code && Sys().Rename(temp.c_str(), finalPath.c_str()) != 0) code = errno;
+  if (!code && Sys().Rename(temp.Dir, temp.Path.c_str(), AT_FDCWD, finalPath.c_str()) != 0)
+    code = errno;
   if (code) {
-    Sys().Unlink(temp.c_str());
+    Sys().Unlink(temp.Dir, temp.Path.c_str(), 0);
     return fail(ErrnoText(code));
   }
 
   // Make the rename itself durable.  The new file is in place already, so a
   // failure here is not reported.
-  int dir = Sys().Open(folder.c_str(), O_RDONLY | O_DIRECTORY, 0);
+  int dir = Sys().Open(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY, 0);
   if (dir >= 0) {
     (void)Sys().Fsync(dir);
     Sys().Close(dir);

@@ -1,6 +1,7 @@
 // Folder listings (FindFirstFileA/FindNextFileA): wildcard matching on the
 // ANSI names, NTFS order.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -45,6 +46,7 @@ bool MatchesMask(const std::u16string& mask, const std::u16string& name) {
 struct Found {
   std::u16string Order;  // upper-cased UTF-16 of the host name
   std::string HostName;
+  unsigned char Type = DT_UNKNOWN;  // as the listing gives it
 };
 
 std::u16string OrderKey(const std::string& hostName) {
@@ -63,7 +65,7 @@ bool MayBeFolder(unsigned char type) {
   return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
 }
 
-std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly) {
+std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFacts facts) {
   if (pattern.find('\0') != std::string::npos) return {};
   std::string folderPart = winpath::ExtractFilePath(pattern);
   std::string mask = winpath::ExtractFileName(pattern);
@@ -85,7 +87,7 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly) {
     if (std::find(names.begin(), names.end(), exact) == names.end() &&
         ::lstat(Join(folder.Host, exact).c_str(), &lst) == 0)
       names.push_back(exact);
-    for (std::string& name : names) found.push_back({OrderKey(name), std::move(name)});
+    for (std::string& name : names) found.push_back({OrderKey(name), std::move(name), DT_UNKNOWN});
   } else {
     std::u16string maskKey = NameKeyOfAnsi(mask);
     DIR* dir = ::opendir(folder.Host.c_str());
@@ -95,7 +97,7 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly) {
       if (name == "." || name == "..") continue;
       if (foldersOnly && !MayBeFolder(d->d_type)) continue;
       if (MatchesMask(maskKey, NameKeyOfHost(name)))
-        found.push_back({OrderKey(name), std::move(name)});
+        found.push_back({OrderKey(name), std::move(name), d->d_type});
     }
     ::closedir(dir);
   }
@@ -107,9 +109,16 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly) {
   std::vector<DirEntry> entries;
   entries.reserve(found.size());
   for (const Found& f : found) {
+    if (facts == FileFacts::KindOnly && f.Type == DT_REG) {
+      FileInfo info;
+      info.Attributes = kAttrArchive;
+      entries.push_back({text1252::FromUtf8(f.HostName), info});
+      continue;
+    }
     std::string hostPath = Join(folder.Host, f.HostName);
     struct stat lst;
-    if (::lstat(hostPath.c_str(), &lst) != 0) continue;  // gone meanwhile
+    At at = InFolder(folder.Host, f.HostName);
+    if (::fstatat(at.Dir, at.Path.c_str(), &lst, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
     FileInfo info = InfoOf(hostPath, f.HostName, lst);
     if (foldersOnly && !(info.Attributes & kAttrDirectory)) continue;
     entries.push_back({text1252::FromUtf8(f.HostName), info});
@@ -122,12 +131,12 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly) {
 
 namespace plat {
 
-std::vector<DirEntry> FindEntries(const std::string& pattern) {
-  return posix::List(pattern, false);
+std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts facts) {
+  return posix::List(pattern, false, facts);
 }
 
 std::vector<DirEntry> FindFolders(const std::string& pattern) {
-  return posix::List(pattern, true);
+  return posix::List(pattern, true, FileFacts::All);
 }
 
 }  // namespace plat

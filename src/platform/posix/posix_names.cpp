@@ -20,6 +20,10 @@ struct FolderNames {
   dev_t Dev = 0;
   ino_t Ino = 0;
   struct timespec Mtime {};
+  // Set after this layer's own change to the folder: its names are up to
+  // date, and the next modification time seen is taken as the one that
+  // change gave it.
+  bool OwnChange = false;
   uint64_t LastUse = 0;
   std::string Path;  // the host path it was last looked up through
   // Names by key, each list in listing order.
@@ -70,7 +74,9 @@ FolderNames* Load(const std::string& folder, const struct stat& st) {
   if (!S_ISDIR(st.st_mode)) return nullptr;
   Cache& cache = TheCache();
   FolderNames* entry = Find(st);
-  if (entry && SameTime(entry->Mtime, st.st_mtim)) {
+  if (entry && (entry->OwnChange || SameTime(entry->Mtime, st.st_mtim))) {
+    entry->Mtime = st.st_mtim;
+    entry->OwnChange = false;
     entry->LastUse = ++cache.Clock;
     if (entry->Path != folder) entry->Path = folder;
     return entry;
@@ -90,6 +96,7 @@ FolderNames* Load(const std::string& folder, const struct stat& st) {
   entry->Dev = st.st_dev;
   entry->Ino = st.st_ino;
   entry->Mtime = st.st_mtim;  // taken before reading: a change meanwhile shows next time
+  entry->OwnChange = false;
   entry->LastUse = ++cache.Clock;
   entry->Path = folder;
   entry->ByKey.clear();
@@ -104,15 +111,23 @@ FolderNames* Load(const std::string& folder, const struct stat& st) {
   return entry;
 }
 
-// The cached entry of `folder` after a change by this layer, with the
-// folder's new modification time; nullptr when the folder is not cached.
+// The cached entry of `folder` after a change by this layer, marked so that
+// its next use takes the folder's new modification time without reading it
+// again; nullptr when the folder is not cached under this path.
+//
+// The folder is not looked at now.  A change by another program between
+// this change and the next use goes unseen, as one within the same clock
+// tick of the folder's time always could; every user of the names checks
+// the entry it picks.  A folder cached under another path (through a link)
+// keeps its old time and is read again on its next use.
 FolderNames* AfterChange(const std::string& folder) {
-  if (TheCache().Folders.empty()) return nullptr;  // nothing to keep current
-  struct stat st;
-  if (::stat(folder.c_str(), &st) != 0) return nullptr;
-  FolderNames* entry = Find(st);
-  if (entry) entry->Mtime = st.st_mtim;
-  return entry;
+  for (FolderNames& entry : TheCache().Folders) {
+    if (entry.Path == folder) {
+      entry.OwnChange = true;
+      return &entry;
+    }
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -152,14 +167,6 @@ void NoteAdded(const std::string& folder, const std::string& hostName) {
 }
 
 void NoteRemoved(const std::string& folder, const std::string& hostName) {
-  // A folder not cached under this path needs no look: if it is cached under
-  // another one (a link), the entry keeps at most a name that is gone, which
-  // every user checks with lstat, and its old modification time has it read
-  // again on its next use.
-  const std::vector<FolderNames>& folders = TheCache().Folders;
-  if (std::none_of(folders.begin(), folders.end(),
-                   [&](const FolderNames& entry) { return entry.Path == folder; }))
-    return;
   if (FolderNames* entry = AfterChange(folder)) RemoveName(*entry, hostName);
 }
 

@@ -1,5 +1,6 @@
 // The Wine prefix, its drives, the current folder, and the resolution of
 // Windows paths to host paths.
+#include <fcntl.h>
 #include <limits.h>
 #include <pwd.h>
 #include <stdlib.h>
@@ -217,33 +218,61 @@ std::string FullPath(const std::string& path) {
 
 namespace plat::posix {
 
-Resolved Resolve(const std::string& windowsPath) {
-  Resolved result;
-  if (windowsPath.find('\0') != std::string::npos) return result;
+namespace {
+
+// The checks and the host text of a path as spelled.  `components` and
+// `root` are what the lookup in other spellings goes on with.
+bool SpellOut(const std::string& windowsPath, Resolved& result,
+              std::vector<std::string>& components, std::vector<std::string>& hostNames,
+              std::string& root, std::string& folder) {
+  if (windowsPath.find('\0') != std::string::npos) return false;
   std::string full = FullPath(windowsPath);
-  if (full.size() < 2 || winpath::IsUncPath(full) || full[1] != ':') return result;
-  std::vector<std::string> components = winpath::SplitComponents(std::string_view(full).substr(2));
-  if (!components.empty() && winpath::IsDeviceName(components.back())) return result;
+  if (full.size() < 2 || winpath::IsUncPath(full) || full[1] != ':') return false;
+  components = winpath::SplitComponents(std::string_view(full).substr(2));
+  if (!components.empty() && winpath::IsDeviceName(components.back())) return false;
   // The full-path rule leaves "..." as a literal ".." (one trailing dot
   // dropped): Windows cannot open such a name, and on the host it would
   // climb out of the drive.
   for (const std::string& component : components)
-    if (component == "." || component == "..") return result;
-  std::string root;
-  if (!DriveRoot(full[0], root)) return result;
+    if (component == "." || component == "..") return false;
+  if (!DriveRoot(full[0], root)) return false;
   result.Valid = true;
 
-  std::vector<std::string> hostNames;
   hostNames.reserve(components.size());
   for (const std::string& component : components) hostNames.push_back(text1252::ToUtf8(component));
+  folder = root;
+  for (size_t i = 0; i + 1 < hostNames.size(); ++i) folder = Join(folder, hostNames[i]);
+  result.Host = hostNames.empty() ? root : Join(folder, hostNames.back());
+  result.Folder = hostNames.empty() ? root : folder;
+  result.Name = hostNames.empty() ? std::string() : hostNames.back();
+  return true;
+}
+
+}  // namespace
+
+Resolved Spelled(const std::string& windowsPath) {
+  Resolved result;
+  std::vector<std::string> components, hostNames;
+  std::string root, folder;
+  if (!SpellOut(windowsPath, result, components, hostNames, root, folder)) return Resolved{};
+  return result;
+}
+
+Resolved Resolve(const std::string& windowsPath) {
+  Resolved result;
+  std::vector<std::string> components, hostNames;
+  std::string root, folder;
+  if (!SpellOut(windowsPath, result, components, hostNames, root, folder)) return Resolved{};
 
   // The path exactly as spelled, when it exists, is the answer.
-  std::string folder = root;
-  for (size_t i = 0; i + 1 < hostNames.size(); ++i) folder = Join(folder, hostNames[i]);
-  std::string exact = hostNames.empty() ? root : Join(folder, hostNames.back());
-  // A drive root is the folder its link leads to.
+  std::string exact = result.Host;
+  // A drive root is the folder its link leads to.  Else the name is looked
+  // up in its folder's handle, when the folder is there as spelled.
+  const int dir = hostNames.empty() ? -1 : FolderHandle(folder);
   int status = hostNames.empty() ? ::stat(exact.c_str(), &result.Lstat)
-                                 : ::lstat(exact.c_str(), &result.Lstat);
+               : dir >= 0
+                   ? ::fstatat(dir, hostNames.back().c_str(), &result.Lstat, AT_SYMLINK_NOFOLLOW)
+                   : ::lstat(exact.c_str(), &result.Lstat);
   if (status == 0) {
     result.Exists = true;
     result.Host = exact;
@@ -256,12 +285,14 @@ Resolved Resolve(const std::string& windowsPath) {
   // stat, whose result also serves the name cache), only the last name is
   // looked up in another spelling.
   struct stat folderStat;
-  if (!hostNames.empty() && ::stat(folder.c_str(), &folderStat) == 0) {
+  if (!hostNames.empty() &&
+      (dir >= 0 ? ::fstat(dir, &folderStat) : ::stat(folder.c_str(), &folderStat)) == 0) {
     result.Folder = folder;
     result.Name = hostNames.back();
     for (const std::string& other : NamesIgnoringCase(folder, components.back(), folderStat)) {
       std::string candidate = Join(folder, other);
-      if (::lstat(candidate.c_str(), &result.Lstat) == 0) {
+      At at = InFolder(folder, other);
+      if (::fstatat(at.Dir, at.Path.c_str(), &result.Lstat, AT_SYMLINK_NOFOLLOW) == 0) {
         result.Exists = true;
         result.Host = candidate;
         result.Name = other;

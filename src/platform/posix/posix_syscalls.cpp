@@ -14,9 +14,9 @@
 namespace plat::posix {
 namespace {
 
-int OpenCall(const char* path, int flags, mode_t mode) {
+int OpenCall(int dir, const char* path, int flags, mode_t mode) {
   int fd;
-  do fd = ::open(path, flags | O_CLOEXEC, mode);
+  do fd = ::openat(dir, path, flags | O_CLOEXEC, mode);
   while (fd < 0 && errno == EINTR);
   return fd;
 }
@@ -28,27 +28,31 @@ int FsyncCall(int fd) {
   return result;
 }
 
-int RenameNoReplaceCall(const char* from, const char* to) {
+int RenameCall(int fromDir, const char* from, int toDir, const char* to) {
+  return ::renameat(fromDir, from, toDir, to);
+}
+
+int RenameNoReplaceCall(int fromDir, const char* from, int toDir, const char* to) {
 #ifdef RENAME_NOREPLACE
-  int result = ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+  int result = ::renameat2(fromDir, from, toDir, to, RENAME_NOREPLACE);
   if (result == 0 || (errno != EINVAL && errno != ENOSYS)) return result;
 #endif
   // The file system cannot refuse by itself: a hard link fails on an
   // existing name; folders have no hard links, so check and rename.
   struct stat st;
-  if (::lstat(from, &st) == 0 && !S_ISDIR(st.st_mode)) {
-    if (::link(from, to) == 0) return ::unlink(from);
+  if (::fstatat(fromDir, from, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode)) {
+    if (::linkat(fromDir, from, toDir, to, 0) == 0) return ::unlinkat(fromDir, from, 0);
     if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) return -1;
   }
-  if (::lstat(to, &st) == 0) {
+  if (::fstatat(toDir, to, &st, AT_SYMLINK_NOFOLLOW) == 0) {
     errno = EEXIST;
     return -1;
   }
-  return ::rename(from, to);
+  return ::renameat(fromDir, from, toDir, to);
 }
 
 const SysCalls kDefault = {
-    OpenCall, ::read, ::write, FsyncCall, ::close, ::rename, RenameNoReplaceCall, ::unlink,
+    OpenCall, ::read, ::write, FsyncCall, ::close, RenameCall, RenameNoReplaceCall, ::unlinkat,
 };
 
 SysCalls gCalls = kDefault;
@@ -61,6 +65,7 @@ const SysCalls& DefaultSys() { return kDefault; }
 void ResetCaches() {
   ResetRegistryCache();
   ClearNameCache();
+  ClearFolderHandles();
   ResetPrefixCache();
 }
 
@@ -71,16 +76,15 @@ void IgnoreFileSizeSignal() {
   if (!done.exchange(true)) ::signal(SIGXFSZ, SIG_IGN);
 }
 
-int CreateTempFile(const std::string& folder, std::string& tempPath) {
+int CreateTempFile(const std::string& hostFolder, At& temp) {
   static unsigned counter = 0;
   // Read once; O_EXCL and the retries below keep any clash harmless.
   static const long pid = long(::getpid());
-  std::string base = folder == "/" ? std::string() : folder;
   for (int attempt = 0; attempt < 100; ++attempt) {
     char name[64];
-    snprintf(name, sizeof name, "/.layrix-%ld-%u.tmp", pid, ++counter);
-    tempPath = base + name;
-    int fd = Sys().Open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    snprintf(name, sizeof name, ".layrix-%ld-%u.tmp", pid, ++counter);
+    temp = InFolder(hostFolder, name);
+    int fd = Sys().Open(temp.Dir, temp.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;

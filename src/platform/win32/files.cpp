@@ -125,7 +125,10 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly) {
 
 }  // namespace
 
-std::vector<DirEntry> FindEntries(const std::string& pattern) { return List(pattern, false); }
+// The listing gives every fact at once: there is nothing to leave out.
+std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts) {
+  return List(pattern, false);
+}
 
 std::vector<DirEntry> FindFolders(const std::string& pattern) { return List(pattern, true); }
 
