@@ -2,6 +2,7 @@
 // "Profile files" rules of host.md.
 #include "profile/profile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -25,13 +26,6 @@ inline std::string_view Trim(std::string_view s) {
   while (b < e && IsBlank(s[b])) ++b;
   while (e > b && IsBlank(s[e - 1])) --e;
   return s.substr(b, e - b);
-}
-
-// A NUL byte ends the name or value it is in.
-inline std::string_view CutAtNul(std::string_view s) {
-  const void* nul = s.empty() ? nullptr : std::memchr(s.data(), '\0', s.size());
-  if (!nul) return s;
-  return s.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - s.data()));
 }
 
 // Removes one pair of equal quotes (" or ') around a value of two or more
@@ -70,6 +64,14 @@ void ScanText(std::string_view text, OnSection onSection, OnKey onKey) {
   };
   size_t nextCr = find(0, '\r');
   size_t nextLf = find(0, '\n');
+  // The same for NUL bytes, which end the name or value they are in: the
+  // bytes from..to up to the first NUL among them.  Names and values come in
+  // file order, so the next NUL is searched again only once passed.
+  size_t nextNul = find(0, '\0');
+  auto cut = [&](size_t from, size_t to) {
+    if (nextNul < from) nextNul = find(from, '\0');
+    return text.substr(from, (nextNul < to ? nextNul : to) - from);
+  };
   size_t pos = 0;
   while (pos < n) {
     // One line: up to the next CR or LF; any run of CR and LF ends it.
@@ -89,7 +91,7 @@ void ScanText(std::string_view text, OnSection onSection, OnKey onKey) {
       size_t close = end - 1;
       while (close > start && data[close] != ']') --close;
       if (close > start) {
-        const std::string_view name = Trim(CutAtNul(text.substr(start + 1, close - start - 1)));
+        const std::string_view name = Trim(cut(start + 1, close));
         inSection = !name.empty();  // an empty name is not listed
         if (inSection) onSection(name);
         continue;
@@ -102,44 +104,43 @@ void ScanText(std::string_view text, OnSection onSection, OnKey onKey) {
     const void* eq = std::memchr(data + start, '=', end - start);
     if (!eq) continue;  // no key
     const size_t eqPos = static_cast<size_t>(static_cast<const char*>(eq) - data);
-    onKey(Trim(CutAtNul(text.substr(start, eqPos - start))),
-          StripQuotes(Trim(CutAtNul(text.substr(eqPos + 1, end - eqPos - 1)))));
+    const std::string_view name = Trim(cut(start, eqPos));
+    onKey(name, StripQuotes(Trim(cut(eqPos + 1, end))));
   }
 }
 
 // True when the bytes hold a CR or LF.  Eight bytes at a time: the names
 // and values of a library are short, and a byte loop would cost more than
-// everything else in writing them.
+// everything else in writing them.  A word is looked at byte by byte only
+// when it holds a byte below 0x0E (CR, LF, but also a tab), which is rare.
 bool HasLineBreak(const char* p, size_t n) {
-  if (n < 8) {
-    for (size_t i = 0; i < n; ++i)
-      if (p[i] == '\r' || p[i] == '\n') return true;
-    return false;
-  }
   constexpr uint64_t kOnes = 0x0101010101010101u;
   constexpr uint64_t kHighs = 0x8080808080808080u;
-  // A word holds a zero byte exactly when (w - ones) & ~w has a high bit set.
-  auto hit = [](uint64_t w) {
-    const uint64_t cr = w ^ (kOnes * '\r');
-    const uint64_t lf = w ^ (kOnes * '\n');
-    return (((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs;
+  auto exact = [](const char* q, size_t m) {
+    for (size_t i = 0; i < m; ++i)
+      if (q[i] == '\r' || q[i] == '\n') return true;
+    return false;
   };
+  if (n < 8) return exact(p, n);
+  // (w - 0x0E in every byte) & ~w has a high bit set exactly when some byte
+  // of w is below 0x0E.
+  auto low = [](uint64_t w) { return ((w - kOnes * 0x0E) & ~w & kHighs) != 0; };
   uint64_t w;
   size_t i = 0;
   for (; i + 8 <= n; i += 8) {
     std::memcpy(&w, p + i, 8);
-    if (hit(w)) return true;
+    if (low(w) && exact(p + i, 8)) return true;
   }
   if (i == n) return false;
   std::memcpy(&w, p + n - 8, 8);  // the last eight bytes, overlapping the ones seen
-  return hit(w) != 0;
+  return low(w) && exact(p + n - 8, 8);
 }
 
-// Writes every CR or LF from `from` on as a blank, so that no name or value
-// can end its line early.
-void BlankLineBreaks(std::string& out, size_t from) {
-  if (!HasLineBreak(out.data() + from, out.size() - from)) return;
-  for (char* p = out.data() + from; p != out.data() + out.size(); ++p)
+// Writes every CR or LF among the n bytes at p as a blank, so that no name
+// or value can end its line early.
+void BlankLineBreaks(char* p, size_t n) {
+  if (!HasLineBreak(p, n)) return;
+  for (char* end = p + n; p != end; ++p)
     if (*p == '\r' || *p == '\n') *p = ' ';
 }
 
@@ -201,6 +202,7 @@ uint32_t KeyFinder::MatchesOf(std::string_view name) {
   // The sections of a file mostly list their keys in one order, so the
   // search starts after the spelling found last.
   const size_t count = seen_.size();
+  if (next_ < count && seen_[next_].Name == name) return seen_[next_++].Matches;
   for (size_t k = 0; k < count; ++k) {
     size_t i = next_ + k;
     if (i >= count) i -= count;
@@ -236,26 +238,42 @@ uint32_t KeyFinder::Find(std::span<const KeyRef> keys, std::string_view* values)
   return found;
 }
 
+char* Writer::Grow(size_t bytes) {
+  text_.resize(std::max(2 * text_.size(), used_ + bytes));
+  return text_.data() + used_;
+}
+
 // Names and values are written trimmed of blanks, and with each CR or LF
 // inside written as a blank.
 void Writer::Section(std::string_view name) {
-  text_ += '[';
-  const size_t from = text_.size();
-  text_.append(Trim(name));
-  BlankLineBreaks(text_, from);
-  text_ += "]\r\n";
+  name = Trim(name);
+  char* const start = Room(name.size() + 4);
+  char* p = start;
+  *p++ = '[';
+  std::memcpy(p, name.data(), name.size());
+  BlankLineBreaks(p, name.size());
+  p += name.size();
+  std::memcpy(p, "]\r\n", 3);
+  used_ += name.size() + 4;
 }
 
 void Writer::Key(std::string_view name, std::string_view value) {
-  const size_t from = text_.size();
-  text_.append(Trim(name));
-  text_ += '=';
-  text_.append(Trim(value));
-  BlankLineBreaks(text_, from);  // the '=' between them stays
-  text_ += "\r\n";
+  name = Trim(name);
+  value = Trim(value);
+  char* const start = Room(name.size() + value.size() + 3);
+  char* p = start;
+  std::memcpy(p, name.data(), name.size());
+  p += name.size();
+  *p++ = '=';
+  std::memcpy(p, value.data(), value.size());
+  p += value.size();
+  BlankLineBreaks(start, static_cast<size_t>(p - start));  // the '=' between them stays
+  std::memcpy(p, "\r\n", 2);
+  used_ += name.size() + value.size() + 3;
 }
 
 std::string Writer::Finish(Encoding enc) && {
+  text_.resize(used_);
   switch (enc) {
     case Encoding::Ansi:
       return std::move(text_);

@@ -100,14 +100,24 @@ class KeyFinder {
 // blanks, a CR or LF inside written as a blank.
 class Writer {
  public:
-  void Reserve(size_t bytes) { text_.reserve(bytes); }
+  // Room for the text about to be written, so that it is made only once.
+  void Reserve(size_t bytes) { Room(bytes); }
   void Section(std::string_view name);
   void Key(std::string_view name, std::string_view value);
   // The text written so far, encoded as `enc` says (with its mark).
   std::string Finish(Encoding enc) &&;
 
  private:
+  // Where the next `bytes` bytes go; the text is sized ahead of what is
+  // written (used_), so that each piece is copied without a size check of
+  // its own.
+  char* Room(size_t bytes) {
+    return text_.size() - used_ >= bytes ? text_.data() + used_ : Grow(bytes);
+  }
+  char* Grow(size_t bytes);
+
   std::string text_;
+  size_t used_ = 0;
 };
 
 // Parses the bytes of a profile file.  A UTF-8 or UTF-16LE byte-order mark is
