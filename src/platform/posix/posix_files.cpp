@@ -96,6 +96,18 @@ bool SameEntry(const Resolved& a, const Resolved& b) {
          fa.st_dev == fb.st_dev && fa.st_ino == fb.st_ino;
 }
 
+// True when `spelled` (from Spelled) names no entry in any spelling, as the
+// name cache of its folder tells through the folder's handle: one look at
+// the folder instead of a lookup of the name and then the folder.  False
+// also when that cannot be told.
+bool SurelyMissing(const Resolved& spelled) {
+  if (!spelled.Valid || spelled.Name.empty()) return false;
+  int dir = FolderHandle(spelled.Folder);
+  struct stat folderStat;
+  if (dir < 0 || ::fstat(dir, &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) return false;
+  return NamesIgnoringCase(spelled.Folder, text1252::FromUtf8(spelled.Name), folderStat).empty();
+}
+
 }  // namespace
 }  // namespace plat::posix
 
@@ -141,7 +153,10 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
   IgnoreFileSizeSignal();
   Resolved from = Resolve(source);
   if (!from.Exists) return false;
-  Resolved to = Resolve(target);
+  // A target missing in every spelling (the common case of a copy into a
+  // new tree) needs no lookup of its own.
+  Resolved to = Spelled(target);
+  if (!SurelyMissing(to)) to = Resolve(target);
   if (!to.Valid || to.Name.empty()) return false;
 
   struct stat targetStat {};
@@ -223,6 +238,26 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
 }
 
 bool RenameFile(const std::string& source, const std::string& target) {
+  // The common case first: both names as spelled, the target missing in
+  // every spelling.  The rename itself then tells whether the source is
+  // there; one that is not is looked up in other spellings below.
+  {
+    Resolved from = Spelled(source);
+    Resolved to = Spelled(target);
+    if (!from.Name.empty() && SurelyMissing(to)) {
+      At fromAt = InFolder(from.Folder, from.Name);
+      At toAt = InFolder(to.Folder, to.Name);
+      if (Sys().RenameNoReplace(fromAt.Dir, fromAt.Path.c_str(), toAt.Dir, toAt.Path.c_str()) == 0) {
+        // Had it been a folder, its handles and those below it would name
+        // folders under paths that are gone.
+        ForgetFolderHandles(from.Host);
+        ForgetFolderHandles(to.Host);
+        NoteRenamed(from.Folder, from.Name, to.Folder, to.Name);
+        return true;
+      }
+      if (errno != ENOENT && errno != ENOTDIR) return false;
+    }
+  }
   Resolved from = Resolve(source);
   if (!from.Exists || from.Name.empty()) return false;
   Resolved to = Resolve(target);
