@@ -67,8 +67,10 @@ bool WriteAll(int fd, const char* data, size_t size) {
 // `out`.  A short read that ends at that size is the end: no further read
 // to meet it (a file still growing is read on to its end).
 bool CopyData(int in, int out, off_t size) {
+  // One buffer for every copy: a large block taken and given back for each
+  // small file costs more than the file.
   constexpr size_t kBuffer = 256 * 1024;
-  std::unique_ptr<char[]> buffer(new char[kBuffer]);
+  static thread_local std::unique_ptr<char[]> buffer(new char[kBuffer]);
   off_t done = 0;
   while (true) {
     ssize_t got = Sys().Read(in, buffer.get(), kBuffer);
