@@ -132,6 +132,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& path = lines[i];
     (void)winpath::FullPath(path, current);
     const std::string onC = "C:\\" + path;
+    // A path taken as its own full form must be one.
+    for (const std::string* p : {&path, &onC})
+      if (winpath::IsPlainFullPath(*p) && winpath::FullPath(*p, current) != *p) std::abort();
     const plat::posix::Resolved r = plat::posix::Resolve(onC);
     if (r.Exists) {
       struct stat st;

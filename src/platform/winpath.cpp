@@ -252,6 +252,26 @@ std::string FullPath(std::string_view path, std::string_view currentFolder) {
   return Collapse(std::move(buffer), mark);
 }
 
+bool IsPlainFullPath(std::string_view path) {
+  if (path.size() < 4 || path[1] != ':' || path[2] != '\\') return false;
+  const char drive = AsciiUpper(path[0]);
+  if (drive < 'A' || drive > 'Z') return false;
+  size_t start = 3;
+  while (true) {
+    size_t end = start;
+    while (end < path.size() && path[end] != '\\') {
+      if (path[end] == '/') return false;
+      ++end;
+    }
+    if (end == start || path[start] == '.' || path[end - 1] == '.' || path[end - 1] == ' ')
+      return false;
+    if (end == path.size()) break;
+    start = end + 1;
+  }
+  size_t offset, length;
+  return !FindDeviceName(path, offset, length);
+}
+
 std::string DriveOf(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
   if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {

@@ -21,6 +21,13 @@ namespace winpath {
 // Returns an empty string for an empty path.
 std::string FullPath(std::string_view path, std::string_view currentFolder);
 
+// True for a path that FullPath gives back unchanged whatever the current
+// folder, told from a cheap look at its text: a drive letter, ":\", then
+// components separated by single backslashes, none empty, none starting
+// with a dot, none ending in a dot or a blank, no '/', and a last component
+// that is not a device name.  (False does not mean the path is not full.)
+bool IsPlainFullPath(std::string_view path);
+
 // "C:" for "C:\x" or "c:x"; "\\server\share" for a UNC path; else empty.
 std::string DriveOf(std::string_view path);
 

@@ -138,6 +138,29 @@ TEST_F(PosixPaths, LastNameBelowAnExactlySpelledFolder) {
   EXPECT_EQ(r.Name, "x");
 }
 
+// Names in a folder spelled out just before reuse its host form; every
+// check and every other-spelling lookup still applies to them.
+TEST_F(PosixPaths, NamesInAFolderJustSpelledOut) {
+  Touch(prefix_ + "/drive_c/Pack/a.bgl");
+  // "C:\PACK" is on disk only as "Pack".
+  EXPECT_FALSE(Resolve("C:\\PACK\\missing").Exists);
+  Resolved r = Resolve("C:\\PACK\\A.BGL");
+  EXPECT_TRUE(r.Exists);
+  EXPECT_EQ(r.Host, C("Pack/a.bgl"));
+  EXPECT_EQ(r.Folder, C("Pack"));
+  EXPECT_FALSE(Resolve("C:\\PACK\\nul").Valid);
+  EXPECT_FALSE(Resolve("C:\\PACK\\...\\x").Valid);
+  EXPECT_EQ(Resolve("C:\\PACK\\...").Host, C("Pack"));
+  EXPECT_EQ(Resolve("C:\\PACK\\.").Host, C("Pack"));
+  EXPECT_EQ(Resolve("C:\\PACK\\x\\..\\a.bgl").Host, C("Pack/a.bgl"));
+  // A new drive table forgets what was spelled out.
+  fs::remove(prefix_ + "/dosdevices/c:");
+  fs::create_directories(root_ + "/other/Pack");
+  fs::create_directory_symlink(root_ + "/other", prefix_ + "/dosdevices/c:");
+  plat::posix::ResetCaches();
+  EXPECT_FALSE(Resolve("C:\\PACK\\a.bgl").Exists);
+}
+
 TEST_F(PosixPaths, DrivesOfThePrefix) {
   // d: is a folder of its own inside dosdevices; e: is missing.
   Touch(prefix_ + "/dosdevices/d:/Dir/x.txt");

@@ -124,6 +124,19 @@ TEST(WinpathFullPath, DevicesAndFailures) {
 
 // ---------------------------------------------------------------- pieces
 
+TEST(WinpathFullPath, PlainFullPathsAreTheirOwnFullPath) {
+  for (const char* plain : {"C:\\x", "c:\\FS9\\Addon Scenery\\scenery\\a.bgl", "Z:\\a b\\x.y.z",
+                            "C:\\con.txt\\x", "C:\\x\\\xE9t\xE9"}) {
+    EXPECT_TRUE(winpath::IsPlainFullPath(plain)) << plain;
+    EXPECT_EQ(FullPath(plain, "D:\\cur\\"), plain);
+  }
+  // Each of these is either changed by FullPath or not recognised cheaply.
+  for (const char* other : {"C:\\", "C:\\x\\", "C:x", "\\x", "x\\y", "C:\\x\\\\y", "C:/x",
+                            "C:\\x\\.\\y", "C:\\x\\..\\y", "C:\\.hidden", "C:\\x.\\y", "C:\\x ",
+                            "C:\\x.", "C:\\nul", "C:\\x\\com1.txt", "1:\\x", "\\\\s\\share\\x"})
+    EXPECT_FALSE(winpath::IsPlainFullPath(other)) << other;
+}
+
 TEST(WinpathPieces, DeviceNames) {
   for (const char* name : {"NUL", "nul", "Con", "AUX", "prn", "COM1", "com9", "LPT1", "lpt9", "nul.txt",
                            "CON.tar.gz", "con .txt", "aux  ", "nul:", "C:\\x\\nul", "x/prn.doc"})

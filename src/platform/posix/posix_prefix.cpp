@@ -32,6 +32,14 @@ struct PrefixState {
   // The last current folder asked for (getcwd's text) and its Windows form.
   std::string CwdHost;
   std::string CwdWindows;
+  // The folders of the last paths spelled out (a copy alternates between
+  // its source and target folders): their full Windows text and host paths.
+  struct SpelledFolder {
+    std::string Windows;
+    std::string Host;
+  };
+  std::array<SpelledFolder, 4> SpelledFolders;
+  size_t NextSpelled = 0;
 };
 
 PrefixState& State() {
@@ -221,13 +229,51 @@ namespace plat::posix {
 namespace {
 
 // The checks and the host text of a path as spelled.  `components` and
-// `root` are what the lookup in other spellings goes on with.
-bool SpellOut(const std::string& windowsPath, Resolved& result,
-              std::vector<std::string>& components, std::vector<std::string>& hostNames,
-              std::string& root, std::string& folder) {
+// `hostNames` (every component, ANSI and host) are filled only when
+// `complete` comes back true; `lastName` (the last component, ANSI) always.
+//
+// The host folder of the last path's folder is kept, so that the many
+// names of one folder cost only the conversion of the last name; a path in
+// its plain full form is taken as its own full path.
+struct Spelling {
+  std::vector<std::string> Components;
+  std::vector<std::string> HostNames;
+  std::string Root;
+  std::string Folder;  // host folder of the last component
+  std::string LastName;
+  bool Complete = false;
+};
+
+bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelling,
+              bool allowShortcut) {
   if (windowsPath.find('\0') != std::string::npos) return false;
-  std::string full = FullPath(windowsPath);
+  std::string full =
+      winpath::IsPlainFullPath(windowsPath) ? windowsPath : FullPath(windowsPath);
   if (full.size() < 2 || winpath::IsUncPath(full) || full[1] != ':') return false;
+
+  PrefixState& state = State();
+  const size_t cut = full.rfind('\\');
+  const PrefixState::SpelledFolder* known = nullptr;
+  if (allowShortcut && cut != std::string::npos) {
+    for (const PrefixState::SpelledFolder& f : state.SpelledFolders)
+      if (!f.Windows.empty() && f.Windows.size() == cut && full.compare(0, cut, f.Windows) == 0)
+        known = &f;
+  }
+  if (known) {
+    std::string_view last = std::string_view(full).substr(cut + 1);
+    if (!last.empty() && last != "." && last != ".." && !winpath::IsDeviceName(last)) {
+      result.Valid = true;
+      spelling.LastName.assign(last);
+      spelling.Folder = known->Host;
+      result.Name = text1252::ToUtf8(spelling.LastName);
+      result.Folder = spelling.Folder;
+      result.Host = Join(spelling.Folder, result.Name);
+      spelling.Complete = false;
+      return true;
+    }
+  }
+
+  std::vector<std::string>& components = spelling.Components;
   components = winpath::SplitComponents(std::string_view(full).substr(2));
   if (!components.empty() && winpath::IsDeviceName(components.back())) return false;
   // The full-path rule leaves "..." as a literal ".." (one trailing dot
@@ -235,16 +281,29 @@ bool SpellOut(const std::string& windowsPath, Resolved& result,
   // climb out of the drive.
   for (const std::string& component : components)
     if (component == "." || component == "..") return false;
-  if (!DriveRoot(full[0], root)) return false;
+  if (!DriveRoot(full[0], spelling.Root)) return false;
   result.Valid = true;
 
+  std::vector<std::string>& hostNames = spelling.HostNames;
   hostNames.reserve(components.size());
   for (const std::string& component : components) hostNames.push_back(text1252::ToUtf8(component));
-  folder = root;
+  std::string& folder = spelling.Folder;
+  folder = spelling.Root;
   for (size_t i = 0; i + 1 < hostNames.size(); ++i) folder = Join(folder, hostNames[i]);
-  result.Host = hostNames.empty() ? root : Join(folder, hostNames.back());
-  result.Folder = hostNames.empty() ? root : folder;
+  result.Host = hostNames.empty() ? spelling.Root : Join(folder, hostNames.back());
+  result.Folder = hostNames.empty() ? spelling.Root : folder;
   result.Name = hostNames.empty() ? std::string() : hostNames.back();
+  spelling.LastName = components.empty() ? std::string() : components.back();
+  spelling.Complete = true;
+  // Kept for the next path in the same folder.  (A full path has no doubled
+  // or trailing separators, so the text before its last backslash is
+  // exactly the folder's components.)
+  if (!components.empty() && cut != std::string::npos && cut + 1 < full.size()) {
+    PrefixState::SpelledFolder& slot = state.SpelledFolders[state.NextSpelled];
+    state.NextSpelled = (state.NextSpelled + 1) % state.SpelledFolders.size();
+    slot.Windows.assign(full, 0, cut);
+    slot.Host = folder;
+  }
   return true;
 }
 
@@ -252,32 +311,29 @@ bool SpellOut(const std::string& windowsPath, Resolved& result,
 
 Resolved Spelled(const std::string& windowsPath) {
   Resolved result;
-  std::vector<std::string> components, hostNames;
-  std::string root, folder;
-  if (!SpellOut(windowsPath, result, components, hostNames, root, folder)) return Resolved{};
+  Spelling spelling;
+  if (!SpellOut(windowsPath, result, spelling, true)) return Resolved{};
   return result;
 }
 
 Resolved Resolve(const std::string& windowsPath) {
   Resolved result;
-  std::vector<std::string> components, hostNames;
-  std::string root, folder;
-  if (!SpellOut(windowsPath, result, components, hostNames, root, folder)) return Resolved{};
+  Spelling spelling;
+  if (!SpellOut(windowsPath, result, spelling, true)) return Resolved{};
+  const std::string& folder = spelling.Folder;
+  const bool atRoot = result.Name.empty();
 
   // The path exactly as spelled, when it exists, is the answer.
-  std::string exact = result.Host;
+  const std::string exact = result.Host;
+  const std::string lastHost = result.Name;
   // A drive root is the folder its link leads to.  Else the name is looked
   // up in its folder's handle, when the folder is there as spelled.
-  const int dir = hostNames.empty() ? -1 : FolderHandle(folder);
-  int status = hostNames.empty() ? ::stat(exact.c_str(), &result.Lstat)
-               : dir >= 0
-                   ? ::fstatat(dir, hostNames.back().c_str(), &result.Lstat, AT_SYMLINK_NOFOLLOW)
-                   : ::lstat(exact.c_str(), &result.Lstat);
+  const int dir = atRoot ? -1 : FolderHandle(folder);
+  int status = atRoot     ? ::stat(exact.c_str(), &result.Lstat)
+               : dir >= 0 ? ::fstatat(dir, lastHost.c_str(), &result.Lstat, AT_SYMLINK_NOFOLLOW)
+                          : ::lstat(exact.c_str(), &result.Lstat);
   if (status == 0) {
     result.Exists = true;
-    result.Host = exact;
-    result.Folder = hostNames.empty() ? root : folder;
-    result.Name = hostNames.empty() ? std::string() : hostNames.back();
     return result;
   }
 
@@ -285,27 +341,26 @@ Resolved Resolve(const std::string& windowsPath) {
   // stat, whose result also serves the name cache), only the last name is
   // looked up in another spelling.
   struct stat folderStat;
-  if (!hostNames.empty() &&
+  if (!atRoot &&
       (dir >= 0 ? ::fstat(dir, &folderStat) : ::stat(folder.c_str(), &folderStat)) == 0) {
-    result.Folder = folder;
-    result.Name = hostNames.back();
-    for (const std::string& other : NamesIgnoringCase(folder, components.back(), folderStat)) {
-      std::string candidate = Join(folder, other);
+    for (const std::string& other : NamesIgnoringCase(folder, spelling.LastName, folderStat)) {
       At at = InFolder(folder, other);
       if (::fstatat(at.Dir, at.Path.c_str(), &result.Lstat, AT_SYMLINK_NOFOLLOW) == 0) {
         result.Exists = true;
-        result.Host = candidate;
+        result.Host = Join(folder, other);
         result.Name = other;
         return result;
       }
     }
-    result.Host = exact;
     result.Lstat = {};
     return result;
   }
 
   // Else component by component, each spelled as the folder spells it.
-  std::string current = root;
+  if (!spelling.Complete && !SpellOut(windowsPath, result, spelling, false)) return Resolved{};
+  const std::vector<std::string>& components = spelling.Components;
+  const std::vector<std::string>& hostNames = spelling.HostNames;
+  std::string current = spelling.Root;
   bool found = true;
   for (size_t i = 0; i < components.size(); ++i) {
     std::string name = hostNames[i];
@@ -331,7 +386,7 @@ Resolved Resolve(const std::string& windowsPath) {
   }
   result.Host = current;
   result.Exists = found;
-  if (components.empty()) result.Folder = root;
+  if (components.empty()) result.Folder = spelling.Root;
   if (!found) result.Lstat = {};
   return result;
 }
