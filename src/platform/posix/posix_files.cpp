@@ -165,7 +165,8 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
   bool replacing = false;
   if (to.Exists) {
     if (failIfExists) return false;
-    if (::stat(to.Host.c_str(), &targetStat) == 0) {
+    At at = InFolder(to.Folder, to.Name);
+    if (::fstatat(at.Dir, at.Path.c_str(), &targetStat, 0) == 0) {
       replacing = true;
       if (S_ISDIR(targetStat.st_mode) || IsReadOnlyMode(targetStat.st_mode)) return false;
     }
