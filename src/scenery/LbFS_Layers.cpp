@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -106,15 +107,49 @@ int32_t TLayrix::NextFreeAreaNumber() const {
 // ------------------------------------------------------------ order
 
 void TLayrix::SortLayers() {
-  for (size_t i = 0; i < Sections.size(); ++i)
-    if (IsAreaEntry(i)) Sections[i].Name = AreaSectionName(Sections[i].Layer->Layer);
-  // Names are compared as text (Area.1000 sorts between Area.100 and
-  // Area.101).  The sort is stable so that areas of equal layer number keep
-  // their order and the result is the same everywhere.
-  std::stable_sort(Sections.begin(), Sections.end(),
-                   [](const TSectionEntry& a, const TSectionEntry& b) {
-                     return plat::CompareTextOrder(a.Name, b.Name) < 0;
-                   });
+  // Areas are ordered by their names "Area.NNN" of their layer numbers,
+  // compared as text with the other sections (Area.1000 sorts between
+  // Area.100 and Area.101).  The sort is stable so that areas of equal layer
+  // number keep their order and the result is the same everywhere.
+  //
+  // Two area names differ only in their digits, which compare as bytes
+  // under either build's text order; each area's digits are worked out once
+  // and the sort moves small keys, not the sections.
+  struct SortKey {
+    char Digits[12];
+    uint8_t Length = 0;
+    bool Area = false;
+    uint32_t Index = 0;
+  };
+  std::vector<SortKey> keys(Sections.size());
+  for (size_t i = 0; i < Sections.size(); ++i) {
+    SortKey& key = keys[i];
+    key.Index = static_cast<uint32_t>(i);
+    if (!IsAreaEntry(i)) continue;
+    key.Area = true;
+    char digits[12];
+    const auto result =
+        std::to_chars(digits, digits + sizeof digits, static_cast<uint32_t>(Sections[i].Layer->Layer));
+    const size_t length = static_cast<size_t>(result.ptr - digits);
+    const size_t pad = length < 3 ? 3 - length : 0;
+    std::fill(key.Digits, key.Digits + pad, '0');
+    std::copy(digits, digits + length, key.Digits + pad);
+    key.Length = static_cast<uint8_t>(pad + length);
+  }
+  const auto nameOf = [this](const SortKey& key) {
+    return key.Area ? "Area." + std::string(key.Digits, key.Length) : Sections[key.Index].Name;
+  };
+  std::stable_sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
+    if (a.Area && b.Area) {
+      const int c = std::memcmp(a.Digits, b.Digits, std::min(a.Length, b.Length));
+      return c != 0 ? c < 0 : a.Length < b.Length;
+    }
+    return plat::CompareTextOrder(nameOf(a), nameOf(b)) < 0;
+  });
+  std::vector<TSectionEntry> sorted;
+  sorted.reserve(Sections.size());
+  for (const SortKey& key : keys) sorted.push_back(std::move(Sections[key.Index]));
+  Sections.swap(sorted);
   for (size_t p = 0; p < Sections.size(); ++p) {
     if (!IsAreaEntry(p)) continue;
     const int32_t layer = static_cast<int32_t>(p + 1);

@@ -1,6 +1,7 @@
 // Layer list operations on a configuration built in memory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "TestPrefix.h"
+#include "platform/platform.h"
 #include "scenery/LbFS.h"
 
 namespace ts = testing_support;
@@ -226,6 +228,45 @@ TEST(SortLayers, NamesCompareAsTextAndEqualNumbersKeepTheirOrder) {
   Add(dup, {"X", 1, true, false, "", "first"});
   dup.SortLayers();
   EXPECT_EQ(Titles(dup), "first:1 d:2 c:3 b:4 a:5");
+}
+
+// The order is that of the section names compared as text, with areas named
+// by their numbers; checked against that rule directly on random lists.
+TEST(SortLayers, OrderIsTheTextOrderOfTheNewNames) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 20; ++round) {
+    TLayrix cfg;
+    std::vector<std::pair<std::string, std::string>> expected;  // (name compared, title)
+    const int n = 1 + static_cast<int>(random() % 300);
+    for (int i = 0; i < n; ++i) {
+      const unsigned pick = random() % 20;
+      const std::string title = "t" + std::to_string(i);
+      if (pick == 0) {
+        AddGeneral(cfg, i % 2 ? "GENERAL" : "General");
+        expected.emplace_back(cfg.Sections.back().Name, "");
+      } else if (pick == 1) {
+        const char* names[] = {"area.050", "Area.", "Zeta", "AREA.10", "Area.0100"};
+        cfg.Sections.push_back(TSectionEntry{names[random() % 5], nullptr});
+        expected.emplace_back(cfg.Sections.back().Name, "");
+      } else {
+        const int layers[] = {0, 1, 7, 10, 99, 100, 101, 999, 1000, 1001, 12345, -1, -40};
+        const int layer = pick < 6 ? layers[random() % 13] : static_cast<int>(random() % 2000);
+        Add(cfg, {"Area.x", layer, true, false, "", title});
+        expected.emplace_back(TLayrix::AreaSectionName(layer), title);
+      }
+    }
+    std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+      return plat::CompareTextOrder(a.first, b.first) < 0;
+    });
+    cfg.SortLayers();
+    ASSERT_EQ(cfg.Sections.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+      if (expected[i].second.empty())
+        EXPECT_EQ(cfg.Sections[i].Name, expected[i].first) << "round " << round << " at " << i;
+      else
+        EXPECT_EQ(cfg.Sections[i].Layer->Title, expected[i].second) << "round " << round << " at " << i;
+    }
+  }
 }
 
 TEST(SortLayers, EmptyListStillSetsModified) {
