@@ -89,18 +89,40 @@ std::string TLayrix::AreaSectionName(int32_t Number) {
 }
 
 int32_t TLayrix::NextFreeAreaNumber() const {
-  // Only names of exactly the form Area.NNN block a number.  Names are
-  // compared ignoring case; of the other folds of that comparison only the
-  // soft hyphen (which it ignores) can turn another name into that form.
-  std::unordered_set<std::string> taken;
-  taken.reserve(Sections.size() * 2);
+  // Only names of exactly the form Area.NNN block a number: "Area." in any
+  // letter case (no other character of the code page folds to one of its
+  // letters), then the digits of the number as "%03u" writes them.  Of the
+  // other folds of the comparison only the soft hyphen, which it ignores,
+  // can turn another name into that form.  The lowest free number is at
+  // most one more than the number of sections, so only those are marked.
+  std::vector<bool> blocked(Sections.size() + 2, false);
+  std::string cleaned;
   for (const TSectionEntry& entry : Sections) {
-    std::string key = plat::LowerAnsi(entry.Name);
-    std::erase(key, '\xAD');
-    if (key.rfind("area.", 0) == 0) taken.insert(std::move(key));
+    std::string_view name = entry.Name;
+    if (name.find('\xAD') != std::string_view::npos) {
+      cleaned.assign(name);
+      std::erase(cleaned, '\xAD');
+      name = cleaned;
+    }
+    if (name.size() < 8) continue;
+    bool prefix = true;
+    for (size_t k = 0; k < 5 && prefix; ++k) prefix = (name[k] | 0x20) == "area."[k];
+    if (!prefix || name[4] != '.') continue;
+    const std::string_view digits = name.substr(5);
+    if (digits.size() > 10 || (digits.size() > 3 && digits[0] == '0')) continue;
+    uint64_t value = 0;
+    bool allDigits = true;
+    for (char c : digits) {
+      if (c < '0' || c > '9') {
+        allDigits = false;
+        break;
+      }
+      value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (allDigits && value < blocked.size()) blocked[value] = true;
   }
   int32_t number = 1;
-  while (taken.count(plat::LowerAnsi(AreaSectionName(number))) != 0) ++number;
+  while (blocked[static_cast<size_t>(number)]) ++number;
   return number;
 }
 
@@ -219,7 +241,8 @@ void TLayrix::InsertLayer(const std::string& Path, const std::string& Title, int
   // area's layer number is -1 (which the find cannot tell from "not found").
   std::string lookup = path;
   if (FindLayerByPath(lookup, false) != -1) return;
-  if (FindAreaByPath(*this, lookup) >= 0 || FindAreaByPath(*this, path) >= 0) return;
+  if (FindAreaByPath(*this, lookup) >= 0 || (lookup != path && FindAreaByPath(*this, path) >= 0))
+    return;
 
   // 4. The layer number.
   int32_t layer = Layer;

@@ -89,6 +89,29 @@ TEST(NextFreeAreaNumber, LowestNameNotInUse) {
   EXPECT_EQ(cfg.NextFreeAreaNumber(), 4);
 }
 
+TEST(NextFreeAreaNumber, OnlyTheExactFormBlocks) {
+  // Each name alone, after Area.001 and Area.002: does it block 3?
+  const std::pair<const char*, bool> cases[] = {
+      {"Area.003", true},       {"aREA.003", true},       {"Area.\xAD""003", true},
+      {"Ar\xAD""ea.003", true}, {"Area.3", false},        {"Area.0003", false},
+      {"Area.003 ", false},     {"Area\x0E""003", false}, {"Area,003", false},
+      {"Area.00\xB3", false},   {"\xC1rea.003", false},   {"Area.-03", false}};
+  for (const auto& [name, blocks] : cases) {
+    TLayrix cfg;
+    Add(cfg, {"Area.001", 1});
+    Add(cfg, {"Area.002", 2});
+    Add(cfg, {name, 3});
+    EXPECT_EQ(cfg.NextFreeAreaNumber(), blocks ? 4 : 3) << name;
+  }
+  // Numbers of four digits and more are written without leading zeros.
+  TLayrix many;
+  for (int i = 1; i <= 1200; ++i) Add(many, {TLayrix::AreaSectionName(i), i});
+  Add(many, {"Area.01201", 1201});
+  EXPECT_EQ(many.NextFreeAreaNumber(), 1201);
+  Add(many, {"AREA.1201", 1202});
+  EXPECT_EQ(many.NextFreeAreaNumber(), 1202);
+}
+
 // ------------------------------------------------------------ finds
 
 TEST(Finds, PathIgnoresCaseAndDropsOneTrailingBackslash) {
