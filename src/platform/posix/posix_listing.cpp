@@ -13,46 +13,93 @@
 namespace plat::posix {
 namespace {
 
-// '*' and '?' over upper-cased UTF-16 text.
-bool Glob(std::u16string_view mask, std::u16string_view name) {
+// '*' and '?' over upper-cased text (UTF-16, or bytes when both sides are
+// ASCII).
+template <typename Char>
+bool Glob(std::basic_string_view<Char> mask, std::basic_string_view<Char> name) {
+  using View = std::basic_string_view<Char>;
   size_t m = 0, n = 0;
-  size_t starMask = std::u16string_view::npos, starName = 0;
+  size_t starMask = View::npos, starName = 0;
   while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == u'?' || mask[m] == name[n])) {
+    if (m < mask.size() && (mask[m] == Char('?') || mask[m] == name[n])) {
       ++m;
       ++n;
-    } else if (m < mask.size() && mask[m] == u'*') {
+    } else if (m < mask.size() && mask[m] == Char('*')) {
       starMask = m++;
       starName = n;
-    } else if (starMask != std::u16string_view::npos) {
+    } else if (starMask != View::npos) {
       m = starMask + 1;
       n = ++starName;
     } else {
       return false;
     }
   }
-  while (m < mask.size() && mask[m] == u'*') ++m;
+  while (m < mask.size() && mask[m] == Char('*')) ++m;
   return m == mask.size();
 }
 
 // A mask ending in ".*" also matches names without that dot, as on Windows
 // ("*.*" matches every name).
-bool MatchesMask(const std::u16string& mask, const std::u16string& name) {
+template <typename Char>
+bool MatchesMask(std::basic_string_view<Char> mask, std::basic_string_view<Char> name) {
   if (Glob(mask, name)) return true;
-  return mask.size() >= 2 && mask.compare(mask.size() - 2, 2, u".*") == 0 &&
-         Glob(std::u16string_view(mask).substr(0, mask.size() - 2), name);
+  return mask.size() >= 2 && mask[mask.size() - 2] == Char('.') && mask.back() == Char('*') &&
+         Glob(mask.substr(0, mask.size() - 2), name);
 }
 
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+std::string UpperAscii(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
+  return upper;
+}
+
+// A listed name and its sort key: the upper-cased UTF-16 of the name, kept
+// as upper-cased bytes when the name is ASCII (the same order, no
+// conversion).
 struct Found {
-  std::u16string Order;  // upper-cased UTF-16 of the host name
   std::string HostName;
   unsigned char Type = DT_UNKNOWN;  // as the listing gives it
+  bool Ascii = true;
+  std::string AsciiKey;
+  std::u16string Key;
 };
 
-std::u16string OrderKey(const std::string& hostName) {
-  std::u16string key = text1252::Utf8ToUtf16(hostName);
-  for (char16_t& c : key) c = text1252::UpperUtf16(c);
-  return key;
+Found MakeFound(std::string hostName, unsigned char type) {
+  Found f;
+  f.Type = type;
+  f.Ascii = IsAscii(hostName);
+  if (f.Ascii) {
+    f.AsciiKey = UpperAscii(hostName);
+  } else {
+    f.Key = text1252::Utf8ToUtf16(hostName);
+    for (char16_t& c : f.Key) c = text1252::UpperUtf16(c);
+  }
+  f.HostName = std::move(hostName);
+  return f;
+}
+
+std::u16string WideKey(const Found& f) {
+  if (!f.Ascii) return f.Key;
+  return std::u16string(f.AsciiKey.begin(), f.AsciiKey.end());
+}
+
+// NTFS order: upper-cased UTF-16 names, then bytes.
+bool ListedBefore(const Found& a, const Found& b) {
+  int c;
+  if (a.Ascii && b.Ascii) {
+    c = a.AsciiKey.compare(b.AsciiKey);
+  } else {
+    c = WideKey(a).compare(WideKey(b));
+  }
+  if (c != 0) return c < 0;
+  return a.HostName < b.HostName;
 }
 
 std::string Join(const std::string& folder, const std::string& name) {
@@ -87,24 +134,29 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
     if (std::find(names.begin(), names.end(), exact) == names.end() &&
         ::lstat(Join(folder.Host, exact).c_str(), &lst) == 0)
       names.push_back(exact);
-    for (std::string& name : names) found.push_back({OrderKey(name), std::move(name), DT_UNKNOWN});
+    for (std::string& name : names) found.push_back(MakeFound(std::move(name), DT_UNKNOWN));
   } else {
-    std::u16string maskKey = NameKeyOfAnsi(mask);
+    const bool everyName = mask == "*" || mask == "*.*";
+    const std::u16string maskKey = NameKeyOfAnsi(mask);
+    const bool asciiMask = IsAscii(mask);
+    const std::string maskAscii = UpperAscii(mask);
     DIR* dir = ::opendir(folder.Host.c_str());
     if (!dir) return {};
     while (const dirent* d = ::readdir(dir)) {
       std::string name = d->d_name;
       if (name == "." || name == "..") continue;
       if (foldersOnly && !MayBeFolder(d->d_type)) continue;
-      if (MatchesMask(maskKey, NameKeyOfHost(name)))
-        found.push_back({OrderKey(name), std::move(name), d->d_type});
+      Found f = MakeFound(std::move(name), d->d_type);
+      const bool matches =
+          everyName ||
+          (asciiMask && f.Ascii
+               ? MatchesMask<char>(maskAscii, f.AsciiKey)
+               : MatchesMask<char16_t>(maskKey, NameKeyOfHost(f.HostName)));
+      if (matches) found.push_back(std::move(f));
     }
     ::closedir(dir);
   }
-  std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-    if (a.Order != b.Order) return a.Order < b.Order;
-    return a.HostName < b.HostName;
-  });
+  std::sort(found.begin(), found.end(), ListedBefore);
 
   std::vector<DirEntry> entries;
   entries.reserve(found.size());

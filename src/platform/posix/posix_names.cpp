@@ -27,8 +27,48 @@ struct FolderNames {
   uint64_t LastUse = 0;
   std::string Path;  // the host path it was last looked up through
   // Names by key, each list in listing order.
-  std::unordered_map<std::u16string, std::vector<std::string>> ByKey;
+  std::unordered_map<std::string, std::vector<std::string>> ByKey;
 };
+
+// The cache's key of a name: its upper-cased UTF-16 form packed into bytes,
+// a unit below 0x80 as one byte, any other as three (so that distinct forms
+// give distinct keys).  An ASCII name is its own key, upper-cased: short
+// keys need no memory of their own, and most names are ASCII.
+std::string PackKey(const std::u16string& upper) {
+  std::string key;
+  key.reserve(upper.size() * 3);
+  for (char16_t c : upper) {
+    if (c < 0x80) {
+      key += static_cast<char>(c);
+    } else {
+      key += static_cast<char>(0xE0 | (c >> 12));
+      key += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      key += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return key;
+}
+
+bool AsciiUpperInto(const std::string& name, std::string& key) {
+  key.assign(name);
+  for (char& c : key) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
+  }
+  return true;
+}
+
+std::string CacheKeyOfHost(const std::string& hostName) {
+  std::string key;
+  if (AsciiUpperInto(hostName, key)) return key;
+  return PackKey(NameKeyOfHost(hostName));
+}
+
+std::string CacheKeyOfAnsi(const std::string& ansiName) {
+  std::string key;
+  if (AsciiUpperInto(ansiName, key)) return key;
+  return PackKey(NameKeyOfAnsi(ansiName));
+}
 
 struct Cache {
   std::vector<FolderNames> Folders;
@@ -49,13 +89,13 @@ bool ListingBefore(const std::string& a, const std::string& b) {
 }
 
 void InsertName(FolderNames& entry, const std::string& hostName) {
-  std::vector<std::string>& names = entry.ByKey[NameKeyOfHost(hostName)];
+  std::vector<std::string>& names = entry.ByKey[CacheKeyOfHost(hostName)];
   auto at = std::lower_bound(names.begin(), names.end(), hostName, ListingBefore);
   if (at == names.end() || *at != hostName) names.insert(at, hostName);
 }
 
 void RemoveName(FolderNames& entry, const std::string& hostName) {
-  auto found = entry.ByKey.find(NameKeyOfHost(hostName));
+  auto found = entry.ByKey.find(CacheKeyOfHost(hostName));
   if (found == entry.ByKey.end()) return;
   std::vector<std::string>& names = found->second;
   names.erase(std::remove(names.begin(), names.end(), hostName), names.end());
@@ -103,7 +143,7 @@ FolderNames* Load(const std::string& folder, const struct stat& st) {
   while (const dirent* d = ::readdir(dir)) {
     std::string name = d->d_name;
     if (name == "." || name == "..") continue;
-    entry->ByKey[NameKeyOfHost(name)].push_back(std::move(name));
+    entry->ByKey[CacheKeyOfHost(name)].push_back(std::move(name));
   }
   ::closedir(dir);
   for (auto& [key, names] : entry->ByKey)
@@ -157,7 +197,7 @@ std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std:
                                            const struct stat& folderStat) {
   FolderNames* entry = Load(folder, folderStat);
   if (!entry) return {};
-  auto found = entry->ByKey.find(NameKeyOfAnsi(name));
+  auto found = entry->ByKey.find(CacheKeyOfAnsi(name));
   if (found == entry->ByKey.end()) return {};
   return found->second;
 }
