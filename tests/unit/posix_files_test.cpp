@@ -232,6 +232,17 @@ TEST_F(PosixFiles, KindOnlyListingGivesFilesWithoutTheirFacts) {
   EXPECT_EQ(plat::FindEntries("C:\\d\\a.bgl", plat::FileFacts::KindOnly)[0].Info.Size, 5u);
 }
 
+TEST_F(PosixFiles, ListingMasksOverNamesOutsideAscii) {
+  for (const char* name : {"caf\xC3\xA9.bgl", "cafe.bgl", "CAF\xC3\x89.txt", "\xC3\x84.bgl"}) Put(name, "1");
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\caf?.bgl")),
+            (std::vector<std::string>{"cafe.bgl", "caf\xE9.bgl"}));
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*\xC9.*")),
+            (std::vector<std::string>{"caf\xE9.bgl", "CAF\xC9.txt"}));
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*.BGL")),
+            (std::vector<std::string>{"cafe.bgl", "caf\xE9.bgl", "\xC4.bgl"}));
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\CAF\xE9.TXT")), (std::vector<std::string>{"CAF\xC9.txt"}));
+}
+
 TEST_F(PosixFiles, NameCacheSeesChangesByOthers) {
   Put("one.txt", "1");
   EXPECT_FALSE(plat::FileExists("C:\\d\\TWO.txt"));  // the folder's names are now cached
