@@ -18,16 +18,6 @@
 namespace plat::posix {
 namespace {
 
-std::string Join(const std::string& folder, const std::string& name) {
-  return folder == "/" ? "/" + name : folder + "/" + name;
-}
-
-std::string Parent(const std::string& hostPath) {
-  size_t slash = hostPath.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : hostPath.substr(0, slash);
-}
-
 std::string BaseName(const std::string& hostPath) {
   size_t slash = hostPath.find_last_of('/');
   return slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
@@ -110,6 +100,22 @@ bool SurelyMissing(const Resolved& spelled) {
   return NamesIgnoringCase(spelled.Folder, text1252::FromUtf8(spelled.Name), folderStat).empty();
 }
 
+// Renames `fromName` in `fromFolder` to `toName` in `toFolder`, never over
+// an existing name, and keeps the caches current: the handles of a renamed
+// folder, and of those below it, would name folders under paths that are
+// gone.  On failure errno tells why.
+bool RenameEntry(const std::string& fromFolder, const std::string& fromName,
+                 const std::string& toFolder, const std::string& toName) {
+  At fromAt = InFolder(fromFolder, fromName);
+  At toAt = InFolder(toFolder, toName);
+  if (Sys().RenameNoReplace(fromAt.Dir, fromAt.Path.c_str(), toAt.Dir, toAt.Path.c_str()) != 0)
+    return false;
+  ForgetFolderHandles(JoinHost(fromFolder, fromName));
+  ForgetFolderHandles(JoinHost(toFolder, toName));
+  NoteRenamed(fromFolder, fromName, toFolder, toName);
+  return true;
+}
+
 }  // namespace
 }  // namespace plat::posix
 
@@ -120,7 +126,7 @@ using namespace posix;
 bool MakeFolder(const std::string& path) {
   Resolved r = Resolve(path);
   if (!r.Valid || r.Exists || r.Name.empty()) return false;
-  At at = InFolder(r.Folder, r.Name);
+  At at = AtOf(r);
   if (::mkdirat(at.Dir, at.Path.c_str(), 0777) != 0) return false;
   ForgetFolderHandles(r.Host);
   NoteAdded(r.Folder, r.Name);
@@ -131,7 +137,7 @@ bool RemoveEmptyFolder(const std::string& path) {
   Resolved r = Resolve(path);
   // A link to a folder is not a folder of its own: it is never removed.
   if (!r.Exists || r.Name.empty() || !S_ISDIR(r.Lstat.st_mode)) return false;
-  At at = InFolder(r.Folder, r.Name);
+  At at = AtOf(r);
   if (Sys().Unlink(at.Dir, at.Path.c_str(), AT_REMOVEDIR) != 0) return false;
   ForgetFolderHandles(r.Host);
   NoteRemoved(r.Folder, r.Name);
@@ -145,7 +151,7 @@ bool RemoveFile(const std::string& path) {
   if (S_ISLNK(st.st_mode) && ::stat(r.Host.c_str(), &st) != 0) st = r.Lstat;
   if (S_ISDIR(st.st_mode)) return false;
   if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) return false;
-  At at = InFolder(r.Folder, r.Name);
+  At at = AtOf(r);
   if (Sys().Unlink(at.Dir, at.Path.c_str(), 0) != 0) return false;
   NoteRemoved(r.Folder, r.Name);
   return true;
@@ -165,20 +171,15 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
   bool replacing = false;
   if (to.Exists) {
     if (failIfExists) return false;
-    At at = InFolder(to.Folder, to.Name);
+    At at = AtOf(to);
     if (::fstatat(at.Dir, at.Path.c_str(), &targetStat, 0) == 0) {
       replacing = true;
       if (S_ISDIR(targetStat.st_mode) || IsReadOnlyMode(targetStat.st_mode)) return false;
     }
   }
 
-  int in;
-  if (from.Name.empty()) {
-    in = Sys().Open(AT_FDCWD, from.Host.c_str(), O_RDONLY, 0);
-  } else {
-    At at = InFolder(from.Folder, from.Name);
-    in = Sys().Open(at.Dir, at.Path.c_str(), O_RDONLY, 0);
-  }
+  At fromAt = AtOf(from);
+  int in = Sys().Open(fromAt.Dir, fromAt.Path.c_str(), O_RDONLY, 0);
   if (in < 0) return false;
   struct stat sourceStat;
   if (::fstat(in, &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode) ||
@@ -189,7 +190,7 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
   }
 
   std::string finalPath = FinalTarget(to);
-  std::string folder = Parent(finalPath);
+  std::string folder = HostParent(finalPath);
   At temp;
   int out = CreateTempFile(folder, temp);
   if (out < 0) {
@@ -248,16 +249,7 @@ bool RenameFile(const std::string& source, const std::string& target) {
     Resolved from = Spelled(source);
     Resolved to = Spelled(target);
     if (!from.Name.empty() && SurelyMissing(to)) {
-      At fromAt = InFolder(from.Folder, from.Name);
-      At toAt = InFolder(to.Folder, to.Name);
-      if (Sys().RenameNoReplace(fromAt.Dir, fromAt.Path.c_str(), toAt.Dir, toAt.Path.c_str()) == 0) {
-        // Had it been a folder, its handles and those below it would name
-        // folders under paths that are gone.
-        ForgetFolderHandles(from.Host);
-        ForgetFolderHandles(to.Host);
-        NoteRenamed(from.Folder, from.Name, to.Folder, to.Name);
-        return true;
-      }
+      if (RenameEntry(from.Folder, from.Name, to.Folder, to.Name)) return true;
       if (errno != ENOENT && errno != ENOTDIR) return false;
     }
   }
@@ -265,27 +257,14 @@ bool RenameFile(const std::string& source, const std::string& target) {
   if (!from.Exists || from.Name.empty()) return false;
   Resolved to = Resolve(target);
   if (!to.Valid || to.Name.empty()) return false;
-  std::string toHost = to.Host;
   std::string toName = to.Name;
   if (to.Exists) {
     // Only the entry itself may be renamed to another spelling of its name.
     if (!SameEntry(from, to)) return false;
     toName = GivenName(target);
     if (toName == from.Name) return true;
-    toHost = Join(to.Folder, toName);
   }
-  At fromAt = InFolder(from.Folder, from.Name);
-  At toAt = InFolder(to.Folder, toName);
-  if (Sys().RenameNoReplace(fromAt.Dir, fromAt.Path.c_str(), toAt.Dir, toAt.Path.c_str()) != 0)
-    return false;
-  // A renamed folder's handles, and those of the folders below it, name
-  // the same folders under paths that are gone.
-  if (S_ISDIR(from.Lstat.st_mode)) {
-    ForgetFolderHandles(from.Host);
-    ForgetFolderHandles(toHost);
-  }
-  NoteRenamed(from.Folder, from.Name, to.Folder, toName);
-  return true;
+  return RenameEntry(from.Folder, from.Name, to.Folder, toName);
 }
 
 }  // namespace plat

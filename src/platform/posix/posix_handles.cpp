@@ -96,7 +96,12 @@ void ClearFolderHandles() {
 At InFolder(const std::string& hostFolder, const std::string& name) {
   int fd = FolderHandle(hostFolder);
   if (fd >= 0) return {fd, name};
-  return {AT_FDCWD, hostFolder == "/" ? "/" + name : hostFolder + "/" + name};
+  return {AT_FDCWD, JoinHost(hostFolder, name)};
+}
+
+At AtOf(const Resolved& r) {
+  if (r.Name.empty()) return {AT_FDCWD, r.Host};
+  return InFolder(r.Folder, r.Name);
 }
 
 }  // namespace plat::posix

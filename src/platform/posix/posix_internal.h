@@ -80,6 +80,20 @@ Resolved Resolve(const std::string& windowsPath);
 // resolves only when it is not there.
 Resolved Spelled(const std::string& windowsPath);
 
+// ---------------------------------------------------------------- host path text
+
+// `name` in host folder `folder` ("/" has no second slash).
+inline std::string JoinHost(const std::string& folder, const std::string& name) {
+  return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// The host folder holding `hostPath` ("." for a bare name).
+inline std::string HostParent(const std::string& hostPath) {
+  size_t slash = hostPath.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : hostPath.substr(0, slash);
+}
+
 // ---------------------------------------------------------------- folder handles
 
 // A handle (O_PATH) of the host folder `hostFolder`, through which the calls
@@ -101,6 +115,9 @@ struct At {
   std::string Path;
 };
 At InFolder(const std::string& hostFolder, const std::string& name);
+// Where a call finds the entry `r` names: through its folder's handle, or by
+// its whole path for a drive root (which has no name in a folder).
+At AtOf(const Resolved& r);
 
 // ---------------------------------------------------------------- name cache
 

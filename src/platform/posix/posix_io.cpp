@@ -50,13 +50,8 @@ int OpenExistingFile(const std::string& path, int& error) {
     error = EINVAL;
     return -1;
   }
-  int fd;
-  if (spelled.Name.empty()) {
-    fd = Sys().Open(AT_FDCWD, spelled.Host.c_str(), O_RDONLY, 0);
-  } else {
-    At at = InFolder(spelled.Folder, spelled.Name);
-    fd = Sys().Open(at.Dir, at.Path.c_str(), O_RDONLY, 0);
-  }
+  At at = AtOf(spelled);
+  int fd = Sys().Open(at.Dir, at.Path.c_str(), O_RDONLY, 0);
   if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
     Resolved r = Resolve(path);
     if (!r.Exists) {
@@ -83,11 +78,6 @@ int OpenExistingFile(const std::string& path, int& error) {
   return fd;
 }
 
-std::string Parent(const std::string& hostPath) {
-  size_t slash = hostPath.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : hostPath.substr(0, slash);
-}
 
 }  // namespace
 }  // namespace plat::posix
@@ -161,7 +151,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
       }
     }
   }
-  std::string folder = Parent(finalPath);
+  std::string folder = HostParent(finalPath);
 
   At temp;
   int fd = CreateTempFile(folder, temp);

@@ -102,9 +102,6 @@ bool ListedBefore(const Found& a, const Found& b) {
   return a.HostName < b.HostName;
 }
 
-std::string Join(const std::string& folder, const std::string& name) {
-  return folder == "/" ? "/" + name : folder + "/" + name;
-}
 
 // Whether a folder entry of type `type` (from the listing) may be a folder:
 // a file of any other kind is passed over without looking at it.
@@ -132,7 +129,7 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
     std::string exact = text1252::ToUtf8(mask);
     struct stat lst;
     if (std::find(names.begin(), names.end(), exact) == names.end() &&
-        ::lstat(Join(folder.Host, exact).c_str(), &lst) == 0)
+        ::lstat(JoinHost(folder.Host, exact).c_str(), &lst) == 0)
       names.push_back(exact);
     for (std::string& name : names) found.push_back(MakeFound(std::move(name), DT_UNKNOWN));
   } else {
@@ -167,7 +164,7 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
       entries.push_back({text1252::FromUtf8(f.HostName), info});
       continue;
     }
-    std::string hostPath = Join(folder.Host, f.HostName);
+    std::string hostPath = JoinHost(folder.Host, f.HostName);
     struct stat lst;
     At at = InFolder(folder.Host, f.HostName);
     if (::fstatat(at.Dir, at.Path.c_str(), &lst, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile

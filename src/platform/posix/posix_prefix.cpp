@@ -60,11 +60,6 @@ std::string RealPath(const std::string& path) {
   return result;
 }
 
-std::string Join(const std::string& folder, const std::string& name) {
-  if (folder == "/") return "/" + name;
-  return folder + "/" + name;
-}
-
 const std::array<Drive, 26>& Drives() {
   PrefixState& state = State();
   if (state.DrivesLoaded) return state.Drives;
@@ -267,7 +262,7 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
       spelling.Folder = known->Host;
       result.Name = text1252::ToUtf8(spelling.LastName);
       result.Folder = spelling.Folder;
-      result.Host = Join(spelling.Folder, result.Name);
+      result.Host = JoinHost(spelling.Folder, result.Name);
       spelling.Complete = false;
       return true;
     }
@@ -289,8 +284,8 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
   for (const std::string& component : components) hostNames.push_back(text1252::ToUtf8(component));
   std::string& folder = spelling.Folder;
   folder = spelling.Root;
-  for (size_t i = 0; i + 1 < hostNames.size(); ++i) folder = Join(folder, hostNames[i]);
-  result.Host = hostNames.empty() ? spelling.Root : Join(folder, hostNames.back());
+  for (size_t i = 0; i + 1 < hostNames.size(); ++i) folder = JoinHost(folder, hostNames[i]);
+  result.Host = hostNames.empty() ? spelling.Root : JoinHost(folder, hostNames.back());
   result.Folder = hostNames.empty() ? spelling.Root : folder;
   result.Name = hostNames.empty() ? std::string() : hostNames.back();
   spelling.LastName = components.empty() ? std::string() : components.back();
@@ -347,7 +342,7 @@ Resolved Resolve(const std::string& windowsPath) {
       At at = InFolder(folder, other);
       if (::fstatat(at.Dir, at.Path.c_str(), &result.Lstat, AT_SYMLINK_NOFOLLOW) == 0) {
         result.Exists = true;
-        result.Host = Join(folder, other);
+        result.Host = JoinHost(folder, other);
         result.Name = other;
         return result;
       }
@@ -365,11 +360,11 @@ Resolved Resolve(const std::string& windowsPath) {
   for (size_t i = 0; i < components.size(); ++i) {
     std::string name = hostNames[i];
     if (found) {
-      std::string candidate = Join(current, name);
+      std::string candidate = JoinHost(current, name);
       if (::lstat(candidate.c_str(), &result.Lstat) != 0) {
         found = false;
         for (const std::string& other : NamesIgnoringCase(current, components[i])) {
-          candidate = Join(current, other);
+          candidate = JoinHost(current, other);
           if (::lstat(candidate.c_str(), &result.Lstat) == 0) {
             name = other;
             found = true;
@@ -382,7 +377,7 @@ Resolved Resolve(const std::string& windowsPath) {
       result.Folder = current;
       result.Name = name;
     }
-    current = Join(current, name);
+    current = JoinHost(current, name);
   }
   result.Host = current;
   result.Exists = found;
