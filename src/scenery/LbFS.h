@@ -122,6 +122,13 @@ class TFSCfgSearch : public TFileSearchObj {
   void SearchTree(const std::string& Folder, const std::string& Mask) override;
 
  private:
+  // Whether files' times are needed (a copy that keeps newer targets).
+  bool NeedsFileTimes() const;
+  // `Pattern` listed with as much of each file's facts as the mode uses.
+  std::vector<plat::DirEntry> List(const std::string& Pattern) const;
+  // ProcessFile for every file among `Entries` (a listing of `Folder`).
+  void ProcessListedFiles(const std::string& Folder, const std::vector<plat::DirEntry>& Entries);
+
   // The entry now being processed, as the listing spelled it: the file is
   // addressed through this name, ProcessFile's lower-cased name being the
   // name it is created or renamed under.

@@ -91,17 +91,28 @@ void TFSCfgSearch::ProcessFile(const std::string& Folder, const std::string& Fil
   }
 }
 
-void TFSCfgSearch::SearchFiles(const std::string& Folder, const std::string& Mask) {
-  const bool fileTimes = Mode == ModeCopy && Overwrite == 2;
-  const std::vector<plat::DirEntry> entries = plat::FindEntries(
-      Folder + Mask, fileTimes ? plat::FileFacts::All : plat::FileFacts::KindOnly);
-  for (const plat::DirEntry& entry : entries) {
+bool TFSCfgSearch::NeedsFileTimes() const { return Mode == ModeCopy && Overwrite == 2; }
+
+std::vector<plat::DirEntry> TFSCfgSearch::List(const std::string& Pattern) const {
+  // Of files, only a copy that keeps newer targets needs more than that
+  // they are files.
+  return plat::FindEntries(Pattern,
+                           NeedsFileTimes() ? plat::FileFacts::All : plat::FileFacts::KindOnly);
+}
+
+void TFSCfgSearch::ProcessListedFiles(const std::string& Folder,
+                                      const std::vector<plat::DirEntry>& Entries) {
+  for (const plat::DirEntry& entry : Entries) {
     if (!PassesFilter(entry, kFilterFiles)) continue;
-    if (fileTimes) SourceTime = FileTimeToDateTime(entry.Info.LastWriteTime);
+    if (NeedsFileTimes()) SourceTime = FileTimeToDateTime(entry.Info.LastWriteTime);
     CurrentName_ = entry.Name;
     ProcessFile(Folder, plat::LowerAnsi(entry.Name));
     CurrentName_.clear();
   }
+}
+
+void TFSCfgSearch::SearchFiles(const std::string& Folder, const std::string& Mask) {
+  ProcessListedFiles(Folder, List(Folder + Mask));
 }
 
 void TFSCfgSearch::SearchTree(const std::string& Folder, const std::string& Mask) {
@@ -114,26 +125,14 @@ void TFSCfgSearch::SearchTree(const std::string& Folder, const std::string& Mask
     // One listing of the folder serves both its files and its sub-folders
     // when the mask takes every name: no mode changes the sub-folders of the
     // folder whose files it processes (a copy never writes into its source).
-    // A scan for scenery folders looks at folders only; of files, only a
-    // copy that keeps newer targets needs more than that they are files.
-    const bool fileTimes = Mode == ModeCopy && Overwrite == 2;
+    // A scan for scenery folders looks at folders only.
     std::vector<plat::DirEntry> entries =
-        Mode == ModeScanScenery
-            ? plat::FindFolders(Folder + "*.*")
-            : plat::FindEntries(Folder + "*.*",
-                                fileTimes ? plat::FileFacts::All : plat::FileFacts::KindOnly);
+        Mode == ModeScanScenery ? plat::FindFolders(Folder + "*.*") : List(Folder + "*.*");
     if (Mode != ModeScanScenery) {
-      if (Mask == "*.*") {
-        for (const plat::DirEntry& entry : entries) {
-          if (!PassesFilter(entry, kFilterFiles)) continue;
-          if (fileTimes) SourceTime = FileTimeToDateTime(entry.Info.LastWriteTime);
-          CurrentName_ = entry.Name;
-          ProcessFile(Folder, plat::LowerAnsi(entry.Name));
-          CurrentName_.clear();
-        }
-      } else {
+      if (Mask == "*.*")
+        ProcessListedFiles(Folder, entries);
+      else
         SearchFiles(Folder, Mask);
-      }
     }
     for (plat::DirEntry& entry : entries) {
       if (!PassesFilter(entry, kFilterFolders)) continue;
