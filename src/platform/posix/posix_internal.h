@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -137,6 +138,10 @@ void NoteRemoved(const std::string& folder, const std::string& hostName);
 void NoteRenamed(const std::string& fromFolder, const std::string& fromName,
                  const std::string& toFolder, const std::string& toName);
 void ClearNameCache();
+
+// `name` upper-cased into `upper` when it is all ASCII (then its order and
+// matching as upper-cased UTF-16 are those of these bytes); false otherwise.
+bool AsciiUpper(std::string_view name, std::string& upper);
 
 // The key names are compared by: the host name converted to ANSI, then to
 // UTF-16, upper-cased.

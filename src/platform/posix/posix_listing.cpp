@@ -47,19 +47,6 @@ bool MatchesMask(std::basic_string_view<Char> mask, std::basic_string_view<Char>
          Glob(mask.substr(0, mask.size() - 2), name);
 }
 
-bool IsAscii(std::string_view text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
-
-std::string UpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
-  return upper;
-}
-
 // A listed name and its sort key: the upper-cased UTF-16 of the name, kept
 // as upper-cased bytes when the name is ASCII (the same order, no
 // conversion).
@@ -74,10 +61,9 @@ struct Found {
 Found MakeFound(std::string hostName, unsigned char type) {
   Found f;
   f.Type = type;
-  f.Ascii = IsAscii(hostName);
-  if (f.Ascii) {
-    f.AsciiKey = UpperAscii(hostName);
-  } else {
+  f.Ascii = AsciiUpper(hostName, f.AsciiKey);
+  if (!f.Ascii) {
+    f.AsciiKey.clear();
     f.Key = text1252::Utf8ToUtf16(hostName);
     for (char16_t& c : f.Key) c = text1252::UpperUtf16(c);
   }
@@ -135,8 +121,8 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
   } else {
     const bool everyName = mask == "*" || mask == "*.*";
     const std::u16string maskKey = NameKeyOfAnsi(mask);
-    const bool asciiMask = IsAscii(mask);
-    const std::string maskAscii = UpperAscii(mask);
+    std::string maskAscii;
+    const bool asciiMask = AsciiUpper(mask, maskAscii);
     DIR* dir = ::opendir(folder.Host.c_str());
     if (!dir) return {};
     while (const dirent* d = ::readdir(dir)) {

@@ -49,24 +49,15 @@ std::string PackKey(const std::u16string& upper) {
   return key;
 }
 
-bool AsciiUpperInto(const std::string& name, std::string& key) {
-  key.assign(name);
-  for (char& c : key) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
-  }
-  return true;
-}
-
 std::string CacheKeyOfHost(const std::string& hostName) {
   std::string key;
-  if (AsciiUpperInto(hostName, key)) return key;
+  if (AsciiUpper(hostName, key)) return key;
   return PackKey(NameKeyOfHost(hostName));
 }
 
 std::string CacheKeyOfAnsi(const std::string& ansiName) {
   std::string key;
-  if (AsciiUpperInto(ansiName, key)) return key;
+  if (AsciiUpper(ansiName, key)) return key;
   return PackKey(NameKeyOfAnsi(ansiName));
 }
 
@@ -171,6 +162,15 @@ FolderNames* AfterChange(const std::string& folder) {
 }
 
 }  // namespace
+
+bool AsciiUpper(std::string_view name, std::string& upper) {
+  upper.assign(name);
+  for (char& c : upper) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
+  }
+  return true;
+}
 
 std::u16string NameKeyOfAnsi(const std::string& ansiName) {
   std::u16string key = text1252::ToUtf16(ansiName);
