@@ -160,7 +160,8 @@ class InputFile {
   virtual int64_t ReadAt(uint64_t offset, void* buffer, size_t count) = 0;
 };
 // Opens an existing file for reading, without sharing it for writing where
-// the host allows that; nullptr when it cannot be opened.
+// the host allows that; nullptr when it cannot be opened.  A folder may open
+// on some hosts, but every read of it then fails.
 std::unique_ptr<InputFile> OpenInputFile(const std::string& path);
 
 // Reads a whole file as bytes.  On failure returns false and describes the

@@ -313,6 +313,60 @@ TEST_F(PosixFiles, FolderReplacedUnderTheSamePathIsMetThere) {
   EXPECT_FALSE(fs::exists(D("z/four")));
 }
 
+// A copy slower than a folder handle's short life: the handle it made its
+// temporary file through must still be the one it renames and removes it
+// through, whatever the cache did with it meanwhile.
+TEST_F(PosixFiles, CopyOutlivingItsFolderHandleStillLands) {
+  Put("src", "slow data");
+  fs::create_directories(D("out"));
+  // A low descriptor freed during the copy, so that a folder opened again
+  // meanwhile gets another number than the handle it replaces.
+  static int spare;
+  spare = ::dup(2);
+  ASSERT_GE(spare, 0);
+  plat::posix::Sys().Read = [](int fd, void* buffer, size_t count) -> ssize_t {
+    if (spare >= 0) ::close(spare);
+    spare = -1;
+    ::usleep(150 * 1000);
+    return plat::posix::DefaultSys().Read(fd, buffer, count);
+  };
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\out\\copy", true));
+  EXPECT_EQ(Get("out/copy"), "slow data");
+  // A failing one removes its temporary file the same way.
+  plat::posix::Sys().Write = [](int, const void*, size_t) -> ssize_t {
+    errno = ENOSPC;
+    return -1;
+  };
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\out\\second", true));
+  plat::posix::Sys() = plat::posix::DefaultSys();
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(D("out"))) left.push_back(e.path().filename());
+  EXPECT_EQ(left, std::vector<std::string>{"copy"});
+}
+
+// Names of a folder checked a moment ago are trusted while only this program
+// changes folders, but a change through another path to the same folder (a
+// link) and, after a short while, a change by another program are seen.
+TEST_F(PosixFiles, NameChecksSeeChangesThroughOtherPathsAndPrograms) {
+  Put("src", "1");
+  fs::create_directories(D("real"));
+  fs::create_directory_symlink("real", D("link"));
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\real\\one", true));
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\link\\TWO", true));
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\real\\two", true));
+  EXPECT_FALSE(plat::RenameFile("C:\\d\\real\\one", "C:\\d\\real\\Two"));
+
+  Put("real/Three", "other program");
+  ::usleep(200 * 1000);
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\real\\three", true));
+  EXPECT_FALSE(plat::RenameFile("C:\\d\\real\\one", "C:\\d\\real\\THREE"));
+  EXPECT_EQ(Get("real/Three"), "other program");
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(D("real"))) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"TWO", "Three", "one"}));
+}
+
 TEST_F(PosixFiles, CopyCarriesTimeAndReadOnly) {
   Put("src.bgl", "payload", 0444);
   struct timespec times[2] = {{1000000000, 0}, {1234567890, 123456700}};
@@ -475,7 +529,10 @@ TEST_F(PosixFiles, ReadingFiles) {
   EXPECT_EQ(file->ReadAt(10, buffer, 4), 0);
   EXPECT_EQ(file->ReadAt(1ULL << 62, buffer, 4), 0);
   EXPECT_FALSE(plat::OpenInputFile("C:\\d\\none"));
-  EXPECT_FALSE(plat::OpenInputFile("C:\\d"));
+  // A folder is not read as a file: it does not open, or no read of it succeeds.
+  if (auto folder = plat::OpenInputFile("C:\\d")) {
+    EXPECT_EQ(folder->ReadAt(0, buffer, 4), -1);
+  }
 }
 
 TEST_F(PosixFiles, WriteFileReplacing) {

@@ -89,15 +89,21 @@ bool SameEntry(const Resolved& a, const Resolved& b) {
 }
 
 // True when `spelled` (from Spelled) names no entry in any spelling, as the
-// name cache of its folder tells through the folder's handle: one look at
-// the folder instead of a lookup of the name and then the folder.  False
-// also when that cannot be told.
+// name cache of its folder tells: from names checked a moment ago, or after
+// one look at the folder through its handle, instead of a lookup of the name
+// and then the folder.  False also when that cannot be told.
 bool SurelyMissing(const Resolved& spelled) {
   if (!spelled.Valid || spelled.Name.empty()) return false;
-  int dir = FolderHandle(spelled.Folder);
+  const std::string name = text1252::FromUtf8(spelled.Name);
+  switch (RecentPresence(spelled.Folder, name)) {
+    case KnownPresence::Missing: return true;
+    case KnownPresence::Present: return false;
+    case KnownPresence::Unknown: break;
+  }
+  HeldFolder dir = FolderHandle(spelled.Folder);
   struct stat folderStat;
-  if (dir < 0 || ::fstat(dir, &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) return false;
-  return NamesIgnoringCase(spelled.Folder, text1252::FromUtf8(spelled.Name), folderStat).empty();
+  if (!dir || ::fstat(*dir, &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) return false;
+  return NamesIgnoringCase(spelled.Folder, name, folderStat).empty();
 }
 
 // Renames `fromName` in `fromFolder` to `toName` in `toFolder`, never over
@@ -159,44 +165,39 @@ bool RemoveFile(const std::string& path) {
 
 bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists) {
   IgnoreFileSizeSignal();
-  Resolved from = Resolve(source);
-  if (!from.Exists) return false;
+  int error = 0;
+  int in = OpenForReading(source, error);
+  if (in < 0) return false;
+  auto refuse = [in] {
+    Sys().Close(in);
+    return false;
+  };
+  struct stat sourceStat;
+  if (::fstat(in, &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode)) return refuse();
+
   // A target missing in every spelling (the common case of a copy into a
   // new tree) needs no lookup of its own.
   Resolved to = Spelled(target);
   if (!SurelyMissing(to)) to = Resolve(target);
-  if (!to.Valid || to.Name.empty()) return false;
-
+  if (!to.Valid || to.Name.empty()) return refuse();
   struct stat targetStat {};
   bool replacing = false;
   if (to.Exists) {
-    if (failIfExists) return false;
+    if (failIfExists) return refuse();
     At at = AtOf(to);
     if (::fstatat(at.Dir, at.Path.c_str(), &targetStat, 0) == 0) {
       replacing = true;
-      if (S_ISDIR(targetStat.st_mode) || IsReadOnlyMode(targetStat.st_mode)) return false;
+      if (S_ISDIR(targetStat.st_mode) || IsReadOnlyMode(targetStat.st_mode) ||
+          (sourceStat.st_dev == targetStat.st_dev && sourceStat.st_ino == targetStat.st_ino))
+        return refuse();
     }
-  }
-
-  At fromAt = AtOf(from);
-  int in = Sys().Open(fromAt.Dir, fromAt.Path.c_str(), O_RDONLY, 0);
-  if (in < 0) return false;
-  struct stat sourceStat;
-  if (::fstat(in, &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode) ||
-      (replacing && sourceStat.st_dev == targetStat.st_dev &&
-       sourceStat.st_ino == targetStat.st_ino)) {
-    Sys().Close(in);
-    return false;
   }
 
   std::string finalPath = FinalTarget(to);
   std::string folder = HostParent(finalPath);
   At temp;
   int out = CreateTempFile(folder, temp);
-  if (out < 0) {
-    Sys().Close(in);
-    return false;
-  }
+  if (out < 0) return refuse();
   bool ok = CopyData(in, out, sourceStat.st_size);
   if (ok) {
     // A new file keeps the mode it was created with unless the source is

@@ -4,10 +4,12 @@
 // Private to src/platform/posix/ and its tests.
 #pragma once
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,15 +97,30 @@ inline std::string HostParent(const std::string& hostPath) {
   return slash == 0 ? "/" : hostPath.substr(0, slash);
 }
 
+// Opens the entry `path` names for reading (a folder opens too): the path as
+// spelled first and, only when nothing is there, the path resolved in other
+// spellings.  -1 with `error` (an errno value) set when it cannot be opened.
+int OpenForReading(const std::string& path, int& error);
+
 // ---------------------------------------------------------------- folder handles
 
+// A monotonic clock in nanoseconds, cheap enough to read on every call.
+int64_t MonotonicNow();
+// How long what was learnt of a folder serves before the folder is looked at
+// again: its handle, and its names checked against its modification time.
+// A folder replaced or changed by another program is met within this time.
+constexpr int64_t kShortTrustNanoseconds = 100 * 1000 * 1000;
+
+// An open handle of a folder, closed when its last holder lets it go.
+using HeldFolder = std::shared_ptr<const int>;
+
 // A handle (O_PATH) of the host folder `hostFolder`, through which the calls
-// on names in it skip walking the whole path again; -1 when it cannot be
-// opened.  Handles of the folders used last are kept open for a short while
-// (a tenth of a second), so that a folder replaced by another program is
-// soon met under its path again.  The handle belongs to the cache: never
-// close it.
-int FolderHandle(const std::string& hostFolder);
+// on names in it skip walking the whole path again; null when it cannot be
+// opened.  Handles of the folders used last are kept for a short while (the
+// short trust time), so that a folder replaced by another program is soon
+// met under its path again; one dropped from the cache stays open while a
+// caller still holds it.
+HeldFolder FolderHandle(const std::string& hostFolder);
 // Drops the handles of `hostPath` and of every folder below it, after this
 // layer made, removed or renamed it.
 void ForgetFolderHandles(const std::string& hostPath);
@@ -112,8 +129,9 @@ void ClearFolderHandles();
 // Where a call finds `name` in `hostFolder`: the folder's handle and the
 // bare name, or AT_FDCWD and the whole path when there is no handle.
 struct At {
-  int Dir;
+  int Dir = AT_FDCWD;
   std::string Path;
+  HeldFolder Held;  // keeps Dir open while the At lives
 };
 At InFolder(const std::string& hostFolder, const std::string& name);
 // Where a call finds the entry `r` names: through its folder's handle, or by
@@ -130,6 +148,13 @@ std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std:
 // The same with the folder's stat result (links followed) already at hand.
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name,
                                            const struct stat& folderStat);
+
+// Whether `name` (ANSI) is missing in every spelling from `folder`, told
+// without looking at the disk: known only when the folder's names were
+// checked against its modification time, under this path, within the short
+// trust time, and only this layer changed a folder since.
+enum class KnownPresence { Missing, Present, Unknown };
+KnownPresence RecentPresence(const std::string& folder, const std::string& name);
 
 // Keep the cache up to date after this layer's own changes to `folder`.
 void NoteAdded(const std::string& folder, const std::string& hostName);

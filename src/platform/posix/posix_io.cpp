@@ -42,8 +42,27 @@ class PosixInputFile : public InputFile {
 
 // An open descriptor of the existing file at `path` (not a folder), or -1.
 int OpenExistingFile(const std::string& path, int& error) {
+  int fd = OpenForReading(path, error);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    error = errno;
+    Sys().Close(fd);
+    return -1;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    error = EISDIR;
+    Sys().Close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+int OpenForReading(const std::string& path, int& error) {
   // The path as spelled is tried first: when it opens, resolving it would
-  // have found the same file.  Only a missing one is looked up in other
+  // have found the same entry.  Only a missing one is looked up in other
   // spellings.
   Resolved spelled = Spelled(path);
   if (!spelled.Valid) {
@@ -60,26 +79,10 @@ int OpenExistingFile(const std::string& path, int& error) {
     }
     fd = Sys().Open(AT_FDCWD, r.Host.c_str(), O_RDONLY, 0);
   }
-  if (fd < 0) {
-    error = errno;
-    return -1;
-  }
-  struct stat st;
-  if (::fstat(fd, &st) != 0) {
-    error = errno;
-    Sys().Close(fd);
-    return -1;
-  }
-  if (S_ISDIR(st.st_mode)) {
-    error = EISDIR;
-    Sys().Close(fd);
-    return -1;
-  }
+  if (fd < 0) error = errno;
   return fd;
 }
 
-
-}  // namespace
 }  // namespace plat::posix
 
 namespace plat {
@@ -87,8 +90,10 @@ namespace plat {
 using namespace posix;
 
 std::unique_ptr<InputFile> OpenInputFile(const std::string& path) {
+  // A folder is not refused here, which would cost a look at every file
+  // opened: reading it fails, as opening it does on Windows.
   int error = 0;
-  int fd = OpenExistingFile(path, error);
+  int fd = OpenForReading(path, error);
   if (fd < 0) return nullptr;
   return std::make_unique<PosixInputFile>(fd);
 }

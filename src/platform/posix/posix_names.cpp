@@ -1,7 +1,8 @@
 // A small cache of the names of recently searched folders, so that finding
 // names without regard to case costs one folder listing per folder, not one
 // per name.  An entry is checked against the folder's modification time on
-// every use and updated by this layer's own creates, renames and deletes.
+// use (a check serves for a tenth of a second while only this layer changes
+// a folder) and updated by this layer's own creates, renames and deletes.
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -24,6 +25,9 @@ struct FolderNames {
   // date, and the next modification time seen is taken as the one that
   // change gave it.
   bool OwnChange = false;
+  // When the names were last checked against the folder's time (0: they
+  // must be checked before they are trusted again).
+  int64_t CheckedAt = 0;
   uint64_t LastUse = 0;
   std::string Path;  // the host path it was last looked up through
   // Names by key, each list in listing order.
@@ -105,9 +109,14 @@ FolderNames* Load(const std::string& folder, const struct stat& st) {
   if (!S_ISDIR(st.st_mode)) return nullptr;
   Cache& cache = TheCache();
   FolderNames* entry = Find(st);
+  // Another folder cached under this path was replaced: its names are no
+  // longer found through the path.
+  for (FolderNames& other : cache.Folders)
+    if (&other != entry && other.Path == folder) other.Path.clear();
   if (entry && (entry->OwnChange || SameTime(entry->Mtime, st.st_mtim))) {
     entry->Mtime = st.st_mtim;
     entry->OwnChange = false;
+    entry->CheckedAt = MonotonicNow();
     entry->LastUse = ++cache.Clock;
     if (entry->Path != folder) entry->Path = folder;
     return entry;
@@ -128,6 +137,7 @@ FolderNames* Load(const std::string& folder, const struct stat& st) {
   entry->Ino = st.st_ino;
   entry->Mtime = st.st_mtim;  // taken before reading: a change meanwhile shows next time
   entry->OwnChange = false;
+  entry->CheckedAt = MonotonicNow();
   entry->LastUse = ++cache.Clock;
   entry->Path = folder;
   entry->ByKey.clear();
@@ -150,15 +160,20 @@ FolderNames* Load(const std::string& folder, const struct stat& st) {
 // this change and the next use goes unseen, as one within the same clock
 // tick of the folder's time always could; every user of the names checks
 // the entry it picks.  A folder cached under another path (through a link)
-// keeps its old time and is read again on its next use.
+// keeps its old time and is read again on its next use.  Every other
+// folder's names are checked against its time again before they are
+// trusted: one of them may be this folder under another path.
 FolderNames* AfterChange(const std::string& folder) {
+  FolderNames* changed = nullptr;
   for (FolderNames& entry : TheCache().Folders) {
-    if (entry.Path == folder) {
+    if (entry.Path == folder && !changed) {
       entry.OwnChange = true;
-      return &entry;
+      changed = &entry;
+    } else {
+      entry.CheckedAt = 0;
     }
   }
-  return nullptr;
+  return changed;
 }
 
 }  // namespace
@@ -200,6 +215,20 @@ std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std:
   auto found = entry->ByKey.find(CacheKeyOfAnsi(name));
   if (found == entry->ByKey.end()) return {};
   return found->second;
+}
+
+KnownPresence RecentPresence(const std::string& folder, const std::string& name) {
+  Cache& cache = TheCache();
+  const int64_t now = MonotonicNow();
+  for (FolderNames& entry : cache.Folders) {
+    if (entry.Path != folder) continue;
+    if (entry.CheckedAt == 0 || now - entry.CheckedAt > kShortTrustNanoseconds)
+      return KnownPresence::Unknown;
+    entry.LastUse = ++cache.Clock;
+    return entry.ByKey.count(CacheKeyOfAnsi(name)) ? KnownPresence::Present
+                                                    : KnownPresence::Missing;
+  }
+  return KnownPresence::Unknown;
 }
 
 void NoteAdded(const std::string& folder, const std::string& hostName) {

@@ -323,7 +323,8 @@ Resolved Resolve(const std::string& windowsPath) {
   const std::string lastHost = result.Name;
   // A drive root is the folder its link leads to.  Else the name is looked
   // up in its folder's handle, when the folder is there as spelled.
-  const int dir = atRoot ? -1 : FolderHandle(folder);
+  const HeldFolder held = atRoot ? nullptr : FolderHandle(folder);
+  const int dir = held ? *held : -1;
   int status = atRoot     ? ::stat(exact.c_str(), &result.Lstat)
                : dir >= 0 ? ::fstatat(dir, lastHost.c_str(), &result.Lstat, AT_SYMLINK_NOFOLLOW)
                           : ::lstat(exact.c_str(), &result.Lstat);
