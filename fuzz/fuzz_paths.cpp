@@ -135,6 +135,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A path taken as its own full form must be one.
     for (const std::string* p : {&path, &onC})
       if (winpath::IsPlainFullPath(*p) && winpath::FullPath(*p, current) != *p) std::abort();
+    // A plain name after the folder of a full path, when that folder is a
+    // plain full path, makes a full path.
+    const std::string full = winpath::FullPath(onC, current);
+    const size_t cut = full.rfind('\\');
+    if (i + 1 < lines.size() && cut != std::string::npos && winpath::IsPlainName(lines[i + 1]) &&
+        lines[i + 1].find('\0') == std::string::npos &&
+        winpath::IsPlainFullPath(std::string_view(full).substr(0, cut))) {
+      const std::string joined = full.substr(0, cut) + "\\" + lines[i + 1];
+      if (winpath::FullPath(joined, current) != joined) {
+        std::fprintf(stderr, "not full: [%s]\n", joined.c_str());
+        std::abort();
+      }
+    }
     const plat::posix::Resolved r = plat::posix::Resolve(onC);
     if (r.Exists) {
       struct stat st;

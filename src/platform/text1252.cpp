@@ -72,6 +72,14 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
   return len;
 }
 
+// Text of bytes below 0x80 only, which is the same in code page 1252 and
+// UTF-8.
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -300,6 +308,7 @@ int CompareLowerBytes(std::string_view a, std::string_view b) {
 // ---- conversions --------------------------------------------------------
 
 std::string FromUtf8(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::string(utf8);
   std::string out;
   out.reserve(utf8.size());
   size_t i = 0;
@@ -318,6 +327,7 @@ std::string FromUtf8(std::string_view utf8) {
 }
 
 std::string ToUtf8(std::string_view ansi) {
+  if (IsAscii(ansi)) return std::string(ansi);
   std::string out;
   out.reserve(ansi.size() + ansi.size() / 4);
   for (char ch : ansi) AppendUtf8(out, ByteToUnicode(static_cast<unsigned char>(ch)));

@@ -272,6 +272,14 @@ bool IsPlainFullPath(std::string_view path) {
   return !FindDeviceName(path, offset, length);
 }
 
+bool IsPlainName(std::string_view name) {
+  if (name.empty() || name.front() == '.' || name.back() == '.' || name.back() == ' ')
+    return false;
+  for (char c : name)
+    if (IsSep(c)) return false;
+  return !IsDeviceName(name);
+}
+
 std::string DriveOf(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
   if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {

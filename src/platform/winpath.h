@@ -28,6 +28,11 @@ std::string FullPath(std::string_view path, std::string_view currentFolder);
 // that is not a device name.  (False does not mean the path is not full.)
 bool IsPlainFullPath(std::string_view path);
 
+// True for a name that the full-path rule keeps as it is after the folder of
+// a full path: not empty, no leading or trailing dot, no trailing blank, no
+// separator, not a device name.
+bool IsPlainName(std::string_view name);
+
 // "C:" for "C:\x" or "c:x"; "\\server\share" for a UNC path; else empty.
 std::string DriveOf(std::string_view path);
 

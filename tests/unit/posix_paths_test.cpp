@@ -161,6 +161,43 @@ TEST_F(PosixPaths, NamesInAFolderJustSpelledOut) {
   EXPECT_FALSE(Resolve("C:\\PACK\\a.bgl").Exists);
 }
 
+// Keeping the host text of folders just spelled out never changes how a
+// path is spelled: each second path gives what it gives with nothing kept,
+// whatever folder the first one left behind (dots and blanks that the
+// full-path rule drops or keeps, devices, separators, the drive root).
+TEST_F(PosixPaths, KeptFoldersNeverChangeASpelling) {
+  const std::vector<std::pair<std::string, std::string>> pairs = {
+      {"C:\\d\\b...\\one", "C:\\d\\b..\\two"},
+      {"C:\\d\\b..\\one", "C:\\d\\b..\\two"},
+      {"C:\\d\\a \\one", "C:\\d\\a \\two"},
+      {"C:\\d\\.x\\one", "C:\\d\\.x\\two"},
+      {"C:\\d\\CON\\one", "C:\\d\\CON\\two"},
+      {"C:\\d\\e\\one", "C:\\d\\e\\two."},
+      {"C:\\d\\e\\one", "C:\\d\\e\\two "},
+      {"C:\\d\\e\\one", "C:\\d\\e\\.two"},
+      {"C:\\d\\e\\one", "C:\\d\\e\\t/wo"},
+      {"C:\\d\\e\\one", "C:\\d\\e\\aux"},
+      {"C:\\d\\e\\one", "C:\\d\\e\\..."},
+      {"C:\\one", "C:\\two"},
+      {"C:\\d\\e\\one", "c:\\d\\e\\two"},
+  };
+  for (const auto& [first, second] : pairs) {
+    plat::posix::ResetCaches();
+    const Resolved alone = plat::posix::Spelled(second);
+    const Resolved resolvedAlone = Resolve(second);
+    plat::posix::ResetCaches();
+    (void)plat::posix::Spelled(first);
+    const Resolved after = plat::posix::Spelled(second);
+    EXPECT_EQ(after.Valid, alone.Valid) << first << " then " << second;
+    EXPECT_EQ(after.Host, alone.Host) << first << " then " << second;
+    EXPECT_EQ(after.Folder, alone.Folder) << first << " then " << second;
+    EXPECT_EQ(after.Name, alone.Name) << first << " then " << second;
+    plat::posix::ResetCaches();
+    (void)Resolve(first);
+    EXPECT_EQ(Resolve(second).Host, resolvedAlone.Host) << first << " then " << second;
+  }
+}
+
 TEST_F(PosixPaths, DrivesOfThePrefix) {
   // d: is a folder of its own inside dosdevices; e: is missing.
   Touch(prefix_ + "/dosdevices/d:/Dir/x.txt");

@@ -87,7 +87,12 @@ Resolved Spelled(const std::string& windowsPath);
 
 // `name` in host folder `folder` ("/" has no second slash).
 inline std::string JoinHost(const std::string& folder, const std::string& name) {
-  return folder == "/" ? "/" + name : folder + "/" + name;
+  std::string path;
+  path.reserve(folder.size() + 1 + name.size());
+  path = folder;
+  if (folder != "/") path += '/';
+  path += name;
+  return path;
 }
 
 // The host folder holding `hostPath` ("." for a bare name).

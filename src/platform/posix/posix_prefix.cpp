@@ -37,6 +37,9 @@ struct PrefixState {
   struct SpelledFolder {
     std::string Windows;
     std::string Host;
+    // The Windows text is a plain full path: a plain name after it needs
+    // no full-path rule.
+    bool Plain = false;
   };
   std::array<SpelledFolder, 4> SpelledFolders;
   size_t NextSpelled = 0;
@@ -239,31 +242,57 @@ struct Spelling {
   bool Complete = false;
 };
 
+// The folder kept from an earlier path whose full form is the text of
+// `full` before `cut` (and a plain full path when `plainOnly`), or nullptr.
+const PrefixState::SpelledFolder* KnownFolder(const std::string& full, size_t cut,
+                                              bool plainOnly) {
+  if (cut == std::string::npos) return nullptr;
+  const PrefixState::SpelledFolder* known = nullptr;
+  for (const PrefixState::SpelledFolder& f : State().SpelledFolders)
+    if (!f.Windows.empty() && f.Windows.size() == cut && (f.Plain || !plainOnly) &&
+        full.compare(0, cut, f.Windows) == 0)
+      known = &f;
+  return known;
+}
+
+// The name `last` in the kept folder `known`.
+void SpellInKnownFolder(std::string_view last, const PrefixState::SpelledFolder& known,
+                        Resolved& result, Spelling& spelling) {
+  result.Valid = true;
+  spelling.LastName.assign(last);
+  spelling.Folder = known.Host;
+  spelling.Complete = false;
+  result.Name = text1252::ToUtf8(last);
+  result.Folder = known.Host;
+  result.Host = JoinHost(known.Host, result.Name);
+}
+
 bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelling,
               bool allowShortcut) {
   if (windowsPath.find('\0') != std::string::npos) return false;
+  // The common case first: a plain name in a folder kept from an earlier
+  // path whose text is a plain full path, which makes the whole its own
+  // full path.
+  if (allowShortcut) {
+    const size_t cut = windowsPath.rfind('\\');
+    if (const PrefixState::SpelledFolder* known = KnownFolder(windowsPath, cut, true)) {
+      std::string_view last = std::string_view(windowsPath).substr(cut + 1);
+      if (winpath::IsPlainName(last)) {
+        SpellInKnownFolder(last, *known, result, spelling);
+        return true;
+      }
+    }
+  }
   std::string full =
       winpath::IsPlainFullPath(windowsPath) ? windowsPath : FullPath(windowsPath);
   if (full.size() < 2 || winpath::IsUncPath(full) || full[1] != ':') return false;
 
   PrefixState& state = State();
   const size_t cut = full.rfind('\\');
-  const PrefixState::SpelledFolder* known = nullptr;
-  if (allowShortcut && cut != std::string::npos) {
-    for (const PrefixState::SpelledFolder& f : state.SpelledFolders)
-      if (!f.Windows.empty() && f.Windows.size() == cut && full.compare(0, cut, f.Windows) == 0)
-        known = &f;
-  }
-  if (known) {
+  if (const PrefixState::SpelledFolder* known = allowShortcut ? KnownFolder(full, cut, false) : nullptr) {
     std::string_view last = std::string_view(full).substr(cut + 1);
     if (!last.empty() && last != "." && last != ".." && !winpath::IsDeviceName(last)) {
-      result.Valid = true;
-      spelling.LastName.assign(last);
-      spelling.Folder = known->Host;
-      result.Name = text1252::ToUtf8(spelling.LastName);
-      result.Folder = spelling.Folder;
-      result.Host = JoinHost(spelling.Folder, result.Name);
-      spelling.Complete = false;
+      SpellInKnownFolder(last, *known, result, spelling);
       return true;
     }
   }
@@ -298,6 +327,7 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
     state.NextSpelled = (state.NextSpelled + 1) % state.SpelledFolders.size();
     slot.Windows.assign(full, 0, cut);
     slot.Host = folder;
+    slot.Plain = winpath::IsPlainFullPath(slot.Windows);
   }
   return true;
 }
