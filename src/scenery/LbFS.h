@@ -133,6 +133,10 @@ class TFSCfgSearch : public TFileSearchObj {
   // addressed through this name, ProcessFile's lower-cased name being the
   // name it is created or renamed under.
   std::string CurrentName_;
+  // A copy's target folder for a source folder, worked out once per folder
+  // instead of once per file, with the folder and roots it was made for.
+  std::string TargetFolder_;
+  std::string TargetOf_, TargetSource_, TargetDest_;
 };
 
 // The user's 14-bit content filter as a set of content elements.

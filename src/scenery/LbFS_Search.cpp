@@ -60,7 +60,16 @@ void TFSCfgSearch::ProcessFile(const std::string& Folder, const std::string& Fil
 
     case ModeCopy: {
       if (FileName == "layrix.exe" || FileName == "setup_scn.bat") return;
-      const std::string target = DestRoot + RelativeTo(SourceRoot, Folder + FileName);
+      // The relative path of a file is that of its folder followed by its
+      // name, so the folder's part serves all its files.
+      if (TargetOf_ != Folder || TargetSource_ != SourceRoot || TargetDest_ != DestRoot ||
+          TargetFolder_.empty()) {
+        TargetOf_ = Folder;
+        TargetSource_ = SourceRoot;
+        TargetDest_ = DestRoot;
+        TargetFolder_ = DestRoot + RelativeTo(SourceRoot, Folder);
+      }
+      const std::string target = TargetFolder_ + FileName;
       bool keep = false;
       if (Overwrite == 0) {
         keep = true;

@@ -116,8 +116,8 @@ bool RenameEntry(const std::string& fromFolder, const std::string& fromName,
   At toAt = InFolder(toFolder, toName);
   if (Sys().RenameNoReplace(fromAt.Dir, fromAt.Path.c_str(), toAt.Dir, toAt.Path.c_str()) != 0)
     return false;
-  ForgetFolderHandles(JoinHost(fromFolder, fromName));
-  ForgetFolderHandles(JoinHost(toFolder, toName));
+  ForgetFolderHandles(fromFolder, fromName);
+  ForgetFolderHandles(toFolder, toName);
   NoteRenamed(fromFolder, fromName, toFolder, toName);
   return true;
 }
@@ -193,8 +193,15 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
     }
   }
 
-  std::string finalPath = FinalTarget(to);
-  std::string folder = HostParent(finalPath);
+  // The copy goes into the target's folder under its name; for a link to a
+  // file, into the file it leads to.
+  std::string folder = to.Folder;
+  std::string finalName = to.Name;
+  if (to.Exists && S_ISLNK(to.Lstat.st_mode)) {
+    const std::string finalPath = FinalTarget(to);
+    folder = HostParent(finalPath);
+    finalName = BaseName(finalPath);
+  }
   At temp;
   int out = CreateTempFile(folder, temp);
   if (out < 0) return refuse();
@@ -228,7 +235,7 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
   Sys().Close(in);
   if (Sys().Close(out) != 0) ok = false;
   if (ok) {
-    At final = InFolder(folder, BaseName(finalPath));
+    At final = InFolder(folder, finalName);
     int renamed =
         replacing ? Sys().Rename(temp.Dir, temp.Path.c_str(), final.Dir, final.Path.c_str())
                   : Sys().RenameNoReplace(temp.Dir, temp.Path.c_str(), final.Dir, final.Path.c_str());
@@ -238,7 +245,7 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
     Sys().Unlink(temp.Dir, temp.Path.c_str(), 0);
     return false;
   }
-  NoteAdded(folder, BaseName(finalPath));
+  NoteAdded(folder, finalName);
   return true;
 }
 

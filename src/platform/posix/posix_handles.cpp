@@ -72,6 +72,23 @@ HeldFolder FolderHandle(const std::string& hostFolder) {
   return held;
 }
 
+void ForgetFolderHandles(const std::string& hostFolder, const std::string& name) {
+  // As ForgetFolderHandles(JoinHost(hostFolder, name)), without making the
+  // path: a walk renames or removes many files and few folders.
+  const size_t lead = hostFolder == "/" ? 1 : hostFolder.size() + 1;
+  auto& open = TheHandles().Open;
+  open.erase(std::remove_if(open.begin(), open.end(),
+                            [&](const Handle& h) {
+                              const std::string& p = h.Path;
+                              if (p.size() < lead + name.size()) return false;
+                              if (p.compare(0, hostFolder.size(), hostFolder) != 0) return false;
+                              if (p[lead - 1] != '/') return false;
+                              if (p.compare(lead, name.size(), name) != 0) return false;
+                              return p.size() == lead + name.size() || p[lead + name.size()] == '/';
+                            }),
+             open.end());
+}
+
 void ForgetFolderHandles(const std::string& hostPath) {
   auto& open = TheHandles().Open;
   open.erase(std::remove_if(open.begin(), open.end(),

@@ -129,6 +129,8 @@ HeldFolder FolderHandle(const std::string& hostFolder);
 // Drops the handles of `hostPath` and of every folder below it, after this
 // layer made, removed or renamed it.
 void ForgetFolderHandles(const std::string& hostPath);
+// The same for `name` in `hostFolder`.
+void ForgetFolderHandles(const std::string& hostFolder, const std::string& name);
 void ClearFolderHandles();
 
 // Where a call finds `name` in `hostFolder`: the folder's handle and the

@@ -3,10 +3,10 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <stdio.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <string>
 #include <system_error>
 
 #include "platform/posix/posix_internal.h"
@@ -81,9 +81,9 @@ int CreateTempFile(const std::string& hostFolder, At& temp) {
   // Read once; O_EXCL and the retries below keep any clash harmless.
   static const long pid = long(::getpid());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    char name[64];
-    snprintf(name, sizeof name, ".layrix-%ld-%u.tmp", pid, ++counter);
-    temp = InFolder(hostFolder, name);
+    // Made without printf: a tree copy makes one per file.
+    temp = InFolder(hostFolder,
+                    ".layrix-" + std::to_string(pid) + "-" + std::to_string(++counter) + ".tmp");
     int fd = Sys().Open(temp.Dir, temp.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
