@@ -277,7 +277,13 @@ bool IsPlainName(std::string_view name) {
     return false;
   for (char c : name)
     if (IsSep(c)) return false;
-  return !IsDeviceName(name);
+  // Every device name starts with one of these letters.
+  switch (AsciiUpper(name.front())) {
+    case 'A': case 'C': case 'L': case 'N': case 'P':
+      return !IsDeviceName(name);
+    default:
+      return true;
+  }
 }
 
 std::string DriveOf(std::string_view path) {

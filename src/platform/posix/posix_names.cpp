@@ -71,7 +71,9 @@ struct Cache {
 };
 
 Cache& TheCache() {
-  static Cache cache;
+  // Never destroyed: taking apart the names of a folder of many thousand
+  // files at exit would only cost time.
+  static Cache& cache = *new Cache;
   return cache;
 }
 

@@ -237,7 +237,6 @@ struct Spelling {
   std::vector<std::string> Components;
   std::vector<std::string> HostNames;
   std::string Root;
-  std::string Folder;  // host folder of the last component
   std::string LastName;
   bool Complete = false;
 };
@@ -260,7 +259,6 @@ void SpellInKnownFolder(std::string_view last, const PrefixState::SpelledFolder&
                         Resolved& result, Spelling& spelling) {
   result.Valid = true;
   spelling.LastName.assign(last);
-  spelling.Folder = known.Host;
   spelling.Complete = false;
   result.Name = text1252::ToUtf8(last);
   result.Folder = known.Host;
@@ -311,11 +309,10 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
   std::vector<std::string>& hostNames = spelling.HostNames;
   hostNames.reserve(components.size());
   for (const std::string& component : components) hostNames.push_back(text1252::ToUtf8(component));
-  std::string& folder = spelling.Folder;
+  std::string& folder = result.Folder;  // the drive's folder for a drive root
   folder = spelling.Root;
   for (size_t i = 0; i + 1 < hostNames.size(); ++i) folder = JoinHost(folder, hostNames[i]);
   result.Host = hostNames.empty() ? spelling.Root : JoinHost(folder, hostNames.back());
-  result.Folder = hostNames.empty() ? spelling.Root : folder;
   result.Name = hostNames.empty() ? std::string() : hostNames.back();
   spelling.LastName = components.empty() ? std::string() : components.back();
   spelling.Complete = true;
@@ -345,12 +342,12 @@ Resolved Resolve(const std::string& windowsPath) {
   Resolved result;
   Spelling spelling;
   if (!SpellOut(windowsPath, result, spelling, true)) return Resolved{};
-  const std::string& folder = spelling.Folder;
+  const std::string& folder = result.Folder;
   const bool atRoot = result.Name.empty();
 
   // The path exactly as spelled, when it exists, is the answer.
-  const std::string exact = result.Host;
-  const std::string lastHost = result.Name;
+  const std::string& exact = result.Host;
+  const std::string& lastHost = result.Name;
   // A drive root is the folder its link leads to.  Else the name is looked
   // up in its folder's handle, when the folder is there as spelled.
   const HeldFolder held = atRoot ? nullptr : FolderHandle(folder);
