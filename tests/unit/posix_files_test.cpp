@@ -367,6 +367,33 @@ TEST_F(PosixFiles, NameChecksSeeChangesThroughOtherPathsAndPrograms) {
   EXPECT_EQ(names, (std::vector<std::string>{"TWO", "Three", "one"}));
 }
 
+// Renames keep the folder's names as they are on disk, in every letter
+// case: the new name blocks its spellings, the old one no longer does, also
+// when two host names share one spelling.
+TEST_F(PosixFiles, RenamesKeepEverySpellingKnown) {
+  Put("src", "1");
+  Put("x.bgl", "x");
+  Put("twin", "lower");
+  Put("TWIN", "upper");
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\first", true));  // names now cached
+  ASSERT_TRUE(plat::RenameFile("C:\\d\\x.bgl", "C:\\d\\y.bgl"));
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\Y.BGL", true));
+  EXPECT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\X.BGL", true));
+  // Only the letter case changes.
+  ASSERT_TRUE(plat::RenameFile("C:\\d\\y.bgl", "C:\\d\\Y.bgl"));
+  EXPECT_EQ(Get("Y.bgl"), "x");
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\y.BGL", true));
+  // One of two names sharing a spelling moves away; the other still blocks it.
+  ASSERT_TRUE(plat::RenameFile("C:\\d\\TWIN", "C:\\d\\single"));
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\Twin", true));
+  EXPECT_FALSE(plat::RenameFile("C:\\d\\first", "C:\\d\\SINGLE"));
+  // And a name moves onto a spelling that another name already has on disk.
+  Put("y2", "2");
+  EXPECT_FALSE(plat::RenameFile("C:\\d\\single", "C:\\d\\TWIN"));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"X.BGL", "Y.bgl", "first", "single", "src", "twin",
+                                                "y2"}));
+}
+
 TEST_F(PosixFiles, CopyCarriesTimeAndReadOnly) {
   Put("src.bgl", "payload", 0444);
   struct timespec times[2] = {{1000000000, 0}, {1234567890, 123456700}};

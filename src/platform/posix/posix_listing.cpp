@@ -139,11 +139,19 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
     }
     ::closedir(dir);
   }
-  std::sort(found.begin(), found.end(), ListedBefore);
+  // The order is sorted rather than the entries, which are large to move.
+  std::vector<uint32_t> order(found.size());
+  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  auto before = [&found](uint32_t a, uint32_t b) { return ListedBefore(found[a], found[b]); };
+  // Many file systems list in the order names were made, which is often
+  // already the order wanted: one pass tells.
+  if (!std::is_sorted(order.begin(), order.end(), before))
+    std::sort(order.begin(), order.end(), before);
 
   std::vector<DirEntry> entries;
   entries.reserve(found.size());
-  for (const Found& f : found) {
+  for (uint32_t index : order) {
+    const Found& f = found[index];
     if (facts == FileFacts::KindOnly && f.Type == DT_REG) {
       FileInfo info;
       info.Attributes = kAttrArchive;

@@ -85,10 +85,13 @@ bool ListingBefore(const std::string& a, const std::string& b) {
   return text1252::CompareNtfsNames(a, b) < 0;
 }
 
-void InsertName(FolderNames& entry, const std::string& hostName) {
-  std::vector<std::string>& names = entry.ByKey[CacheKeyOfHost(hostName)];
+void InsertNameInto(std::vector<std::string>& names, const std::string& hostName) {
   auto at = std::lower_bound(names.begin(), names.end(), hostName, ListingBefore);
   if (at == names.end() || *at != hostName) names.insert(at, hostName);
+}
+
+void InsertName(FolderNames& entry, const std::string& hostName) {
+  InsertNameInto(entry.ByKey[CacheKeyOfHost(hostName)], hostName);
 }
 
 void RemoveName(FolderNames& entry, const std::string& hostName) {
@@ -97,6 +100,22 @@ void RemoveName(FolderNames& entry, const std::string& hostName) {
   std::vector<std::string>& names = found->second;
   names.erase(std::remove(names.begin(), names.end(), hostName), names.end());
   if (names.empty()) entry.ByKey.erase(found);
+}
+
+// A rename within one folder.  A name alone under its key (the common case)
+// moves to its new key without making or freeing anything.
+void RenameName(FolderNames& entry, const std::string& fromName, const std::string& toName) {
+  auto found = entry.ByKey.find(CacheKeyOfHost(fromName));
+  if (found == entry.ByKey.end() || found->second.size() != 1 || found->second[0] != fromName) {
+    RemoveName(entry, fromName);
+    InsertName(entry, toName);
+    return;
+  }
+  auto node = entry.ByKey.extract(found);
+  node.key() = CacheKeyOfHost(toName);
+  node.mapped()[0] = toName;
+  auto placed = entry.ByKey.insert(std::move(node));
+  if (!placed.inserted) InsertNameInto(placed.position->second, toName);
 }
 
 FolderNames* Find(const struct stat& st) {
@@ -247,8 +266,7 @@ void NoteRenamed(const std::string& fromFolder, const std::string& fromName,
     NoteRemoved(fromFolder, fromName);
     NoteAdded(toFolder, toName);
   } else if (FolderNames* entry = AfterChange(toFolder)) {
-    RemoveName(*entry, fromName);
-    InsertName(*entry, toName);
+    RenameName(*entry, fromName, toName);
   }
 }
 
