@@ -115,7 +115,10 @@ void TFSCfgSearch::ProcessListedFiles(const std::string& Folder,
     if (!PassesFilter(entry, kFilterFiles)) continue;
     if (NeedsFileTimes()) SourceTime = FileTimeToDateTime(entry.Info.LastWriteTime);
     CurrentName_ = entry.Name;
-    ProcessFile(Folder, plat::LowerAnsi(entry.Name));
+    // Only a copy and a rename use the lower-cased name; a removal goes by
+    // the listed one.
+    const bool removing = Mode == ModeRemoveTree || Mode == ModeDeleteFiles;
+    ProcessFile(Folder, removing ? entry.Name : plat::LowerAnsi(entry.Name));
     CurrentName_.clear();
   }
 }
