@@ -51,7 +51,15 @@ int RunUnguarded(const std::vector<std::string>& words) {
     WriteLine("");
     return 0;
   }
-  return RunCommand(s);
+  const int code = RunCommand(s);
+  // The library in memory is not taken apart section by section at the
+  // end of the run: for a large one that costs more than saving it, and the
+  // process gives its memory back whole when it ends.  (Kept reachable, and
+  // a second run in the same process frees the first one's.)
+  static TLayrix* finished = nullptr;
+  delete finished;
+  finished = s.Config.release();
+  return code;
 }
 
 }  // namespace

@@ -128,49 +128,93 @@ int32_t TLayrix::NextFreeAreaNumber() const {
 
 // ------------------------------------------------------------ order
 
+namespace {
+
+// An area's name digits ("Area." + at least three digits of the layer
+// number taken as unsigned) as one number whose order is the byte order of
+// the digits: each of the ten places holds 1 + the digit, or 0 past the
+// end, so a shorter name sorts before a longer one that starts the same.
+uint64_t DigitOrderKey(int32_t layer) {
+  char digits[12];
+  const auto result = std::to_chars(digits, digits + sizeof digits, static_cast<uint32_t>(layer));
+  const size_t length = static_cast<size_t>(result.ptr - digits);
+  const size_t pad = length < 3 ? 3 - length : 0;
+  uint64_t key = 0;
+  for (size_t place = 0; place < 10; ++place) {
+    unsigned value = 0;
+    if (place < pad) value = 1;  // a leading '0'
+    else if (place < pad + length) value = 1u + unsigned(digits[place - pad] - '0');
+    key = key * 11 + value;
+  }
+  return key;
+}
+
+struct AreaKey {
+  uint64_t Key;
+  uint32_t Index;
+};
+
+// A stable sort of `keys` by Key (below 11^10 < 2^36) in three passes of
+// twelve bits: linear in the number of areas.
+void SortByKey(std::vector<AreaKey>& keys) {
+  std::vector<AreaKey> buffer(keys.size());
+  for (unsigned shift = 0; shift < 36; shift += 12) {
+    std::vector<uint32_t> start(4097, 0);
+    for (const AreaKey& k : keys) ++start[((k.Key >> shift) & 0xFFF) + 1];
+    for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+    for (const AreaKey& k : keys) buffer[start[(k.Key >> shift) & 0xFFF]++] = k;
+    keys.swap(buffer);
+  }
+}
+
+}  // namespace
+
 void TLayrix::SortLayers() {
-  // Areas are ordered by their names "Area.NNN" of their layer numbers,
-  // compared as text with the other sections (Area.1000 sorts between
-  // Area.100 and Area.101).  The sort is stable so that areas of equal layer
-  // number keep their order and the result is the same everywhere.
+  // Sections are ordered by their names, areas by the names "Area.NNN" of
+  // their layer numbers, compared as text with the other sections
+  // (Area.1000 sorts between Area.100 and Area.101).  The sort is stable so
+  // that areas of equal layer number keep their order and the result is the
+  // same everywhere.
   //
   // Two area names differ only in their digits, which compare as bytes
-  // under either build's text order; each area's digits are worked out once
-  // and the sort moves small keys, not the sections.
-  struct SortKey {
-    char Digits[12];
-    uint8_t Length = 0;
-    bool Area = false;
-    uint32_t Index = 0;
-  };
-  std::vector<SortKey> keys(Sections.size());
+  // under either build's text order: the areas are sorted by a number made
+  // of their digits, in linear time.  The few other sections are sorted
+  // apart and each put before the first area it sorts before.
+  std::vector<AreaKey> areas;
+  std::vector<uint32_t> others;
+  areas.reserve(Sections.size());
   for (size_t i = 0; i < Sections.size(); ++i) {
-    SortKey& key = keys[i];
-    key.Index = static_cast<uint32_t>(i);
-    if (!IsAreaEntry(i)) continue;
-    key.Area = true;
-    char digits[12];
-    const auto result =
-        std::to_chars(digits, digits + sizeof digits, static_cast<uint32_t>(Sections[i].Layer->Layer));
-    const size_t length = static_cast<size_t>(result.ptr - digits);
-    const size_t pad = length < 3 ? 3 - length : 0;
-    std::fill(key.Digits, key.Digits + pad, '0');
-    std::copy(digits, digits + length, key.Digits + pad);
-    key.Length = static_cast<uint8_t>(pad + length);
+    if (IsAreaEntry(i))
+      areas.push_back({DigitOrderKey(Sections[i].Layer->Layer), static_cast<uint32_t>(i)});
+    else
+      others.push_back(static_cast<uint32_t>(i));
   }
-  const auto nameOf = [this](const SortKey& key) {
-    return key.Area ? "Area." + std::string(key.Digits, key.Length) : Sections[key.Index].Name;
-  };
-  std::stable_sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
-    if (a.Area && b.Area) {
-      const int c = std::memcmp(a.Digits, b.Digits, std::min(a.Length, b.Length));
-      return c != 0 ? c < 0 : a.Length < b.Length;
-    }
-    return plat::CompareTextOrder(nameOf(a), nameOf(b)) < 0;
+  SortByKey(areas);
+  std::stable_sort(others.begin(), others.end(), [this](uint32_t a, uint32_t b) {
+    return plat::CompareTextOrder(Sections[a].Name, Sections[b].Name) < 0;
   });
+
+  std::vector<uint32_t> order;
+  order.reserve(Sections.size());
+  size_t nextArea = 0;
+  for (uint32_t other : others) {
+    // Before the first area it sorts before; an equal name goes by the
+    // sections' first order.
+    const auto first = std::partition_point(
+        areas.begin() + static_cast<ptrdiff_t>(nextArea), areas.end(), [&](const AreaKey& area) {
+          const int c = plat::CompareTextOrder(Sections[other].Name,
+                                               AreaSectionName(Sections[area.Index].Layer->Layer));
+          return !(c < 0 || (c == 0 && other < area.Index));
+        });
+    const size_t upTo = static_cast<size_t>(first - areas.begin());
+    for (; nextArea < upTo; ++nextArea) order.push_back(areas[nextArea].Index);
+    order.push_back(other);
+  }
+  for (; nextArea < areas.size(); ++nextArea) order.push_back(areas[nextArea].Index);
+
   std::vector<TSectionEntry> sorted;
   sorted.reserve(Sections.size());
-  for (const SortKey& key : keys) sorted.push_back(std::move(Sections[key.Index]));
+  for (uint32_t index : order) sorted.push_back(std::move(Sections[index]));
   Sections.swap(sorted);
   for (size_t p = 0; p < Sections.size(); ++p) {
     if (!IsAreaEntry(p)) continue;
