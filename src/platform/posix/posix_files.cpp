@@ -151,13 +151,21 @@ bool RemoveEmptyFolder(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) {
-  Resolved r = Resolve(path);
-  if (!r.Exists || r.Name.empty()) return false;
+  // The path as spelled first, looked at and removed through one handle of
+  // its folder; only a name not there as spelled is resolved.
+  Resolved r = Spelled(path);
+  if (!r.Valid || r.Name.empty()) return false;
+  At at = AtOf(r);
+  r.Exists = ::fstatat(at.Dir, at.Path.c_str(), &r.Lstat, AT_SYMLINK_NOFOLLOW) == 0;
+  if (!r.Exists) {
+    r = Resolve(path);
+    if (!r.Exists || r.Name.empty()) return false;
+    at = AtOf(r);
+  }
   struct stat st = r.Lstat;
   if (S_ISLNK(st.st_mode) && ::stat(r.Host.c_str(), &st) != 0) st = r.Lstat;
   if (S_ISDIR(st.st_mode)) return false;
   if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) return false;
-  At at = AtOf(r);
   if (Sys().Unlink(at.Dir, at.Path.c_str(), 0) != 0) return false;
   NoteRemoved(r.Folder, r.Name);
   return true;

@@ -1,18 +1,23 @@
-// The least a tree copy costs in system calls alone, two ways: as cp -r
-// copies a file (open, look, create the final name, copy_file_range, close)
-// and as layrix copies one whole-or-nothing (open, look, create a temporary
-// name, read and write, carry the hidden/system attribute and the time,
-// close, rename into place without replacing).  No path text, no walking:
-// the files and folders are found before the clock starts, and each folder
-// is reached through an open handle.  What one way costs over the other is
-// the floor under "-c" against cp -r.
+// The least the tree commands cost in system calls alone, each two ways:
 //
-//   bench_copy_floor SOURCE DEST ROUNDS
+// - a copy as cp -r makes it (open, look, create the final name,
+//   copy_file_range, close) and as layrix makes it whole-or-nothing (open,
+//   look, create a temporary name, read and write, carry the hidden/system
+//   attribute and the time, close, rename into place without replacing);
+// - a removal as rm -rf makes it (unlink) and as layrix makes it, keeping
+//   read-only files (look at the file, then unlink).
+//
+// No path text, no walking: files and folders are found before the clock
+// starts, and each folder is reached through an open handle.  What one way
+// costs over the other is the floor under "-c" against cp -r and under "-r"
+// against rm -rf.
+//
+//   bench_floor SOURCE DEST ROUNDS
 //
 // SOURCE is a tree; DEST must not exist.  Each round copies the whole tree
-// both ways (in turn first), into DEST/cp and DEST/temp, and removes the
-// copies.  Prints the median microseconds per file of each way and their
-// ratio.
+// both ways (in turn first) into DEST/cp and DEST/temp, then removes the
+// two copies one way each (in turn).  Prints the median microseconds per
+// file of each way and their ratios.
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -118,9 +123,24 @@ double CopyTree(const std::string& source, const std::string& dest, const Tree& 
   return seconds;
 }
 
-void RemoveTree(const std::string& path, const Tree& tree) {
-  for (const auto& [folder, name] : tree.Files) unlink((path + tree.Folders[folder] + "/" + name).c_str());
+// Removes the copy of `tree` at `path`, each file as rm -rf does or after a
+// look at it as layrix does; returns the seconds the files took.
+double RemoveTree(const std::string& path, const Tree& tree, bool look) {
+  std::vector<int> at;
+  for (const std::string& folder : tree.Folders)
+    at.push_back(open((path + folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  const double start = Now();
+  for (const auto& [folder, name] : tree.Files) {
+    struct stat st;
+    if (look && (fstatat(at[folder], name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+                 (st.st_mode & 0222) == 0))
+      continue;
+    unlinkat(at[folder], name.c_str(), 0);
+  }
+  const double seconds = Now() - start;
+  for (int fd : at) close(fd);
   for (size_t i = tree.Folders.size(); i-- > 0;) rmdir((path + tree.Folders[i]).c_str());
+  return seconds;
 }
 
 double Median(std::vector<double> values) {
@@ -144,19 +164,25 @@ int main(int argc, char** argv) {
     fprintf(stderr, "%s: no files, or %s cannot be made\n", argv[0], dest.c_str());
     return 1;
   }
-  std::vector<double> cp, whole;
+  std::vector<double> cp, whole, unlinked, looked;
   for (int round = 0; round < rounds; ++round) {
     for (int turn = 0; turn < 2; ++turn) {
       const bool asCp = (turn == 0) == (round % 2 == 0);
-      const std::string target = dest + (asCp ? "/cp" : "/temp");
-      (asCp ? cp : whole).push_back(CopyTree(source, target, tree, asCp));
-      RemoveTree(target, tree);
+      (asCp ? cp : whole).push_back(CopyTree(source, dest + (asCp ? "/cp" : "/temp"), tree, asCp));
+    }
+    // The two copies are alike; which way removes first, and which copy,
+    // alternates too.
+    for (int turn = 0; turn < 2; ++turn) {
+      const bool look = (turn == 0) == (round % 2 == 0);
+      (look ? looked : unlinked).push_back(RemoveTree(dest + (look ? "/cp" : "/temp"), tree, look));
     }
   }
   rmdir(dest.c_str());
   const double perFile = 1e6 / double(tree.Files.size());
-  printf("%zu files: cp way %.2f us/file, whole-or-nothing way %.2f us/file, ratio %.2f\n",
+  printf("%zu files: copy %.2f us/file as cp, %.2f whole-or-nothing, ratio %.2f; "
+         "removal %.2f us/file as rm, %.2f looking first, ratio %.2f\n",
          tree.Files.size(), Median(cp) * perFile, Median(whole) * perFile,
-         Median(whole) / Median(cp));
+         Median(whole) / Median(cp), Median(unlinked) * perFile, Median(looked) * perFile,
+         Median(looked) / Median(unlinked));
   return 0;
 }
