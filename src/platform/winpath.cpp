@@ -5,6 +5,7 @@
 // in tests/unit/winpath_test.cpp were measured under Wine 8.
 #include "platform/winpath.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace winpath {
@@ -252,19 +253,27 @@ std::string FullPath(std::string_view path, std::string_view currentFolder) {
   return Collapse(std::move(buffer), mark);
 }
 
+namespace {
+
+// A component the full-path rule keeps as it is: not empty, no separator,
+// no leading dot, no trailing dot or blank.
+bool IsPlainComponent(std::string_view name) {
+  if (name.empty() || name.front() == '.' || name.back() == '.' || name.back() == ' ')
+    return false;
+  for (char c : name)
+    if (IsSep(c)) return false;
+  return true;
+}
+
+}  // namespace
+
 bool IsPlainFullPath(std::string_view path) {
   if (path.size() < 4 || path[1] != ':' || path[2] != '\\') return false;
   const char drive = AsciiUpper(path[0]);
   if (drive < 'A' || drive > 'Z') return false;
-  size_t start = 3;
-  while (true) {
-    size_t end = start;
-    while (end < path.size() && path[end] != '\\') {
-      if (path[end] == '/') return false;
-      ++end;
-    }
-    if (end == start || path[start] == '.' || path[end - 1] == '.' || path[end - 1] == ' ')
-      return false;
+  for (size_t start = 3;;) {
+    const size_t end = std::min(path.find('\\', start), path.size());
+    if (!IsPlainComponent(path.substr(start, end - start))) return false;
     if (end == path.size()) break;
     start = end + 1;
   }
@@ -273,10 +282,7 @@ bool IsPlainFullPath(std::string_view path) {
 }
 
 bool IsPlainName(std::string_view name) {
-  if (name.empty() || name.front() == '.' || name.back() == '.' || name.back() == ' ')
-    return false;
-  for (char c : name)
-    if (IsSep(c)) return false;
+  if (!IsPlainComponent(name)) return false;
   // Every device name starts with one of these letters.
   switch (AsciiUpper(name.front())) {
     case 'A': case 'C': case 'L': case 'N': case 'P':

@@ -134,7 +134,7 @@ bool MakeFolder(const std::string& path) {
   if (!r.Valid || r.Exists || r.Name.empty()) return false;
   At at = AtOf(r);
   if (::mkdirat(at.Dir, at.Path.c_str(), 0777) != 0) return false;
-  ForgetFolderHandles(r.Host);
+  ForgetFolderHandles(r.Folder, r.Name);
   NoteAdded(r.Folder, r.Name);
   return true;
 }
@@ -145,7 +145,7 @@ bool RemoveEmptyFolder(const std::string& path) {
   if (!r.Exists || r.Name.empty() || !S_ISDIR(r.Lstat.st_mode)) return false;
   At at = AtOf(r);
   if (Sys().Unlink(at.Dir, at.Path.c_str(), AT_REMOVEDIR) != 0) return false;
-  ForgetFolderHandles(r.Host);
+  ForgetFolderHandles(r.Folder, r.Name);
   NoteRemoved(r.Folder, r.Name);
   return true;
 }

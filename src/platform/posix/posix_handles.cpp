@@ -32,9 +32,14 @@ Handles& TheHandles() {
   return handles;
 }
 
-bool IsAtOrBelow(const std::string& path, const std::string& top) {
-  if (path.compare(0, top.size(), top) != 0) return false;
-  return path.size() == top.size() || path[top.size()] == '/' || top == "/";
+// Whether `path` is `name` in `folder` or below it, told without making
+// that path: a walk renames or removes many files and few folders.
+bool IsAtOrBelow(const std::string& path, const std::string& folder, const std::string& name) {
+  const size_t lead = folder == "/" ? 1 : folder.size() + 1;  // up to the name
+  const size_t end = lead + name.size();
+  return path.size() >= end && path.compare(0, folder.size(), folder) == 0 &&
+         path[lead - 1] == '/' && path.compare(lead, name.size(), name) == 0 &&
+         (path.size() == end || path[end] == '/');
 }
 
 }  // namespace
@@ -73,26 +78,9 @@ HeldFolder FolderHandle(const std::string& hostFolder) {
 }
 
 void ForgetFolderHandles(const std::string& hostFolder, const std::string& name) {
-  // As ForgetFolderHandles(JoinHost(hostFolder, name)), without making the
-  // path: a walk renames or removes many files and few folders.
-  const size_t lead = hostFolder == "/" ? 1 : hostFolder.size() + 1;
   auto& open = TheHandles().Open;
   open.erase(std::remove_if(open.begin(), open.end(),
-                            [&](const Handle& h) {
-                              const std::string& p = h.Path;
-                              if (p.size() < lead + name.size()) return false;
-                              if (p.compare(0, hostFolder.size(), hostFolder) != 0) return false;
-                              if (p[lead - 1] != '/') return false;
-                              if (p.compare(lead, name.size(), name) != 0) return false;
-                              return p.size() == lead + name.size() || p[lead + name.size()] == '/';
-                            }),
-             open.end());
-}
-
-void ForgetFolderHandles(const std::string& hostPath) {
-  auto& open = TheHandles().Open;
-  open.erase(std::remove_if(open.begin(), open.end(),
-                            [&](const Handle& h) { return IsAtOrBelow(h.Path, hostPath); }),
+                            [&](const Handle& h) { return IsAtOrBelow(h.Path, hostFolder, name); }),
              open.end());
 }
 

@@ -126,10 +126,8 @@ using HeldFolder = std::shared_ptr<const int>;
 // met under its path again; one dropped from the cache stays open while a
 // caller still holds it.
 HeldFolder FolderHandle(const std::string& hostFolder);
-// Drops the handles of `hostPath` and of every folder below it, after this
-// layer made, removed or renamed it.
-void ForgetFolderHandles(const std::string& hostPath);
-// The same for `name` in `hostFolder`.
+// Drops the handles of `name` in `hostFolder` and of every folder below it,
+// after this layer made, removed or renamed it.
 void ForgetFolderHandles(const std::string& hostFolder, const std::string& name);
 void ClearFolderHandles();
 
