@@ -126,6 +126,10 @@ class TFSCfgSearch : public TFileSearchObj {
   bool NeedsFileTimes() const;
   // `Pattern` listed with as much of each file's facts as the mode uses.
   std::vector<plat::DirEntry> List(const std::string& Pattern) const;
+  // Where a copy puts the files of source folder `Folder` (DestRoot and its
+  // path relative to SourceRoot), worked out once per folder: the roots stay
+  // the same for the walker's one walk.
+  const std::string& CopyTargetFolder(const std::string& Folder);
   // ProcessFile for every file among `Entries` (a listing of `Folder`).
   void ProcessListedFiles(const std::string& Folder, const std::vector<plat::DirEntry>& Entries);
 
@@ -133,10 +137,9 @@ class TFSCfgSearch : public TFileSearchObj {
   // addressed through this name, ProcessFile's lower-cased name being the
   // name it is created or renamed under.
   std::string CurrentName_;
-  // A copy's target folder for a source folder, worked out once per folder
-  // instead of once per file, with the folder and roots it was made for.
+  // The last copy target folder worked out, and its source folder.
+  std::string TargetOf_;
   std::string TargetFolder_;
-  std::string TargetOf_, TargetSource_, TargetDest_;
 };
 
 // The user's 14-bit content filter as a set of content elements.

@@ -130,22 +130,16 @@ int32_t TLayrix::NextFreeAreaNumber() const {
 
 namespace {
 
-// An area's name digits ("Area." + at least three digits of the layer
-// number taken as unsigned) as one number whose order is the byte order of
-// the digits: each of the ten places holds 1 + the digit, or 0 past the
-// end, so a shorter name sorts before a longer one that starts the same.
+// The digits of an area's name (AreaSectionName) as one number whose order
+// is the byte order of the digits: each of the ten places holds 1 + the
+// digit, or 0 past the end, so a shorter name sorts before a longer one
+// that starts the same.
 uint64_t DigitOrderKey(int32_t layer) {
-  char digits[12];
-  const auto result = std::to_chars(digits, digits + sizeof digits, static_cast<uint32_t>(layer));
-  const size_t length = static_cast<size_t>(result.ptr - digits);
-  const size_t pad = length < 3 ? 3 - length : 0;
+  const std::string name = TLayrix::AreaSectionName(layer);  // "Area." and 3 to 10 digits
+  const std::string_view digits = std::string_view(name).substr(5);
   uint64_t key = 0;
-  for (size_t place = 0; place < 10; ++place) {
-    unsigned value = 0;
-    if (place < pad) value = 1;  // a leading '0'
-    else if (place < pad + length) value = 1u + unsigned(digits[place - pad] - '0');
-    key = key * 11 + value;
-  }
+  for (size_t place = 0; place < 10; ++place)
+    key = key * 11 + (place < digits.size() ? 1u + unsigned(digits[place] - '0') : 0u);
   return key;
 }
 

@@ -60,16 +60,7 @@ void TFSCfgSearch::ProcessFile(const std::string& Folder, const std::string& Fil
 
     case ModeCopy: {
       if (FileName == "layrix.exe" || FileName == "setup_scn.bat") return;
-      // The relative path of a file is that of its folder followed by its
-      // name, so the folder's part serves all its files.
-      if (TargetOf_ != Folder || TargetSource_ != SourceRoot || TargetDest_ != DestRoot ||
-          TargetFolder_.empty()) {
-        TargetOf_ = Folder;
-        TargetSource_ = SourceRoot;
-        TargetDest_ = DestRoot;
-        TargetFolder_ = DestRoot + RelativeTo(SourceRoot, Folder);
-      }
-      const std::string target = TargetFolder_ + FileName;
+      const std::string target = CopyTargetFolder(Folder) + FileName;
       bool keep = false;
       if (Overwrite == 0) {
         keep = true;
@@ -100,6 +91,16 @@ void TFSCfgSearch::ProcessFile(const std::string& Folder, const std::string& Fil
   }
 }
 
+const std::string& TFSCfgSearch::CopyTargetFolder(const std::string& Folder) {
+  // The relative path of a file is that of its folder followed by its name,
+  // so the folder's part serves the folder and all its files.
+  if (TargetOf_ != Folder || TargetFolder_.empty()) {
+    TargetOf_ = Folder;
+    TargetFolder_ = DestRoot + RelativeTo(SourceRoot, Folder);
+  }
+  return TargetFolder_;
+}
+
 bool TFSCfgSearch::NeedsFileTimes() const { return Mode == ModeCopy && Overwrite == 2; }
 
 std::vector<plat::DirEntry> TFSCfgSearch::List(const std::string& Pattern) const {
@@ -128,7 +129,7 @@ void TFSCfgSearch::SearchFiles(const std::string& Folder, const std::string& Mas
 }
 
 void TFSCfgSearch::SearchTree(const std::string& Folder, const std::string& Mask) {
-  if (Mode == ModeCopy) ForceFolders(DestRoot + RelativeTo(SourceRoot, Folder));
+  if (Mode == ModeCopy) ForceFolders(CopyTargetFolder(Folder));
 
   // Only the names of the sub-folders are kept while the walk goes deeper,
   // so memory follows the largest folder, not the whole tree.
