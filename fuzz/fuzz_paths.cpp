@@ -174,14 +174,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const std::string& part : SplitAt(rel, '/')) windows += "\\" + UpperAscii(text1252::FromUtf8(part));
     return windows;
   };
-  std::map<std::string, std::string> spelling;  // Windows spelling -> host spelling
-  std::set<std::string> ambiguous;
+  // Names are told apart as the resolver does: by their upper case in
+  // every letter of the code page, not only A-Z (so "Caf\xE9" and
+  // "caf\xC9" share a spelling).
+  auto keyOf = [](const std::string& rel) {
+    std::u16string key;
+    for (const std::string& part : SplitAt(rel, '/')) key += plat::posix::NameKeyOfHost(part) + u'\\';
+    return key;
+  };
+  std::map<std::u16string, std::string> spelling;  // folded Windows spelling -> host spelling
+  std::set<std::u16string> ambiguous;
   {
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(drive, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
       const std::string rel = it->path().string().substr(drive.size() + 1);
-      auto [at, added] = spelling.emplace(windowsOf(rel), rel);
+      auto [at, added] = spelling.emplace(keyOf(rel), rel);
       if (!added && at->second != rel) ambiguous.insert(at->first);
     }
   }
@@ -191,7 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string prefix;
     for (const std::string& part : SplitAt(rel, '/')) {
       prefix += prefix.empty() ? part : "/" + part;
-      plain = plain && PlainName(part) && !ambiguous.count(windowsOf(prefix));
+      plain = plain && PlainName(part) && !ambiguous.count(keyOf(prefix));
     }
     if (!plain) continue;
     if (!plat::posix::Resolve(windows).Exists) {
