@@ -142,8 +142,18 @@ bool RemoveFile(const std::string& path);
 // The copy carries the source's last-write time and read-only attribute.
 // Fails when `failIfExists` and the target exists, and when the target is
 // read-only; an existing target stays as it was when the copy fails.
+//
+// With `privateFolder` the caller vouches that the target's folder is one
+// no other program sees yet (a folder made by MakeStagingFolder, or below
+// it): a target that does not exist is then written in place, without the
+// temporary file and its rename.  A target that exists is replaced as above.
 bool CopyFileTo(const std::string& source, const std::string& target,
-                bool failIfExists);
+                bool failIfExists, bool privateFolder = false);
+// Makes a new, empty folder in the existing folder `parent` under a name of
+// its own that starts with a dot (hidden on the host, and never walked into
+// by a tree walk), for a folder to be built there and then renamed into
+// place whole.  Returns its path in `staged`; false when it cannot be made.
+bool MakeStagingFolder(const std::string& parent, std::string& staged);
 // MoveFileA: renames a file or folder; fails when `target` exists (in any
 // letter case).
 bool RenameFile(const std::string& source, const std::string& target);

@@ -132,6 +132,14 @@ class TFSCfgSearch : public TFileSearchObj {
   const std::string& CopyTargetFolder(const std::string& Folder);
   // ProcessFile for every file among `Entries` (a listing of `Folder`).
   void ProcessListedFiles(const std::string& Folder, const std::vector<plat::DirEntry>& Entries);
+  // One folder of the walk: its files, then its sub-folders, each walked by
+  // SearchTree.
+  void WalkFolder(const std::string& Folder, const std::string& Mask);
+  // A copy of `Folder` whose target folder does not exist yet: builds it
+  // under a temporary name beside its place, then renames it into place
+  // whole.  False when the target exists or no such folder can be made (the
+  // caller then copies into the target as it is).
+  bool CopyIntoNewFolder(const std::string& Folder, const std::string& Mask);
 
   // The entry now being processed, as the listing spelled it: the file is
   // addressed through this name, ProcessFile's lower-cased name being the
@@ -140,6 +148,14 @@ class TFSCfgSearch : public TFileSearchObj {
   // The last copy target folder worked out, and its source folder.
   std::string TargetOf_;
   std::string TargetFolder_;
+  // While a new target folder is being built under a temporary name: its
+  // final path and the temporary one (both ending in a backslash).  Targets
+  // below the final path are made below the temporary one.
+  std::string StagedFinal_;
+  std::string StagedAt_;
+  // Set while a copy goes into existing folders only, after a new folder
+  // could not be renamed into place.
+  bool NoStaging_ = false;
 };
 
 // The user's 14-bit content filter as a set of content elements.

@@ -70,7 +70,7 @@ void TFSCfgSearch::ProcessFile(const std::string& Folder, const std::string& Fil
         if (plat::GetFileInfo(target, info) && (info.Attributes & plat::kAttrDirectory) == 0)
           keep = DateDiff(SourceTime, FileTimeToDateTime(info.LastWriteTime)) < 0.0;
       }
-      plat::CopyFileTo(full, target, keep);
+      plat::CopyFileTo(full, target, keep, /*privateFolder=*/!StagedAt_.empty());
       break;
     }
 
@@ -97,6 +97,8 @@ const std::string& TFSCfgSearch::CopyTargetFolder(const std::string& Folder) {
   if (TargetOf_ != Folder || TargetFolder_.empty()) {
     TargetOf_ = Folder;
     TargetFolder_ = DestRoot + RelativeTo(SourceRoot, Folder);
+    if (!StagedFinal_.empty() && TargetFolder_.compare(0, StagedFinal_.size(), StagedFinal_) == 0)
+      TargetFolder_.replace(0, StagedFinal_.size(), StagedAt_);
   }
   return TargetFolder_;
 }
@@ -129,8 +131,52 @@ void TFSCfgSearch::SearchFiles(const std::string& Folder, const std::string& Mas
 }
 
 void TFSCfgSearch::SearchTree(const std::string& Folder, const std::string& Mask) {
-  if (Mode == ModeCopy) ForceFolders(CopyTargetFolder(Folder));
+  if (Mode == ModeCopy) {
+    if (StagedFinal_.empty() && !NoStaging_ && CopyIntoNewFolder(Folder, Mask)) return;
+    ForceFolders(CopyTargetFolder(Folder));
+  }
+  WalkFolder(Folder, Mask);
+}
 
+bool TFSCfgSearch::CopyIntoNewFolder(const std::string& Folder, const std::string& Mask) {
+  // A new folder appears whole or not at all: were the copy cut short, only
+  // a hidden folder beside it would stay, never a target folder holding half
+  // its files, nor a file holding half its data (which a later copy that
+  // keeps newer targets would keep).  Its files need no temporary files of
+  // their own.
+  const std::string final = CopyTargetFolder(Folder);
+  const std::string finalPath = winpath::ExcludeTrailingBackslash(final);
+  const std::string parent = winpath::ExtractFilePath(finalPath);
+  if (parent.empty() || parent.size() >= finalPath.size()) return false;  // a drive root
+  if (plat::FolderExists(finalPath) || plat::FileExists(finalPath)) return false;
+  ForceFolders(parent);
+  std::string staged;
+  if (!plat::MakeStagingFolder(parent, staged)) return false;
+
+  StagedFinal_ = final;
+  StagedAt_ = winpath::IncludeTrailingBackslash(staged);
+  TargetOf_.clear();
+  WalkFolder(Folder, Mask);
+  StagedFinal_.clear();
+  StagedAt_.clear();
+  TargetOf_.clear();
+  if (plat::RenameFile(staged, finalPath)) return true;
+
+  // Something took the name meanwhile (another program made the folder):
+  // copy into it as into any existing folder, then drop what was built (a
+  // read-only copy, which a removal leaves, keeps the hidden folder).
+  NoStaging_ = true;
+  ForceFolders(final);
+  WalkFolder(Folder, Mask);
+  NoStaging_ = false;
+  TFSCfgSearch remover;
+  remover.Mode = ModeRemoveTree;
+  remover.SearchTree(winpath::IncludeTrailingBackslash(staged), "*.*");
+  plat::RemoveEmptyFolder(staged);
+  return true;
+}
+
+void TFSCfgSearch::WalkFolder(const std::string& Folder, const std::string& Mask) {
   // Only the names of the sub-folders are kept while the walk goes deeper,
   // so memory follows the largest folder, not the whole tree.
   std::vector<std::string> folders;

@@ -459,6 +459,63 @@ TEST_F(PosixFiles, CopyRefusesWhatWindowsRefuses) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"Exists.TXT", "RO.txt", "src"}));
 }
 
+// A folder built under a hidden name and renamed into place once complete:
+// its new files are written in place (no temporary file, no rename each),
+// with the same time, attributes and refusals as any copy.
+TEST_F(PosixFiles, StagingFolderTakesFilesInPlaceAndMovesWhole) {
+  Put("src", "data", 0444);
+  Put("other", "other data");
+  std::string staged, second;
+  ASSERT_TRUE(plat::MakeStagingFolder("C:\\d", staged));
+  ASSERT_TRUE(plat::MakeStagingFolder("C:\\d\\", second));
+  EXPECT_NE(staged, second);
+  EXPECT_EQ(staged.rfind("C:\\d\\.layrix-", 0), 0u) << staged;
+  EXPECT_TRUE(plat::FolderExists(staged));
+  EXPECT_TRUE(plat::RemoveEmptyFolder(second));
+  std::string atRoot;
+  ASSERT_TRUE(plat::MakeStagingFolder("C:\\", atRoot));
+  EXPECT_TRUE(plat::RemoveEmptyFolder(atRoot));
+  EXPECT_FALSE(plat::MakeStagingFolder("C:\\d\\missing", second));
+  EXPECT_FALSE(plat::MakeStagingFolder("C:\\d\\other", second));  // a file
+
+  static int renames;
+  renames = 0;
+  plat::posix::Sys().Rename = [](int a, const char* b, int c, const char* d) {
+    ++renames;
+    return plat::posix::DefaultSys().Rename(a, b, c, d);
+  };
+  plat::posix::Sys().RenameNoReplace = [](int a, const char* b, int c, const char* d) {
+    ++renames;
+    return plat::posix::DefaultSys().RenameNoReplace(a, b, c, d);
+  };
+  ASSERT_TRUE(plat::MakeFolder(staged + "\\Sub"));
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", staged + "\\Sub\\copy.bgl", false, true));
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\other", staged + "\\b.bgl", true, true));
+  EXPECT_EQ(renames, 0);
+  // Names already there (in any case) are refused or replaced whole.
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", staged + "\\B.BGL", true, true));
+  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", staged + "\\B.BGL", false, true));
+  EXPECT_EQ(renames, 1);
+  // A failing write leaves no part of the file.
+  plat::posix::Sys().Write = [](int, const void*, size_t) -> ssize_t {
+    errno = ENOSPC;
+    return -1;
+  };
+  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\other", staged + "\\c.bgl", false, true));
+  plat::posix::Sys() = plat::posix::DefaultSys();
+
+  ASSERT_TRUE(plat::RenameFile(staged, "C:\\d\\Final"));
+  EXPECT_EQ(Get("Final/Sub/copy.bgl"), "data");
+  EXPECT_EQ(Get("Final/b.bgl"), "data");
+  EXPECT_FALSE(fs::exists(D("Final/c.bgl")));
+  plat::FileInfo source, copy;
+  ASSERT_TRUE(plat::GetFileInfo("C:\\d\\src", source));
+  ASSERT_TRUE(plat::GetFileInfo("C:\\d\\final\\sub\\copy.bgl", copy));
+  EXPECT_EQ(copy.LastWriteTime, source.LastWriteTime);
+  EXPECT_EQ(copy.Attributes, plat::kAttrArchive | plat::kAttrReadOnly);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Final", "other", "src"}));
+}
+
 TEST_F(PosixFiles, CopyFailureLeavesTargetAndNoTemporary) {
   Put("src", std::string(100000, 's'));
   Put("dst", "old");

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "TestPrefix.h"
+#include "platform/posix/posix_internal.h"
 #include "scenery/LbFS.h"
 
 using testing_support::ListTree;
@@ -99,6 +100,72 @@ TEST_F(TreeOps, CopyReproducesTheTreeWithLowerCaseFileNames) {
   EXPECT_EQ(ReadFile(C("dst/tower.bgl")), "tower");
   // The source is untouched.
   EXPECT_TRUE(PathExists(C("src/Tower.BGL")));
+}
+
+// A copy into a new folder never shows the folder half-filled: it is built
+// under a hidden name beside its place and renamed into place once, so no
+// data are written while the target folder exists, and nothing stays beside.
+TEST_F(TreeOps, CopyIntoANewFolderAppearsWhole) {
+  Write("src/a.bgl", "a");
+  Write("src/Scenery/b.bgl", "b");
+  Write("src/Scenery/Deep/c.bgl", "c");
+  Write("src/Texture/d.bmp", "d");
+  static std::string target;
+  static int writesWhileThere, renames;
+  target = C("new/dst");
+  writesWhileThere = renames = 0;
+  auto& sys = plat::posix::Sys();
+  sys.Write = [](int fd, const void* data, size_t count) -> ssize_t {
+    if (PathExists(target)) ++writesWhileThere;
+    return plat::posix::DefaultSys().Write(fd, data, count);
+  };
+  sys.RenameNoReplace = [](int a, const char* b, int c, const char* d) {
+    ++renames;
+    return plat::posix::DefaultSys().RenameNoReplace(a, b, c, d);
+  };
+  cfg.CopyTree(W("C:\\src"), W("C:\\new\\dst"), 1);
+  sys = plat::posix::DefaultSys();
+  EXPECT_EQ(writesWhileThere, 0);
+  EXPECT_EQ(renames, 1);
+  EXPECT_EQ(List("new"), (Tree{"dst/", "dst/Scenery/", "dst/Scenery/Deep/", "dst/Scenery/Deep/c.bgl",
+                               "dst/Scenery/b.bgl", "dst/Texture/", "dst/Texture/d.bmp", "dst/a.bgl"}));
+
+  // Into an existing folder, a new sub-folder appears whole, by one rename
+  // onto its name; the files of existing folders are replaced one by one.
+  Write("src/Texture/e.bmp", "e");
+  Write("src/More/f.bgl", "f");
+  renames = 0;
+  sys.RenameNoReplace = [](int a, const char* b, int c, const char* d) {
+    if (std::string(d) == "More") ++renames;
+    return plat::posix::DefaultSys().RenameNoReplace(a, b, c, d);
+  };
+  cfg.CopyTree(W("C:\\src"), W("C:\\new\\dst"), 1);
+  sys = plat::posix::DefaultSys();
+  EXPECT_EQ(renames, 1);
+  EXPECT_EQ(ReadFile(C("new/dst/More/f.bgl")), "f");
+  EXPECT_EQ(ReadFile(C("new/dst/Texture/e.bmp")), "e");
+  EXPECT_EQ(List("new").size(), 11u);
+}
+
+// Another program making the folder while it is being built: the copy goes
+// into that folder as into any existing one, and what was built goes away.
+TEST_F(TreeOps, CopyIntoAFolderMadeMeanwhile) {
+  Write("src/a.bgl", "a");
+  Write("src/Scenery/b.bgl", "b");
+  static std::string target;
+  target = C("dst");
+  plat::posix::Sys().RenameNoReplace = [](int a, const char* b, int c, const char* d) {
+    if (std::string(b).rfind(".layrix-", 0) == 0 && !PathExists(target)) {
+      testing_support::MakeDirs(target);
+      WriteFile(target + "/theirs.txt", "theirs");
+    }
+    return plat::posix::DefaultSys().RenameNoReplace(a, b, c, d);
+  };
+  cfg.CopyTree(W("C:\\src"), W("C:\\dst"), 1);
+  plat::posix::Sys() = plat::posix::DefaultSys();
+  EXPECT_EQ(List("dst"), (Tree{"Scenery/", "Scenery/b.bgl", "a.bgl", "theirs.txt"}));
+  for (const std::string& entry : List(""))
+    EXPECT_EQ(entry.find(".layrix-"), std::string::npos) << entry;
 }
 
 TEST_F(TreeOps, CopyRelativePathsAreBelowTheSimulatorFolder) {

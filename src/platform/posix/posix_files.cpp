@@ -171,7 +171,8 @@ bool RemoveFile(const std::string& path) {
   return true;
 }
 
-bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists) {
+bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
+                bool privateFolder) {
   IgnoreFileSizeSignal();
   int error = 0;
   int in = OpenForReading(source, error);
@@ -210,8 +211,18 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
     folder = HostParent(finalPath);
     finalName = BaseName(finalPath);
   }
+  // A new file in a folder no other program sees yet is written in place:
+  // the whole folder appears at once later.  Anything else goes through a
+  // temporary file renamed into place.
+  const bool inPlace = privateFolder && !to.Exists;
   At temp;
-  int out = CreateTempFile(folder, temp);
+  int out = -1;
+  if (inPlace) {
+    temp = InFolder(folder, finalName);
+    out = Sys().Open(temp.Dir, temp.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+  } else {
+    out = CreateTempFile(folder, temp);
+  }
   if (out < 0) return refuse();
   bool ok = CopyData(in, out, sourceStat.st_size);
   if (ok) {
@@ -242,7 +253,7 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
   }
   Sys().Close(in);
   if (Sys().Close(out) != 0) ok = false;
-  if (ok) {
+  if (ok && !inPlace) {
     At final = InFolder(folder, finalName);
     int renamed =
         replacing ? Sys().Rename(temp.Dir, temp.Path.c_str(), final.Dir, final.Path.c_str())
@@ -255,6 +266,24 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
   }
   NoteAdded(folder, finalName);
   return true;
+}
+
+bool MakeStagingFolder(const std::string& parent, std::string& staged) {
+  const std::string folder = winpath::IncludeTrailingBackslash(parent);
+  Resolved r = Resolve(folder);
+  struct stat st;
+  if (!r.Exists || ::stat(r.Host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = NextTempName();
+    At at = InFolder(r.Host, name);
+    if (::mkdirat(at.Dir, at.Path.c_str(), 0777) == 0) {
+      NoteAdded(r.Host, name);
+      staged = folder + text1252::FromUtf8(name);
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
 }
 
 bool RenameFile(const std::string& source, const std::string& target) {

@@ -190,6 +190,10 @@ inline bool IsReadOnlyMode(mode_t mode) { return (mode & 0222) == 0; }
 
 uint64_t ToFileTime(const struct timespec& t);
 
+// A name for a temporary entry: hidden (a leading dot), and unique to this
+// process and call.
+std::string NextTempName();
+
 // A new temporary file in `hostFolder`, created with O_EXCL through
 // Sys().Open (mode 0666 before the umask).  Returns the open descriptor, and
 // in `temp` where it is found, or -1 with errno set.

@@ -76,14 +76,17 @@ void IgnoreFileSizeSignal() {
   if (!done.exchange(true)) ::signal(SIGXFSZ, SIG_IGN);
 }
 
-int CreateTempFile(const std::string& hostFolder, At& temp) {
+std::string NextTempName() {
   static unsigned counter = 0;
-  // Read once; O_EXCL and the retries below keep any clash harmless.
+  // Read once; O_EXCL and the callers' retries keep any clash harmless.
   static const long pid = long(::getpid());
+  // Made without printf: a tree copy makes one per file.
+  return ".layrix-" + std::to_string(pid) + "-" + std::to_string(++counter) + ".tmp";
+}
+
+int CreateTempFile(const std::string& hostFolder, At& temp) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    // Made without printf: a tree copy makes one per file.
-    temp = InFolder(hostFolder,
-                    ".layrix-" + std::to_string(pid) + "-" + std::to_string(++counter) + ".tmp");
+    temp = InFolder(hostFolder, NextTempName());
     int fd = Sys().Open(temp.Dir, temp.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }

@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "platform/text1252.h"
 #include "platform/win32/win32_util.h"
+#include "platform/winpath.h"
 
 #include <algorithm>
 
@@ -154,7 +155,8 @@ bool RemoveFile(const std::string& path) {
   return DeleteFileW(FilePath(path).c_str()) != 0;
 }
 
-bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists) {
+bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
+                bool privateFolder) {
   DWORD sourceAttributes = AttributesOf(source);
   if (sourceAttributes == INVALID_FILE_ATTRIBUTES ||
       (sourceAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
@@ -172,8 +174,15 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
   if (!folder.empty() && !FolderExists(folder)) return false;
   // The whole copy is made beside the target, then renamed into place, so
   // that the target is never seen half-written.  CopyFile carries the
-  // source's times and attributes.
+  // source's times and attributes.  A new file in a folder no other program
+  // sees yet is written in place: the whole folder appears at once later.
   const std::wstring wideSource = FilePath(source);
+  if (privateFolder && !targetExists) {
+    if (CopyFileW(wideSource.c_str(), FilePath(finalName).c_str(), TRUE)) return true;
+    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+      win32::DiscardTemporary(finalName);
+    return false;
+  }
   std::string temporary;
   for (int attempt = 0;; ++attempt) {
     temporary = win32::TemporaryName(folder, "copy");
@@ -191,6 +200,24 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
     return false;
   }
   return true;
+}
+
+bool MakeStagingFolder(const std::string& parent, std::string& staged) {
+  const std::string folder = winpath::IncludeTrailingBackslash(parent);
+  DWORD attributes = AttributesOf(folder);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    return false;
+  const std::string base = folder + ".layrix-" + std::to_string(GetCurrentProcessId()) + "-";
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string candidate = base + std::to_string(++counter) + ".tmp";
+    if (CreateDirectoryW(FilePath(candidate).c_str(), nullptr)) {
+      staged = candidate;
+      return true;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
 }
 
 bool RenameFile(const std::string& source, const std::string& target) {
