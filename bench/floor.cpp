@@ -1,9 +1,12 @@
 // The least the tree commands cost in system calls alone, each two ways:
 //
 // - a copy as cp -r makes it (open, look, create the final name,
-//   copy_file_range, close) and as layrix makes it whole-or-nothing (open,
-//   look, create a temporary name, read and write, carry the hidden/system
-//   attribute and the time, close, rename into place without replacing);
+//   copy_file_range, close); as layrix makes it into an existing folder,
+//   whole-or-nothing (open, look, create a temporary name, read and write,
+//   carry the hidden/system attribute and the time, close, rename into
+//   place without replacing); and as layrix makes it into a new folder,
+//   which is built under a hidden name and renamed once (the same without
+//   the temporary name and the rename of each file);
 // - a removal as rm -rf makes it (unlink) and as layrix makes it, keeping
 //   read-only files (look at the file, then unlink).
 //
@@ -15,9 +18,10 @@
 //   bench_floor SOURCE DEST ROUNDS
 //
 // SOURCE is a tree; DEST must not exist.  Each round copies the whole tree
-// both ways (in turn first) into DEST/cp and DEST/temp, then removes the
-// two copies one way each (in turn).  Prints the median microseconds per
-// file of each way and their ratios.
+// the three ways (which goes first turns) into DEST/cp, DEST/temp and
+// DEST/new, then removes two copies one way each (in turn) and the third
+// as rm does.  Prints the median microseconds per file of each way and
+// their ratios.
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -77,12 +81,14 @@ void CopyAsCp(int from, int to, const char* name) {
   close(in);
 }
 
-void CopyWhole(int from, int to, const char* name, unsigned& counter) {
+enum class Way { AsCp, Whole, InNewFolder };
+
+void CopyWhole(int from, int to, const char* name, unsigned& counter, bool inPlace) {
   int in = openat(from, name, O_RDONLY | O_CLOEXEC);
   if (in < 0) return;
   struct stat st;
   fstat(in, &st);
-  const std::string temp = ".copy-" + std::to_string(++counter) + ".tmp";
+  const std::string temp = inPlace ? name : ".copy-" + std::to_string(++counter) + ".tmp";
   int out = openat(to, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (out >= 0) {
     off_t done = 0;
@@ -97,14 +103,14 @@ void CopyWhole(int from, int to, const char* name, unsigned& counter) {
     timespec times[2] = {{0, UTIME_NOW}, st.st_mtim};
     futimens(out, times);
     close(out);
-    renameat2(to, temp.c_str(), to, name, RENAME_NOREPLACE);
+    if (!inPlace) renameat2(to, temp.c_str(), to, name, RENAME_NOREPLACE);
   }
   close(in);
 }
 
 // Copies every file of `tree` into `dest` one way; returns the seconds the
 // file copies took (making the folders is not timed).
-double CopyTree(const std::string& source, const std::string& dest, const Tree& tree, bool asCp) {
+double CopyTree(const std::string& source, const std::string& dest, const Tree& tree, Way way) {
   std::vector<int> from, to;
   for (const std::string& folder : tree.Folders) {
     mkdir((dest + folder).c_str(), 0777);
@@ -114,8 +120,8 @@ double CopyTree(const std::string& source, const std::string& dest, const Tree& 
   unsigned counter = 0;
   const double start = Now();
   for (const auto& [folder, name] : tree.Files) {
-    if (asCp) CopyAsCp(from[folder], to[folder], name.c_str());
-    else CopyWhole(from[folder], to[folder], name.c_str(), counter);
+    if (way == Way::AsCp) CopyAsCp(from[folder], to[folder], name.c_str());
+    else CopyWhole(from[folder], to[folder], name.c_str(), counter, way == Way::InNewFolder);
   }
   const double seconds = Now() - start;
   for (int fd : from) close(fd);
@@ -164,12 +170,19 @@ int main(int argc, char** argv) {
     fprintf(stderr, "%s: no files, or %s cannot be made\n", argv[0], dest.c_str());
     return 1;
   }
-  std::vector<double> cp, whole, unlinked, looked;
+  std::vector<double> cp, whole, inNew, unlinked, looked;
+  const Way ways[] = {Way::AsCp, Way::Whole, Way::InNewFolder};
   for (int round = 0; round < rounds; ++round) {
-    for (int turn = 0; turn < 2; ++turn) {
-      const bool asCp = (turn == 0) == (round % 2 == 0);
-      (asCp ? cp : whole).push_back(CopyTree(source, dest + (asCp ? "/cp" : "/temp"), tree, asCp));
+    for (int turn = 0; turn < 3; ++turn) {
+      switch (ways[(turn + round) % 3]) {
+        case Way::AsCp: cp.push_back(CopyTree(source, dest + "/cp", tree, Way::AsCp)); break;
+        case Way::Whole: whole.push_back(CopyTree(source, dest + "/temp", tree, Way::Whole)); break;
+        case Way::InNewFolder:
+          inNew.push_back(CopyTree(source, dest + "/new", tree, Way::InNewFolder));
+          break;
+      }
     }
+    RemoveTree(dest + "/new", tree, false);
     // The two copies are alike; which way removes first, and which copy,
     // alternates too.
     for (int turn = 0; turn < 2; ++turn) {
@@ -179,10 +192,11 @@ int main(int argc, char** argv) {
   }
   rmdir(dest.c_str());
   const double perFile = 1e6 / double(tree.Files.size());
-  printf("%zu files: copy %.2f us/file as cp, %.2f whole-or-nothing, ratio %.2f; "
+  printf("%zu files: copy %.2f us/file as cp, %.2f whole-or-nothing file by file (ratio %.2f), "
+         "%.2f into a new folder renamed once (ratio %.2f); "
          "removal %.2f us/file as rm, %.2f looking first, ratio %.2f\n",
          tree.Files.size(), Median(cp) * perFile, Median(whole) * perFile,
-         Median(whole) / Median(cp), Median(unlinked) * perFile, Median(looked) * perFile,
-         Median(looked) / Median(unlinked));
+         Median(whole) / Median(cp), Median(inNew) * perFile, Median(inNew) / Median(cp),
+         Median(unlinked) * perFile, Median(looked) * perFile, Median(looked) / Median(unlinked));
   return 0;
 }
