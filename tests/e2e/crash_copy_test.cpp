@@ -7,10 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <iostream>
-#include <random>
 
 #include "TestPrefix.h"
 #include "cfg_text.h"
@@ -73,36 +71,14 @@ TEST(CrashCopy, KilledAtRandomMomentsLeavesNewFoldersWholeOrMissing) {
   const std::vector<std::string> command = {"-c", "C:\\FS9\\Addon Scenery\\Pack",
                                             "C:\\FS9\\Addon Scenery\\Copy", "1"};
 
-  long long runMicros = 0;
-  for (int i = 0; i < 3; ++i) {
-    resetTarget();
-    const auto t0 = std::chrono::steady_clock::now();
-    RunResult r = RunLayrix(p, command);
-    const auto t1 = std::chrono::steady_clock::now();
-    ASSERT_EQ(r.ExitCode, 0) << r.Err;
-    runMicros = std::max<long long>(
-        runMicros, std::chrono::duration_cast<std::chrono::microseconds>(t1 - t0).count());
-  }
+  // A whole run copies everything.
+  resetTarget();
+  ASSERT_EQ(RunLayrix(p, command).ExitCode, 0);
   for (const auto& [path, bytes] : files)
     ASSERT_TRUE(ReadFile(target + "/" + copyOf(path)) == bytes) << path;
 
-  std::mt19937 random(20261208);
-  constexpr int kKills = 60;
-  int trials = 0, killed = 0, foldersWhole = 0, foldersMissing = 0, leftovers = 0;
-  for (int trial = 0; killed < kKills && trial < 600; ++trial, ++trials) {
-    resetTarget();
-    RunOptions o;
-    o.KillAfterMicroseconds = std::uniform_int_distribution<long long>(0, runMicros)(random);
-    RunResult r = RunLayrix(p, command, o);
-    if (r.ExitCode == 128 + 9) {
-      ++killed;
-    } else {
-      ASSERT_EQ(r.ExitCode, 0) << r.Err;
-      runMicros = std::max<long long>(1000, runMicros * 9 / 10);
-    }
-    SCOPED_TRACE("trial " + std::to_string(trial) + ", killed after " +
-                 std::to_string(o.KillAfterMicroseconds) + " us");
-
+  int foldersWhole = 0, foldersMissing = 0, leftovers = 0;
+  auto check = [&](const std::string& what) {
     leftovers += RemoveHidden(target) + RemoveHidden(p.C("FS9/Addon Scenery"));
     for (const char* folder : {"Scenery", "Texture"}) {
       if (!PathExists(target + "/" + folder)) {
@@ -113,20 +89,21 @@ TEST(CrashCopy, KilledAtRandomMomentsLeavesNewFoldersWholeOrMissing) {
       size_t count = 0;
       for (const auto& [path, bytes] : files) {
         if (path.rfind(std::string(folder) + "/", 0) != 0) continue;
-        ASSERT_TRUE(ReadFile(target + "/" + copyOf(path)) == bytes) << path;
+        ASSERT_TRUE(ReadFile(target + "/" + copyOf(path)) == bytes) << what << ": " << path;
         ++count;
       }
-      ASSERT_EQ(ListTree(target + "/" + folder).size(), count) << folder;
+      ASSERT_EQ(ListTree(target + "/" + folder).size(), count) << what << ": " << folder;
     }
     const std::string airport = ReadFile(target + "/airport.bgl");
-    ASSERT_TRUE(airport == "an older airport" || airport == files[0].second) << airport.size();
+    ASSERT_TRUE(airport == "an older airport" || airport == files[0].second) << what << ": " << airport.size();
     const std::string readme = ReadFile(target + "/readme.txt");
-    ASSERT_TRUE(readme == "an older readme" || readme == files[1].second) << readme.size();
-  }
-  std::cout << "[ figures  ] " << trials << " trials within " << runMicros << " us: " << killed
+    ASSERT_TRUE(readme == "an older readme" || readme == files[1].second) << what << ": " << readme.size();
+  };
+  const KillTrials t = RunKilledAtRandomMoments(p, command, 60, 20261208, resetTarget, check);
+  std::cout << "[ figures  ] " << t.Trials << " trials within " << t.WindowMicros << " us: " << t.Killed
             << " killed; sub-folders whole " << foldersWhole << ", missing " << foldersMissing
             << "; " << leftovers << " hidden leftovers\n";
-  EXPECT_GE(killed, kKills);
+  EXPECT_GE(t.Killed, 60);
 }
 
 }  // namespace

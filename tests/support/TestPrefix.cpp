@@ -1,5 +1,7 @@
 #include "TestPrefix.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -17,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -312,6 +315,40 @@ RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& ar
   }
   result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return result;
+}
+
+KillTrials RunKilledAtRandomMoments(const TestPrefix& prefix, const std::vector<std::string>& args,
+                                    int kills, uint32_t seed, const std::function<void()>& reset,
+                                    const std::function<void(const std::string& what)>& check) {
+  KillTrials t;
+  for (int i = 0; i < 3; ++i) {
+    reset();
+    const auto t0 = std::chrono::steady_clock::now();
+    RunResult r = RunLayrix(prefix, args);
+    const auto t1 = std::chrono::steady_clock::now();
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    if (r.ExitCode != 0) return t;
+    t.WindowMicros = std::max<long long>(
+        t.WindowMicros, std::chrono::duration_cast<std::chrono::microseconds>(t1 - t0).count());
+  }
+  std::mt19937 random(seed);
+  for (int trial = 0; t.Killed < kills && trial < 10 * kills; ++trial, ++t.Trials) {
+    reset();
+    RunOptions o;
+    o.KillAfterMicroseconds = std::uniform_int_distribution<long long>(0, t.WindowMicros)(random);
+    RunResult r = RunLayrix(prefix, args, o);
+    if (r.ExitCode == 128 + 9) {
+      ++t.Killed;
+    } else {
+      EXPECT_EQ(r.ExitCode, 0) << r.Err;
+      if (r.ExitCode != 0) break;
+      t.WindowMicros = std::max<long long>(1000, t.WindowMicros * 9 / 10);
+    }
+    check("trial " + std::to_string(trial) + ", killed after " +
+          std::to_string(o.KillAfterMicroseconds) + " us");
+    if (::testing::Test::HasFatalFailure()) break;
+  }
+  return t;
 }
 
 std::string Banner() { return "\r\n Layrix V1.1\r\n\r\n"; }

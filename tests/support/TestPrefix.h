@@ -11,6 +11,8 @@
 // and is removed with everything in it when the object goes away.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -89,6 +91,23 @@ struct RunOptions {
 // set to it; TEMP/TMP/TMPDIR removed unless given in options.Env).
 RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& args,
                     const RunOptions& options = {});
+
+// Kill trials: `args` is run whole three times, each after `reset`, to learn
+// its run time (the longest); then again after `reset`, each run killed
+// with SIGKILL after a random delay within that time, until `kills` runs
+// were killed (at most ten times as many trials).  A run that escapes its
+// kill must succeed, and narrows the window the next delay is drawn from, so
+// that a loaded machine still gives the kills.  `check` looks at what each
+// trial left, `what` describing the trial for its messages; the trials stop
+// at the first fatal failure.
+struct KillTrials {
+  int Trials = 0;
+  int Killed = 0;
+  long long WindowMicros = 0;  // the run time the last delay was drawn within
+};
+KillTrials RunKilledAtRandomMoments(const TestPrefix& prefix, const std::vector<std::string>& args,
+                                    int kills, uint32_t seed, const std::function<void()>& reset,
+                                    const std::function<void(const std::string& what)>& check);
 
 // The banner every run prints first: "\r\n Layrix V1.1\r\n\r\n".
 std::string Banner();
