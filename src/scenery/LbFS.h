@@ -158,6 +158,11 @@ class TFSCfgSearch : public TFileSearchObj {
   bool NoStaging_ = false;
 };
 
+// Removes the files and sub-folders of `Folder` (ending in a backslash) with
+// a removal walk, then the folder itself once empty.  Read-only files, and
+// the folders holding them, stay.
+void RemoveFolderTree(const std::string& Folder);
+
 // The user's 14-bit content filter as a set of content elements.
 uint32_t FilterToContentFlags(int32_t Filter);
 // True when the two masks share at least one element.

@@ -169,11 +169,15 @@ bool TFSCfgSearch::CopyIntoNewFolder(const std::string& Folder, const std::strin
   ForceFolders(final);
   WalkFolder(Folder, Mask);
   NoStaging_ = false;
-  TFSCfgSearch remover;
-  remover.Mode = ModeRemoveTree;
-  remover.SearchTree(winpath::IncludeTrailingBackslash(staged), "*.*");
-  plat::RemoveEmptyFolder(staged);
+  RemoveFolderTree(winpath::IncludeTrailingBackslash(staged));
   return true;
+}
+
+void RemoveFolderTree(const std::string& Folder) {
+  TFSCfgSearch walker;
+  walker.Mode = ModeRemoveTree;
+  walker.SearchTree(Folder, "*.*");
+  plat::RemoveEmptyFolder(winpath::ExcludeTrailingBackslash(Folder));
 }
 
 void TFSCfgSearch::WalkFolder(const std::string& Folder, const std::string& Mask) {

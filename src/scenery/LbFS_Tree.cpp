@@ -153,10 +153,7 @@ void TLayrix::RemoveAreaTree(size_t Index) {
   // A layer folder that is a link to a folder elsewhere is not walked.
   if (IsFolderLink(folder)) return;
 
-  TFSCfgSearch walker;
-  walker.Mode = ModeRemoveTree;
-  walker.SearchTree(folder, "*.*");
-  plat::RemoveEmptyFolder(winpath::ExcludeTrailingBackslash(folder));
+  RemoveFolderTree(folder);
 }
 
 void TLayrix::AddNewScenery(const std::string& Path) {

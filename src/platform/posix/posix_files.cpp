@@ -215,13 +215,13 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
   // the whole folder appears at once later.  Anything else goes through a
   // temporary file renamed into place.
   const bool inPlace = privateFolder && !to.Exists;
-  At temp;
+  At written;  // where the data go: the target itself, or a temporary file
   int out = -1;
   if (inPlace) {
-    temp = InFolder(folder, finalName);
-    out = Sys().Open(temp.Dir, temp.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    written = InFolder(folder, finalName);
+    out = Sys().Open(written.Dir, written.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
   } else {
-    out = CreateTempFile(folder, temp);
+    out = CreateTempFile(folder, written);
   }
   if (out < 0) return refuse();
   bool ok = CopyData(in, out, sourceStat.st_size);
@@ -256,12 +256,12 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
   if (ok && !inPlace) {
     At final = InFolder(folder, finalName);
     int renamed =
-        replacing ? Sys().Rename(temp.Dir, temp.Path.c_str(), final.Dir, final.Path.c_str())
-                  : Sys().RenameNoReplace(temp.Dir, temp.Path.c_str(), final.Dir, final.Path.c_str());
+        replacing ? Sys().Rename(written.Dir, written.Path.c_str(), final.Dir, final.Path.c_str())
+                  : Sys().RenameNoReplace(written.Dir, written.Path.c_str(), final.Dir, final.Path.c_str());
     ok = renamed == 0;
   }
   if (!ok) {
-    Sys().Unlink(temp.Dir, temp.Path.c_str(), 0);
+    Sys().Unlink(written.Dir, written.Path.c_str(), 0);
     return false;
   }
   NoteAdded(folder, finalName);
@@ -273,17 +273,11 @@ bool MakeStagingFolder(const std::string& parent, std::string& staged) {
   Resolved r = Resolve(folder);
   struct stat st;
   if (!r.Exists || ::stat(r.Host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = NextTempName();
-    At at = InFolder(r.Host, name);
-    if (::mkdirat(at.Dir, at.Path.c_str(), 0777) == 0) {
-      NoteAdded(r.Host, name);
-      staged = folder + text1252::FromUtf8(name);
-      return true;
-    }
-    if (errno != EEXIST) return false;
-  }
-  return false;
+  std::string name;
+  if (!CreateTempFolder(r.Host, name)) return false;
+  NoteAdded(r.Host, name);
+  staged = folder + text1252::FromUtf8(name);
+  return true;
 }
 
 bool RenameFile(const std::string& source, const std::string& target) {

@@ -190,14 +190,13 @@ inline bool IsReadOnlyMode(mode_t mode) { return (mode & 0222) == 0; }
 
 uint64_t ToFileTime(const struct timespec& t);
 
-// A name for a temporary entry: hidden (a leading dot), and unique to this
-// process and call.
-std::string NextTempName();
-
 // A new temporary file in `hostFolder`, created with O_EXCL through
 // Sys().Open (mode 0666 before the umask).  Returns the open descriptor, and
 // in `temp` where it is found, or -1 with errno set.
 int CreateTempFile(const std::string& hostFolder, At& temp);
+// A new, empty folder in `hostFolder` under a temporary name, returned in
+// `name`; false with errno set when none can be made.
+bool CreateTempFolder(const std::string& hostFolder, std::string& name);
 
 // Ignores SIGXFSZ once, so that writing past the file-size limit returns
 // EFBIG instead of ending the process.

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -76,22 +77,50 @@ void IgnoreFileSizeSignal() {
   if (!done.exchange(true)) ::signal(SIGXFSZ, SIG_IGN);
 }
 
+namespace {
+
+// A name for a temporary entry: hidden (a leading dot), and unique to this
+// process and call.
 std::string NextTempName() {
   static unsigned counter = 0;
-  // Read once; O_EXCL and the callers' retries keep any clash harmless.
+  // Read once; O_EXCL and the retries below keep any clash harmless.
   static const long pid = long(::getpid());
   // Made without printf: a tree copy makes one per file.
   return ".layrix-" + std::to_string(pid) + "-" + std::to_string(++counter) + ".tmp";
 }
 
-int CreateTempFile(const std::string& hostFolder, At& temp) {
+// Makes a new entry in `hostFolder` under a temporary name with `make`
+// (true on success, else errno set), trying further names while the one
+// tried exists.  `temp` tells where the entry is found, `name` its name.
+template <typename Make>
+bool MakeUnderTempName(const std::string& hostFolder, At& temp, std::string& name, Make make) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = InFolder(hostFolder, NextTempName());
-    int fd = Sys().Open(temp.Dir, temp.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    name = NextTempName();
+    temp = InFolder(hostFolder, name);
+    if (make(temp)) return true;
+    if (errno != EEXIST) return false;
   }
   errno = EEXIST;
-  return -1;
+  return false;
+}
+
+}  // namespace
+
+int CreateTempFile(const std::string& hostFolder, At& temp) {
+  int fd = -1;
+  std::string name;
+  MakeUnderTempName(hostFolder, temp, name, [&fd](const At& at) {
+    fd = Sys().Open(at.Dir, at.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    return fd >= 0;
+  });
+  return fd;
+}
+
+bool CreateTempFolder(const std::string& hostFolder, std::string& name) {
+  At temp;
+  return MakeUnderTempName(hostFolder, temp, name, [](const At& at) {
+    return ::mkdirat(at.Dir, at.Path.c_str(), 0777) == 0;
+  });
 }
 
 }  // namespace plat::posix
