@@ -47,43 +47,56 @@ bool MatchesMask(std::basic_string_view<Char> mask, std::basic_string_view<Char>
          Glob(mask.substr(0, mask.size() - 2), name);
 }
 
-// A listed name and its sort key: the upper-cased UTF-16 of the name, kept
-// as upper-cased bytes when the name is ASCII (the same order, no
-// conversion).
+// A listed name.  An ASCII name (most are) is compared upper-cased byte by
+// byte as it stands; any other keeps its upper-cased UTF-16 form, made once.
 struct Found {
   std::string HostName;
+  std::u16string Key;  // empty for an ASCII name
   unsigned char Type = DT_UNKNOWN;  // as the listing gives it
   bool Ascii = true;
-  std::string AsciiKey;
-  std::u16string Key;
 };
+
+bool IsAsciiName(const std::string& name) {
+  for (char c : name)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
 
 Found MakeFound(std::string hostName, unsigned char type) {
   Found f;
   f.Type = type;
-  f.Ascii = AsciiUpper(hostName, f.AsciiKey);
-  if (!f.Ascii) {
-    f.AsciiKey.clear();
-    f.Key = text1252::Utf8ToUtf16(hostName);
-    for (char16_t& c : f.Key) c = text1252::UpperUtf16(c);
-  }
+  f.Ascii = IsAsciiName(hostName);
+  if (!f.Ascii) f.Key = NameKeyOfHost(hostName);
   f.HostName = std::move(hostName);
   return f;
 }
 
 std::u16string WideKey(const Found& f) {
   if (!f.Ascii) return f.Key;
-  return std::u16string(f.AsciiKey.begin(), f.AsciiKey.end());
+  std::u16string key(f.HostName.begin(), f.HostName.end());
+  for (char16_t& c : key)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
+  return key;
+}
+
+unsigned char AsciiUpperByte(char c) {
+  return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 0x20 : c);
+}
+
+// Two ASCII names compared by their upper-cased bytes.
+int CompareAsciiUpper(const std::string& a, const std::string& b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char x = AsciiUpperByte(a[i]), y = AsciiUpperByte(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 // NTFS order: upper-cased UTF-16 names, then bytes.
 bool ListedBefore(const Found& a, const Found& b) {
-  int c;
-  if (a.Ascii && b.Ascii) {
-    c = a.AsciiKey.compare(b.AsciiKey);
-  } else {
-    c = WideKey(a).compare(WideKey(b));
-  }
+  const int c = a.Ascii && b.Ascii ? CompareAsciiUpper(a.HostName, b.HostName)
+                                   : WideKey(a).compare(WideKey(b));
   if (c != 0) return c < 0;
   return a.HostName < b.HostName;
 }
@@ -121,7 +134,7 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
   } else {
     const bool everyName = mask == "*" || mask == "*.*";
     const std::u16string maskKey = NameKeyOfAnsi(mask);
-    std::string maskAscii;
+    std::string maskAscii, nameAscii;
     const bool asciiMask = AsciiUpper(mask, maskAscii);
     DIR* dir = ::opendir(folder.Host.c_str());
     if (!dir) return {};
@@ -132,9 +145,9 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
       Found f = MakeFound(std::move(name), d->d_type);
       const bool matches =
           everyName ||
-          (asciiMask && f.Ascii
-               ? MatchesMask<char>(maskAscii, f.AsciiKey)
-               : MatchesMask<char16_t>(maskKey, NameKeyOfHost(f.HostName)));
+          (asciiMask && f.Ascii && AsciiUpper(f.HostName, nameAscii)
+               ? MatchesMask<char>(maskAscii, nameAscii)
+               : MatchesMask<char16_t>(maskKey, f.Ascii ? NameKeyOfHost(f.HostName) : f.Key));
       if (matches) found.push_back(std::move(f));
     }
     ::closedir(dir);
@@ -150,12 +163,16 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
 
   std::vector<DirEntry> entries;
   entries.reserve(found.size());
+  // An ASCII name is the same text in ANSI: it moves over as it is.
+  auto ansiName = [](Found& f) {
+    return f.Ascii ? std::move(f.HostName) : text1252::FromUtf8(f.HostName);
+  };
   for (uint32_t index : order) {
-    const Found& f = found[index];
+    Found& f = found[index];
     if (facts == FileFacts::KindOnly && f.Type == DT_REG) {
       FileInfo info;
       info.Attributes = kAttrArchive;
-      entries.push_back({text1252::FromUtf8(f.HostName), info});
+      entries.push_back({ansiName(f), info});
       continue;
     }
     std::string hostPath = JoinHost(folder.Host, f.HostName);
@@ -164,7 +181,7 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
     if (::fstatat(at.Dir, at.Path.c_str(), &lst, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
     FileInfo info = InfoOf(hostPath, f.HostName, lst);
     if (foldersOnly && !(info.Attributes & kAttrDirectory)) continue;
-    entries.push_back({text1252::FromUtf8(f.HostName), info});
+    entries.push_back({ansiName(f), info});
   }
   return entries;
 }
