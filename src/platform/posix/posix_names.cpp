@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <unordered_map>
 
+#include "platform/posix/name_table.h"
 #include "platform/posix/posix_internal.h"
 #include "platform/text1252.h"
 
@@ -16,23 +16,6 @@ namespace plat::posix {
 namespace {
 
 constexpr size_t kMaxFolders = 8;
-
-struct FolderNames {
-  dev_t Dev = 0;
-  ino_t Ino = 0;
-  struct timespec Mtime {};
-  // Set after this layer's own change to the folder: its names are up to
-  // date, and the next modification time seen is taken as the one that
-  // change gave it.
-  bool OwnChange = false;
-  // When the names were last checked against the folder's time (0: they
-  // must be checked before they are trusted again).
-  int64_t CheckedAt = 0;
-  uint64_t LastUse = 0;
-  std::string Path;  // the host path it was last looked up through
-  // Names by key, each list in listing order.
-  std::unordered_map<std::string, std::vector<std::string>> ByKey;
-};
 
 // The cache's key of a name: its upper-cased UTF-16 form packed into bytes,
 // a unit below 0x80 as one byte, any other as three (so that distinct forms
@@ -65,6 +48,22 @@ std::string CacheKeyOfAnsi(const std::string& ansiName) {
   return PackKey(NameKeyOfAnsi(ansiName));
 }
 
+struct FolderNames {
+  dev_t Dev = 0;
+  ino_t Ino = 0;
+  struct timespec Mtime {};
+  // Set after this layer's own change to the folder: its names are up to
+  // date, and the next modification time seen is taken as the one that
+  // change gave it.
+  bool OwnChange = false;
+  // When the names were last checked against the folder's time (0: they
+  // must be checked before they are trusted again).
+  int64_t CheckedAt = 0;
+  uint64_t LastUse = 0;
+  std::string Path;  // the host path it was last looked up through
+  NameTable Names{&CacheKeyOfHost};
+};
+
 struct Cache {
   std::vector<FolderNames> Folders;
   uint64_t Clock = 0;
@@ -83,39 +82,6 @@ bool SameTime(const struct timespec& a, const struct timespec& b) {
 
 bool ListingBefore(const std::string& a, const std::string& b) {
   return text1252::CompareNtfsNames(a, b) < 0;
-}
-
-void InsertNameInto(std::vector<std::string>& names, const std::string& hostName) {
-  auto at = std::lower_bound(names.begin(), names.end(), hostName, ListingBefore);
-  if (at == names.end() || *at != hostName) names.insert(at, hostName);
-}
-
-void InsertName(FolderNames& entry, const std::string& hostName) {
-  InsertNameInto(entry.ByKey[CacheKeyOfHost(hostName)], hostName);
-}
-
-void RemoveName(FolderNames& entry, const std::string& hostName) {
-  auto found = entry.ByKey.find(CacheKeyOfHost(hostName));
-  if (found == entry.ByKey.end()) return;
-  std::vector<std::string>& names = found->second;
-  names.erase(std::remove(names.begin(), names.end(), hostName), names.end());
-  if (names.empty()) entry.ByKey.erase(found);
-}
-
-// A rename within one folder.  A name alone under its key (the common case)
-// moves to its new key without making or freeing anything.
-void RenameName(FolderNames& entry, const std::string& fromName, const std::string& toName) {
-  auto found = entry.ByKey.find(CacheKeyOfHost(fromName));
-  if (found == entry.ByKey.end() || found->second.size() != 1 || found->second[0] != fromName) {
-    RemoveName(entry, fromName);
-    InsertName(entry, toName);
-    return;
-  }
-  auto node = entry.ByKey.extract(found);
-  node.key() = CacheKeyOfHost(toName);
-  node.mapped()[0] = toName;
-  auto placed = entry.ByKey.insert(std::move(node));
-  if (!placed.inserted) InsertNameInto(placed.position->second, toName);
 }
 
 FolderNames* Find(const struct stat& st) {
@@ -161,15 +127,14 @@ FolderNames* Load(const std::string& folder, const struct stat& st) {
   entry->CheckedAt = MonotonicNow();
   entry->LastUse = ++cache.Clock;
   entry->Path = folder;
-  entry->ByKey.clear();
+  std::vector<std::string> names;
   while (const dirent* d = ::readdir(dir)) {
     std::string name = d->d_name;
     if (name == "." || name == "..") continue;
-    entry->ByKey[CacheKeyOfHost(name)].push_back(std::move(name));
+    names.push_back(std::move(name));
   }
   ::closedir(dir);
-  for (auto& [key, names] : entry->ByKey)
-    if (names.size() > 1) std::sort(names.begin(), names.end(), ListingBefore);
+  entry->Names.Assign(std::move(names));
   return entry;
 }
 
@@ -233,9 +198,9 @@ std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std:
                                            const struct stat& folderStat) {
   FolderNames* entry = Load(folder, folderStat);
   if (!entry) return {};
-  auto found = entry->ByKey.find(CacheKeyOfAnsi(name));
-  if (found == entry->ByKey.end()) return {};
-  return found->second;
+  std::vector<std::string> names = entry->Names.NamesWithKey(CacheKeyOfAnsi(name));
+  if (names.size() > 1) std::sort(names.begin(), names.end(), ListingBefore);
+  return names;
 }
 
 KnownPresence RecentPresence(const std::string& folder, const std::string& name) {
@@ -246,18 +211,18 @@ KnownPresence RecentPresence(const std::string& folder, const std::string& name)
     if (entry.CheckedAt == 0 || now - entry.CheckedAt > kShortTrustNanoseconds)
       return KnownPresence::Unknown;
     entry.LastUse = ++cache.Clock;
-    return entry.ByKey.count(CacheKeyOfAnsi(name)) ? KnownPresence::Present
-                                                    : KnownPresence::Missing;
+    return entry.Names.HasKey(CacheKeyOfAnsi(name)) ? KnownPresence::Present
+                                                     : KnownPresence::Missing;
   }
   return KnownPresence::Unknown;
 }
 
 void NoteAdded(const std::string& folder, const std::string& hostName) {
-  if (FolderNames* entry = AfterChange(folder)) InsertName(*entry, hostName);
+  if (FolderNames* entry = AfterChange(folder)) entry->Names.Add(hostName);
 }
 
 void NoteRemoved(const std::string& folder, const std::string& hostName) {
-  if (FolderNames* entry = AfterChange(folder)) RemoveName(*entry, hostName);
+  if (FolderNames* entry = AfterChange(folder)) entry->Names.Remove(hostName);
 }
 
 void NoteRenamed(const std::string& fromFolder, const std::string& fromName,
@@ -266,7 +231,7 @@ void NoteRenamed(const std::string& fromFolder, const std::string& fromName,
     NoteRemoved(fromFolder, fromName);
     NoteAdded(toFolder, toName);
   } else if (FolderNames* entry = AfterChange(toFolder)) {
-    RenameName(*entry, fromName, toName);
+    entry->Names.Rename(fromName, toName);
   }
 }
 
