@@ -14,8 +14,9 @@ size_t SlotsFor(size_t names) {
 
 }  // namespace
 
-uint64_t NameTable::HashOf(const std::string& key) {
-  return std::hash<std::string_view>{}(key);
+uint32_t NameTable::HashOf(const std::string& key) {
+  const uint64_t hash = std::hash<std::string_view>{}(key);
+  return static_cast<uint32_t>(hash ^ (hash >> 32));
 }
 
 void NameTable::Assign(std::vector<std::string> names) {
@@ -27,7 +28,7 @@ void NameTable::Assign(std::vector<std::string> names) {
   for (uint32_t i = 0; i < Names_.size(); ++i) Place(HashOf(KeyOf_(Names_[i])), i);
 }
 
-size_t NameTable::FindName(const std::string& hostName, uint64_t hash) const {
+size_t NameTable::FindName(const std::string& hostName, uint32_t hash) const {
   if (Slots_.empty()) return SIZE_MAX;
   const size_t mask = Slots_.size() - 1;
   for (size_t at = hash & mask;; at = (at + 1) & mask) {
@@ -37,7 +38,7 @@ size_t NameTable::FindName(const std::string& hostName, uint64_t hash) const {
   }
 }
 
-void NameTable::Place(uint64_t hash, uint32_t index) {
+void NameTable::Place(uint32_t hash, uint32_t index) {
   const size_t mask = Slots_.size() - 1;
   size_t at = hash & mask;
   while (Slots_[at].Index != kEmpty && Slots_[at].Index != kRemoved) at = (at + 1) & mask;
@@ -75,12 +76,14 @@ void NameTable::Reserve() {
     return;
   }
   if ((Used_ + Removed_ + 1) * 2 <= Slots_.size()) return;
-  // Many removed slots: the same size cleaned serves; else twice the size.
-  Rebuild((Used_ + 1) * 4 <= Slots_.size() ? Slots_.size() : Slots_.size() * 2);
+  // Renames leave a removed slot each: while the names alone fill at most
+  // two fifths, the same size cleaned serves (a walk renaming every file of
+  // a large folder would else double the array again and again).
+  Rebuild((Used_ + 1) * 5 <= Slots_.size() * 2 ? Slots_.size() : Slots_.size() * 2);
 }
 
 void NameTable::Add(const std::string& hostName) {
-  const uint64_t hash = HashOf(KeyOf_(hostName));
+  const uint32_t hash = HashOf(KeyOf_(hostName));
   if (FindName(hostName, hash) != SIZE_MAX) return;
   Reserve();
   Place(hash, StoreName(hostName));
@@ -102,7 +105,7 @@ void NameTable::Rename(const std::string& from, const std::string& to) {
     Add(to);
     return;
   }
-  const uint64_t toHash = HashOf(KeyOf_(to));
+  const uint32_t toHash = HashOf(KeyOf_(to));
   const uint32_t index = Slots_[at].Index;
   Slots_[at].Index = kRemoved;
   --Used_;
@@ -120,7 +123,7 @@ void NameTable::Rename(const std::string& from, const std::string& to) {
 
 bool NameTable::HasKey(const std::string& key) const {
   if (Slots_.empty()) return false;
-  const uint64_t hash = HashOf(key);
+  const uint32_t hash = HashOf(key);
   const size_t mask = Slots_.size() - 1;
   for (size_t at = hash & mask;; at = (at + 1) & mask) {
     const Slot& slot = Slots_[at];
@@ -132,7 +135,7 @@ bool NameTable::HasKey(const std::string& key) const {
 std::vector<std::string> NameTable::NamesWithKey(const std::string& key) const {
   std::vector<std::string> names;
   if (Slots_.empty()) return names;
-  const uint64_t hash = HashOf(key);
+  const uint32_t hash = HashOf(key);
   const size_t mask = Slots_.size() - 1;
   for (size_t at = hash & mask;; at = (at + 1) & mask) {
     const Slot& slot = Slots_[at];

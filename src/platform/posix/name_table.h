@@ -42,19 +42,21 @@ class NameTable {
  private:
   static constexpr uint32_t kEmpty = UINT32_MAX;
   static constexpr uint32_t kRemoved = UINT32_MAX - 1;
+  // The key's hash decides where a name's slot starts and is kept in it, so
+  // that most slots of other names are passed over without looking at them.
   struct Slot {
-    uint64_t Hash = 0;
+    uint32_t Hash = 0;
     uint32_t Index = kEmpty;  // into Names_
   };
 
-  static uint64_t HashOf(const std::string& key);
+  static uint32_t HashOf(const std::string& key);
   // The slot holding exactly `hostName`, or SIZE_MAX.
-  size_t FindName(const std::string& hostName, uint64_t hash) const;
-  void Place(uint64_t hash, uint32_t index);
+  size_t FindName(const std::string& hostName, uint32_t hash) const;
+  void Place(uint32_t hash, uint32_t index);
   uint32_t StoreName(const std::string& hostName);
   void ReleaseName(uint32_t index);
-  // Makes room for one more name: a larger array, or the same size without
-  // the slots of removed names.
+  // Makes room for one more name: the same array without the slots of
+  // removed names, or a larger one.
   void Reserve();
   void Rebuild(size_t slots);
 
