@@ -175,6 +175,36 @@ TEST_F(PosixFiles, ListingInNtfsOrder) {
   EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*")).size(), 10u);
 }
 
+// Whatever order the host lists in (creation order, its reverse as tmpfs
+// gives it, hash order), the listing comes sorted.  Made where tmpfs is, when
+// it is there, so that the order the names were made in reaches the listing.
+TEST_F(PosixFiles, ListingSortedWhateverOrderTheNamesWereMadeIn) {
+  const std::string shm = "/dev/shm";
+  std::string base = root_;
+  if (fs::is_directory(shm) && ::access(shm.c_str(), W_OK) == 0) {
+    char folder[] = "/dev/shm/layrix-order-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    base = folder;
+  }
+  const std::string prefix = base + "/prefix-order";
+  fs::create_directories(prefix + "/drive_c");
+  fs::create_directories(prefix + "/dosdevices");
+  fs::create_directory_symlink("../drive_c", prefix + "/dosdevices/c:");
+  ::setenv("WINEPREFIX", prefix.c_str(), 1);
+  plat::posix::ResetCaches();
+
+  const std::vector<std::string> sorted = {"A1", "b2", "C3", "d4", "E5", "f6", "G7", "h8"};
+  const std::vector<std::vector<size_t>> orders = {
+      {0, 1, 2, 3, 4, 5, 6, 7}, {7, 6, 5, 4, 3, 2, 1, 0}, {3, 0, 7, 1, 6, 2, 5, 4}};
+  for (size_t k = 0; k < orders.size(); ++k) {
+    const std::string folder = prefix + "/drive_c/o" + std::to_string(k);
+    fs::create_directories(folder);
+    for (size_t i : orders[k]) std::ofstream(folder + "/" + sorted[i]) << "x";
+    EXPECT_EQ(NamesOf(plat::FindEntries("C:\\o" + std::to_string(k) + "\\*.*")), sorted) << k;
+  }
+  if (base != root_) fs::remove_all(base);
+}
+
 TEST_F(PosixFiles, ListingPatterns) {
   for (const char* name : {"x.BGL", "y.bgl", "z.bglx", "bgl", "noext", ".bgl", "a.txt", "A.TXT"})
     Put(name, "1");

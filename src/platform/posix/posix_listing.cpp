@@ -157,9 +157,15 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
   for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
   auto before = [&found](uint32_t a, uint32_t b) { return ListedBefore(found[a], found[b]); };
   // Many file systems list in the order names were made, which is often
-  // already the order wanted: one pass tells.
-  if (!std::is_sorted(order.begin(), order.end(), before))
-    std::sort(order.begin(), order.end(), before);
+  // already the order wanted, and some (tmpfs) in the reverse of it: a pass
+  // or two tells.
+  auto after = [&found](uint32_t a, uint32_t b) { return ListedBefore(found[b], found[a]); };
+  if (!std::is_sorted(order.begin(), order.end(), before)) {
+    if (std::is_sorted(order.begin(), order.end(), after))
+      std::reverse(order.begin(), order.end());  // names are distinct: no ties
+    else
+      std::sort(order.begin(), order.end(), before);
+  }
 
   std::vector<DirEntry> entries;
   entries.reserve(found.size());
