@@ -88,22 +88,40 @@ bool SameEntry(const Resolved& a, const Resolved& b) {
          fa.st_dev == fb.st_dev && fa.st_ino == fb.st_ino;
 }
 
-// True when `spelled` (from Spelled) names no entry in any spelling, as the
-// name cache of its folder tells: from names checked a moment ago, or after
-// one look at the folder through its handle, instead of a lookup of the name
-// and then the folder.  False also when that cannot be told.
-bool SurelyMissing(const Resolved& spelled) {
-  if (!spelled.Valid || spelled.Name.empty()) return false;
-  const std::string name = text1252::FromUtf8(spelled.Name);
-  switch (RecentPresence(spelled.Folder, name)) {
+// True when `hostName` in `folder` (whose ANSI form is `ansiName`) names no
+// entry in any spelling, as the name cache of the folder tells: from names
+// checked a moment ago, or after one look at the folder through its handle,
+// instead of a lookup of the name and then the folder.  False also when that
+// cannot be told.
+bool SurelyMissing(const std::string& folder, const std::string& ansiName) {
+  switch (RecentPresence(folder, ansiName)) {
     case KnownPresence::Missing: return true;
     case KnownPresence::Present: return false;
     case KnownPresence::Unknown: break;
   }
-  HeldFolder dir = FolderHandle(spelled.Folder);
+  HeldFolder dir = FolderHandle(folder);
   struct stat folderStat;
   if (!dir || ::fstat(*dir, &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) return false;
-  return NamesIgnoringCase(spelled.Folder, name, folderStat).empty();
+  return NamesIgnoringCase(folder, ansiName, folderStat).empty();
+}
+
+// The same for `spelled` (from Spelled).
+bool SurelyMissing(const Resolved& spelled) {
+  if (!spelled.Valid || spelled.Name.empty()) return false;
+  return SurelyMissing(spelled.Folder, text1252::FromUtf8(spelled.Name));
+}
+
+// Removes `name` in `folder` (reached through `dir`), whose lstat is `lst`,
+// unless it is or leads to a folder or a read-only file (a broken link goes).
+bool RemoveListedFile(int dir, const std::string& folder, const std::string& name,
+                      const struct stat& lst) {
+  struct stat st = lst;
+  if (S_ISLNK(st.st_mode) && ::stat(JoinHost(folder, name).c_str(), &st) != 0) st = lst;
+  if (S_ISDIR(st.st_mode)) return false;
+  if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) return false;
+  if (Sys().Unlink(dir, name.c_str(), 0) != 0) return false;
+  NoteRemoved(folder, name);
+  return true;
 }
 
 // Renames `fromName` in `fromFolder` to `toName` in `toFolder`, never over
@@ -151,8 +169,19 @@ bool RemoveEmptyFolder(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) {
-  // The path as spelled first, looked at and removed through one handle of
-  // its folder; only a name not there as spelled is resolved.
+  // The common case of a walk first: a name in the folder just spelled out,
+  // looked at and removed through that folder's handle.
+  const std::string* folder = nullptr;
+  std::string name;
+  if (SpelledInKnownFolder(path, folder, name)) {
+    if (HeldFolder held = FolderHandle(*folder)) {
+      struct stat lst;
+      if (::fstatat(*held, name.c_str(), &lst, AT_SYMLINK_NOFOLLOW) == 0)
+        return RemoveListedFile(*held, *folder, name, lst);
+    }
+  }
+  // Else the path as spelled first, through one handle of its folder; only
+  // a name not there as spelled is resolved.
   Resolved r = Spelled(path);
   if (!r.Valid || r.Name.empty()) return false;
   At at = AtOf(r);
@@ -162,13 +191,7 @@ bool RemoveFile(const std::string& path) {
     if (!r.Exists || r.Name.empty()) return false;
     at = AtOf(r);
   }
-  struct stat st = r.Lstat;
-  if (S_ISLNK(st.st_mode) && ::stat(r.Host.c_str(), &st) != 0) st = r.Lstat;
-  if (S_ISDIR(st.st_mode)) return false;
-  if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) return false;
-  if (Sys().Unlink(at.Dir, at.Path.c_str(), 0) != 0) return false;
-  NoteRemoved(r.Folder, r.Name);
-  return true;
+  return RemoveListedFile(at.Dir, r.Folder, r.Name, r.Lstat);
 }
 
 bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
@@ -283,13 +306,25 @@ bool MakeStagingFolder(const std::string& parent, std::string& staged) {
 bool RenameFile(const std::string& source, const std::string& target) {
   // The common case first: both names as spelled, the target missing in
   // every spelling.  The rename itself then tells whether the source is
-  // there; one that is not is looked up in other spellings below.
+  // there; one that is not is looked up in other spellings below.  In a walk
+  // both are names in the folder just spelled out.
   {
-    Resolved from = Spelled(source);
-    Resolved to = Spelled(target);
-    if (!from.Name.empty() && SurelyMissing(to)) {
-      if (RenameEntry(from.Folder, from.Name, to.Folder, to.Name)) return true;
-      if (errno != ENOENT && errno != ENOTDIR) return false;
+    const std::string* fromFolder = nullptr;
+    const std::string* toFolder = nullptr;
+    std::string fromName, toName;
+    if (SpelledInKnownFolder(source, fromFolder, fromName) &&
+        SpelledInKnownFolder(target, toFolder, toName)) {
+      if (SurelyMissing(*toFolder, target.substr(target.rfind('\\') + 1))) {
+        if (RenameEntry(*fromFolder, fromName, *toFolder, toName)) return true;
+        if (errno != ENOENT && errno != ENOTDIR) return false;
+      }
+    } else {
+      Resolved from = Spelled(source);
+      Resolved to = Spelled(target);
+      if (!from.Name.empty() && SurelyMissing(to)) {
+        if (RenameEntry(from.Folder, from.Name, to.Folder, to.Name)) return true;
+        if (errno != ENOENT && errno != ENOTDIR) return false;
+      }
     }
   }
   Resolved from = Resolve(source);

@@ -82,6 +82,12 @@ Resolved Resolve(const std::string& windowsPath);
 // disk (Exists is false).  For a call that tries the spelled path first and
 // resolves only when it is not there.
 Resolved Spelled(const std::string& windowsPath);
+// Spelled for the common case of a walk, a plain name in the folder of a
+// path spelled out a moment ago, without building a Resolved: that folder's
+// host path (valid until the next path is spelled out) and the name's host
+// form.  False for any other path; Spelled then serves.
+bool SpelledInKnownFolder(const std::string& windowsPath, const std::string*& hostFolder,
+                          std::string& hostName);
 
 // ---------------------------------------------------------------- host path text
 

@@ -265,20 +265,27 @@ void SpellInKnownFolder(std::string_view last, const PrefixState::SpelledFolder&
   result.Host = JoinHost(known.Host, result.Name);
 }
 
+// A plain name in a folder kept from an earlier path whose text is a plain
+// full path, which makes the whole its own full path: that folder, and the
+// name's text after it.
+const PrefixState::SpelledFolder* PlainNameInKnownFolder(const std::string& windowsPath,
+                                                         std::string_view& last) {
+  const size_t cut = windowsPath.rfind('\\');
+  const PrefixState::SpelledFolder* known = KnownFolder(windowsPath, cut, true);
+  if (!known) return nullptr;
+  last = std::string_view(windowsPath).substr(cut + 1);
+  return winpath::IsPlainName(last) ? known : nullptr;
+}
+
 bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelling,
               bool allowShortcut) {
   if (windowsPath.find('\0') != std::string::npos) return false;
-  // The common case first: a plain name in a folder kept from an earlier
-  // path whose text is a plain full path, which makes the whole its own
-  // full path.
+  // The common case first.
+  std::string_view last;
   if (allowShortcut) {
-    const size_t cut = windowsPath.rfind('\\');
-    if (const PrefixState::SpelledFolder* known = KnownFolder(windowsPath, cut, true)) {
-      std::string_view last = std::string_view(windowsPath).substr(cut + 1);
-      if (winpath::IsPlainName(last)) {
-        SpellInKnownFolder(last, *known, result, spelling);
-        return true;
-      }
+    if (const PrefixState::SpelledFolder* known = PlainNameInKnownFolder(windowsPath, last)) {
+      SpellInKnownFolder(last, *known, result, spelling);
+      return true;
     }
   }
   std::string full =
@@ -288,7 +295,7 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
   PrefixState& state = State();
   const size_t cut = full.rfind('\\');
   if (const PrefixState::SpelledFolder* known = allowShortcut ? KnownFolder(full, cut, false) : nullptr) {
-    std::string_view last = std::string_view(full).substr(cut + 1);
+    last = std::string_view(full).substr(cut + 1);
     if (!last.empty() && last != "." && last != ".." && !winpath::IsDeviceName(last)) {
       SpellInKnownFolder(last, *known, result, spelling);
       return true;
@@ -330,6 +337,17 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
 }
 
 }  // namespace
+
+bool SpelledInKnownFolder(const std::string& windowsPath, const std::string*& hostFolder,
+                          std::string& hostName) {
+  if (windowsPath.find('\0') != std::string::npos) return false;
+  std::string_view last;
+  const PrefixState::SpelledFolder* known = PlainNameInKnownFolder(windowsPath, last);
+  if (!known) return false;
+  hostFolder = &known->Host;
+  hostName = text1252::ToUtf8(last);
+  return true;
+}
 
 Resolved Spelled(const std::string& windowsPath) {
   Resolved result;
