@@ -291,12 +291,32 @@ TEST_F(PosixFiles, RemoveFileKeepsWindowsRules) {
   Put("ro.bgl", "1", 0444);
   Put("rw.bgl", "1");
   fs::create_directories(D("folder"));
+  Put("ro2.bgl", "1", 0444);
+  Put("Mixed.bgl", "12");
+  fs::create_symlink("ro2.bgl", D("to-ro"));
+  fs::create_symlink("gone", D("broken"));
   EXPECT_FALSE(plat::RemoveFile("C:\\d\\ro.bgl"));
   EXPECT_TRUE(fs::exists(D("ro.bgl")));
   EXPECT_FALSE(plat::RemoveFile("C:\\d\\folder"));
   EXPECT_FALSE(plat::RemoveFile("C:\\d\\missing"));
   EXPECT_TRUE(plat::RemoveFile("C:\\d\\RW.BGL"));
   EXPECT_FALSE(fs::exists(D("rw.bgl")));
+
+  // The same rules for names in a folder already spelled out, which a walk
+  // reaches straight through the folder's handle; other spellings still found.
+  EXPECT_FALSE(plat::RemoveFile("C:\\d\\ro2.bgl"));
+  EXPECT_FALSE(plat::RemoveFile("C:\\d\\to-ro"));
+  EXPECT_TRUE(fs::is_symlink(D("to-ro")));
+  EXPECT_TRUE(plat::RemoveFile("C:\\d\\broken"));
+  EXPECT_FALSE(fs::is_symlink(D("broken")));
+  auto file = plat::OpenInputFile("C:\\d\\MIXED.BGL");
+  ASSERT_TRUE(file);
+  char buffer[4];
+  EXPECT_EQ(file->ReadAt(0, buffer, sizeof buffer), 2);
+  file.reset();
+  EXPECT_TRUE(plat::RemoveFile("C:\\d\\mixed.BGL"));
+  EXPECT_FALSE(fs::exists(D("Mixed.bgl")));
+  EXPECT_TRUE(fs::exists(D("ro2.bgl")));
 }
 
 TEST_F(PosixFiles, FoldersMadeAndRemoved) {
