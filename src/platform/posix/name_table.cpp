@@ -121,28 +121,31 @@ void NameTable::Rename(const std::string& from, const std::string& to) {
   ++Used_;
 }
 
-bool NameTable::HasKey(const std::string& key) const {
+template <typename Visit>
+bool NameTable::VisitKey(const std::string& key, Visit visit) const {
   if (Slots_.empty()) return false;
   const uint32_t hash = HashOf(key);
   const size_t mask = Slots_.size() - 1;
   for (size_t at = hash & mask;; at = (at + 1) & mask) {
     const Slot& slot = Slots_[at];
     if (slot.Index == kEmpty) return false;
-    if (slot.Index != kRemoved && slot.Hash == hash && KeyOf_(Names_[slot.Index]) == key) return true;
+    if (slot.Index != kRemoved && slot.Hash == hash && KeyOf_(Names_[slot.Index]) == key &&
+        visit(Names_[slot.Index]))
+      return true;
   }
+}
+
+bool NameTable::HasKey(const std::string& key) const {
+  return VisitKey(key, [](const std::string&) { return true; });
 }
 
 std::vector<std::string> NameTable::NamesWithKey(const std::string& key) const {
   std::vector<std::string> names;
-  if (Slots_.empty()) return names;
-  const uint32_t hash = HashOf(key);
-  const size_t mask = Slots_.size() - 1;
-  for (size_t at = hash & mask;; at = (at + 1) & mask) {
-    const Slot& slot = Slots_[at];
-    if (slot.Index == kEmpty) return names;
-    if (slot.Index != kRemoved && slot.Hash == hash && KeyOf_(Names_[slot.Index]) == key)
-      names.push_back(Names_[slot.Index]);
-  }
+  VisitKey(key, [&names](const std::string& name) {
+    names.push_back(name);
+    return false;
+  });
+  return names;
 }
 
 }  // namespace plat::posix

@@ -53,6 +53,10 @@ class NameTable {
   // The slot holding exactly `hostName`, or SIZE_MAX.
   size_t FindName(const std::string& hostName, uint32_t hash) const;
   void Place(uint32_t hash, uint32_t index);
+  // Calls `visit` with each name whose key is `key` until it returns true;
+  // true when one did.
+  template <typename Visit>
+  bool VisitKey(const std::string& key, Visit visit) const;
   uint32_t StoreName(const std::string& hostName);
   void ReleaseName(uint32_t index);
   // Makes room for one more name: the same array without the slots of
