@@ -72,13 +72,6 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
   return len;
 }
 
-// Text of bytes below 0x80 only, which is the same in code page 1252 and
-// UTF-8.
-bool IsAscii(std::string_view text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
 
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -213,6 +206,12 @@ const std::array<char16_t, 65536>& UpperTable() {
 }
 
 }  // namespace
+
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
 
 // ---- case mapping and comparison ----------------------------------------
 

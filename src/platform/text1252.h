@@ -24,6 +24,10 @@ bool EqualIgnoreCase(std::string_view a, std::string_view b);
 // as unsigned values.  Negative, zero or positive.
 int CompareLowerBytes(std::string_view a, std::string_view b);
 
+// Text of bytes below 0x80 only, which is the same in code page 1252 and
+// UTF-8.
+bool IsAscii(std::string_view text);
+
 // UTF-8 to code page 1252.  A character without a 1252 form becomes '?';
 // bytes that are not valid UTF-8 are taken as 1252 bytes as they are.
 std::string FromUtf8(std::string_view utf8);

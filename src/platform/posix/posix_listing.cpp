@@ -56,28 +56,16 @@ struct Found {
   bool Ascii = true;
 };
 
-bool IsAsciiName(const std::string& name) {
-  for (char c : name)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
-
 Found MakeFound(std::string hostName, unsigned char type) {
   Found f;
   f.Type = type;
-  f.Ascii = IsAsciiName(hostName);
+  f.Ascii = text1252::IsAscii(hostName);
   if (!f.Ascii) f.Key = NameKeyOfHost(hostName);
   f.HostName = std::move(hostName);
   return f;
 }
 
-std::u16string WideKey(const Found& f) {
-  if (!f.Ascii) return f.Key;
-  std::u16string key(f.HostName.begin(), f.HostName.end());
-  for (char16_t& c : key)
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
-  return key;
-}
+std::u16string WideKey(const Found& f) { return f.Ascii ? NameKeyOfHost(f.HostName) : f.Key; }
 
 unsigned char AsciiUpperByte(char c) {
   return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 0x20 : c);
@@ -147,7 +135,7 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
           everyName ||
           (asciiMask && f.Ascii && AsciiUpper(f.HostName, nameAscii)
                ? MatchesMask<char>(maskAscii, nameAscii)
-               : MatchesMask<char16_t>(maskKey, f.Ascii ? NameKeyOfHost(f.HostName) : f.Key));
+               : MatchesMask<char16_t>(maskKey, WideKey(f)));
       if (matches) found.push_back(std::move(f));
     }
     ::closedir(dir);
