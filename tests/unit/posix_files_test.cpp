@@ -580,6 +580,20 @@ TEST_F(PosixFiles, CopyFailureLeavesTargetAndNoTemporary) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"dst", "src"}));
 }
 
+// The folders of the paths spelled out last are kept for the next names in
+// them, in a few places used in turn: spelling the target out must not take
+// the place that still holds the source's folder.
+TEST_F(PosixFiles, RenameBetweenFoldersWhenTheTargetsFolderIsNew) {
+  for (const char* folder : {"a", "b", "c", "d", "e"}) Put(std::string(folder) + "/x.txt", folder);
+  for (const char* path : {"C:\\d\\a\\x.txt", "C:\\d\\b\\x.txt", "C:\\d\\c\\x.txt",
+                           "C:\\d\\d\\x.txt"})
+    ASSERT_TRUE(plat::FileExists(path)) << path;
+  ASSERT_TRUE(plat::RenameFile("C:\\d\\a\\x.txt", "C:\\d\\e\\y.txt"));
+  EXPECT_FALSE(fs::exists(D("a/x.txt")));
+  EXPECT_EQ(Get("e/y.txt"), "a");
+  EXPECT_EQ(Get("e/x.txt"), "e");
+}
+
 TEST_F(PosixFiles, RenameNeverReplaces) {
   Put("a.bgl", "a");
   Put("B.BGL", "b");

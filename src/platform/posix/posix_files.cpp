@@ -88,8 +88,8 @@ bool SameEntry(const Resolved& a, const Resolved& b) {
          fa.st_dev == fb.st_dev && fa.st_ino == fb.st_ino;
 }
 
-// True when `hostName` in `folder` (whose ANSI form is `ansiName`) names no
-// entry in any spelling, as the name cache of the folder tells: from names
+// True when the name `ansiName` (ANSI) names no entry in the host folder
+// `folder` in any spelling, as the name cache of the folder tells: from names
 // checked a moment ago, or after one look at the folder through its handle,
 // instead of a lookup of the name and then the folder.  False also when that
 // cannot be told.
@@ -113,7 +113,7 @@ bool SurelyMissing(const Resolved& spelled) {
 
 // Removes `name` in `folder` (reached through `dir`), whose lstat is `lst`,
 // unless it is or leads to a folder or a read-only file (a broken link goes).
-bool RemoveListedFile(int dir, const std::string& folder, const std::string& name,
+bool RemoveFileIn(int dir, const std::string& folder, const std::string& name,
                       const struct stat& lst) {
   struct stat st = lst;
   if (S_ISLNK(st.st_mode) && ::stat(JoinHost(folder, name).c_str(), &st) != 0) st = lst;
@@ -169,29 +169,18 @@ bool RemoveEmptyFolder(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) {
-  // The common case of a walk first: a name in the folder just spelled out,
-  // looked at and removed through that folder's handle.
-  const std::string* folder = nullptr;
-  std::string name;
-  if (SpelledInKnownFolder(path, folder, name)) {
-    if (HeldFolder held = FolderHandle(*folder)) {
-      struct stat lst;
-      if (::fstatat(*held, name.c_str(), &lst, AT_SYMLINK_NOFOLLOW) == 0)
-        return RemoveListedFile(*held, *folder, name, lst);
-    }
-  }
-  // Else the path as spelled first, through one handle of its folder; only
-  // a name not there as spelled is resolved.
-  Resolved r = Spelled(path);
-  if (!r.Valid || r.Name.empty()) return false;
-  At at = AtOf(r);
-  r.Exists = ::fstatat(at.Dir, at.Path.c_str(), &r.Lstat, AT_SYMLINK_NOFOLLOW) == 0;
-  if (!r.Exists) {
-    r = Resolve(path);
-    if (!r.Exists || r.Name.empty()) return false;
-    at = AtOf(r);
-  }
-  return RemoveListedFile(at.Dir, r.Folder, r.Name, r.Lstat);
+  // The path as spelled first, looked at and removed through one handle of
+  // its folder; only a name not there as spelled is resolved.
+  SpelledName spelled;
+  if (!SpellName(path, spelled) || spelled.Name.empty()) return false;
+  At at = AtOf(spelled);
+  struct stat lst;
+  if (::fstatat(at.Dir, at.Path.c_str(), &lst, AT_SYMLINK_NOFOLLOW) == 0)
+    return RemoveFileIn(at.Dir, *spelled.Folder, spelled.Name, lst);
+  Resolved r = Resolve(path);
+  if (!r.Exists || r.Name.empty()) return false;
+  at = AtOf(r);
+  return RemoveFileIn(at.Dir, r.Folder, r.Name, r.Lstat);
 }
 
 bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
@@ -306,25 +295,16 @@ bool MakeStagingFolder(const std::string& parent, std::string& staged) {
 bool RenameFile(const std::string& source, const std::string& target) {
   // The common case first: both names as spelled, the target missing in
   // every spelling.  The rename itself then tells whether the source is
-  // there; one that is not is looked up in other spellings below.  In a walk
-  // both are names in the folder just spelled out.
+  // there; one that is not is looked up in other spellings below.
   {
-    const std::string* fromFolder = nullptr;
-    const std::string* toFolder = nullptr;
-    std::string fromName, toName;
-    if (SpelledInKnownFolder(source, fromFolder, fromName) &&
-        SpelledInKnownFolder(target, toFolder, toName)) {
-      if (SurelyMissing(*toFolder, target.substr(target.rfind('\\') + 1))) {
-        if (RenameEntry(*fromFolder, fromName, *toFolder, toName)) return true;
-        if (errno != ENOENT && errno != ENOTDIR) return false;
-      }
-    } else {
-      Resolved from = Spelled(source);
-      Resolved to = Spelled(target);
-      if (!from.Name.empty() && SurelyMissing(to)) {
-        if (RenameEntry(from.Folder, from.Name, to.Folder, to.Name)) return true;
-        if (errno != ENOENT && errno != ENOTDIR) return false;
-      }
+    // Spelling the target out may take the place that kept the source's
+    // folder: the source is then spelled again.
+    SpelledName from, to;
+    if (SpellName(source, from) && SpellName(target, to) &&
+        (to.Kept() || !from.Kept() || SpellName(source, from)) && !from.Name.empty() &&
+        !to.Name.empty() && SurelyMissing(*to.Folder, text1252::FromUtf8(to.Name))) {
+      if (RenameEntry(*from.Folder, from.Name, *to.Folder, to.Name)) return true;
+      if (errno != ENOENT && errno != ENOTDIR) return false;
     }
   }
   Resolved from = Resolve(source);

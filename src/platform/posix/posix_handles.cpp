@@ -97,4 +97,9 @@ At AtOf(const Resolved& r) {
   return InFolder(r.Folder, r.Name);
 }
 
+At AtOf(const SpelledName& s) {
+  if (s.Name.empty()) return {AT_FDCWD, s.Full->Host, nullptr};
+  return InFolder(*s.Folder, s.Name);
+}
+
 }  // namespace plat::posix

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,12 +83,23 @@ Resolved Resolve(const std::string& windowsPath);
 // disk (Exists is false).  For a call that tries the spelled path first and
 // resolves only when it is not there.
 Resolved Spelled(const std::string& windowsPath);
-// Spelled for the common case of a walk, a plain name in the folder of a
-// path spelled out a moment ago, without building a Resolved: that folder's
-// host path (valid until the next path is spelled out) and the name's host
-// form.  False for any other path; Spelled then serves.
-bool SpelledInKnownFolder(const std::string& windowsPath, const std::string*& hostFolder,
-                          std::string& hostName);
+// Spelled, as the folder and name a call on the path needs.  For the common
+// case of a walk, a plain name in the folder of a path spelled out a moment
+// ago, no Resolved is built: Folder is that folder's kept host path (valid
+// until the next path is spelled out).
+struct SpelledName {
+  SpelledName() = default;
+  SpelledName(const SpelledName&) = delete;  // Folder may point into Full
+  SpelledName& operator=(const SpelledName&) = delete;
+  const std::string* Folder = nullptr;  // the host folder holding the name
+  std::string Name;                      // the host name; empty for a drive root
+  std::optional<Resolved> Full;          // Spelled's result, when the short way did not serve
+  // Whether Folder is a kept folder's text, which spelling out another path
+  // may replace.
+  bool Kept() const { return !Full; }
+};
+// False where Spelled's result is not Valid.
+bool SpellName(const std::string& windowsPath, SpelledName& spelled);
 
 // ---------------------------------------------------------------- host path text
 
@@ -148,6 +160,7 @@ At InFolder(const std::string& hostFolder, const std::string& name);
 // Where a call finds the entry `r` names: through its folder's handle, or by
 // its whole path for a drive root (which has no name in a folder).
 At AtOf(const Resolved& r);
+At AtOf(const SpelledName& s);
 
 // ---------------------------------------------------------------- name cache
 

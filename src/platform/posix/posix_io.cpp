@@ -64,21 +64,13 @@ int OpenForReading(const std::string& path, int& error) {
   // The path as spelled is tried first: when it opens, resolving it would
   // have found the same entry.  Only a missing one is looked up in other
   // spellings.
-  int fd = -1;
-  const std::string* folder = nullptr;
-  std::string name;
-  HeldFolder held;
-  if (SpelledInKnownFolder(path, folder, name) && (held = FolderHandle(*folder))) {
-    fd = Sys().Open(*held, name.c_str(), O_RDONLY, 0);
-  } else {
-    Resolved spelled = Spelled(path);
-    if (!spelled.Valid) {
-      error = EINVAL;
-      return -1;
-    }
-    At at = AtOf(spelled);
-    fd = Sys().Open(at.Dir, at.Path.c_str(), O_RDONLY, 0);
+  SpelledName spelled;
+  if (!SpellName(path, spelled)) {
+    error = EINVAL;
+    return -1;
   }
+  At at = AtOf(spelled);
+  int fd = Sys().Open(at.Dir, at.Path.c_str(), O_RDONLY, 0);
   if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
     Resolved r = Resolve(path);
     if (!r.Exists) {

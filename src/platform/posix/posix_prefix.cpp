@@ -338,22 +338,28 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
 
 }  // namespace
 
-bool SpelledInKnownFolder(const std::string& windowsPath, const std::string*& hostFolder,
-                          std::string& hostName) {
-  if (windowsPath.find('\0') != std::string::npos) return false;
-  std::string_view last;
-  const PrefixState::SpelledFolder* known = PlainNameInKnownFolder(windowsPath, last);
-  if (!known) return false;
-  hostFolder = &known->Host;
-  hostName = text1252::ToUtf8(last);
-  return true;
-}
-
 Resolved Spelled(const std::string& windowsPath) {
   Resolved result;
   Spelling spelling;
   if (!SpellOut(windowsPath, result, spelling, true)) return Resolved{};
   return result;
+}
+
+bool SpellName(const std::string& windowsPath, SpelledName& spelled) {
+  std::string_view last;
+  const PrefixState::SpelledFolder* known =
+      windowsPath.find('\0') == std::string::npos ? PlainNameInKnownFolder(windowsPath, last)
+                                                    : nullptr;
+  if (known) {
+    spelled.Folder = &known->Host;
+    spelled.Name = text1252::ToUtf8(last);
+    return true;
+  }
+  spelled.Full = Spelled(windowsPath);
+  if (!spelled.Full->Valid) return false;
+  spelled.Folder = &spelled.Full->Folder;
+  spelled.Name = spelled.Full->Name;
+  return true;
 }
 
 Resolved Resolve(const std::string& windowsPath) {
