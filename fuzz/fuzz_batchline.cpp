@@ -10,7 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/Frontend.h"
+#include "app/batch.h"
+#include "app/parser.h"
+#include "app/path_variables.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // An empty prefix: drive Z: is the host root; folder tests only look.
@@ -55,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     state.Args = std::move(words.Args);
     try {
       (void)app::ParseCommand(state);
-    } catch (const ELayrixError&) {
+    } catch (const FatalError&) {
       // a strict integer argument that is not one: the run would stop here
     }
   }

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "fsenv/LbNewBGL.h"
+#include "bgl/bgl_info.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size && std::fwrite(data, 1, size, f) != size) std::abort();
   std::fclose(f);
 
-  TFS_BGLContentObj bgl(g_windows);
+  const BglInfo bgl = ReadBglInfo(g_windows);
   const bool known = bgl.Version == -2 || bgl.Version == 6 || bgl.Version == 7 || bgl.Version == 9 ||
                      bgl.Version == 10;
   if (!known) std::abort();

@@ -1,5 +1,6 @@
 // layrix: maintains Flight Simulator's scenery library (scenery.cfg).
-#include "app/Frontend.h"
+#include "app/run.h"
+
 #include "platform/platform.h"
 
 int main(int argc, char** argv) { return app::RunLayrix(plat::CommandLineWords(argc, argv)); }

@@ -11,6 +11,10 @@
 //
 // The names avoid those of the Win32 API (DeleteFile, CopyFile, ... are macros
 // in <windows.h>).
+//
+// May use: nothing of the program.  The implementations behind it use the
+// host's own headers and the pure text, path and registry-file rules beside
+// it (text1252, winpath, winereg).
 #pragma once
 
 #include <cstddef>

@@ -3,6 +3,8 @@
 // page 1252, UTF-8 and UTF-16, and the NTFS order of file names.
 // The posix build uses them for its host services; the win32 build leaves
 // case mapping and comparison to Windows itself.
+//
+// May use: the standard library only.
 #pragma once
 
 #include <string>

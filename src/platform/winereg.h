@@ -10,6 +10,8 @@
 // continues on the next one.  Quoted text knows the escapes \\ \" \a \b \t
 // \n \v \f \r \e, \ooo (octal) and \xHHHH (a UTF-16 unit); everything else is
 // UTF-8.  A line that cannot be read is passed over.
+//
+// May use: the standard library only.
 #pragma once
 
 #include <cstddef>

@@ -292,6 +292,13 @@ bool IsPlainName(std::string_view name) {
   }
 }
 
+bool IsRelativePath(std::string_view path) {
+  if (path.empty()) return false;
+  if (path[0] == '\\') return false;
+  if (path.size() >= 2 && path[1] == ':') return false;
+  return true;
+}
+
 std::string DriveOf(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
   if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {

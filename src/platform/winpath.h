@@ -1,6 +1,8 @@
 // Windows path text as pure functions (no system calls), testable on any
 // host.  Paths are ANSI text; both '\' and '/' separate components where
 // Windows accepts them, and results use '\'.
+//
+// May use: the standard library only.
 #pragma once
 
 #include <string>
@@ -32,6 +34,12 @@ bool IsPlainFullPath(std::string_view path);
 // a full path: not empty, no leading or trailing dot, no trailing blank, no
 // separator, not a device name.
 bool IsPlainName(std::string_view name);
+
+// True when `path` is not empty, its first character is not a backslash and
+// its second character is not a colon: a path that the program completes by
+// putting the simulator folder in front.  "/x" and one-letter names are
+// relative.
+bool IsRelativePath(std::string_view path);
 
 // "C:" for "C:\x" or "c:x"; "\\server\share" for a UNC path; else empty.
 std::string DriveOf(std::string_view path);

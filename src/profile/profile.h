@@ -6,6 +6,8 @@
 // with its own keys, written back as its own section), there are no limits on
 // sizes or counts, and a CR or LF inside a name or value is written as a blank
 // so that a value can never inject a line.
+//
+// May use: platform/ (text comparison and code page conversion).
 #pragma once
 
 #include <cstddef>

@@ -2,7 +2,7 @@
 // "-bu", the remembered layer between lines, and the save at the end.
 #include <gtest/gtest.h>
 
-#include "TestPrefix.h"
+#include "test_prefix.h"
 #include "cfg_text.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TestPrefix.h"
+#include "test_prefix.h"
 
 namespace e2e {
 

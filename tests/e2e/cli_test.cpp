@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "TestPrefix.h"
+#include "test_prefix.h"
 #include "cfg_text.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "TestPrefix.h"
+#include "test_prefix.h"
 #include "cfg_text.h"
 
 namespace {

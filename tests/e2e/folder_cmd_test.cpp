@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TestPrefix.h"
+#include "test_prefix.h"
 #include "cfg_text.h"
 
 using testing_support::Banner;

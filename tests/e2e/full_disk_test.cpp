@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "TestPrefix.h"
+#include "test_prefix.h"
 #include "cfg_text.h"
 
 namespace {

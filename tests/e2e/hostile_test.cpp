@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "TestPrefix.h"
+#include "test_prefix.h"
 #include "cfg_text.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <map>
 
-#include "TestPrefix.h"
+#include "test_prefix.h"
 #include "cfg_text.h"
 
 namespace {

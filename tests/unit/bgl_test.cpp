@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "TestPrefix.h"
-#include "fsenv/LbNewBGL.h"
-#include "scenery/LbFS.h"
+#include "test_prefix.h"
+#include "bgl/bgl_info.h"
+#include "bgl/content_filter.h"
 
 using testing_support::TestPrefix;
 
@@ -67,7 +67,7 @@ struct Result {
 Result Classify(const std::string& bytes, const std::string& name = "test.bgl") {
   TestPrefix& p = Prefix();
   testing_support::WriteFile(p.C("bgl/" + name), bytes);
-  TFS_BGLContentObj bgl("C:\\bgl\\" + name);
+  const BglInfo bgl = ReadBglInfo("C:\\bgl\\" + name);
   return {bgl.Version, bgl.ContentFlags};
 }
 
@@ -226,10 +226,10 @@ TEST(BglShortFiles, EndingBeforeTheBytesExaminedIsNotBgl) {
 
 TEST(BglFiles, MissingFileAndInactiveExtension) {
   Prefix();
-  TFS_BGLContentObj missing("C:\\bgl\\no such file.bgl");
+  const BglInfo missing = ReadBglInfo("C:\\bgl\\no such file.bgl");
   EXPECT_EQ(missing.Version, -2);
   EXPECT_EQ(missing.ContentFlags, 0u);
-  TFS_BGLContentObj folder("C:\\bgl");
+  const BglInfo folder = ReadBglInfo("C:\\bgl");
   EXPECT_EQ(folder.Version, -2);
 
   Result active = Classify(NewBgl({3, 101}), "x.bgl");

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "TestPrefix.h"
-#include "scenery/LbFS.h"
+#include "test_prefix.h"
+#include "scenery/library.h"
 
 namespace ts = testing_support;
 namespace fs = std::filesystem;
@@ -42,16 +42,16 @@ std::string Crlf(const std::vector<std::string>& lines) {
 }
 
 std::string RoundTrip(const std::string& text) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   cfg.LoadFromText(text);
   return cfg.SaveToText();
 }
 
 std::string LoadError(const std::string& text) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   try {
     cfg.LoadFromText(text);
-  } catch (const ELayrixError& e) {
+  } catch (const FatalError& e) {
     return e.what();
   }
   return "(no error)";
@@ -88,7 +88,7 @@ TEST(WrittenForm, StockFilesRoundTripToTheirCanonicalForm) {
   for (const char* name : {"fsx-stock-scenery.cfg", "fsx-stock-ids-scenery.cfg"}) {
     const std::string file = ts::ReadFile(ts::StockCfgPath(name));
     ASSERT_FALSE(file.empty()) << name;
-    TLayrix cfg;
+    SceneryLibrary cfg;
     cfg.LoadFromText(file);
     EXPECT_EQ(cfg.Sections.size(), 121u + (std::string(name).find("ids") != std::string::npos ? 4 : 0));
     EXPECT_EQ(cfg.SaveToText(), CanonicalStock(file)) << name;
@@ -130,10 +130,10 @@ TEST(WrittenForm, GeneralSectionInAnySpellingAndPlace) {
       "[Area.001]\r\nTitle=A\r\nLocal=A\r\nLayer=1\r\nActive=1\r\nRequired=0\r\n"
       "[GENERAL]\r\nClean_on_Exit=1\r\nDescription=Desc\r\nTitle=T\r\nLocal=ignored\r\n"
       "[Custom]\r\nTitle=C\r\nLocal=C\r\nLayer=2\r\nActive=0\r\nRequired=0\r\n";
-  TLayrix cfg;
+  SceneryLibrary cfg;
   cfg.LoadFromText(in);
   ASSERT_EQ(cfg.Sections.size(), 3u);
-  const TFSScnLayer& general = *cfg.Sections[1].Layer;
+  const Area& general = *cfg.Sections[1].Record;
   EXPECT_EQ(general.Local, "General");
   EXPECT_EQ(general.Layer, -1);
   EXPECT_TRUE(general.Required);
@@ -152,11 +152,11 @@ TEST(WrittenForm, DuplicateSectionsStayApart) {
   const std::string in =
       "[Area.001]\r\nTitle=A\r\nLocal=A\r\nLayer=1\r\nActive=1\r\nRequired=0\r\n"
       "[area.001]\r\nTitle=B\r\nLocal=B\r\nLayer=2\r\nActive=0\r\nRequired=1\r\n";
-  TLayrix cfg;
+  SceneryLibrary cfg;
   cfg.LoadFromText(in);
   ASSERT_EQ(cfg.Sections.size(), 2u);
-  EXPECT_EQ(cfg.Sections[1].Layer->Title, "B");
-  EXPECT_EQ(cfg.Sections[1].Layer->Layer, 2);
+  EXPECT_EQ(cfg.Sections[1].Record->Title, "B");
+  EXPECT_EQ(cfg.Sections[1].Record->Layer, 2);
   EXPECT_EQ(cfg.SaveToText(),
             Crlf({"[Area.001]", "Title=A", "Local=A", "Layer=1", "Active=TRUE", "Required=FALSE",
                   "Remote=", "[area.001]", "Title=B", "Local=B", "Layer=2", "Active=FALSE",
@@ -167,14 +167,14 @@ TEST(WrittenForm, TenThousandAreasSurviveWhole) {
   std::string in = kGeneral;
   for (int i = 1; i <= 10000; ++i) {
     const std::string n = std::to_string(i);
-    in += "[" + TLayrix::AreaSectionName(i) + "]\r\nTitle=Title " + n + "\r\nLocal=Addon Scenery\\" +
+    in += "[" + SceneryLibrary::AreaSectionName(i) + "]\r\nTitle=Title " + n + "\r\nLocal=Addon Scenery\\" +
           n + "\r\nLayer=" + n + "\r\nActive=TRUE\r\nRequired=FALSE\r\nRemote=\r\n";
   }
-  TLayrix cfg;
+  SceneryLibrary cfg;
   cfg.LoadFromText(in);
   ASSERT_EQ(cfg.Sections.size(), 10001u);
   EXPECT_EQ(cfg.Sections.back().Name, "Area.10000");
-  EXPECT_EQ(cfg.Sections.back().Layer->Local, "Addon Scenery\\10000");
+  EXPECT_EQ(cfg.Sections.back().Record->Local, "Addon Scenery\\10000");
   EXPECT_EQ(cfg.SaveToText(), in);
 }
 
@@ -182,9 +182,9 @@ TEST(WrittenForm, ByteOrderMarkIsKept) {
   const std::string bom = "\xEF\xBB\xBF";
   const std::string in = bom + "[Area.001]\r\nTitle=Z\xC3\xBCrich\r\nLocal=A\r\nLayer=1\r\n"
                                "Active=1\r\nRequired=0\r\n";
-  TLayrix cfg;
+  SceneryLibrary cfg;
   cfg.LoadFromText(in);
-  EXPECT_EQ(cfg.Sections[0].Layer->Title, "Z\xFCrich");  // code page 1252 inside
+  EXPECT_EQ(cfg.Sections[0].Record->Title, "Z\xFCrich");  // code page 1252 inside
   EXPECT_EQ(cfg.SaveToText(),
             bom + Crlf({"[Area.001]", "Title=Z\xC3\xBCrich", "Local=A", "Layer=1", "Active=TRUE",
                         "Required=FALSE", "Remote="}));
@@ -212,19 +212,19 @@ TEST(LoadErrors, NameTheTextSectionAndKey) {
 }
 
 TEST(LoadErrors, EarlierSectionsKeepTheirRecords) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   EXPECT_THROW(cfg.LoadFromText("[Area.001]\r\nTitle=A\r\nLayer=1\r\nActive=1\r\nRequired=0\r\n"
                                 "[Area.002]\r\nLayer=?\r\n[Area.003]\r\nLayer=3\r\n"),
-               ELayrixError);
+               FatalError);
   ASSERT_EQ(cfg.Sections.size(), 3u);
-  ASSERT_NE(cfg.Sections[0].Layer, nullptr);
-  EXPECT_EQ(cfg.Sections[0].Layer->Title, "A");
-  EXPECT_EQ(cfg.Sections[1].Layer, nullptr);
-  EXPECT_EQ(cfg.Sections[2].Layer, nullptr);
+  ASSERT_NE(cfg.Sections[0].Record, nullptr);
+  EXPECT_EQ(cfg.Sections[0].Record->Title, "A");
+  EXPECT_EQ(cfg.Sections[1].Record, nullptr);
+  EXPECT_EQ(cfg.Sections[2].Record, nullptr);
 }
 
 TEST(Load, ReplacesSectionsAndClearsModified) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   cfg.LoadFromText(kGeneral + "[Area.001]\r\nLayer=1\r\nActive=1\r\nRequired=0\r\n");
   cfg.Modified = true;
   cfg.LoadFromText(kGeneral);
@@ -255,11 +255,11 @@ class ConfigFiles : public ::testing::Test {
 TEST_F(ConfigFiles, SaveMakesBackupOfThePreviousFile) {
   ts::WriteFile(Host("scenery.cfg"), oldText_);
   ts::WriteFile(Host("scenery.~cfg"), "earlier backup");
-  TLayrix cfg;
+  SceneryLibrary cfg;
   cfg.LoadFromFile(target_);
-  cfg.Sections[0].Layer->Title = "new";
+  cfg.Sections[0].Record->Title = "new";
   cfg.Modified = true;
-  cfg.CfgFileName = target_;
+  cfg.ConfigPath = target_;
   EXPECT_EQ(cfg.SaveToFile("", true), 0);
   EXPECT_FALSE(cfg.Modified);
   EXPECT_EQ(ts::ReadFile(Host("scenery.~cfg")), oldText_);
@@ -268,7 +268,7 @@ TEST_F(ConfigFiles, SaveMakesBackupOfThePreviousFile) {
 }
 
 TEST_F(ConfigFiles, SaveWithoutTargetWritesNoBackup) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   cfg.LoadFromText(kGeneral);
   cfg.Modified = true;
   EXPECT_EQ(cfg.SaveToFile(target_, true), 0);
@@ -280,7 +280,7 @@ TEST_F(ConfigFiles, SaveWithoutTargetWritesNoBackup) {
 TEST_F(ConfigFiles, SaveWithoutBackupFlagLeavesBackupAlone) {
   ts::WriteFile(Host("scenery.cfg"), oldText_);
   ts::WriteFile(Host("scenery.~cfg"), "earlier backup");
-  TLayrix cfg;
+  SceneryLibrary cfg;
   cfg.LoadFromText(kGeneral);
   EXPECT_EQ(cfg.SaveToFile(target_, false), 0);
   EXPECT_EQ(ts::ReadFile(Host("scenery.~cfg")), "earlier backup");
@@ -291,13 +291,13 @@ TEST_F(ConfigFiles, ReadOnlyTargetIsRefusedBeforeAnythingChanges) {
   ts::WriteFile(Host("scenery.cfg"), oldText_);
   ts::WriteFile(Host("scenery.~cfg"), "earlier backup");
   ReadOnly(Host("scenery.cfg"));
-  TLayrix cfg;
+  SceneryLibrary cfg;
   cfg.LoadFromText(kGeneral);
   cfg.Modified = true;
   try {
     cfg.SaveToFile(target_, true);
     ADD_FAILURE() << "no error";
-  } catch (const ELayrixError& e) {
+  } catch (const FatalError& e) {
     EXPECT_NE(std::string(e.what()).find(target_), std::string::npos) << e.what();
   }
   EXPECT_TRUE(cfg.Modified);
@@ -309,7 +309,7 @@ TEST_F(ConfigFiles, FailedBackupReturnsMinusOneAndWritesNothing) {
   ts::WriteFile(Host("scenery.cfg"), oldText_);
   ts::WriteFile(Host("scenery.~cfg"), "earlier backup");
   ReadOnly(Host("scenery.~cfg"));  // a copy over a read-only file fails
-  TLayrix cfg;
+  SceneryLibrary cfg;
   cfg.LoadFromText(kGeneral);
   cfg.Modified = true;
   EXPECT_EQ(cfg.SaveToFile(target_, true), -1);
@@ -319,23 +319,23 @@ TEST_F(ConfigFiles, FailedBackupReturnsMinusOneAndWritesNothing) {
 }
 
 TEST_F(ConfigFiles, UnwritableFolderThrowsNamingTheFile) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   cfg.LoadFromText(kGeneral);
   const std::string missing = "C:\\NoSuchFolder\\scenery.cfg";
   try {
     cfg.SaveToFile(missing, true);
     ADD_FAILURE() << "no error";
-  } catch (const ELayrixError& e) {
+  } catch (const FatalError& e) {
     EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
   }
 }
 
 TEST_F(ConfigFiles, MissingFileThrowsNamingIt) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   try {
     cfg.LoadFromFile("C:\\Save\\scenery.cfg");
     ADD_FAILURE() << "no error";
-  } catch (const ELayrixError& e) {
+  } catch (const FatalError& e) {
     EXPECT_NE(std::string(e.what()).find("C:\\Save\\scenery.cfg"), std::string::npos) << e.what();
   }
 }
@@ -345,11 +345,11 @@ TEST_F(ConfigFiles, MissingFileThrowsNamingIt) {
 TEST(Construction, LoadsTheLocatedFile) {
   ts::WriteFile(gPrefix->C("FS9/scenery.cfg"),
                 kGeneral + "[Area.001]\r\nTitle=A\r\nLocal=A\r\nLayer=1\r\nActive=1\r\nRequired=0\r\n");
-  TLayrix cfg(-1);
-  EXPECT_EQ(cfg.CfgFileName, "C:\\FS9\\scenery.cfg");
-  EXPECT_EQ(cfg.FSPath, "C:\\FS9\\");
+  SceneryLibrary cfg(-1);
+  EXPECT_EQ(cfg.ConfigPath, "C:\\FS9\\scenery.cfg");
+  EXPECT_EQ(cfg.SimulatorFolder, "C:\\FS9\\");
   ASSERT_EQ(cfg.Sections.size(), 2u);
-  EXPECT_EQ(cfg.Sections[1].Layer->Title, "A");
+  EXPECT_EQ(cfg.Sections[1].Record->Title, "A");
   EXPECT_FALSE(cfg.Modified);
   EXPECT_EQ(cfg.LastLayer, 0);
 }
@@ -358,22 +358,22 @@ TEST(Construction, NoFileOrAFolderGivesEmptyName) {
   const std::string file = gPrefix->C("FS9/scenery.cfg");
   fs::remove(file);
   {
-    TLayrix cfg(9);
-    EXPECT_EQ(cfg.CfgFileName, "");
-    EXPECT_EQ(cfg.FSPath, "C:\\FS9\\");
+    SceneryLibrary cfg(9);
+    EXPECT_EQ(cfg.ConfigPath, "");
+    EXPECT_EQ(cfg.SimulatorFolder, "C:\\FS9\\");
     EXPECT_TRUE(cfg.Sections.empty());
   }
   ts::MakeDirs(file);
   {
-    TLayrix cfg(9);
-    EXPECT_EQ(cfg.CfgFileName, "");
+    SceneryLibrary cfg(9);
+    EXPECT_EQ(cfg.ConfigPath, "");
   }
   fs::remove(file);
 }
 
 TEST(Construction, BadValueStopsConstruction) {
   ts::WriteFile(gPrefix->C("FS9/scenery.cfg"), "[Area.001]\r\nLayer=one\r\n");
-  EXPECT_THROW(TLayrix cfg(-1), ELayrixError);
+  EXPECT_THROW(SceneryLibrary cfg(-1), FatalError);
 }
 
 }  // namespace

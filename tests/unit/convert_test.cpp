@@ -3,33 +3,33 @@
 
 #include <string>
 
-#include "scenery/LbFS.h"
+#include "scenery/value_syntax.h"
 
 namespace {
 
 int32_t Int(const std::string& text) {
   int32_t v = 12345;
-  EXPECT_TRUE(TryStrToInt(text, v)) << "'" << text << "'";
+  EXPECT_TRUE(ParseInteger(text, v)) << "'" << text << "'";
   return v;
 }
 
 bool IsInt(const std::string& text) {
   int32_t v = 0;
-  return TryStrToInt(text, v);
+  return ParseInteger(text, v);
 }
 
 bool Bool(const std::string& text) {
   bool v = false;
-  EXPECT_TRUE(TryStrToBool(text, v)) << "'" << text << "'";
+  EXPECT_TRUE(ParseBoolean(text, v)) << "'" << text << "'";
   return v;
 }
 
 bool IsBool(const std::string& text) {
   bool v = false;
-  return TryStrToBool(text, v);
+  return ParseBoolean(text, v);
 }
 
-TEST(TryStrToInt, DecimalWithBlanksAndSign) {
+TEST(ParseInteger, DecimalWithBlanksAndSign) {
   EXPECT_EQ(Int("0"), 0);
   EXPECT_EQ(Int("007"), 7);
   EXPECT_EQ(Int("  42"), 42);
@@ -38,7 +38,7 @@ TEST(TryStrToInt, DecimalWithBlanksAndSign) {
   EXPECT_EQ(Int("\t 3"), 3);
 }
 
-TEST(TryStrToInt, HexadecimalPrefixes) {
+TEST(ParseInteger, HexadecimalPrefixes) {
   EXPECT_EQ(Int("$0A"), 10);
   EXPECT_EQ(Int("$10"), 16);
   EXPECT_EQ(Int("0x3fff"), 16383);
@@ -50,7 +50,7 @@ TEST(TryStrToInt, HexadecimalPrefixes) {
   EXPECT_EQ(Int("-0x80000000"), INT32_MIN);
 }
 
-TEST(TryStrToInt, Range) {
+TEST(ParseInteger, Range) {
   EXPECT_EQ(Int("2147483647"), 2147483647);
   EXPECT_EQ(Int("-2147483648"), INT32_MIN);
   EXPECT_FALSE(IsInt("2147483648"));
@@ -60,16 +60,16 @@ TEST(TryStrToInt, Range) {
   EXPECT_FALSE(IsInt("99999999999999999999999"));
 }
 
-TEST(TryStrToInt, RejectsEverythingElse) {
+TEST(ParseInteger, RejectsEverythingElse) {
   for (const char* text : {"", " ", "+", "-", "$", "0x", "x", "abc", "12a", "5 ", "1.0",
                            "- 5", "+-5", "$G", "0x1g", "1e3", "0b1", "--1"}) {
     int32_t v = 77;
-    EXPECT_FALSE(TryStrToInt(text, v)) << "'" << text << "'";
+    EXPECT_FALSE(ParseInteger(text, v)) << "'" << text << "'";
     EXPECT_EQ(v, 77) << "value changed for '" << text << "'";
   }
 }
 
-TEST(TryStrToBool, Numbers) {
+TEST(ParseBoolean, Numbers) {
   EXPECT_TRUE(Bool("1"));
   EXPECT_TRUE(Bool("2"));
   EXPECT_TRUE(Bool("-1"));
@@ -85,7 +85,7 @@ TEST(TryStrToBool, Numbers) {
   EXPECT_FALSE(Bool("0x0"));
 }
 
-TEST(TryStrToBool, WordsIgnoringCase) {
+TEST(ParseBoolean, WordsIgnoringCase) {
   EXPECT_TRUE(Bool("TRUE"));
   EXPECT_TRUE(Bool("true"));
   EXPECT_TRUE(Bool("True"));
@@ -94,7 +94,7 @@ TEST(TryStrToBool, WordsIgnoringCase) {
   EXPECT_FALSE(Bool("fAlSe"));
 }
 
-TEST(TryStrToBool, RejectsEverythingElse) {
+TEST(ParseBoolean, RejectsEverythingElse) {
   for (const char* text : {"", "yes", "no", "on", "T", "F", "truee", "1,5", ".", "1e", "e1",
                            "1 2", "true1", "0xZ"}) {
     EXPECT_FALSE(IsBool(text)) << "'" << text << "'";

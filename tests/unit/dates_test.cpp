@@ -1,4 +1,4 @@
-// Path and file-date helpers.  The process runs in UTC so that local times
+// File-date helpers.  The process runs in UTC so that local times
 // are known.
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "TestPrefix.h"
-#include "fileops/D_Datei.h"
+#include "test_prefix.h"
+#include "filetime/file_times.h"
 
 using testing_support::TestPrefix;
 
@@ -23,18 +23,6 @@ constexpr uint64_t kTicksPerSecond = 10000000;
 constexpr uint64_t kDay0 = 94353120000000000ull;           // 1899-12-30 00:00
 constexpr uint64_t kY2000 = 125911584000000000ull;         // 2000-01-01 00:00
 constexpr uint64_t kUnixEpoch = 116444736000000000ull;     // 1970-01-01 00:00
-
-TEST(IsRelativePath, Rules) {
-  EXPECT_FALSE(IsRelativePath(""));
-  EXPECT_FALSE(IsRelativePath("\\FS9"));
-  EXPECT_FALSE(IsRelativePath("\\\\server\\share"));
-  EXPECT_FALSE(IsRelativePath("C:\\FS"));
-  EXPECT_FALSE(IsRelativePath("c:FS"));
-  EXPECT_TRUE(IsRelativePath("Addon Scenery\\"));
-  EXPECT_TRUE(IsRelativePath("a"));
-  EXPECT_TRUE(IsRelativePath("/x"));
-  EXPECT_TRUE(IsRelativePath("..\\x"));
-}
 
 TEST(FileTimeToDateTime, KnownValues) {
   ASSERT_TRUE(kUtc);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "scenery/LbFS.h"
+#include "bgl/content_filter.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "TestPrefix.h"
+#include "test_prefix.h"
 #include "platform/platform.h"
-#include "scenery/LbFS.h"
+#include "scenery/library.h"
 
 namespace ts = testing_support;
 namespace fs = std::filesystem;
@@ -26,41 +26,41 @@ struct A {
   std::string Title = "";
 };
 
-void Add(TLayrix& cfg, const A& a) {
+void Add(SceneryLibrary& cfg, const A& a) {
   const std::string local = a.Local.empty() ? "L" + std::to_string(a.Layer) : a.Local;
   const std::string title = a.Title.empty() ? "T" + std::to_string(a.Layer) : a.Title;
-  cfg.Sections.push_back(TSectionEntry{
-      a.Name, std::make_unique<TFSScnLayer>(title, local, "", a.Layer, a.Active, a.Required, "")});
+  cfg.Sections.push_back(Section{
+      a.Name, std::make_unique<Area>(title, local, "", a.Layer, a.Active, a.Required, "")});
 }
 
-void AddGeneral(TLayrix& cfg, const std::string& name = "General") {
+void AddGeneral(SceneryLibrary& cfg, const std::string& name = "General") {
   cfg.Sections.push_back(
-      TSectionEntry{name, std::make_unique<TFSScnLayer>("G", "General", "", -1, true, true, "")});
+      Section{name, std::make_unique<Area>("G", "General", "", -1, true, true, "")});
 }
 
 // General first, then Area.001 .. Area.N with layers 1 .. N.
-void Fill(TLayrix& cfg, int n) {
+void Fill(SceneryLibrary& cfg, int n) {
   AddGeneral(cfg);
-  for (int i = 1; i <= n; ++i) Add(cfg, {TLayrix::AreaSectionName(i), i});
+  for (int i = 1; i <= n; ++i) Add(cfg, {SceneryLibrary::AreaSectionName(i), i});
 }
 
 // "name:layer" for every entry, in list order.
-std::string Dump(const TLayrix& cfg) {
+std::string Dump(const SceneryLibrary& cfg) {
   std::string out;
   for (const auto& e : cfg.Sections) {
     if (!out.empty()) out += ' ';
-    out += e.Name + ":" + (e.Layer ? std::to_string(e.Layer->Layer) : "-");
+    out += e.Name + ":" + (e.Record ? std::to_string(e.Record->Layer) : "-");
   }
   return out;
 }
 
 // "title:layer" for every area, in list order.
-std::string Titles(const TLayrix& cfg) {
+std::string Titles(const SceneryLibrary& cfg) {
   std::string out;
   for (size_t i = 0; i < cfg.Sections.size(); ++i) {
     if (!cfg.IsAreaEntry(i)) continue;
     if (!out.empty()) out += ' ';
-    out += cfg.Sections[i].Layer->Title + ":" + std::to_string(cfg.Sections[i].Layer->Layer);
+    out += cfg.Sections[i].Record->Title + ":" + std::to_string(cfg.Sections[i].Record->Layer);
   }
   return out;
 }
@@ -68,15 +68,15 @@ std::string Titles(const TLayrix& cfg) {
 // ------------------------------------------------------------ names
 
 TEST(AreaSectionName, ThreeDigitsAtLeastUnsigned) {
-  EXPECT_EQ(TLayrix::AreaSectionName(0), "Area.000");
-  EXPECT_EQ(TLayrix::AreaSectionName(7), "Area.007");
-  EXPECT_EQ(TLayrix::AreaSectionName(123), "Area.123");
-  EXPECT_EQ(TLayrix::AreaSectionName(1000), "Area.1000");
-  EXPECT_EQ(TLayrix::AreaSectionName(-1), "Area.4294967295");
+  EXPECT_EQ(SceneryLibrary::AreaSectionName(0), "Area.000");
+  EXPECT_EQ(SceneryLibrary::AreaSectionName(7), "Area.007");
+  EXPECT_EQ(SceneryLibrary::AreaSectionName(123), "Area.123");
+  EXPECT_EQ(SceneryLibrary::AreaSectionName(1000), "Area.1000");
+  EXPECT_EQ(SceneryLibrary::AreaSectionName(-1), "Area.4294967295");
 }
 
 TEST(NextFreeAreaNumber, LowestNameNotInUse) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   EXPECT_EQ(cfg.NextFreeAreaNumber(), 1);
   AddGeneral(cfg);
   Add(cfg, {"Area.1", 1});     // not the form Area.001: does not block 1
@@ -97,15 +97,15 @@ TEST(NextFreeAreaNumber, OnlyTheExactFormBlocks) {
       {"Area.003 ", false},     {"Area\x0E""003", false}, {"Area,003", false},
       {"Area.00\xB3", false},   {"\xC1rea.003", false},   {"Area.-03", false}};
   for (const auto& [name, blocks] : cases) {
-    TLayrix cfg;
+    SceneryLibrary cfg;
     Add(cfg, {"Area.001", 1});
     Add(cfg, {"Area.002", 2});
     Add(cfg, {name, 3});
     EXPECT_EQ(cfg.NextFreeAreaNumber(), blocks ? 4 : 3) << name;
   }
   // Numbers of four digits and more are written without leading zeros.
-  TLayrix many;
-  for (int i = 1; i <= 1200; ++i) Add(many, {TLayrix::AreaSectionName(i), i});
+  SceneryLibrary many;
+  for (int i = 1; i <= 1200; ++i) Add(many, {SceneryLibrary::AreaSectionName(i), i});
   Add(many, {"Area.01201", 1201});
   EXPECT_EQ(many.NextFreeAreaNumber(), 1201);
   Add(many, {"AREA.1201", 1202});
@@ -115,10 +115,10 @@ TEST(NextFreeAreaNumber, OnlyTheExactFormBlocks) {
 // ------------------------------------------------------------ finds
 
 TEST(Finds, PathIgnoresCaseAndDropsOneTrailingBackslash) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 3);
-  cfg.Sections[2].Layer->Local = "Addon Scenery\\My";
-  cfg.Sections[3].Layer->Local = "Addon Scenery\\Slash\\";
+  cfg.Sections[2].Record->Local = "Addon Scenery\\My";
+  cfg.Sections[3].Record->Local = "Addon Scenery\\Slash\\";
   std::string path = "addon scenery\\MY\\";
   EXPECT_EQ(cfg.FindLayerByPath(path, false), 2);
   EXPECT_EQ(path, "addon scenery\\MY");  // the caller's path lost its backslash
@@ -131,16 +131,16 @@ TEST(Finds, PathIgnoresCaseAndDropsOneTrailingBackslash) {
   EXPECT_EQ(cfg.LastLayer, -1);
 
   // Compared as stored: no relative/absolute conversion.
-  cfg.FSPath = "C:\\FS9\\";
+  cfg.SimulatorFolder = "C:\\FS9\\";
   std::string absolute = "C:\\FS9\\Addon Scenery\\My";
   EXPECT_EQ(cfg.FindLayerByPath(absolute, false), -1);
 }
 
 TEST(Finds, FirstMatchWinsAndGeneralIsNeverFound) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 3);
-  cfg.Sections[2].Layer->Title = "Same";
-  cfg.Sections[3].Layer->Title = "same";
+  cfg.Sections[2].Record->Title = "Same";
+  cfg.Sections[3].Record->Title = "same";
   EXPECT_EQ(cfg.FindLayerByTitle("SAME", false), 2);
   EXPECT_EQ(cfg.FindLayerByTitle("G", false), -1);
   std::string general = "General";
@@ -148,18 +148,18 @@ TEST(Finds, FirstMatchWinsAndGeneralIsNeverFound) {
 }
 
 TEST(Finds, ActivateUsesActivateLayerAndClearsLastLayer) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 3);
-  cfg.Sections[2].Layer->Active = false;
+  cfg.Sections[2].Record->Active = false;
   EXPECT_EQ(cfg.FindLayerByTitle("T2", true), 2);
-  EXPECT_TRUE(cfg.Sections[2].Layer->Active);
+  EXPECT_TRUE(cfg.Sections[2].Record->Active);
   EXPECT_TRUE(cfg.Modified);
   EXPECT_EQ(cfg.LastLayer, -1);
   // So a following operation given -1 does nothing.
   EXPECT_FALSE(cfg.DeleteLayer(-1));
   EXPECT_EQ(cfg.Sections.size(), 4u);
 
-  TLayrix other;
+  SceneryLibrary other;
   Fill(other, 2);
   std::string missing = "nope";
   EXPECT_EQ(other.FindLayerByPath(missing, true), -1);
@@ -169,7 +169,7 @@ TEST(Finds, ActivateUsesActivateLayerAndClearsLastLayer) {
 // ------------------------------------------------------------ LastLayer
 
 TEST(LastLayer, ARememberedLayerServesOneOperation) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 4);
   std::string path = "L3";
   ASSERT_EQ(cfg.FindLayerByPath(path, false), 3);
@@ -183,7 +183,7 @@ TEST(LastLayer, ARememberedLayerServesOneOperation) {
 }
 
 TEST(LastLayer, EveryLookupByNumberClearsIt) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 3);
   cfg.LastLayer = 2;
   EXPECT_EQ(cfg.IndexOfLayer(3), 3);
@@ -198,9 +198,9 @@ TEST(LastLayer, EveryLookupByNumberClearsIt) {
 }
 
 TEST(LastLayer, IndexOfLayerNeverFindsMinusOne) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 2);
-  cfg.Sections[1].Layer->Layer = -1;
+  cfg.Sections[1].Record->Layer = -1;
   EXPECT_EQ(cfg.IndexOfLayer(-1), -1);
   cfg.LastLayer = -1;
   cfg.ActivateLayer(-1);
@@ -208,9 +208,9 @@ TEST(LastLayer, IndexOfLayerNeverFindsMinusOne) {
 }
 
 TEST(LastLayer, DeleteByTitleOfRequiredAreaLeavesMinusOne) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 3);
-  cfg.Sections[3].Layer->Required = true;
+  cfg.Sections[3].Record->Required = true;
   cfg.LastLayer = 2;
   EXPECT_FALSE(cfg.DeleteLayerByTitle("T3"));
   EXPECT_EQ(cfg.LastLayer, -1);
@@ -224,7 +224,7 @@ TEST(LastLayer, DeleteByTitleOfRequiredAreaLeavesMinusOne) {
 // ------------------------------------------------------------ sort
 
 TEST(SortLayers, RenamesByLayerAndPutsGeneralLast) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   AddGeneral(cfg);
   Add(cfg, {"Area.005", 2, true, false, "", "B"});
   Add(cfg, {"Area.001", 1, true, false, "", "A"});
@@ -236,17 +236,17 @@ TEST(SortLayers, RenamesByLayerAndPutsGeneralLast) {
 }
 
 TEST(SortLayers, NamesCompareAsTextAndEqualNumbersKeepTheirOrder) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 1000);
   cfg.SortLayers();
-  EXPECT_EQ(cfg.Sections[100].Layer->Title, "T1000");
-  EXPECT_EQ(cfg.Sections[100].Layer->Layer, 101);
-  EXPECT_EQ(cfg.Sections[101].Layer->Title, "T101");
-  EXPECT_EQ(cfg.Sections[101].Layer->Layer, 102);
-  EXPECT_EQ(cfg.Sections[999].Layer->Title, "T999");
+  EXPECT_EQ(cfg.Sections[100].Record->Title, "T1000");
+  EXPECT_EQ(cfg.Sections[100].Record->Layer, 101);
+  EXPECT_EQ(cfg.Sections[101].Record->Title, "T101");
+  EXPECT_EQ(cfg.Sections[101].Record->Layer, 102);
+  EXPECT_EQ(cfg.Sections[999].Record->Title, "T999");
   EXPECT_EQ(cfg.Sections.back().Name, "General");
 
-  TLayrix dup;
+  SceneryLibrary dup;
   for (const char* t : {"d", "c", "b", "a"}) Add(dup, {"Area.00" + std::string(t), 5, true, false, "", t});
   Add(dup, {"X", 1, true, false, "", "first"});
   dup.SortLayers();
@@ -258,7 +258,7 @@ TEST(SortLayers, NamesCompareAsTextAndEqualNumbersKeepTheirOrder) {
 TEST(SortLayers, OrderIsTheTextOrderOfTheNewNames) {
   std::mt19937 random(7);
   for (int round = 0; round < 20; ++round) {
-    TLayrix cfg;
+    SceneryLibrary cfg;
     std::vector<std::pair<std::string, std::string>> expected;  // (name compared, title)
     const int n = 1 + static_cast<int>(random() % 300);
     for (int i = 0; i < n; ++i) {
@@ -269,13 +269,13 @@ TEST(SortLayers, OrderIsTheTextOrderOfTheNewNames) {
         expected.emplace_back(cfg.Sections.back().Name, "");
       } else if (pick == 1) {
         const char* names[] = {"area.050", "Area.", "Zeta", "AREA.10", "Area.0100"};
-        cfg.Sections.push_back(TSectionEntry{names[random() % 5], nullptr});
+        cfg.Sections.push_back(Section{names[random() % 5], nullptr});
         expected.emplace_back(cfg.Sections.back().Name, "");
       } else {
         const int layers[] = {0, 1, 7, 10, 99, 100, 101, 999, 1000, 1001, 12345, -1, -40};
         const int layer = pick < 6 ? layers[random() % 13] : static_cast<int>(random() % 2000);
         Add(cfg, {"Area.x", layer, true, false, "", title});
-        expected.emplace_back(TLayrix::AreaSectionName(layer), title);
+        expected.emplace_back(SceneryLibrary::AreaSectionName(layer), title);
       }
     }
     std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
@@ -287,13 +287,13 @@ TEST(SortLayers, OrderIsTheTextOrderOfTheNewNames) {
       if (expected[i].second.empty())
         EXPECT_EQ(cfg.Sections[i].Name, expected[i].first) << "round " << round << " at " << i;
       else
-        EXPECT_EQ(cfg.Sections[i].Layer->Title, expected[i].second) << "round " << round << " at " << i;
+        EXPECT_EQ(cfg.Sections[i].Record->Title, expected[i].second) << "round " << round << " at " << i;
     }
   }
 }
 
 TEST(SortLayers, EmptyListStillSetsModified) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   cfg.SortLayers();
   EXPECT_TRUE(cfg.Modified);
 }
@@ -301,7 +301,7 @@ TEST(SortLayers, EmptyListStillSetsModified) {
 // ------------------------------------------------------------ move
 
 TEST(Move, SwapsLayerNumbersOnly) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 3);
   cfg.MoveLayerUp(2);
   EXPECT_EQ(Dump(cfg), "General:-1 Area.001:1 Area.002:3 Area.003:2");
@@ -311,7 +311,7 @@ TEST(Move, SwapsLayerNumbersOnly) {
 }
 
 TEST(Move, AtTheEndsNothingChanges) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 3);
   cfg.MoveLayerDown(1);
   cfg.MoveLayerUp(3);
@@ -323,7 +323,7 @@ TEST(Move, AtTheEndsNothingChanges) {
 // ------------------------------------------------------------ delete
 
 TEST(Delete, ClosesTheGapAndKeepsSectionNames) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 5);
   EXPECT_TRUE(cfg.DeleteLayer(3));
   EXPECT_EQ(Dump(cfg), "General:-1 Area.001:1 Area.002:2 Area.004:3 Area.005:4");
@@ -332,9 +332,9 @@ TEST(Delete, ClosesTheGapAndKeepsSectionNames) {
 }
 
 TEST(Delete, RequiredOrMissingChangesNothing) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 3);
-  cfg.Sections[2].Layer->Required = true;
+  cfg.Sections[2].Record->Required = true;
   EXPECT_FALSE(cfg.DeleteLayer(2));
   EXPECT_FALSE(cfg.DeleteLayer(7));
   EXPECT_FALSE(cfg.DeleteLayer(-1));  // LastLayer is 0 at the start, no area 0
@@ -343,7 +343,7 @@ TEST(Delete, RequiredOrMissingChangesNothing) {
 }
 
 TEST(Delete, ByTitleClosesGap) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 4);
   EXPECT_TRUE(cfg.DeleteLayerByTitle("t2"));
   EXPECT_EQ(Titles(cfg), "T1:1 T3:2 T4:3");
@@ -352,9 +352,9 @@ TEST(Delete, ByTitleClosesGap) {
 }
 
 TEST(Delete, RemoveEntryAtWithoutClosingTheGap) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 3);
-  cfg.Sections[2].Layer->Layer = 0;
+  cfg.Sections[2].Record->Layer = 0;
   cfg.RemoveEntryAt(2, false);
   EXPECT_EQ(Dump(cfg), "General:-1 Area.001:1 Area.003:3");
   EXPECT_TRUE(cfg.Modified);
@@ -363,29 +363,29 @@ TEST(Delete, RemoveEntryAtWithoutClosingTheGap) {
 }
 
 TEST(DeleteInactive, KeepsOrderAndNumbering) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 6);
-  cfg.Sections[3].Layer->Active = false;
-  cfg.Sections[5].Layer->Active = false;
-  cfg.Sections[0].Layer->Active = false;  // General: required, never removed
-  cfg.Sections[1].Layer->Active = false;
-  cfg.Sections[1].Layer->Required = true;
+  cfg.Sections[3].Record->Active = false;
+  cfg.Sections[5].Record->Active = false;
+  cfg.Sections[0].Record->Active = false;  // General: required, never removed
+  cfg.Sections[1].Record->Active = false;
+  cfg.Sections[1].Record->Required = true;
   cfg.DeleteInactiveLayers();
   EXPECT_EQ(Titles(cfg), "T1:1 T2:2 T4:3 T6:4");
   EXPECT_EQ(cfg.Sections[0].Name, "General");
   EXPECT_TRUE(cfg.Modified);
 
-  TLayrix none;
+  SceneryLibrary none;
   Fill(none, 3);
   none.DeleteInactiveLayers();
   EXPECT_FALSE(none.Modified);
 }
 
 // The one-by-one algorithm: remove, close the gap, look at the same position.
-void DeleteInactiveOneByOne(TLayrix& cfg) {
+void DeleteInactiveOneByOne(SceneryLibrary& cfg) {
   size_t i = 0;
   while (i < cfg.Sections.size()) {
-    const auto& rec = cfg.Sections[i].Layer;
+    const auto& rec = cfg.Sections[i].Record;
     if (cfg.IsAreaEntry(i) && !rec->Active && !rec->Required) {
       const int32_t layer = rec->Layer;
       cfg.Sections.erase(cfg.Sections.begin() + static_cast<long>(i));
@@ -399,12 +399,12 @@ void DeleteInactiveOneByOne(TLayrix& cfg) {
 TEST(DeleteInactive, EqualsOneByOneWithDuplicatesAndGaps) {
   std::mt19937 rng(12345);
   for (int round = 0; round < 400; ++round) {
-    TLayrix fast, slow;
+    SceneryLibrary fast, slow;
     const int n = 1 + static_cast<int>(rng() % 25);
     const int span = 1 + static_cast<int>(rng() % 12);  // small span: many duplicates
-    for (TLayrix* cfg : {&fast, &slow}) AddGeneral(*cfg);
+    for (SceneryLibrary* cfg : {&fast, &slow}) AddGeneral(*cfg);
     std::mt19937 copy = rng;
-    for (TLayrix* cfg : {&fast, &slow}) {
+    for (SceneryLibrary* cfg : {&fast, &slow}) {
       std::mt19937 r = copy;
       for (int i = 0; i < n; ++i) {
         const int32_t layer = static_cast<int32_t>(r() % span) - 1;
@@ -423,38 +423,38 @@ TEST(DeleteInactive, EqualsOneByOneWithDuplicatesAndGaps) {
 // ------------------------------------------------------------ activate, toggle
 
 TEST(ActivateToggle, Rules) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 2);
   cfg.ActivateLayer(1);  // active already: still a change
   EXPECT_TRUE(cfg.Modified);
   cfg.Modified = false;
 
   cfg.ToggleLayer(2);
-  EXPECT_FALSE(cfg.Sections[2].Layer->Active);
+  EXPECT_FALSE(cfg.Sections[2].Record->Active);
   cfg.ToggleLayer(2);
-  EXPECT_TRUE(cfg.Sections[2].Layer->Active);
+  EXPECT_TRUE(cfg.Sections[2].Record->Active);
   EXPECT_TRUE(cfg.Modified);
 
   cfg.Modified = false;
-  cfg.Sections[1].Layer->Required = true;
+  cfg.Sections[1].Record->Required = true;
   cfg.ToggleLayer(1);
-  EXPECT_TRUE(cfg.Sections[1].Layer->Active);
+  EXPECT_TRUE(cfg.Sections[1].Record->Active);
   EXPECT_FALSE(cfg.Modified);
 
-  cfg.Sections[1].Layer->Active = false;
+  cfg.Sections[1].Record->Active = false;
   cfg.ActivateLayer(1);  // a required area can be activated
-  EXPECT_TRUE(cfg.Sections[1].Layer->Active);
+  EXPECT_TRUE(cfg.Sections[1].Record->Active);
   EXPECT_TRUE(cfg.Modified);
 }
 
 TEST(ActivateToggle, ToggleTakesLastLayer) {
-  TLayrix cfg;
+  SceneryLibrary cfg;
   Fill(cfg, 3);
   ASSERT_EQ(cfg.FindLayerByTitle("T3", false), 3);
   cfg.ToggleLayer(-1);
-  EXPECT_FALSE(cfg.Sections[3].Layer->Active);
+  EXPECT_FALSE(cfg.Sections[3].Record->Active);
   cfg.ToggleLayer(-1);
-  EXPECT_FALSE(cfg.Sections[3].Layer->Active);
+  EXPECT_FALSE(cfg.Sections[3].Record->Active);
 }
 
 // ------------------------------------------------------------ insert
@@ -479,11 +479,11 @@ class Insert : public ::testing::Test {
   }
   void SetUp() override {
     fs::current_path(prefix_->C("Cwd"));
-    cfg_.FSPath = "C:\\FS9\\";
+    cfg_.SimulatorFolder = "C:\\FS9\\";
     Fill(cfg_, 4);
   }
   static ts::TestPrefix* prefix_;
-  TLayrix cfg_;
+  SceneryLibrary cfg_;
 };
 ts::TestPrefix* Insert::prefix_ = nullptr;
 
@@ -498,14 +498,14 @@ TEST_F(Insert, OnTopUnderLowestFreeAreaNumber) {
   ASSERT_EQ(Dump(cfg_), "General:-1 Area.001:1 Area.002:2 Area.004:3 Area.005:4");
   cfg_.InsertLayer("C:\\FS9\\Addon Scenery\\My\\", "My", -1);
   ASSERT_EQ(cfg_.Sections.size(), 6u);
-  const TSectionEntry& added = cfg_.Sections.back();
+  const Section& added = cfg_.Sections.back();
   EXPECT_EQ(added.Name, "Area.003");
-  EXPECT_EQ(added.Layer->Layer, 5);
-  EXPECT_EQ(added.Layer->Local, "Addon Scenery\\My");
-  EXPECT_EQ(added.Layer->Title, "My");
-  EXPECT_TRUE(added.Layer->Active);
-  EXPECT_FALSE(added.Layer->Required);
-  EXPECT_EQ(added.Layer->Remote, "");
+  EXPECT_EQ(added.Record->Layer, 5);
+  EXPECT_EQ(added.Record->Local, "Addon Scenery\\My");
+  EXPECT_EQ(added.Record->Title, "My");
+  EXPECT_TRUE(added.Record->Active);
+  EXPECT_FALSE(added.Record->Required);
+  EXPECT_EQ(added.Record->Remote, "");
   EXPECT_TRUE(cfg_.Modified);
   EXPECT_EQ(cfg_.LastLayer, -1);
 }
@@ -514,18 +514,18 @@ TEST_F(Insert, AtALayerMovesTheOthersUp) {
   Add(cfg_, {"Area.005", 5});
   cfg_.InsertLayer("Addon Scenery\\My", "My", 3);
   EXPECT_EQ(Titles(cfg_), "T1:1 T2:2 T3:4 T4:5 T5:6 My:3");
-  EXPECT_EQ(cfg_.Sections[0].Layer->Layer, -1);  // General untouched
-  EXPECT_EQ(cfg_.Sections.back().Layer->Local, "Addon Scenery\\My");
+  EXPECT_EQ(cfg_.Sections[0].Record->Layer, -1);  // General untouched
+  EXPECT_EQ(cfg_.Sections.back().Record->Local, "Addon Scenery\\My");
 }
 
 TEST_F(Insert, WithoutGeneralMinusOneTakesTheEntryCount) {
   cfg_.Sections.erase(cfg_.Sections.begin());
   cfg_.InsertLayer("C:\\FS9\\Addon Scenery\\My", "My", -1);
-  EXPECT_EQ(cfg_.Sections.back().Layer->Layer, 4);
+  EXPECT_EQ(cfg_.Sections.back().Record->Layer, 4);
 }
 
 TEST_F(Insert, ListedFolderIsNotAddedAgain) {
-  cfg_.Sections[2].Layer->Local = "Addon Scenery\\My";
+  cfg_.Sections[2].Record->Local = "Addon Scenery\\My";
   for (const char* p : {"C:\\FS9\\ADDON SCENERY\\my", "c:\\fs9\\Addon Scenery\\My\\",
                         "Addon Scenery\\MY\\"}) {
     cfg_.InsertLayer(p, "x", -1);
@@ -535,8 +535,8 @@ TEST_F(Insert, ListedFolderIsNotAddedAgain) {
   EXPECT_FALSE(cfg_.Modified);
 
   // Also when the listed area's layer number is -1.
-  cfg_.Sections[3].Layer->Local = "Addon Scenery\\Other";
-  cfg_.Sections[3].Layer->Layer = -1;
+  cfg_.Sections[3].Record->Local = "Addon Scenery\\Other";
+  cfg_.Sections[3].Record->Layer = -1;
   cfg_.InsertLayer("C:\\FS9\\Addon Scenery\\Other", "x", -1);
   EXPECT_EQ(cfg_.Sections.size(), 5u);
   EXPECT_FALSE(cfg_.Modified);
@@ -564,28 +564,28 @@ TEST_F(Insert, TheSimulatorFolderItselfIsNotAdded) {
 
 TEST_F(Insert, PathOutsideTheSimulatorFolder) {
   cfg_.InsertLayer("C:\\Elsewhere\\Far", "far", -1);
-  EXPECT_EQ(cfg_.Sections.back().Layer->Local, "..\\Elsewhere\\Far");
+  EXPECT_EQ(cfg_.Sections.back().Record->Local, "..\\Elsewhere\\Far");
   const std::string zPath = "Z:" + prefix_->C("Elsewhere/Far");
   std::string zWin = zPath;
   for (char& c : zWin)
     if (c == '/') c = '\\';
-  TLayrix other;
-  other.FSPath = "C:\\FS9\\";
+  SceneryLibrary other;
+  other.SimulatorFolder = "C:\\FS9\\";
   other.InsertLayer(zWin, "z", -1);
   ASSERT_EQ(other.Sections.size(), 1u);
-  EXPECT_EQ(other.Sections[0].Layer->Local, zWin);  // another drive: kept absolute
+  EXPECT_EQ(other.Sections[0].Record->Local, zWin);  // another drive: kept absolute
 }
 
 TEST_F(Insert, RelativePathBelowTheCurrentFolderOnly) {
   cfg_.InsertLayer("Local", "local", -1);
   ASSERT_EQ(cfg_.Sections.size(), 6u);
-  EXPECT_EQ(cfg_.Sections.back().Layer->Local, "..\\Cwd\\Local");
+  EXPECT_EQ(cfg_.Sections.back().Record->Local, "..\\Cwd\\Local");
 }
 
 TEST_F(Insert, RelativePathBelowTheSimulatorFolderIsKept) {
   cfg_.InsertLayer("Addon Scenery\\Both\\", "both", -1);
   ASSERT_EQ(cfg_.Sections.size(), 6u);
-  EXPECT_EQ(cfg_.Sections.back().Layer->Local, "Addon Scenery\\Both");
+  EXPECT_EQ(cfg_.Sections.back().Record->Local, "Addon Scenery\\Both");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Installation discovery: which scenery.cfg is served, and FSPath, for every
+// Installation discovery: which scenery.cfg is served, and its simulator folder, for every
 // combination of installed versions and forced version.
 #include <gtest/gtest.h>
 
@@ -6,9 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "TestPrefix.h"
+#include "test_prefix.h"
 #include "platform/posix/posix_internal.h"
-#include "scenery/LbFS.h"
+#include "scenery/fatal_error.h"
+#include "scenery/install_locator.h"
 
 namespace ts = testing_support;
 
@@ -28,65 +29,64 @@ class Locate : public ::testing::Test {
     plat::posix::ResetCaches();
     prefix_.reset();
   }
-  // LocateConfigFile on a configuration whose FSPath starts as a marker.
-  std::string Run(int32_t version, std::string* fsPath = nullptr) {
+  // LocateInstall; the simulator folder is "unchanged" when nothing is found.
+  std::string Run(int32_t version, std::string* simulatorFolder = nullptr) {
     plat::posix::ResetCaches();
-    TLayrix cfg;
-    cfg.FSPath = "unchanged";
-    std::string path = cfg.LocateConfigFile(version);
-    if (fsPath) *fsPath = cfg.FSPath;
-    return path;
+    const InstallLocation found = LocateInstall(version);
+    if (simulatorFolder)
+      *simulatorFolder = found.ConfigPath.empty() ? "unchanged" : found.SimulatorFolder;
+    return found.ConfigPath;
   }
   std::unique_ptr<ts::TestPrefix> prefix_;
 };
 
 TEST_F(Locate, NothingInstalled) {
-  std::string fsPath;
+  std::string folder;
   for (int32_t v : {-1, 9, 10}) {
-    EXPECT_EQ(Run(v, &fsPath), "") << v;
-    EXPECT_EQ(fsPath, "unchanged") << v;
+    EXPECT_EQ(Run(v, &folder), "") << v;
+    EXPECT_EQ(folder, "unchanged") << v;
   }
 }
 
 TEST_F(Locate, OnlyFS9) {
   prefix_->RegisterFS9("C:\\FS9");
-  std::string fsPath;
+  std::string folder;
   for (int32_t v : {-1, 0, 7, 9}) {
-    EXPECT_EQ(Run(v, &fsPath), "C:\\FS9\\scenery.cfg") << v;
-    EXPECT_EQ(fsPath, "C:\\FS9\\") << v;
+    EXPECT_EQ(Run(v, &folder), "C:\\FS9\\scenery.cfg") << v;
+    EXPECT_EQ(folder, "C:\\FS9\\") << v;
   }
-  EXPECT_EQ(Run(10, &fsPath), "");
-  EXPECT_EQ(fsPath, "unchanged");
+  EXPECT_EQ(Run(10, &folder), "");
+  EXPECT_EQ(folder, "unchanged");
 }
 
 TEST_F(Locate, OnlyFSX) {
   prefix_->RegisterFSX("D:\\FSX", "C:\\ProgramData");
-  std::string fsPath;
+  std::string folder;
   for (int32_t v : {-1, 10, 11}) {
-    EXPECT_EQ(Run(v, &fsPath), "C:\\ProgramData\\Microsoft\\FSX\\scenery.cfg") << v;
-    EXPECT_EQ(fsPath, "D:\\FSX\\") << v;
+    EXPECT_EQ(Run(v, &folder), "C:\\ProgramData\\Microsoft\\FSX\\scenery.cfg") << v;
+    EXPECT_EQ(folder, "D:\\FSX\\") << v;
   }
-  EXPECT_EQ(Run(9, &fsPath), "");
-  EXPECT_EQ(fsPath, "unchanged");
+  EXPECT_EQ(Run(9, &folder), "");
+  EXPECT_EQ(folder, "unchanged");
 }
 
 TEST_F(Locate, BothInstalledFSXWinsUnlessFS9IsForced) {
   prefix_->RegisterFS9("C:\\FS9\\");
   prefix_->RegisterFSX("C:\\FSX", "C:\\ProgramData\\");
-  std::string fsPath;
+  std::string folder;
   // A Common AppData ending in a backslash gives a doubled one.
-  EXPECT_EQ(Run(-1, &fsPath), "C:\\ProgramData\\\\Microsoft\\FSX\\scenery.cfg");
-  EXPECT_EQ(fsPath, "C:\\FSX\\");
-  EXPECT_EQ(Run(10, &fsPath), "C:\\ProgramData\\\\Microsoft\\FSX\\scenery.cfg");
-  EXPECT_EQ(Run(9, &fsPath), "C:\\FS9\\scenery.cfg");
-  EXPECT_EQ(fsPath, "C:\\FS9\\");
+  EXPECT_EQ(Run(-1, &folder), "C:\\ProgramData\\\\Microsoft\\FSX\\scenery.cfg");
+  EXPECT_EQ(folder, "C:\\FSX\\");
+  EXPECT_EQ(Run(10, &folder), "C:\\ProgramData\\\\Microsoft\\FSX\\scenery.cfg");
+  EXPECT_EQ(Run(9, &folder), "C:\\FS9\\scenery.cfg");
+  EXPECT_EQ(folder, "C:\\FS9\\");
 }
 
 TEST_F(Locate, FSXWithoutShellFolders) {
   prefix_->RegisterFSX("C:\\FSX", "");
-  std::string fsPath;
-  EXPECT_EQ(Run(-1, &fsPath), "\\Microsoft\\FSX\\scenery.cfg");
-  EXPECT_EQ(fsPath, "C:\\FSX\\");
+  std::string folder;
+  EXPECT_EQ(Run(-1, &folder), "\\Microsoft\\FSX\\scenery.cfg");
+  EXPECT_EQ(folder, "C:\\FSX\\");
 }
 
 TEST_F(Locate, EmptyOrMissingAppPathIsNotInstalled) {
@@ -95,21 +95,21 @@ TEST_F(Locate, EmptyOrMissingAppPathIsNotInstalled) {
   prefix_->AddUserValue("Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0",
                         "\"Other\"=\"C:\\\\FSX\"");
   EXPECT_EQ(Run(-1), "");
-  TFSRegistry reg;
-  EXPECT_TRUE(reg.InstalledVersions.empty());
-  EXPECT_FALSE(reg.HasVersion(9));
+  const InstalledSimulators installed;
+  EXPECT_TRUE(installed.InstalledVersions.empty());
+  EXPECT_FALSE(installed.HasVersion(9));
 }
 
-TEST_F(Locate, RegistryReaderFields) {
+TEST_F(Locate, InstalledSimulatorsFields) {
   prefix_->RegisterFS9("C:\\FS9");
   prefix_->RegisterFSX("C:\\FSX\\");
   plat::posix::ResetCaches();
-  TFSRegistry reg;
-  EXPECT_EQ(reg.FS9Path, "C:\\FS9\\");
-  EXPECT_EQ(reg.FS10Path, "C:\\FSX\\");
-  EXPECT_TRUE(reg.HasVersion(9));
-  EXPECT_TRUE(reg.HasVersion(10));
-  EXPECT_EQ(reg.InstalledVersions.size(), 2u);
+  const InstalledSimulators installed;
+  EXPECT_EQ(installed.FS9Folder, "C:\\FS9\\");
+  EXPECT_EQ(installed.FSXFolder, "C:\\FSX\\");
+  EXPECT_TRUE(installed.HasVersion(9));
+  EXPECT_TRUE(installed.HasVersion(10));
+  EXPECT_EQ(installed.InstalledVersions.size(), 2u);
 }
 
 TEST_F(Locate, ValueOfWrongTypeIsAnError) {
@@ -118,7 +118,7 @@ TEST_F(Locate, ValueOfWrongTypeIsAnError) {
   try {
     Run(-1);
     ADD_FAILURE() << "no error";
-  } catch (const ELayrixError& e) {
+  } catch (const FatalError& e) {
     const std::string msg = e.what();
     EXPECT_NE(msg.find("'AppPath'"), std::string::npos) << msg;
     EXPECT_NE(msg.find("Flight Simulator\\9.0"), std::string::npos) << msg;
@@ -130,18 +130,18 @@ TEST_F(Locate, RegistryKeysFromRootOrBelowTheOpenKey) {
   prefix_->AddUserValue("Software\\Vendor\\Sub", "\"V\"=\"below\"");
   prefix_->AddUserValue("Sub", "\"V\"=\"root\"");
   plat::posix::ResetCaches();
-  TRegistry reg;
-  reg.SetRootKey(plat::RegRoot::CurrentUser);
-  ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Vendor"));
-  ASSERT_TRUE(reg.OpenKeyReadOnly("Sub"));
-  EXPECT_EQ(reg.ReadString("v"), "below");
-  EXPECT_EQ(reg.ReadString("missing"), "");
-  ASSERT_TRUE(reg.OpenKeyReadOnly("\\Sub"));
-  EXPECT_EQ(reg.ReadString("V"), "root");
-  EXPECT_FALSE(reg.OpenKeyReadOnly("\\No\\Such\\Key"));
-  EXPECT_EQ(reg.ReadString("V"), "root");  // the open key stays open
-  reg.SetRootKey(plat::RegRoot::LocalMachine);  // closes it
-  EXPECT_EQ(reg.ReadString("V"), "");
+  RegistryReader registry;
+  registry.SetRootKey(plat::RegRoot::CurrentUser);
+  ASSERT_TRUE(registry.OpenKeyReadOnly("\\Software\\Vendor"));
+  ASSERT_TRUE(registry.OpenKeyReadOnly("Sub"));
+  EXPECT_EQ(registry.ReadString("v"), "below");
+  EXPECT_EQ(registry.ReadString("missing"), "");
+  ASSERT_TRUE(registry.OpenKeyReadOnly("\\Sub"));
+  EXPECT_EQ(registry.ReadString("V"), "root");
+  EXPECT_FALSE(registry.OpenKeyReadOnly("\\No\\Such\\Key"));
+  EXPECT_EQ(registry.ReadString("V"), "root");  // the open key stays open
+  registry.SetRootKey(plat::RegRoot::LocalMachine);  // closes it
+  EXPECT_EQ(registry.ReadString("V"), "");
 }
 
 }  // namespace

@@ -2,7 +2,11 @@
 // variable expansion, batch line splitting and the argument rows.
 #include <gtest/gtest.h>
 
-#include "app/Frontend.h"
+#include "app/batch.h"
+#include "app/command_line.h"
+#include "app/parser.h"
+#include "app/path_variables.h"
+#include "app/settings.h"
 
 namespace {
 
@@ -32,7 +36,7 @@ TEST(IntegerArguments, StrictRejectsWithTheOffendingText) {
     try {
       app::StrictInteger(bad);
       ADD_FAILURE() << "accepted '" << bad << "'";
-    } catch (const ELayrixError& e) {
+    } catch (const FatalError& e) {
       EXPECT_NE(std::string(e.what()).find(std::string("'") + bad + "'"), std::string::npos)
           << e.what();
     }
@@ -190,8 +194,8 @@ TEST(BatchLines, SplitIntoLinesAtCrLfOrLf) {
 struct ParsedCommand {
   CommandState State;
   explicit ParsedCommand(const Strings& words) {
-    State.Config = std::make_unique<TLayrix>();
-    State.Config->FSPath = "C:\\FS9\\";
+    State.Library = std::make_unique<SceneryLibrary>();
+    State.Library->SimulatorFolder = "C:\\FS9\\";
     app::ReadCommandLine(State, words);
   }
   int Parse() { return app::ParseCommand(State); }
@@ -213,8 +217,8 @@ TEST(ArgumentRows, LayerNumbersAreStrict) {
   ParsedCommand md({"-md", "0x10"});
   EXPECT_EQ(md.Parse(), app::kParseOk);
   EXPECT_EQ(md.State.LayerArg, 16);
-  EXPECT_THROW(ParsedCommand({"-md", "abc"}).Parse(), ELayrixError);
-  EXPECT_THROW(ParsedCommand({"-t", ""}).Parse(), ELayrixError);
+  EXPECT_THROW(ParsedCommand({"-md", "abc"}).Parse(), FatalError);
+  EXPECT_THROW(ParsedCommand({"-t", ""}).Parse(), FatalError);
   // A wrong word count is refused before the number is read.
   EXPECT_EQ(ParsedCommand({"-md", "abc", "x"}).Parse(), app::kParseInvalid);
 }
@@ -245,7 +249,7 @@ TEST(ArgumentRows, BglFilterAndVersion) {
     EXPECT_EQ(ParsedCommand({"-v-", "5", version, "1"}).Parse(), app::kParseOk) << version;
   for (const char* version : {"8", "5", "-1", "11"})
     EXPECT_EQ(ParsedCommand({"-v+", "5", version, "1"}).Parse(), app::kParseInvalid) << version;
-  EXPECT_THROW(ParsedCommand({"-v-", "x", "9", "1"}).Parse(), ELayrixError);
+  EXPECT_THROW(ParsedCommand({"-v-", "x", "9", "1"}).Parse(), FatalError);
 }
 
 TEST(ArgumentRows, ParseResetsTheArgumentsOfTheLastCommand) {

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "TestPrefix.h"
+#include "test_prefix.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_internal.h"
 

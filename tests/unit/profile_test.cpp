@@ -1,5 +1,5 @@
 // The profile (INI) reader and writer: host.md, "Profile files".
-#include "TestPrefix.h"
+#include "test_prefix.h"
 #include <gtest/gtest.h>
 
 #include <cstdint>

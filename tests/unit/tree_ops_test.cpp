@@ -1,4 +1,4 @@
-// The walker and the tree operations of TLayrix on generated folder trees in
+// The walker and the tree operations of SceneryLibrary on generated folder trees in
 // a throwaway prefix: copy, removal, scan for new scenery, BGL switching, and
 // every request they refuse.
 #include <gtest/gtest.h>
@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "TestPrefix.h"
+#include "test_prefix.h"
 #include "platform/posix/posix_internal.h"
-#include "scenery/LbFS.h"
+#include "bgl/content_filter.h"
+#include "scenery/library.h"
+#include "walk/tree_walker.h"
 
 using testing_support::ListTree;
 using testing_support::PathExists;
@@ -34,7 +36,7 @@ class TreeOps : public ::testing::Test {
     testing_support::MakeDirs(prefix.C("cwd"));
     if (chdir(prefix.C("cwd").c_str()) != 0) ADD_FAILURE() << "chdir";
     testing_support::MakeDirs(C("FS9/Addon Scenery/scenery"));
-    cfg.FSPath = W("C:\\FS9\\");
+    cfg.SimulatorFolder = W("C:\\FS9\\");
     cfg.LoadFromText("[General]\r\nTitle=FS9 World Scenery\r\nClean_on_Exit=TRUE\r\n");
     cfg.LastLayer = -1;
   }
@@ -42,9 +44,9 @@ class TreeOps : public ::testing::Test {
   // Adds an area with the next layer number.
   int32_t AddArea(const std::string& local, bool required = false) {
     const int32_t layer = static_cast<int32_t>(cfg.Sections.size());
-    cfg.Sections.push_back(TSectionEntry{
-        TLayrix::AreaSectionName(layer),
-        std::make_unique<TFSScnLayer>(local, local, "", layer, true, required, "")});
+    cfg.Sections.push_back(Section{
+        SceneryLibrary::AreaSectionName(layer),
+        std::make_unique<Area>(local, local, "", layer, true, required, "")});
     return layer;
   }
 
@@ -81,7 +83,7 @@ class TreeOps : public ::testing::Test {
   inline static int count_ = 0;
   TestPrefix& prefix = SharedPrefix();
   std::string base_;
-  TLayrix cfg;
+  SceneryLibrary cfg;
 };
 
 // ------------------------------------------------------------ copy
@@ -374,10 +376,10 @@ TEST_F(TreeOps, RemoveOfAFolderBesideTheSimulatorIsAllowed) {
 
 // ------------------------------------------------------------ scan
 
-std::vector<std::string> Locals(const TLayrix& cfg) {
+std::vector<std::string> Locals(const SceneryLibrary& cfg) {
   std::vector<std::string> out;
   for (size_t i = 0; i < cfg.Sections.size(); ++i)
-    if (cfg.IsAreaEntry(i)) out.push_back(cfg.Sections[i].Layer->Local);
+    if (cfg.IsAreaEntry(i)) out.push_back(cfg.Sections[i].Record->Local);
   return out;
 }
 
@@ -392,7 +394,7 @@ TEST_F(TreeOps, ScanAddsScenerFoldersDeepestFirstInListingOrder) {
   EXPECT_EQ(Locals(cfg), (std::vector<std::string>{"Addon Scenery\\New\\A\\scenery",
                                                    "Addon Scenery\\New\\A",
                                                    "Addon Scenery\\New\\b"}));
-  EXPECT_EQ(cfg.Sections.back().Layer->Title, "Addon Scenery\\New\\b");
+  EXPECT_EQ(cfg.Sections.back().Record->Title, "Addon Scenery\\New\\b");
   EXPECT_TRUE(cfg.Modified);
 
   // A second scan, absolute and with a trailing backslash, adds nothing more.
@@ -466,10 +468,10 @@ TEST_F(TreeOps, SwitchWithoutLayerDoesNothing) {
 
 // ------------------------------------------------------------ the walker
 
-class Recorder : public TFileSearchObj {
+class Recorder : public FolderWalker {
  public:
-  void ProcessFile(const std::string& Folder, const std::string& FileName) override {
-    Seen.push_back(Folder + FileName);
+  void ProcessFile(const std::string& folder, const std::string& fileName) override {
+    Seen.push_back(folder + fileName);
   }
   std::vector<std::string> Seen;
 };
@@ -483,7 +485,7 @@ TEST_F(TreeOps, BaseWalkerOrderAndSkipList) {
   Write("w/.git/e.txt");
   Recorder walker;
   walker.SkipFolders.push_back(W("c:\\w\\skip\\"));
-  walker.SearchTree(W("C:\\W\\"), "*.*");
+  walker.WalkTree(W("C:\\W\\"), "*.*");
   EXPECT_EQ(walker.Seen, (std::vector<std::string>{W("c:\\w\\.dot.txt"), W("c:\\w\\A.txt"),
                                                    W("c:\\w\\b.txt"), W("c:\\w\\sub\\c.txt")}));
 }
@@ -508,11 +510,11 @@ TEST_F(TreeOps, ListingFilters) {
 
 TEST_F(TreeOps, RenameModeOnANameWithoutDot) {
   Write("r/NODOT", NewBgl({3}));
-  TFSCfgSearch walker;
-  walker.Mode = ModeRenameBgl;
+  TreeWalker walker;
+  walker.Mode = WalkMode::RenameBgl;
   walker.ContentMask = FilterToContentFlags(1);
-  walker.SourceRoot = ".~bgl";
-  walker.SearchFiles(W("C:\\r\\"), "*.*");
+  walker.NewExtension = ".~bgl";
+  walker.WalkFiles(W("C:\\r\\"), "*.*");
   EXPECT_EQ(List("r"), (Tree{"nodot.~bgl"}));
 }
 

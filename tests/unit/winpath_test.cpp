@@ -146,6 +146,13 @@ TEST(WinpathPieces, DeviceNames) {
     EXPECT_FALSE(winpath::IsDeviceName(name)) << name;
 }
 
+TEST(WinpathPieces, RelativePaths) {
+  for (const char* path : {"", "\\FS9", "\\\\server\\share", "C:\\FS", "c:FS"})
+    EXPECT_FALSE(winpath::IsRelativePath(path)) << path;
+  for (const char* path : {"Addon Scenery\\", "a", "/x", "..\\x"})
+    EXPECT_TRUE(winpath::IsRelativePath(path)) << path;
+}
+
 TEST(WinpathPieces, UncPaths) {
   EXPECT_TRUE(winpath::IsUncPath("\\\\server\\share"));
   EXPECT_TRUE(winpath::IsUncPath("//server/share"));

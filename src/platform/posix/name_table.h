@@ -6,6 +6,8 @@
 // the names lie side by side in one vector: a question costs about one
 // memory access where a node-based map costs several, and loading a folder
 // allocates nothing per name.
+//
+// May use: the standard library only.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +22,7 @@ class NameTable {
   // share it).
   using KeyOf = std::string (*)(const std::string& hostName);
 
-  explicit NameTable(KeyOf keyOf) : KeyOf_(keyOf) {}
+  explicit NameTable(KeyOf keyOf) : keyOf_(keyOf) {}
 
   // Replaces the whole content by `names` (distinct host names).
   void Assign(std::vector<std::string> names);
@@ -37,7 +39,7 @@ class NameTable {
   bool HasKey(const std::string& key) const;
   // The names with the key `key`, in no particular order.
   std::vector<std::string> NamesWithKey(const std::string& key) const;
-  size_t Size() const { return Used_; }
+  size_t Size() const { return used_; }
 
  private:
   static constexpr uint32_t kEmpty = UINT32_MAX;
@@ -46,7 +48,7 @@ class NameTable {
   // that most slots of other names are passed over without looking at them.
   struct Slot {
     uint32_t Hash = 0;
-    uint32_t Index = kEmpty;  // into Names_
+    uint32_t Index = kEmpty;  // into names_
   };
 
   static uint32_t HashOf(const std::string& key);
@@ -64,12 +66,12 @@ class NameTable {
   void Reserve();
   void Rebuild(size_t slots);
 
-  KeyOf KeyOf_;
-  std::vector<Slot> Slots_;  // a power of two in size, at most half in use
-  std::vector<std::string> Names_;
-  std::vector<uint32_t> FreeNames_;
-  size_t Used_ = 0;
-  size_t Removed_ = 0;  // slots marked removed
+  KeyOf keyOf_;
+  std::vector<Slot> slots_;  // a power of two in size, at most half in use
+  std::vector<std::string> names_;
+  std::vector<uint32_t> freeNames_;
+  size_t used_ = 0;
+  size_t removed_ = 0;  // slots marked removed
 };
 
 }  // namespace plat::posix

@@ -2,6 +2,8 @@
 // resolution of Windows paths to host paths, the per-folder name cache, file
 // facts, and the table of system calls through which files are written.
 // Private to src/platform/posix/ and its tests.
+//
+// May use: platform/ and the POSIX headers.
 #pragma once
 
 #include <fcntl.h>

@@ -7,6 +7,8 @@
 // or more (the limit of CreateDirectoryA) is made full and given the "\\?\"
 // prefix, so that deep scenery trees are copied and removed whole instead of
 // failing silently beyond MAX_PATH.
+//
+// May use: platform/ and <windows.h>.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN

@@ -1,0 +1,140 @@
+// Batch files: the set-up of "-b" and "-bu", the line splitter and the runner.
+#include "app/batch.h"
+
+#include "app/console.h"
+#include "app/execute.h"
+#include "app/parser.h"
+#include "platform/platform.h"
+#include "platform/winpath.h"
+#include "scenery/fatal_error.h"
+
+namespace app {
+
+namespace {
+
+// Asks one question and reads the answer; closed or empty standard input
+// gives an empty answer, so that the default applies.
+std::string Ask(const std::string& question) {
+  WriteLine(question);
+  WriteText(" ");
+  plat::FlushStdout();
+  std::string answer;
+  if (!plat::ReadStdinLine(answer)) answer.clear();
+  return answer;
+}
+
+// The batch file named by word 2, completed against the current folder.
+void TakeBatchFileName(CommandState& s) {
+  s.BatchMode = true;
+  s.BatchFileName = s.Args[2].empty() ? std::string() : plat::FullPath(s.Args[2]);
+}
+
+int BatchFileResult(const CommandState& s) {
+  return (!s.BatchFileName.empty() && plat::FileExists(s.BatchFileName)) ? kParseOk
+                                                                         : kParseNoBatchFile;
+}
+
+}  // namespace
+
+int SetUpBatch(CommandState& s) {
+  if (s.BatchMode) return kParseBatchRunning;
+  TakeBatchFileName(s);
+  return BatchFileResult(s);
+}
+
+int SetUpUserBatch(CommandState& s) {
+  if (s.BatchMode) return kParseBatchRunning;
+  TakeBatchFileName(s);
+  if (s.ArgCount == 4) {
+    s.BatchFolder = s.Args[3];
+    s.BatchTitle = s.Args[4];
+  } else {
+    s.BatchFolder = Ask(" Enter scenery destination path [FS Addon Scenery]: ");
+    s.BatchTitle = Ask(" Enter scenery title [New scenery]:                 ");
+  }
+  const std::string simulatorFolder = s.Library ? s.Library->SimulatorFolder : std::string();
+  if (s.BatchFolder.empty() || s.BatchFolder.find('%') != std::string::npos) {
+    s.BatchFolder = simulatorFolder + "Addon Scenery\\";
+  } else {
+    if (winpath::IsRelativePath(s.BatchFolder)) s.BatchFolder = simulatorFolder + s.BatchFolder;
+    if (s.BatchFolder.back() != '\\') s.BatchFolder.push_back('\\');
+  }
+  if (s.BatchTitle.empty() || s.BatchTitle.find('%') != std::string::npos)
+    s.BatchTitle = "New scenery";
+  return BatchFileResult(s);
+}
+
+BatchWords SplitBatchLine(std::string_view line) {
+  BatchWords words;
+  // A ";" starts a comment; the blanks before it go with it.
+  size_t semicolon = line.find(';');
+  if (semicolon != std::string_view::npos) {
+    line = line.substr(0, semicolon);
+    while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
+  }
+  if (line.empty()) return words;
+
+  // Words are separated by one blank; a word after the first that begins
+  // with a double quote runs to the next double quote.
+  int count = 1;
+  char separator = ' ';
+  std::string_view rest = line;
+  for (;;) {
+    size_t pos = rest.find(separator);
+    if (pos == std::string_view::npos) {
+      words.Args[static_cast<size_t>(count)] = std::string(rest);
+      break;
+    }
+    words.Args[static_cast<size_t>(count)] = std::string(rest.substr(0, pos));
+    rest.remove_prefix(pos + 1);
+    if (separator == '"' && !rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+    if (rest.empty()) break;
+    ++count;
+    if (count > 4) break;  // a fifth word makes the line invalid; it is not kept
+    if (rest.front() == '"') {
+      rest.remove_prefix(1);
+      separator = '"';
+    } else {
+      separator = ' ';
+    }
+  }
+  words.Count = count;
+  return words;
+}
+
+std::vector<std::string> SplitLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    size_t next = end == std::string::npos ? bytes.size() : end + 1;
+    if (end == std::string::npos) end = bytes.size();
+    std::string line = bytes.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = next;
+  }
+  return lines;
+}
+
+void RunBatchFile(CommandState& s) {
+  WriteLine(" Processing batch file '" + s.BatchFileName + "'...");
+  WriteLine("");
+  std::string bytes, error;
+  if (!plat::ReadWholeFile(s.BatchFileName, bytes, error))
+    throw FatalError("batch file: " + error);
+  for (const std::string& line : SplitLines(bytes)) {
+    BatchWords words = SplitBatchLine(line);
+    if (words.Count == 0) continue;
+    s.ArgCount = words.Count;
+    s.Args = std::move(words.Args);
+    if (ParseCommand(s) != kParseOk) continue;  // lines that do not parse are skipped
+    ShowProgress(s);
+    ExecuteCommand(s);
+  }
+  WriteLine("");
+  WriteLine(" Done.");
+  WriteLine("");
+}
+
+}  // namespace app

@@ -1,0 +1,88 @@
+// The main sequence of a run.
+#include "app/run.h"
+
+#include <new>
+#include <stdexcept>
+
+#include "app/command_line.h"
+#include "app/console.h"
+#include "app/execute.h"
+#include "app/parser.h"
+#include "app/settings.h"
+#include "app/usage.h"
+#include "platform/platform.h"
+
+namespace app {
+
+namespace {
+
+// Runs the one command of the run and saves scenery.cfg if it changed.
+// Returns the exit code.
+int RunCommand(CommandState& s) {
+  switch (ParseCommand(s)) {
+    case kParseOk:
+      ExecuteCommand(s);  // "-b" and "-bu" run the batch file here
+      if (s.Library->Modified && s.Library->SaveToFile("", true) != 0) {
+        WriteErrorLine("could not make the backup copy 'scenery.~cfg' of '" +
+                       s.Library->ConfigPath + "'; scenery.cfg was not written");
+        return 1;
+      }
+      return 0;
+    case kParseInvalid:
+      PrintUsage();
+      return 0;
+    case kParseNoFolder:
+      WriteLine(" Scenery or source path does not exist!");
+      WriteLine("");
+      return 0;
+    case kParseNoBatchFile:
+      WriteLine(" Batch file does not exist!");
+      WriteLine("");
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+int RunUnguarded(const std::vector<std::string>& words) {
+  WriteLine("");
+  WriteLine(" Layrix V1.1");
+  WriteLine("");
+  CommandState s;
+  ReadCommandLine(s, words);
+  ReadSettings(s);
+  s.Library = std::make_unique<SceneryLibrary>(s.ForceVersion);
+  if (s.Library->ConfigPath.empty()) {
+    WriteLine(" Could not determine installed FS versions or 'scenery.cfg' location!");
+    WriteLine("");
+    return 0;
+  }
+  const int code = RunCommand(s);
+  // The library in memory is not taken apart section by section at the
+  // end of the run: for a large one that costs more than saving it, and the
+  // process gives its memory back whole when it ends.  (Kept reachable, and
+  // a second run in the same process frees the first one's.)
+  static SceneryLibrary* finished = nullptr;
+  delete finished;
+  finished = s.Library.release();
+  return code;
+}
+
+}  // namespace
+
+int RunLayrix(const std::vector<std::string>& words) {
+  int code = 1;
+  try {
+    code = RunUnguarded(words);
+  } catch (const FatalError& e) {
+    WriteErrorLine(e.what());
+  } catch (const std::bad_alloc&) {
+    WriteErrorLine("out of memory");
+  } catch (const std::exception& e) {
+    WriteErrorLine(std::string("unexpected failure: ") + e.what());
+  }
+  plat::FlushStdout();
+  return code;
+}
+
+}  // namespace app

@@ -1,0 +1,40 @@
+// The settings file layrix.ini in the current folder: section "Main", keys
+// "ForceVersion" and "RenameExtension".  It is only read.
+#include "app/settings.h"
+
+#include "platform/platform.h"
+#include "profile/profile.h"
+#include "scenery/value_syntax.h"
+
+namespace app {
+
+void ApplySettings(CommandState& s, const std::string& iniBytes) {
+  s.ForceVersion = -1;
+  s.RenameExtension = ".~bgl";
+  const profile::Document doc = profile::Parse(iniBytes);
+  const profile::Section* main = doc.Find("Main");
+  if (!main) return;
+  if (const std::string* value = main->Find("ForceVersion")) {
+    int32_t version = -1;
+    if (ParseInteger(*value, version)) s.ForceVersion = version;
+  }
+  if (const std::string* value = main->Find("RenameExtension")) {
+    // An empty value keeps the default.
+    if (!value->empty()) s.RenameExtension = (*value)[0] == '.' ? *value : "." + *value;
+  }
+}
+
+void ReadSettings(CommandState& s) {
+  // The path is "layrix.exe" completed against the current folder, with the
+  // file name replaced; the folder of the executable is not consulted.
+  std::string path = plat::FullPath("layrix.exe");
+  std::string bytes;
+  if (!path.empty()) {
+    path = path.substr(0, path.rfind('\\') + 1) + "layrix.ini";
+    std::string error;
+    if (!plat::FileExists(path) || !plat::ReadWholeFile(path, bytes, error)) bytes.clear();
+  }
+  ApplySettings(s, bytes);
+}
+
+}  // namespace app

@@ -1,0 +1,99 @@
+// The scenery library: scenery.cfg in memory for one run.  It is located and
+// loaded when a run starts, changed by the layer operations and the tree
+// operations, and saved once at the end when anything changed.
+//
+// Its parts live in several files behind this header:
+//   library_file.cpp    construction, loading and saving
+//   library_layers.cpp  layer operations: find, sort, move, insert, delete,
+//                       activate, toggle
+//   library_trees.cpp   tree operations: copy a folder tree, remove a layer's
+//                       folder, scan for new scenery, switch BGL files
+//
+// May use: platform/, profile/, walk/, bgl/ and the rest of scenery/.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "profile/profile.h"
+#include "scenery/area.h"
+#include "scenery/fatal_error.h"
+
+class SceneryLibrary {
+ public:
+  // Locates the installation (LocateInstall with `forceVersion`) and loads its
+  // scenery.cfg.  ConfigPath stays empty when no file was found.  Throws
+  // FatalError on a value that does not convert or a registry value of the
+  // wrong type.
+  explicit SceneryLibrary(int32_t forceVersion);
+  // An empty library not tied to any installation (for tests and tools).
+  SceneryLibrary() = default;
+  SceneryLibrary(const SceneryLibrary&) = delete;
+  SceneryLibrary& operator=(const SceneryLibrary&) = delete;
+
+  // Full path of the scenery.cfg in use; empty when none was found.
+  std::string ConfigPath;
+  // The simulator's program folder, ending in a backslash: the base of
+  // relative scenery folders.
+  std::string SimulatorFolder;
+  // The sections in file order (until SortLayers reorders them).
+  std::vector<Section> Sections;
+  // True when the library in memory differs from the file.
+  bool Modified = false;
+  // The layer number found by the last find, which the next operation given
+  // layer -1 uses once; -1 when there is none.
+  int32_t LastLayer = 0;
+  // The encoding the file was read in (a byte-order mark is kept on saving).
+  profile::Encoding FileEncoding = profile::Encoding::Ansi;
+
+  // Loading and saving.
+  void LoadFromFile(const std::string& fileName);  // throws FatalError
+  void LoadFromText(const std::string& bytes);     // the same, from bytes
+  std::string SaveToText() const;                  // the written form
+  // 0 = written; -1 = the backup copy failed and nothing was written.  A file
+  // that cannot be written throws FatalError naming it; the old file stays.
+  int SaveToFile(const std::string& fileName, bool backup);
+
+  // Layer operations.  A layer argument of -1 stands for LastLayer, except
+  // for ActivateLayer and InsertLayer (where -1 means "on top").
+  // FindLayerByPath drops one trailing backslash of `path`, also for the caller.
+  int32_t FindLayerByPath(std::string& path, bool activate);
+  int32_t FindLayerByTitle(const std::string& title, bool activate);
+  void SortLayers();
+  void MoveLayerDown(int32_t layer);
+  void MoveLayerUp(int32_t layer);
+  void InsertLayer(const std::string& path, const std::string& title, int32_t layer);
+  bool DeleteLayer(int32_t layer);
+  bool DeleteLayerByTitle(const std::string& title);
+  void DeleteInactiveLayers();
+  void ActivateLayer(int32_t layer);
+  void ToggleLayer(int32_t layer);
+  // "Area." and the number in at least three digits ("Area.007").
+  static std::string AreaSectionName(int32_t number);
+  // The lowest area number whose section name is not in use.
+  int32_t NextFreeAreaNumber() const;
+  // The list position of the first area with that layer number, or -1.
+  // Clears LastLayer.
+  int32_t IndexOfLayer(int32_t layer);
+  // Every area above `layer` goes down by one.
+  void CloseLayerGap(int32_t layer);
+  // Removes the entry at a list position as the deletions do: closes the gap
+  // of its layer number when `closeGap`, sets Modified.
+  void RemoveEntryAt(size_t index, bool closeGap);
+
+  // True for the General section's name ("general" in any letter case).
+  static bool IsGeneralName(const std::string& name);
+  // True for an entry that carries a record and is not the General section.
+  bool IsAreaEntry(size_t index) const;
+
+  // Tree operations.
+  void CopyTree(const std::string& source, const std::string& dest, int32_t overwrite);
+  void RemoveLayerTree(int32_t layer);
+  // The same for the area at a list position: several areas can carry one
+  // layer number, a position names exactly one.  LastLayer is left as it is.
+  void RemoveAreaTree(size_t index);
+  void AddNewScenery(const std::string& path);
+  void RenameBglFiles(int32_t layer, int32_t version, int32_t filter, const std::string& oldExt,
+                      const std::string& newExt);
+};

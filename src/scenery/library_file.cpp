@@ -1,0 +1,230 @@
+// The scenery library's file: locating and loading scenery.cfg when a run
+// starts, and saving it (with its backup copy) when the run changed it.
+#include "scenery/library.h"
+
+#include <charconv>
+#include <iterator>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/winpath.h"
+#include "profile/profile.h"
+#include "scenery/install_locator.h"
+#include "scenery/value_syntax.h"
+
+SceneryLibrary::SceneryLibrary(int32_t forceVersion) {
+  const InstallLocation install = LocateInstall(forceVersion);
+  if (!install.ConfigPath.empty()) SimulatorFolder = install.SimulatorFolder;
+  ConfigPath = install.ConfigPath;
+  if (!ConfigPath.empty() && plat::FileExists(ConfigPath)) {
+    LoadFromFile(ConfigPath);
+  } else {
+    ConfigPath.clear();
+  }
+}
+
+bool SceneryLibrary::IsGeneralName(const std::string& name) { return plat::SameText(name, "General"); }
+
+bool SceneryLibrary::IsAreaEntry(size_t index) const {
+  return index < Sections.size() && Sections[index].Record != nullptr &&
+         !IsGeneralName(Sections[index].Name);
+}
+
+// ------------------------------------------------------------ loading
+
+namespace {
+
+// The keys a record is read from, in the order of the KeyFinder's bits.
+enum RecordKey : size_t {
+  kTitle,
+  kLocal,
+  kRemote,
+  kLayer,
+  kActive,
+  kRequired,
+  kExclude,
+  kDescription,
+  kCleanOnExit,
+  kRecordKeys
+};
+
+const char* const kRecordKeyNames[kRecordKeys] = {
+    "Title", "Local", "Remote", "Layer", "Active", "Required", "Exclude", "Description",
+    "Clean_on_Exit"};
+
+// Reads the records of a parsed file one section at a time.  A key that is
+// missing reads as empty text, as profile::Section::Find gives it.
+class RecordReader {
+ public:
+  RecordReader()
+      : finder_(std::vector<std::string>(std::begin(kRecordKeyNames), std::end(kRecordKeyNames))) {}
+
+  std::unique_ptr<Area> Read(std::string_view section, std::span<const profile::KeyRef> keys,
+                             bool general) {
+    std::string_view values[kRecordKeys] = {};
+    finder_.Find(keys, values);
+    if (general) {
+      const bool cleanOnExit = Bool(values, kCleanOnExit, section);
+      return std::make_unique<Area>(std::string(values[kTitle]), "General",
+                                    std::string(values[kDescription]), -1, cleanOnExit, true,
+                                    std::string());
+    }
+    // The order of the conversions decides which bad value is reported first.
+    const int32_t layer = Int(values, kLayer, section);
+    const bool active = Bool(values, kActive, section);
+    const bool required = Bool(values, kRequired, section);
+    return std::make_unique<Area>(std::string(values[kTitle]), std::string(values[kLocal]),
+                                  std::string(values[kRemote]), layer, active, required,
+                                  std::string(values[kExclude]));
+  }
+
+ private:
+  static std::string Where(std::string_view section, RecordKey key) {
+    return " (section [" + std::string(section) + "], key " + kRecordKeyNames[key] + ")";
+  }
+
+  static int32_t Int(const std::string_view* values, RecordKey key, std::string_view section) {
+    const std::string text(values[key]);
+    int32_t value = 0;
+    if (!ParseInteger(text, value))
+      throw FatalError("'" + text + "' is not a valid integer value" + Where(section, key));
+    return value;
+  }
+
+  // Boolean values repeat the same few spellings: each is converted once.
+  bool Bool(const std::string_view* values, RecordKey key, std::string_view section) {
+    const std::string_view text = values[key];
+    for (const auto& [spelling, value] : bools_)
+      if (spelling == text) return value;
+    const std::string owned(text);
+    bool value = false;
+    if (!ParseBoolean(owned, value))
+      throw FatalError("'" + owned + "' is not a valid Boolean value" + Where(section, key));
+    constexpr size_t kMaxSpellings = 8;
+    if (bools_.size() < kMaxSpellings) bools_.emplace_back(owned, value);
+    return value;
+  }
+
+  profile::KeyFinder finder_;
+  std::vector<std::pair<std::string, bool>> bools_;
+};
+
+}  // namespace
+
+void SceneryLibrary::LoadFromFile(const std::string& fileName) {
+  std::string bytes;
+  std::string error;
+  if (!plat::ReadWholeFile(fileName, bytes, error))
+    throw FatalError(error);
+  LoadFromText(bytes);
+}
+
+void SceneryLibrary::LoadFromText(const std::string& bytes) {
+  // A value that does not convert stops the load with all names listed, the
+  // earlier entries complete and the later ones without a record: the walk
+  // goes on to the end, converting nothing more, and the error is thrown then.
+  Sections.clear();
+  Sections.reserve(bytes.size() / 128 + 1);  // a library's usual section size
+  RecordReader reader;
+  std::optional<FatalError> failure;
+  FileEncoding = profile::ForEachSection(
+      bytes, [&](std::string_view name, std::span<const profile::KeyRef> keys) {
+        Section& entry = Sections.emplace_back(Section{std::string(name), nullptr});
+        if (failure) return;
+        try {
+          entry.Record = reader.Read(name, keys, IsGeneralName(entry.Name));
+        } catch (const FatalError& e) {
+          failure = e;
+        }
+      });
+  if (failure) throw *failure;
+  Modified = false;
+}
+
+// ------------------------------------------------------------ saving
+
+namespace {
+
+const char* BoolText(bool value) { return value ? "TRUE" : "FALSE"; }
+
+// The bytes a section takes beyond its name and texts (key names, '=',
+// line ends, numbers and Boolean words), or somewhat more.
+constexpr size_t kSectionOverhead = 112;
+
+void WriteSection(profile::Writer& out, const std::string& name, const Area& rec) {
+  out.Section(name);
+  if (SceneryLibrary::IsGeneralName(name)) {
+    out.Key("Title", rec.Title);
+    out.Key("Description", rec.Remote);
+    out.Key("Clean_on_Exit", BoolText(rec.Active));
+    return;
+  }
+  out.Key("Title", rec.Title);
+  if (rec.Local == "Scenery\\World") out.Key("Texture_ID", "1");  // exact bytes, case included
+  out.Key("Local", rec.Local);
+  char layer[16];
+  const std::to_chars_result end = std::to_chars(layer, layer + sizeof layer, rec.Layer);
+  out.Key("Layer", std::string_view(layer, static_cast<size_t>(end.ptr - layer)));
+  out.Key("Active", BoolText(rec.Active));
+  out.Key("Required", BoolText(rec.Required));
+  out.Key("Remote", rec.Remote);
+  if (!rec.Exclude.empty()) out.Key("Exclude", rec.Exclude);
+}
+
+}  // namespace
+
+std::string SceneryLibrary::SaveToText() const {
+  // An entry without a record has no values to write (only a load that
+  // stopped on a bad value leaves such entries).
+  size_t size = 0;
+  for (const Section& entry : Sections) {
+    if (!entry.Record) continue;
+    const Area& rec = *entry.Record;
+    size += entry.Name.size() + rec.Title.size() + rec.Local.size() + rec.Remote.size() +
+            rec.Exclude.size() + kSectionOverhead;
+  }
+  profile::Writer out;
+  out.Reserve(size);
+  for (const Section& entry : Sections)
+    if (entry.Record) WriteSection(out, entry.Name, *entry.Record);
+  return std::move(out).Finish(FileEncoding);
+}
+
+// Two kinds of failure, kept apart on purpose:
+//  - the backup copy fails: the result is -1 and nothing else happens (the
+//    target is untouched, Modified stays set).  The caller must report it as a
+//    failed save; it is not an exception because the backup is a separate,
+//    optional step.
+//  - the target cannot be written (read-only, disk full, no such folder):
+//    FatalError naming the file.  A read-only target is detected before the
+//    backup is made, so neither the file nor its backup changes; any later
+//    failure leaves the old file whole, as the new text is written to a
+//    temporary file that only replaces the target once it is complete.
+int SceneryLibrary::SaveToFile(const std::string& fileName, bool backup) {
+  const std::string target = fileName.empty() ? ConfigPath : fileName;
+  if (target.empty()) throw FatalError("Cannot save scenery.cfg: no file name is known");
+
+  plat::FileInfo info;
+  const bool exists = plat::GetFileInfo(target, info);
+  const bool isFile = exists && (info.Attributes & plat::kAttrDirectory) == 0;
+  if (isFile && (info.Attributes & plat::kAttrReadOnly) != 0)
+    throw FatalError("Cannot write '" + target + "': the file is read-only");
+
+  const std::string text = SaveToText();
+
+  if (backup && isFile) {
+    const std::string backupPath = winpath::ExtractFilePath(target) + "scenery.~cfg";
+    if (!plat::CopyFileTo(target, backupPath, false)) return -1;
+  }
+
+  std::string error;
+  if (!plat::WriteFileReplacing(target, text, error))
+    throw FatalError(error + "; the previous file is unchanged");
+  Modified = false;
+  return 0;
+}

@@ -1,0 +1,414 @@
+// Layer list operations of SceneryLibrary: find, sort, move, insert, delete,
+// activate and toggle areas in Sections.
+//
+// Layer and area numbers are 32-bit; arithmetic on them wraps like the
+// file's own unsigned formatting (Area.4294967295 for -1) instead of
+// overflowing.
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/winpath.h"
+#include "scenery/library.h"
+
+namespace {
+
+int32_t Plus(int32_t value, int32_t delta) {
+  return static_cast<int32_t>(static_cast<uint32_t>(value) + static_cast<uint32_t>(delta));
+}
+
+// Position of the first area entry whose Local equals `path` ignoring case, or -1.
+long FindAreaByPath(const SceneryLibrary& library, const std::string& path) {
+  for (size_t i = 0; i < library.Sections.size(); ++i)
+    if (library.IsAreaEntry(i) && plat::SameText(library.Sections[i].Record->Local, path))
+      return static_cast<long>(i);
+  return -1;
+}
+
+std::string DropTrailingBackslash(std::string path) {
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ finds
+
+int32_t SceneryLibrary::FindLayerByPath(std::string& path, bool activate) {
+  LastLayer = -1;
+  path = DropTrailingBackslash(path);
+  const long index = FindAreaByPath(*this, path);
+  if (index >= 0) LastLayer = Sections[index].Record->Layer;
+  const int32_t result = LastLayer;
+  if (index >= 0 && activate) ActivateLayer(result);
+  return result;
+}
+
+int32_t SceneryLibrary::FindLayerByTitle(const std::string& title, bool activate) {
+  LastLayer = -1;
+  long index = -1;
+  for (size_t i = 0; i < Sections.size(); ++i) {
+    if (IsAreaEntry(i) && plat::SameText(Sections[i].Record->Title, title)) {
+      index = static_cast<long>(i);
+      break;
+    }
+  }
+  if (index >= 0) LastLayer = Sections[index].Record->Layer;
+  const int32_t result = LastLayer;
+  if (index >= 0 && activate) ActivateLayer(result);
+  return result;
+}
+
+int32_t SceneryLibrary::IndexOfLayer(int32_t layer) {
+  LastLayer = -1;
+  if (layer == -1) return -1;
+  for (size_t i = 0; i < Sections.size(); ++i)
+    if (IsAreaEntry(i) && Sections[i].Record->Layer == layer) return static_cast<int32_t>(i);
+  return -1;
+}
+
+// ------------------------------------------------------------ names
+
+std::string SceneryLibrary::AreaSectionName(int32_t number) {
+  // "%03u" of the number as unsigned, without the cost of a format string
+  // (a sort names every area).
+  char digits[16];
+  const auto result = std::to_chars(digits, digits + sizeof digits, static_cast<uint32_t>(number));
+  const size_t length = static_cast<size_t>(result.ptr - digits);
+  std::string name = "Area.";
+  if (length < 3) name.append(3 - length, '0');
+  name.append(digits, length);
+  return name;
+}
+
+int32_t SceneryLibrary::NextFreeAreaNumber() const {
+  // Only names of exactly the form Area.NNN block a number: "Area." in any
+  // letter case (no other character of the code page folds to one of its
+  // letters), then the digits of the number as "%03u" writes them.  Of the
+  // other folds of the comparison only the soft hyphen, which it ignores,
+  // can turn another name into that form.  The lowest free number is at
+  // most one more than the number of sections, so only those are marked.
+  std::vector<bool> blocked(Sections.size() + 2, false);
+  std::string cleaned;
+  for (const Section& entry : Sections) {
+    std::string_view name = entry.Name;
+    if (name.find('\xAD') != std::string_view::npos) {
+      cleaned.assign(name);
+      std::erase(cleaned, '\xAD');
+      name = cleaned;
+    }
+    if (name.size() < 8) continue;
+    bool prefix = true;
+    for (size_t k = 0; k < 5 && prefix; ++k) prefix = (name[k] | 0x20) == "area."[k];
+    if (!prefix || name[4] != '.') continue;
+    const std::string_view digits = name.substr(5);
+    if (digits.size() > 10 || (digits.size() > 3 && digits[0] == '0')) continue;
+    uint64_t value = 0;
+    bool allDigits = true;
+    for (char c : digits) {
+      if (c < '0' || c > '9') {
+        allDigits = false;
+        break;
+      }
+      value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (allDigits && value < blocked.size()) blocked[value] = true;
+  }
+  int32_t number = 1;
+  while (blocked[static_cast<size_t>(number)]) ++number;
+  return number;
+}
+
+// ------------------------------------------------------------ order
+
+namespace {
+
+// The digits of an area's name (AreaSectionName) as one number whose order
+// is the byte order of the digits: each of the ten places holds 1 + the
+// digit, or 0 past the end, so a shorter name sorts before a longer one
+// that starts the same.
+uint64_t DigitOrderKey(int32_t layer) {
+  const std::string name = SceneryLibrary::AreaSectionName(layer);  // "Area." and 3 to 10 digits
+  const std::string_view digits = std::string_view(name).substr(5);
+  uint64_t key = 0;
+  for (size_t place = 0; place < 10; ++place)
+    key = key * 11 + (place < digits.size() ? 1u + unsigned(digits[place] - '0') : 0u);
+  return key;
+}
+
+struct AreaKey {
+  uint64_t Key;
+  uint32_t Index;
+};
+
+// A stable sort of `keys` by Key (below 11^10 < 2^36) in three passes of
+// twelve bits: linear in the number of areas.
+void SortByKey(std::vector<AreaKey>& keys) {
+  std::vector<AreaKey> buffer(keys.size());
+  for (unsigned shift = 0; shift < 36; shift += 12) {
+    std::vector<uint32_t> start(4097, 0);
+    for (const AreaKey& k : keys) ++start[((k.Key >> shift) & 0xFFF) + 1];
+    for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+    for (const AreaKey& k : keys) buffer[start[(k.Key >> shift) & 0xFFF]++] = k;
+    keys.swap(buffer);
+  }
+}
+
+}  // namespace
+
+void SceneryLibrary::SortLayers() {
+  // Sections are ordered by their names, areas by the names "Area.NNN" of
+  // their layer numbers, compared as text with the other sections
+  // (Area.1000 sorts between Area.100 and Area.101).  The sort is stable so
+  // that areas of equal layer number keep their order and the result is the
+  // same everywhere.
+  //
+  // Two area names differ only in their digits, which compare as bytes
+  // under either build's text order: the areas are sorted by a number made
+  // of their digits, in linear time.  The few other sections are sorted
+  // apart and each put before the first area it sorts before.
+  std::vector<AreaKey> areas;
+  std::vector<uint32_t> others;
+  areas.reserve(Sections.size());
+  for (size_t i = 0; i < Sections.size(); ++i) {
+    if (IsAreaEntry(i))
+      areas.push_back({DigitOrderKey(Sections[i].Record->Layer), static_cast<uint32_t>(i)});
+    else
+      others.push_back(static_cast<uint32_t>(i));
+  }
+  SortByKey(areas);
+  std::stable_sort(others.begin(), others.end(), [this](uint32_t a, uint32_t b) {
+    return plat::CompareTextOrder(Sections[a].Name, Sections[b].Name) < 0;
+  });
+
+  std::vector<uint32_t> order;
+  order.reserve(Sections.size());
+  size_t nextArea = 0;
+  for (uint32_t other : others) {
+    // Before the first area it sorts before; an equal name goes by the
+    // sections' first order.
+    const auto first = std::partition_point(
+        areas.begin() + static_cast<ptrdiff_t>(nextArea), areas.end(), [&](const AreaKey& area) {
+          const int c = plat::CompareTextOrder(Sections[other].Name,
+                                               AreaSectionName(Sections[area.Index].Record->Layer));
+          return !(c < 0 || (c == 0 && other < area.Index));
+        });
+    const size_t upTo = static_cast<size_t>(first - areas.begin());
+    for (; nextArea < upTo; ++nextArea) order.push_back(areas[nextArea].Index);
+    order.push_back(other);
+  }
+  for (; nextArea < areas.size(); ++nextArea) order.push_back(areas[nextArea].Index);
+
+  std::vector<Section> sorted;
+  sorted.reserve(Sections.size());
+  for (uint32_t index : order) sorted.push_back(std::move(Sections[index]));
+  Sections.swap(sorted);
+  for (size_t p = 0; p < Sections.size(); ++p) {
+    if (!IsAreaEntry(p)) continue;
+    const int32_t layer = static_cast<int32_t>(p + 1);
+    Sections[p].Record->Layer = layer;
+    Sections[p].Name = AreaSectionName(layer);
+  }
+  Modified = true;
+}
+
+void SceneryLibrary::MoveLayerDown(int32_t layer) {
+  if (layer == -1) layer = LastLayer;
+  const int32_t upper = IndexOfLayer(layer);
+  const int32_t lower = IndexOfLayer(Plus(layer, -1));
+  if (upper < 0 || lower < 0) return;
+  Sections[upper].Record->Layer = Plus(Sections[upper].Record->Layer, -1);
+  Sections[lower].Record->Layer = Plus(Sections[lower].Record->Layer, 1);
+  Modified = true;
+}
+
+void SceneryLibrary::MoveLayerUp(int32_t layer) {
+  if (layer == -1) layer = LastLayer;
+  const int32_t lower = IndexOfLayer(layer);
+  const int32_t upper = IndexOfLayer(Plus(layer, 1));
+  if (upper < 0 || lower < 0) return;
+  Sections[lower].Record->Layer = Plus(Sections[lower].Record->Layer, 1);
+  Sections[upper].Record->Layer = Plus(Sections[upper].Record->Layer, -1);
+  Modified = true;
+}
+
+// ------------------------------------------------------------ insert
+
+void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& title,
+                                 int32_t layerWanted) {
+  // A relative path that names a scenery folder below the simulator folder is
+  // stored as given.  One that names a folder only below the current folder
+  // would be read by the simulator against its own folder, where it does not
+  // exist: it is completed against the current folder first and then made
+  // relative to the simulator folder like an absolute path.
+  std::string path = folder;
+  if (winpath::IsRelativePath(path)) {
+    const bool belowFS = plat::FolderExists(SimulatorFolder + DropTrailingBackslash(path) + "\\scenery");
+    if (!belowFS) {
+      const std::string full = plat::FullPath(path);
+      if (!full.empty() && plat::FolderExists(DropTrailingBackslash(full) + "\\scenery"))
+        path = full;
+    }
+  }
+
+  // 1. Relative to SimulatorFolder when both are on the same drive.
+  if (!winpath::DriveOf(path).empty() && !SimulatorFolder.empty())
+    path = winpath::ExtractRelativePath(SimulatorFolder, path, &plat::SameText);
+  path = DropTrailingBackslash(path);
+  // The simulator folder itself comes out as an empty path.  Its "Scenery"
+  // folder (the default scenery) would let it pass the test below, but an
+  // area with an empty folder names no folder at all: it is never added.
+  if (path.empty()) return;
+
+  // 2. The folder must have a "scenery" sub-folder, as given or below SimulatorFolder.
+  // (A relative path is tried below SimulatorFolder first: that is where a scan's
+  // paths lie, and the result is the same either way.)
+  const std::string asGiven = path + "\\scenery";
+  const std::string belowFS = SimulatorFolder + path + "\\scenery";
+  if (winpath::IsRelativePath(path) ? !plat::FolderExists(belowFS) && !plat::FolderExists(asGiven)
+                           : !plat::FolderExists(asGiven) && !plat::FolderExists(belowFS))
+    return;
+
+  // 3. A folder that is listed already is not added again, also when its
+  // area's layer number is -1 (which the find cannot tell from "not found").
+  std::string lookup = path;
+  if (FindLayerByPath(lookup, false) != -1) return;
+  if (FindAreaByPath(*this, lookup) >= 0 || (lookup != path && FindAreaByPath(*this, path) >= 0))
+    return;
+
+  // 4. The layer number.
+  int32_t layer = layerWanted;
+  if (layerWanted == -1) {
+    layer = static_cast<int32_t>(Sections.size());
+  } else {
+    for (Section& entry : Sections)
+      if (entry.Record && entry.Record->Layer >= layerWanted)
+        entry.Record->Layer = Plus(entry.Record->Layer, 1);
+  }
+
+  // 5.-7. The new area, under the lowest free area number.
+  std::string name = AreaSectionName(NextFreeAreaNumber());
+  Sections.push_back(Section{
+      std::move(name), std::make_unique<Area>(title, path, std::string(), layer, true, false,
+                                                   std::string())});
+  Modified = true;
+}
+
+// ------------------------------------------------------------ delete
+
+void SceneryLibrary::CloseLayerGap(int32_t layer) {
+  for (size_t i = 0; i < Sections.size(); ++i)
+    if (IsAreaEntry(i) && Sections[i].Record->Layer > layer)
+      Sections[i].Record->Layer = Plus(Sections[i].Record->Layer, -1);
+}
+
+void SceneryLibrary::RemoveEntryAt(size_t index, bool closeGap) {
+  if (index >= Sections.size()) return;
+  const bool area = IsAreaEntry(index);
+  const int32_t layer = area ? Sections[index].Record->Layer : 0;
+  Sections.erase(Sections.begin() + static_cast<std::ptrdiff_t>(index));
+  if (area && closeGap) CloseLayerGap(layer);
+  Modified = true;
+}
+
+bool SceneryLibrary::DeleteLayer(int32_t layer) {
+  if (layer == -1) layer = LastLayer;
+  const int32_t index = IndexOfLayer(layer);
+  if (index < 0) return false;
+  if (Sections[index].Record->Required) return false;
+  RemoveEntryAt(static_cast<size_t>(index), true);
+  return true;
+}
+
+bool SceneryLibrary::DeleteLayerByTitle(const std::string& title) {
+  LastLayer = -1;
+  for (size_t i = 0; i < Sections.size(); ++i) {
+    if (!IsAreaEntry(i) || !plat::SameText(Sections[i].Record->Title, title)) continue;
+    if (Sections[i].Record->Required) return false;  // LastLayer stays -1
+    RemoveEntryAt(i, true);
+    LastLayer = -1;
+    return true;
+  }
+  return false;
+}
+
+void SceneryLibrary::DeleteInactiveLayers() {
+  // The result equals deleting the inactive areas one by one in list order,
+  // each deletion closing the gap above its own (current) layer number at
+  // once, but takes one pass and one compaction instead of a walk per
+  // deletion.
+  //
+  // Each gap closing maps every number v to v - [v > L], a monotone map in
+  // which L and L + 1 become one value.  Expressed in the original numbers,
+  // deletion j lowers exactly the areas whose original number exceeds a
+  // threshold t_j, so an area that stays ends with its original number minus
+  // the count of thresholds below it.  The threshold of a deletion is the
+  // original number of the deleted area, moved up past every threshold that
+  // an earlier deletion already took at that value and the ones above it (those
+  // numbers have merged with it): the lowest number not yet taken, at or above
+  // the deleted area's original number.
+  std::vector<int64_t> thresholds;
+  std::unordered_map<int64_t, int64_t> nextFree;  // taken value -> a value above it to try
+  auto findFree = [&nextFree](int64_t v) {
+    int64_t root = v;
+    for (auto it = nextFree.find(root); it != nextFree.end(); it = nextFree.find(root))
+      root = it->second;
+    while (v != root) {  // shorten the chain for later look-ups
+      auto it = nextFree.find(v);
+      v = it->second;
+      it->second = root;
+    }
+    return root;
+  };
+
+  std::vector<bool> remove(Sections.size(), false);
+  for (size_t i = 0; i < Sections.size(); ++i) {
+    if (!IsAreaEntry(i)) continue;
+    const Area& rec = *Sections[i].Record;
+    if (rec.Active || rec.Required) continue;
+    remove[i] = true;
+    const int64_t t = findFree(rec.Layer);
+    nextFree[t] = t + 1;
+    thresholds.push_back(t);
+  }
+  if (thresholds.empty()) return;
+  std::sort(thresholds.begin(), thresholds.end());
+
+  size_t out = 0;
+  for (size_t i = 0; i < Sections.size(); ++i) {
+    if (remove[i]) continue;
+    if (IsAreaEntry(i)) {
+      int32_t& layer = Sections[i].Record->Layer;
+      const auto below = std::lower_bound(thresholds.begin(), thresholds.end(), int64_t{layer}) -
+                         thresholds.begin();
+      layer = Plus(layer, -static_cast<int32_t>(below));
+    }
+    if (out != i) Sections[out] = std::move(Sections[i]);
+    ++out;
+  }
+  Sections.resize(out);
+  Modified = true;
+}
+
+// ------------------------------------------------------------ state
+
+void SceneryLibrary::ActivateLayer(int32_t layer) {
+  const int32_t index = IndexOfLayer(layer);
+  if (index < 0) return;
+  Sections[index].Record->Active = true;
+  Modified = true;
+}
+
+void SceneryLibrary::ToggleLayer(int32_t layer) {
+  if (layer == -1) layer = LastLayer;
+  const int32_t index = IndexOfLayer(layer);
+  if (index < 0 || Sections[index].Record->Required) return;
+  Sections[index].Record->Active = !Sections[index].Record->Active;
+  Modified = true;
+}

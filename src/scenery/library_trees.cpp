@@ -1,0 +1,158 @@
+// Tree operations of the scenery library: copy a folder tree, remove a
+// layer's folder tree, add new scenery folders as layers, switch BGL files
+// off and on.  Each sets up one TreeWalker and runs it.
+//
+// Copy and removal delete and overwrite users' files, so they refuse, without
+// a word, every request that would destroy what they are not meant to touch:
+// a removal of a drive root, of the simulator folder or anything holding it,
+// of the "Addon Scenery" folder; a copy into its own source tree, and a copy
+// that would first empty one of those protected folders.
+#include <string>
+#include <vector>
+
+#include "bgl/content_filter.h"
+#include "platform/winpath.h"
+#include "scenery/library.h"
+#include "walk/tree_walker.h"
+
+namespace {
+
+// A full Windows path split into its drive (or UNC root) and its components.
+struct PathParts {
+  std::string Drive;
+  std::vector<std::string> Components;
+};
+
+// False when the path cannot be made full.
+bool SplitFullPath(const std::string& path, PathParts& parts) {
+  const std::string full = plat::FullPath(path);
+  if (full.empty()) return false;
+  parts.Drive = winpath::DriveOf(full);
+  parts.Components = winpath::SplitComponents(std::string_view(full).substr(parts.Drive.size()));
+  return true;
+}
+
+// True when `inner` is `outer` or lies inside it, component by component,
+// ignoring case.
+bool IsSameOrInside(const PathParts& inner, const PathParts& outer) {
+  if (!plat::SameText(inner.Drive, outer.Drive)) return false;
+  if (inner.Components.size() < outer.Components.size()) return false;
+  for (size_t i = 0; i < outer.Components.size(); ++i)
+    if (!plat::SameText(inner.Components[i], outer.Components[i])) return false;
+  return true;
+}
+
+bool IsSamePath(const PathParts& a, const PathParts& b) {
+  return a.Components.size() == b.Components.size() && IsSameOrInside(a, b);
+}
+
+// `path` completed by the simulator folder when it is relative.
+std::string Absolute(const std::string& simulatorFolder, const std::string& path) {
+  return winpath::IsRelativePath(path) ? simulatorFolder + path : path;
+}
+
+bool IsFolderLink(const std::string& folder) {
+  plat::FileInfo info;
+  const uint32_t link = plat::kAttrDirectory | plat::kAttrReparsePoint;
+  return plat::GetFileInfo(winpath::ExcludeTrailingBackslash(folder), info) &&
+         (info.Attributes & link) == link;
+}
+
+// True when removing the tree at `folder` could destroy more than one
+// layer's scenery: a drive root, the simulator folder, a folder holding it,
+// or the simulator's "Addon Scenery" folder, however they are written.
+bool IsProtectedFolder(const std::string& simulatorFolder, const std::string& folder) {
+  PathParts target;
+  if (!SplitFullPath(folder, target)) return true;
+  if (target.Components.empty()) return true;
+  if (simulatorFolder.empty()) return false;
+  PathParts simulator, addons;
+  if (!SplitFullPath(simulatorFolder, simulator)) return true;
+  if (IsSameOrInside(simulator, target)) return true;
+  if (SplitFullPath(winpath::IncludeTrailingBackslash(simulatorFolder) + "Addon Scenery", addons) &&
+      IsSamePath(target, addons))
+    return true;
+  return false;
+}
+
+}  // namespace
+
+void SceneryLibrary::CopyTree(const std::string& sourceFolder, const std::string& destFolder,
+                              int32_t overwrite) {
+  if (sourceFolder.empty() || destFolder.empty()) return;
+  const std::string sourceRoot =
+      Absolute(SimulatorFolder, winpath::IncludeTrailingBackslash(sourceFolder));
+  const std::string destRoot = Absolute(SimulatorFolder, winpath::IncludeTrailingBackslash(destFolder));
+  if (!plat::FolderExists(sourceRoot)) return;
+
+  // A destination inside the source would be walked into while it is being
+  // made; with overwrite 3 a source inside the destination would be emptied
+  // before it is copied.
+  PathParts source, dest;
+  if (!SplitFullPath(sourceRoot, source) || !SplitFullPath(destRoot, dest)) return;
+  if (IsSameOrInside(dest, source)) return;
+  if (overwrite == 3 && IsSameOrInside(source, dest)) return;
+  // Emptying the destination first must not empty more than one layer's
+  // folder: not a drive root, the simulator folder or anything holding it,
+  // nor the "Addon Scenery" folder that holds every add-on.
+  if (overwrite == 3 && IsProtectedFolder(SimulatorFolder, destRoot)) return;
+
+  TreeWalker walker;
+  walker.SourceRoot = sourceRoot;
+  walker.DestRoot = destRoot;
+  if (overwrite == 3 && !IsFolderLink(destRoot)) {
+    walker.Mode = WalkMode::DeleteFiles;
+    walker.WalkTree(destRoot, "*.*");
+  }
+  walker.Mode = WalkMode::Copy;
+  walker.Overwrite = overwrite;
+  walker.WalkTree(sourceRoot, "*.*");
+}
+
+void SceneryLibrary::RemoveLayerTree(int32_t layer) {
+  if (layer == -1) layer = LastLayer;
+  const int32_t index = IndexOfLayer(layer);
+  if (index < 0) return;
+  RemoveAreaTree(static_cast<size_t>(index));
+}
+
+void SceneryLibrary::RemoveAreaTree(size_t index) {
+  if (!IsAreaEntry(index)) return;
+  const Area& area = *Sections[index].Record;
+  if (area.Required) return;
+  if (area.Local.empty() || plat::SameText(area.Local, "Addon scenery")) return;
+
+  const std::string folder = winpath::IncludeTrailingBackslash(Absolute(SimulatorFolder, area.Local));
+  if (IsProtectedFolder(SimulatorFolder, folder)) return;
+  // A layer folder that is a link to a folder elsewhere is not walked.
+  if (IsFolderLink(folder)) return;
+
+  RemoveFolderTree(folder);
+}
+
+void SceneryLibrary::AddNewScenery(const std::string& path) {
+  TreeWalker walker;
+  walker.Mode = WalkMode::ScanScenery;
+  walker.SourceRoot = SimulatorFolder;
+  walker.OnSceneryFolder = [this](const std::string& folder) { InsertLayer(folder, folder, -1); };
+  walker.WalkTree(winpath::IncludeTrailingBackslash(Absolute(SimulatorFolder, path)), "*.*");
+}
+
+void SceneryLibrary::RenameBglFiles(int32_t layer, int32_t version, int32_t filter,
+                                    const std::string& oldExt, const std::string& newExt) {
+  if (layer == -1) layer = LastLayer;
+  const int32_t index = IndexOfLayer(layer);
+  if (index < 0) return;
+  const Area* area = Sections[static_cast<size_t>(index)].Record.get();
+  // A layer without a folder has no files to switch.
+  if (area == nullptr || area->Local.empty()) return;
+
+  TreeWalker walker;
+  walker.Mode = WalkMode::RenameBgl;
+  walker.VersionFilter = version;
+  walker.ContentMask = FilterToContentFlags(filter);
+  walker.NewExtension = newExt;
+  const std::string folder =
+      Absolute(SimulatorFolder, winpath::IncludeTrailingBackslash(area->Local) + "scenery\\");
+  walker.WalkFiles(folder, "*" + oldExt);
+}

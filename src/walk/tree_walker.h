@@ -1,0 +1,95 @@
+// The walker behind every scenery tree operation: one walk of a folder tree
+// in one of five modes (remove the tree, copy it, find scenery folders in it,
+// switch BGL files off or on, delete its files).  It is set up by its caller
+// (the tree operations of SceneryLibrary), walked once and dropped.
+//
+// A file is always addressed through the name its folder listing gave it;
+// the lower-cased name handed to ProcessFile is the name a copy is created
+// under or a rename gives it.  Failures of single file operations do not stop
+// the walk.
+//
+// May use: platform/, filetime/, bgl/.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "filetime/file_times.h"
+#include "platform/platform.h"
+#include "walk/folder_walker.h"
+
+enum class WalkMode {
+  RemoveTree,   // delete every file; remove each sub-folder once emptied
+  Copy,         // copy every file into the destination tree, making its folders
+  ScanScenery,  // no files; report each folder holding a "scenery" sub-folder
+  RenameBgl,    // give matching BGL files a new extension
+  DeleteFiles,  // delete every file; folders stay
+};
+
+class TreeWalker : public FolderWalker {
+ public:
+  WalkMode Mode = WalkMode::RemoveTree;
+  // Copy: the overwrite rule (0 never, 1 and 3 always, 2 when not newer).
+  int32_t Overwrite = 0;
+  // Copy: the full source and destination roots, each ending in a backslash.
+  // Scenery scan: SourceRoot is the simulator folder that found folders are
+  // given relative to.
+  std::string SourceRoot;
+  std::string DestRoot;
+  // Copy: the last-write time of the source file being processed.
+  DateTime SourceTime = 0;
+  // Scenery scan: called with each folder (relative to SourceRoot, without a
+  // trailing backslash) that holds a "scenery" sub-folder, deepest first.
+  std::function<void(const std::string& folder)> OnSceneryFolder;
+  // BGL renaming: the BGL version a file must have (0 = any), the content
+  // elements it must share at least one of, and the extension it gets
+  // (with its dot).
+  int32_t VersionFilter = 0;
+  uint32_t ContentMask = 0;
+  std::string NewExtension;
+
+  void ProcessFile(const std::string& folder, const std::string& fileName) override;
+  void WalkFiles(const std::string& folder, const std::string& mask) override;
+  void WalkTree(const std::string& folder, const std::string& mask) override;
+
+ private:
+  // Whether files' times are needed (a copy that keeps newer targets).
+  bool NeedsFileTimes() const;
+  // `pattern` listed with as much of each file's facts as the mode uses.
+  std::vector<plat::DirEntry> List(const std::string& pattern) const;
+  // Where a copy puts the files of source folder `folder` (DestRoot and its
+  // path relative to SourceRoot), worked out once per folder: the roots stay
+  // the same for the walker's one walk.
+  const std::string& CopyTargetFolder(const std::string& folder);
+  // ProcessFile for every file among `entries` (a listing of `folder`).
+  void ProcessListedFiles(const std::string& folder, const std::vector<plat::DirEntry>& entries);
+  // One folder of the walk: its files, then its sub-folders, each walked by
+  // WalkTree.
+  void WalkFolder(const std::string& folder, const std::string& mask);
+  // A copy of `folder` whose target folder does not exist yet: builds it
+  // under a temporary name beside its place, then renames it into place
+  // whole.  False when the target exists or no such folder can be made (the
+  // caller then copies into the target as it is).
+  bool CopyIntoNewFolder(const std::string& folder, const std::string& mask);
+
+  // The entry now being processed, as the listing spelled it.
+  std::string currentName_;
+  // The last copy target folder worked out, and its source folder.
+  std::string targetOf_;
+  std::string targetFolder_;
+  // While a new target folder is being built under a temporary name: its
+  // final path and the temporary one (both ending in a backslash).  Targets
+  // below the final path are made below the temporary one.
+  std::string stagedFinal_;
+  std::string stagedAt_;
+  // Set while a copy goes into existing folders only, after a new folder
+  // could not be renamed into place.
+  bool noStaging_ = false;
+};
+
+// Removes the files and sub-folders of `folder` (ending in a backslash) with
+// a removal walk, then the folder itself once empty.  Read-only files, and
+// the folders holding them, stay.
+void RemoveFolderTree(const std::string& folder);
