@@ -190,4 +190,29 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
 bool WriteFileReplacing(const std::string& path, const std::string& bytes,
                         std::string& error);
 
+// ---------------------------------------------------------------- locks
+
+// An exclusive lock on the first byte of a file, held until the object is
+// destroyed or the process ends: the operating system drops it then, also
+// when the process is killed, so that nothing has to be cleaned up by hand.
+// Windows: LockFileEx.  Linux: an open-file-description record lock
+// (fcntl F_OFD_SETLK), which conflicts with the record locks Wine takes for
+// LockFileEx on the same byte, and which other descriptors of the file,
+// opened and closed by this process meanwhile, do not drop.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
+enum class LockOutcome {
+  Locked,  // `lock` holds it now
+  Busy,    // another process holds it
+  Failed,  // the file cannot be made or opened for writing; `error` says why
+};
+
+// Tries once to lock `path`, creating it (empty) when it does not exist.
+// Never waits.
+LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock,
+                        std::string& error);
+
 }  // namespace plat

@@ -1,0 +1,78 @@
+// File locks of the posix build: open-file-description record locks on the
+// first byte of a file.
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/posix/posix_internal.h"
+
+namespace plat::posix {
+namespace {
+
+class PosixFileLock : public FileLock {
+ public:
+  explicit PosixFileLock(int fd) : fd_(fd) {}
+  ~PosixFileLock() override { ::close(fd_); }  // closing the description drops its lock
+  PosixFileLock(const PosixFileLock&) = delete;
+  PosixFileLock& operator=(const PosixFileLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+// 0 when the first byte of `fd` is locked now, else an errno value.
+int LockFirstByte(int fd) {
+  struct flock range {};
+  range.l_type = F_WRLCK;
+  range.l_whence = SEEK_SET;
+  range.l_start = 0;
+  range.l_len = 1;
+#ifdef F_OFD_SETLK
+  if (::fcntl(fd, F_OFD_SETLK, &range) == 0) return 0;
+  if (errno != EINVAL) return errno;
+  range.l_pid = 0;
+#endif
+  // A kernel without open-file-description locks: a process lock, which the
+  // program keeps by never closing another descriptor of a lock file.
+  return ::fcntl(fd, F_SETLK, &range) == 0 ? 0 : errno;
+}
+
+}  // namespace
+}  // namespace plat::posix
+
+namespace plat {
+
+using namespace posix;
+
+LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock,
+                        std::string& error) {
+  lock.reset();
+  error.clear();
+  const Resolved r = Resolve(path);
+  if (!r.Valid || r.Name.empty()) {
+    error = "\"" + path + "\" is not a valid file name";
+    return LockOutcome::Failed;
+  }
+  int fd;
+  do fd = ::open(r.Host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+  while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    error = "cannot open \"" + path + "\": " + ErrnoText(errno);
+    return LockOutcome::Failed;
+  }
+  if (!r.Exists) NoteAdded(r.Folder, r.Name);
+  const int code = LockFirstByte(fd);
+  if (code == 0) {
+    lock = std::make_unique<PosixFileLock>(fd);
+    return LockOutcome::Locked;
+  }
+  ::close(fd);
+  if (code == EAGAIN || code == EACCES) return LockOutcome::Busy;
+  error = "cannot lock \"" + path + "\": " + ErrnoText(code);
+  return LockOutcome::Failed;
+}
+
+}  // namespace plat

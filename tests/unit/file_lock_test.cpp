@@ -1,0 +1,100 @@
+// File locks: one holder at a time across descriptors and processes, kept
+// while other descriptors of the file come and go, and dropped when the
+// holder ends, also when it is killed.
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileLocks : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[] = "/tmp/layrix-locks-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    root_ = fs::canonical(folder).string();
+    const std::string prefix = root_ + "/prefix";
+    fs::create_directories(prefix + "/drive_c/FS9");
+    fs::create_directories(prefix + "/dosdevices");
+    fs::create_directory_symlink("../drive_c", prefix + "/dosdevices/c:");
+    ::setenv("WINEPREFIX", prefix.c_str(), 1);
+    plat::posix::ResetCaches();
+  }
+  void TearDown() override {
+    fs::remove_all(root_);
+    plat::posix::ResetCaches();
+  }
+  plat::LockOutcome Try(std::unique_ptr<plat::FileLock>& lock, const std::string& path = kPath) {
+    std::string error;
+    return plat::TryLockFile(path, lock, error);
+  }
+  static constexpr const char* kPath = "C:\\fs9\\.layrix.lock";
+  std::string root_;
+};
+
+TEST_F(FileLocks, OneHolderAtATime) {
+  std::unique_ptr<plat::FileLock> first, second;
+  ASSERT_EQ(Try(first), plat::LockOutcome::Locked);
+  EXPECT_TRUE(fs::exists(root_ + "/prefix/drive_c/FS9/.layrix.lock"));  // made where missing
+  EXPECT_EQ(Try(second), plat::LockOutcome::Busy);
+  EXPECT_EQ(second, nullptr);
+
+  // Reading the file through another descriptor, which is then closed, does
+  // not drop the lock (a plain process lock would be lost here).
+  std::string bytes, error;
+  ASSERT_TRUE(plat::ReadWholeFile(kPath, bytes, error)) << error;
+  EXPECT_EQ(Try(second), plat::LockOutcome::Busy);
+
+  first.reset();
+  EXPECT_EQ(Try(second), plat::LockOutcome::Locked);
+}
+
+TEST_F(FileLocks, AKilledHolderLeavesNothingLocked) {
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::unique_ptr<plat::FileLock> held;
+    std::string error;
+    const bool locked = plat::TryLockFile(kPath, held, error) == plat::LockOutcome::Locked;
+    (void)!::write(ready[1], locked ? "y" : "n", 1);
+    ::pause();
+    ::_exit(0);
+  }
+  char answer = 0;
+  ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+  ASSERT_EQ(answer, 'y');
+  std::unique_ptr<plat::FileLock> lock;
+  EXPECT_EQ(Try(lock), plat::LockOutcome::Busy);
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_EQ(Try(lock), plat::LockOutcome::Locked);
+  ::close(ready[0]);
+  ::close(ready[1]);
+}
+
+TEST_F(FileLocks, PlacesWhereNoLockCanBe) {
+  std::unique_ptr<plat::FileLock> lock;
+  std::string error;
+  EXPECT_EQ(plat::TryLockFile("C:\\no such folder\\.layrix.lock", lock, error),
+            plat::LockOutcome::Failed);
+  EXPECT_NE(error.find("no such folder"), std::string::npos) << error;
+  EXPECT_EQ(plat::TryLockFile("\\\\server\\share\\x", lock, error), plat::LockOutcome::Failed);
+  EXPECT_EQ(plat::TryLockFile("C:\\fs9\\NUL", lock, error), plat::LockOutcome::Failed);
+  EXPECT_EQ(lock, nullptr);
+}
+
+}  // namespace
