@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/console.h"
 #include "scenery/library.h"
 
 namespace app {
@@ -57,6 +58,8 @@ using VariableTable = std::array<std::string, kVariableCount>;
 
 struct CommandState {
   std::unique_ptr<SceneryLibrary> Library;
+  // The notes and faults of the run, told on standard error.
+  ConsoleNotices Report;
   std::string BatchFileName;
   std::string RenameExtension = ".~bgl";
   std::string PathArg;

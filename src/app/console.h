@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "walk/notices.h"
+
 namespace app {
 
 // Writes `text` and CR LF to standard output.
@@ -13,5 +15,23 @@ void WriteLine(const std::string& text);
 void WriteText(const std::string& text);
 // Reports an unexpected error on standard error as one line.
 void WriteErrorLine(const std::string& message);
+// Writes a notice that is no error (a refusal explained, a wait) on
+// standard error as one line.
+void WriteNoticeLine(const std::string& message);
+
+// The notes and faults of the run's tree operations: each one line on
+// standard error; the faults are counted, for the exit code.
+class ConsoleNotices : public Notices {
+ public:
+  void Note(const std::string& text) override { WriteNoticeLine(text); }
+  void Fault(const std::string& text) override {
+    ++faults_;
+    WriteErrorLine(text);
+  }
+  int Faults() const { return faults_; }
+
+ private:
+  int faults_ = 0;
+};
 
 }  // namespace app

@@ -20,14 +20,17 @@ namespace {
 // Returns the exit code.
 int RunCommand(CommandState& s) {
   switch (ParseCommand(s)) {
-    case kParseOk:
+    case kParseOk: {
       ExecuteCommand(s);  // "-b" and "-bu" run the batch file here
-      if (s.Library->Modified && s.Library->SaveToFile("", true) != 0) {
-        WriteErrorLine("could not make the backup copy 'scenery.~cfg' of '" +
-                       s.Library->ConfigPath + "'; scenery.cfg was not written");
+      std::string backupProblem;
+      if (s.Library->Modified && s.Library->SaveToFile("", true, &backupProblem) != 0) {
+        WriteErrorLine(backupProblem + "; scenery.cfg was not written");
         return 1;
       }
-      return 0;
+      // A fault of a file operation (the library was saved all the same)
+      // makes the run a failure.
+      return s.Report.Faults() > 0 ? 1 : 0;
+    }
     case kParseInvalid:
       PrintUsage();
       return 0;
@@ -52,12 +55,14 @@ int RunUnguarded(const std::vector<std::string>& words) {
   ReadCommandLine(s, words);
   ReadSettings(s);
   s.Library = std::make_unique<SceneryLibrary>(s.ForceVersion);
+  s.Library->Report = &s.Report;
   if (s.Library->ConfigPath.empty()) {
     WriteLine(" Could not determine installed FS versions or 'scenery.cfg' location!");
     WriteLine("");
     return 0;
   }
   const int code = RunCommand(s);
+  plat::ReleaseTemporaryLocks();
   // The library in memory is not taken apart section by section at the
   // end of the run: for a large one that costs more than saving it, and the
   // process gives its memory back whole when it ends.  (Kept reachable, and
@@ -78,8 +83,10 @@ int RunLayrix(const std::vector<std::string>& words) {
     WriteErrorLine(e.what());
   } catch (const std::bad_alloc&) {
     WriteErrorLine("out of memory");
-  } catch (const std::exception& e) {
-    WriteErrorLine(std::string("unexpected failure: ") + e.what());
+  } catch (const std::exception&) {
+    // Every failure the program knows of is told in its own words; this one
+    // comes from deeper down, and its text would mean nothing to the user.
+    WriteErrorLine("an internal error stopped the run; nothing was saved");
   }
   plat::FlushStdout();
   return code;

@@ -37,11 +37,13 @@ int32_t I32At(const unsigned char* p) { return static_cast<int32_t>(U32At(p)); }
 
 // Reads up to `count` bytes at `offset`, going on after short reads; returns
 // the number of bytes read (less than `count` only at the end of the file or
-// on an error).
-size_t ReadFully(plat::InputFile& file, uint64_t offset, unsigned char* buffer, size_t count) {
+// on an error, which sets `failed`).
+size_t ReadFully(plat::InputFile& file, uint64_t offset, unsigned char* buffer, size_t count,
+                 bool& failed) {
   size_t done = 0;
   while (done < count) {
     int64_t n = file.ReadAt(offset + done, buffer + done, count - done);
+    if (n < 0) failed = true;
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
@@ -54,7 +56,7 @@ size_t ReadFully(plat::InputFile& file, uint64_t offset, unsigned char* buffer, 
 class HeadReader {
  public:
   explicit HeadReader(plat::InputFile& file) : file_(file) {
-    size_ = ReadFully(file_, 0, head_.data(), head_.size());
+    size_ = ReadFully(file_, 0, head_.data(), head_.size(), failed_);
   }
 
   // As ReadFully: the number of bytes read, less than `count` only at the
@@ -71,13 +73,17 @@ class HeadReader {
       std::memcpy(buffer, head_.data() + offset, present);
       return present;
     }
-    return ReadFully(file_, offset, buffer, count);
+    return ReadFully(file_, offset, buffer, count, failed_);
   }
+
+  // Whether a read failed (not merely met the end of the file).
+  bool Failed() const { return failed_; }
 
  private:
   plat::InputFile& file_;
   std::array<unsigned char, 512> head_;
   size_t size_ = 0;
+  bool failed_ = false;
 };
 
 // The content element of one section type of the newer format.
@@ -180,11 +186,14 @@ void ClassifyOld(HeadReader& file, int32_t& version, uint32_t& flags) {
 
 BglInfo ReadBglInfo(const std::string& path) {
   BglInfo info;
-  std::unique_ptr<plat::InputFile> input = plat::OpenInputFile(path);
+  std::unique_ptr<plat::InputFile> input = plat::OpenInputFile(path, &info.Problem);
   if (!input) return info;
   HeadReader file(*input);
   unsigned char marker[2];
-  if (file.Read(0, marker, sizeof marker) < sizeof marker) return info;
+  if (file.Read(0, marker, sizeof marker) < sizeof marker) {
+    if (file.Failed()) info.Problem = plat::ResultOf(plat::FileOutcome::IoError);
+    return info;
+  }
 
   int32_t version = -2;
   uint32_t flags = 0;
@@ -193,6 +202,10 @@ BglInfo ReadBglInfo(const std::string& path) {
     ClassifyNew(file, version, flags);
   } else {
     ClassifyOld(file, version, flags);
+  }
+  if (file.Failed()) {
+    info.Problem = plat::ResultOf(plat::FileOutcome::IoError);
+    return info;
   }
   if (version > 0) {
     info.Version = version;

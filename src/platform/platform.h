@@ -113,6 +113,39 @@ bool GetFileInfo(const std::string& path, FileInfo& info);
 bool FolderExists(const std::string& path);  // an existing folder only
 bool FileExists(const std::string& path);    // an existing file only
 
+// How a file operation ended.  The first kinds are the Windows rules the
+// program relies on (a walk treats them as outcomes of its own rules); the
+// others are faults, which the user must hear of.
+enum class FileOutcome {
+  Done,
+  Missing,    // the entry, or a folder on its way, does not exist
+  Exists,     // the target exists (in any letter case)
+  ReadOnly,   // a read-only file is neither deleted nor replaced
+  NotEmpty,   // a folder that still holds entries is not removed
+  WrongKind,  // a folder where a file is meant, a file where a folder is meant, or a link
+  // Faults:
+  NoSpace,    // the disk or the quota is full, or the file is larger than allowed
+  Denied,     // no permission, or a read-only disk
+  InUse,      // another program holds the file
+  BadName,    // no entry can have that name: a device, a path through a file, a
+              // character Windows forbids in names, a path too long
+  IoError,    // the disk reported an input/output error
+  OtherFault,
+};
+
+// The outcome with its cause in plain words (for a fault: what the system
+// said, put plainly), ready to follow "cannot ... <path>: ".
+struct FileResult {
+  FileOutcome Outcome = FileOutcome::Done;
+  std::string Cause;
+
+  bool Done() const { return Outcome == FileOutcome::Done; }
+  bool IsFault() const { return Outcome >= FileOutcome::NoSpace; }
+  explicit operator bool() const { return Done(); }
+};
+// A result of that outcome with its usual plain words.
+FileResult ResultOf(FileOutcome outcome);
+
 struct DirEntry {
   std::string Name;  // ANSI; as the folder spells it
   FileInfo Info;
@@ -121,7 +154,8 @@ struct DirEntry {
 // FindFirstFileA/FindNextFileA over `pattern`: a folder followed by "*.*",
 // "*", "*.ext" or a plain name ("C:\x\*.bgl").  "." and ".." are left out.
 // Entries come in NTFS order (upper-cased UTF-16 names, then bytes).
-// A missing folder gives an empty list.
+// A missing folder gives an empty list.  A folder that exists but cannot be
+// listed gives an empty list too, and `problem` (when given) tells why.
 //
 // How much a listing looks up about each file (folders always get all):
 enum class FileFacts {
@@ -129,38 +163,68 @@ enum class FileFacts {
   KindOnly,  // only that it is a file, where the listing tells that alone:
              // Attributes is kAttrArchive, times and size are 0
 };
-std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts facts = FileFacts::All);
+std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts facts = FileFacts::All,
+                                  FileResult* problem = nullptr);
 // FindEntries limited to folders (links to folders among them): the facts of
 // files are never looked at, so that a walk that only descends costs about
 // one listing per folder, however many files the folders hold.
-std::vector<DirEntry> FindFolders(const std::string& pattern);
+std::vector<DirEntry> FindFolders(const std::string& pattern, FileResult* problem = nullptr);
 
-// One folder level; false when it exists already or cannot be made.
-bool MakeFolder(const std::string& path);
-// Only an empty folder is removed.
-bool RemoveEmptyFolder(const std::string& path);
-// Fails for a read-only file and for a folder.
-bool RemoveFile(const std::string& path);
+
+// One folder level; Exists when it exists already.
+FileResult MakeFolder(const std::string& path);
+// Only an empty folder is removed (NotEmpty otherwise); never a link.
+FileResult RemoveEmptyFolder(const std::string& path);
+// ReadOnly for a read-only file, WrongKind for a folder.
+FileResult RemoveFile(const std::string& path);
 // Copies a file so that `target` appears whole or not at all: the data go to
 // a temporary file in the target's folder, which is then renamed into place.
 // The copy carries the source's last-write time and read-only attribute.
-// Fails when `failIfExists` and the target exists, and when the target is
-// read-only; an existing target stays as it was when the copy fails.
+// Exists when `failIfExists` and the target exists; ReadOnly when the target
+// is read-only; an existing target stays as it was when the copy fails, and
+// no temporary file is left behind.
 //
 // With `privateFolder` the caller vouches that the target's folder is one
 // no other program sees yet (a folder made by MakeStagingFolder, or below
 // it): a target that does not exist is then written in place, without the
-// temporary file and its rename.  A target that exists is replaced as above.
-bool CopyFileTo(const std::string& source, const std::string& target,
-                bool failIfExists, bool privateFolder = false);
-// Makes a new, empty folder in the existing folder `parent` under a name of
-// its own that starts with a dot (hidden on the host, and never walked into
-// by a tree walk), for a folder to be built there and then renamed into
-// place whole.  Returns its path in `staged`; false when it cannot be made.
-bool MakeStagingFolder(const std::string& parent, std::string& staged);
-// MoveFileA: renames a file or folder; fails when `target` exists (in any
+// temporary file and its rename (a failed copy removes what it wrote).  A
+// target that exists is replaced as above.
+FileResult CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
+                      bool privateFolder = false);
+// Makes a new, empty folder in the existing folder `parent` under a
+// temporary name (hidden on the host, and never walked into by a tree walk),
+// for a folder to be built there and then renamed into place whole.  Returns
+// its path in `staged`.
+FileResult MakeStagingFolder(const std::string& parent, std::string& staged);
+// Removes a folder tree this program made itself (a staging folder that is
+// not to appear), read-only files included; links are removed, never
+// followed.
+FileResult RemoveOwnTree(const std::string& folder);
+// MoveFileA: renames a file or folder; Exists when `target` exists (in any
 // letter case).
-bool RenameFile(const std::string& source, const std::string& target);
+FileResult RenameFile(const std::string& source, const std::string& target);
+
+// Temporary entries (a file written before it is renamed into place, a
+// staging folder) are named ".layrix-<run>-<n>.tmp", <run> being this run's
+// own id, and lie beside a lock file ".layrix-<run>.lock" that this run holds
+// while its temporary entries can exist in that folder.  The first time a
+// run makes a temporary entry in a folder, it removes the temporary entries
+// that runs which ended without cleaning up (killed, crashed) left there:
+// those whose lock file it can take, which proves their maker gone.
+//
+// Gives up this run's lock files in every folder where none of its
+// temporary entries remain.  Each file operation does so when it is done,
+// unless a KeepTemporaryLocks lives: a walk that writes many files into a
+// folder keeps its lock file there while it works in it, and calls this when
+// it leaves the folder.
+void ReleaseTemporaryLocks();
+class KeepTemporaryLocks {
+ public:
+  KeepTemporaryLocks();
+  ~KeepTemporaryLocks();
+  KeepTemporaryLocks(const KeepTemporaryLocks&) = delete;
+  KeepTemporaryLocks& operator=(const KeepTemporaryLocks&) = delete;
+};
 
 // FileTimeToLocalFileTime with the current time-zone bias.
 uint64_t FileTimeToLocal(uint64_t fileTime);
@@ -174,9 +238,10 @@ class InputFile {
   virtual int64_t ReadAt(uint64_t offset, void* buffer, size_t count) = 0;
 };
 // Opens an existing file for reading, without sharing it for writing where
-// the host allows that; nullptr when it cannot be opened.  A folder may open
-// on some hosts, but every read of it then fails.
-std::unique_ptr<InputFile> OpenInputFile(const std::string& path);
+// the host allows that; nullptr when it cannot be opened, `problem` (when
+// given) telling why.  A folder may open on some hosts, but every read of it
+// then fails.
+std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* problem = nullptr);
 
 // Reads a whole file as bytes.  On failure returns false and describes the
 // cause in `error`.

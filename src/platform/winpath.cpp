@@ -255,13 +255,25 @@ std::string FullPath(std::string_view path, std::string_view currentFolder) {
 
 namespace {
 
-// A component the full-path rule keeps as it is: not empty, no separator,
-// no leading dot, no trailing dot or blank.
+bool IsForbiddenInName(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  if (u < 0x20) return true;
+  switch (c) {
+    case '<': case '>': case ':': case '"': case '/': case '\\': case '|': case '?': case '*':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A component the full-path rule keeps as it is, and a valid name: not
+// empty, no separator or other forbidden character, no leading dot, no
+// trailing dot or blank.
 bool IsPlainComponent(std::string_view name) {
   if (name.empty() || name.front() == '.' || name.back() == '.' || name.back() == ' ')
     return false;
   for (char c : name)
-    if (IsSep(c)) return false;
+    if (IsForbiddenInName(c)) return false;
   return true;
 }
 
@@ -290,6 +302,12 @@ bool IsPlainName(std::string_view name) {
     default:
       return true;
   }
+}
+
+bool HasForbiddenCharacter(std::string_view name) {
+  for (char c : name)
+    if (IsForbiddenInName(c)) return true;
+  return false;
 }
 
 bool IsRelativePath(std::string_view path) {

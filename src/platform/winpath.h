@@ -44,6 +44,11 @@ bool IsRelativePath(std::string_view path);
 // "C:" for "C:\x" or "c:x"; "\\server\share" for a UNC path; else empty.
 std::string DriveOf(std::string_view path);
 
+// True when `name` holds a character Windows forbids in a file or folder
+// name: < > : " / \ | ? * or a control character (below 0x20).  Such a
+// name names nothing on Windows and under Wine.
+bool HasForbiddenCharacter(std::string_view name);
+
 // True for a UNC path ("\\server\share", "//server/share") or a device name
 // (NUL, CON, AUX, PRN, COM1-COM9, LPT1-LPT9, with any extension, in any
 // component position that Windows treats as a device: the last component).

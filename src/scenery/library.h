@@ -19,6 +19,7 @@
 #include "profile/profile.h"
 #include "scenery/area.h"
 #include "scenery/fatal_error.h"
+#include "walk/notices.h"
 
 class SceneryLibrary {
  public:
@@ -46,14 +47,18 @@ class SceneryLibrary {
   int32_t LastLayer = 0;
   // The encoding the file was read in (a byte-order mark is kept on saving).
   profile::Encoding FileEncoding = profile::Encoding::Ansi;
+  // Where the tree operations tell refusals and faults; none are told when
+  // null.
+  Notices* Report = nullptr;
 
   // Loading and saving.
   void LoadFromFile(const std::string& fileName);  // throws FatalError
   void LoadFromText(const std::string& bytes);     // the same, from bytes
   std::string SaveToText() const;                  // the written form
-  // 0 = written; -1 = the backup copy failed and nothing was written.  A file
-  // that cannot be written throws FatalError naming it; the old file stays.
-  int SaveToFile(const std::string& fileName, bool backup);
+  // 0 = written; -1 = the backup copy failed and nothing was written
+  // (`backupProblem`, when given, then says why).  A file that cannot be
+  // written throws FatalError naming it; the old file stays.
+  int SaveToFile(const std::string& fileName, bool backup, std::string* backupProblem = nullptr);
 
   // Layer operations.  A layer argument of -1 stands for LastLayer, except
   // for ActivateLayer and InsertLayer (where -1 means "on top").
@@ -96,4 +101,8 @@ class SceneryLibrary {
   void AddNewScenery(const std::string& path);
   void RenameBglFiles(int32_t layer, int32_t version, int32_t filter, const std::string& oldExt,
                       const std::string& newExt);
+
+ private:
+  // Tells that `what` (a tree operation) was refused, and why.
+  void Refuse(const std::string& what, const std::string& why);
 };

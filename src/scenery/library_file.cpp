@@ -205,7 +205,8 @@ std::string SceneryLibrary::SaveToText() const {
 //    backup is made, so neither the file nor its backup changes; any later
 //    failure leaves the old file whole, as the new text is written to a
 //    temporary file that only replaces the target once it is complete.
-int SceneryLibrary::SaveToFile(const std::string& fileName, bool backup) {
+int SceneryLibrary::SaveToFile(const std::string& fileName, bool backup,
+                               std::string* backupProblem) {
   const std::string target = fileName.empty() ? ConfigPath : fileName;
   if (target.empty()) throw FatalError("Cannot save scenery.cfg: no file name is known");
 
@@ -219,7 +220,12 @@ int SceneryLibrary::SaveToFile(const std::string& fileName, bool backup) {
 
   if (backup && isFile) {
     const std::string backupPath = winpath::ExtractFilePath(target) + "scenery.~cfg";
-    if (!plat::CopyFileTo(target, backupPath, false)) return -1;
+    const plat::FileResult copied = plat::CopyFileTo(target, backupPath, false);
+    if (!copied.Done()) {
+      if (backupProblem)
+        *backupProblem = "cannot copy " + target + " to " + backupPath + ": " + copied.Cause;
+      return -1;
+    }
   }
 
   std::string error;

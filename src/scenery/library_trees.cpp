@@ -2,11 +2,12 @@
 // layer's folder tree, add new scenery folders as layers, switch BGL files
 // off and on.  Each sets up one TreeWalker and runs it.
 //
-// Copy and removal delete and overwrite users' files, so they refuse, without
-// a word, every request that would destroy what they are not meant to touch:
-// a removal of a drive root, of the simulator folder or anything holding it,
-// of the "Addon Scenery" folder; a copy into its own source tree, and a copy
-// that would first empty one of those protected folders.
+// Copy and removal delete and overwrite users' files, so they refuse every
+// request that would destroy what they are not meant to touch: a removal of
+// a required layer, of a drive root, of the simulator folder or anything
+// holding it, of the "Addon Scenery" folder, of a link to a folder; a copy
+// into its own source tree, and a copy that would first empty one of those
+// protected folders.  A refusal changes nothing and is told as a note.
 #include <string>
 #include <vector>
 
@@ -58,24 +59,54 @@ bool IsFolderLink(const std::string& folder) {
          (info.Attributes & link) == link;
 }
 
-// True when removing the tree at `folder` could destroy more than one
-// layer's scenery: a drive root, the simulator folder, a folder holding it,
-// or the simulator's "Addon Scenery" folder, however they are written.
-bool IsProtectedFolder(const std::string& simulatorFolder, const std::string& folder) {
+// `folder` as it is told to the user: full, without a trailing backslash
+// except for a drive root.
+std::string Shown(const std::string& folder) {
+  std::string full = plat::FullPath(folder);
+  if (full.empty()) full = folder;
+  if (full.size() > 3 && full.back() == '\\') full.pop_back();
+  return full;
+}
+
+// Why removing the tree at `folder` could destroy more than one layer's
+// scenery, or "" when it cannot: a drive root, the simulator folder, a
+// folder holding it, or the simulator's "Addon Scenery" folder, however they
+// are written.
+std::string ProtectedBecause(const std::string& simulatorFolder, const std::string& folder) {
   PathParts target;
-  if (!SplitFullPath(folder, target)) return true;
-  if (target.Components.empty()) return true;
-  if (simulatorFolder.empty()) return false;
+  if (!SplitFullPath(folder, target)) return "its full path cannot be told";
+  if (target.Components.empty()) return "it is a drive root";
+  if (simulatorFolder.empty()) return "";
   PathParts simulator, addons;
-  if (!SplitFullPath(simulatorFolder, simulator)) return true;
-  if (IsSameOrInside(simulator, target)) return true;
+  if (!SplitFullPath(simulatorFolder, simulator)) return "the simulator's folder cannot be told";
+  if (IsSamePath(simulator, target)) return "it is the simulator's folder";
+  if (IsSameOrInside(simulator, target)) return "it holds the simulator";
   if (SplitFullPath(winpath::IncludeTrailingBackslash(simulatorFolder) + "Addon Scenery", addons) &&
       IsSamePath(target, addons))
-    return true;
-  return false;
+    return "it is the \"Addon Scenery\" folder, which holds every add-on";
+  return "";
+}
+
+// Why no folder can be made at `folder`, or "": a component that is a
+// device name or holds a character Windows forbids in names, or a file
+// where the folder would be.
+std::string NoFolderPossibleBecause(const std::string& folder) {
+  const std::string full = plat::FullPath(folder);
+  if (full.empty() || winpath::IsUncPath(full)) return "no folder can have that name";
+  for (const std::string& component :
+       winpath::SplitComponents(std::string_view(full).substr(winpath::DriveOf(full).size()))) {
+    if (winpath::IsDeviceName(component)) return component + " is the name of a device";
+    if (winpath::HasForbiddenCharacter(component)) return "no folder can have that name";
+  }
+  if (plat::FileExists(winpath::ExcludeTrailingBackslash(folder))) return "it is a file, not a folder";
+  return "";
 }
 
 }  // namespace
+
+void SceneryLibrary::Refuse(const std::string& what, const std::string& why) {
+  if (Report) Report->Note("refused to " + what + ": " + why);
+}
 
 void SceneryLibrary::CopyTree(const std::string& sourceFolder, const std::string& destFolder,
                               int32_t overwrite) {
@@ -84,29 +115,54 @@ void SceneryLibrary::CopyTree(const std::string& sourceFolder, const std::string
       Absolute(SimulatorFolder, winpath::IncludeTrailingBackslash(sourceFolder));
   const std::string destRoot = Absolute(SimulatorFolder, winpath::IncludeTrailingBackslash(destFolder));
   if (!plat::FolderExists(sourceRoot)) return;
+  // Paths are told in their full form, as the user can look them up.
+  const std::string destPath = Shown(destRoot);
 
+  // A destination that cannot be a folder takes nothing: a fault, told once.
+  const std::string impossible = NoFolderPossibleBecause(destRoot);
+  if (!impossible.empty()) {
+    if (Report) Report->Fault("cannot copy into " + destPath + ": " + impossible);
+    return;
+  }
   // A destination inside the source would be walked into while it is being
   // made; with overwrite 3 a source inside the destination would be emptied
   // before it is copied.
   PathParts source, dest;
   if (!SplitFullPath(sourceRoot, source) || !SplitFullPath(destRoot, dest)) return;
-  if (IsSameOrInside(dest, source)) return;
-  if (overwrite == 3 && IsSameOrInside(source, dest)) return;
+  const std::string what = "copy " + Shown(sourceRoot) + " to " + destPath;
+  if (IsSameOrInside(dest, source))
+    return Refuse(what, "the destination lies inside the source");
+  if (overwrite == 3 && IsSameOrInside(source, dest))
+    return Refuse(what, "the source lies inside the destination, which would be emptied first");
   // Emptying the destination first must not empty more than one layer's
   // folder: not a drive root, the simulator folder or anything holding it,
   // nor the "Addon Scenery" folder that holds every add-on.
-  if (overwrite == 3 && IsProtectedFolder(SimulatorFolder, destRoot)) return;
+  if (overwrite == 3) {
+    const std::string protection = ProtectedBecause(SimulatorFolder, destRoot);
+    if (!protection.empty()) return Refuse(what + " emptying it first", protection);
+  }
 
   TreeWalker walker;
+  walker.Report = Report;
   walker.SourceRoot = sourceRoot;
   walker.DestRoot = destRoot;
   if (overwrite == 3 && !IsFolderLink(destRoot)) {
     walker.Mode = WalkMode::DeleteFiles;
     walker.WalkTree(destRoot, "*.*");
+    if (walker.KeptReadOnly() > 0 && Report)
+      Report->Note("kept " + ReadOnlyFiles(walker.KeptReadOnly()) + " in " + destPath);
   }
   walker.Mode = WalkMode::Copy;
   walker.Overwrite = overwrite;
-  walker.WalkTree(sourceRoot, "*.*");
+  const int keptBefore = walker.KeptReadOnly();
+  {
+    // One lock file per folder written into, not one per file.
+    plat::KeepTemporaryLocks keep;
+    walker.WalkTree(sourceRoot, "*.*");
+  }
+  const int notReplaced = walker.KeptReadOnly() - keptBefore;
+  if (notReplaced > 0 && Report)
+    Report->Note("did not replace " + ReadOnlyFiles(notReplaced) + " in " + destPath);
 }
 
 void SceneryLibrary::RemoveLayerTree(int32_t layer) {
@@ -119,20 +175,24 @@ void SceneryLibrary::RemoveLayerTree(int32_t layer) {
 void SceneryLibrary::RemoveAreaTree(size_t index) {
   if (!IsAreaEntry(index)) return;
   const Area& area = *Sections[index].Record;
-  if (area.Required) return;
-  if (area.Local.empty() || plat::SameText(area.Local, "Addon scenery")) return;
-
+  if (area.Local.empty()) return;
   const std::string folder = winpath::IncludeTrailingBackslash(Absolute(SimulatorFolder, area.Local));
-  if (IsProtectedFolder(SimulatorFolder, folder)) return;
+  const std::string what = "remove " + Shown(folder);
+  if (area.Required) return Refuse(what, "it is a required layer");
+  if (plat::SameText(area.Local, "Addon scenery"))
+    return Refuse(what, "it is the \"Addon Scenery\" folder, which holds every add-on");
+  const std::string protection = ProtectedBecause(SimulatorFolder, folder);
+  if (!protection.empty()) return Refuse(what, protection);
   // A layer folder that is a link to a folder elsewhere is not walked.
-  if (IsFolderLink(folder)) return;
+  if (IsFolderLink(folder)) return Refuse(what, "it is a link to a folder elsewhere");
 
-  RemoveFolderTree(folder);
+  RemoveFolderTree(folder, Report);
 }
 
 void SceneryLibrary::AddNewScenery(const std::string& path) {
   TreeWalker walker;
   walker.Mode = WalkMode::ScanScenery;
+  walker.Report = Report;
   walker.SourceRoot = SimulatorFolder;
   walker.OnSceneryFolder = [this](const std::string& folder) { InsertLayer(folder, folder, -1); };
   walker.WalkTree(winpath::IncludeTrailingBackslash(Absolute(SimulatorFolder, path)), "*.*");
@@ -149,6 +209,7 @@ void SceneryLibrary::RenameBglFiles(int32_t layer, int32_t version, int32_t filt
 
   TreeWalker walker;
   walker.Mode = WalkMode::RenameBgl;
+  walker.Report = Report;
   walker.VersionFilter = version;
   walker.ContentMask = FilterToContentFlags(filter);
   walker.NewExtension = newExt;

@@ -21,15 +21,9 @@ std::string RelativeTo(const std::string& base, const std::string& dest) {
   return winpath::ExtractRelativePath(base, dest, plat::SameText);
 }
 
-// Creates `folder` (ending in a backslash or not) with every missing parent.
-// Failures are left for the caller's later file operations to meet.
-void ForceFolders(const std::string& folder) {
-  const std::string path = winpath::ExcludeTrailingBackslash(folder);
-  if (path.empty() || plat::FolderExists(path)) return;
-  const std::string parent = winpath::ExtractFilePath(path);
-  if (!parent.empty() && parent.size() < path.size()) ForceFolders(parent);
-  plat::MakeFolder(path);
-}
+// True for the program's own working files (temporary entries and lock
+// files of runs at work): a copy never takes them along.
+bool IsOwnWorkingFile(const std::string& name) { return name.compare(0, 8, ".layrix-") == 0; }
 
 bool IsFolderLink(const plat::DirEntry& entry) {
   return (entry.Info.Attributes & plat::kAttrReparsePoint) != 0;
@@ -45,6 +39,17 @@ std::string ChangeExtension(const std::string& fileName, const std::string& newE
 
 }  // namespace
 
+void TreeWalker::Fault(const std::string& text) {
+  ++faults_;
+  if (Report) Report->Fault(text);
+}
+
+std::string TreeWalker::ShownPath(const std::string& path) const {
+  if (!stagedAt_.empty() && path.compare(0, stagedAt_.size(), stagedAt_) == 0)
+    return stagedFinal_ + path.substr(stagedAt_.size());
+  return path;
+}
+
 void TreeWalker::ProcessFile(const std::string& folder, const std::string& fileName) {
   // Called from WalkFiles, the listed name addresses the file; called
   // directly, the name given does.
@@ -53,13 +58,19 @@ void TreeWalker::ProcessFile(const std::string& folder, const std::string& fileN
 
   switch (Mode) {
     case WalkMode::RemoveTree:
-    case WalkMode::DeleteFiles:
-      // A read-only file stays; the host refuses to delete it.
-      plat::RemoveFile(full);
+    case WalkMode::DeleteFiles: {
+      // A read-only file stays; one gone meanwhile needs no removal.
+      const plat::FileResult removed = plat::RemoveFile(full);
+      if (removed.Outcome == plat::FileOutcome::ReadOnly)
+        ++keptReadOnly_;
+      else if (!removed.Done() && removed.Outcome != plat::FileOutcome::Missing)
+        Fault("cannot delete " + full + ": " + removed.Cause);
       break;
+    }
 
     case WalkMode::Copy: {
       if (fileName == "layrix.exe" || fileName == "setup_scn.bat") return;
+      if (IsOwnWorkingFile(fileName)) return;
       const std::string target = CopyTargetFolder(folder) + fileName;
       bool keep = false;
       if (Overwrite == 0) {
@@ -70,19 +81,32 @@ void TreeWalker::ProcessFile(const std::string& folder, const std::string& fileN
         if (plat::GetFileInfo(target, info) && (info.Attributes & plat::kAttrDirectory) == 0)
           keep = DateDiff(SourceTime, FileTimeToDateTime(info.LastWriteTime)) < 0.0;
       }
-      plat::CopyFileTo(full, target, keep, /*privateFolder=*/!stagedAt_.empty());
+      const plat::FileResult copied =
+          plat::CopyFileTo(full, target, keep, /*privateFolder=*/!stagedAt_.empty());
+      // A read-only target is never replaced, as a read-only file is never
+      // removed.
+      if (copied.Outcome == plat::FileOutcome::ReadOnly)
+        ++keptReadOnly_;
+      else if (!copied.Done() && !(keep && copied.Outcome == plat::FileOutcome::Exists))
+        Fault("cannot copy " + full + " to " + ShownPath(target) + ": " + copied.Cause);
       break;
     }
 
     case WalkMode::RenameBgl: {
-      bool matches = false;
-      {
-        const BglInfo bgl = ReadBglInfo(full);
-        matches = ContentFlagsMatch(bgl.ContentFlags, ContentMask) &&
-                  (VersionFilter == 0 || bgl.Version == VersionFilter);
+      const BglInfo bgl = ReadBglInfo(full);
+      if (!bgl.Problem.Done()) {
+        if (bgl.Problem.Outcome != plat::FileOutcome::Missing)
+          Fault("cannot read " + full + ": " + bgl.Problem.Cause);
+        break;
       }
-      // A failed rename (the new name exists, say) leaves the file as it was.
-      if (matches) plat::RenameFile(full, folder + ChangeExtension(fileName, NewExtension));
+      if (!ContentFlagsMatch(bgl.ContentFlags, ContentMask) ||
+          (VersionFilter != 0 && bgl.Version != VersionFilter))
+        break;
+      // A file whose new name exists already keeps its own.
+      const std::string renamed = folder + ChangeExtension(fileName, NewExtension);
+      const plat::FileResult result = plat::RenameFile(full, renamed);
+      if (!result.Done() && result.Outcome != plat::FileOutcome::Exists)
+        Fault("cannot rename " + full + " to " + renamed + ": " + result.Cause);
       break;
     }
 
@@ -105,16 +129,21 @@ const std::string& TreeWalker::CopyTargetFolder(const std::string& folder) {
 
 bool TreeWalker::NeedsFileTimes() const { return Mode == WalkMode::Copy && Overwrite == 2; }
 
-std::vector<plat::DirEntry> TreeWalker::List(const std::string& pattern) const {
+std::vector<plat::DirEntry> TreeWalker::List(const std::string& pattern) {
   // Of files, only a copy that keeps newer targets needs more than that
   // they are files.
-  return plat::FindEntries(pattern,
-                           NeedsFileTimes() ? plat::FileFacts::All : plat::FileFacts::KindOnly);
+  plat::FileResult problem;
+  std::vector<plat::DirEntry> entries = plat::FindEntries(
+      pattern, NeedsFileTimes() ? plat::FileFacts::All : plat::FileFacts::KindOnly, &problem);
+  if (!problem.Done())
+    Fault("cannot list " + winpath::ExtractFilePath(pattern) + ": " + problem.Cause);
+  return entries;
 }
 
 void TreeWalker::ProcessListedFiles(const std::string& folder,
                                       const std::vector<plat::DirEntry>& entries) {
   for (const plat::DirEntry& entry : entries) {
+    if (Doomed()) break;
     if (!PassesFilter(entry, kFilterFiles)) continue;
     if (NeedsFileTimes()) SourceTime = FileTimeToDateTime(entry.Info.LastWriteTime);
     currentName_ = entry.Name;
@@ -131,53 +160,99 @@ void TreeWalker::WalkFiles(const std::string& folder, const std::string& mask) {
 }
 
 void TreeWalker::WalkTree(const std::string& folder, const std::string& mask) {
+  if (Doomed()) return;
   if (Mode == WalkMode::Copy) {
     if (stagedFinal_.empty() && !noStaging_ && CopyIntoNewFolder(folder, mask)) return;
-    ForceFolders(CopyTargetFolder(folder));
+    // A folder that cannot be made takes none of its files: told once.
+    if (!MakeTargetFolder(CopyTargetFolder(folder))) return;
   }
   WalkFolder(folder, mask);
 }
 
+bool TreeWalker::MakeTargetFolder(const std::string& folder) {
+  const std::string path = winpath::ExcludeTrailingBackslash(folder);
+  if (path.empty() || plat::FolderExists(path)) return true;
+  const std::string parent = winpath::ExtractFilePath(path);
+  if (!parent.empty() && parent.size() < path.size() && !MakeTargetFolder(parent)) return false;
+  const plat::FileResult made = plat::MakeFolder(path);
+  // Made meanwhile by another program: as good.
+  if (made.Done() || (made.Outcome == plat::FileOutcome::Exists && plat::FolderExists(path)))
+    return true;
+  Fault("cannot make the folder " + ShownPath(path) + ": " + made.Cause);
+  return false;
+}
+
 bool TreeWalker::CopyIntoNewFolder(const std::string& folder, const std::string& mask) {
   // A new folder appears whole or not at all: were the copy cut short, only
-  // a hidden folder beside it would stay, never a target folder holding half
-  // its files, nor a file holding half its data (which a later copy that
-  // keeps newer targets would keep).  Its files need no temporary files of
-  // their own.
+  // a hidden folder beside it would stay (which a later run removes), never
+  // a target folder holding half its files, nor a file holding half its
+  // data (which a later copy that keeps newer targets would keep).  A fault
+  // in any of it drops the whole folder.  Its files need no temporary files
+  // of their own.
   const std::string final = CopyTargetFolder(folder);
   const std::string finalPath = winpath::ExcludeTrailingBackslash(final);
   const std::string parent = winpath::ExtractFilePath(finalPath);
   if (parent.empty() || parent.size() >= finalPath.size()) return false;  // a drive root
   if (plat::FolderExists(finalPath) || plat::FileExists(finalPath)) return false;
-  ForceFolders(parent);
+  if (!MakeTargetFolder(parent)) return true;
   std::string staged;
   if (!plat::MakeStagingFolder(parent, staged)) return false;
 
   stagedFinal_ = final;
   stagedAt_ = winpath::IncludeTrailingBackslash(staged);
+  faultsWhenStaged_ = faults_;
   targetOf_.clear();
   WalkFolder(folder, mask);
+  const bool failed = Doomed();
   stagedFinal_.clear();
   stagedAt_.clear();
   targetOf_.clear();
-  if (plat::RenameFile(staged, finalPath)) return true;
+  auto drop = [&] {
+    // Everything in it is this walk's own making, read-only copies included.
+    const plat::FileResult removed = plat::RemoveOwnTree(staged);
+    if (!removed.Done()) Fault("cannot remove the unfinished copy " + staged + ": " + removed.Cause);
+    plat::ReleaseTemporaryLocks();
+  };
+  if (failed) {
+    drop();
+    if (Report) Report->Note(finalPath + " was not created: its copy failed, and nothing of it was kept");
+    return true;
+  }
+  const plat::FileResult moved = plat::RenameFile(staged, finalPath);
+  if (moved.Done()) {
+    plat::ReleaseTemporaryLocks();
+    return true;
+  }
+  if (moved.Outcome != plat::FileOutcome::Exists) {
+    Fault("cannot create " + finalPath + ": " + moved.Cause);
+    drop();
+    return true;
+  }
 
   // Something took the name meanwhile (another program made the folder):
-  // copy into it as into any existing folder, then drop what was built (a
-  // read-only copy, which a removal leaves, keeps the hidden folder).
+  // copy into it as into any existing folder, then drop what was built.
   noStaging_ = true;
-  ForceFolders(final);
-  WalkFolder(folder, mask);
+  if (MakeTargetFolder(final)) WalkFolder(folder, mask);
   noStaging_ = false;
-  RemoveFolderTree(winpath::IncludeTrailingBackslash(staged));
+  drop();
   return true;
 }
 
-void RemoveFolderTree(const std::string& folder) {
+void RemoveFolderTree(const std::string& folder, Notices* report) {
   TreeWalker walker;
   walker.Mode = WalkMode::RemoveTree;
+  walker.Report = report;
   walker.WalkTree(folder, "*.*");
-  plat::RemoveEmptyFolder(winpath::ExcludeTrailingBackslash(folder));
+  const std::string path = winpath::ExcludeTrailingBackslash(folder);
+  const plat::FileResult removed = plat::RemoveEmptyFolder(path);
+  if (!removed.Done() && removed.IsFault() && report)
+    report->Fault("cannot remove the folder " + path + ": " + removed.Cause);
+  if (walker.KeptReadOnly() > 0 && report)
+    report->Note("kept " + ReadOnlyFiles(walker.KeptReadOnly()) + " in " + path);
+}
+
+std::string ReadOnlyFiles(int count) {
+  return std::to_string(count) + " read-only file" + (count == 1 ? "" : "s");
 }
 
 void TreeWalker::WalkFolder(const std::string& folder, const std::string& mask) {
@@ -189,13 +264,22 @@ void TreeWalker::WalkFolder(const std::string& folder, const std::string& mask) 
     // when the mask takes every name: no mode changes the sub-folders of the
     // folder whose files it processes (a copy never writes into its source).
     // A scan for scenery folders looks at folders only.
-    std::vector<plat::DirEntry> entries =
-        Mode == WalkMode::ScanScenery ? plat::FindFolders(folder + "*.*") : List(folder + "*.*");
+    std::vector<plat::DirEntry> entries;
+    if (Mode == WalkMode::ScanScenery) {
+      plat::FileResult problem;
+      entries = plat::FindFolders(folder + "*.*", &problem);
+      if (!problem.Done()) Fault("cannot list " + folder + ": " + problem.Cause);
+    } else {
+      entries = List(folder + "*.*");
+    }
     if (Mode != WalkMode::ScanScenery) {
       if (mask == "*.*")
         ProcessListedFiles(folder, entries);
       else
         WalkFiles(folder, mask);
+      // This run's lock file in the folder the files went into goes once
+      // they are all in place.
+      if (Mode == WalkMode::Copy) plat::ReleaseTemporaryLocks();
     }
     for (plat::DirEntry& entry : entries) {
       if (!PassesFilter(entry, kFilterFolders)) continue;
@@ -207,9 +291,13 @@ void TreeWalker::WalkFolder(const std::string& folder, const std::string& mask) 
   }
 
   for (const std::string& name : folders) {
+    if (Doomed()) return;
     WalkTree(folder + name + "\\", mask);
     if (Mode == WalkMode::RemoveTree) {
-      plat::RemoveEmptyFolder(folder + name);
+      // A folder still holding what the rules kept (a read-only file, a
+      // hidden folder, a link) stays.
+      const plat::FileResult removed = plat::RemoveEmptyFolder(folder + name);
+      if (removed.IsFault()) Fault("cannot remove the folder " + folder + name + ": " + removed.Cause);
     } else if (Mode == WalkMode::ScanScenery && OnSceneryFolder &&
                plat::SameText(name, "scenery")) {
       const std::string relative = winpath::ExcludeTrailingBackslash(RelativeTo(SourceRoot, folder));

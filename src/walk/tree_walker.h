@@ -5,8 +5,14 @@
 //
 // A file is always addressed through the name its folder listing gave it;
 // the lower-cased name handed to ProcessFile is the name a copy is created
-// under or a rename gives it.  Failures of single file operations do not stop
-// the walk.
+// under or a rename gives it.
+//
+// What the program's rules decide (a read-only file kept by a removal or not
+// replaced by a copy, an existing target kept by the copy's overwrite rule, a BGL file kept because
+// its new name exists, hidden and dot folders passed over) is the walk's own
+// outcome.  Any other failure of a file operation is a fault: it is told to
+// Report, and the walk goes on with what it can still do.  A folder that a
+// copy makes new appears whole or not at all, also under faults.
 //
 // May use: platform/, filetime/, bgl/.
 #pragma once
@@ -19,6 +25,7 @@
 #include "filetime/file_times.h"
 #include "platform/platform.h"
 #include "walk/folder_walker.h"
+#include "walk/notices.h"
 
 enum class WalkMode {
   RemoveTree,   // delete every file; remove each sub-folder once emptied
@@ -49,6 +56,13 @@ class TreeWalker : public FolderWalker {
   int32_t VersionFilter = 0;
   uint32_t ContentMask = 0;
   std::string NewExtension;
+  // Where faults and notes go; none are told when null.
+  Notices* Report = nullptr;
+
+  // Read-only files kept so far (by a removal, or as copy targets not
+  // replaced), and the faults met.
+  int KeptReadOnly() const { return keptReadOnly_; }
+  int Faults() const { return faults_; }
 
   void ProcessFile(const std::string& folder, const std::string& fileName) override;
   void WalkFiles(const std::string& folder, const std::string& mask) override;
@@ -58,7 +72,8 @@ class TreeWalker : public FolderWalker {
   // Whether files' times are needed (a copy that keeps newer targets).
   bool NeedsFileTimes() const;
   // `pattern` listed with as much of each file's facts as the mode uses.
-  std::vector<plat::DirEntry> List(const std::string& pattern) const;
+  // A listing that fails is a fault.
+  std::vector<plat::DirEntry> List(const std::string& pattern);
   // Where a copy puts the files of source folder `folder` (DestRoot and its
   // path relative to SourceRoot), worked out once per folder: the roots stay
   // the same for the walker's one walk.
@@ -70,9 +85,20 @@ class TreeWalker : public FolderWalker {
   void WalkFolder(const std::string& folder, const std::string& mask);
   // A copy of `folder` whose target folder does not exist yet: builds it
   // under a temporary name beside its place, then renames it into place
-  // whole.  False when the target exists or no such folder can be made (the
-  // caller then copies into the target as it is).
+  // whole, or drops it all when a fault met any of it.  False when the
+  // target exists or no such folder can be made (the caller then copies into
+  // the target as it is).
   bool CopyIntoNewFolder(const std::string& folder, const std::string& mask);
+  // Makes the copy's target folder `folder` with every missing parent;
+  // false, with the fault told, when it cannot be made.
+  bool MakeTargetFolder(const std::string& folder);
+  // The path a copy target is known by to the user: below the final folder,
+  // not the temporary one it is built in.
+  std::string ShownPath(const std::string& path) const;
+  void Fault(const std::string& text);
+  // True while a new folder is being built that a fault has doomed: the
+  // rest of its walk is passed over.
+  bool Doomed() const { return !stagedAt_.empty() && faults_ > faultsWhenStaged_; }
 
   // The entry now being processed, as the listing spelled it.
   std::string currentName_;
@@ -87,9 +113,16 @@ class TreeWalker : public FolderWalker {
   // Set while a copy goes into existing folders only, after a new folder
   // could not be renamed into place.
   bool noStaging_ = false;
+  int faultsWhenStaged_ = 0;
+  int keptReadOnly_ = 0;
+  int faults_ = 0;
 };
 
 // Removes the files and sub-folders of `folder` (ending in a backslash) with
 // a removal walk, then the folder itself once empty.  Read-only files, and
-// the folders holding them, stay.
-void RemoveFolderTree(const std::string& folder);
+// the folders holding them, stay; how many is told to `report` as a note,
+// faults as faults.
+void RemoveFolderTree(const std::string& folder, Notices* report);
+
+// "1 read-only file", "3 read-only files": for the notes on kept files.
+std::string ReadOnlyFiles(int count);

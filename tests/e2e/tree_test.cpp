@@ -43,8 +43,11 @@ class TreeCommands : public ::testing::Test {
     cfgBefore = e2e::Cfg(p);
   }
 
-  // Runs one command; it prints the banner only and leaves scenery.cfg alone.
-  void Run(const std::vector<std::string>& args, const std::string& cwd = "") {
+  // Runs one command; it prints the banner only, tells `err` on standard
+  // error (the notes of refusals and kept files, one line each) and leaves
+  // scenery.cfg alone.
+  void Run(const std::vector<std::string>& args, const std::string& cwd = "",
+           const std::string& err = "") {
     // The current folder is on drive C: of the prefix, so that "the current
     // drive" can never mean the host's own root.
     testing_support::RunOptions options;
@@ -52,7 +55,7 @@ class TreeCommands : public ::testing::Test {
     RunResult r = RunLayrix(p, args, options);
     EXPECT_EQ(r.ExitCode, 0) << r.Err;
     EXPECT_EQ(r.Out, Banner());
-    EXPECT_EQ(r.Err, "");
+    EXPECT_EQ(r.Err, err);
     EXPECT_EQ(e2e::Cfg(p), cfgBefore);
     EXPECT_FALSE(PathExists(e2e::BackupPath(p)));
   }
@@ -138,7 +141,11 @@ TEST_F(TreeCommands, CopyOverwriteThreeKeepsFoldersAndReadOnlyFiles) {
   WriteFile(p.C("dst/texture/old.bmp"), "old");
   WriteFile(p.C("dst/.hidden/keep"), "keep");
   ASSERT_EQ(chmod(p.C("dst/scenery/locked.bgl").c_str(), 0444), 0);
-  Run({"-c", "C:\\src", "C:\\dst", "3"});
+  // Emptying keeps the read-only file, and the copy does not replace it:
+  // both rules are told, and the run succeeds.
+  Run({"-c", "C:\\src", "C:\\dst", "3"}, "",
+      "layrix: kept 1 read-only file in c:\\dst\r\n"
+      "layrix: did not replace 1 read-only file in c:\\dst\r\n");
   EXPECT_EQ(ListTree(p.C("dst")), (Tree{".hidden/", ".hidden/keep", "scenery/", "scenery/a.bgl",
                                         "scenery/locked.bgl", "texture/"}));
   EXPECT_EQ(ReadFile(p.C("dst/scenery/a.bgl")), "new a");
@@ -159,15 +166,26 @@ TEST_F(TreeCommands, CopyRefusesADestinationInsideTheSourceAndTheReverseWithMode
   WriteFile(p.C("src/a.bgl"), "a");
   WriteFile(p.C("src/sub/b.bgl"), "b");
   const Tree before = ListTree(p.C("src"));
+  // Each refusal is told on standard error with its reason (the command
+  // line is lower-cased).
+  auto inside = [](const std::string& from, const std::string& to) {
+    return "layrix: refused to copy " + from + " to " + to +
+           ": the destination lies inside the source\r\n";
+  };
   for (const char* mode : {"0", "1", "2", "3"}) {
-    Run({"-c", "C:\\src", "C:\\src", mode});
-    Run({"-c", "C:\\src", "C:\\SRC\\", mode});
-    Run({"-c", "C:\\src", "C:\\src\\copy", mode});
-    Run({"-c", "C:\\src", "C:\\src\\sub\\deeper", mode});
-    Run({"-c", "C:\\src\\sub", "C:\\other\\..\\src\\sub", mode});
+    Run({"-c", "C:\\src", "C:\\src", mode}, "", inside("c:\\src", "c:\\src"));
+    Run({"-c", "C:\\src", "C:\\SRC\\", mode}, "", inside("c:\\src", "c:\\src"));
+    Run({"-c", "C:\\src", "C:\\src\\copy", mode}, "", inside("c:\\src", "c:\\src\\copy"));
+    Run({"-c", "C:\\src", "C:\\src\\sub\\deeper", mode}, "",
+        inside("c:\\src", "c:\\src\\sub\\deeper"));
+    Run({"-c", "C:\\src\\sub", "C:\\other\\..\\src\\sub", mode}, "",
+        inside("c:\\src\\sub", "c:\\src\\sub"));
   }
-  Run({"-c", "C:\\src\\sub", "C:\\src", "3"});
-  Run({"-c", "C:\\src\\sub", "C:\\", "3"});
+  const std::string emptied = ": the source lies inside the destination, which would be emptied first\r\n";
+  Run({"-c", "C:\\src\\sub", "C:\\src", "3"}, "",
+      "layrix: refused to copy c:\\src\\sub to c:\\src" + emptied);
+  Run({"-c", "C:\\src\\sub", "C:\\", "3"}, "",
+      "layrix: refused to copy c:\\src\\sub to c:\\" + emptied);
   Run({"-c", "C:\\src", "", "3"});
   EXPECT_EQ(ListTree(p.C("src")), before);
   EXPECT_EQ(ReadFile(p.C("src/a.bgl")), "a");
@@ -200,7 +218,7 @@ TEST_F(TreeCommands, RemoveKeepsReadOnlyFilesHiddenFoldersAndLinks) {
   WriteFile(p.C("outside/private.bgl"), "private");
   ASSERT_EQ(symlink(p.C("outside").c_str(), p.C("Mine/link").c_str()), 0);
   ASSERT_EQ(symlink("/", p.C("Mine/root").c_str()), 0);
-  Run({"-r", "4"});
+  Run({"-r", "4"}, "", "layrix: kept 1 read-only file in C:\\Mine\r\n");
   EXPECT_TRUE(PathExists(p.C("Mine/a/b/locked.bgl")));
   EXPECT_FALSE(PathExists(p.C("Mine/a/gone.bgl")));
   EXPECT_FALSE(PathExists(p.C("Mine/c")));
@@ -225,7 +243,25 @@ TEST_F(TreeCommands, RemoveRefusesRequiredAndProtectedFolders) {
            {"Area.014", "Current drive", "\\", 14}});
   WriteFile(p.C("Required/r.bgl"), "r");
   WriteFile(p.C("top.bgl"), "top");
-  for (int layer = 3; layer <= 14; ++layer) Run({"-r", std::to_string(layer)});
+  const std::string addons = ": it is the \"Addon Scenery\" folder, which holds every add-on\r\n";
+  const std::vector<std::string> told = {
+      "C:\\FS9\\Addon Scenery" + addons,
+      "C:\\Required: it is a required layer\r\n",
+      "C:\\FS9\\ADDON SCENERY" + addons,
+      "C:\\FS9\\Addon Scenery" + addons,
+      "c:\\fs9\\addon scenery" + addons,
+      "C:\\FS9\\Addon Scenery" + addons,
+      "",  // an area without a folder names nothing to remove
+      "C:\\FS9: it is the simulator's folder\r\n",
+      "C:\\FS9: it is the simulator's folder\r\n",
+      "C:\\: it is a drive root\r\n",
+      "C:\\: it is a drive root\r\n",
+      "C:\\: it is a drive root\r\n",
+  };
+  for (int layer = 3; layer <= 14; ++layer) {
+    const std::string& why = told[static_cast<size_t>(layer - 3)];
+    Run({"-r", std::to_string(layer)}, "", why.empty() ? "" : "layrix: refused to remove " + why);
+  }
   EXPECT_EQ(ReadFile(p.C("Required/r.bgl")), "r");
   EXPECT_EQ(ReadFile(p.C("top.bgl")), "top");
   ExpectSimulatorIntact();
@@ -238,7 +274,9 @@ TEST_F(TreeCommands, RemoveByFolder) {
   Run({"-rf", "Addon Scenery\\Unlisted"});
   EXPECT_EQ(ReadFile(p.C("FS9/Addon Scenery/Unlisted/scenery/u.bgl")), "u");
   Run({"-rf", "C:\\FS9\\Addon Scenery"});
-  Run({"-rf", "Addon Scenery"});
+  Run({"-rf", "Addon Scenery"}, "",
+      "layrix: refused to remove C:\\FS9\\Addon Scenery: it is the \"Addon Scenery\" folder, "
+      "which holds every add-on\r\n");
   ExpectSimulatorIntact();
   // The folder is looked up as stored (here relative), in any letter case.
   Run({"-rf", "C:\\FS9\\Addon Scenery\\Mine"});

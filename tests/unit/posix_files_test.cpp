@@ -667,7 +667,7 @@ TEST_F(PosixFiles, ReadingFiles) {
   EXPECT_FALSE(plat::ReadWholeFile("C:\\d\\none", bytes, error));
   EXPECT_NE(error.find("C:\\d\\none"), std::string::npos) << error;
   EXPECT_FALSE(plat::ReadWholeFile("C:\\d", bytes, error));
-  EXPECT_EQ(error, "cannot read \"C:\\d\": it is a folder");
+  EXPECT_EQ(error, "cannot read \"C:\\d\": it is a folder, not a file");
 
   auto file = plat::OpenInputFile("c:\\d\\data");
   ASSERT_TRUE(file);
@@ -724,7 +724,7 @@ TEST_F(PosixFiles, WriteFileReplacingUnderInjectedFaults) {
   };
   EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\scenery.cfg", std::string(5000, 'n'), error));
   EXPECT_NE(error.find("C:\\d\\scenery.cfg"), std::string::npos) << error;
-  EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+  EXPECT_NE(error.find("there is no space left on the disk"), std::string::npos) << error;
   EXPECT_EQ(Get("scenery.cfg"), "old");
   EXPECT_EQ(Names(), (std::vector<std::string>{"scenery.cfg"}));
 
@@ -754,7 +754,7 @@ TEST_F(PosixFiles, WriteFileReplacingPastTheFileSizeLimit) {
     ::setrlimit(RLIMIT_FSIZE, &limit);
     std::string error;
     bool ok = plat::WriteFileReplacing("C:\\d\\scenery.cfg", std::string(100000, 'n'), error);
-    ::_exit(!ok && error.find("File too large") != std::string::npos ? 0 : 1);
+    ::_exit(!ok && error.find("larger than the space allowed") != std::string::npos ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);

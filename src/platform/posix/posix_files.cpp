@@ -113,31 +113,40 @@ bool SurelyMissing(const Resolved& spelled) {
 
 // Removes `name` in `folder` (reached through `dir`), whose lstat is `lst`,
 // unless it is or leads to a folder or a read-only file (a broken link goes).
-bool RemoveFileIn(int dir, const std::string& folder, const std::string& name,
-                      const struct stat& lst) {
+FileResult RemoveFileIn(int dir, const std::string& folder, const std::string& name,
+                        const struct stat& lst) {
   struct stat st = lst;
   if (S_ISLNK(st.st_mode) && ::stat(JoinHost(folder, name).c_str(), &st) != 0) st = lst;
-  if (S_ISDIR(st.st_mode)) return false;
-  if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) return false;
-  if (Sys().Unlink(dir, name.c_str(), 0) != 0) return false;
+  if (S_ISDIR(st.st_mode)) return {FileOutcome::WrongKind, "it is a folder"};
+  if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) return ResultOf(FileOutcome::ReadOnly);
+  if (Sys().Unlink(dir, name.c_str(), 0) != 0) return ResultOfErrno(errno);
   NoteRemoved(folder, name);
-  return true;
+  ForgetTemp(folder, name);
+  return {};
 }
 
 // Renames `fromName` in `fromFolder` to `toName` in `toFolder`, never over
 // an existing name, and keeps the caches current: the handles of a renamed
 // folder, and of those below it, would name folders under paths that are
-// gone.  On failure errno tells why.
-bool RenameEntry(const std::string& fromFolder, const std::string& fromName,
-                 const std::string& toFolder, const std::string& toName) {
+// gone.  0, or an errno value.
+int RenameEntry(const std::string& fromFolder, const std::string& fromName,
+                const std::string& toFolder, const std::string& toName) {
   At fromAt = InFolder(fromFolder, fromName);
   At toAt = InFolder(toFolder, toName);
   if (Sys().RenameNoReplace(fromAt.Dir, fromAt.Path.c_str(), toAt.Dir, toAt.Path.c_str()) != 0)
-    return false;
+    return errno;
   ForgetFolderHandles(fromFolder, fromName);
   ForgetFolderHandles(toFolder, toName);
   NoteRenamed(fromFolder, fromName, toFolder, toName);
-  return true;
+  ForgetTemp(fromFolder, fromName);
+  return 0;
+}
+
+// The result for a path that Resolve or Spelled did not find valid, or that
+// names a drive root where an entry in a folder is meant.
+FileResult NotAnEntry(const Resolved& r) {
+  if (!r.Valid) return ResultOf(FileOutcome::BadName);
+  return {FileOutcome::WrongKind, "it is a drive root"};
 }
 
 }  // namespace
@@ -147,70 +156,84 @@ namespace plat {
 
 using namespace posix;
 
-bool MakeFolder(const std::string& path) {
+FileResult MakeFolder(const std::string& path) {
   Resolved r = Resolve(path);
-  if (!r.Valid || r.Exists || r.Name.empty()) return false;
+  if (!r.Valid || r.Name.empty()) return r.Valid && r.Exists ? ResultOf(FileOutcome::Exists) : NotAnEntry(r);
+  if (r.Exists) {
+    struct stat st;
+    if (::stat(r.Host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return ResultOf(FileOutcome::Exists);
+    return {FileOutcome::WrongKind, "a file of that name is in the way"};
+  }
   At at = AtOf(r);
-  if (::mkdirat(at.Dir, at.Path.c_str(), 0777) != 0) return false;
+  if (::mkdirat(at.Dir, at.Path.c_str(), 0777) != 0) return ResultOfErrno(errno);
   ForgetFolderHandles(r.Folder, r.Name);
   NoteAdded(r.Folder, r.Name);
-  return true;
+  return {};
 }
 
-bool RemoveEmptyFolder(const std::string& path) {
+FileResult RemoveEmptyFolder(const std::string& path) {
   Resolved r = Resolve(path);
+  if (!r.Valid || r.Name.empty()) return NotAnEntry(r);
+  if (!r.Exists) return ResultOf(FileOutcome::Missing);
   // A link to a folder is not a folder of its own: it is never removed.
-  if (!r.Exists || r.Name.empty() || !S_ISDIR(r.Lstat.st_mode)) return false;
+  if (!S_ISDIR(r.Lstat.st_mode)) return {FileOutcome::WrongKind, "it is not a folder"};
   At at = AtOf(r);
-  if (Sys().Unlink(at.Dir, at.Path.c_str(), AT_REMOVEDIR) != 0) return false;
+  if (Sys().Unlink(at.Dir, at.Path.c_str(), AT_REMOVEDIR) != 0)
+    return errno == EEXIST ? ResultOf(FileOutcome::NotEmpty) : ResultOfErrno(errno);
   ForgetFolderHandles(r.Folder, r.Name);
   NoteRemoved(r.Folder, r.Name);
-  return true;
+  ForgetTemp(r.Folder, r.Name);
+  return {};
 }
 
-bool RemoveFile(const std::string& path) {
+FileResult RemoveFile(const std::string& path) {
   // The path as spelled first, looked at and removed through one handle of
   // its folder; only a name not there as spelled is resolved.
   SpelledName spelled;
-  if (!SpellName(path, spelled) || spelled.Name.empty()) return false;
+  if (!SpellName(path, spelled)) return ResultOf(FileOutcome::BadName);
+  if (spelled.Name.empty()) return {FileOutcome::WrongKind, "it is a drive root"};
   At at = AtOf(spelled);
   struct stat lst;
   if (::fstatat(at.Dir, at.Path.c_str(), &lst, AT_SYMLINK_NOFOLLOW) == 0)
     return RemoveFileIn(at.Dir, *spelled.Folder, spelled.Name, lst);
   Resolved r = Resolve(path);
-  if (!r.Exists || r.Name.empty()) return false;
+  if (!r.Valid || r.Name.empty()) return NotAnEntry(r);
+  if (!r.Exists) return ResultOf(FileOutcome::Missing);
   at = AtOf(r);
   return RemoveFileIn(at.Dir, r.Folder, r.Name, r.Lstat);
 }
 
-bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
-                bool privateFolder) {
+FileResult CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
+                      bool privateFolder) {
   IgnoreFileSizeSignal();
   int error = 0;
   int in = OpenForReading(source, error);
-  if (in < 0) return false;
-  auto refuse = [in] {
+  if (in < 0) return ResultOfErrno(error);
+  auto refuse = [in](FileResult result) {
     Sys().Close(in);
-    return false;
+    return result;
   };
   struct stat sourceStat;
-  if (::fstat(in, &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode)) return refuse();
+  if (::fstat(in, &sourceStat) != 0) return refuse(ResultOfErrno(errno));
+  if (!S_ISREG(sourceStat.st_mode)) return refuse({FileOutcome::WrongKind, "it is not a file"});
 
   // A target missing in every spelling (the common case of a copy into a
   // new tree) needs no lookup of its own.
   Resolved to = Spelled(target);
   if (!SurelyMissing(to)) to = Resolve(target);
-  if (!to.Valid || to.Name.empty()) return refuse();
+  if (!to.Valid || to.Name.empty()) return refuse(NotAnEntry(to));
   struct stat targetStat {};
   bool replacing = false;
   if (to.Exists) {
-    if (failIfExists) return refuse();
+    if (failIfExists) return refuse(ResultOf(FileOutcome::Exists));
     At at = AtOf(to);
     if (::fstatat(at.Dir, at.Path.c_str(), &targetStat, 0) == 0) {
       replacing = true;
-      if (S_ISDIR(targetStat.st_mode) || IsReadOnlyMode(targetStat.st_mode) ||
-          (sourceStat.st_dev == targetStat.st_dev && sourceStat.st_ino == targetStat.st_ino))
-        return refuse();
+      if (S_ISDIR(targetStat.st_mode))
+        return refuse({FileOutcome::WrongKind, "a folder of that name is in the way"});
+      if (IsReadOnlyMode(targetStat.st_mode)) return refuse(ResultOf(FileOutcome::ReadOnly));
+      if (sourceStat.st_dev == targetStat.st_dev && sourceStat.st_ino == targetStat.st_ino)
+        return refuse({FileOutcome::OtherFault, "it is the source file itself"});
     }
   }
 
@@ -235,9 +258,9 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
   } else {
     out = CreateTempFile(folder, written);
   }
-  if (out < 0) return refuse();
-  bool ok = CopyData(in, out, sourceStat.st_size);
-  if (ok) {
+  if (out < 0) return refuse(ResultOfErrno(errno));
+  int code = CopyData(in, out, sourceStat.st_size) ? 0 : errno;
+  if (code == 0) {
     // A new file keeps the mode it was created with unless the source is
     // read-only; a replaced one takes the mode and owner of the file it
     // replaces.
@@ -249,7 +272,7 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
       if (::fstat(out, &tempStat) == 0)
         mode = tempStat.st_mode;
       else
-        ok = false;
+        code = errno;
     }
     if (replacing && (targetStat.st_uid != ::geteuid() || targetStat.st_gid != ::getegid()))
       (void)::fchown(out, targetStat.st_uid, targetStat.st_gid);
@@ -261,38 +284,61 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
     if (size > 0) (void)::fsetxattr(out, "user.DOSATTRIB", attrs, static_cast<size_t>(size), 0);
     // The copy carries the source's last-write time and read-only state.
     struct timespec times[2] = {{0, UTIME_NOW}, sourceStat.st_mtim};
-    ok = ok && (!setMode || ::fchmod(out, mode & 07777) == 0) && ::futimens(out, times) == 0;
+    if (code == 0 && setMode && ::fchmod(out, mode & 07777) != 0) code = errno;
+    if (code == 0 && ::futimens(out, times) != 0) code = errno;
   }
   Sys().Close(in);
-  if (Sys().Close(out) != 0) ok = false;
-  if (ok && !inPlace) {
+  if (Sys().Close(out) != 0 && code == 0) code = errno;
+  if (code == 0 && !inPlace) {
     At final = InFolder(folder, finalName);
     int renamed =
         replacing ? Sys().Rename(written.Dir, written.Path.c_str(), final.Dir, final.Path.c_str())
                   : Sys().RenameNoReplace(written.Dir, written.Path.c_str(), final.Dir, final.Path.c_str());
-    ok = renamed == 0;
+    if (renamed != 0) code = errno;
   }
-  if (!ok) {
+  if (!inPlace) {
+    // The temporary file is gone either way: renamed, or removed here.
+    if (code != 0) Sys().Unlink(written.Dir, written.Path.c_str(), 0);
+    ForgetTemp(folder, written.Path.substr(written.Path.find_last_of('/') + 1));
+    ReleaseTemporaryLocksUnlessKept();
+  } else if (code != 0) {
     Sys().Unlink(written.Dir, written.Path.c_str(), 0);
-    return false;
   }
+  if (code != 0) return ResultOfErrno(code);
   NoteAdded(folder, finalName);
-  return true;
+  return {};
 }
 
-bool MakeStagingFolder(const std::string& parent, std::string& staged) {
+FileResult MakeStagingFolder(const std::string& parent, std::string& staged) {
   const std::string folder = winpath::IncludeTrailingBackslash(parent);
   Resolved r = Resolve(folder);
+  if (!r.Valid) return ResultOf(FileOutcome::BadName);
+  if (!r.Exists) return ResultOf(FileOutcome::Missing);
   struct stat st;
-  if (!r.Exists || ::stat(r.Host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  if (::stat(r.Host.c_str(), &st) != 0) return ResultOfErrno(errno);
+  if (!S_ISDIR(st.st_mode)) return {FileOutcome::WrongKind, "it is not a folder"};
   std::string name;
-  if (!CreateTempFolder(r.Host, name)) return false;
+  if (!CreateTempFolder(r.Host, name)) return ResultOfErrno(errno);
   NoteAdded(r.Host, name);
   staged = folder + text1252::FromUtf8(name);
-  return true;
+  return {};
 }
 
-bool RenameFile(const std::string& source, const std::string& target) {
+FileResult RemoveOwnTree(const std::string& folder) {
+  Resolved r = Resolve(winpath::ExcludeTrailingBackslash(folder));
+  if (!r.Valid || r.Name.empty()) return NotAnEntry(r);
+  if (!r.Exists) return {};
+  At at = AtOf(r);
+  const int code = RemoveTreeAt(at.Dir, at.Path);
+  ForgetFolderHandles(r.Folder, r.Name);
+  ClearNameCache();
+  if (code != 0) return ResultOfErrno(code);
+  ForgetTemp(r.Folder, r.Name);
+  ReleaseTemporaryLocksUnlessKept();
+  return {};
+}
+
+FileResult RenameFile(const std::string& source, const std::string& target) {
   // The common case first: both names as spelled, the target missing in
   // every spelling.  The rename itself then tells whether the source is
   // there; one that is not is looked up in other spellings below.
@@ -303,22 +349,29 @@ bool RenameFile(const std::string& source, const std::string& target) {
     if (SpellName(source, from) && SpellName(target, to) &&
         (to.Kept() || !from.Kept() || SpellName(source, from)) && !from.Name.empty() &&
         !to.Name.empty() && SurelyMissing(*to.Folder, text1252::FromUtf8(to.Name))) {
-      if (RenameEntry(*from.Folder, from.Name, *to.Folder, to.Name)) return true;
-      if (errno != ENOENT && errno != ENOTDIR) return false;
+      const int code = RenameEntry(*from.Folder, from.Name, *to.Folder, to.Name);
+      if (code == 0) {
+        ReleaseTemporaryLocksUnlessKept();
+        return {};
+      }
+      if (code != ENOENT && code != ENOTDIR) return ResultOfErrno(code);
     }
   }
   Resolved from = Resolve(source);
-  if (!from.Exists || from.Name.empty()) return false;
+  if (!from.Valid || from.Name.empty()) return NotAnEntry(from);
+  if (!from.Exists) return ResultOf(FileOutcome::Missing);
   Resolved to = Resolve(target);
-  if (!to.Valid || to.Name.empty()) return false;
+  if (!to.Valid || to.Name.empty()) return NotAnEntry(to);
   std::string toName = to.Name;
   if (to.Exists) {
     // Only the entry itself may be renamed to another spelling of its name.
-    if (!SameEntry(from, to)) return false;
+    if (!SameEntry(from, to)) return ResultOf(FileOutcome::Exists);
     toName = GivenName(target);
-    if (toName == from.Name) return true;
+    if (toName == from.Name) return {};
   }
-  return RenameEntry(from.Folder, from.Name, to.Folder, toName);
+  const int code = RenameEntry(from.Folder, from.Name, to.Folder, toName);
+  ReleaseTemporaryLocksUnlessKept();
+  return ResultOfErrno(code);
 }
 
 }  // namespace plat

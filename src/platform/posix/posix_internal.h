@@ -211,13 +211,38 @@ inline bool IsReadOnlyMode(mode_t mode) { return (mode & 0222) == 0; }
 
 uint64_t ToFileTime(const struct timespec& t);
 
+// ---------------------------------------------------------------- temporary entries
+
 // A new temporary file in `hostFolder`, created with O_EXCL through
-// Sys().Open (mode 0666 before the umask).  Returns the open descriptor, and
-// in `temp` where it is found, or -1 with errno set.
+// Sys().Open (mode 0666 before the umask), under this run's lock file in
+// that folder.  Returns the open descriptor, and in `temp` where it is
+// found, or -1 with errno set.
 int CreateTempFile(const std::string& hostFolder, At& temp);
 // A new, empty folder in `hostFolder` under a temporary name, returned in
 // `name`; false with errno set when none can be made.
 bool CreateTempFolder(const std::string& hostFolder, std::string& name);
+// Tells the bookkeeping that `name` in `hostFolder` is gone (removed or
+// renamed) when it is one of this run's temporary entries.
+void ForgetTemp(const std::string& hostFolder, const std::string& name);
+}  // namespace plat::posix
+namespace plat {
+// ReleaseTemporaryLocks, unless a KeepTemporaryLocks lives: what each file
+// operation calls when it is done.
+void ReleaseTemporaryLocksUnlessKept();
+}  // namespace plat
+namespace plat::posix {
+
+// Removes the temporary entries left in `hostFolder` by runs that ended
+// without cleaning up, with their lock files.
+void RemoveLeftovers(const std::string& hostFolder);
+// Removes the entry `name` in the folder `dir` and, for a folder, all it
+// holds, read-only files included; links are removed, never followed.
+// 0, or an errno value.
+int RemoveTreeAt(int dir, const std::string& name);
+
+// 0 when the first byte of `fd` is locked now by this open file, else an
+// errno value (EAGAIN or EACCES: another holder).
+int LockFirstByte(int fd);
 
 // Ignores SIGXFSZ once, so that writing past the file-size limit returns
 // EFBIG instead of ending the process.
@@ -225,5 +250,7 @@ void IgnoreFileSizeSignal();
 
 // Text of an errno value.
 std::string ErrnoText(int error);
+// The outcome an errno value stands for, with its plain words.
+FileResult ResultOfErrno(int error);
 
 }  // namespace plat::posix

@@ -89,12 +89,15 @@ namespace plat {
 
 using namespace posix;
 
-std::unique_ptr<InputFile> OpenInputFile(const std::string& path) {
+std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* problem) {
   // A folder is not refused here, which would cost a look at every file
   // opened: reading it fails, as opening it does on Windows.
   int error = 0;
   int fd = OpenForReading(path, error);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    if (problem) *problem = ResultOfErrno(error);
+    return nullptr;
+  }
   return std::make_unique<PosixInputFile>(fd);
 }
 
@@ -104,8 +107,8 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
   int code = 0;
   int fd = OpenExistingFile(path, code);
   if (fd < 0) {
-    if (code == EISDIR) error = "cannot read \"" + path + "\": it is a folder";
-    else error = "cannot open \"" + path + "\": " + ErrnoText(code);
+    if (code == EISDIR) error = "cannot read \"" + path + "\": it is a folder, not a file";
+    else error = "cannot read \"" + path + "\": " + ResultOfErrno(code).Cause;
     return false;
   }
   struct stat st;
@@ -115,7 +118,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
     ssize_t got = Sys().Read(fd, buffer, sizeof buffer);
     if (got < 0) {
       if (errno == EINTR) continue;
-      error = "cannot read \"" + path + "\": " + ErrnoText(errno);
+      error = "cannot read \"" + path + "\": " + ResultOfErrno(errno).Cause;
       Sys().Close(fd);
       bytes.clear();
       return false;
@@ -160,7 +163,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
 
   At temp;
   int fd = CreateTempFile(folder, temp);
-  if (fd < 0) return fail(ErrnoText(errno));
+  if (fd < 0) return fail(ResultOfErrno(errno).Cause);
   if (replacing) {
     (void)::fchmod(fd, old.st_mode & 07777);
     if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
@@ -185,10 +188,15 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   if (Sys().Close(fd) != 0 && !code) code = errno;
   if (!code && Sys().Rename(temp.Dir, temp.Path.c_str(), AT_FDCWD, finalPath.c_str()) != 0)
     code = errno;
+  const std::string tempName = temp.Path.substr(temp.Path.find_last_of('/') + 1);
   if (code) {
     Sys().Unlink(temp.Dir, temp.Path.c_str(), 0);
-    return fail(ErrnoText(code));
+    ForgetTemp(folder, tempName);
+    ReleaseTemporaryLocksUnlessKept();
+    return fail(ResultOfErrno(code).Cause);
   }
+  ForgetTemp(folder, tempName);
+  ReleaseTemporaryLocksUnlessKept();
 
   // Make the rename itself durable.  The new file is in place already, so a
   // failure here is not reported.

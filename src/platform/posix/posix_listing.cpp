@@ -1,6 +1,7 @@
 // Folder listings (FindFirstFileA/FindNextFileA): wildcard matching on the
 // ANSI names, NTFS order.
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -96,7 +97,8 @@ bool MayBeFolder(unsigned char type) {
   return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
 }
 
-std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFacts facts) {
+std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFacts facts,
+                           FileResult* problem) {
   if (pattern.find('\0') != std::string::npos) return {};
   std::string folderPart = winpath::ExtractFilePath(pattern);
   std::string mask = winpath::ExtractFileName(pattern);
@@ -125,10 +127,15 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
     std::string maskAscii, nameAscii;
     const bool asciiMask = AsciiUpper(mask, maskAscii);
     DIR* dir = ::opendir(folder.Host.c_str());
-    if (!dir) return {};
+    if (!dir) {
+      if (problem && errno != ENOENT) *problem = ResultOfErrno(errno);
+      return {};
+    }
     while (const dirent* d = ::readdir(dir)) {
       std::string name = d->d_name;
       if (name == "." || name == "..") continue;
+      // A name Windows cannot have is not shown, as Windows would not.
+      if (winpath::HasForbiddenCharacter(name)) continue;
       if (foldersOnly && !MayBeFolder(d->d_type)) continue;
       Found f = MakeFound(std::move(name), d->d_type);
       const bool matches =
@@ -185,12 +192,15 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
 
 namespace plat {
 
-std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts facts) {
-  return posix::List(pattern, false, facts);
+std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts facts,
+                                  FileResult* problem) {
+  if (problem) *problem = {};
+  return posix::List(pattern, false, facts, problem);
 }
 
-std::vector<DirEntry> FindFolders(const std::string& pattern) {
-  return posix::List(pattern, true, FileFacts::All);
+std::vector<DirEntry> FindFolders(const std::string& pattern, FileResult* problem) {
+  if (problem) *problem = {};
+  return posix::List(pattern, true, FileFacts::All, problem);
 }
 
 }  // namespace plat

@@ -23,7 +23,8 @@ class PosixFileLock : public FileLock {
   int fd_;
 };
 
-// 0 when the first byte of `fd` is locked now, else an errno value.
+}  // namespace
+
 int LockFirstByte(int fd) {
   struct flock range {};
   range.l_type = F_WRLCK;
@@ -40,7 +41,6 @@ int LockFirstByte(int fd) {
   return ::fcntl(fd, F_SETLK, &range) == 0 ? 0 : errno;
 }
 
-}  // namespace
 }  // namespace plat::posix
 
 namespace plat {

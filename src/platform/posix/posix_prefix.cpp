@@ -296,7 +296,8 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
   const size_t cut = full.rfind('\\');
   if (const PrefixState::SpelledFolder* known = allowShortcut ? KnownFolder(full, cut, false) : nullptr) {
     last = std::string_view(full).substr(cut + 1);
-    if (!last.empty() && last != "." && last != ".." && !winpath::IsDeviceName(last)) {
+    if (!last.empty() && last != "." && last != ".." && !winpath::IsDeviceName(last) &&
+        !winpath::HasForbiddenCharacter(last)) {
       SpellInKnownFolder(last, *known, result, spelling);
       return true;
     }
@@ -305,6 +306,10 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
   std::vector<std::string>& components = spelling.Components;
   components = winpath::SplitComponents(std::string_view(full).substr(2));
   if (!components.empty() && winpath::IsDeviceName(components.back())) return false;
+  // A component holding a character Windows forbids in names (a ':' after
+  // the drive, say) names nothing, as on Windows and under Wine.
+  for (const std::string& component : components)
+    if (winpath::HasForbiddenCharacter(component)) return false;
   // The full-path rule leaves "..." as a literal ".." (one trailing dot
   // dropped): Windows cannot open such a name, and on the host it would
   // climb out of the drive.

@@ -72,55 +72,32 @@ void ResetCaches() {
 
 std::string ErrnoText(int error) { return std::generic_category().message(error); }
 
+FileResult ResultOfErrno(int error) {
+  switch (error) {
+    case 0: return {};
+    case ENOENT: return ResultOf(FileOutcome::Missing);
+    case EEXIST: return ResultOf(FileOutcome::Exists);
+    case ENOTEMPTY: return ResultOf(FileOutcome::NotEmpty);
+    case EISDIR: return {FileOutcome::WrongKind, "it is a folder"};
+    case ENOTDIR: return {FileOutcome::BadName, "a part of the path is a file, not a folder"};
+    case ENAMETOOLONG: return {FileOutcome::BadName, "the path is too long"};
+    case ELOOP: return {FileOutcome::BadName, "the path leads round in a circle of links"};
+    case ENOSPC:
+    case EDQUOT: return ResultOf(FileOutcome::NoSpace);
+    case EFBIG: return {FileOutcome::NoSpace, "the file is larger than the space allowed"};
+    case EACCES:
+    case EPERM: return ResultOf(FileOutcome::Denied);
+    case EROFS: return {FileOutcome::Denied, "the disk is read-only"};
+    case EBUSY:
+    case ETXTBSY: return ResultOf(FileOutcome::InUse);
+    case EIO: return ResultOf(FileOutcome::IoError);
+    default: return {FileOutcome::OtherFault, ErrnoText(error)};
+  }
+}
+
 void IgnoreFileSizeSignal() {
   static std::atomic<bool> done{false};
   if (!done.exchange(true)) ::signal(SIGXFSZ, SIG_IGN);
-}
-
-namespace {
-
-// A name for a temporary entry: hidden (a leading dot), and unique to this
-// process and call.
-std::string NextTempName() {
-  static unsigned counter = 0;
-  // Read once; O_EXCL and the retries below keep any clash harmless.
-  static const long pid = long(::getpid());
-  // Made without printf: a tree copy makes one per file.
-  return ".layrix-" + std::to_string(pid) + "-" + std::to_string(++counter) + ".tmp";
-}
-
-// Makes a new entry in `hostFolder` under a temporary name with `make`
-// (true on success, else errno set), trying further names while the one
-// tried exists.  `temp` tells where the entry is found, `name` its name.
-template <typename Make>
-bool MakeUnderTempName(const std::string& hostFolder, At& temp, std::string& name, Make make) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = NextTempName();
-    temp = InFolder(hostFolder, name);
-    if (make(temp)) return true;
-    if (errno != EEXIST) return false;
-  }
-  errno = EEXIST;
-  return false;
-}
-
-}  // namespace
-
-int CreateTempFile(const std::string& hostFolder, At& temp) {
-  int fd = -1;
-  std::string name;
-  MakeUnderTempName(hostFolder, temp, name, [&fd](const At& at) {
-    fd = Sys().Open(at.Dir, at.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-    return fd >= 0;
-  });
-  return fd;
-}
-
-bool CreateTempFolder(const std::string& hostFolder, std::string& name) {
-  At temp;
-  return MakeUnderTempName(hostFolder, temp, name, [](const At& at) {
-    return ::mkdirat(at.Dir, at.Path.c_str(), 0777) == 0;
-  });
 }
 
 }  // namespace plat::posix

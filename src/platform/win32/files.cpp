@@ -5,6 +5,7 @@
 // see win32_util.h for the path forms they are given.)
 #include "platform/platform.h"
 #include "platform/text1252.h"
+#include "platform/win32/temporaries.h"
 #include "platform/win32/win32_util.h"
 #include "platform/winpath.h"
 
@@ -81,7 +82,7 @@ bool FileExists(const std::string& path) {
 
 namespace {
 
-std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly) {
+std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileResult* problem) {
   // The names come from the folder in UTF-16, so that names with characters
   // outside the ANSI code page sort in their true place; each is handed out
   // in ANSI as FindFirstFileA gives it.
@@ -97,7 +98,13 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly) {
   HANDLE find = FindFirstFileExW(widePattern.c_str(), FindExInfoStandard, &data,
                                  foldersOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch,
                                  nullptr, 0);
-  if (find == INVALID_HANDLE_VALUE) return {};
+  if (find == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    if (problem && code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND &&
+        code != ERROR_NO_MORE_FILES)
+      *problem = win32::ResultOfCode(code);
+    return {};
+  }
   const std::wstring extension = ExtensionFilter(pattern);
   std::vector<Found> found;
   do {
@@ -127,104 +134,150 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly) {
 }  // namespace
 
 // The listing gives every fact at once: there is nothing to leave out.
-std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts) {
-  return List(pattern, false);
+std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts, FileResult* problem) {
+  if (problem) *problem = {};
+  return List(pattern, false, problem);
 }
 
-std::vector<DirEntry> FindFolders(const std::string& pattern) { return List(pattern, true); }
+std::vector<DirEntry> FindFolders(const std::string& pattern, FileResult* problem) {
+  if (problem) *problem = {};
+  return List(pattern, true, problem);
+}
 
-bool MakeFolder(const std::string& path) {
+FileResult MakeFolder(const std::string& path) {
   std::wstring wide = FilePath(path);
-  return !wide.empty() && CreateDirectoryW(wide.c_str(), nullptr) != 0;
+  if (wide.empty()) return ResultOf(FileOutcome::BadName);
+  if (CreateDirectoryW(wide.c_str(), nullptr)) return {};
+  const DWORD code = GetLastError();
+  if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
+    DWORD attributes = AttributesOf(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      return {FileOutcome::WrongKind, "a file of that name is in the way"};
+  }
+  return win32::ResultOfCode(code);
 }
 
-bool RemoveEmptyFolder(const std::string& path) {
+FileResult RemoveEmptyFolder(const std::string& path) {
   DWORD attributes = AttributesOf(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-    return false;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return win32::ResultOfCode(GetLastError());
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return {FileOutcome::WrongKind, "it is not a folder"};
   // A link to a folder may point anywhere: it is never removed.
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return false;
-  return RemoveDirectoryW(FilePath(path).c_str()) != 0;
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+    return {FileOutcome::WrongKind, "it is a link to a folder"};
+  if (!RemoveDirectoryW(FilePath(path).c_str())) return win32::ResultOfCode(GetLastError());
+  win32::ForgetTemporary(path);
+  return {};
 }
 
-bool RemoveFile(const std::string& path) {
+FileResult RemoveFile(const std::string& path) {
   DWORD attributes = AttributesOf(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-    return false;
-  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
-  return DeleteFileW(FilePath(path).c_str()) != 0;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return win32::ResultOfCode(GetLastError());
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {FileOutcome::WrongKind, "it is a folder"};
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return ResultOf(FileOutcome::ReadOnly);
+  if (!DeleteFileW(FilePath(path).c_str())) return win32::ResultOfCode(GetLastError());
+  return {};
 }
 
-bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
-                bool privateFolder) {
+FileResult CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
+                      bool privateFolder) {
   DWORD sourceAttributes = AttributesOf(source);
-  if (sourceAttributes == INVALID_FILE_ATTRIBUTES ||
-      (sourceAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-    return false;
-  if (FilePath(target).empty()) return false;
+  if (sourceAttributes == INVALID_FILE_ATTRIBUTES) return win32::ResultOfCode(GetLastError());
+  if ((sourceAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {FileOutcome::WrongKind, "it is not a file"};
+  if (FilePath(target).empty()) return ResultOf(FileOutcome::BadName);
   DWORD targetAttributes = AttributesOf(target);
   const bool targetExists = targetAttributes != INVALID_FILE_ATTRIBUTES;
   if (targetExists) {
-    if (failIfExists) return false;
-    if ((targetAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
-    if (IsReadOnlyFile(targetAttributes)) return false;
+    if (failIfExists) return ResultOf(FileOutcome::Exists);
+    if ((targetAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      return {FileOutcome::WrongKind, "a folder of that name is in the way"};
+    if (IsReadOnlyFile(targetAttributes)) return ResultOf(FileOutcome::ReadOnly);
   }
   const std::string finalName = targetExists ? win32::ExistingSpelling(target) : target;
   const std::string folder = FolderPart(finalName);
-  if (!folder.empty() && !FolderExists(folder)) return false;
+  if (!folder.empty() && !FolderExists(folder)) {
+    const DWORD attributes = AttributesOf(folder);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+      return {FileOutcome::BadName, "a part of the path is a file, not a folder"};
+    return ResultOf(FileOutcome::Missing);
+  }
   // The whole copy is made beside the target, then renamed into place, so
   // that the target is never seen half-written.  CopyFile carries the
   // source's times and attributes.  A new file in a folder no other program
   // sees yet is written in place: the whole folder appears at once later.
   const std::wstring wideSource = FilePath(source);
   if (privateFolder && !targetExists) {
-    if (CopyFileW(wideSource.c_str(), FilePath(finalName).c_str(), TRUE)) return true;
-    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+    if (CopyFileW(wideSource.c_str(), FilePath(finalName).c_str(), TRUE)) return {};
+    const DWORD code = GetLastError();
+    if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS)
       win32::DiscardTemporary(finalName);
-    return false;
+    return win32::ResultOfCode(code);
   }
   std::string temporary;
   for (int attempt = 0;; ++attempt) {
-    temporary = win32::TemporaryName(folder, "copy");
+    if (!win32::NewTemporaryName(folder, temporary)) return win32::ResultOfCode(GetLastError());
     if (CopyFileW(wideSource.c_str(), FilePath(temporary).c_str(), TRUE)) break;
-    DWORD code = GetLastError();
+    const DWORD code = GetLastError();
     const bool taken = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
+    win32::ForgetTemporary(temporary);
     // Another process took the name meanwhile: try the next one.
     if (taken && attempt < 100) continue;
     if (!taken) win32::DiscardTemporary(temporary);
-    return false;
+    ReleaseTemporaryLocksUnlessKept();
+    return win32::ResultOfCode(code);
   }
   DWORD flags = failIfExists ? 0 : MOVEFILE_REPLACE_EXISTING;
   if (!MoveFileExW(FilePath(temporary).c_str(), FilePath(finalName).c_str(), flags)) {
+    const DWORD code = GetLastError();
     win32::DiscardTemporary(temporary);
-    return false;
+    win32::ForgetTemporary(temporary);
+    ReleaseTemporaryLocksUnlessKept();
+    return win32::ResultOfCode(code);
   }
-  return true;
+  win32::ForgetTemporary(temporary);
+  ReleaseTemporaryLocksUnlessKept();
+  return {};
 }
 
-bool MakeStagingFolder(const std::string& parent, std::string& staged) {
+FileResult MakeStagingFolder(const std::string& parent, std::string& staged) {
   const std::string folder = winpath::IncludeTrailingBackslash(parent);
   DWORD attributes = AttributesOf(folder);
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-    return false;
-  const std::string base = folder + ".layrix-" + std::to_string(GetCurrentProcessId()) + "-";
-  static unsigned counter = 0;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return win32::ResultOfCode(GetLastError());
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return {FileOutcome::WrongKind, "it is not a folder"};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string candidate = base + std::to_string(++counter) + ".tmp";
+    std::string candidate;
+    if (!win32::NewTemporaryName(folder, candidate)) return win32::ResultOfCode(GetLastError());
     if (CreateDirectoryW(FilePath(candidate).c_str(), nullptr)) {
       staged = candidate;
-      return true;
+      return {};
     }
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    const DWORD code = GetLastError();
+    win32::ForgetTemporary(candidate);
+    if (code != ERROR_ALREADY_EXISTS) {
+      ReleaseTemporaryLocksUnlessKept();
+      return win32::ResultOfCode(code);
+    }
   }
-  return false;
+  return ResultOf(FileOutcome::Exists);
 }
 
-bool RenameFile(const std::string& source, const std::string& target) {
+FileResult RemoveOwnTree(const std::string& folder) {
+  const std::string path = winpath::ExcludeTrailingBackslash(folder);
+  if (AttributesOf(path) == INVALID_FILE_ATTRIBUTES) return {};
+  const DWORD code = win32::RemoveTree(path);
+  if (code != 0) return win32::ResultOfCode(code);
+  win32::ForgetTemporary(path);
+  ReleaseTemporaryLocksUnlessKept();
+  return {};
+}
+
+FileResult RenameFile(const std::string& source, const std::string& target) {
   std::wstring from = FilePath(source);
   std::wstring to = FilePath(target);
-  if (from.empty() || to.empty()) return false;
-  return MoveFileW(from.c_str(), to.c_str()) != 0;
+  if (from.empty() || to.empty()) return ResultOf(FileOutcome::BadName);
+  if (!MoveFileW(from.c_str(), to.c_str())) return win32::ResultOfCode(GetLastError());
+  win32::ForgetTemporary(source);
+  ReleaseTemporaryLocksUnlessKept();
+  return {};
 }
 
 uint64_t FileTimeToLocal(uint64_t fileTime) {

@@ -2,6 +2,7 @@
 // SetFilePointer, WriteFile, FlushFileBuffers, MoveFileEx (see win32_util.h
 // for the path forms they are given).
 #include "platform/platform.h"
+#include "platform/win32/temporaries.h"
 #include "platform/win32/win32_util.h"
 
 #include <algorithm>
@@ -69,10 +70,16 @@ class Win32InputFile : public InputFile {
 
 }  // namespace
 
-std::unique_ptr<InputFile> OpenInputFile(const std::string& path) {
-  if (path.empty()) return nullptr;
+std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* problem) {
+  if (path.empty()) {
+    if (problem) *problem = ResultOf(FileOutcome::BadName);
+    return nullptr;
+  }
   HANDLE handle = OpenForReading(path);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  if (handle == INVALID_HANDLE_VALUE) {
+    if (problem) *problem = win32::ResultOfCode(GetLastError());
+    return nullptr;
+  }
   return std::make_unique<Win32InputFile>(handle);
 }
 
@@ -81,17 +88,17 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
   error.clear();
   DWORD attributes = win32::AttributesOf(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    error = "cannot read \"" + path + "\": it is a folder";
+    error = "cannot read \"" + path + "\": it is a folder, not a file";
     return false;
   }
   Handle file(path.empty() ? INVALID_HANDLE_VALUE : OpenForReading(path));
   if (!file.Valid()) {
-    error = "cannot open \"" + path + "\": " + SystemMessage(GetLastError());
+    error = "cannot read \"" + path + "\": " + win32::ResultOfCode(GetLastError()).Cause;
     return false;
   }
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.Get(), &size)) {
-    error = "cannot read \"" + path + "\": " + SystemMessage(GetLastError());
+    error = "cannot read \"" + path + "\": " + win32::ResultOfCode(GetLastError()).Cause;
     return false;
   }
   std::string data;
@@ -100,7 +107,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) {
-      error = "cannot read \"" + path + "\": " + SystemMessage(GetLastError());
+      error = "cannot read \"" + path + "\": " + win32::ResultOfCode(GetLastError()).Cause;
       return false;
     }
     if (got == 0) break;
@@ -133,22 +140,27 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   std::string temporary;
   HANDLE created = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
-    temporary = win32::TemporaryName(folder, "save");
+    if (!win32::NewTemporaryName(folder, temporary)) break;
     created = CreateFileW(win32::FilePath(temporary).c_str(), GENERIC_WRITE, 0, nullptr,
                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
-        GetLastError() != ERROR_ALREADY_EXISTS)
-      break;
+    if (created == INVALID_HANDLE_VALUE) {
+      const DWORD code = GetLastError();
+      win32::ForgetTemporary(temporary);
+      SetLastError(code);
+      if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) break;
+    }
   }
   if (created == INVALID_HANDLE_VALUE) {
-    error = "cannot write \"" + path + "\": " + SystemMessage(GetLastError());
+    error = "cannot write \"" + path + "\": " + win32::ResultOfCode(GetLastError()).Cause;
     return false;
   }
   Handle file(created);
   auto fail = [&](DWORD code) {
     file.Close();
     win32::DiscardTemporary(temporary);
-    error = "cannot write \"" + path + "\": " + SystemMessage(code);
+    win32::ForgetTemporary(temporary);
+    ReleaseTemporaryLocksUnlessKept();
+    error = "cannot write \"" + path + "\": " + win32::ResultOfCode(code).Cause;
     return false;
   };
   size_t done = 0;
@@ -164,6 +176,8 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   if (!MoveFileExW(win32::FilePath(temporary).c_str(), win32::FilePath(target).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return fail(GetLastError());
+  win32::ForgetTemporary(temporary);
+  ReleaseTemporaryLocksUnlessKept();
   return true;
 }
 

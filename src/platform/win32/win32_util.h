@@ -120,16 +120,6 @@ inline std::string ExistingSpelling(const std::string& path) {
   return FolderPart(path) + Narrow(data.cFileName, CP_ACP);
 }
 
-// A name for a temporary file in `folder` that does not exist yet.  The
-// caller creates it with a call that fails when the name was taken meanwhile.
-inline std::string TemporaryName(const std::string& folder, const std::string& stem) {
-  const std::string base = folder + "~" + stem + "." + std::to_string(GetCurrentProcessId()) + ".";
-  for (unsigned attempt = 0;; ++attempt) {
-    std::string candidate = base + std::to_string(attempt) + ".tmp";
-    if (AttributesOf(candidate) == INVALID_FILE_ATTRIBUTES) return candidate;
-  }
-}
-
 // Removes a temporary file even when it carries a read-only attribute.
 inline void DiscardTemporary(const std::string& path) {
   std::wstring wide = FilePath(path);

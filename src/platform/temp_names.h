@@ -1,0 +1,24 @@
+// The names of the program's temporary entries and of the lock files that
+// tell whether their maker still runs, as pure functions.
+//
+// A temporary entry is ".layrix-<run>-<n>.tmp" (a file being written, or a
+// folder being built), its lock file ".layrix-<run>.lock" in the same folder;
+// <run> is one run's id (letters and digits), <n> counts that run's entries.
+//
+// May use: the standard library only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tempnames {
+
+std::string TempName(std::string_view run, uint64_t number);
+std::string LockName(std::string_view run);
+
+enum class Kind { None, Temp, Lock };
+// What `name` is, and the run it belongs to; Kind::None for any other name.
+Kind Parse(std::string_view name, std::string& run);
+
+}  // namespace tempnames
