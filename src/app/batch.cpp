@@ -53,6 +53,7 @@ int SetUpUserBatch(CommandState& s) {
     s.BatchTitle = Ask(" Enter scenery title [New scenery]:                 ");
   }
   const std::string simulatorFolder = s.Library ? s.Library->SimulatorFolder : std::string();
+  s.BatchFolder = winpath::WithBackslashes(s.BatchFolder);
   if (s.BatchFolder.empty() || s.BatchFolder.find('%') != std::string::npos) {
     s.BatchFolder = simulatorFolder + "Addon Scenery\\";
   } else {

@@ -5,6 +5,7 @@
 #include "app/batch.h"
 #include "app/path_variables.h"
 #include "platform/platform.h"
+#include "platform/winpath.h"
 #include "scenery/value_syntax.h"
 
 namespace app {
@@ -129,6 +130,10 @@ int ParseCommand(CommandState& s) {
 
   s.PathArg = ExpandPathVariables(s.PathArg, s.VariableValues);
   s.SourcePathArg = ExpandPathVariables(s.SourcePathArg, s.VariableValues);
+  // A path written with '/' is stored and compared with '\' (the message of
+  // "-p" is no path).
+  if (option != CmdPause) s.PathArg = winpath::WithBackslashes(s.PathArg);
+  s.SourcePathArg = winpath::WithBackslashes(s.SourcePathArg);
   if (s.BatchMode && option != CmdBatchUser)
     s.TitleArg = ReplaceTitleVariable(s.TitleArg, s.BatchTitle);
 

@@ -54,12 +54,12 @@ int RunUnguarded(const std::vector<std::string>& words) {
   CommandState s;
   ReadCommandLine(s, words);
   ReadSettings(s);
-  s.Library = std::make_unique<SceneryLibrary>(s.ForceVersion);
-  s.Library->Report = &s.Report;
+  s.Library = std::make_unique<SceneryLibrary>(s.ForceVersion, &s.Report);
   if (s.Library->ConfigPath.empty()) {
     WriteLine(" Could not determine installed FS versions or 'scenery.cfg' location!");
     WriteLine("");
-    return 0;
+    // A registry that could not be read is the cause the user must hear of.
+    return s.Report.Faults() > 0 ? 1 : 0;
   }
   const int code = RunCommand(s);
   plat::ReleaseTemporaryLocks();

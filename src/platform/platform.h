@@ -78,6 +78,11 @@ enum class RegResult {
   WrongType,  // the value exists but is not a string
 };
 
+// Why the registry of `root` cannot be read (the Linux build reads it from a
+// file of the Wine prefix, which may be a folder or unreadable; it then
+// holds no keys); empty when it can.
+std::string RegistryProblem(RegRoot root);
+
 // `subKey` is relative to the root, without a leading backslash
 // ("Software\Microsoft\..."); names match without regard to case.
 bool RegKeyExists(RegRoot root, const std::string& subKey);

@@ -304,6 +304,13 @@ bool IsPlainName(std::string_view name) {
   }
 }
 
+std::string WithBackslashes(std::string_view path) {
+  std::string result(path);
+  for (char& c : result)
+    if (c == '/') c = '\\';
+  return result;
+}
+
 bool HasForbiddenCharacter(std::string_view name) {
   for (char c : name)
     if (IsForbiddenInName(c)) return true;

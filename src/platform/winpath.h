@@ -44,6 +44,10 @@ bool IsRelativePath(std::string_view path);
 // "C:" for "C:\x" or "c:x"; "\\server\share" for a UNC path; else empty.
 std::string DriveOf(std::string_view path);
 
+// `path` with every '/' turned into '\\', the separator Windows also takes
+// and the one the program stores and compares.
+std::string WithBackslashes(std::string_view path);
+
 // True when `name` holds a character Windows forbids in a file or folder
 // name: < > : " / \ | ? * or a control character (below 0x20).  Such a
 // name names nothing on Windows and under Wine.

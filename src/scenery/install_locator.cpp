@@ -92,7 +92,11 @@ bool InstalledSimulators::HasVersion(int version) const {
 
 // ------------------------------------------------------------ location
 
-InstallLocation LocateInstall(int32_t forceVersion) {
+InstallLocation LocateInstall(int32_t forceVersion, Notices* report) {
+  for (plat::RegRoot root : {plat::RegRoot::CurrentUser, plat::RegRoot::LocalMachine}) {
+    const std::string problem = plat::RegistryProblem(root);
+    if (!problem.empty() && report) report->Fault(problem);
+  }
   const InstalledSimulators installed;
   if (installed.InstalledVersions.empty() || (forceVersion == 10 && !installed.HasVersion(10)) ||
       (forceVersion == 9 && !installed.HasVersion(9)))

@@ -2,7 +2,7 @@
 // found in the registry (the posix build reads the Wine prefix's registry
 // files).  Only reads; never writes the registry or the disk.
 //
-// May use: platform/.
+// May use: platform/, walk/notices.h.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "walk/notices.h"
 
 // A thin reader over the registry: a root key and one open key.  A value of
 // a type that is not a string is an error (FatalError) naming the value and
@@ -51,5 +52,6 @@ struct InstallLocation {
 // Picks the installation to serve: `forceVersion` 9 or 10 serves that
 // version or nothing; any other value serves FSX when installed, else FS9.
 // FS9 keeps scenery.cfg in its program folder, FSX in the all-users
-// application data folder.  Does not test that the file exists.
-InstallLocation LocateInstall(int32_t forceVersion);
+// application data folder.  Does not test that the file exists.  A registry
+// that cannot be read holds no keys, and is told to `report` as a fault.
+InstallLocation LocateInstall(int32_t forceVersion, Notices* report = nullptr);

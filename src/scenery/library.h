@@ -26,8 +26,8 @@ class SceneryLibrary {
   // Locates the installation (LocateInstall with `forceVersion`) and loads its
   // scenery.cfg.  ConfigPath stays empty when no file was found.  Throws
   // FatalError on a value that does not convert or a registry value of the
-  // wrong type.
-  explicit SceneryLibrary(int32_t forceVersion);
+  // wrong type.  Refusals and faults of later operations go to `report`.
+  explicit SceneryLibrary(int32_t forceVersion, Notices* report = nullptr);
   // An empty library not tied to any installation (for tests and tools).
   SceneryLibrary() = default;
   SceneryLibrary(const SceneryLibrary&) = delete;

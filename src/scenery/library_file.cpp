@@ -17,8 +17,8 @@
 #include "scenery/install_locator.h"
 #include "scenery/value_syntax.h"
 
-SceneryLibrary::SceneryLibrary(int32_t forceVersion) {
-  const InstallLocation install = LocateInstall(forceVersion);
+SceneryLibrary::SceneryLibrary(int32_t forceVersion, Notices* report) : Report(report) {
+  const InstallLocation install = LocateInstall(forceVersion, report);
   if (!install.ConfigPath.empty()) SimulatorFolder = install.SimulatorFolder;
   ConfigPath = install.ConfigPath;
   if (!ConfigPath.empty() && plat::FileExists(ConfigPath)) {

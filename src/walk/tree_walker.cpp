@@ -178,7 +178,12 @@ bool TreeWalker::MakeTargetFolder(const std::string& folder) {
   // Made meanwhile by another program: as good.
   if (made.Done() || (made.Outcome == plat::FileOutcome::Exists && plat::FolderExists(path)))
     return true;
-  Fault("cannot make the folder " + ShownPath(path) + ": " + made.Cause);
+  // Its parent is there: a folder that "does not exist" is one the file
+  // system will not make.
+  const std::string cause = made.Outcome == plat::FileOutcome::Missing
+                                ? "the file system does not allow a folder there"
+                                : made.Cause;
+  Fault("cannot make the folder " + ShownPath(path) + ": " + cause);
   return false;
 }
 
@@ -226,6 +231,7 @@ bool TreeWalker::CopyIntoNewFolder(const std::string& folder, const std::string&
   if (moved.Outcome != plat::FileOutcome::Exists) {
     Fault("cannot create " + finalPath + ": " + moved.Cause);
     drop();
+    if (Report) Report->Note(finalPath + " was not created: its copy failed, and nothing of it was kept");
     return true;
   }
 

@@ -160,6 +160,14 @@ bool PathExists(const std::string& hostPath) {
 
 void MakeDirs(const std::string& hostPath) { fs::create_directories(hostPath); }
 
+void RemoveAll(const std::string& hostPath) {
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(hostPath, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+    if (!it->is_symlink()) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(hostPath, ec);
+}
+
 std::vector<std::string> ListTree(const std::string& hostFolder) {
   std::vector<std::string> out;
   std::error_code ec;
@@ -216,6 +224,17 @@ RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& ar
   }
 
   std::vector<std::string> argv_s;
+  if (options.RunAsUser >= 0) {
+    // The temporary folder is made for its owner alone: open it for reading.
+    std::error_code ec;
+    fs::permissions(prefix.Root(), fs::perms::owner_all | fs::perms::group_read |
+                                       fs::perms::group_exec | fs::perms::others_read |
+                                       fs::perms::others_exec, ec);
+    const std::string id = std::to_string(options.RunAsUser);
+    for (const std::string& word : {std::string("/usr/bin/setpriv"), "--reuid=" + id,
+                                    "--regid=" + id, std::string("--clear-groups"), std::string("--")})
+      argv_s.push_back(word);
+  }
   argv_s.push_back(LAYRIX_EXE);
   argv_s.insert(argv_s.end(), args.begin(), args.end());
   std::vector<char*> argv;

@@ -64,6 +64,7 @@ void WriteFile(const std::string& hostPath, const std::string& bytes);  // makes
 std::string ReadFile(const std::string& hostPath);                       // "" when missing
 bool PathExists(const std::string& hostPath);                            // lstat
 void MakeDirs(const std::string& hostPath);
+void RemoveAll(const std::string& hostPath);
 // Every path below `hostFolder` (relative, '/'-separated, folders ending in '/'), sorted.
 std::vector<std::string> ListTree(const std::string& hostFolder);
 
@@ -85,6 +86,9 @@ struct RunOptions {
   // when the kill came first).
   long long FileSizeLimit = -1;
   long long KillAfterMicroseconds = -1;
+  // Runs the program as this user and group id (setpriv; -1: as the test),
+  // after opening the prefix to every user for reading.
+  int RunAsUser = -1;
 };
 
 // Runs the built program with `args` against the prefix (WINEPREFIX and HOME

@@ -165,7 +165,7 @@ FileResult MakeFolder(const std::string& path) {
     return {FileOutcome::WrongKind, "a file of that name is in the way"};
   }
   At at = AtOf(r);
-  if (::mkdirat(at.Dir, at.Path.c_str(), 0777) != 0) return ResultOfErrno(errno);
+  if (Sys().Mkdir(at.Dir, at.Path.c_str(), 0777) != 0) return ResultOfErrno(errno);
   ForgetFolderHandles(r.Folder, r.Name);
   NoteAdded(r.Folder, r.Name);
   return {};

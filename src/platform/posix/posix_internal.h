@@ -37,6 +37,7 @@ struct SysCalls {
   // rename that fails with EEXIST when `to` exists.
   int (*RenameNoReplace)(int fromDir, const char* from, int toDir, const char* to);
   int (*Unlink)(int dir, const char* path, int flags);  // flags: 0 or AT_REMOVEDIR
+  int (*Mkdir)(int dir, const char* path, mode_t mode);
 };
 SysCalls& Sys();              // the table in use; tests may replace entries
 const SysCalls& DefaultSys();  // the real calls

@@ -1,9 +1,13 @@
 // The registry of the Wine prefix, read from user.reg (HKEY_CURRENT_USER)
 // and system.reg (HKEY_LOCAL_MACHINE) once per process.  Nothing is ever
 // written to it.
-#include <fstream>
-#include <iterator>
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <optional>
+#include <string>
 
 #include "platform/posix/posix_internal.h"
 #include "platform/text1252.h"
@@ -12,24 +16,60 @@
 namespace plat::posix {
 namespace {
 
-std::optional<winereg::Hive>& Slot(RegRoot root) {
-  static std::optional<winereg::Hive> user, machine;
+struct LoadedHive {
+  winereg::Hive Keys;
+  std::string Problem;  // why the file could not be read; empty when it could, or is missing
+};
+
+std::optional<LoadedHive>& Slot(RegRoot root) {
+  static std::optional<LoadedHive> user, machine;
   return root == RegRoot::CurrentUser ? user : machine;
 }
 
-const winereg::Hive& HiveOf(RegRoot root) {
-  std::optional<winereg::Hive>& slot = Slot(root);
+// The bytes of the host file `file`; a missing file is empty.  Anything else
+// that keeps it from being read is told in `problem`.
+std::string ReadHiveFile(const std::string& file, std::string& problem) {
+  std::string bytes;
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT && errno != ENOTDIR) problem = file + ": " + ResultOfErrno(errno).Cause;
+    return bytes;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    problem = file + " is a folder, not a registry file";
+  } else {
+    char buffer[65536];
+    for (;;) {
+      const ssize_t got = ::read(fd, buffer, sizeof buffer);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) {
+        problem = "cannot read " + file + ": " + ResultOfErrno(errno).Cause;
+        bytes.clear();
+        break;
+      }
+      if (got == 0) break;
+      bytes.append(buffer, size_t(got));
+    }
+  }
+  ::close(fd);
+  return bytes;
+}
+
+const LoadedHive& LoadHive(RegRoot root) {
+  std::optional<LoadedHive>& slot = Slot(root);
   if (!slot) {
-    std::string file =
+    // A file that cannot be read holds no keys, and the reason is kept.
+    const std::string file =
         PrefixPath() + (root == RegRoot::CurrentUser ? "/user.reg" : "/system.reg");
-    std::string bytes;
-    std::ifstream in(file, std::ios::binary);
-    if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) bytes.clear();  // an unreadable file holds no keys
-    slot = winereg::Hive::Parse(bytes);
+    std::string problem;
+    const std::string bytes = ReadHiveFile(file, problem);
+    slot = LoadedHive{winereg::Hive::Parse(bytes), problem};
   }
   return *slot;
 }
+
+const winereg::Hive& HiveOf(RegRoot root) { return LoadHive(root).Keys; }
 
 // Key paths are relative to the root; a leading backslash is passed over.
 std::string_view KeyPath(const std::string& subKey) {
@@ -48,6 +88,8 @@ void ResetRegistryCache() {
 }  // namespace plat::posix
 
 namespace plat {
+
+std::string RegistryProblem(RegRoot root) { return posix::LoadHive(root).Problem; }
 
 bool RegKeyExists(RegRoot root, const std::string& subKey) {
   return posix::HiveOf(root).HasKey(posix::KeyPath(subKey));

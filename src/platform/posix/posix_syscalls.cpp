@@ -54,6 +54,7 @@ int RenameNoReplaceCall(int fromDir, const char* from, int toDir, const char* to
 
 const SysCalls kDefault = {
     OpenCall, ::read, ::write, FsyncCall, ::close, RenameCall, RenameNoReplaceCall, ::unlinkat,
+    ::mkdirat,
 };
 
 SysCalls gCalls = kDefault;

@@ -113,7 +113,7 @@ int CreateTempFile(const std::string& hostFolder, At& temp) {
 bool CreateTempFolder(const std::string& hostFolder, std::string& name) {
   At temp;
   return MakeUnderTempName(hostFolder, temp, name, [](const At& at) {
-    return ::mkdirat(at.Dir, at.Path.c_str(), 0777) == 0;
+    return Sys().Mkdir(at.Dir, at.Path.c_str(), 0777) == 0;
   });
 }
 

@@ -34,6 +34,9 @@ class OpenKey {
 
 }  // namespace
 
+// The Windows registry is always there to be read.
+std::string RegistryProblem(RegRoot) { return std::string(); }
+
 bool RegKeyExists(RegRoot root, const std::string& subKey) {
   OpenKey key(root, subKey);
   return key.Get() != nullptr;
