@@ -150,6 +150,17 @@ TEST_F(Hostile, GarbageRegistryFiles) {
   }
 }
 
+// A registry file that is a folder, or cannot be read: it holds no keys, and
+// the user is told which file and why, in plain words.
+TEST_F(Hostile, RegistryFileThatIsAFolder) {
+  RemoveAll(p.Prefix() + "/user.reg");
+  MakeDirs(p.Prefix() + "/user.reg");
+  RunResult r = Run({"-g"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_EQ(r.Out, Banner() + Lines({" Could not determine installed FS versions or 'scenery.cfg' location!", ""}));
+  EXPECT_EQ(r.Err, "layrix: error: " + p.Prefix() + "/user.reg is a folder, not a registry file\r\n");
+}
+
 // ------------------------------------------------------------ batch files
 
 TEST_F(Hostile, GarbageBatchFiles) {

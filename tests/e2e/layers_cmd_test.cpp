@@ -116,6 +116,34 @@ TEST_F(Layers, InsertOfAFolderBelowTheCurrentFolder) {
   ExpectSaved(areas);
 }
 
+// A path written with '/' is stored with '\\', so that a later find (with
+// either separator) and the uninstaller's removal meet it.
+TEST_F(Layers, SlashesSeparateLikeBackslashes) {
+  MakeDirs(p.C("FS9/Addon Scenery/Port New/scenery"));
+  RunResult r = RunLines({"-i \"C:/FS9/Addon Scenery/Port New\" \"Port New\" -1",
+                          "-f \"Addon Scenery/Port New\" 0", "-f \"Addon Scenery\\Port New\" 0"});
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(r.Out, BatchOut({" Inserting layer from C:\\FS9\\Addon Scenery\\Port New...",
+                             " Searching for Addon Scenery\\Port New...", " Result (-1 = not found): 6",
+                             " Searching for Addon Scenery\\Port New...", " Result (-1 = not found): 6"}));
+  auto areas = SampleAreas();
+  areas.push_back({"Area.006", "Port New", "Addon Scenery\\Port New", 6, true, false});
+  ExpectSaved(areas);
+}
+
+// A ':' after the drive names nothing, as on Windows: a host folder named
+// "z:" in the simulator folder does not make "Z:\\x" a folder below it.
+TEST_F(Layers, ForbiddenCharactersNameNothing) {
+  MakeDirs(p.C("FS9/z:/K\xC3\xB6ln Bonn/scenery"));
+  MakeDirs(p.C("FS9/Addon Scenery/a?b/scenery"));
+  for (const std::string& path : {std::string("Z:\\K\xC3\xB6ln Bonn"), std::string("Addon Scenery\\a?b")}) {
+    RunResult r = Run({"-i", path, "t", "16"});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(r.Out, Banner() + Lines({" Scenery or source path does not exist!", ""}));
+  }
+  EXPECT_EQ(Cfg(p), CfgText(SampleAreas()));
+}
+
 TEST_F(Layers, InsertRefusesFoldersWithoutSceneryOrListedAlready) {
   MakeDirs(p.C("FS9/Addon Scenery/Bare"));
   EXPECT_EQ(Run({"-i", "%a\\Bare", "t", "-1"}).Out, Banner());
