@@ -291,6 +291,13 @@ FSX_AREAS = [
 ]
 
 
+# The library with areas whose folders hold the simulator or are a drive root.
+PROTECTED_AREAS = FSX_AREAS + [
+    (16, "Whole Simulator", FSX_APPPATH, 11, True, False, False),
+    (17, "Drive", "C:\\", 12, True, False, False),
+]
+
+
 def fsx_cfg(areas=FSX_AREAS):
     return GENERAL + "".join(area(*a) for a in areas)
 
@@ -590,6 +597,28 @@ def scenarios():
         # A symbolic link to a folder inside a layer's folder is neither entered
         # nor removed.
         Scenario("r-link-in-tree", ["-r", "6"], extra=link_in_tree),
+        # Refused tree operations: each is told on standard error, and
+        # nothing changes.
+        Scenario("r-addon-folder", ["-r", "3"]),
+        Scenario("r-simulator-folder", ["-r", "11"], extra=replace_cfg(fsx_cfg(PROTECTED_AREAS))),
+        Scenario("r-drive-root", ["-r", "12"], extra=replace_cfg(fsx_cfg(PROTECTED_AREAS))),
+        Scenario("c-into-own-source", ["-c", "C:\\Downloads\\Pack Ü", "C:\\Downloads\\Pack Ü\\Copy", "1"]),
+        Scenario("c3-empties-addon-folder", ["-c", "C:\\Downloads\\Pack Ü", "%a", "3"]),
+        # Destinations that can be no folder: a fault (exit code 1), and
+        # nothing is left anywhere.
+        Scenario("c-to-nul", ["-c", "C:\\Downloads\\Pack Ü", "NUL", "1"]),
+        Scenario("c-to-con", ["-c", "C:\\Downloads\\Pack Ü", "CON", "1"]),
+        Scenario("c-to-aux-with-extension", ["-c", "C:\\Downloads\\Pack Ü", "%a\\aux.txt", "1"]),
+        Scenario("c-to-a-file", ["-c", "C:\\Downloads\\Pack Ü", "C:\\Temp\\Src\\scenery\\tmp.bgl", "1"]),
+        Scenario("c-through-a-file", ["-c", "C:\\Downloads\\Pack Ü", "C:\\Temp\\Src\\scenery\\tmp.bgl\\x", "1"]),
+        Scenario("c-to-proc", ["-c", "C:\\Downloads\\Pack Ü", "Z:\\proc\\layrix-compare", "1"]),
+        # '/' separates like '\': stored and compared with backslashes.
+        Scenario("f-forward-slashes", ["-f", "Addon Scenery/Zürich Airport", "1"]),
+        Scenario("rf-forward-slashes", ["-rf", "Addon Scenery/Zürich Airport"]),
+        Scenario("b-forward-slashes", ["-b", "slashes.txt"],
+                 extra=batch("slashes.txt", "-i \"%a/New Äirfield\" \"Slash Feld\" -1\r\n"
+                                            "-f \"Addon Scenery/New Äirfield\" 0\r\n"
+                                            "-c \"C:/Downloads/Pack Ü\" \"%a/Pack Slash\" 1\r\n")),
     ]
     return s
 
