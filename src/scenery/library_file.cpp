@@ -121,7 +121,12 @@ void SceneryLibrary::LoadFromFile(const std::string& fileName) {
   std::string error;
   if (!plat::ReadWholeFile(fileName, bytes, error))
     throw FatalError(error);
-  LoadFromText(bytes);
+  try {
+    LoadFromText(bytes);
+  } catch (const FatalError& e) {
+    // The user learns which file holds the value.
+    throw FatalError(fileName + ": " + e.what());
+  }
 }
 
 void SceneryLibrary::LoadFromText(const std::string& bytes) {
