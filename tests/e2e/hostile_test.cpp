@@ -106,6 +106,8 @@ TEST_F(Hostile, ValuesThatDoNotConvertStopBeforeAnythingIsWritten) {
   WriteFile(e2e::CfgPath(p), text);
   RunResult r = Run({"-s"});
   EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_EQ(r.Err.rfind("layrix: error: C:\\FS9\\scenery.cfg: '999", 0), 0u) << r.Err.substr(0, 80);
+  EXPECT_NE(r.Err.find("is not a valid integer value (section [Area.001], key Layer)"), std::string::npos);
   EXPECT_EQ(e2e::Cfg(p), text);
 }
 
