@@ -71,6 +71,19 @@ class PosixFiles : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
+  // Makes copies read and write their data, for tests that slow or fail
+  // those calls: the file system may otherwise share or copy the blocks
+  // without them.
+  static void CopyByReadingAndWriting() {
+    plat::posix::Sys().CloneFile = [](int, int) {
+      errno = EOPNOTSUPP;
+      return -1;
+    };
+    plat::posix::Sys().CopyFileRange = [](int, int, size_t) -> ssize_t {
+      errno = ENOSYS;
+      return -1;
+    };
+  }
   static std::vector<std::string> NamesOf(const std::vector<DirEntry>& entries) {
     std::vector<std::string> names;
     for (const DirEntry& e : entries) names.push_back(e.Name);
@@ -374,6 +387,7 @@ TEST_F(PosixFiles, CopyOutlivingItsFolderHandleStillLands) {
   static int spare;
   spare = ::dup(2);
   ASSERT_GE(spare, 0);
+  CopyByReadingAndWriting();
   plat::posix::Sys().Read = [](int fd, void* buffer, size_t count) -> ssize_t {
     if (spare >= 0) ::close(spare);
     spare = -1;
@@ -547,6 +561,7 @@ TEST_F(PosixFiles, StagingFolderTakesFilesInPlaceAndMovesWhole) {
   ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", staged + "\\B.BGL", false, true));
   EXPECT_EQ(renames, 1);
   // A failing write leaves no part of the file.
+  CopyByReadingAndWriting();
   plat::posix::Sys().Write = [](int, const void*, size_t) -> ssize_t {
     errno = ENOSPC;
     return -1;
@@ -569,6 +584,7 @@ TEST_F(PosixFiles, StagingFolderTakesFilesInPlaceAndMovesWhole) {
 TEST_F(PosixFiles, CopyFailureLeavesTargetAndNoTemporary) {
   Put("src", std::string(100000, 's'));
   Put("dst", "old");
+  CopyByReadingAndWriting();
   plat::posix::Sys().Write = [](int, const void*, size_t) -> ssize_t {
     errno = ENOSPC;
     return -1;

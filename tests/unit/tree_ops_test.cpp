@@ -121,6 +121,14 @@ TEST_F(TreeOps, CopyIntoANewFolderAppearsWhole) {
     if (PathExists(target)) ++writesWhileThere;
     return plat::posix::DefaultSys().Write(fd, data, count);
   };
+  sys.CopyFileRange = [](int in, int out, size_t count) -> ssize_t {
+    if (PathExists(target)) ++writesWhileThere;
+    return plat::posix::DefaultSys().CopyFileRange(in, out, count);
+  };
+  sys.CloneFile = [](int in, int out) {
+    if (PathExists(target)) ++writesWhileThere;
+    return plat::posix::DefaultSys().CloneFile(in, out);
+  };
   sys.RenameNoReplace = [](int a, const char* b, int c, const char* d) {
     ++renames;
     return plat::posix::DefaultSys().RenameNoReplace(a, b, c, d);

@@ -9,8 +9,6 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <memory>
-
 #include "platform/posix/posix_internal.h"
 #include "platform/text1252.h"
 #include "platform/winpath.h"
@@ -34,45 +32,6 @@ std::string FinalTarget(const Resolved& r) {
     }
   }
   return r.Host;
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t written = Sys().Write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (written == 0) {
-      errno = EIO;
-      return false;
-    }
-    data += written;
-    size -= size_t(written);
-  }
-  return true;
-}
-
-// Copies the rest of `in`, a file of `size` bytes when it was opened, to
-// `out`.  A short read that ends at that size is the end: no further read
-// to meet it (a file still growing is read on to its end).
-bool CopyData(int in, int out, off_t size) {
-  // One buffer for every copy: a large block taken and given back for each
-  // small file costs more than the file.
-  constexpr size_t kBuffer = 256 * 1024;
-  static thread_local std::unique_ptr<char[]> buffer(new char[kBuffer]);
-  off_t done = 0;
-  while (true) {
-    ssize_t got = Sys().Read(in, buffer.get(), kBuffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (got == 0) return true;
-    if (!WriteAll(out, buffer.get(), size_t(got))) return false;
-    done += got;
-    if (size_t(got) < kBuffer && done == size) return true;
-  }
 }
 
 // The given spelling of the last component of a Windows path, as a host name.
@@ -259,7 +218,7 @@ FileResult CopyFileTo(const std::string& source, const std::string& target, bool
     out = CreateTempFile(folder, written);
   }
   if (out < 0) return refuse(ResultOfErrno(errno));
-  int code = CopyData(in, out, sourceStat.st_size) ? 0 : errno;
+  int code = CopyFileData(in, out, sourceStat.st_size) ? 0 : errno;
   if (code == 0) {
     // A new file keeps the mode it was created with unless the source is
     // read-only; a replaced one takes the mode and owner of the file it

@@ -23,8 +23,8 @@ namespace plat::posix {
 
 // ---------------------------------------------------------------- system calls
 
-// The calls that write, rename and delete files go through this table (as
-// SQLite's os_unix.c does), so that tests can make any of them fail.
+// The calls that write, copy, rename and delete files go through this table
+// (as SQLite's os_unix.c does), so that tests can make any of them fail.
 struct SysCalls {
   // Paths are taken relative to the folder handle `dir` (AT_FDCWD: the
   // current folder), as openat and its kin take them.
@@ -38,6 +38,12 @@ struct SysCalls {
   int (*RenameNoReplace)(int fromDir, const char* from, int toDir, const char* to);
   int (*Unlink)(int dir, const char* path, int flags);  // flags: 0 or AT_REMOVEDIR
   int (*Mkdir)(int dir, const char* path, mode_t mode);
+  // The FICLONE ioctl: the file `out` (open for writing) becomes the whole of
+  // `in` by sharing its blocks, where the file system can.
+  int (*CloneFile)(int in, int out);
+  // copy_file_range from the current offset of `in` to that of `out`, up to
+  // `count` bytes: the number copied (0 at the end of `in`), or -1.
+  ssize_t (*CopyFileRange)(int in, int out, size_t count);
 };
 SysCalls& Sys();              // the table in use; tests may replace entries
 const SysCalls& DefaultSys();  // the real calls
@@ -244,6 +250,14 @@ int RemoveTreeAt(int dir, const std::string& name);
 // 0 when the first byte of `fd` is locked now by this open file, else an
 // errno value (EAGAIN or EACCES: another holder).
 int LockFirstByte(int fd);
+
+// Copies the data of `in`, a regular file open for reading at its start and
+// `size` bytes long when it was opened, into `out`, a new, empty file open
+// for writing: by sharing the blocks where the file system can (nearly
+// instant, and no extra space), else inside the kernel, else by reading and
+// writing.  A file that grows or shrinks meanwhile is copied to its end.
+// False with errno set on a fault; the caller then removes `out`.
+bool CopyFileData(int in, int out, off_t size);
 
 // Ignores SIGXFSZ once, so that writing past the file-size limit returns
 // EFBIG instead of ending the process.

@@ -1,10 +1,14 @@
-// The table of system calls that write, rename and delete files, and small
-// helpers around them.
+// The table of system calls that write, copy, rename and delete files, and
+// small helpers around them.
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/fs.h>
+#endif
 
 #include <atomic>
 #include <string>
@@ -52,9 +56,44 @@ int RenameNoReplaceCall(int fromDir, const char* from, int toDir, const char* to
   return ::renameat(fromDir, from, toDir, to);
 }
 
+int CloneFileCall(int in, int out) {
+#ifdef FICLONE
+  int result;
+  do result = ::ioctl(out, FICLONE, in);
+  while (result < 0 && errno == EINTR);
+  return result;
+#else
+  (void)in;
+  (void)out;
+  errno = ENOTTY;
+  return -1;
+#endif
+}
+
+ssize_t CopyFileRangeCall(int in, int out, size_t count) {
+#ifdef __linux__
+  return ::copy_file_range(in, nullptr, out, nullptr, count, 0);
+#else
+  (void)in;
+  (void)out;
+  (void)count;
+  errno = ENOSYS;
+  return -1;
+#endif
+}
+
 const SysCalls kDefault = {
-    OpenCall, ::read, ::write, FsyncCall, ::close, RenameCall, RenameNoReplaceCall, ::unlinkat,
-    ::mkdirat,
+    .Open = OpenCall,
+    .Read = ::read,
+    .Write = ::write,
+    .Fsync = FsyncCall,
+    .Close = ::close,
+    .Rename = RenameCall,
+    .RenameNoReplace = RenameNoReplaceCall,
+    .Unlink = ::unlinkat,
+    .Mkdir = ::mkdirat,
+    .CloneFile = CloneFileCall,
+    .CopyFileRange = CopyFileRangeCall,
 };
 
 SysCalls gCalls = kDefault;
