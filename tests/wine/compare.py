@@ -30,6 +30,7 @@ comparison could not be set up.
 import argparse
 import difflib
 import os
+import random
 import shutil
 import stat
 import struct
@@ -438,6 +439,26 @@ def deep_tree(t):
         t.file(path + "\\file%02d.bgl" % i, bgl_new([3]))
 
 
+def large_files(t):
+    """A download of files of a few megabytes: one of whole blocks, one of a
+    size no block size divides (read-only), a hidden one and an empty one."""
+    data = random.Random(19).randbytes(3 << 20)
+    pack = "C:\\Downloads\\Photo"
+    t.file(pack + "\\scenery\\Photo.bgl", data)
+    t.file(pack + "\\scenery\\Odd Size.bgl", data[:1234] + data + data[:4321], readonly=True)
+    t.file(pack + "\\texture\\Hidden.bmp", data[5:], hidden=True)
+    t.file(pack + "\\texture\\Empty.bmp", b"")
+
+
+def large_files_over_larger(t):
+    """The same over an earlier copy whose files are larger than the new ones."""
+    large_files(t)
+    old = bytes(range(256)) * ((4 << 20) // 256)
+    dst = FSX_APPPATH + "\\Addon Scenery\\Photo"
+    for name in ("scenery\\Photo.bgl", "texture\\Hidden.bmp", "texture\\Empty.bmp"):
+        t.file(dst + "\\" + name, old, mtime=FIRST_START_TIME)
+
+
 def outside_folder(t):
     os.makedirs(os.path.join(t.prefix.root, "outside", "Sub Ä", "scenery"), exist_ok=True)
 
@@ -594,6 +615,10 @@ def scenarios():
         Scenario("i-dot-dot", ["-i", "C:\\Work\\..\\Downloads\\.\\Pack Ü", "Dots", "-1"]),
         Scenario("i-device-name", ["-i", "C:\\Work\\NUL", "Device", "-1"]),
         Scenario("c-long-paths", ["-c", "C:\\Downloads\\Deep", "%a\\Deep Copy", "1"], extra=deep_tree),
+        # Files of a few megabytes: into a new folder, and over larger files.
+        Scenario("c-large-files", ["-c", "C:\\Downloads\\Photo", "%a\\Photo", "1"], extra=large_files),
+        Scenario("c-large-files-over-larger", ["-c", "C:\\Downloads\\Photo", "%a\\Photo", "1"],
+                 extra=large_files_over_larger),
         # A symbolic link to a folder inside a layer's folder is neither entered
         # nor removed.
         Scenario("r-link-in-tree", ["-r", "6"], extra=link_in_tree),
