@@ -50,10 +50,31 @@ int OpenCall(int dir, const char* path, int flags, mode_t mode) {
   return fd;
 }
 
-ssize_t WriteCall(int fd, const void* data, size_t count) {
+// A copy's data may go by shared blocks or a copy inside the kernel instead
+// of write: a fault meant for writing the file strikes those too.
+bool WriteFails(int fd) {
   auto found = gOpenedAs.find(fd);
-  if (found != gOpenedAs.end() && Fails(InjectedFault::Write, found->second)) return -1;
+  return found != gOpenedAs.end() && Fails(InjectedFault::Write, found->second);
+}
+
+ssize_t WriteCall(int fd, const void* data, size_t count) {
+  if (WriteFails(fd)) return -1;
   return Real().Write(fd, data, count);
+}
+
+// These count as a write only when the host made them move data, so that a
+// way this file system does not offer never takes a write's place in the
+// count; a fault then comes after the data moved, which the copy must meet
+// all the same.
+int CloneFileCall(int in, int out) {
+  if (Real().CloneFile(in, out) != 0) return -1;
+  return WriteFails(out) ? -1 : 0;
+}
+
+ssize_t CopyFileRangeCall(int in, int out, size_t count) {
+  const ssize_t copied = Real().CopyFileRange(in, out, count);
+  if (copied <= 0) return copied;
+  return WriteFails(out) ? -1 : copied;
 }
 
 int CloseCall(int fd) {
@@ -141,6 +162,8 @@ RunResult RunInProcess(const TestPrefix& prefix, const std::vector<std::string>&
   sys = Real();
   sys.Open = OpenCall;
   sys.Write = WriteCall;
+  sys.CloneFile = CloneFileCall;
+  sys.CopyFileRange = CopyFileRangeCall;
   sys.Close = CloseCall;
   sys.Rename = RenameCall;
   sys.RenameNoReplace = RenameNoReplaceCall;

@@ -62,6 +62,8 @@ Outcome CopyInKernel(int in, int out, off_t size) {
       // Some network file systems answer ENOENT to a copy they cannot make
       // in the kernel, and serve reading and writing.
       if (done == 0 && (MeansNotHere(errno) || errno == ENOENT)) return Outcome::NotHere;
+      // The open file cannot have gone: such a server failed the copy.
+      if (errno == ENOENT) errno = EIO;
       return Outcome::Fault;
     }
     if (copied == 0) {
