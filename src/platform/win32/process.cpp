@@ -1,9 +1,8 @@
-// Process services of the Windows build: command line, console, environment,
-// current folder and full paths.
+// Process services of the Windows build: command line, environment, current
+// folder and full paths (the standard streams are in console.cpp).
 #include "platform/platform.h"
 #include "platform/win32/win32_util.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace plat {
@@ -77,24 +76,6 @@ std::vector<std::string> SplitCommandLine(const std::string& text) {
   return words;
 }
 
-// Writes all bytes to a standard handle: WriteConsoleA for a console,
-// WriteFile for a file or pipe.  Nothing is translated.
-void WriteAll(DWORD which, const std::string& text) {
-  HANDLE handle = GetStdHandle(which);
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || text.empty()) return;
-  DWORD mode = 0;
-  const bool console = GetConsoleMode(handle, &mode) != 0;
-  size_t done = 0;
-  while (done < text.size()) {
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 16384));
-    DWORD written = 0;
-    BOOL ok = console ? WriteConsoleA(handle, text.data() + done, chunk, &written, nullptr)
-                      : WriteFile(handle, text.data() + done, chunk, &written, nullptr);
-    if (!ok || written == 0) return;  // a closed console or pipe takes nothing more
-    done += written;
-  }
-}
-
 std::string Environment(const char* name) {
   DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
   if (size == 0) return std::string();
@@ -112,45 +93,6 @@ std::vector<std::string> CommandLineWords(int, char**) {
   // the command line itself is split here instead (see SplitCommandLine).
   const char* line = GetCommandLineA();
   return SplitCommandLine(line != nullptr ? std::string(line) : std::string());
-}
-
-void WriteStdout(const std::string& text) { WriteAll(STD_OUTPUT_HANDLE, text); }
-
-void WriteStderr(const std::string& text) { WriteAll(STD_ERROR_HANDLE, text); }
-
-void FlushStdout() {
-  // Output is written straight through; a file or pipe is flushed by the system.
-}
-
-bool ReadStdinLine(std::string& line) {
-  line.clear();
-  HANDLE handle = GetStdHandle(STD_INPUT_HANDLE);
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
-  DWORD mode = 0;
-  const bool console = GetConsoleMode(handle, &mode) != 0;
-  bool any = false;
-  for (;;) {
-    // One byte at a time, so that nothing past the line is taken from a
-    // pipe or file; a console hands its typed line over byte by byte.
-    char c = 0;
-    DWORD got = 0;
-    BOOL ok = console ? ReadConsoleA(handle, &c, 1, &got, nullptr)
-                      : ReadFile(handle, &c, 1, &got, nullptr);
-    if (!ok || got == 0) break;  // end of input, closed pipe or error
-    if (console && c == 0x1A && !any) break;  // Ctrl+Z on an empty line ends the input
-    any = true;
-    if (c == '\n') {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      return true;
-    }
-    line += c;
-  }
-  if (!any) {
-    line.clear();
-    return false;
-  }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return true;
 }
 
 std::string TempFolderValue() {
