@@ -187,6 +187,19 @@ SIM_KEY = "HKCU\\Software\\Microsoft\\Microsoft Games\\Flight Simulator\\"
 SHELL_FOLDERS = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
 
 
+def keeps_xattrs(prefix):
+    """Whether the prefix's file system keeps the extended attribute in which
+    Wine marks hidden files."""
+    try:
+        probe = prefix.host("C:\\xattr-probe")
+        open(probe, "wb").close()
+        os.setxattr(probe, "user.DOSATTRIB", b"0x2")
+        os.remove(probe)
+        return True
+    except OSError:
+        return False
+
+
 def register(prefix):
     prefix.reg_add(SIM_KEY + "9.0", "AppPath", FS9_APPPATH)
     prefix.reg_add(SIM_KEY + "10.0", "AppPath", FSX_APPPATH)
@@ -793,14 +806,8 @@ def main():
     try:
         prefix.create()
         register(prefix)
-        xattrs = True
-        try:
-            probe = prefix.host("C:\\xattr-probe")
-            open(probe, "wb").close()
-            os.setxattr(probe, "user.DOSATTRIB", b"0x2")
-            os.remove(probe)
-        except OSError:
-            xattrs = False
+        xattrs = keeps_xattrs(prefix)
+        if not xattrs:
             print("note: this file system keeps no extended attributes; hidden files are dot files only")
         prefix.keep_server()
 

@@ -4,7 +4,8 @@
 #   tests/wine/run.sh [path/to/linux/layrix]
 #
 # Builds build-win64/layrix.exe when needed (scripts/build-windows), then runs
-# tests/wine/compare.py against a fresh Wine prefix.  As root it installs
+# tests/wine/compare.py against a fresh Wine prefix, then tests/wine/terminal.py,
+# which runs layrix.exe on a terminal (its console).  As root it installs
 # wine64, python3 and the MinGW-w64 packages with apt-get when they are missing.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -22,5 +23,6 @@ if [ -z "$wine" ]; then
   echo "wine comparison: wine64 is installed but /usr/lib/wine/wine64 is missing" >&2
   exit 1
 fi
-exec python3 "$here/tests/wine/compare.py" --linux "$linux" \
+python3 "$here/tests/wine/compare.py" --linux "$linux" \
   --exe "$here/build-win64/layrix.exe" --wine "$wine"
+exec python3 "$here/tests/wine/terminal.py" --exe "$here/build-win64/layrix.exe" --wine "$wine"

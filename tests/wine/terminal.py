@@ -1,0 +1,390 @@
+#!/usr/bin/env python3
+"""Runs layrix.exe under Wine on a terminal, as a user's shell runs it, and
+checks that letters beyond ASCII show on the terminal as those letters and
+that answers typed there reach scenery.cfg as code page 1252 text; the same
+runs through pipes and files must give the program's code page 1252 bytes,
+as compare.py checks them against the Linux build.
+
+The terminal is a pseudo-terminal.  Wine makes a console of it: each
+standard handle on it is a console handle (GetConsoleMode succeeds), whose
+code page is the OEM code page of the locale (437 under C.UTF-8), and the
+console writes to the terminal in UTF-8, with escape sequences that show and
+hide the cursor.  Text written or read in the console's code page instead of
+the ANSI code page 1252 is only caught while the two differ; the console's
+code page is read with "chcp" first, and a note says so when they do not.
+
+  terminal.py --exe build-win64/layrix.exe [--wine /usr/lib/wine/wine64] [--keep]
+
+Exit code 0 when every check passes, 1 when one fails, 2 when the checks
+could not be set up.
+"""
+
+import argparse
+import fcntl
+import os
+import pty
+import re
+import select
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import termios
+import time
+
+sys.dont_write_bytecode = True  # no __pycache__ left in the tests folder
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from compare import (BATCH_INSTALL, Prefix, Scenario, batch, cp1252, from_cp1252,  # noqa: E402
+                     keeps_xattrs, lay_out, register, remove_tree, snapshot)
+
+CFG = "ProgramData/Microsoft/FSX/scenery.cfg"
+STREAMS = ("stdin", "stdout", "stderr")
+# Control sequences of a terminal: CSI (cursor, erasing), OSC (window title)
+# and character set choices.
+ESCAPE = re.compile(rb"\x1b\[[0-9;?]*[ -/]*[@-~]"
+                    rb"|\x1b\][^\x07\x1b]*(?:\x07|\x1b\\)"
+                    rb"|\x1b[()][0-9A-Za-z]")
+
+
+class Run:
+    """What one run left: its exit code, what the terminal showed (escape
+    sequences and carriage returns taken out, decoded from UTF-8), and the
+    bytes of the standard streams that went to files."""
+
+    def __init__(self, code, screen, stdout, stderr):
+        self.code = code
+        self.screen = screen
+        self.stdout = stdout
+        self.stderr = stderr
+
+
+def screen_text(data):
+    return ESCAPE.sub(b"", data).replace(b"\r", b"").decode("utf-8", "replace")
+
+
+def console_takes_keys(master):
+    """True once Wine's console has put the terminal out of line mode and
+    reads its keys one by one.  It does so only when the program first
+    reads; keys typed before would be echoed and edited by the terminal
+    itself, and Enter would reach the console as Ctrl+J."""
+    return not termios.tcgetattr(master)[3] & termios.ICANON
+
+
+def run_exe(prefix, exe, args, cwd, on_terminal=(), typed=(), stdin_bytes=b"", timeout=120):
+    """Runs layrix.exe with the standard streams named in `on_terminal` on a
+    new pseudo-terminal, which becomes its controlling terminal, and the
+    others on files (standard input reads `stdin_bytes`).  `typed` is a list
+    of (prompt, keys): the keys (a text, typed in UTF-8) are typed once the
+    prompt has shown on the terminal since the last keys (any time when the
+    prompt is None) and the console takes keys from the terminal."""
+    master, slave = pty.openpty()
+    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 60, 200, 0, 0))
+    slave_name = os.ttyname(slave)
+    files = {name: tempfile.TemporaryFile() for name in STREAMS}
+    files["stdin"].write(stdin_bytes)
+    files["stdin"].seek(0)
+    streams = {name: (slave if name in on_terminal else files[name]) for name in STREAMS}
+
+    def take_terminal():
+        os.setsid()
+        os.close(os.open(slave_name, os.O_RDWR))  # the first terminal opened is the controlling one
+
+    try:
+        proc = subprocess.Popen([prefix.wine, exe] + args, cwd=cwd, env=prefix.env,
+                                stdin=streams["stdin"], stdout=streams["stdout"],
+                                stderr=streams["stderr"], preexec_fn=take_terminal)
+        os.close(slave)
+        slave = None
+        shown = b""
+        since = 0
+        pending = list(typed)
+        deadline = time.time() + timeout
+        ended_at = None
+        while True:
+            if time.time() > deadline:
+                os.killpg(proc.pid, signal.SIGKILL)
+                proc.wait()
+                raise RuntimeError("layrix.exe %s did not end within %d s; the terminal showed:\n%s"
+                                   % (" ".join(args), timeout, screen_text(shown)))
+            while pending and console_takes_keys(master) and (
+                    pending[0][0] is None
+                    or pending[0][0].encode("utf-8") in ESCAPE.sub(b"", shown[since:])):
+                os.write(master, pending.pop(0)[1].encode("utf-8"))
+                since = len(shown)
+            ready, _, _ = select.select([master], [], [], 0.2)
+            if ready:
+                try:
+                    data = os.read(master, 65536)
+                except OSError:  # every end of the terminal is closed
+                    data = b""
+                if not data:
+                    break
+                shown += data
+                continue
+            if ended_at is None and proc.poll() is not None:
+                ended_at = time.time()
+            # The console may still be writing when the program has ended.
+            if ended_at is not None and time.time() - ended_at > 1.5:
+                break
+        code = proc.wait()
+        if pending:
+            raise RuntimeError("layrix.exe %s ended before it asked for %r; "
+                               "the terminal showed:\n%s"
+                               % (" ".join(args), pending[0][0], screen_text(shown)))
+        out = {}
+        for name in ("stdout", "stderr"):
+            files[name].seek(0)
+            out[name] = files[name].read()
+        return Run(code, screen_text(shown), out["stdout"], out["stderr"])
+    finally:
+        if slave is not None:
+            os.close(slave)
+        os.close(master)
+        for f in files.values():
+            f.close()
+
+
+def console_code_page(prefix):
+    """The code page Wine gives a console on a terminal, as "chcp" tells it."""
+    master, slave = pty.openpty()
+    try:
+        proc = subprocess.Popen([prefix.wine, "cmd", "/c", "chcp"], env=prefix.env, stdin=slave,
+                                stdout=slave, stderr=slave)
+        os.close(slave)
+        slave = None
+        shown = b""
+        deadline = time.time() + 120
+        while time.time() < deadline:
+            ready, _, _ = select.select([master], [], [], 0.2)
+            if ready:
+                try:
+                    data = os.read(master, 4096)
+                except OSError:
+                    data = b""
+                if not data:
+                    break
+                shown += data
+            elif proc.poll() is not None and re.search(rb"\d+", shown):
+                break
+        proc.wait()
+        found = re.search(r"(\d+)", screen_text(shown))
+        return int(found.group(1)) if found else None
+    finally:
+        if slave is not None:
+            os.close(slave)
+        os.close(master)
+
+
+def lines_in_order(expected, shown):
+    """The first line of `expected` (not blank) that the terminal did not show
+    at its place, in the order given; None when all were shown."""
+    lines = shown.split("\n")
+    at = 0
+    for line in expected.replace("\r", "").split("\n"):
+        if not line.strip():
+            continue
+        while at < len(lines) and lines[at] != line:
+            at += 1
+        if at == len(lines):
+            return line
+        at += 1
+    return None
+
+
+def show(text):
+    return "\n".join("        | " + line for line in text.split("\n"))
+
+
+# --------------------------------------------------------------- the checks
+
+SEARCH_BATCH = "-ft \"Zürich Café\" 0\r\n"
+BU_ANSWERS = ["Pack Ü", "Zürich Café", ""]
+BU_PROMPTS = ["Enter scenery destination path", "Enter scenery title", "Press Enter to go on"]
+
+
+def check_output(prefix, exe, xattrs):
+    """A batch line with letters beyond ASCII: on the terminal they show as
+    those letters; to a file they are code page 1252 bytes."""
+    problems = []
+    scenario = Scenario("terminal-output", ["-b", "p.txt"], extra=batch("p.txt", SEARCH_BATCH))
+    cwd = prefix.host(scenario.cwd)
+    lay_out(prefix, scenario, xattrs)
+    term = run_exe(prefix, exe, scenario.args, cwd, on_terminal=STREAMS)
+    lay_out(prefix, scenario, xattrs)
+    files = run_exe(prefix, exe, scenario.args, cwd)
+    if cp1252(" Searching for 'Zürich Café'...\r\n") not in files.stdout:
+        problems.append("to a file, the search line is not the code page 1252 text:\n"
+                        + show(repr(files.stdout)))
+    missing = lines_in_order(from_cp1252(files.stdout), term.screen)
+    if missing is not None or " Searching for 'Zürich Café'..." not in term.screen:
+        problems.append("the terminal did not show %r; it showed:\n%s"
+                        % (missing, show(term.screen)))
+    if term.code != files.code:
+        problems.append("exit code: on the terminal %d, to files %d" % (term.code, files.code))
+    return problems
+
+
+def check_error(prefix, exe, xattrs):
+    """An error message on standard error, a terminal, while standard output
+    goes to a file: the message shows as its letters, the file keeps the
+    bytes that it gets when both go to files."""
+    problems = []
+    scenario = Scenario("terminal-error", ["-md", "Zürich"])
+    cwd = prefix.host(scenario.cwd)
+    lay_out(prefix, scenario, xattrs)
+    term = run_exe(prefix, exe, scenario.args, cwd, on_terminal=("stderr",))
+    lay_out(prefix, scenario, xattrs)
+    files = run_exe(prefix, exe, scenario.args, cwd)
+    message = from_cp1252(files.stderr).replace("\r", "").strip()
+    if "'zürich'" not in message.lower():
+        problems.append("the error does not name 'Zürich' in code page 1252: %r" % files.stderr)
+    if term.screen.strip() != message:
+        problems.append("the terminal showed:\n%s\n      and the error in the file is:\n%s"
+                        % (show(term.screen), show(message)))
+    if term.stdout != files.stdout:
+        problems.append("standard output to a file differs when standard error is a terminal:\n"
+                        "      %r\n      %r" % (term.stdout, files.stdout))
+    return problems
+
+
+def check_answers(prefix, exe, xattrs):
+    """"-bu" answered on the terminal, once waiting for each prompt with
+    everything on the terminal, once typing ahead with only standard input
+    on it: the title typed as "Zürich Café" is stored in code page 1252, and
+    the files are those of the same answers given through a pipe."""
+    problems = []
+    scenario = Scenario("terminal-answers", ["-bu", "install.txt"],
+                        extra=batch("install.txt", BATCH_INSTALL))
+    cwd = prefix.host(scenario.cwd)
+    lay_out(prefix, scenario, xattrs)
+    piped = run_exe(prefix, exe, scenario.args, cwd,
+                    stdin_bytes=cp1252("".join(a + "\r\n" for a in BU_ANSWERS)))
+    piped_files = snapshot(prefix, xattrs)
+    title = cp1252("Title=Zürich Café\r\n")
+    if title not in piped_files[CFG][1]:
+        problems.append("through a pipe, scenery.cfg has no %r" % title)
+
+    lay_out(prefix, scenario, xattrs)
+    typed = [(prompt, answer + "\r") for prompt, answer in zip(BU_PROMPTS, BU_ANSWERS)]
+    term = run_exe(prefix, exe, scenario.args, cwd, on_terminal=STREAMS, typed=typed)
+    term_files = snapshot(prefix, xattrs)
+
+    lay_out(prefix, scenario, xattrs)
+    ahead = run_exe(prefix, exe, scenario.args, cwd, on_terminal=("stdin",),
+                    typed=[(None, "".join(a + "\r" for a in BU_ANSWERS))])
+    ahead_files = snapshot(prefix, xattrs)
+
+    for label, run, files in (("waiting for the prompts", term, term_files),
+                              ("typed ahead", ahead, ahead_files)):
+        stored = [line for line in files.get(CFG, ("", b""))[1].split(b"\r\n")
+                  if line.startswith(b"Title=Z")]
+        if title not in files.get(CFG, ("", b""))[1]:
+            problems.append("answered on the terminal (%s), scenery.cfg has %r, not %r"
+                            % (label, stored, title))
+        differ = [path for path in sorted(set(files) | set(piped_files))
+                  if files.get(path) != piped_files.get(path)]
+        if differ:
+            problems.append("answered on the terminal (%s), %d files and folders are not as "
+                            "after the piped run: %s" % (label, len(differ), ", ".join(
+                                differ[:4] + (["..."] if len(differ) > 4 else []))))
+        if run.code != piped.code:
+            problems.append("exit code %d answered on the terminal (%s), %d through a pipe"
+                            % (run.code, label, piped.code))
+    # Standard output to a file is the same bytes, wherever the answers came from.
+    if ahead.stdout != piped.stdout:
+        problems.append("standard output to a file differs when the answers are typed:\n"
+                        "      typed: %r\n      piped: %r" % (ahead.stdout, piped.stdout))
+    for expected in (" Enter scenery title [New scenery]:", "Zürich Café",
+                     " Searching for 'Zürich Café'..."):
+        if expected not in term.screen:
+            problems.append("the terminal did not show %r; it showed:\n%s"
+                            % (expected, show(term.screen)))
+            break
+    return problems
+
+
+def check_no_ansi_form(prefix, exe, xattrs):
+    """A title typed with characters that code page 1252 lacks: each becomes
+    one "?" (no look-alike such as "L" for "Ł"), also one beyond U+FFFF,
+    which UTF-16 holds in two units; the letters 1252 has stay."""
+    scenario = Scenario("terminal-no-ansi-form", ["-bu", "install.txt"],
+                        extra=batch("install.txt", BATCH_INSTALL))
+    lay_out(prefix, scenario, xattrs)
+    typed = [(BU_PROMPTS[0], "Pack Neu\r"), (BU_PROMPTS[1], "Łódź ✈ \U0001F6EB €\r"),
+             (BU_PROMPTS[2], "\r")]
+    run_exe(prefix, exe, scenario.args, prefix.host(scenario.cwd), on_terminal=STREAMS, typed=typed)
+    cfg = snapshot(prefix, xattrs).get(CFG, ("", b""))[1]
+    expected = b"Title=?\xf3d? ? ? \x80\r\n"
+    if expected not in cfg:
+        stored = [line for line in cfg.split(b"\r\n")
+                  if line.startswith(b"Title=") and b"?" in line]
+        return ["scenery.cfg has %r, not %r" % (stored, expected)]
+    return []
+
+
+CHECKS = [("terminal-output", check_output), ("terminal-error", check_error),
+          ("terminal-answers", check_answers), ("terminal-no-ansi-form", check_no_ansi_form)]
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--exe",
+                        default=os.path.join(here, "..", "..", "build-win64", "layrix.exe"))
+    parser.add_argument("--wine", default="/usr/lib/wine/wine64")
+    parser.add_argument("--keep", action="store_true", help="keep the prefix folder")
+    opts = parser.parse_args()
+    for label, path in (("Windows build", opts.exe), ("wine", opts.wine)):
+        if not os.path.isfile(path):
+            print("terminal: the %s is missing: %s" % (label, path), file=sys.stderr)
+            return 2
+    exe = os.path.abspath(opts.exe)
+
+    root = tempfile.mkdtemp(prefix="layrix-terminal-")
+    prefix = Prefix(root, opts.wine, False)
+    started = time.time()
+    failures = 0
+    try:
+        prefix.create()
+        register(prefix)
+        xattrs = keeps_xattrs(prefix)
+        prefix.keep_server()
+        page = console_code_page(prefix)
+        if page is None or page == 1252:
+            print("note: a console on a terminal uses code page %s here, not one other than "
+                  "the program's 1252, so text taken through the wrong one is not caught" % page)
+        else:
+            print("a console on a terminal uses code page %d; the program's text is in 1252" % page)
+        for name, check in CHECKS:
+            try:
+                problems = check(prefix, exe, xattrs)
+            except RuntimeError as error:  # a run that hung or ended before a prompt
+                problems = [str(error)]
+            if problems:
+                failures += 1
+                print("FAILED    %s" % name)
+                for p in problems:
+                    print("    " + p)
+            else:
+                print("passed    %s" % name)
+            sys.stdout.flush()
+    except (RuntimeError, subprocess.TimeoutExpired, OSError) as error:
+        print("terminal: could not run the checks: %s" % error, file=sys.stderr)
+        return 2
+    finally:
+        try:
+            prefix.stop_server()
+        except Exception:
+            pass
+        if opts.keep:
+            print("prefix kept in " + root)
+        else:
+            remove_tree(root)
+    print("terminal checks took %.0f s" % (time.time() - started))
+    print("terminal: %d passed, %d failed" % (len(CHECKS) - failures, failures))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
