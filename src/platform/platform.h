@@ -30,14 +30,18 @@ namespace plat {
 // The words of the command line after the program name, as ANSI text.
 std::vector<std::string> CommandLineWords(int argc, char** argv);
 
-// Console output.  The text is ANSI; the posix build converts it to UTF-8.
+// Console output.  The text is ANSI.  The posix build converts it to UTF-8;
+// the win32 build writes it unchanged to a pipe or file, and converted to
+// UTF-16 (WriteConsoleW) to a console, whose own code page is another.
 // Nothing is added: callers write their own "\r\n".
 void WriteStdout(const std::string& text);
 void WriteStderr(const std::string& text);
 void FlushStdout();
 
 // Reads one line from standard input into `line` (ANSI, without its line
-// end; a CR before the LF is dropped).  Returns false at the end of input or
+// end; a CR before the LF is dropped).  A console is read as UTF-16 and
+// converted (a character without an ANSI form becomes '?'); a pipe or file
+// as bytes.  Returns false at the end of input or
 // when standard input is closed; `line` is then empty.
 bool ReadStdinLine(std::string& line);
 
