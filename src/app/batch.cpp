@@ -65,6 +65,11 @@ int SetUpUserBatch(CommandState& s) {
   return BatchFileResult(s);
 }
 
+bool AsksForFolderAndTitle(const CommandState& s) {
+  return !s.BatchMode && s.ArgCount >= 1 && s.Args[1] == CommandNames[CmdBatchUser] &&
+         s.ArgCount != 4;
+}
+
 BatchWords SplitBatchLine(std::string_view line) {
   BatchWords words;
   // A ";" starts a comment; the blanks before it go with it.

@@ -15,6 +15,9 @@ namespace app {
 
 int SetUpBatch(CommandState& state);      // argument row of "-b"
 int SetUpUserBatch(CommandState& state);  // argument row of "-bu"
+// True when the command about to be parsed is a "-bu" that will ask for the
+// destination folder and the title (it was not given exactly four words).
+bool AsksForFolderAndTitle(const CommandState& state);
 
 struct BatchWords {
   int Count = 0;                    // 0 = nothing to run on this line

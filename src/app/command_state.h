@@ -12,6 +12,7 @@
 
 #include "app/console.h"
 #include "scenery/library.h"
+#include "scenery/library_lock.h"
 
 namespace app {
 
@@ -75,6 +76,8 @@ struct CommandState {
   int32_t VersionArg = 0;
   int32_t FilterArg = 0;
   int32_t ForceVersion = -1;
+  // Seconds to wait for another program to let go of the library (0: none).
+  int32_t LockTimeout = kDefaultLockTimeoutSeconds;
   std::array<std::string, 5> Args;  // indexed 1..4; [0] is unused
   VariableTable VariableValues;
 };

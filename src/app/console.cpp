@@ -1,4 +1,5 @@
-// Console lines: standard output and the one-line error reports of standard error.
+// Console lines: standard output, and the one-line error reports and notices
+// of standard error.
 #include "app/console.h"
 
 #include "platform/platform.h"

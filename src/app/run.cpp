@@ -1,9 +1,12 @@
 // The main sequence of a run.
 #include "app/run.h"
 
+#include <memory>
 #include <new>
 #include <stdexcept>
+#include <string>
 
+#include "app/batch.h"
 #include "app/command_line.h"
 #include "app/console.h"
 #include "app/execute.h"
@@ -11,15 +14,27 @@
 #include "app/settings.h"
 #include "app/usage.h"
 #include "platform/platform.h"
+#include "scenery/library_lock.h"
 
 namespace app {
 
 namespace {
 
-// Runs the one command of the run and saves scenery.cfg if it changed.
-// Returns the exit code.
-int RunCommand(CommandState& s) {
-  switch (ParseCommand(s)) {
+// Takes the lock of the run's library, saying so on standard error when
+// another program holds it for longer than a moment.
+std::unique_ptr<plat::FileLock> LockTheLibrary(const CommandState& s) {
+  const std::string& configPath = s.Library->ConfigPath;
+  return LockLibrary(configPath, s.LockTimeout, [&] {
+    WriteNoticeLine("another program is using the scenery library '" + configPath +
+                    "'; waiting for it (at most " + std::to_string(s.LockTimeout) +
+                    " seconds)...");
+  });
+}
+
+// Runs the one command of the run, parsed with result `parsed`, and saves
+// scenery.cfg if it changed.  Returns the exit code.
+int RunCommand(CommandState& s, int parsed) {
+  switch (parsed) {
     case kParseOk: {
       ExecuteCommand(s);  // "-b" and "-bu" run the batch file here
       std::string backupProblem;
@@ -54,14 +69,31 @@ int RunUnguarded(const std::vector<std::string>& words) {
   CommandState s;
   ReadCommandLine(s, words);
   ReadSettings(s);
-  s.Library = std::make_unique<SceneryLibrary>(s.ForceVersion, &s.Report);
+  s.Library = std::make_unique<SceneryLibrary>();
+  s.Library->Report = &s.Report;
+  s.Library->Locate(s.ForceVersion);
   if (s.Library->ConfigPath.empty()) {
     WriteLine(" Could not determine installed FS versions or 'scenery.cfg' location!");
     WriteLine("");
     // A registry that could not be read is the cause the user must hear of.
     return s.Report.Faults() > 0 ? 1 : 0;
   }
-  const int code = RunCommand(s);
+  // The library stays locked from before it is read until the end of the
+  // run, after the save, so that no other run changes it in between.  A
+  // "-bu" that asks for a folder and a title reads it once before the
+  // questions (a bad scenery.cfg is reported before anything is asked) and
+  // asks them without the lock, so that nobody else waits for the user's
+  // answers; it then takes the lock and reads the library again.
+  std::unique_ptr<plat::FileLock> lock;
+  const bool asksFirst = AsksForFolderAndTitle(s);
+  if (!asksFirst) lock = LockTheLibrary(s);
+  s.Library->LoadFromFile(s.Library->ConfigPath);
+  const int parsed = ParseCommand(s);
+  if (asksFirst && parsed == kParseOk) {
+    lock = LockTheLibrary(s);
+    s.Library->LoadFromFile(s.Library->ConfigPath);
+  }
+  const int code = RunCommand(s, parsed);
   plat::ReleaseTemporaryLocks();
   // The library in memory is not taken apart section by section at the
   // end of the run: for a large one that costs more than saving it, and the

@@ -1,5 +1,6 @@
 // The main sequence of a run: banner, command line, settings, the scenery
-// library, one command (or a batch file), the save, the exit code.
+// library and its lock, one command (or a batch file), the save, the exit
+// code.
 //
 // May use: every folder of src/ (never the host's headers).
 #pragma once

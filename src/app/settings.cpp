@@ -1,5 +1,5 @@
 // The settings file layrix.ini in the current folder: section "Main", keys
-// "ForceVersion" and "RenameExtension".  It is only read.
+// "ForceVersion", "RenameExtension" and "LockTimeout".  It is only read.
 #include "app/settings.h"
 
 #include "platform/platform.h"
@@ -11,12 +11,18 @@ namespace app {
 void ApplySettings(CommandState& s, const std::string& iniBytes) {
   s.ForceVersion = -1;
   s.RenameExtension = ".~bgl";
+  s.LockTimeout = kDefaultLockTimeoutSeconds;
   const profile::Document doc = profile::Parse(iniBytes);
   const profile::Section* main = doc.Find("Main");
   if (!main) return;
   if (const std::string* value = main->Find("ForceVersion")) {
     int32_t version = -1;
     if (ParseInteger(*value, version)) s.ForceVersion = version;
+  }
+  if (const std::string* value = main->Find("LockTimeout")) {
+    // A value that is not a number of seconds keeps the default.
+    int32_t seconds = -1;
+    if (ParseInteger(*value, seconds) && seconds >= 0) s.LockTimeout = seconds;
   }
   if (const std::string* value = main->Find("RenameExtension")) {
     // An empty value keeps the default.

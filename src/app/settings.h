@@ -9,7 +9,8 @@
 
 namespace app {
 
-// Reads layrix.ini in the current folder: ForceVersion, RenameExtension.
+// Reads layrix.ini in the current folder: ForceVersion, RenameExtension,
+// LockTimeout.
 void ReadSettings(CommandState& state);
 // The same from the bytes of a settings file (empty: no file).
 void ApplySettings(CommandState& state, const std::string& iniBytes);

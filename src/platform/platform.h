@@ -289,4 +289,7 @@ enum class LockOutcome {
 LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock,
                         std::string& error);
 
+// Suspends the process for `milliseconds`, between tries of a lock.
+void WaitMilliseconds(uint32_t milliseconds);
+
 }  // namespace plat

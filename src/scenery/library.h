@@ -1,9 +1,10 @@
-// The scenery library: scenery.cfg in memory for one run.  It is located and
-// loaded when a run starts, changed by the layer operations and the tree
-// operations, and saved once at the end when anything changed.
+// The scenery library: scenery.cfg in memory for one run.  It is located,
+// locked (library_lock.h) and loaded when a run starts, changed by the layer
+// operations and the tree operations, and saved once at the end when anything
+// changed.
 //
 // Its parts live in several files behind this header:
-//   library_file.cpp    construction, loading and saving
+//   library_file.cpp    locating, loading and saving
 //   library_layers.cpp  layer operations: find, sort, move, insert, delete,
 //                       activate, toggle
 //   library_trees.cpp   tree operations: copy a folder tree, remove a layer's
@@ -23,12 +24,7 @@
 
 class SceneryLibrary {
  public:
-  // Locates the installation (LocateInstall with `forceVersion`) and loads its
-  // scenery.cfg.  ConfigPath stays empty when no file was found.  Throws
-  // FatalError on a value that does not convert or a registry value of the
-  // wrong type.  Refusals and faults of later operations go to `report`.
-  explicit SceneryLibrary(int32_t forceVersion, Notices* report = nullptr);
-  // An empty library not tied to any installation (for tests and tools).
+  // An empty library, not yet tied to an installation.
   SceneryLibrary() = default;
   SceneryLibrary(const SceneryLibrary&) = delete;
   SceneryLibrary& operator=(const SceneryLibrary&) = delete;
@@ -50,6 +46,13 @@ class SceneryLibrary {
   // Where the tree operations tell refusals and faults; none are told when
   // null.
   Notices* Report = nullptr;
+
+  // Finds the installation to serve (LocateInstall with `forceVersion`):
+  // sets SimulatorFolder and ConfigPath, and leaves ConfigPath empty when no
+  // scenery.cfg is there.  Loads nothing, so that a run can lock the library
+  // first.  Throws FatalError on a registry value of the wrong type; tells
+  // a registry that cannot be read to Report.
+  void Locate(int32_t forceVersion);
 
   // Loading and saving.
   void LoadFromFile(const std::string& fileName);  // throws FatalError

@@ -1,4 +1,4 @@
-// The scenery library's file: locating and loading scenery.cfg when a run
+// The scenery library's file: locating scenery.cfg and loading it when a run
 // starts, and saving it (with its backup copy) when the run changed it.
 #include "scenery/library.h"
 
@@ -17,15 +17,11 @@
 #include "scenery/install_locator.h"
 #include "scenery/value_syntax.h"
 
-SceneryLibrary::SceneryLibrary(int32_t forceVersion, Notices* report) : Report(report) {
-  const InstallLocation install = LocateInstall(forceVersion, report);
+void SceneryLibrary::Locate(int32_t forceVersion) {
+  const InstallLocation install = LocateInstall(forceVersion, Report);
   if (!install.ConfigPath.empty()) SimulatorFolder = install.SimulatorFolder;
   ConfigPath = install.ConfigPath;
-  if (!ConfigPath.empty() && plat::FileExists(ConfigPath)) {
-    LoadFromFile(ConfigPath);
-  } else {
-    ConfigPath.clear();
-  }
+  if (!ConfigPath.empty() && !plat::FileExists(ConfigPath)) ConfigPath.clear();
 }
 
 bool SceneryLibrary::IsGeneralName(const std::string& name) { return plat::SameText(name, "General"); }

@@ -25,6 +25,10 @@ std::string RelativeTo(const std::string& base, const std::string& dest) {
 // files of runs at work): a copy never takes them along.
 bool IsOwnWorkingFile(const std::string& name) { return name.compare(0, 8, ".layrix-") == 0; }
 
+bool IsLibraryLockFile(const std::string& name) {
+  return !name.empty() && name[0] == '.' && plat::SameText(name, kLibraryLockFileName);
+}
+
 bool IsFolderLink(const plat::DirEntry& entry) {
   return (entry.Info.Attributes & plat::kAttrReparsePoint) != 0;
 }
@@ -145,6 +149,7 @@ void TreeWalker::ProcessListedFiles(const std::string& folder,
   for (const plat::DirEntry& entry : entries) {
     if (Doomed()) break;
     if (!PassesFilter(entry, kFilterFiles)) continue;
+    if (IsLibraryLockFile(entry.Name)) continue;
     if (NeedsFileTimes()) SourceTime = FileTimeToDateTime(entry.Info.LastWriteTime);
     currentName_ = entry.Name;
     // Only a copy and a rename use the lower-cased name; a removal goes by

@@ -27,6 +27,14 @@
 #include "walk/folder_walker.h"
 #include "walk/notices.h"
 
+// The hidden file beside scenery.cfg that runs lock to take turns on the
+// library (scenery/library_lock.h).  No walk copies, deletes or renames a
+// file of that name, wherever it lies: a copy of the simulator's folder does
+// not carry it, and a removal or an emptying of a folder never takes it from
+// under a run that holds it (the next run would lock a new file and no
+// longer wait).
+constexpr const char* kLibraryLockFileName = ".layrix.lock";
+
 enum class WalkMode {
   RemoveTree,   // delete every file; remove each sub-folder once emptied
   Copy,         // copy every file into the destination tree, making its folders

@@ -340,40 +340,46 @@ TEST_F(ConfigFiles, MissingFileThrowsNamingIt) {
   }
 }
 
-// ------------------------------------------------------------ construction
+// ------------------------------------------------------------ locating
 
-TEST(Construction, LoadsTheLocatedFile) {
+TEST(Locating, FindsTheFileThenLoadsIt) {
   ts::WriteFile(gPrefix->C("FS9/scenery.cfg"),
                 kGeneral + "[Area.001]\r\nTitle=A\r\nLocal=A\r\nLayer=1\r\nActive=1\r\nRequired=0\r\n");
-  SceneryLibrary cfg(-1);
+  SceneryLibrary cfg;
+  cfg.Locate(-1);
   EXPECT_EQ(cfg.ConfigPath, "C:\\FS9\\scenery.cfg");
   EXPECT_EQ(cfg.SimulatorFolder, "C:\\FS9\\");
+  EXPECT_TRUE(cfg.Sections.empty());  // nothing read before the run locks the library
+  cfg.LoadFromFile(cfg.ConfigPath);
   ASSERT_EQ(cfg.Sections.size(), 2u);
   EXPECT_EQ(cfg.Sections[1].Record->Title, "A");
   EXPECT_FALSE(cfg.Modified);
   EXPECT_EQ(cfg.LastLayer, 0);
 }
 
-TEST(Construction, NoFileOrAFolderGivesEmptyName) {
+TEST(Locating, NoFileOrAFolderGivesEmptyName) {
   const std::string file = gPrefix->C("FS9/scenery.cfg");
   fs::remove(file);
   {
-    SceneryLibrary cfg(9);
+    SceneryLibrary cfg;
+    cfg.Locate(9);
     EXPECT_EQ(cfg.ConfigPath, "");
     EXPECT_EQ(cfg.SimulatorFolder, "C:\\FS9\\");
-    EXPECT_TRUE(cfg.Sections.empty());
   }
   ts::MakeDirs(file);
   {
-    SceneryLibrary cfg(9);
+    SceneryLibrary cfg;
+    cfg.Locate(9);
     EXPECT_EQ(cfg.ConfigPath, "");
   }
   fs::remove(file);
 }
 
-TEST(Construction, BadValueStopsConstruction) {
+TEST(Locating, ABadValueIsMetWhenLoading) {
   ts::WriteFile(gPrefix->C("FS9/scenery.cfg"), "[Area.001]\r\nLayer=one\r\n");
-  EXPECT_THROW(SceneryLibrary cfg(-1), FatalError);
+  SceneryLibrary cfg;
+  EXPECT_NO_THROW(cfg.Locate(-1));
+  EXPECT_THROW(cfg.LoadFromFile(cfg.ConfigPath), FatalError);
 }
 
 }  // namespace

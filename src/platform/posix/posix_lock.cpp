@@ -2,6 +2,7 @@
 // first byte of a file.
 #include <errno.h>
 #include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <memory>
@@ -73,6 +74,14 @@ LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock
   if (code == EAGAIN || code == EACCES) return LockOutcome::Busy;
   error = "cannot lock \"" + path + "\": " + ErrnoText(code);
   return LockOutcome::Failed;
+}
+
+void WaitMilliseconds(uint32_t milliseconds) {
+  struct timespec left {};
+  left.tv_sec = static_cast<time_t>(milliseconds / 1000);
+  left.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+  while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
 }
 
 }  // namespace plat

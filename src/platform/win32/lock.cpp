@@ -53,4 +53,6 @@ LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock
   return LockOutcome::Failed;
 }
 
+void WaitMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }
+
 }  // namespace plat
