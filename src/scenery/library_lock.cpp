@@ -27,8 +27,8 @@ std::string GaveUpMessage(const std::string& configPath, int32_t timeoutSeconds)
            "' is in use by another program, and layrix.ini says not to wait for it "
            "(LockTimeout=0); nothing was changed";
   return "the scenery library '" + configPath + "' was still in use by another program after " +
-         std::to_string(timeoutSeconds) +
-         " seconds of waiting (LockTimeout in layrix.ini); nothing was changed";
+         std::to_string(timeoutSeconds) + (timeoutSeconds == 1 ? " second" : " seconds") +
+         " of waiting (LockTimeout in layrix.ini); nothing was changed";
 }
 
 }  // namespace

@@ -195,9 +195,16 @@ std::string ReadAll(int fd) {
   return out;
 }
 
-}  // namespace
+// A started program: its process and our ends of its standard streams
+// (-1 for standard input when it was started closed).
+struct Spawned {
+  pid_t Pid = -1;
+  int In = -1;
+  int Out = -1;
+  int Err = -1;
+};
 
-RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& args,
+Spawned SpawnLayrix(const TestPrefix& prefix, const std::vector<std::string>& args,
                     const RunOptions& options) {
   // Environment: ours, less the variables the program reads, plus the prefix.
   std::vector<std::string> env;
@@ -244,8 +251,11 @@ RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& ar
   for (auto& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
 
+  // Close-on-exec, so that a program started meanwhile from another thread
+  // does not keep this one's pipes open (its output would then never end).
   int inPipe[2], outPipe[2], errPipe[2];
-  if (pipe(inPipe) || pipe(outPipe) || pipe(errPipe)) throw std::runtime_error("pipe failed");
+  if (pipe2(inPipe, O_CLOEXEC) || pipe2(outPipe, O_CLOEXEC) || pipe2(errPipe, O_CLOEXEC))
+    throw std::runtime_error("pipe failed");
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -256,8 +266,6 @@ RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& ar
   }
   posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
   posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
-  for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
-    posix_spawn_file_actions_addclose(&actions, fd);
   std::string cwd = options.Cwd.empty() ? prefix.Work() : options.Cwd;
   posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
 
@@ -286,17 +294,39 @@ RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& ar
     close(errPipe[0]);
     throw std::runtime_error(std::string("posix_spawn failed: ") + strerror(rc));
   }
+  return Spawned{pid, inPipe[1], outPipe[0], errPipe[0]};
+}
+
+// Writes all of `data` to `fd`; false when the reader has gone.
+bool WriteAll(int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+int ExitCodeOf(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace
+
+RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& args,
+                    const RunOptions& options) {
+  const Spawned child = SpawnLayrix(prefix, args, options);
+  const pid_t pid = child.Pid;
 
   // Feed standard input from a thread so that large outputs cannot dead-lock.
-  std::thread feeder([fd = inPipe[1], data = options.Stdin]() {
+  std::thread feeder([fd = child.In, data = options.Stdin]() {
     signal(SIGPIPE, SIG_IGN);
-    size_t done = 0;
-    while (done < data.size()) {
-      ssize_t n = write(fd, data.data() + done, data.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<size_t>(n);
-    }
+    WriteAll(fd, data);
     close(fd);
   });
   // The kill comes from its own thread; it is joined before the child is
@@ -314,12 +344,12 @@ RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& ar
     });
   }
   RunResult result;
-  std::thread errReader([&]() { result.Err = ReadAll(errPipe[0]); });
-  result.Out = ReadAll(outPipe[0]);
+  std::thread errReader([&]() { result.Err = ReadAll(child.Err); });
+  result.Out = ReadAll(child.Out);
   errReader.join();
   feeder.join();
-  close(outPipe[0]);
-  close(errPipe[0]);
+  close(child.Out);
+  close(child.Err);
 
   if (killer.joinable()) {
     {
@@ -329,11 +359,89 @@ RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& ar
     killWake.notify_all();
     killer.join();
   }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.ExitCode = ExitCodeOf(pid);
   return result;
+}
+
+RunningLayrix::RunningLayrix(const TestPrefix& prefix, const std::vector<std::string>& args,
+                             const RunOptions& options) {
+  signal(SIGPIPE, SIG_IGN);
+  const Spawned child = SpawnLayrix(prefix, args, options);
+  pid_ = child.Pid;
+  in_ = child.In;
+  if (!options.Stdin.empty()) WriteStdin(options.Stdin);
+  if (options.CloseStdin) CloseStdin();
+  auto reader = [this](int fd, std::string& into, bool& ended) {
+    char buf[4096];
+    for (;;) {
+      ssize_t n = read(fd, buf, sizeof buf);
+      if (n < 0 && errno == EINTR) continue;
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (n <= 0) {
+        ended = true;
+        changed_.notify_all();
+        break;
+      }
+      into.append(buf, static_cast<size_t>(n));
+      changed_.notify_all();
+    }
+    close(fd);
+  };
+  outReader_ = std::thread(reader, child.Out, std::ref(result_.Out), std::ref(outEnded_));
+  errReader_ = std::thread(reader, child.Err, std::ref(result_.Err), std::ref(errEnded_));
+}
+
+RunningLayrix::~RunningLayrix() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    Finish();
+  }
+}
+
+void RunningLayrix::WriteStdin(const std::string& bytes) {
+  if (in_ >= 0) WriteAll(in_, bytes);
+}
+
+void RunningLayrix::CloseStdin() {
+  if (in_ >= 0) close(in_);
+  in_ = -1;
+}
+
+bool RunningLayrix::WaitFor(const std::string& text, bool onStderr, int seconds) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  const std::string& stream = onStderr ? result_.Err : result_.Out;
+  const bool& ended = onStderr ? errEnded_ : outEnded_;
+  changed_.wait_for(lock, std::chrono::seconds(seconds),
+                    [&] { return stream.find(text) != std::string::npos || ended; });
+  return stream.find(text) != std::string::npos;
+}
+
+bool RunningLayrix::WaitForOutput(const std::string& text, int seconds) {
+  return WaitFor(text, false, seconds);
+}
+
+bool RunningLayrix::WaitForError(const std::string& text, int seconds) {
+  return WaitFor(text, true, seconds);
+}
+
+std::string RunningLayrix::ErrorSoFar() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return result_.Err;
+}
+
+void RunningLayrix::Kill() {
+  if (pid_ > 0) kill(pid_, SIGKILL);
+}
+
+RunResult RunningLayrix::Finish() {
+  CloseStdin();
+  if (outReader_.joinable()) outReader_.join();
+  if (errReader_.joinable()) errReader_.join();
+  if (pid_ > 0) {
+    result_.ExitCode = ExitCodeOf(pid_);
+    pid_ = -1;
+  }
+  return result_;
 }
 
 KillTrials RunKilledAtRandomMoments(const TestPrefix& prefix, const std::vector<std::string>& args,

@@ -11,9 +11,12 @@
 // and is removed with everything in it when the object goes away.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -95,6 +98,45 @@ struct RunOptions {
 // set to it; TEMP/TMP/TMPDIR removed unless given in options.Env).
 RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& args,
                     const RunOptions& options = {});
+
+// A run of the built program that goes on beside the test, for runs at the
+// same time as others: its standard input stays open for WriteStdin until
+// CloseStdin or Finish (RunOptions.Stdin is written first), and its output is
+// collected as it comes.  A run still going when the object goes away is
+// killed.
+class RunningLayrix {
+ public:
+  RunningLayrix(const TestPrefix& prefix, const std::vector<std::string>& args,
+                const RunOptions& options = {});
+  ~RunningLayrix();
+  RunningLayrix(const RunningLayrix&) = delete;
+  RunningLayrix& operator=(const RunningLayrix&) = delete;
+
+  void WriteStdin(const std::string& bytes);
+  void CloseStdin();
+  // Wait until standard output (error) holds `text`, the stream ends or
+  // `seconds` have passed; true when it holds the text.
+  bool WaitForOutput(const std::string& text, int seconds = 120);
+  bool WaitForError(const std::string& text, int seconds = 120);
+  std::string ErrorSoFar();
+  // Sends SIGKILL.
+  void Kill();
+  // Closes standard input and waits for the end of the run.
+  RunResult Finish();
+
+ private:
+  bool WaitFor(const std::string& text, bool onStderr, int seconds);
+
+  int pid_ = -1;
+  int in_ = -1;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  RunResult result_;
+  bool outEnded_ = false;
+  bool errEnded_ = false;
+  std::thread outReader_;
+  std::thread errReader_;
+};
 
 // Kill trials: `args` is run whole three times, each after `reset`, to learn
 // its run time (the longest); then again after `reset`, each run killed

@@ -2,6 +2,10 @@
 // variable expansion, batch line splitting and the argument rows.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "app/batch.h"
 #include "app/command_line.h"
 #include "app/parser.h"
@@ -286,6 +290,40 @@ TEST(Settings, KeysOfSectionMain) {
   EXPECT_EQ(s.ForceVersion, -1);
   app::ApplySettings(s, "");
   EXPECT_EQ(s.RenameExtension, ".~bgl");
+}
+
+TEST(Settings, LockTimeoutInSecondsAndItsDefault) {
+  CommandState s;
+  EXPECT_EQ(s.LockTimeout, 60);
+  const std::pair<const char*, int32_t> cases[] = {
+      {"[Main]\r\nLockTimeout=5\r\n", 5},     {"[Main]\r\nLockTimeout=0\r\n", 0},
+      {"[main]\r\nlocktimeout=0x10\r\n", 16}, {"[Main]\r\nLockTimeout=-1\r\n", 60},
+      {"[Main]\r\nLockTimeout=abc\r\n", 60},  {"[Main]\r\nLockTimeout=\r\n", 60},
+      {"[Main]\r\nLockTimeout=1.5\r\n", 60},  {"[Other]\r\nLockTimeout=5\r\n", 60},
+  };
+  for (const auto& [ini, expected] : cases) {
+    s.LockTimeout = 7;  // a value left from before must not survive
+    app::ApplySettings(s, ini);
+    EXPECT_EQ(s.LockTimeout, expected) << ini;
+  }
+}
+
+TEST(UserBatch, AsksOnlyWithoutExactlyFourWords) {
+  CommandState s;
+  auto words = [&](std::vector<std::string> w) {
+    s.ArgCount = static_cast<int32_t>(w.size());
+    s.Args = {};
+    for (size_t i = 0; i < w.size(); ++i) s.Args[i + 1] = w[i];
+    return app::AsksForFolderAndTitle(s);
+  };
+  EXPECT_TRUE(words({"-bu"}));
+  EXPECT_TRUE(words({"-bu", "x.txt"}));
+  EXPECT_TRUE(words({"-bu", "x.txt", "folder"}));
+  EXPECT_FALSE(words({"-bu", "x.txt", "folder", "title"}));
+  EXPECT_FALSE(words({"-b", "x.txt"}));
+  EXPECT_FALSE(words({}));
+  s.BatchMode = true;  // a "-bu" inside a batch is refused before it could ask
+  EXPECT_FALSE(words({"-bu", "x.txt"}));
 }
 
 }  // namespace
