@@ -1,9 +1,11 @@
 // File locks: one holder at a time across descriptors and processes, kept
 // while other descriptors of the file come and go, and dropped when the
 // holder ends, also when it is killed.
+#include <errno.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -47,7 +49,13 @@ class FileLocks : public ::testing::Test {
 TEST_F(FileLocks, OneHolderAtATime) {
   std::unique_ptr<plat::FileLock> first, second;
   ASSERT_EQ(Try(first), plat::LockOutcome::Locked);
-  EXPECT_TRUE(fs::exists(root_ + "/prefix/drive_c/FS9/.layrix.lock"));  // made where missing
+  const std::string made = root_ + "/prefix/drive_c/FS9/.layrix.lock";
+  EXPECT_TRUE(fs::exists(made));  // made where missing, hidden as Wine marks it
+  char attributes[16] = {};
+  if (::getxattr(made.c_str(), "user.DOSATTRIB", attributes, sizeof attributes) >= 0 ||
+      errno != ENOTSUP) {
+    EXPECT_STREQ(attributes, "0x2");
+  }
   EXPECT_EQ(Try(second), plat::LockOutcome::Busy);
   EXPECT_EQ(second, nullptr);
 

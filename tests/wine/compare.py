@@ -20,6 +20,13 @@ are given to the Linux build in UTF-8 and to the .exe in code page 1252.
 Standard error is shown when it differs but is not compared: the wording of
 system error texts belongs to each host.
 
+Then both builds run at the same time on one library, to show that they
+take turns on it: rounds in which two layrix.exe runs and a stream of Linux
+runs insert areas all at once must end with every area in the library, once;
+and a run of either build that holds the library (a batch file waiting for
+Enter) makes a run of the other build wait for it, or give up at once with
+LockTimeout=0, changing nothing.
+
   compare.py --linux build/layrix --exe build-win64/layrix.exe
              [--wine /usr/lib/wine/wine64] [--only NAME] [--keep] [--verbose]
 
@@ -661,6 +668,222 @@ def scenarios():
     return s
 
 
+# --------------------------------------------------------------- runs at the same time
+
+FSX_CFG_HOST = "ProgramData/Microsoft/FSX/scenery.cfg"
+BANNER = b"\r\n Layrix V1.1\r\n\r\n"
+WAITING = b"another program is using the scenery library"
+
+
+class Started:
+    """A run that goes on beside the comparison.  Its output goes to files
+    (see Prefix.run_wine), read afresh while it runs; its standard input is a
+    pipe that stays open until finish()."""
+
+    def __init__(self, command, prefix, args, cwd, extra_env, folder, label):
+        env = dict(prefix.env)
+        env.update(extra_env)
+        self.out_path = os.path.join(folder, label + ".out")
+        self.err_path = os.path.join(folder, label + ".err")
+        with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
+            self.proc = subprocess.Popen(command + args, cwd=prefix.host(cwd), env=env,
+                                         stdin=subprocess.PIPE, stdout=out, stderr=err)
+
+    def output(self):
+        with open(self.out_path, "rb") as f:
+            return f.read()
+
+    def error(self):
+        with open(self.err_path, "rb") as f:
+            return f.read()
+
+    def wait_for(self, text, stream="out", timeout=120):
+        """True once the output (or error) holds `text`; false when the run
+        ended or the time ran out first."""
+        read = self.output if stream == "out" else self.error
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if text in read():
+                return True
+            if self.proc.poll() is not None:
+                return text in read()
+            time.sleep(0.05)
+        return False
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def finish(self, stdin=b"", timeout=300):
+        try:
+            self.proc.stdin.write(stdin)
+            self.proc.stdin.close()
+        except BrokenPipeError:
+            pass
+        code = self.proc.wait(timeout=timeout)
+        return code, self.output(), self.error()
+
+    def kill(self):
+        if self.running():
+            self.proc.kill()
+        self.proc.wait(timeout=60)
+
+
+def cfg_locals(prefix):
+    """How often each Local folder (lower case) occurs in the FSX library."""
+    with open(prefix.host(FSX_CFG_HOST), "rb") as f:
+        text = from_cp1252(f.read())
+    counts = {}
+    for line in text.splitlines():
+        if line.lower().startswith("local="):
+            key = line[6:].lower()
+            counts[key] = counts.get(key, 0) + 1
+    return counts
+
+
+def check_inserted(prefix, folders, problems):
+    counts = cfg_locals(prefix)
+    for folder in folders:
+        if counts.get(folder.lower(), 0) != 1:
+            problems.append("%s is in the library %d times, not once" % (
+                folder, counts.get(folder.lower(), 0)))
+
+
+def run_rounds_at_once(prefix, xattrs, linux_cmd, exe_cmd, linux_env, folder):
+    """Rounds of two layrix.exe runs and, while they last, one Linux run
+    after another, each inserting an area of its own."""
+    problems = []
+    lay_out(prefix, Scenario("at-once", []), xattrs)
+    # Folders in the add-on folder, which the library keeps relative to the
+    # simulator's folder.
+    addon = FSX_APPPATH + "\\Addon Scenery\\"
+    linux_limit = 300
+    for n in range(linux_limit):
+        os.makedirs(prefix.host(addon + "Linux %03d\\scenery" % n))
+    rounds = 4
+    exe_folders = ["Addon Scenery\\Exe %d-%d" % (r, k) for r in range(rounds) for k in range(3)]
+    for f in exe_folders:
+        os.makedirs(prefix.host(FSX_APPPATH + "\\" + f + "\\scenery"))
+    linux_folders = []
+    overlapped = 0
+    for r in range(rounds):
+        exes = [Started(exe_cmd, prefix, ["-i", addon + "Exe %d-%d" % (r, k), "Exe", "-1"],
+                        "C:\\Work", {}, folder, "exe-%d-%d" % (r, k)) for k in range(3)]
+        while any(e.running() for e in exes) and len(linux_folders) < linux_limit:
+            target = "Addon Scenery\\Linux %03d" % len(linux_folders)
+            env = dict(prefix.env)
+            env.update(linux_env)
+            proc = subprocess.run(linux_cmd + ["-i", FSX_APPPATH + "\\" + target, "Linux", "-1"], cwd=prefix.host("C:\\Work"),
+                                  env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE, timeout=300)
+            linux_folders.append(target)
+            if any(e.running() for e in exes):
+                overlapped += 1
+            if proc.returncode != 0 or proc.stdout != BANNER:
+                problems.append("linux run for %s: exit %d, output %s, error %s" % (
+                    target, proc.returncode, describe(proc.stdout), describe(proc.stderr)))
+            time.sleep(0.01)
+        for k, e in enumerate(exes):
+            code, out, err = e.finish()
+            if code != 0 or out != BANNER:
+                problems.append("exe run %d-%d: exit %d, output %s, error %s" % (
+                    r, k, code, describe(out), describe(err)))
+    check_inserted(prefix, exe_folders + linux_folders, problems)
+    if overlapped == 0:
+        problems.append("no Linux run overlapped an exe run; nothing was shown")
+    return problems, "%d exe and %d Linux runs, %d of them while an exe run was going" % (
+        len(exe_folders), len(linux_folders), overlapped)
+
+
+def run_held_by(holder_cmd, waiter_cmd, holder_env, waiter_env, prefix, xattrs, folder, label):
+    """A run of one build holds the library; a run of the other build gives up
+    at once with LockTimeout=0 and changes nothing, and another one waits,
+    says so, and goes on once the holder has saved."""
+    problems = []
+    fsx = FSX_APPPATH + "\\Addon Scenery\\"
+
+    def extra(t):
+        for name in ("Held", "Refused", "Waited"):
+            t.folder(fsx + name + "\\scenery")
+        t.file("C:\\Work\\hold.txt", "-i \"%a\\Held\" \"Held\" -1\r\n-p holding\r\n")
+        t.file("C:\\Work\\No Wait\\layrix.ini", "[Main]\r\nLockTimeout=0\r\n")
+
+    lay_out(prefix, Scenario(label, [], extra=extra), xattrs)
+    with open(prefix.host(FSX_CFG_HOST), "rb") as f:
+        before = f.read()
+    holder = Started(holder_cmd, prefix, ["-b", "hold.txt"], "C:\\Work", holder_env, folder,
+                     label + "-holder")
+    waiter = None
+    try:
+        if not holder.wait_for(b" holding\r\n"):
+            problems.append("the holder did not get to its pause: %s %s" % (
+                describe(holder.output()), describe(holder.error())))
+            return problems, ""
+        refused = Started(waiter_cmd, prefix, ["-i", fsx + "Refused", "Refused", "-1"],
+                          "C:\\Work\\No Wait", waiter_env, folder, label + "-refused")
+        code, out, err = refused.finish()
+        with open(prefix.host(FSX_CFG_HOST), "rb") as f:
+            unchanged = f.read() == before
+        if code != 1 or out != BANNER or b"LockTimeout=0" not in err or not unchanged:
+            problems.append("with LockTimeout=0: exit %d, output %s, error %s, library %s" % (
+                code, describe(out), describe(err), "unchanged" if unchanged else "CHANGED"))
+        waiter = Started(waiter_cmd, prefix, ["-i", fsx + "Waited", "Waited", "-1"], "C:\\Work",
+                         waiter_env, folder, label + "-waiter")
+        if not waiter.wait_for(WAITING, stream="err"):
+            problems.append("the waiting run did not say it waits: exit %s, output %s, error %s" % (
+                waiter.proc.poll(), describe(waiter.output()), describe(waiter.error())))
+        elif not waiter.running():
+            problems.append("the waiting run ended while the library was held")
+        code, out, err = holder.finish(b"\r\n")
+        if code != 0:
+            problems.append("holder: exit %d, error %s" % (code, describe(err)))
+        code, out, err = waiter.finish()
+        if code != 0 or out != BANNER:
+            problems.append("waiting run: exit %d, output %s, error %s" % (
+                code, describe(out), describe(err)))
+        # Both are kept relative to the simulator's folder.
+        check_inserted(prefix, ["Addon Scenery\\Held", "Addon Scenery\\Waited"], problems)
+        if cfg_locals(prefix).get("addon scenery\\refused"):
+            problems.append("the refused run changed the library")
+        return problems, "the waiting run said: " + err.decode("utf-8", "replace").strip()
+    finally:
+        holder.kill()
+        if waiter:
+            waiter.kill()
+
+
+def run_at_the_same_time(prefix, xattrs, linux_cmd, exe_cmd, linux_env, only):
+    """The checks of both builds at the same time on one library; returns
+    the number that failed and the number run."""
+    checks = [
+        ("at-once", lambda folder: run_rounds_at_once(prefix, xattrs, linux_cmd, exe_cmd, linux_env,
+                                                      folder)),
+        ("held-by-linux", lambda folder: run_held_by(linux_cmd, exe_cmd, linux_env, {}, prefix,
+                                                     xattrs, folder, "held-by-linux")),
+        ("held-by-exe", lambda folder: run_held_by(exe_cmd, linux_cmd, {}, linux_env, prefix,
+                                                   xattrs, folder, "held-by-exe")),
+    ]
+    failures = 0
+    run = 0
+    for name, check in checks:
+        if only and name not in only:
+            continue
+        run += 1
+        folder = tempfile.mkdtemp(prefix="layrix-at-once-")
+        try:
+            problems, note = check(folder)
+        finally:
+            shutil.rmtree(folder, ignore_errors=True)
+        if problems:
+            failures += 1
+            print("DIFFERENT %s" % name)
+            for p in problems:
+                print("    " + p)
+        else:
+            print("same      %s  (%s)" % (name, note))
+        sys.stdout.flush()
+    return failures, run
+
+
 STOCK_CFG = open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data",
                               "fsx-stock-scenery.cfg"), "rb").read()
 
@@ -843,6 +1066,10 @@ def main():
                 sys.stdout.write(linux["err"].decode("utf-8", "replace"))
             sys.stdout.flush()
 
+        at_once_failures, at_once_run = run_at_the_same_time(prefix, xattrs, linux_cmd, exe_cmd,
+                                                             linux_env, opts.only)
+        failures += at_once_failures
+
         # A registry value of a type that is not a string stops both builds.
         prefix.stop_server()
         prefix.reg_delete(SIM_KEY + "10.0", "AppPath")
@@ -866,7 +1093,7 @@ def main():
                     print("    " + p)
             else:
                 print("same      %s" % wrong.name)
-        total = len(chosen) + 1
+        total = len(chosen) + at_once_run + 1
     except (RuntimeError, subprocess.TimeoutExpired, OSError) as error:
         print("compare: could not run the comparison: %s" % error, file=sys.stderr)
         return 2

@@ -2,6 +2,7 @@
 // first byte of a file.
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -64,7 +65,14 @@ LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock
     error = "cannot open \"" + path + "\": " + ErrnoText(errno);
     return LockOutcome::Failed;
   }
-  if (!r.Exists) NoteAdded(r.Folder, r.Name);
+  if (!r.Exists) {
+    NoteAdded(r.Folder, r.Name);
+    // Hidden as Wine marks a file that a Windows program creates hidden, so
+    // that both builds leave the same file (its leading dot already hides it
+    // here; a file system without extended attributes does without).
+    static constexpr char kHidden[] = "0x2";
+    (void)::fsetxattr(fd, "user.DOSATTRIB", kHidden, sizeof kHidden - 1, 0);
+  }
   const int code = LockFirstByte(fd);
   if (code == 0) {
     lock = std::make_unique<PosixFileLock>(fd);
