@@ -285,7 +285,8 @@ enum class LockOutcome {
 };
 
 // Tries once to lock `path`, creating it (empty) when it does not exist.
-// Never waits.
+// Never waits.  Once locked, the names this process remembers of folders are
+// looked up again: the lock's previous holder may have just changed them.
 LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock,
                         std::string& error);
 

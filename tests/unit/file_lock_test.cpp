@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -67,6 +68,26 @@ TEST_F(FileLocks, OneHolderAtATime) {
 
   first.reset();
   EXPECT_EQ(Try(second), plat::LockOutcome::Locked);
+}
+
+TEST_F(FileLocks, OnceLockedWhatTheHolderChangedIsSeen) {
+  // This process has looked at the folder; the holder of the lock, which
+  // made the lock file a moment ago, has changed the folder since.
+  const std::string fs9 = root_ + "/prefix/drive_c/FS9/";
+  std::string error;
+  ASSERT_TRUE(plat::WriteFileReplacing("C:\\FS9\\scenery.cfg", "new library", error)) << error;
+  EXPECT_FALSE(plat::FileExists("C:\\FS9\\scenery.~cfg"));
+  { std::ofstream(fs9 + ".layrix.lock") << ""; }
+  { std::ofstream(fs9 + "scenery.~cfg") << "the holder's backup"; }
+  std::unique_ptr<plat::FileLock> lock;
+  ASSERT_EQ(Try(lock, "C:\\FS9\\.layrix.lock"), plat::LockOutcome::Locked);
+  // The backup copy replaces the file that is there now.
+  const plat::FileResult copied =
+      plat::CopyFileTo("C:\\FS9\\scenery.cfg", "C:\\FS9\\scenery.~cfg", false);
+  EXPECT_TRUE(copied.Done()) << copied.Cause;
+  std::string bytes;
+  ASSERT_TRUE(plat::ReadWholeFile("C:\\FS9\\scenery.~cfg", bytes, error)) << error;
+  EXPECT_EQ(bytes, "new library");
 }
 
 TEST_F(FileLocks, AKilledHolderLeavesNothingLocked) {

@@ -76,6 +76,11 @@ LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock
   const int code = LockFirstByte(fd);
   if (code == 0) {
     lock = std::make_unique<PosixFileLock>(fd);
+    // The lock's previous holder may have changed any folder until a moment
+    // ago, within the same tick of the folder's modification time as what
+    // this process read of it: what it read is read again.
+    ClearNameCache();
+    ClearFolderHandles();
     return LockOutcome::Locked;
   }
   ::close(fd);
