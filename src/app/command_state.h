@@ -41,9 +41,10 @@ enum CommandId : int32_t {
   CmdBglOff = 19,     // -v-
   CmdBglOn = 20,      // -v+
   CmdPause = 21,      // -p
+  CmdList = 22,       // -l
 };
 
-constexpr int kCommandCount = 22;
+constexpr int kCommandCount = 23;
 extern const std::array<const char*, kCommandCount> CommandNames;
 extern const std::array<int32_t, kCommandCount> CommandWordCounts;
 

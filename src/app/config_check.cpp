@@ -5,8 +5,6 @@
 #include <string>
 
 #include "app/console.h"
-#include "platform/platform.h"
-#include "platform/winpath.h"
 
 namespace app {
 
@@ -20,12 +18,7 @@ void CheckSceneryConfig(SceneryLibrary& library, bool autoRemove) {
     const Area& area = *library.Sections[i].Record;
     std::string report;
     // Required areas are not given the folder test.
-    if (!area.Required) {
-      std::string folder = area.Local;
-      if (winpath::IsRelativePath(folder)) folder = library.SimulatorFolder + folder;
-      if (!plat::FolderExists(folder) || !plat::FolderExists(folder + "\\scenery"))
-        report += " not found! - ";
-    }
+    if (!area.Required && !library.HasSceneryFolder(area)) report += " not found! - ";
     if (area.Layer < 1) report += " negative!  - ";
     if (static_cast<int64_t>(area.Layer) > static_cast<int64_t>(library.Sections.size()))
       report += " too big!   - ";

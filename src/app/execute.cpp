@@ -7,6 +7,7 @@
 #include "app/batch.h"
 #include "app/config_check.h"
 #include "app/console.h"
+#include "app/library_listing.h"
 #include "platform/platform.h"
 
 namespace app {
@@ -37,7 +38,7 @@ void ShowProgress(CommandState& s) {
     case CmdBglOn: WriteLine(" Activating matching files in layer '" + n + "'..."); break;
     case CmdCheck: WriteLine(" Checking scenery.cfg..."); break;
     case CmdPause: WriteLine(" " + s.PathArg); break;
-    default: break;  // -g, -b and -bu have no progress line
+    default: break;  // -g, -l, -b and -bu have no progress line
   }
 }
 
@@ -104,6 +105,7 @@ void ExecuteCommand(CommandState& s) {
       plat::ReadStdinLine(line);
       break;
     }
+    case CmdList: PrintLibraryListing(library); break;
     case CmdBatch:
     case CmdBatchUser: RunBatchFile(s); break;
     default: break;

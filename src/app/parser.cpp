@@ -12,10 +12,10 @@ namespace app {
 
 const std::array<const char*, kCommandCount> CommandNames = {
     "-g", "-f", "-s", "-md", "-mu", "-i", "-d", "-di", "-a", "-t", "-c",
-    "-r", "-ia", "-x", "-ft", "-dt", "-b", "-bu", "-rf", "-v-", "-v+", "-p"};
+    "-r", "-ia", "-x", "-ft", "-dt", "-b", "-bu", "-rf", "-v-", "-v+", "-p", "-l"};
 
 const std::array<int32_t, kCommandCount> CommandWordCounts = {
-    1, 3, 1, 2, 2, 4, 2, 1, 2, 2, 4, 2, 2, 2, 3, 2, 2, 4, 2, 4, 4, 2};
+    1, 3, 1, 2, 2, 4, 2, 1, 2, 2, 4, 2, 2, 2, 3, 2, 2, 4, 2, 4, 4, 2, 1};
 
 int32_t StrictInteger(const std::string& text) {
   int32_t value = 0;
@@ -97,7 +97,7 @@ int TakeArguments(CommandState& s) {
     case CmdBglOff:
     case CmdBglOn:
       return TakeBglArguments(s);
-    default:  // -g, -s, -di
+    default:  // -g, -s, -di, -l
       return kParseOk;
   }
 }

@@ -5,11 +5,12 @@
 
 namespace app {
 
-const std::array<const char*, 143> UsageLines = {
+const std::array<const char*, 144> UsageLines = {
     " Usage: layrix < command line option >",
     "",
     " Valid command line options:",
     " -g                              get current path of 'scenery.cfg'",
+    " -l                              list all scenery areas, highest layer first",
     " -f scnpath activate             does scenery 'scnpath' already exist in",
     "                                 scenery.cfg?",
     "                                 -> returns the layer number if found",

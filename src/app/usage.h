@@ -7,7 +7,7 @@
 
 namespace app {
 
-extern const std::array<const char*, 143> UsageLines;
+extern const std::array<const char*, 144> UsageLines;
 void PrintUsage();
 
 }  // namespace app

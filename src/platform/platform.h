@@ -69,6 +69,13 @@ std::string LowerAnsi(std::string text);
 // CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, ...) == CSTR_EQUAL.
 bool SameText(const std::string& a, const std::string& b);
 
+// A hash key for texts compared with SameText: texts that SameText finds
+// equal have equal keys (code page 1252 lower-casing, ß as "ss", æ as "ae",
+// œ as "oe", þ as "th", 0x88 as '^', soft hyphens dropped).  A match of keys
+// is confirmed with SameText, which on Windows is the system's own
+// comparison under the user's locale.
+std::string CaseFoldedKey(const std::string& text);
+
 // Order ignoring case (negative, zero, positive), used to sort section names.
 int CompareTextOrder(const std::string& a, const std::string& b);
 

@@ -292,6 +292,14 @@ bool EqualIgnoreCase(std::string_view a, std::string_view b) {
   }
 }
 
+std::string Folded(std::string_view text) {
+  std::string folded;
+  folded.reserve(text.size());
+  FoldedReader reader(text);
+  for (int c = reader.Next(); c >= 0; c = reader.Next()) folded += static_cast<char>(c);
+  return folded;
+}
+
 int CompareLowerBytes(std::string_view a, std::string_view b) {
   const unsigned char* lower = Tables().Lower;
   const size_t n = std::min(a.size(), b.size());

@@ -21,6 +21,11 @@ std::string Lower(std::string_view text);
 // equal after lower-casing, after ß->ss, æ->ae, œ->oe, þ->th, 0x88->'^',
 // and after dropping the soft hyphen 0xAD.  Accents and blanks count.
 bool EqualIgnoreCase(std::string_view a, std::string_view b);
+// The form in which EqualIgnoreCase compares a text: lower-cased, with
+// ß, æ, œ, þ written as two letters, 0x88 as '^' and soft hyphens dropped.
+// Two texts are equal ignoring case exactly when their folded forms are
+// equal, so the folded form can serve as a hash key.
+std::string Folded(std::string_view text);
 
 // Order ignoring case used for section names: the lower-cased bytes compared
 // as unsigned values.  Negative, zero or positive.

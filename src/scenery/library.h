@@ -8,7 +8,8 @@
 //   library_layers.cpp  layer operations: find, sort, move, insert, delete,
 //                       activate, toggle
 //   library_trees.cpp   tree operations: copy a folder tree, remove a layer's
-//                       folder, scan for new scenery, switch BGL files
+//                       folder, scan for new scenery, switch BGL files; and
+//                       whether an area's folder is there
 //
 // May use: platform/, profile/, walk/, bgl/ and the rest of scenery/.
 #pragma once
@@ -94,6 +95,11 @@ class SceneryLibrary {
   static bool IsGeneralName(const std::string& name);
   // True for an entry that carries a record and is not the General section.
   bool IsAreaEntry(size_t index) const;
+
+  // True when the area's folder (below SimulatorFolder when it is relative)
+  // exists and holds a "scenery" sub-folder, which the simulator needs to
+  // find its files.  One look at the disk for each of the two folders.
+  bool HasSceneryFolder(const Area& area) const;
 
   // Tree operations.
   void CopyTree(const std::string& source, const std::string& dest, int32_t overwrite);

@@ -1,6 +1,7 @@
 // Tree operations of the scenery library: copy a folder tree, remove a
 // layer's folder tree, add new scenery folders as layers, switch BGL files
-// off and on.  Each sets up one TreeWalker and runs it.
+// off and on.  Each sets up one TreeWalker and runs it.  And the test of
+// whether an area's folder is there, which the check and the listing share.
 //
 // Copy and removal delete and overwrite users' files, so they refuse every
 // request that would destroy what they are not meant to touch: a removal of
@@ -103,6 +104,17 @@ std::string NoFolderPossibleBecause(const std::string& folder) {
 }
 
 }  // namespace
+
+bool SceneryLibrary::HasSceneryFolder(const Area& area) const {
+  const std::string folder = Absolute(SimulatorFolder, area.Local);
+  if (!plat::FolderExists(folder + "\\scenery")) return false;
+  // A "scenery" folder inside it shows that the folder is there: one look
+  // at the disk for each area of a large library.  Only a path that the
+  // full-path rule may read otherwise at its end than inside ("..",
+  // trailing dots or blanks, a drive alone, a device name) is looked at by
+  // itself as well.
+  return winpath::IsPlainFullPath(folder) || plat::FolderExists(folder);
+}
 
 void SceneryLibrary::Refuse(const std::string& what, const std::string& why) {
   if (Report) Report->Note("refused to " + what + ": " + why);

@@ -23,6 +23,7 @@ const std::vector<std::string> kUsage = {
     "",
     " Valid command line options:",
     " -g                              get current path of 'scenery.cfg'",
+    " -l                              list all scenery areas, highest layer first",
     " -f scnpath activate             does scenery 'scnpath' already exist in",
     "                                 scenery.cfg?",
     "                                 -> returns the layer number if found",
@@ -208,7 +209,7 @@ TEST(CliStart, EmptyCommandLineWithoutScenerycfg) {
 }
 
 TEST_F(Cli, EmptyCommandLinePrintsTheUsageText) {
-  ASSERT_EQ(kUsage.size(), 143u);
+  ASSERT_EQ(kUsage.size(), 144u);
   RunResult r = Run({});
   EXPECT_EQ(r.ExitCode, 0);
   EXPECT_EQ(r.Out, Banner() + Usage());

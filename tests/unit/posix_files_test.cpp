@@ -155,6 +155,46 @@ TEST_F(PosixFiles, SymbolicLinks) {
   EXPECT_EQ(Get("target.txt"), "abc");
 }
 
+// The folder test answers from one look at the path as spelled where it can,
+// and must still say what the full facts say.
+TEST_F(PosixFiles, FolderTestSeesFoldersInAnySpellingAndNothingElse) {
+  Put("file.txt", "x");
+  for (const char* pack : {"Pack 1/scenery", "Pack 2/Scenery", "Pack 3/texture"})
+    fs::create_directories(D(pack));
+  fs::create_directory_symlink("Pack 1", D("folderlink"));
+  fs::create_symlink("file.txt", D("filelink"));
+  fs::create_symlink("nowhere", D("dangling"));
+  EXPECT_TRUE(plat::FolderExists("C:\\"));
+  EXPECT_TRUE(plat::FolderExists("C:\\d"));
+  EXPECT_TRUE(plat::FolderExists("c:\\D\\"));
+  EXPECT_FALSE(plat::FolderExists("C:\\d\\file.txt"));
+  EXPECT_FALSE(plat::FolderExists("C:\\d\\FILE.TXT"));
+  EXPECT_TRUE(plat::FolderExists("C:\\d\\folderlink"));
+  EXPECT_TRUE(plat::FolderExists("C:\\d\\FOLDERLINK\\scenery"));
+  EXPECT_FALSE(plat::FolderExists("C:\\d\\filelink"));
+  EXPECT_FALSE(plat::FolderExists("C:\\d\\dangling"));
+  EXPECT_FALSE(plat::FolderExists("C:\\d\\nowhere"));
+  EXPECT_FALSE(plat::FolderExists("C:\\d\\nowhere\\scenery"));
+  EXPECT_FALSE(plat::FolderExists(""));
+  // A sub-folder in each of many folders side by side, in any spelling;
+  // one that is missing, then made and removed by another program.
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_TRUE(plat::FolderExists("C:\\d\\Pack 1\\scenery"));
+    EXPECT_TRUE(plat::FolderExists("C:\\d\\pack 2\\SCENERY"));
+    EXPECT_FALSE(plat::FolderExists("C:\\d\\Pack 3\\scenery"));
+    EXPECT_TRUE(plat::FolderExists("C:\\d\\PACK 3\\Texture"));
+  }
+  fs::create_directory(D("Pack 3/scenery"));
+  EXPECT_TRUE(plat::FolderExists("C:\\d\\Pack 3\\scenery"));
+  fs::remove(D("Pack 1/scenery"));
+  EXPECT_FALSE(plat::FolderExists("C:\\d\\Pack 1\\scenery"));
+  EXPECT_TRUE(plat::FolderExists("C:\\d\\Pack 1"));
+  // Replaced by a file of the same name.
+  fs::remove(D("Pack 3/scenery"));
+  Put("Pack 3/scenery", "not a folder");
+  EXPECT_FALSE(plat::FolderExists("C:\\d\\Pack 3\\scenery"));
+}
+
 TEST_F(PosixFiles, TimesAreFileTimes) {
   Put("t", "1");
   // 2020-01-02 03:04:05.5 UTC

@@ -135,6 +135,31 @@ TEST(Text1252Equal, PlatSameTextIsTheSame) {
   EXPECT_FALSE(plat::SameText("abc", "abc "));
 }
 
+// The folded key is a hash key for the comparison: equal keys exactly when
+// the texts are equal ignoring case, over every pair of one- and two-byte
+// texts and the texts the comparison treats specially.
+TEST(Text1252Equal, FoldedKeysAgreeWithTheComparison) {
+  std::vector<std::string> texts = {"", "ss", "SS", "sS", "ae", "AE", "oe", "th", "TH", "^",
+                                    "Stra" + B({0xDF}) + "e", "STRASSE", "strasse ",
+                                    "a" + B({0xAD}) + "b", "ab", "a-b", B({0xAD, 0xAD}),
+                                    "Z" + B({0xFC}) + "rich", "Z" + B({0xDC}) + "RICH", "Zurich"};
+  for (int c = 1; c < 256; ++c) texts.push_back(B({c}));
+  for (int c = 1; c < 256; c += 7)
+    for (int d = 1; d < 256; d += 5) texts.push_back(B({c, d}));
+  size_t equalPairs = 0;
+  for (const std::string& a : texts) {
+    for (const std::string& b : texts) {
+      const bool equal = EqualIgnoreCase(a, b);
+      equalPairs += equal && a != b;
+      ASSERT_EQ(text1252::Folded(a) == text1252::Folded(b), equal)
+          << "'" << a << "' / '" << b << "'";
+    }
+  }
+  EXPECT_GT(equalPairs, 100u);  // the pairs above hold many equal ones
+  EXPECT_EQ(text1252::Folded("Stra" + B({0xDF}) + "E" + B({0xAD})), "strasse");
+  EXPECT_EQ(plat::CaseFoldedKey("Addon Scenery\\" + B({0xC6})), "addon scenery\\ae");
+}
+
 // ---------------------------------------------------------------- order
 
 TEST(Text1252Order, AreaNamesSortByLowerCasedBytes) {

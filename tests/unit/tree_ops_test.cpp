@@ -86,6 +86,35 @@ class TreeOps : public ::testing::Test {
   SceneryLibrary cfg;
 };
 
+// ------------------------------------------------------------ folder test
+
+// An area's folder counts as there when it holds a "scenery" sub-folder,
+// looked for below the simulator folder when the path is relative.
+TEST_F(TreeOps, SceneryFolderTestWantsTheFolderAndItsSceneryFolder) {
+  testing_support::MakeDirs(C("FS9/Addon Scenery/Full/Scenery"));
+  testing_support::MakeDirs(C("FS9/Addon Scenery/Bare/texture"));
+  Write("FS9/Addon Scenery/Flat/scenery", "a file, not a folder");
+  testing_support::MakeDirs(C("Elsewhere/Pack/scenery"));
+  // Only the host can name a folder with a trailing dot; Windows reads
+  // "Dotted." at the end of a path as "Dotted", which is not there.
+  testing_support::MakeDirs(C("FS9/Addon Scenery/Dotted./scenery"));
+  const auto has = [&](const std::string& local) {
+    return cfg.HasSceneryFolder(Area(local, local, "", 1, true, false, ""));
+  };
+  EXPECT_TRUE(has("Addon Scenery\\Full"));
+  EXPECT_TRUE(has("ADDON SCENERY\\FULL\\"));
+  EXPECT_TRUE(has("Addon Scenery"));
+  EXPECT_TRUE(has(W("C:\\Elsewhere\\Pack")));
+  EXPECT_TRUE(has("..\\Elsewhere\\Pack"));
+  EXPECT_TRUE(has("Addon Scenery\\Bare\\..\\Full"));
+  EXPECT_FALSE(has("Addon Scenery\\Bare"));
+  EXPECT_FALSE(has("Addon Scenery\\Flat"));
+  EXPECT_FALSE(has("Addon Scenery\\Gone"));
+  EXPECT_FALSE(has(W("C:\\Elsewhere\\Gone")));
+  EXPECT_FALSE(has(""));
+  EXPECT_FALSE(has("Addon Scenery\\Dotted."));
+}
+
 // ------------------------------------------------------------ copy
 
 TEST_F(TreeOps, CopyReproducesTheTreeWithLowerCaseFileNames) {

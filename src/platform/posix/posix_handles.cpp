@@ -50,18 +50,24 @@ int64_t MonotonicNow() {
   return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-HeldFolder FolderHandle(const std::string& hostFolder) {
+HeldFolder KeptFolderHandle(const std::string& hostFolder) {
   Handles& handles = TheHandles();
-  const int64_t now = MonotonicNow();
   for (auto it = handles.Open.begin(); it != handles.Open.end(); ++it) {
     if (it->Path != hostFolder) continue;
-    if (now - it->Opened <= kShortTrustNanoseconds) {
+    if (MonotonicNow() - it->Opened <= kShortTrustNanoseconds) {
       it->LastUse = ++handles.Clock;
       return it->Fd;
     }
     handles.Open.erase(it);
     break;
   }
+  return nullptr;
+}
+
+HeldFolder FolderHandle(const std::string& hostFolder) {
+  if (HeldFolder kept = KeptFolderHandle(hostFolder)) return kept;
+  Handles& handles = TheHandles();
+  const int64_t now = MonotonicNow();
   int fd = ::open(hostFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   HeldFolder held(new int(fd), [](const int* p) {

@@ -1,4 +1,5 @@
-// Facts about files and folders: attributes, times, sizes.
+// Facts about files and folders: attributes, times, sizes, and whether a
+// folder exists.
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <time.h>
@@ -27,6 +28,24 @@ bool DosAttributes(const std::string& hostPath, bool followLink, uint32_t& bits)
 }
 
 }  // namespace
+
+bool StatAsSpelled(const Resolved& spelled, struct stat& st) {
+  if (spelled.Name.empty()) return ::stat(spelled.Host.c_str(), &st) == 0;  // a drive root
+  const std::string& folder = spelled.Folder;
+  if (HeldFolder held = KeptFolderHandle(folder))
+    return ::fstatat(*held, spelled.Name.c_str(), &st, 0) == 0;
+  // Else from the folder above, whose handle then serves the same name in
+  // each of many folders side by side ("Pack 00001\scenery", "Pack
+  // 00002\scenery", ...).
+  const size_t slash = folder.rfind('/');
+  if (slash != std::string::npos && slash > 0) {
+    if (HeldFolder above = FolderHandle(folder.substr(0, slash))) {
+      const std::string below = folder.substr(slash + 1) + "/" + spelled.Name;
+      return ::fstatat(*above, below.c_str(), &st, 0) == 0;
+    }
+  }
+  return ::stat(spelled.Host.c_str(), &st) == 0;
+}
 
 uint64_t ToFileTime(const struct timespec& t) {
   int64_t seconds = int64_t(t.tv_sec) + kUnixEpochInFileTimeSeconds;
@@ -75,8 +94,20 @@ bool GetFileInfo(const std::string& path, FileInfo& info) {
 }
 
 bool FolderExists(const std::string& path) {
-  FileInfo info;
-  return GetFileInfo(path, info) && (info.Attributes & kAttrDirectory);
+  // Only whether it is a folder counts, so none of the other facts
+  // (attributes kept in extended attributes, times) are read.  The path as
+  // spelled first, with one stat that follows a link as the folder test
+  // does: a library names tens of thousands of folders, as a rule spelled
+  // as the disk spells them.  Only a path that is not there so is looked up
+  // in other spellings.
+  const posix::Resolved spelled = posix::Spelled(path);
+  if (!spelled.Valid) return false;
+  struct stat st;
+  if (posix::StatAsSpelled(spelled, st)) return S_ISDIR(st.st_mode);
+  const posix::Resolved r = posix::Resolve(path);
+  if (!r.Exists) return false;
+  if (!S_ISLNK(r.Lstat.st_mode)) return S_ISDIR(r.Lstat.st_mode);
+  return ::stat(r.Host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool FileExists(const std::string& path) {

@@ -153,6 +153,9 @@ using HeldFolder = std::shared_ptr<const int>;
 // met under its path again; one dropped from the cache stays open while a
 // caller still holds it.
 HeldFolder FolderHandle(const std::string& hostFolder);
+// The handle of `hostFolder` when one is kept and still trusted; null
+// otherwise (nothing is opened).
+HeldFolder KeptFolderHandle(const std::string& hostFolder);
 // Drops the handles of `name` in `hostFolder` and of every folder below it,
 // after this layer made, removed or renamed it.
 void ForgetFolderHandles(const std::string& hostFolder, const std::string& name);
@@ -212,6 +215,12 @@ std::u16string NameKeyOfAnsi(const std::string& ansiName);
 // links to folders are folders with kAttrReparsePoint, links to files are
 // files with the target's facts.
 FileInfo InfoOf(const std::string& hostPath, const std::string& hostName, const struct stat& lst);
+
+// stat (links followed) of the entry at `spelled` (a Spelled result) as
+// spelled: through a kept handle of its folder, else through the handle of
+// the folder above that, opened and kept for the names that follow.  False
+// when nothing is there as spelled.
+bool StatAsSpelled(const Resolved& spelled, struct stat& st);
 
 // Read-only as Wine shows it: no write permission bit at all.
 inline bool IsReadOnlyMode(mode_t mode) { return (mode & 0222) == 0; }

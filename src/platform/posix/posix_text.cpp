@@ -12,6 +12,8 @@ std::string LowerAnsi(std::string text) {
 
 bool SameText(const std::string& a, const std::string& b) { return text1252::EqualIgnoreCase(a, b); }
 
+std::string CaseFoldedKey(const std::string& text) { return text1252::Folded(text); }
+
 int CompareTextOrder(const std::string& a, const std::string& b) { return text1252::CompareLowerBytes(a, b); }
 
 }  // namespace plat

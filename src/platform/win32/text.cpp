@@ -1,6 +1,7 @@
 // Text rules of the Windows build: the system's own ANSI lower-casing and
-// locale comparison.
+// locale comparison, and a hash key for that comparison.
 #include "platform/platform.h"
+#include "platform/text1252.h"
 #include "platform/win32/win32_util.h"
 
 #include <climits>
@@ -20,6 +21,10 @@ std::string LowerAnsi(std::string text) {
   if (!text.empty()) CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
   return text;
 }
+
+// The code page 1252 rules that CompareStringA follows on a Western Windows
+// (and under Wine); SameText has the last word on every match.
+std::string CaseFoldedKey(const std::string& text) { return text1252::Folded(text); }
 
 int CompareTextOrder(const std::string& a, const std::string& b) {
   int result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), Length(a), b.data(),
