@@ -523,6 +523,39 @@ BATCH_MAINTAIN = (
     "-s ; sort now\r\n"
     "-di\r\n")
 
+BATCH_LIST = (
+    "-l\r\n"
+    "-t 4\r\n"
+    "-mu 3\r\n"
+    "-l\r\n"
+    "-l all ; no argument\r\n"
+    "-L\r\n"
+    "-x 1\r\n"
+    "-l\r\n")
+
+# A library with every mark of the listing: equal layers, a negative one,
+# the same folder in other letter cases, as "ß" for "ss" and with a soft
+# hyphen (equal to the library, not to the disk), folders missing or without
+# "scenery", required and switched-off areas, titles of 100 characters.
+LIST_TITLE = ("Große Straße über Zürich, Café Œuvre " * 3)[:100]
+LIST_AREAS = [
+    (1, "Default Terrain", "Scenery\\World", 1, True, True, True),
+    (2, "Default Scenery", "Scenery\\BASE", 2, True, True, False),
+    (3, "Addon Scenery", "Addon Scenery", 3, True, False, False),
+    (4, "Zürich Airport", "Addon Scenery\\Zürich Airport", 4, True, False, False),
+    (5, "ZÜRICH AGAIN", "addon scenery\\ZÜRICH AIRPORT", 4, True, False, False),
+    (6, LIST_TITLE, "Addon Scenery\\Strasse", 5, False, False, False),
+    (7, "Straße", "Addon Scenery\\Straße", 6, True, False, False),
+    (8, "MyAirport", "addon scenery\\myairport", 7, True, False, False),
+    (9, "My Airport Hyphen", "Addon Scenery\\My\u00adAirport", 7, True, False, False),
+    (10, "Gone", "Addon Scenery\\Gone", 8, True, False, False),
+    (11, "Huge", "Addon Scenery\\Huge", 9, False, False, False),
+    (12, "Required Gone", "Scenery\\Nowhere", 10, False, True, False),
+    (13, "Minus", "Addon Scenery\\Zero", -3, True, False, False),
+    (14, "Mesh", "C:\\MESH ÜNTERWELT", 11, True, False, False),
+    (15, "Café " + LIST_TITLE, "Addon Scenery\\Café Paris", 12, True, False, False),
+]
+
 BATCH_STOPS = (
     "-s\r\n"
     "-md 1\r\n"
@@ -664,6 +697,14 @@ def scenarios():
                  extra=batch("slashes.txt", "-i \"%a/New Äirfield\" \"Slash Feld\" -1\r\n"
                                             "-f \"Addon Scenery/New Äirfield\" 0\r\n"
                                             "-c \"C:/Downloads/Pack Ü\" \"%a/Pack Slash\" 1\r\n")),
+        # The listing of the library.
+        Scenario("l", ["-l"]),
+        Scenario("l-upper", ["-L"]),
+        Scenario("l-extra-word", ["-l", "all"]),
+        Scenario("l-every-mark", ["-l"], extra=replace_cfg(fsx_cfg(LIST_AREAS))),
+        Scenario("l-fs9", ["-l"], extra=ini("[Main]\r\nForceVersion=9\r\n")),
+        Scenario("l-stock-library", ["-l"], extra=replace_cfg(STOCK_CFG)),
+        Scenario("b-list", ["-b", "list.txt"], extra=batch("list.txt", BATCH_LIST)),
     ]
     return s
 
