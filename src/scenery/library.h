@@ -98,7 +98,7 @@ class SceneryLibrary {
 
   // True when the area's folder (below SimulatorFolder when it is relative)
   // exists and holds a "scenery" sub-folder, which the simulator needs to
-  // find its files.  One look at the disk for each of the two folders.
+  // find its files.  As a rule one look at the disk: the sub-folder's.
   bool HasSceneryFolder(const Area& area) const;
 
   // Tree operations.
