@@ -233,8 +233,10 @@ FileResult CopyFileTo(const std::string& source, const std::string& target, bool
       else
         code = errno;
     }
-    if (replacing && (targetStat.st_uid != ::geteuid() || targetStat.st_gid != ::getegid()))
-      (void)::fchown(out, targetStat.st_uid, targetStat.st_gid);
+    if (replacing && (targetStat.st_uid != ::geteuid() || targetStat.st_gid != ::getegid())) {
+      // Only root may give a file away; otherwise the copy stays the caller's.
+      [[maybe_unused]] const int ownerKept = ::fchown(out, targetStat.st_uid, targetStat.st_gid);
+    }
     if (readOnly) mode &= ~mode_t(0222);
     // The DOS attributes (hidden, system) that Wine keeps beside the file go
     // with it, as CopyFileA carries them; set while the copy is still writable.

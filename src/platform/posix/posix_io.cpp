@@ -166,8 +166,10 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   if (fd < 0) return fail(ResultOfErrno(errno).Cause);
   if (replacing) {
     (void)::fchmod(fd, old.st_mode & 07777);
-    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-      (void)::fchown(fd, old.st_uid, old.st_gid);
+    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+      // Only root may give a file away; otherwise the new file is the caller's.
+      [[maybe_unused]] const int ownerKept = ::fchown(fd, old.st_uid, old.st_gid);
+    }
   }
 
   int code = 0;
