@@ -77,6 +77,7 @@ struct CommandState {
   int32_t VersionArg = 0;
   int32_t FilterArg = 0;
   int32_t ForceVersion = -1;
+  std::string SimulatorName;  // the simulator the settings name; empty: none
   // Seconds to wait for another program to let go of the library (0: none).
   int32_t LockTimeout = kDefaultLockTimeoutSeconds;
   std::array<std::string, 5> Args;  // indexed 1..4; [0] is unused

@@ -71,7 +71,7 @@ int RunUnguarded(const std::vector<std::string>& words) {
   ReadSettings(s);
   s.Library = std::make_unique<SceneryLibrary>();
   s.Library->Report = &s.Report;
-  s.Library->Locate(s.ForceVersion);
+  s.Library->Locate(InstallChoice{s.ForceVersion, s.SimulatorName});
   if (s.Library->ConfigPath.empty()) {
     WriteLine(" Could not determine installed FS versions or 'scenery.cfg' location!");
     WriteLine("");

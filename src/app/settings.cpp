@@ -1,5 +1,6 @@
 // The settings file layrix.ini in the current folder: section "Main", keys
-// "ForceVersion", "RenameExtension" and "LockTimeout".  It is only read.
+// "ForceVersion", "Simulator", "RenameExtension" and "LockTimeout".  It is
+// only read.
 #include "app/settings.h"
 
 #include "platform/platform.h"
@@ -10,6 +11,7 @@ namespace app {
 
 void ApplySettings(CommandState& s, const std::string& iniBytes) {
   s.ForceVersion = -1;
+  s.SimulatorName.clear();
   s.RenameExtension = ".~bgl";
   s.LockTimeout = kDefaultLockTimeoutSeconds;
   const profile::Document doc = profile::Parse(iniBytes);
@@ -19,6 +21,7 @@ void ApplySettings(CommandState& s, const std::string& iniBytes) {
     int32_t version = -1;
     if (ParseInteger(*value, version)) s.ForceVersion = version;
   }
+  if (const std::string* value = main->Find("Simulator")) s.SimulatorName = *value;
   if (const std::string* value = main->Find("LockTimeout")) {
     // A value that is not a number of seconds keeps the default.
     int32_t seconds = -1;

@@ -9,8 +9,9 @@
 
 namespace app {
 
-// Reads layrix.ini in the current folder: ForceVersion, RenameExtension,
-// LockTimeout.
+// Reads layrix.ini in the current folder: ForceVersion, Simulator,
+// RenameExtension, LockTimeout.  The simulator's name is checked when the
+// installation is located.
 void ReadSettings(CommandState& state);
 // The same from the bytes of a settings file (empty: no file).
 void ApplySettings(CommandState& state, const std::string& iniBytes);

@@ -1,17 +1,16 @@
-// Installation discovery: the registry reader, the installed simulators and
-// the location of scenery.cfg for FS9 or FSX.
+// Installation discovery: the registry reader, the simulators served and
+// where each keeps scenery.cfg, and the choice of the installation to serve.
 #include "scenery/install_locator.h"
 
 #include <algorithm>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/simulator_keys.h"
 #include "scenery/fatal_error.h"
 
 namespace {
 
-const char* const kFS9Key = "\\Software\\Microsoft\\Microsoft Games\\Flight Simulator\\9.0";
-const char* const kFSXKey = "\\Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0";
 const char* const kShellFoldersKey =
     "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
@@ -68,21 +67,63 @@ std::string RegistryReader::ReadString(const std::string& name) {
                    " is not a string");
 }
 
+// ------------------------------------------------------------ simulators
+
+const std::vector<SimulatorFacts>& KnownSimulators() {
+  static const std::vector<SimulatorFacts> known = {
+      {Simulator::FS9, "FS9", simkeys::kFS9, nullptr},
+      {Simulator::FSX, "FSX", simkeys::kFSX, "\\Microsoft\\FSX\\"},
+      {Simulator::FSXSteamEdition, "FSX-SE", simkeys::kFSXSteamEdition, "\\Microsoft\\FSX-SE\\"},
+      {Simulator::Prepar3Dv3, "P3Dv3", simkeys::kPrepar3Dv3, "\\Lockheed Martin\\Prepar3D v3\\"},
+      {Simulator::Prepar3Dv4, "P3Dv4", simkeys::kPrepar3Dv4, "\\Lockheed Martin\\Prepar3D v4\\"},
+      {Simulator::Prepar3Dv5, "P3Dv5", simkeys::kPrepar3Dv5, "\\Lockheed Martin\\Prepar3D v5\\"},
+      {Simulator::Prepar3Dv6, "P3Dv6", simkeys::kPrepar3Dv6, "\\Lockheed Martin\\Prepar3D v6\\"},
+  };
+  return known;
+}
+
+const SimulatorFacts& FactsOf(Simulator simulator) {
+  for (const SimulatorFacts& facts : KnownSimulators())
+    if (facts.Which == simulator) return facts;
+  return KnownSimulators().front();  // not reached: every enumerator is listed
+}
+
+std::optional<Simulator> SimulatorNamed(std::string_view name) {
+  // The names are ASCII: letters compare without regard to case, nothing else.
+  auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+  for (const SimulatorFacts& facts : KnownSimulators()) {
+    const std::string_view known = facts.Name;
+    if (known.size() == name.size() &&
+        std::equal(known.begin(), known.end(), name.begin(),
+                   [&](char a, char b) { return upper(a) == upper(b); }))
+      return facts.Which;
+  }
+  return std::nullopt;
+}
+
+std::string KnownSimulatorNames() {
+  std::string names;
+  for (const SimulatorFacts& facts : KnownSimulators())
+    names += (names.empty() ? "" : ", ") + std::string(facts.Name);
+  return names;
+}
+
+std::string RegisteredFolder(Simulator simulator) {
+  RegistryReader registry;
+  registry.SetRootKey(plat::RegRoot::CurrentUser);
+  const std::string key = std::string("\\") + FactsOf(simulator).AppPathKey;
+  if (!registry.OpenKeyReadOnly(key)) return std::string();
+  return WithTrailingBackslash(registry.ReadString(simkeys::kAppPathValue));
+}
+
 // ------------------------------------------------------------ InstalledSimulators
 
 InstalledSimulators::InstalledSimulators() {
-  RegistryReader registry;
-  registry.SetRootKey(plat::RegRoot::CurrentUser);
-  FS9Folder = registry.OpenKeyReadOnly(kFS9Key) ? registry.ReadString("AppPath") : std::string();
-  FSXFolder = registry.OpenKeyReadOnly(kFSXKey) ? registry.ReadString("AppPath") : std::string();
-  if (!FS9Folder.empty()) {
-    InstalledVersions = {9};
-    FS9Folder = WithTrailingBackslash(FS9Folder);
-  }
-  if (!FSXFolder.empty()) {
-    InstalledVersions.push_back(10);
-    FSXFolder = WithTrailingBackslash(FSXFolder);
-  }
+  // Both keys are always read, whichever version is forced.
+  FS9Folder = RegisteredFolder(Simulator::FS9);
+  FSXFolder = RegisteredFolder(Simulator::FSX);
+  if (!FS9Folder.empty()) InstalledVersions.push_back(9);
+  if (!FSXFolder.empty()) InstalledVersions.push_back(10);
 }
 
 bool InstalledSimulators::HasVersion(int version) const {
@@ -92,25 +133,56 @@ bool InstalledSimulators::HasVersion(int version) const {
 
 // ------------------------------------------------------------ location
 
-InstallLocation LocateInstall(int32_t forceVersion, Notices* report) {
+namespace {
+
+// The all-users application data folder ("Common AppData" of the shell
+// folders); empty when the key or the value is missing.
+std::string CommonAppDataFolder() {
+  RegistryReader registry;
+  registry.SetRootKey(plat::RegRoot::LocalMachine);
+  if (!registry.OpenKeyReadOnly(kShellFoldersKey)) return std::string();
+  return registry.ReadString("Common AppData");
+}
+
+// `simulator` installed in `folder` (ending in a backslash); nothing when
+// the folder is empty (not installed).
+InstallLocation Serve(Simulator simulator, const std::string& folder) {
+  if (folder.empty()) return {};
+  const char* below = FactsOf(simulator).LibraryBelowCommonAppData;
+  // The parts are joined as they are: a folder ending in a backslash gives
+  // a doubled one, and a missing folder a path from the drive's root.
+  if (below) return {CommonAppDataFolder() + below + "scenery.cfg", folder};
+  return {folder + "scenery.cfg", folder};
+}
+
+}  // namespace
+
+InstallLocation LocateInstall(const InstallChoice& choice, Notices* report) {
   for (plat::RegRoot root : {plat::RegRoot::CurrentUser, plat::RegRoot::LocalMachine}) {
     const std::string problem = plat::RegistryProblem(root);
     if (!problem.empty() && report) report->Fault(problem);
   }
-  const InstalledSimulators installed;
-  if (installed.InstalledVersions.empty() || (forceVersion == 10 && !installed.HasVersion(10)) ||
-      (forceVersion == 9 && !installed.HasVersion(9)))
-    return {};
-
-  if (forceVersion != 9 && installed.HasVersion(10)) {
-    // FSX keeps scenery.cfg in the all-users application data folder.
-    RegistryReader registry;
-    registry.SetRootKey(plat::RegRoot::LocalMachine);
-    std::string commonAppData;
-    if (registry.OpenKeyReadOnly(kShellFoldersKey))
-      commonAppData = registry.ReadString("Common AppData");
-    return {commonAppData + "\\Microsoft\\FSX\\" + "scenery.cfg", installed.FSXFolder};
+  if (!choice.SimulatorName.empty()) {
+    const std::optional<Simulator> named = SimulatorNamed(choice.SimulatorName);
+    if (!named)
+      throw FatalError("Unknown simulator '" + choice.SimulatorName +
+                       "' in the setting Simulator of layrix.ini; the known names are " +
+                       KnownSimulatorNames());
+    return Serve(*named, RegisteredFolder(*named));
   }
-  // FS9 keeps it in its program folder.
-  return {installed.FS9Folder + "scenery.cfg", installed.FS9Folder};
+
+  const InstalledSimulators installed;
+  if (choice.ForceVersion == 9) return Serve(Simulator::FS9, installed.FS9Folder);
+  if (choice.ForceVersion == 10) return Serve(Simulator::FSX, installed.FSXFolder);
+  if (installed.HasVersion(10)) return Serve(Simulator::FSX, installed.FSXFolder);
+  if (installed.HasVersion(9)) return Serve(Simulator::FS9, installed.FS9Folder);
+
+  // Neither FS9 nor FSX: the newer simulators of the same library format,
+  // each key read only when the ones before it found nothing.
+  for (Simulator newer : {Simulator::FSXSteamEdition, Simulator::Prepar3Dv6, Simulator::Prepar3Dv5,
+                          Simulator::Prepar3Dv4, Simulator::Prepar3Dv3}) {
+    const std::string folder = RegisteredFolder(newer);
+    if (!folder.empty()) return Serve(newer, folder);
+  }
+  return {};
 }

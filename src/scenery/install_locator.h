@@ -2,11 +2,18 @@
 // found in the registry (the posix build reads the Wine prefix's registry
 // files).  Only reads; never writes the registry or the disk.
 //
+// Seven simulators keep the same scenery library format: FS9 and FSX, which
+// are chosen between as they always were, and FSX Steam Edition and
+// Prepar3D v3 to v6, which are served when the setting Simulator= names one,
+// or when neither FS9 nor FSX is installed.
+//
 // May use: platform/, walk/notices.h.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -31,9 +38,35 @@ class RegistryReader {
   bool open_ = false;
 };
 
+enum class Simulator { FS9, FSX, FSXSteamEdition, Prepar3Dv3, Prepar3Dv4, Prepar3Dv5, Prepar3Dv6 };
+
+// What is known of one simulator.
+struct SimulatorFacts {
+  Simulator Which;
+  const char* Name;        // as the setting Simulator= names it: "FS9", "FSX-SE", "P3Dv5"
+  const char* AppPathKey;  // below HKEY_CURRENT_USER, holding the value "AppPath"
+  // Where scenery.cfg lies below the all-users application data folder
+  // ("\Microsoft\FSX\"); nullptr: in the program folder itself (FS9).
+  const char* LibraryBelowCommonAppData;
+};
+
+// Every simulator, in the order of the names above.
+const std::vector<SimulatorFacts>& KnownSimulators();
+const SimulatorFacts& FactsOf(Simulator simulator);
+// The simulator a setting names, in any letter case; nullopt for an unknown name.
+std::optional<Simulator> SimulatorNamed(std::string_view name);
+// "FS9, FSX, FSX-SE, P3Dv3, P3Dv4, P3Dv5, P3Dv6", for messages.
+std::string KnownSimulatorNames();
+
+// The program folder of `simulator` as its installer registered it
+// ("AppPath"), with a trailing backslash added when it lacks one; empty when
+// the key is missing or has no AppPath or an empty one (not installed).
+// Throws FatalError when AppPath is not a string.
+std::string RegisteredFolder(Simulator simulator);
+
 // The program folders of FS9 and FSX as their installers registered them
-// ("AppPath"), read when constructed.  An empty or missing AppPath counts as
-// not installed.
+// ("AppPath"), read together when constructed.  An empty or missing AppPath
+// counts as not installed.
 struct InstalledSimulators {
   InstalledSimulators();
 
@@ -43,15 +76,24 @@ struct InstalledSimulators {
   bool HasVersion(int version) const;
 };
 
+// The settings (layrix.ini, section Main) that choose the installation.
+struct InstallChoice {
+  int32_t ForceVersion = -1;  // "ForceVersion": 9 or 10 forces FS9 or FSX
+  std::string SimulatorName;  // "Simulator": empty = not set
+};
+
 // Where a run's scenery library is.
 struct InstallLocation {
   std::string ConfigPath;       // full path of scenery.cfg; empty when none was found
   std::string SimulatorFolder;  // the simulator's program folder, ending in a backslash
 };
 
-// Picks the installation to serve: `forceVersion` 9 or 10 serves that
-// version or nothing; any other value serves FSX when installed, else FS9.
-// FS9 keeps scenery.cfg in its program folder, FSX in the all-users
+// Picks the installation to serve.  A simulator named by the choice is served
+// when installed, else nothing; a name that is not known throws FatalError
+// listing the known names.  Without a name, ForceVersion 9 or 10 serves that
+// version or nothing; any other value serves FSX when installed, else FS9,
+// else FSX Steam Edition, else the newest Prepar3D installed.  FS9 keeps
+// scenery.cfg in its program folder, the others below the all-users
 // application data folder.  Does not test that the file exists.  A registry
 // that cannot be read holds no keys, and is told to `report` as a fault.
-InstallLocation LocateInstall(int32_t forceVersion, Notices* report = nullptr);
+InstallLocation LocateInstall(const InstallChoice& choice, Notices* report = nullptr);

@@ -21,6 +21,7 @@
 #include "profile/profile.h"
 #include "scenery/area.h"
 #include "scenery/fatal_error.h"
+#include "scenery/install_locator.h"
 #include "walk/notices.h"
 
 class SceneryLibrary {
@@ -48,12 +49,12 @@ class SceneryLibrary {
   // null.
   Notices* Report = nullptr;
 
-  // Finds the installation to serve (LocateInstall with `forceVersion`):
-  // sets SimulatorFolder and ConfigPath, and leaves ConfigPath empty when no
+  // Finds the installation to serve (LocateInstall with `choice`): sets
+  // SimulatorFolder and ConfigPath, and leaves ConfigPath empty when no
   // scenery.cfg is there.  Loads nothing, so that a run can lock the library
-  // first.  Throws FatalError on a registry value of the wrong type; tells
-  // a registry that cannot be read to Report.
-  void Locate(int32_t forceVersion);
+  // first.  Throws FatalError on a registry value of the wrong type or an
+  // unknown simulator name; tells a registry that cannot be read to Report.
+  void Locate(const InstallChoice& choice);
 
   // Loading and saving.
   void LoadFromFile(const std::string& fileName);  // throws FatalError

@@ -17,8 +17,8 @@
 #include "scenery/install_locator.h"
 #include "scenery/value_syntax.h"
 
-void SceneryLibrary::Locate(int32_t forceVersion) {
-  const InstallLocation install = LocateInstall(forceVersion, Report);
+void SceneryLibrary::Locate(const InstallChoice& choice) {
+  const InstallLocation install = LocateInstall(choice, Report);
   if (!install.ConfigPath.empty()) SimulatorFolder = install.SimulatorFolder;
   ConfigPath = install.ConfigPath;
   if (!ConfigPath.empty() && !plat::FileExists(ConfigPath)) ConfigPath.clear();

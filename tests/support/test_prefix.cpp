@@ -114,6 +114,17 @@ void TestPrefix::RegisterFSX(const std::string& appPath, const std::string& comm
   WriteRegistry();
 }
 
+void TestPrefix::RegisterAppPath(const std::string& key, const std::string& appPath) {
+  userValues_.push_back({key, "\"AppPath\"=\"" + RegEscape(appPath) + "\""});
+  WriteRegistry();
+}
+
+void TestPrefix::SetCommonAppData(const std::string& folder) {
+  systemValues_.push_back({"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                           "\"Common AppData\"=\"" + RegEscape(folder) + "\""});
+  WriteRegistry();
+}
+
 void TestPrefix::AddUserValue(const std::string& key, const std::string& rawValueLine) {
   userValues_.push_back({key, rawValueLine});
   WriteRegistry();

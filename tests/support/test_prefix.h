@@ -44,6 +44,11 @@ class TestPrefix {
   // Registers FSX (...\10.0 AppPath) and, unless empty, the "Common AppData"
   // shell folder in HKLM.
   void RegisterFSX(const std::string& appPath, const std::string& commonAppData = "C:\\ProgramData");
+  // Registers any simulator: "AppPath" = `appPath` under the HKCU key `key`
+  // (as simulator_keys.h names them).
+  void RegisterAppPath(const std::string& key, const std::string& appPath);
+  // Sets the "Common AppData" shell folder in HKLM.
+  void SetCommonAppData(const std::string& folder);
   // Adds a raw value line (already in .reg syntax, e.g. "\"AppPath\"=dword:00000001")
   // under a key of user.reg or system.reg.
   void AddUserValue(const std::string& key, const std::string& rawValueLine);

@@ -346,7 +346,7 @@ TEST(Locating, FindsTheFileThenLoadsIt) {
   ts::WriteFile(gPrefix->C("FS9/scenery.cfg"),
                 kGeneral + "[Area.001]\r\nTitle=A\r\nLocal=A\r\nLayer=1\r\nActive=1\r\nRequired=0\r\n");
   SceneryLibrary cfg;
-  cfg.Locate(-1);
+  cfg.Locate(InstallChoice{});
   EXPECT_EQ(cfg.ConfigPath, "C:\\FS9\\scenery.cfg");
   EXPECT_EQ(cfg.SimulatorFolder, "C:\\FS9\\");
   EXPECT_TRUE(cfg.Sections.empty());  // nothing read before the run locks the library
@@ -362,14 +362,14 @@ TEST(Locating, NoFileOrAFolderGivesEmptyName) {
   fs::remove(file);
   {
     SceneryLibrary cfg;
-    cfg.Locate(9);
+    cfg.Locate(InstallChoice{9, ""});
     EXPECT_EQ(cfg.ConfigPath, "");
     EXPECT_EQ(cfg.SimulatorFolder, "C:\\FS9\\");
   }
   ts::MakeDirs(file);
   {
     SceneryLibrary cfg;
-    cfg.Locate(9);
+    cfg.Locate(InstallChoice{9, ""});
     EXPECT_EQ(cfg.ConfigPath, "");
   }
   fs::remove(file);
@@ -378,7 +378,7 @@ TEST(Locating, NoFileOrAFolderGivesEmptyName) {
 TEST(Locating, ABadValueIsMetWhenLoading) {
   ts::WriteFile(gPrefix->C("FS9/scenery.cfg"), "[Area.001]\r\nLayer=one\r\n");
   SceneryLibrary cfg;
-  EXPECT_NO_THROW(cfg.Locate(-1));
+  EXPECT_NO_THROW(cfg.Locate(InstallChoice{}));
   EXPECT_THROW(cfg.LoadFromFile(cfg.ConfigPath), FatalError);
 }
 

@@ -326,4 +326,18 @@ TEST(UserBatch, AsksOnlyWithoutExactlyFourWords) {
   EXPECT_FALSE(words({"-bu", "x.txt"}));
 }
 
+TEST(Settings, SimulatorIsTakenAsWrittenAndForgottenWhenAbsent) {
+  CommandState s;
+  app::ApplySettings(s, "[Main]\r\nForceVersion=9\r\nSimulator= p3dv5 \r\n");
+  EXPECT_EQ(s.SimulatorName, "p3dv5");  // checked when the installation is located
+  EXPECT_EQ(s.ForceVersion, 9);
+  app::ApplySettings(s, "[Main]\r\nsimulator=\"FSX-SE\"\r\n");
+  EXPECT_EQ(s.SimulatorName, "FSX-SE");
+  app::ApplySettings(s, "[Main]\r\nSimulator=\r\n");
+  EXPECT_EQ(s.SimulatorName, "");
+  app::ApplySettings(s, "[Main]\r\nSimulator=FS9\r\n");
+  app::ApplySettings(s, "[Other]\r\nSimulator=FS9\r\n");
+  EXPECT_EQ(s.SimulatorName, "");
+}
+
 }  // namespace
