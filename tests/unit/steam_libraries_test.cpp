@@ -1,0 +1,50 @@
+// Steam's list of library folders (libraryfolders.vdf), in the formats of
+// today's and of older clients.
+#include "platform/steam_libraries.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(SteamLibraries, PathOfEachNumberedBlock) {
+  const std::string vdf =
+      "\"libraryfolders\"\n{\n"
+      "\t\"contentstatsid\"\t\t\"-3621\"\n"
+      "\t\"0\"\n\t{\n\t\t\"path\"\t\t\"/home/pilot/.local/share/Steam\"\n"
+      "\t\t\"label\"\t\t\"\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"228980\"\t\t\"0\"\n\t\t}\n\t}\n"
+      "\t\"1\"\n\t{\n\t\t\"label\"\t\t\"no path\"\n\t}\n"
+      "\t\"2\"\n\t{\n\t\t\"path\"\t\t\"/mnt/games/Steam Library\"\n\t}\n"
+      "}\n";
+  std::vector<std::string> folders = {"stale"};
+  std::string error;
+  ASSERT_TRUE(steam::LibraryFolders(vdf, folders, error)) << error;
+  EXPECT_EQ(folders, (std::vector<std::string>{"/home/pilot/.local/share/Steam", "/mnt/games/Steam Library"}));
+}
+
+TEST(SteamLibraries, OlderClientsNameTheFolderItself) {
+  const std::string vdf =
+      "\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1600000000\"\n"
+      "\t\"ContentStatsID\"\t\t\"-362\"\n\t\"1\"\t\t\"/mnt/old library\"\n\t\"2\"\t\t\"\"\n}\n";
+  std::vector<std::string> folders;
+  std::string error;
+  ASSERT_TRUE(steam::LibraryFolders(vdf, folders, error)) << error;
+  EXPECT_EQ(folders, (std::vector<std::string>{"/mnt/old library"}));
+}
+
+TEST(SteamLibraries, MalformedOrForeignTextListsNothing) {
+  std::vector<std::string> folders;
+  std::string error;
+  EXPECT_FALSE(steam::LibraryFolders("\"libraryfolders\" { \"0\" { \"path\" \"/x\" }", folders, error));
+  EXPECT_EQ(error, "line 1: a block is not closed");
+  EXPECT_TRUE(folders.empty());
+  EXPECT_FALSE(steam::LibraryFolders("\"AppState\" { \"appid\" \"314160\" }", folders, error));
+  EXPECT_EQ(error, "it holds no \"libraryfolders\" block");
+  EXPECT_FALSE(steam::LibraryFolders("\"libraryfolders\" \"/x\"", folders, error));
+  EXPECT_FALSE(steam::LibraryFolders("", folders, error));
+  EXPECT_TRUE(folders.empty());
+}
+
+}  // namespace
