@@ -75,6 +75,7 @@ int RunUnguarded(const std::vector<std::string>& words) {
   if (s.Library->ConfigPath.empty()) {
     WriteLine(" Could not determine installed FS versions or 'scenery.cfg' location!");
     WriteLine("");
+    for (const std::string& note : plat::InstallSearchNotes()) WriteNoticeLine(note);
     // A registry that could not be read is the cause the user must hear of.
     return s.Report.Faults() > 0 ? 1 : 0;
   }

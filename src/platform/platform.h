@@ -5,8 +5,10 @@
 // implementations stand behind this header, chosen at build time:
 //   win32/  calls the Win32 API directly;
 //   posix/  serves a simulator installed in a Wine prefix ($WINEPREFIX, else
-//           $HOME/.wine): registry files, dosdevices drives, case-insensitive
-//           path resolution, code page 1252 inside and UTF-8 at the boundary.
+//           $HOME/.wine when it registers a simulator, else the Proton prefix
+//           of FSX Steam Edition in Steam's libraries): registry files,
+//           dosdevices drives, case-insensitive path resolution, code page
+//           1252 inside and UTF-8 at the boundary.
 // Nothing outside platform/ includes <windows.h> or POSIX headers.
 //
 // The names avoid those of the Win32 API (DeleteFile, CopyFile, ... are macros
@@ -102,6 +104,12 @@ bool RegKeyExists(RegRoot root, const std::string& subKey);
 // is set only when the result is Ok.
 RegResult RegReadString(RegRoot root, const std::string& subKey,
                         const std::string& valueName, std::string& value);
+
+// Where the host looked for the simulator's registry when the place it
+// settled on registers none: plain-word lines for standard error, for a run
+// that finds no installation.  Empty when there is nothing to add, and
+// always on Windows, where the registry is the only place.
+std::vector<std::string> InstallSearchNotes();
 
 // ---------------------------------------------------------------- files
 

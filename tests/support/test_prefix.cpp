@@ -234,8 +234,15 @@ Spawned SpawnLayrix(const TestPrefix& prefix, const std::vector<std::string>& ar
     std::string name = entry.substr(0, entry.find('='));
     if (!removed(name)) env.push_back(entry);
   }
-  env.push_back("WINEPREFIX=" + prefix.Prefix());
-  env.push_back("HOME=" + prefix.Home());
+  // WINEPREFIX and HOME point at the prefix unless the options give or
+  // remove them.
+  for (const auto& [name, value] : {std::pair<std::string, std::string>{"WINEPREFIX", prefix.Prefix()},
+                                    {"HOME", prefix.Home()}}) {
+    const bool given = std::any_of(options.Env.begin(), options.Env.end(),
+                                   [&](const auto& kv) { return kv.first == name; }) ||
+                       std::find(options.Unset.begin(), options.Unset.end(), name) != options.Unset.end();
+    if (!given) env.push_back(name + "=" + value);
+  }
   for (const auto& kv : options.Env) {
     bool unset = std::find(options.Unset.begin(), options.Unset.end(), kv.first) != options.Unset.end();
     if (!unset) env.push_back(kv.first + "=" + kv.second);

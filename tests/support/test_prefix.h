@@ -100,7 +100,8 @@ struct RunOptions {
 };
 
 // Runs the built program with `args` against the prefix (WINEPREFIX and HOME
-// set to it; TEMP/TMP/TMPDIR removed unless given in options.Env).
+// set to it unless options.Env gives or options.Unset removes them;
+// TEMP/TMP/TMPDIR removed unless given in options.Env).
 RunResult RunLayrix(const TestPrefix& prefix, const std::vector<std::string>& args,
                     const RunOptions& options = {});
 

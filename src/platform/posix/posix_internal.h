@@ -58,8 +58,26 @@ void ResetPrefixCache();
 
 // ---------------------------------------------------------------- prefix, drives
 
-// $WINEPREFIX when set and not empty, else $HOME/.wine; no trailing '/'.
+// The Wine prefix served, chosen once per process (ChoosePrefix); no
+// trailing '/'.
 const std::string& PrefixPath();
+
+// Which prefix serves: $WINEPREFIX when set and not empty; else $HOME/.wine
+// when it registers a simulator (PrefixRegistersSimulator); else the Proton
+// prefix of FSX Steam Edition in the first of Steam's library folders that
+// holds one; else $HOME/.wine all the same.  In that last case `Notes` says,
+// in plain words (UTF-8), where it looked and what stood in the way.
+struct PrefixChoice {
+  std::string Prefix;
+  std::vector<std::string> Notes;
+};
+PrefixChoice ChoosePrefix();
+
+// Whether the user hive (user.reg) of the prefix at host path `prefix`
+// registers a simulator served here: one of the keys of simulator_keys.h
+// with a string "AppPath" that is not empty.  The hive read stays cached
+// for when that prefix is chosen.
+bool PrefixRegistersSimulator(const std::string& prefix);
 
 // The host folder of drive `letter` (a-z, either case), through which paths
 // on it are reached: "<prefix>/dosdevices/x:", or "/" for z: when the prefix

@@ -1,8 +1,7 @@
-// The Wine prefix, its drives, the current folder, and the resolution of
-// Windows paths to host paths.
+// The Wine prefix (chosen by posix_prefix_search.cpp), its drives, the
+// current folder, and the resolution of Windows paths to host paths.
 #include <fcntl.h>
 #include <limits.h>
-#include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <utility>
 
 #include "platform/posix/posix_internal.h"
 #include "platform/text1252.h"
@@ -27,6 +27,7 @@ struct Drive {
 struct PrefixState {
   bool PrefixLoaded = false;
   std::string Prefix;
+  std::vector<std::string> SearchNotes;  // from ChoosePrefix (UTF-8)
   bool DrivesLoaded = false;
   std::array<Drive, 26> Drives;
   // The last current folder asked for (getcwd's text) and its Windows form.
@@ -108,20 +109,9 @@ const std::string& PrefixPath() {
   PrefixState& state = State();
   if (state.PrefixLoaded) return state.Prefix;
   state.PrefixLoaded = true;
-  const char* prefix = ::getenv("WINEPREFIX");
-  if (prefix && *prefix) {
-    state.Prefix = StripTrailingSlashes(prefix);
-    return state.Prefix;
-  }
-  std::string home;
-  const char* homeEnv = ::getenv("HOME");
-  if (homeEnv && *homeEnv) {
-    home = homeEnv;
-  } else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) {
-    home = pw->pw_dir;
-  }
-  home = StripTrailingSlashes(home);
-  state.Prefix = (home == "/" ? std::string() : home) + "/.wine";
+  PrefixChoice choice = ChoosePrefix();
+  state.Prefix = std::move(choice.Prefix);
+  state.SearchNotes = std::move(choice.Notes);
   return state.Prefix;
 }
 
@@ -196,6 +186,13 @@ bool CurrentFolder(std::string& folder) {
   state.CwdWindows = windows;
   folder = windows;
   return true;
+}
+
+std::vector<std::string> InstallSearchNotes() {
+  posix::PrefixPath();
+  std::vector<std::string> notes;
+  for (const std::string& note : posix::State().SearchNotes) notes.push_back(text1252::FromUtf8(note));
+  return notes;
 }
 
 std::string TempFolderValue() {

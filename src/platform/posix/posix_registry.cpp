@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/simulator_keys.h"
 #include "platform/text1252.h"
 #include "platform/winereg.h"
 
@@ -17,6 +18,7 @@ namespace plat::posix {
 namespace {
 
 struct LoadedHive {
+  std::string File;  // the host path it was read from
   winereg::Hive Keys;
   std::string Problem;  // why the file could not be read; empty when it could, or is missing
 };
@@ -56,17 +58,22 @@ std::string ReadHiveFile(const std::string& file, std::string& problem) {
   return bytes;
 }
 
-const LoadedHive& LoadHive(RegRoot root) {
+// The hive of `file` for `root`, read once: again only when another file is
+// asked for (the user hive of a prefix looked at before one was chosen).  A
+// file that cannot be read holds no keys, and the reason is kept.
+const LoadedHive& LoadHive(RegRoot root, const std::string& file) {
   std::optional<LoadedHive>& slot = Slot(root);
-  if (!slot) {
-    // A file that cannot be read holds no keys, and the reason is kept.
-    const std::string file =
-        PrefixPath() + (root == RegRoot::CurrentUser ? "/user.reg" : "/system.reg");
+  if (!slot || slot->File != file) {
     std::string problem;
     const std::string bytes = ReadHiveFile(file, problem);
-    slot = LoadedHive{winereg::Hive::Parse(bytes), problem};
+    slot = LoadedHive{file, winereg::Hive::Parse(bytes), problem};
   }
   return *slot;
+}
+
+// The hive of the prefix served.
+const LoadedHive& LoadHive(RegRoot root) {
+  return LoadHive(root, PrefixPath() + (root == RegRoot::CurrentUser ? "/user.reg" : "/system.reg"));
 }
 
 const winereg::Hive& HiveOf(RegRoot root) { return LoadHive(root).Keys; }
@@ -79,6 +86,17 @@ std::string_view KeyPath(const std::string& subKey) {
 }
 
 }  // namespace
+
+bool PrefixRegistersSimulator(const std::string& prefix) {
+  const winereg::Hive& hive = LoadHive(RegRoot::CurrentUser, prefix + "/user.reg").Keys;
+  for (const char* key : simkeys::kAll) {
+    const winereg::Value* appPath = hive.FindValue(key, simkeys::kAppPathValue);
+    // As the install locator reads it: the text up to its first NUL.
+    if (appPath && appPath->IsString && !appPath->Text.empty() && appPath->Text[0] != u'\0')
+      return true;
+  }
+  return false;
+}
 
 void ResetRegistryCache() {
   Slot(RegRoot::CurrentUser).reset();

@@ -70,4 +70,6 @@ RegResult RegReadString(RegRoot root, const std::string& subKey, const std::stri
   return RegResult::NotFound;
 }
 
+std::vector<std::string> InstallSearchNotes() { return {}; }
+
 }  // namespace plat
