@@ -3,8 +3,9 @@
 under Wine, on the same files of one real Wine prefix, and compares what
 they do.
 
-The prefix is made once with wineboot; the simulator's registry keys are
-written with Wine's own "reg add".  For every scenario the starting files
+The prefix is made once with wineboot; the simulators' registry keys (FS9,
+FSX, FSX Steam Edition, Prepar3D v5) are written with Wine's own "reg add",
+and the last scenarios take FS9 and FSX, then FSX Steam Edition, away again.  For every scenario the starting files
 (scenery.cfg, scenery folders, BGL files, batch files, layrix.ini) are laid
 out on drive C: of the prefix, the Linux build runs with WINEPREFIX pointing
 at the prefix, the result is taken down (standard output bytes, exit code,
@@ -54,9 +55,14 @@ FIRST_START_TIME = 1136073600  # 2006-01-01 UTC
 
 FSX_APPPATH = "C:\\Games\\Flight Simulator X"
 FS9_APPPATH = "C:\\FS9"
+FSX_SE_APPPATH = "C:\\Games\\FSX Steam Edition"
+P3D5_APPPATH = "C:\\Games\\Prepar3D v5\\"
+FSX_SE_CFG = "C:\\ProgramData\\Microsoft\\FSX-SE\\scenery.cfg"
+P3D5_CFG = "C:\\ProgramData\\Lockheed Martin\\Prepar3D v5\\scenery.cfg"
 TEMP_FOLDER = "C:\\Temp"
 # Host folders below drive_c that scenarios lay out and that are compared.
-ROOTS = ["FS9", "Games", "ProgramData/Microsoft/FSX", "Work", "Downloads", "Temp", "Mesh Ünterwelt"]
+ROOTS = ["FS9", "Games", "ProgramData/Microsoft/FSX", "ProgramData/Microsoft/FSX-SE",
+         "ProgramData/Lockheed Martin", "Work", "Downloads", "Temp", "Mesh Ünterwelt"]
 
 
 # --------------------------------------------------------------- encodings
@@ -191,6 +197,8 @@ class Prefix:
 
 
 SIM_KEY = "HKCU\\Software\\Microsoft\\Microsoft Games\\Flight Simulator\\"
+FSX_SE_KEY = "HKCU\\Software\\Microsoft\\Microsoft Games\\Flight Simulator - Steam Edition\\10.0"
+P3D5_KEY = "HKCU\\Software\\Lockheed Martin\\Prepar3D v5"
 SHELL_FOLDERS = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
 
 
@@ -210,6 +218,10 @@ def keeps_xattrs(prefix):
 def register(prefix):
     prefix.reg_add(SIM_KEY + "9.0", "AppPath", FS9_APPPATH)
     prefix.reg_add(SIM_KEY + "10.0", "AppPath", FSX_APPPATH)
+    # Served where the setting Simulator= names them, or where FS9 and FSX
+    # are not installed (the last scenarios take those away).
+    prefix.reg_add(FSX_SE_KEY, "AppPath", FSX_SE_APPPATH)
+    prefix.reg_add(P3D5_KEY, "AppPath", P3D5_APPPATH)
     prefix.reg_add(SHELL_FOLDERS, "Common AppData", "C:\\ProgramData")
     # Wine gives its programs TEMP and TMP from here, whatever the Linux
     # environment says; the Linux build is given the same value.
@@ -393,6 +405,27 @@ def lay_out_base(t):
     t.file("C:\\Temp\\Src\\scenery\\tmp.bgl", bgl_new([3]))
     t.file("C:\\Work\\Local Scn\\scenery\\l.bgl", bgl_new([3]))
     t.folder("C:\\Work\\Empty Here")
+
+
+def lay_out_newer_simulators(t):
+    """FSX Steam Edition and Prepar3D v5, each with a small library of its
+    own: relative and absolute folders, one gone, one to be found by "-ia"."""
+    for app, cfg, title in ((FSX_SE_APPPATH, FSX_SE_CFG, "Steam Edition"),
+                            (P3D5_APPPATH.rstrip("\\"), P3D5_CFG, "Prepar3D")):
+        for sub in ("Scenery\\World\\scenery", "Scenery\\BASE\\scenery", "Addon Scenery\\scenery",
+                    "Texture", "Effects"):
+            t.folder(app + "\\" + sub)
+        t.file(app + "\\Addon Scenery\\Küste\\scenery\\k.bgl", bgl_new([3]))
+        t.file(app + "\\Addon Scenery\\Harbour\\scenery\\h.bgl", bgl_new([3, 37]))
+        t.file(app + "\\Addon Scenery\\Harbour\\scenery\\old.bgl", bgl_old(7, [66]))
+        t.file(cfg, "[General]\r\nTitle=%s World Scenery\r\nClean_on_Exit=TRUE\r\n\r\n" % title
+               + area(1, "Default Terrain", "Scenery\\World", 1, True, True, True)
+               + area(2, "Default Scenery", "Scenery\\BASE", 2, True, True)
+               + area(3, "Addon Scenery", "Addon Scenery", 3, True)
+               + area(4, "Küste", "addon scenery\\KÜSTE", 4, False)
+               + area(5, "Gone", "Addon Scenery\\Gone", 5, True)
+               + area(6, "Mesh Ünterwelt", "C:\\Mesh Ünterwelt", 6, True))
+    t.file("C:\\Mesh Ünterwelt\\scenery\\mesh.bgl", bgl_new([101]))
 
 
 def lay_out_copy_target(t):
@@ -622,6 +655,20 @@ def scenarios():
         Scenario("p", ["-p", "Hallo Welt"], stdin="\r\n"),
         Scenario("p-end-of-input", ["-p", "x"], closed_stdin=True),
         Scenario("fs9-forced", ["-g"], extra=ini("[Main]\r\nForceVersion=9\r\n")),
+        Scenario("fsx-se-named-g", ["-g"],
+                 extra=both(lay_out_newer_simulators, ini("[Main]\r\nSimulator=FSX-SE\r\nForceVersion=9\r\n"))),
+        Scenario("fsx-se-named-ia", ["-ia", "%a"],
+                 extra=both(lay_out_newer_simulators, ini("[Main]\r\nSimulator=fsx-se\r\n"))),
+        Scenario("fsx-se-named-x1", ["-x", "1"],
+                 extra=both(lay_out_newer_simulators, ini("[Main]\r\nSimulator=FSX-SE\r\n"))),
+        Scenario("p3d5-named-i", ["-i", "%a\\Harbour", "Harbour", "-1"],
+                 extra=both(lay_out_newer_simulators, ini("[Main]\r\nSimulator=P3Dv5\r\n"))),
+        Scenario("p3d5-named-v-minus", ["-v-", "4", "0", "16383"],
+                 extra=both(lay_out_newer_simulators, ini("[Main]\r\nSimulator=p3dV5\r\n"))),
+        Scenario("p3d6-named-not-installed", ["-g"],
+                 extra=both(lay_out_newer_simulators, ini("[Main]\r\nSimulator=P3Dv6\r\n"))),
+        Scenario("simulator-unknown", ["-g"],
+                 extra=both(lay_out_newer_simulators, ini("[Main]\r\nSimulator=P3D v5\r\n"))),
         Scenario("fs9-x1-s", ["-x", "1"], extra=ini("[Main]\r\nForceVersion=9\r\n")),
         Scenario("fs9-i", ["-i", "%a", "Addon again", "-1"], extra=ini("[Main]\r\nForceVersion=9\r\n")),
         Scenario("readonly-cfg", ["-s"], extra=readonly_cfg),
@@ -1075,9 +1122,10 @@ def main():
             print("note: this file system keeps no extended attributes; hidden files are dot files only")
         prefix.keep_server()
 
-        chosen = [s for s in scenarios() if not opts.only or s.name in opts.only]
         linux_env = {"TEMP": TEMP_FOLDER, "TMP": TEMP_FOLDER}
-        for scenario in chosen:
+
+        def compare(scenario):
+            """Runs one scenario through both builds; 1 when they differ."""
             lay_out(prefix, scenario, xattrs)
             proc = run_program(linux_cmd, prefix, scenario, scenario.stdin.encode("utf-8"), linux_env)
             linux = {"exit": proc.returncode, "out": proc.stdout, "err": proc.stderr,
@@ -1087,13 +1135,14 @@ def main():
             exe = {"exit": proc.returncode, "out": exe_output_as_utf8(proc.stdout),
                    "err": exe_output_as_utf8(proc.stderr), "files": snapshot(prefix, xattrs)}
             problems = compare_runs(scenario.name, linux, exe)
+            failed = 0
             if problems and scenario.wine_fault:
                 print("WINE      %s  (%s): %s" % (scenario.name, " ".join(scenario.args),
                                                    scenario.wine_fault))
                 for p in problems:
                     print("    " + p)
             elif problems:
-                failures += 1
+                failed = 1
                 print("DIFFERENT %s  (%s)" % (scenario.name, " ".join(scenario.args)))
                 for p in problems:
                     print("    " + p)
@@ -1106,10 +1155,38 @@ def main():
                 sys.stdout.write(linux["out"].decode("utf-8", "replace"))
                 sys.stdout.write(linux["err"].decode("utf-8", "replace"))
             sys.stdout.flush()
+            return failed
+
+        chosen = [s for s in scenarios() if not opts.only or s.name in opts.only]
+        for scenario in chosen:
+            failures += compare(scenario)
+        total = len(chosen)
 
         at_once_failures, at_once_run = run_at_the_same_time(prefix, xattrs, linux_cmd, exe_cmd,
                                                              linux_env, opts.only)
         failures += at_once_failures
+
+        # Without FS9 and FSX, FSX Steam Edition is served, and without it
+        # too, Prepar3D v5.  The registry is changed with the server stopped,
+        # so that the Linux build reads the files it leaves.
+        for removed, phase in (
+                ([(SIM_KEY + "9.0", "AppPath"), (SIM_KEY + "10.0", "AppPath")],
+                 [Scenario("fsx-se-alone-g", ["-g"], extra=lay_out_newer_simulators),
+                  Scenario("fsx-se-alone-ia", ["-ia", "%a"], extra=lay_out_newer_simulators),
+                  Scenario("fsx-se-alone-fs9-forced", ["-g"],
+                           extra=both(lay_out_newer_simulators, ini("[Main]\r\nForceVersion=9\r\n")))]),
+                ([(FSX_SE_KEY, "AppPath")],
+                 [Scenario("p3d5-alone-g", ["-g"], extra=lay_out_newer_simulators),
+                  Scenario("p3d5-alone-x1", ["-x", "1"], extra=lay_out_newer_simulators)])):
+            phase = [s for s in phase if not opts.only or s.name in opts.only]
+            prefix.stop_server()
+            for key, name in removed:
+                prefix.reg_delete(key, name)
+            prefix.wait_for_server()
+            prefix.keep_server()
+            for scenario in phase:
+                failures += compare(scenario)
+            total += len(phase)
 
         # A registry value of a type that is not a string stops both builds.
         prefix.stop_server()
@@ -1134,7 +1211,7 @@ def main():
                     print("    " + p)
             else:
                 print("same      %s" % wrong.name)
-        total = len(chosen) + at_once_run + 1
+        total += at_once_run + 1
     except (RuntimeError, subprocess.TimeoutExpired, OSError) as error:
         print("compare: could not run the comparison: %s" % error, file=sys.stderr)
         return 2
