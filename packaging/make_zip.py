@@ -28,13 +28,13 @@ def main(argv):
     # The zip format keeps local times from 1980 on, to two seconds.
     when = time.gmtime(max(stamp, 315532800))[:6]
     with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as zf:
-        for spec in argv[3:]:
-            name, _, source = spec.partition("=")
+        for member in argv[3:]:
+            name, _, source = member.partition("=")
             is_text = source.endswith(":text")
             if is_text:
                 source = source[: -len(":text")]
             if not name or not source:
-                sys.exit(f"make_zip.py: bad member '{spec}' (use NAME=SOURCE[:text])")
+                sys.exit(f"make_zip.py: bad member '{member}' (use NAME=SOURCE[:text])")
             with open(source, "rb") as f:
                 data = f.read()
             if is_text:
