@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "env_var.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_internal.h"
 
@@ -20,23 +21,7 @@ using plat::posix::Resolved;
 
 namespace {
 
-// An environment variable set (or removed) for the life of the object.
-class EnvVar {
- public:
-  EnvVar(const char* name, const char* value) : name_(name) {
-    if (const char* old = ::getenv(name)) old_ = old;
-    if (value) ::setenv(name, value, 1);
-    else ::unsetenv(name);
-  }
-  ~EnvVar() {
-    if (old_) ::setenv(name_, old_->c_str(), 1);
-    else ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using testing_support::EnvVar;
 
 // A throwaway prefix: <root>/prefix with drive_c, dosdevices/c: -> ../drive_c.
 class PosixPaths : public ::testing::Test {

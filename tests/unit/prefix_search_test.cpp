@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "platform/posix/posix_internal.h"
 #include "platform/simulator_keys.h"
+#include "env_var.h"
 #include "test_prefix.h"
 
 namespace ts = testing_support;
@@ -21,25 +22,7 @@ namespace {
 
 const char* const kProton = "steamapps/compatdata/314160/pfx";
 
-// Sets (or removes) an environment variable for the life of the object.
-class EnvVar {
- public:
-  EnvVar(const char* name, const char* value) : name_(name) {
-    if (const char* old = ::getenv(name)) old_ = old;
-    if (value) ::setenv(name, value, 1);
-    else ::unsetenv(name);
-  }
-  ~EnvVar() {
-    if (old_) ::setenv(name_, old_->c_str(), 1);
-    else ::unsetenv(name_);
-  }
-  EnvVar(const EnvVar&) = delete;
-  EnvVar& operator=(const EnvVar&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using testing_support::EnvVar;
 
 // A user.reg registering `appPath` under `key` (nothing when `key` is empty).
 std::string UserReg(const std::string& key, const std::string& appPath) {
