@@ -195,6 +195,29 @@ TEST_F(PosixFiles, FolderTestSeesFoldersInAnySpellingAndNothingElse) {
   EXPECT_FALSE(plat::FolderExists("C:\\d\\Pack 3\\scenery"));
 }
 
+// A folder gone from a folder of many is ruled out by the names of the
+// folder that held it; one there in another spelling is still found, and
+// one made by another program is found once those names are looked at again.
+TEST_F(PosixFiles, FolderTestRulesOutFoldersMissingInEverySpelling) {
+  Put("file.txt", "x");
+  fs::create_directories(D("Pack 1/scenery"));
+  fs::create_directories(D("PACK 2/Scenery"));
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_FALSE(plat::FolderExists("C:\\d\\Pack 0\\scenery"));
+    EXPECT_TRUE(plat::FolderExists("C:\\d\\Pack 1\\scenery"));
+    EXPECT_TRUE(plat::FolderExists("C:\\d\\Pack 2\\scenery"));
+    EXPECT_FALSE(plat::FolderExists("C:\\d\\Pack 3\\scenery"));
+    EXPECT_FALSE(plat::FolderExists("C:\\d\\FILE.TXT\\scenery"));
+    EXPECT_FALSE(plat::FolderExists("C:\\nowhere\\Pack 1\\scenery"));
+  }
+  fs::create_directories(D("pack 3/SCENERY"));
+  ::usleep(150 * 1000);  // past the time the folder's names are trusted unchecked
+  EXPECT_TRUE(plat::FolderExists("C:\\d\\Pack 3\\scenery"));
+  fs::remove_all(D("PACK 2"));
+  ::usleep(150 * 1000);
+  EXPECT_FALSE(plat::FolderExists("C:\\d\\Pack 2\\scenery"));
+}
+
 TEST_F(PosixFiles, TimesAreFileTimes) {
   Put("t", "1");
   // 2020-01-02 03:04:05.5 UTC

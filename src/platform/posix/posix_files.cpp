@@ -47,27 +47,10 @@ bool SameEntry(const Resolved& a, const Resolved& b) {
          fa.st_dev == fb.st_dev && fa.st_ino == fb.st_ino;
 }
 
-// True when the name `ansiName` (ANSI) names no entry in the host folder
-// `folder` in any spelling, as the name cache of the folder tells: from names
-// checked a moment ago, or after one look at the folder through its handle,
-// instead of a lookup of the name and then the folder.  False also when that
-// cannot be told.
-bool SurelyMissing(const std::string& folder, const std::string& ansiName) {
-  switch (RecentPresence(folder, ansiName)) {
-    case KnownPresence::Missing: return true;
-    case KnownPresence::Present: return false;
-    case KnownPresence::Unknown: break;
-  }
-  HeldFolder dir = FolderHandle(folder);
-  struct stat folderStat;
-  if (!dir || ::fstat(*dir, &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) return false;
-  return NamesIgnoringCase(folder, ansiName, folderStat).empty();
-}
-
 // The same for `spelled` (from Spelled).
 bool SurelyMissing(const Resolved& spelled) {
   if (!spelled.Valid || spelled.Name.empty()) return false;
-  return SurelyMissing(spelled.Folder, text1252::FromUtf8(spelled.Name));
+  return posix::SurelyMissing(spelled.Folder, text1252::FromUtf8(spelled.Name));
 }
 
 // Removes `name` in `folder` (reached through `dir`), whose lstat is `lst`,

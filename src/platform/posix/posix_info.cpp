@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/winpath.h"
 
 namespace plat::posix {
 namespace {
@@ -25,6 +26,25 @@ bool DosAttributes(const std::string& hostPath, bool followLink, uint32_t& bits)
   buffer[size] = '\0';
   bits = static_cast<uint32_t>(std::strtoul(buffer, nullptr, 0));
   return true;
+}
+
+// Whether the folder holding the last component of `windowsPath` (spelled
+// out as `spelled`) is missing in every spelling from the folder above it,
+// as that folder's cached names tell.  A library names thousands of folders
+// side by side in one folder; one that is gone is then ruled out by the
+// names of that folder, not by a lookup of each component of its path in
+// every spelling.  Only for a plain full path (whose host folders follow its
+// text component by component) with a folder between the drive and the
+// last component.
+bool HoldingFolderSurelyMissing(const std::string& windowsPath, const Resolved& spelled) {
+  if (spelled.Name.empty() || !winpath::IsPlainFullPath(windowsPath)) return false;
+  const size_t last = windowsPath.rfind('\\');
+  if (last <= 2) return false;  // directly below the drive's root
+  const size_t before = windowsPath.rfind('\\', last - 1);
+  const size_t slash = spelled.Folder.rfind('/');
+  if (slash == std::string::npos) return false;
+  return SurelyMissing(HostParent(spelled.Folder),
+                       windowsPath.substr(before + 1, last - before - 1));
 }
 
 }  // namespace
@@ -104,6 +124,7 @@ bool FolderExists(const std::string& path) {
   if (!spelled.Valid) return false;
   struct stat st;
   if (posix::StatAsSpelled(spelled, st)) return S_ISDIR(st.st_mode);
+  if (posix::HoldingFolderSurelyMissing(path, spelled)) return false;
   const posix::Resolved r = posix::Resolve(path);
   if (!r.Exists) return false;
   if (!S_ISLNK(r.Lstat.st_mode)) return S_ISDIR(r.Lstat.st_mode);

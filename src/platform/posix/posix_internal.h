@@ -210,6 +210,13 @@ std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std:
 enum class KnownPresence { Missing, Present, Unknown };
 KnownPresence RecentPresence(const std::string& folder, const std::string& name);
 
+// True when the name `ansiName` (ANSI) names no entry in the host folder
+// `folder` in any spelling, as the name cache of the folder tells: from names
+// checked a moment ago, or after one look at the folder through its handle,
+// instead of a lookup of the name and then the folder.  False also when that
+// cannot be told.
+bool SurelyMissing(const std::string& folder, const std::string& ansiName);
+
 // Keep the cache up to date after this layer's own changes to `folder`.
 void NoteAdded(const std::string& folder, const std::string& hostName);
 void NoteRemoved(const std::string& folder, const std::string& hostName);

@@ -217,6 +217,18 @@ KnownPresence RecentPresence(const std::string& folder, const std::string& name)
   return KnownPresence::Unknown;
 }
 
+bool SurelyMissing(const std::string& folder, const std::string& ansiName) {
+  switch (RecentPresence(folder, ansiName)) {
+    case KnownPresence::Missing: return true;
+    case KnownPresence::Present: return false;
+    case KnownPresence::Unknown: break;
+  }
+  HeldFolder dir = FolderHandle(folder);
+  struct stat folderStat;
+  if (!dir || ::fstat(*dir, &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) return false;
+  return NamesIgnoringCase(folder, ansiName, folderStat).empty();
+}
+
 void NoteAdded(const std::string& folder, const std::string& hostName) {
   if (FolderNames* entry = AfterChange(folder)) entry->Names.Add(hostName);
 }
