@@ -165,6 +165,20 @@ TEST_F(PosixPaths, KeptFoldersNeverChangeASpelling) {
       {"C:\\d\\e\\one", "C:\\d\\e\\..."},
       {"C:\\one", "C:\\two"},
       {"C:\\d\\e\\one", "c:\\d\\e\\two"},
+      // A sub-folder of a folder beside the one kept.
+      {"C:\\d\\p1\\scenery", "C:\\d\\p2\\scenery"},
+      {"C:\\d\\p1\\scenery", "C:\\d\\P1\\Scenery"},
+      {"C:\\d\\p1\\scenery", "C:\\D\\p2\\scenery"},
+      {"C:\\d\\p1\\scenery", "C:\\d\\p2.\\scenery"},
+      {"C:\\d\\p1\\scenery", "C:\\d\\p2\\scenery "},
+      {"C:\\d\\p1\\scenery", "C:\\d\\CON\\scenery"},
+      {"C:\\d\\p1\\scenery", "C:\\d\\p2\\nul"},
+      {"C:\\d\\p1\\scenery", "C:\\d\\..\\scenery"},
+      {"C:\\d\\p1\\scenery", "C:\\d\\p2\\..\\x"},
+      {"C:\\d\\p1 \\scenery", "C:\\d\\p2\\scenery"},
+      {"C:\\d\\p1\\x\\scenery", "C:\\d\\p1\\y\\scenery"},
+      {"C:\\p1\\scenery", "C:\\p2\\scenery"},
+      {"C:\\p1\\scenery", "C:\\d\\p2\\scenery"},
   };
   for (const auto& [first, second] : pairs) {
     plat::posix::ResetCaches();

@@ -274,6 +274,35 @@ const PrefixState::SpelledFolder* PlainNameInKnownFolder(const std::string& wind
   return winpath::IsPlainName(last) ? known : nullptr;
 }
 
+// Two plain names below the folder that holds a folder kept from an earlier
+// path whose text is a plain full path ("C:\FS9\Addon Scenery\Pack 2\scenery"
+// after "C:\FS9\Addon Scenery\Pack 1\scenery"): the whole is its own full
+// path, and its host folder is the kept folder's host parent followed by the
+// first name.  The sub-folder of each of many folders side by side is
+// spelled out so.  False when no kept folder serves.
+bool SpellBesideKnownFolder(const std::string& windowsPath, Resolved& result, Spelling& spelling) {
+  const size_t cut = windowsPath.rfind('\\');
+  if (cut == std::string::npos || cut == 0) return false;
+  const size_t cutAbove = windowsPath.rfind('\\', cut - 1);
+  if (cutAbove == std::string::npos) return false;
+  for (const PrefixState::SpelledFolder& f : State().SpelledFolders) {
+    if (!f.Plain || f.Windows.rfind('\\') != cutAbove ||
+        windowsPath.compare(0, cutAbove, f.Windows, 0, cutAbove) != 0)
+      continue;
+    const std::string_view middle = std::string_view(windowsPath).substr(cutAbove + 1, cut - cutAbove - 1);
+    const std::string_view last = std::string_view(windowsPath).substr(cut + 1);
+    if (!winpath::IsPlainName(middle) || !winpath::IsPlainName(last)) return false;
+    result.Valid = true;
+    spelling.LastName.assign(last);
+    spelling.Complete = false;
+    result.Folder = JoinHost(HostParent(f.Host), text1252::ToUtf8(middle));
+    result.Name = text1252::ToUtf8(last);
+    result.Host = JoinHost(result.Folder, result.Name);
+    return true;
+  }
+  return false;
+}
+
 bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelling,
               bool allowShortcut) {
   if (windowsPath.find('\0') != std::string::npos) return false;
@@ -284,6 +313,7 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
       SpellInKnownFolder(last, *known, result, spelling);
       return true;
     }
+    if (SpellBesideKnownFolder(windowsPath, result, spelling)) return true;
   }
   std::string full =
       winpath::IsPlainFullPath(windowsPath) ? windowsPath : FullPath(windowsPath);
