@@ -92,6 +92,15 @@ std::string LibraryListing(const SceneryLibrary& library) {
 
   std::string out = " Scenery library: " + library.ConfigPath + "\r\n";
   out.reserve(out.size() + order.size() * 96);
+  // The folders of the areas that are not required, looked at all at once.
+  std::vector<const Area*> lookedAt;
+  for (const ListedArea& listed : order) {
+    const Area& area = *library.Sections[listed.Index].Record;
+    if (!area.Required) lookedAt.push_back(&area);
+  }
+  const std::vector<bool> hasSceneryFolder = library.HaveSceneryFolders(lookedAt);
+  size_t nextLookedAt = 0;
+
   FolderSet folders(order.size());
   size_t off = 0, missing = 0, duplicates = 0;
   for (const ListedArea& listed : order) {
@@ -108,7 +117,7 @@ std::string LibraryListing(const SceneryLibrary& library) {
     out += area.Local;
     if (area.Required) {
       out += "  required";
-    } else if (!library.HasSceneryFolder(area)) {
+    } else if (!hasSceneryFolder[nextLookedAt++]) {
       out += "  missing";
       ++missing;
     }

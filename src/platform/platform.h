@@ -135,6 +135,9 @@ struct FileInfo {
 // is never entered by a walk; a symbolic link to a file is a file.
 bool GetFileInfo(const std::string& path, FileInfo& info);
 bool FolderExists(const std::string& path);  // an existing folder only
+// FolderExists of each of `paths`, one answer per path, in their order: for
+// many folders at once, which the host may look at side by side.
+std::vector<bool> FoldersExist(const std::vector<std::string>& paths);
 bool FileExists(const std::string& path);    // an existing file only
 
 // How a file operation ended.  The first kinds are the Windows rules the

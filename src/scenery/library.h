@@ -101,6 +101,9 @@ class SceneryLibrary {
   // exists and holds a "scenery" sub-folder, which the simulator needs to
   // find its files.  As a rule one look at the disk: the sub-folder's.
   bool HasSceneryFolder(const Area& area) const;
+  // HasSceneryFolder of each of `areas`, in their order: for a whole
+  // library, whose folders the host may look at side by side.
+  std::vector<bool> HaveSceneryFolders(const std::vector<const Area*>& areas) const;
 
   // Tree operations.
   void CopyTree(const std::string& source, const std::string& dest, int32_t overwrite);

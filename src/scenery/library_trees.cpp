@@ -10,6 +10,8 @@
 // into its own source tree, and a copy that would first empty one of those
 // protected folders.  A refusal changes nothing and is told as a note.
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "bgl/content_filter.h"
@@ -114,6 +116,27 @@ bool SceneryLibrary::HasSceneryFolder(const Area& area) const {
   // trailing dots or blanks, a drive alone, a device name) is looked at by
   // itself as well.
   return winpath::IsPlainFullPath(folder) || plat::FolderExists(folder);
+}
+
+std::vector<bool> SceneryLibrary::HaveSceneryFolders(const std::vector<const Area*>& areas) const {
+  constexpr std::string_view kSceneryBelow = "\\scenery";
+  std::vector<std::string> sceneryFolders;
+  sceneryFolders.reserve(areas.size());
+  for (const Area* area : areas) {
+    std::string folder = Absolute(SimulatorFolder, area->Local);
+    folder += kSceneryBelow;
+    sceneryFolders.push_back(std::move(folder));
+  }
+  std::vector<bool> found = plat::FoldersExist(sceneryFolders);
+  // As HasSceneryFolder: a folder whose text the full-path rule may read
+  // otherwise at its end than inside is looked at by itself as well.
+  for (size_t i = 0; i < areas.size(); ++i) {
+    if (!found[i]) continue;
+    const std::string_view folder =
+        std::string_view(sceneryFolders[i]).substr(0, sceneryFolders[i].size() - kSceneryBelow.size());
+    found[i] = winpath::IsPlainFullPath(folder) || plat::FolderExists(std::string(folder));
+  }
+  return found;
 }
 
 void SceneryLibrary::Refuse(const std::string& what, const std::string& why) {

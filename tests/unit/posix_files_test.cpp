@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -216,6 +217,36 @@ TEST_F(PosixFiles, FolderTestRulesOutFoldersMissingInEverySpelling) {
   fs::remove_all(D("PACK 2"));
   ::usleep(150 * 1000);
   EXPECT_FALSE(plat::FolderExists("C:\\d\\Pack 2\\scenery"));
+}
+
+// Many folders at once (enough to be looked at on several threads) get the
+// answers of the folder test one by one, in their order.
+TEST_F(PosixFiles, FolderTestOfManyFoldersAnswersAsOneByOne) {
+  Put("file.txt", "x");
+  Put("Pack 4/scenery", "a file");
+  for (const char* pack : {"Pack 1/scenery", "PACK 2/Scenery", "Pack 3/texture"})
+    fs::create_directories(D(pack));
+  fs::create_directory_symlink("Pack 1", D("folderlink"));
+  fs::create_symlink("nowhere", D("dangling"));
+  const std::vector<std::string> cases = {
+      "C:\\d\\Pack 1\\scenery",   "C:\\d\\Pack 2\\scenery",    "C:\\d\\pack 2\\SCENERY",
+      "C:\\d\\Pack 3\\scenery",   "C:\\d\\Pack 4\\scenery",    "C:\\d\\Pack 5\\scenery",
+      "C:\\d\\folderlink\\scenery", "C:\\d\\dangling\\scenery", "C:\\d\\file.txt\\scenery",
+      "C:\\d\\file.txt",            "C:\\d",                       "C:\\",
+      "C:\\d\\CON\\scenery",      "Q:\\nowhere\\scenery",      "\\\\server\\share\\x",
+      "",                              "C:\\d\\Pack 1\\..\\Pack 3", "C:\\d\\Pack 1.\\scenery"};
+  std::vector<bool> expected;
+  for (const std::string& path : cases) expected.push_back(plat::FolderExists(path));
+  EXPECT_EQ(std::count(expected.begin(), expected.end(), true), 8);
+  std::vector<std::string> many;
+  for (int round = 0; round < 1000; ++round) many.insert(many.end(), cases.begin(), cases.end());
+  const std::vector<bool> found = plat::FoldersExist(many);
+  ASSERT_EQ(found.size(), many.size());
+  for (size_t i = 0; i < many.size(); ++i)
+    ASSERT_EQ(found[i], expected[i % cases.size()]) << many[i] << " at " << i;
+  EXPECT_TRUE(plat::FoldersExist({}).empty());
+  EXPECT_EQ(plat::FoldersExist({"C:\\d\\Pack 5\\scenery", "C:\\d\\PACK 1\\scenery"}),
+            (std::vector<bool>{false, true}));
 }
 
 TEST_F(PosixFiles, TimesAreFileTimes) {

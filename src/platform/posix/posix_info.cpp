@@ -1,11 +1,15 @@
 // Facts about files and folders: attributes, times, sizes, and whether a
-// folder exists.
+// folder exists (also for many folders at once, looked at side by side).
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <thread>
+#include <vector>
 
 #include "platform/posix/posix_internal.h"
 #include "platform/winpath.h"
@@ -47,24 +51,52 @@ bool HoldingFolderSurelyMissing(const std::string& windowsPath, const Resolved& 
                        windowsPath.substr(before + 1, last - before - 1));
 }
 
+// The folder test of a path that is not there as spelled (`spelled`):
+// ruled out by the cached names of the folder above its folder where they
+// tell, else looked up in other spellings.
+bool FolderInOtherSpelling(const std::string& windowsPath, const Resolved& spelled) {
+  if (HoldingFolderSurelyMissing(windowsPath, spelled)) return false;
+  const Resolved r = Resolve(windowsPath);
+  if (!r.Exists) return false;
+  if (!S_ISLNK(r.Lstat.st_mode)) return S_ISDIR(r.Lstat.st_mode);
+  struct stat st;
+  return ::stat(r.Host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// How many threads share the looks at `count` paths: one for a few
+// thousand (a thread costs more than it saves there), else one per core,
+// at most four.
+size_t LookThreadsFor(size_t count) {
+  constexpr size_t kPathsPerThread = 4096;
+  constexpr size_t kMaxThreads = 4;
+  const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  return std::max<size_t>(1, std::min({cores, kMaxThreads, count / kPathsPerThread}));
+}
+
 }  // namespace
 
-bool StatAsSpelled(const Resolved& spelled, struct stat& st) {
-  if (spelled.Name.empty()) return ::stat(spelled.Host.c_str(), &st) == 0;  // a drive root
+At SpelledStatPlace(const Resolved& spelled) {
+  if (spelled.Name.empty()) return {AT_FDCWD, spelled.Host, nullptr};  // a drive root
   const std::string& folder = spelled.Folder;
-  if (HeldFolder held = KeptFolderHandle(folder))
-    return ::fstatat(*held, spelled.Name.c_str(), &st, 0) == 0;
+  if (HeldFolder held = KeptFolderHandle(folder)) return {*held, spelled.Name, std::move(held)};
   // Else from the folder above, whose handle then serves the same name in
   // each of many folders side by side ("Pack 00001\scenery", "Pack
   // 00002\scenery", ...).
   const size_t slash = folder.rfind('/');
   if (slash != std::string::npos && slash > 0) {
     if (HeldFolder above = FolderHandle(folder.substr(0, slash))) {
-      const std::string below = folder.substr(slash + 1) + "/" + spelled.Name;
-      return ::fstatat(*above, below.c_str(), &st, 0) == 0;
+      std::string below;
+      below.reserve(folder.size() - slash + spelled.Name.size());
+      below.append(folder, slash + 1).append(1, '/').append(spelled.Name);
+      return {*above, std::move(below), std::move(above)};
     }
   }
-  return ::stat(spelled.Host.c_str(), &st) == 0;
+  return {AT_FDCWD, spelled.Host, nullptr};
+}
+
+bool StatAsSpelled(const Resolved& spelled, struct stat& st) {
+  const At place = SpelledStatPlace(spelled);
+  return ::fstatat(place.Dir, place.Path.c_str(), &st, 0) == 0;
 }
 
 uint64_t ToFileTime(const struct timespec& t) {
@@ -124,11 +156,66 @@ bool FolderExists(const std::string& path) {
   if (!spelled.Valid) return false;
   struct stat st;
   if (posix::StatAsSpelled(spelled, st)) return S_ISDIR(st.st_mode);
-  if (posix::HoldingFolderSurelyMissing(path, spelled)) return false;
-  const posix::Resolved r = posix::Resolve(path);
-  if (!r.Exists) return false;
-  if (!S_ISLNK(r.Lstat.st_mode)) return S_ISDIR(r.Lstat.st_mode);
-  return ::stat(r.Host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return posix::FolderInOtherSpelling(path, spelled);
+}
+
+std::vector<bool> FoldersExist(const std::vector<std::string>& paths) {
+  // Each path is spelled out here, one after the other, and the place to
+  // look at it found (the handles, the spelled folders and the name cache
+  // are this thread's); the looks themselves, system calls on handles held
+  // here that share nothing else, are spread over a few threads.  A path
+  // not there as spelled is then looked up as FolderExists does.  The
+  // handles serve the whole batch: a folder that another program replaces
+  // meanwhile is met as it was when the batch began.
+  enum : char { kNo, kYes, kUnsettled };
+  struct Probe {
+    int Dir = -1;  // -1: no look needed, the answer is no
+    std::string Path;
+  };
+  std::vector<Probe> probes(paths.size());
+  std::vector<posix::HeldFolder> held;  // keeps the probes' handles open
+  for (size_t i = 0; i < paths.size(); ++i) {
+    const posix::Resolved spelled = posix::Spelled(paths[i]);
+    if (!spelled.Valid) continue;
+    posix::At place = posix::SpelledStatPlace(spelled);
+    probes[i] = {place.Dir, std::move(place.Path)};
+    if (place.Held && (held.empty() || held.back() != place.Held)) held.push_back(std::move(place.Held));
+  }
+
+  std::vector<char> outcome(paths.size(), kNo);
+  const auto look = [&probes, &outcome](size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) {
+      if (probes[i].Dir == -1) continue;
+      struct stat st;
+      outcome[i] = ::fstatat(probes[i].Dir, probes[i].Path.c_str(), &st, 0) != 0 ? kUnsettled
+                   : S_ISDIR(st.st_mode)                                        ? kYes
+                                                                                : kNo;
+    }
+  };
+  const size_t threads = posix::LookThreadsFor(paths.size());
+  const size_t share = (paths.size() + threads - 1) / threads;
+  std::vector<std::thread> helpers;
+  helpers.reserve(threads - 1);
+  for (size_t t = 1; t < threads; ++t) {
+    const size_t begin = std::min(paths.size(), t * share);
+    const size_t end = std::min(paths.size(), begin + share);
+    try {
+      helpers.emplace_back(look, begin, end);
+    } catch (const std::exception&) {
+      look(begin, end);  // no thread to be had: this one looks
+    }
+  }
+  look(0, std::min(paths.size(), share));
+  for (std::thread& helper : helpers) helper.join();
+
+  std::vector<bool> exists(paths.size());
+  for (size_t i = 0; i < paths.size(); ++i) {
+    if (outcome[i] == kUnsettled)
+      exists[i] = posix::FolderInOtherSpelling(paths[i], posix::Spelled(paths[i]));
+    else
+      exists[i] = outcome[i] == kYes;
+  }
+  return exists;
 }
 
 bool FileExists(const std::string& path) {

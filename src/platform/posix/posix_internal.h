@@ -246,6 +246,9 @@ FileInfo InfoOf(const std::string& hostPath, const std::string& hostName, const 
 // the folder above that, opened and kept for the names that follow.  False
 // when nothing is there as spelled.
 bool StatAsSpelled(const Resolved& spelled, struct stat& st);
+// Where StatAsSpelled looks: the folder handle (kept in Held) and the path
+// below it, or AT_FDCWD and the whole host path.
+At SpelledStatPlace(const Resolved& spelled);
 
 // Read-only as Wine shows it: no write permission bit at all.
 inline bool IsReadOnlyMode(mode_t mode) { return (mode & 0222) == 0; }

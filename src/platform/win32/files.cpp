@@ -75,6 +75,12 @@ bool FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::vector<bool> FoldersExist(const std::vector<std::string>& paths) {
+  std::vector<bool> exists(paths.size());
+  for (size_t i = 0; i < paths.size(); ++i) exists[i] = FolderExists(paths[i]);
+  return exists;
+}
+
 bool FileExists(const std::string& path) {
   DWORD attributes = AttributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
