@@ -9,6 +9,7 @@
 // holding it, of the "Addon Scenery" folder, of a link to a folder; a copy
 // into its own source tree, and a copy that would first empty one of those
 // protected folders.  A refusal changes nothing and is told as a note.
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -119,22 +120,30 @@ bool SceneryLibrary::HasSceneryFolder(const Area& area) const {
 }
 
 std::vector<bool> SceneryLibrary::HaveSceneryFolders(const std::vector<const Area*>& areas) const {
+  // The paths are made for a slice of the areas at a time, so that a large
+  // library does not hold them all at once.
+  constexpr size_t kSlice = 16384;
   constexpr std::string_view kSceneryBelow = "\\scenery";
+  std::vector<bool> found;
+  found.reserve(areas.size());
   std::vector<std::string> sceneryFolders;
-  sceneryFolders.reserve(areas.size());
-  for (const Area* area : areas) {
-    std::string folder = Absolute(SimulatorFolder, area->Local);
-    folder += kSceneryBelow;
-    sceneryFolders.push_back(std::move(folder));
-  }
-  std::vector<bool> found = plat::FoldersExist(sceneryFolders);
-  // As HasSceneryFolder: a folder whose text the full-path rule may read
-  // otherwise at its end than inside is looked at by itself as well.
-  for (size_t i = 0; i < areas.size(); ++i) {
-    if (!found[i]) continue;
-    const std::string_view folder =
-        std::string_view(sceneryFolders[i]).substr(0, sceneryFolders[i].size() - kSceneryBelow.size());
-    found[i] = winpath::IsPlainFullPath(folder) || plat::FolderExists(std::string(folder));
+  for (size_t first = 0; first < areas.size(); first += kSlice) {
+    const size_t last = std::min(areas.size(), first + kSlice);
+    sceneryFolders.clear();
+    for (size_t i = first; i < last; ++i) {
+      std::string folder = Absolute(SimulatorFolder, areas[i]->Local);
+      folder += kSceneryBelow;
+      sceneryFolders.push_back(std::move(folder));
+    }
+    const std::vector<bool> sliceFound = plat::FoldersExist(sceneryFolders);
+    // As HasSceneryFolder: a folder whose text the full-path rule may read
+    // otherwise at its end than inside is looked at by itself as well.
+    for (size_t i = 0; i < sceneryFolders.size(); ++i) {
+      const std::string_view folder = std::string_view(sceneryFolders[i])
+                                          .substr(0, sceneryFolders[i].size() - kSceneryBelow.size());
+      found.push_back(sliceFound[i] &&
+                      (winpath::IsPlainFullPath(folder) || plat::FolderExists(std::string(folder))));
+    }
   }
   return found;
 }

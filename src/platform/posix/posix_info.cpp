@@ -169,27 +169,30 @@ std::vector<bool> FoldersExist(const std::vector<std::string>& paths) {
   // meanwhile is met as it was when the batch began.
   enum : char { kNo, kYes, kUnsettled };
   struct Probe {
-    int Dir = -1;  // -1: no look needed, the answer is no
-    std::string Path;
+    int Dir = -1;        // -1: no look needed, the answer is no
+    size_t Offset = 0;   // of the path in `pathTexts`
   };
   std::vector<Probe> probes(paths.size());
+  std::string pathTexts;  // the probes' paths side by side, each ended by a NUL
   std::vector<posix::HeldFolder> held;  // keeps the probes' handles open
   for (size_t i = 0; i < paths.size(); ++i) {
     const posix::Resolved spelled = posix::Spelled(paths[i]);
     if (!spelled.Valid) continue;
     posix::At place = posix::SpelledStatPlace(spelled);
-    probes[i] = {place.Dir, std::move(place.Path)};
+    probes[i] = {place.Dir, pathTexts.size()};
+    pathTexts.append(place.Path).append(1, '\0');
     if (place.Held && (held.empty() || held.back() != place.Held)) held.push_back(std::move(place.Held));
   }
 
   std::vector<char> outcome(paths.size(), kNo);
-  const auto look = [&probes, &outcome](size_t begin, size_t end) {
+  const auto look = [&probes, &pathTexts, &outcome](size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) {
       if (probes[i].Dir == -1) continue;
       struct stat st;
-      outcome[i] = ::fstatat(probes[i].Dir, probes[i].Path.c_str(), &st, 0) != 0 ? kUnsettled
-                   : S_ISDIR(st.st_mode)                                        ? kYes
-                                                                                : kNo;
+      outcome[i] = ::fstatat(probes[i].Dir, pathTexts.c_str() + probes[i].Offset, &st, 0) != 0
+                       ? kUnsettled
+                   : S_ISDIR(st.st_mode) ? kYes
+                                         : kNo;
     }
   };
   const size_t threads = posix::LookThreadsFor(paths.size());
