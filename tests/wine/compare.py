@@ -589,6 +589,34 @@ LIST_AREAS = [
     (15, "Café " + LIST_TITLE, "Addon Scenery\\Café Paris", 12, True, False, False),
 ]
 
+# A library of 9,000 add-ons in one folder: enough for the Linux build to
+# look at the areas' folders on several threads.  Layers are shuffled; some
+# folders are missing, some lack their "scenery" sub-folder, some are named
+# in another letter case than the disk's, and some are listed twice.
+MANY_AREAS = 9000
+
+
+def many_local(i):
+    if i % 83 == 0:
+        return "ADDON SCENERY\\MANY %04d" % i
+    if i % 79 == 0:
+        return "addon scenery\\many %04d" % (i - 1)
+    return "Addon Scenery\\Many %04d" % i
+
+
+MANY_CFG = GENERAL + area(1, "Default Terrain", "Scenery\\World", 1, True, True, True) + "".join(
+    area(i + 1, "Many %04d" % i, many_local(i), 1 + (i * 1237) % 9001, i % 13 != 0, False, False)
+    for i in range(1, MANY_AREAS + 1))
+
+
+def many_area_folders(t):
+    for i in range(1, MANY_AREAS + 1):
+        if i % 97 == 0:
+            continue  # missing
+        folder = FSX_APPPATH + "\\Addon Scenery\\Many %04d" % i
+        t.folder(folder if i % 89 == 0 else folder + "\\scenery")
+
+
 BATCH_STOPS = (
     "-s\r\n"
     "-md 1\r\n"
@@ -751,6 +779,7 @@ def scenarios():
         Scenario("l-every-mark", ["-l"], extra=replace_cfg(fsx_cfg(LIST_AREAS))),
         Scenario("l-fs9", ["-l"], extra=ini("[Main]\r\nForceVersion=9\r\n")),
         Scenario("l-stock-library", ["-l"], extra=replace_cfg(STOCK_CFG)),
+        Scenario("l-many-areas", ["-l"], extra=both(replace_cfg(MANY_CFG), many_area_folders)),
         Scenario("b-list", ["-b", "list.txt"], extra=batch("list.txt", BATCH_LIST)),
     ]
     return s
