@@ -249,6 +249,30 @@ TEST_F(PosixFiles, FolderTestOfManyFoldersAnswersAsOneByOne) {
             (std::vector<bool>{false, true}));
 }
 
+// Folders spread over more folders than the process may hold open at once:
+// the batch keeps no handle per folder, and a path in another letter case,
+// looked up after the looks, still finds its folder.
+TEST_F(PosixFiles, FoldersExistOverMoreFoldersThanHandles) {
+  struct rlimit old;
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+  constexpr int kFolders = 400;
+  std::vector<std::string> paths;
+  for (int i = 0; i < kFolders; ++i) {
+    const std::string name = "g" + std::to_string(i);
+    fs::create_directories(D(name + "/a/scenery"));
+    paths.push_back("C:\\d\\" + name + (i % 2 ? "\\a\\scenery" : "\\A\\SCENERY"));
+    if (i % 10 == 0) paths.push_back("C:\\d\\" + name + "\\b\\scenery");
+  }
+  struct rlimit low = old;
+  low.rlim_cur = std::min<rlim_t>(old.rlim_cur, 200);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+  const std::vector<bool> found = plat::FoldersExist(paths);
+  ::setrlimit(RLIMIT_NOFILE, &old);
+  ASSERT_EQ(found.size(), paths.size());
+  for (size_t i = 0; i < paths.size(); ++i)
+    EXPECT_EQ(found[i], paths[i].find("\\b\\") == std::string::npos) << paths[i];
+}
+
 TEST_F(PosixFiles, TimesAreFileTimes) {
   Put("t", "1");
   // 2020-01-02 03:04:05.5 UTC

@@ -175,10 +175,16 @@ std::vector<bool> FoldersExist(const std::vector<std::string>& paths) {
   std::vector<Probe> probes(paths.size());
   std::string pathTexts;  // the probes' paths side by side, each ended by a NUL
   std::vector<posix::HeldFolder> held;  // keeps the probes' handles open
+  // Paths spread over many folders would otherwise hold a handle open for
+  // each, up to the process's limit, and the lookups after the looks would
+  // find no handle left: past this many, a look goes by the host path.
+  constexpr size_t kMostHeldFolders = 128;
   for (size_t i = 0; i < paths.size(); ++i) {
     const posix::Resolved spelled = posix::Spelled(paths[i]);
     if (!spelled.Valid) continue;
     posix::At place = posix::SpelledStatPlace(spelled);
+    if (place.Held && held.size() >= kMostHeldFolders && held.back() != place.Held)
+      place = {AT_FDCWD, spelled.Host, nullptr};
     probes[i] = {place.Dir, pathTexts.size()};
     pathTexts.append(place.Path).append(1, '\0');
     if (place.Held && (held.empty() || held.back() != place.Held)) held.push_back(std::move(place.Held));
