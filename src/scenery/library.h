@@ -97,12 +97,11 @@ class SceneryLibrary {
   // True for an entry that carries a record and is not the General section.
   bool IsAreaEntry(size_t index) const;
 
-  // True when the area's folder (below SimulatorFolder when it is relative)
-  // exists and holds a "scenery" sub-folder, which the simulator needs to
-  // find its files.  As a rule one look at the disk: the sub-folder's.
-  bool HasSceneryFolder(const Area& area) const;
-  // HasSceneryFolder of each of `areas`, in their order: for a whole
-  // library, whose folders the host may look at side by side.
+  // For each of `areas`, in their order: true when the area's folder (below
+  // SimulatorFolder when it is relative) exists and holds a "scenery"
+  // sub-folder, which the simulator needs to find its files.  As a rule one
+  // look at the disk per area, the sub-folder's; the host may look at the
+  // folders of a whole library side by side.
   std::vector<bool> HaveSceneryFolders(const std::vector<const Area*>& areas) const;
 
   // Tree operations.

@@ -108,17 +108,6 @@ std::string NoFolderPossibleBecause(const std::string& folder) {
 
 }  // namespace
 
-bool SceneryLibrary::HasSceneryFolder(const Area& area) const {
-  const std::string folder = Absolute(SimulatorFolder, area.Local);
-  if (!plat::FolderExists(folder + "\\scenery")) return false;
-  // A "scenery" folder inside it shows that the folder is there: one look
-  // at the disk for each area of a large library.  Only a path that the
-  // full-path rule may read otherwise at its end than inside ("..",
-  // trailing dots or blanks, a drive alone, a device name) is looked at by
-  // itself as well.
-  return winpath::IsPlainFullPath(folder) || plat::FolderExists(folder);
-}
-
 std::vector<bool> SceneryLibrary::HaveSceneryFolders(const std::vector<const Area*>& areas) const {
   // The paths are made for a slice of the areas at a time, so that a large
   // library does not hold them all at once.
@@ -136,8 +125,10 @@ std::vector<bool> SceneryLibrary::HaveSceneryFolders(const std::vector<const Are
       sceneryFolders.push_back(std::move(folder));
     }
     const std::vector<bool> sliceFound = plat::FoldersExist(sceneryFolders);
-    // As HasSceneryFolder: a folder whose text the full-path rule may read
-    // otherwise at its end than inside is looked at by itself as well.
+    // A "scenery" folder inside it shows that the folder is there.  Only a
+    // path that the full-path rule may read otherwise at its end than inside
+    // ("..", trailing dots or blanks, a drive alone, a device name) is
+    // looked at by itself as well.
     for (size_t i = 0; i < sceneryFolders.size(); ++i) {
       const std::string_view folder = std::string_view(sceneryFolders[i])
                                           .substr(0, sceneryFolders[i].size() - kSceneryBelow.size());

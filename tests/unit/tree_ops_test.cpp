@@ -98,8 +98,11 @@ TEST_F(TreeOps, SceneryFolderTestWantsTheFolderAndItsSceneryFolder) {
   // Only the host can name a folder with a trailing dot; Windows reads
   // "Dotted." at the end of a path as "Dotted", which is not there.
   testing_support::MakeDirs(C("FS9/Addon Scenery/Dotted./scenery"));
-  const auto has = [&](const std::string& local) {
-    return cfg.HasSceneryFolder(Area(local, local, "", 1, true, false, ""));
+  std::vector<std::string> asked;
+  const auto has = [&](const std::string& local) -> bool {
+    asked.push_back(local);
+    const Area area(local, local, "", 1, true, false, "");
+    return cfg.HaveSceneryFolders({&area}).front();
   };
   EXPECT_TRUE(has("Addon Scenery\\Full"));
   EXPECT_TRUE(has("ADDON SCENERY\\FULL\\"));
@@ -113,6 +116,16 @@ TEST_F(TreeOps, SceneryFolderTestWantsTheFolderAndItsSceneryFolder) {
   EXPECT_FALSE(has(W("C:\\Elsewhere\\Gone")));
   EXPECT_FALSE(has(""));
   EXPECT_FALSE(has("Addon Scenery\\Dotted."));
+  // Asked all at once, each folder gets the answer it gets alone.
+  std::vector<Area> areas;
+  std::vector<const Area*> all;
+  std::vector<bool> alone;
+  for (const std::string& local : std::vector<std::string>(asked)) {
+    areas.emplace_back(local, local, "", 1, true, false, "");
+    alone.push_back(has(local));
+  }
+  for (const Area& area : areas) all.push_back(&area);
+  EXPECT_EQ(cfg.HaveSceneryFolders(all), alone);
 }
 
 // ------------------------------------------------------------ copy
