@@ -288,6 +288,19 @@ def remove_tree(path):
     shutil.rmtree(path)
 
 
+def close_prefix(prefix, root, keep):
+    """Ends the prefix's Wine server, and removes the folder `root` that
+    holds the prefix unless it is to be kept."""
+    try:
+        prefix.stop_server()
+    except Exception:
+        pass
+    if keep:
+        print("prefix kept in " + root)
+    else:
+        remove_tree(root)
+
+
 def clear_roots(prefix):
     for root in ROOTS:
         remove_tree(prefix.host(root))
@@ -1245,14 +1258,7 @@ def main():
         print("compare: could not run the comparison: %s" % error, file=sys.stderr)
         return 2
     finally:
-        try:
-            prefix.stop_server()
-        except Exception:
-            pass
-        if opts.keep:
-            print("prefix kept in " + root)
-        else:
-            remove_tree(root)
+        close_prefix(prefix, root, opts.keep)
     print("%d of %d scenarios differ (%.0f s)" % (failures, total, time.time() - started))
     return 1 if failures else 0
 

@@ -35,8 +35,8 @@ import time
 
 sys.dont_write_bytecode = True  # no __pycache__ left in the tests folder
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from compare import (BATCH_INSTALL, Prefix, Scenario, batch, cp1252, from_cp1252,  # noqa: E402
-                     keeps_xattrs, lay_out, register, remove_tree, snapshot)
+from compare import (BATCH_INSTALL, Prefix, Scenario, batch, close_prefix, cp1252,  # noqa: E402
+                     from_cp1252, keeps_xattrs, lay_out, register, snapshot)
 
 CFG = "ProgramData/Microsoft/FSX/scenery.cfg"
 STREAMS = ("stdin", "stdout", "stderr")
@@ -373,14 +373,7 @@ def main():
         print("terminal: could not run the checks: %s" % error, file=sys.stderr)
         return 2
     finally:
-        try:
-            prefix.stop_server()
-        except Exception:
-            pass
-        if opts.keep:
-            print("prefix kept in " + root)
-        else:
-            remove_tree(root)
+        close_prefix(prefix, root, opts.keep)
     print("terminal checks took %.0f s" % (time.time() - started))
     print("terminal: %d passed, %d failed" % (len(CHECKS) - failures, failures))
     return 1 if failures else 0
