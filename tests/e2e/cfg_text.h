@@ -1,5 +1,6 @@
 // Builders for the end-to-end tests: scenery.cfg text in the form the
-// program writes, a small sample library, and BGL file headers.
+// program writes, a small sample library, BGL file headers, and a batch file
+// run from C:\Setup with the output it gives.
 #pragma once
 
 #include <cstdint>
@@ -81,6 +82,21 @@ inline std::string NewBgl(const std::vector<int32_t>& sectionTypes) {
   for (size_t i = 0; i < sectionTypes.size(); ++i)
     PutLE32(b, 56 + 20 * i, static_cast<uint32_t>(sectionTypes[i]));
   return b;
+}
+
+// Runs a batch file of the given lines from C:\Setup.
+inline testing_support::RunResult RunBatchLines(testing_support::TestPrefix& p,
+                                                const std::vector<std::string>& lines) {
+  testing_support::WriteFile(p.C("Setup/run.txt"), testing_support::Lines(lines));
+  testing_support::RunOptions o;
+  o.Cwd = p.C("Setup");
+  return testing_support::RunLayrix(p, {"-b", "run.txt"}, o);
+}
+
+// The output of such a batch file whose commands print `lines`.
+inline std::string BatchOutput(const std::vector<std::string>& lines) {
+  return testing_support::Banner() + " Processing batch file 'C:\\Setup\\run.txt'...\r\n\r\n" +
+         testing_support::Lines(lines) + "\r\n Done.\r\n\r\n";
 }
 
 }  // namespace e2e

@@ -23,16 +23,8 @@ class Layers : public ::testing::Test {
     return RunLayrix(p, args, o);
   }
   // Runs a batch file of the given lines from C:\Setup.
-  RunResult RunLines(const std::vector<std::string>& lines) {
-    WriteFile(p.C("Setup/run.txt"), Lines(lines));
-    RunOptions o;
-    o.Cwd = p.C("Setup");
-    return RunLayrix(p, {"-b", "run.txt"}, o);
-  }
-  static std::string BatchOut(const std::vector<std::string>& lines) {
-    return Banner() + " Processing batch file 'C:\\Setup\\run.txt'...\r\n\r\n" + Lines(lines) +
-           "\r\n Done.\r\n\r\n";
-  }
+  RunResult RunLines(const std::vector<std::string>& lines) { return e2e::RunBatchLines(p, lines); }
+  static std::string BatchOut(const std::vector<std::string>& lines) { return e2e::BatchOutput(lines); }
   void ExpectSaved(const std::vector<Area>& areas) {
     EXPECT_EQ(Cfg(p), CfgText(areas));
     EXPECT_EQ(ReadFile(e2e::BackupPath(p)), CfgText(SampleAreas()));

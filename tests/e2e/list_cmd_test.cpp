@@ -46,16 +46,8 @@ class List : public ::testing::Test {
  protected:
   RunResult Run(const std::vector<std::string>& args) { return RunLayrix(p, args); }
   // Runs a batch file of the given lines from C:\Setup.
-  RunResult RunLines(const std::vector<std::string>& lines) {
-    WriteFile(p.C("Setup/run.txt"), Lines(lines));
-    RunOptions o;
-    o.Cwd = p.C("Setup");
-    return RunLayrix(p, {"-b", "run.txt"}, o);
-  }
-  static std::string BatchOut(const std::vector<std::string>& lines) {
-    return Banner() + " Processing batch file 'C:\\Setup\\run.txt'...\r\n\r\n" + Lines(lines) +
-           "\r\n Done.\r\n\r\n";
-  }
+  RunResult RunLines(const std::vector<std::string>& lines) { return e2e::RunBatchLines(p, lines); }
+  static std::string BatchOut(const std::vector<std::string>& lines) { return e2e::BatchOutput(lines); }
   TestPrefix p;
 };
 
