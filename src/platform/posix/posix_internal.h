@@ -300,6 +300,14 @@ bool CopyFileData(int in, int out, off_t size);
 // EFBIG instead of ending the process.
 void IgnoreFileSizeSignal();
 
+// The whole of the host file `hostPath` (a path of this host, not a Windows
+// path: the prefix's own files, Steam's), read into `bytes`.  0 when it was
+// read; else the errno of the failure (EISDIR for a folder, EFBIG for a file
+// larger than `largest` bytes), with `bytes` empty and `opened` telling
+// whether the file could at least be opened.
+int ReadHostFile(const std::string& hostPath, std::string& bytes, bool& opened,
+                 size_t largest = SIZE_MAX);
+
 // Text of an errno value.
 std::string ErrnoText(int error);
 // The outcome an errno value stands for, with its plain words.

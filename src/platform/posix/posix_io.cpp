@@ -83,6 +83,31 @@ int OpenForReading(const std::string& path, int& error) {
   return fd;
 }
 
+int ReadHostFile(const std::string& hostPath, std::string& bytes, bool& opened, size_t largest) {
+  bytes.clear();
+  opened = false;
+  const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  opened = true;
+  int error = 0;
+  struct stat st;
+  if (::fstat(fd, &st) != 0) error = errno;
+  else if (S_ISDIR(st.st_mode)) error = EISDIR;
+  else if (uint64_t(st.st_size) > largest) error = EFBIG;
+  char buffer[65536];
+  while (error == 0) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) error = errno;
+    else if (got == 0) break;
+    else if (bytes.size() + size_t(got) > largest) error = EFBIG;
+    else bytes.append(buffer, size_t(got));
+  }
+  ::close(fd);
+  if (error != 0) bytes.clear();
+  return error;
+}
+
 }  // namespace plat::posix
 
 namespace plat {

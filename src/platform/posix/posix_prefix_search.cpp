@@ -2,7 +2,6 @@
 // registers a simulator; else the prefix in which Steam's Proton runs FSX
 // Steam Edition (app 314160), found in Steam's library folders; else ~/.wine
 // all the same, with notes on where the search looked.
-#include <fcntl.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -40,39 +39,13 @@ bool IsFile(const std::string& path) {
 
 // The bytes of the host file `path`; false with `error` set when it cannot
 // be read or is larger than any list Steam writes.
-bool ReadHostFile(const std::string& path, std::string& bytes, std::string& error) {
-  constexpr off_t kLargest = 16 << 20;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    error = ErrnoText(errno);
-    return false;
-  }
-  struct stat st;
-  bool ok = ::fstat(fd, &st) == 0;
-  if (!ok) error = ErrnoText(errno);
-  if (ok && st.st_size > kLargest) {
-    error = "larger than 16 MB";
-    ok = false;
-  }
-  char buffer[65536];
-  while (ok) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      error = ErrnoText(errno);
-      ok = false;
-    } else if (got == 0) {
-      break;
-    } else if (bytes.size() + static_cast<size_t>(got) > static_cast<size_t>(kLargest)) {
-      error = "larger than 16 MB";
-      ok = false;
-    } else {
-      bytes.append(buffer, static_cast<size_t>(got));
-    }
-  }
-  ::close(fd);
-  if (!ok) bytes.clear();
-  return ok;
+bool ReadSteamFile(const std::string& path, std::string& bytes, std::string& error) {
+  constexpr size_t kLargest = 16 << 20;
+  bool opened = false;
+  const int failure = ReadHostFile(path, bytes, opened, kLargest);
+  if (failure == 0) return true;
+  error = failure == EFBIG ? "larger than 16 MB" : ErrnoText(failure);
+  return false;
 }
 
 // $HOME, else the user's home folder from the password database; "" for
@@ -113,7 +86,7 @@ std::vector<std::string> SteamLibraryFolders(const std::string& steam,
   std::string text;
   std::string error;
   std::vector<std::string> listed;
-  if (!ReadHostFile(listFile, text, error)) {
+  if (!ReadSteamFile(listFile, text, error)) {
     notes.push_back("Steam's list of library folders " + listFile + " cannot be read (" + error +
                     "); only " + steam + " was searched");
     return libraries;

@@ -2,9 +2,6 @@
 // and system.reg (HKEY_LOCAL_MACHINE) once per process.  Nothing is ever
 // written to it.
 #include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <optional>
 #include <string>
@@ -32,29 +29,11 @@ std::optional<LoadedHive>& Slot(RegRoot root) {
 // that keeps it from being read is told in `problem`.
 std::string ReadHiveFile(const std::string& file, std::string& problem) {
   std::string bytes;
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno != ENOENT && errno != ENOTDIR) problem = file + ": " + ResultOfErrno(errno).Cause;
-    return bytes;
-  }
-  struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    problem = file + " is a folder, not a registry file";
-  } else {
-    char buffer[65536];
-    for (;;) {
-      const ssize_t got = ::read(fd, buffer, sizeof buffer);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) {
-        problem = "cannot read " + file + ": " + ResultOfErrno(errno).Cause;
-        bytes.clear();
-        break;
-      }
-      if (got == 0) break;
-      bytes.append(buffer, size_t(got));
-    }
-  }
-  ::close(fd);
+  bool opened = false;
+  const int error = ReadHostFile(file, bytes, opened);
+  if (error == EISDIR) problem = file + " is a folder, not a registry file";
+  else if (!opened && error != ENOENT && error != ENOTDIR) problem = file + ": " + ResultOfErrno(error).Cause;
+  else if (opened && error != 0) problem = "cannot read " + file + ": " + ResultOfErrno(error).Cause;
   return bytes;
 }
 
