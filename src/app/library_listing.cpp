@@ -30,10 +30,14 @@ class FolderSet {
     slots_.resize(capacity);
   }
 
-  // True when a folder equal to `folder` was added before; adds it if not.
-  // `folder` must outlive the set, and at most `expected` folders are added.
-  bool AddOrFind(const std::string& folder) {
-    const size_t hash = std::hash<std::string>{}(plat::CaseFoldedKey(folder));
+  static size_t HashOf(const std::string& folder) {
+    return std::hash<std::string>{}(plat::CaseFoldedKey(folder));
+  }
+
+  // True when a folder equal to `folder` (whose HashOf is `hash`) was added
+  // before; adds it if not.  `folder` must outlive the set, and at most
+  // `expected` folders are added.
+  bool AddOrFind(size_t hash, const std::string& folder) {
     const size_t mask = slots_.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
       Slot& slot = slots_[i];
@@ -53,23 +57,19 @@ class FolderSet {
   std::vector<Slot> slots_;
 };
 
-// An area's place in the listing: its layer number and list position.
+// What the line of an area needs, gathered in file order, the order in
+// which the areas lie in memory: the pass in listing order then reads one
+// small record and one piece of text per area, not the scattered areas and
+// their strings.
 struct ListedArea {
   int32_t Layer;
-  size_t Index;
+  bool Active, Required, Missing;
+  size_t Index;             // list position
+  size_t FolderHash;        // FolderSet::HashOf its folder
+  const std::string* Folder;
+  size_t TextStart;         // in the texts: state, title filled, folder
+  size_t TextSize;
 };
-
-// The areas, highest layer first, equal layers in list order.
-std::vector<ListedArea> AreasTopDown(const SceneryLibrary& library) {
-  std::vector<ListedArea> order;
-  order.reserve(library.Sections.size());
-  for (size_t i = 0; i < library.Sections.size(); ++i)
-    if (library.IsAreaEntry(i)) order.push_back({library.Sections[i].Record->Layer, i});
-  std::sort(order.begin(), order.end(), [](const ListedArea& a, const ListedArea& b) {
-    return a.Layer != b.Layer ? a.Layer > b.Layer : a.Index < b.Index;
-  });
-  return order;
-}
 
 std::string Counted(size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -84,48 +84,64 @@ void DropTrailingBlanks(std::string& text, size_t lineStart) {
 }  // namespace
 
 std::string LibraryListing(const SceneryLibrary& library) {
-  const std::vector<ListedArea> order = AreasTopDown(library);
+  std::vector<const Area*> areas, lookedAt;  // lookedAt: those not required
+  std::vector<size_t> indexes;
+  for (size_t i = 0; i < library.Sections.size(); ++i) {
+    if (!library.IsAreaEntry(i)) continue;
+    const Area* area = library.Sections[i].Record.get();
+    areas.push_back(area);
+    indexes.push_back(i);
+    if (!area->Required) lookedAt.push_back(area);
+  }
+  const std::vector<bool> hasSceneryFolder = library.HaveSceneryFolders(lookedAt);
+
+  std::vector<ListedArea> order;
+  order.reserve(areas.size());
+  std::string texts;
+  texts.reserve(areas.size() * (kTitleWidth + 32));
+  size_t nextLookedAt = 0;
+  for (size_t k = 0; k < areas.size(); ++k) {
+    const Area& area = *areas[k];
+    const size_t start = texts.size();
+    texts += area.Active ? "  on   " : "  off  ";
+    texts += area.Title;
+    if (area.Title.size() < kTitleWidth) texts.append(kTitleWidth - area.Title.size(), ' ');
+    texts += "  ";
+    texts += area.Local;
+    order.push_back({area.Layer, area.Active, area.Required,
+                     !area.Required && !hasSceneryFolder[nextLookedAt++], indexes[k],
+                     FolderSet::HashOf(area.Local), &area.Local, start, texts.size() - start});
+  }
+  // Highest layer first, equal layers in list order.
+  std::sort(order.begin(), order.end(), [](const ListedArea& a, const ListedArea& b) {
+    return a.Layer != b.Layer ? a.Layer > b.Layer : a.Index < b.Index;
+  });
   const size_t layerWidth =
       order.empty() ? 1
                     : std::max(std::to_string(order.front().Layer).size(),
                                std::to_string(order.back().Layer).size());
 
   std::string out = " Scenery library: " + library.ConfigPath + "\r\n";
-  out.reserve(out.size() + order.size() * 96);
-  // The folders of the areas that are not required, looked at all at once.
-  std::vector<const Area*> lookedAt;
-  for (const ListedArea& listed : order) {
-    const Area& area = *library.Sections[listed.Index].Record;
-    if (!area.Required) lookedAt.push_back(&area);
-  }
-  const std::vector<bool> hasSceneryFolder = library.HaveSceneryFolders(lookedAt);
-  size_t nextLookedAt = 0;
-
+  out.reserve(out.size() + texts.size() + order.size() * (layerWidth + 16) + 64);
   FolderSet folders(order.size());
   size_t off = 0, missing = 0, duplicates = 0;
   for (const ListedArea& listed : order) {
-    const Area& area = *library.Sections[listed.Index].Record;
     const size_t lineStart = out.size();
-    const std::string layer = std::to_string(area.Layer);
+    const std::string layer = std::to_string(listed.Layer);
     out += ' ';
     out.append(layerWidth - layer.size(), ' ');
     out += layer;
-    out += area.Active ? "  on   " : "  off  ";
-    out += area.Title;
-    if (area.Title.size() < kTitleWidth) out.append(kTitleWidth - area.Title.size(), ' ');
-    out += "  ";
-    out += area.Local;
-    if (area.Required) {
-      out += "  required";
-    } else if (!hasSceneryFolder[nextLookedAt++]) {
+    out.append(texts, listed.TextStart, listed.TextSize);
+    if (listed.Required) out += "  required";
+    if (listed.Missing) {
       out += "  missing";
       ++missing;
     }
-    if (folders.AddOrFind(area.Local)) {
+    if (folders.AddOrFind(listed.FolderHash, *listed.Folder)) {
       out += "  duplicate";
       ++duplicates;
     }
-    if (!area.Active) ++off;
+    if (!listed.Active) ++off;
     DropTrailingBlanks(out, lineStart);
     out += "\r\n";
   }

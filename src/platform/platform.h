@@ -21,6 +21,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -135,9 +136,14 @@ struct FileInfo {
 // is never entered by a walk; a symbolic link to a file is a file.
 bool GetFileInfo(const std::string& path, FileInfo& info);
 bool FolderExists(const std::string& path);  // an existing folder only
-// FolderExists of each of `paths`, one answer per path, in their order: for
-// many folders at once, which the host may look at side by side.
-std::vector<bool> FoldersExist(const std::vector<std::string>& paths);
+// FolderExists of `count` paths at once, one answer per path, in their
+// order: the host may look at them side by side.  `pathOf(i)` gives the
+// i-th path, on the calling thread, as often as it is needed, so that the
+// paths of a large library need not all be held at once.
+std::vector<bool> FoldersExist(size_t count, const std::function<std::string(size_t)>& pathOf);
+inline std::vector<bool> FoldersExist(const std::vector<std::string>& paths) {
+  return FoldersExist(paths.size(), [&paths](size_t i) { return paths[i]; });
+}
 bool FileExists(const std::string& path);    // an existing file only
 
 // How a file operation ended.  The first kinds are the Windows rules the

@@ -109,33 +109,20 @@ std::string NoFolderPossibleBecause(const std::string& folder) {
 }  // namespace
 
 std::vector<bool> SceneryLibrary::HaveSceneryFolders(const std::vector<const Area*>& areas) const {
-  // The paths are made for a slice of the areas at a time, so that a large
-  // library does not hold them all at once.
-  constexpr size_t kSlice = 16384;
-  constexpr std::string_view kSceneryBelow = "\\scenery";
-  std::vector<bool> found;
-  found.reserve(areas.size());
-  std::vector<std::string> sceneryFolders;
-  for (size_t first = 0; first < areas.size(); first += kSlice) {
-    const size_t last = std::min(areas.size(), first + kSlice);
-    sceneryFolders.clear();
-    for (size_t i = first; i < last; ++i) {
-      std::string folder = Absolute(SimulatorFolder, areas[i]->Local);
-      folder += kSceneryBelow;
-      sceneryFolders.push_back(std::move(folder));
-    }
-    const std::vector<bool> sliceFound = plat::FoldersExist(sceneryFolders);
-    // A "scenery" folder inside it shows that the folder is there.  Only a
-    // path that the full-path rule may read otherwise at its end than inside
-    // ("..", trailing dots or blanks, a drive alone, a device name) is
-    // looked at by itself as well.
-    for (size_t i = 0; i < sceneryFolders.size(); ++i) {
-      const std::string_view folder = std::string_view(sceneryFolders[i])
-                                          .substr(0, sceneryFolders[i].size() - kSceneryBelow.size());
-      found.push_back(sliceFound[i] &&
-                      (winpath::IsPlainFullPath(folder) || plat::FolderExists(std::string(folder))));
-    }
-  }
+  // A "scenery" folder inside it shows that the folder is there.  Only a
+  // path that the full-path rule may read otherwise at its end than inside
+  // ("..", trailing dots or blanks, a drive alone, a device name) is looked
+  // at by itself as well.  The paths are made as they are looked at, so
+  // that a large library does not hold them all at once.
+  const auto folderOf = [&](size_t i) { return Absolute(SimulatorFolder, areas[i]->Local); };
+  std::vector<bool> plain(areas.size());
+  std::vector<bool> found = plat::FoldersExist(areas.size(), [&](size_t i) {
+    std::string folder = folderOf(i);
+    plain[i] = winpath::IsPlainFullPath(folder);
+    return folder += "\\scenery";
+  });
+  for (size_t i = 0; i < areas.size(); ++i)
+    if (found[i] && !plain[i]) found[i] = plat::FolderExists(folderOf(i));
   return found;
 }
 

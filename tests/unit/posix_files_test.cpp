@@ -19,7 +19,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
@@ -247,6 +249,36 @@ TEST_F(PosixFiles, FolderTestOfManyFoldersAnswersAsOneByOne) {
   EXPECT_TRUE(plat::FoldersExist({}).empty());
   EXPECT_EQ(plat::FoldersExist({"C:\\d\\Pack 5\\scenery", "C:\\d\\PACK 1\\scenery"}),
             (std::vector<bool>{false, true}));
+}
+
+// The paths of a large batch are made while other threads already look at
+// the first ones: each path is asked for on the calling thread, the answers
+// come in the paths' order, and a failure to make a path ends the batch
+// with that failure, the looking threads let go.
+TEST_F(PosixFiles, FoldersExistTakesPathsAsTheyAreMade) {
+  for (const char* pack : {"Pack 1/scenery", "PACK 2/Scenery"}) fs::create_directories(D(pack));
+  constexpr size_t kCount = 20000;
+  const auto pathOf = [](size_t i) {
+    return std::string(i % 3 == 0 ? "C:\\d\\Pack 1\\scenery"
+                       : i % 3 == 1 ? "C:\\d\\pack 2\\SCENERY"
+                                    : "C:\\d\\Pack 3\\scenery");
+  };
+  const std::thread::id caller = std::this_thread::get_id();
+  bool elsewhere = false;
+  const std::vector<bool> found = plat::FoldersExist(kCount, [&](size_t i) {
+    elsewhere |= std::this_thread::get_id() != caller;
+    return pathOf(i);
+  });
+  EXPECT_FALSE(elsewhere);
+  ASSERT_EQ(found.size(), kCount);
+  for (size_t i = 0; i < kCount; ++i) ASSERT_EQ(found[i], i % 3 != 2) << i;
+
+  EXPECT_THROW(plat::FoldersExist(kCount,
+                                  [&](size_t i) {
+                                    if (i == kCount / 2) throw std::runtime_error("no memory");
+                                    return pathOf(i);
+                                  }),
+               std::runtime_error);
 }
 
 // Folders spread over more folders than the process may hold open at once:

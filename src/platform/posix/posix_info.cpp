@@ -5,9 +5,12 @@
 #include <time.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -62,6 +65,30 @@ bool FolderInOtherSpelling(const std::string& windowsPath, const Resolved& spell
   struct stat st;
   return ::stat(r.Host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+// Texts kept side by side in large blocks, each ended by a NUL, that stay
+// where they are while more are added: other threads read the first ones
+// meanwhile.
+class StableTexts {
+ public:
+  const char* Add(const std::string& text) {
+    if (blocks_.empty() || used_ + text.size() + 1 > blockSize_) {
+      blockSize_ = std::max(kBlockSize, text.size() + 1);
+      blocks_.push_back(std::make_unique<char[]>(blockSize_));
+      used_ = 0;
+    }
+    char* at = blocks_.back().get() + used_;
+    std::memcpy(at, text.c_str(), text.size() + 1);
+    used_ += text.size() + 1;
+    return at;
+  }
+
+ private:
+  static constexpr size_t kBlockSize = 64 * 1024;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  size_t used_ = 0;
+  size_t blockSize_ = 0;
+};
 
 // How many threads share the looks at `count` paths: one for a few
 // thousand (a thread costs more than it saves there), else one per core,
@@ -159,71 +186,110 @@ bool FolderExists(const std::string& path) {
   return posix::FolderInOtherSpelling(path, spelled);
 }
 
-std::vector<bool> FoldersExist(const std::vector<std::string>& paths) {
+std::vector<bool> FoldersExist(size_t count, const std::function<std::string(size_t)>& pathOf) {
   // Each path is spelled out here, one after the other, and the place to
   // look at it found (the handles, the spelled folders and the name cache
-  // are this thread's); the looks themselves, system calls on handles held
-  // here that share nothing else, are spread over a few threads.  A path
-  // not there as spelled is then looked up as FolderExists does.  The
-  // handles serve the whole batch: a folder that another program replaces
-  // meanwhile is met as it was when the batch began.
+  // are this thread's).  The looks themselves, system calls on handles held
+  // here that share nothing else, run on a few threads meanwhile, each run
+  // of paths as soon as it is spelled out.  A path not there as spelled is
+  // then looked up here as FolderExists does, while the other threads go on
+  // looking: the first such path may cost the listing of a folder of many
+  // thousand names.  The handles serve the whole batch: a folder that
+  // another program replaces meanwhile is met as it was when the batch began.
   enum : char { kNo, kYes, kUnsettled };
   struct Probe {
-    int Dir = -1;        // -1: no look needed, the answer is no
-    size_t Offset = 0;   // of the path in `pathTexts`
+    int Dir = -1;                // -1: no look needed, the answer is no
+    const char* Path = nullptr;  // in `texts`
   };
-  std::vector<Probe> probes(paths.size());
-  std::string pathTexts;  // the probes' paths side by side, each ended by a NUL
+  constexpr size_t kRun = 512;  // paths handed to a thread at a time
+  const size_t runs = (count + kRun - 1) / kRun;
+  std::vector<Probe> probes(count);
+  std::vector<char> outcome(count, kNo);
+  posix::StableTexts texts;
   std::vector<posix::HeldFolder> held;  // keeps the probes' handles open
+  std::atomic<size_t> spelledRuns{0};   // runs whose probes are all made
+  std::atomic<size_t> nextRun{0};       // the first run no thread has taken
+  const std::unique_ptr<std::atomic<bool>[]> looked(new std::atomic<bool>[runs]());
+
+  const auto look = [&](size_t run) {
+    for (size_t i = run * kRun; i < std::min(count, (run + 1) * kRun); ++i) {
+      if (probes[i].Dir == -1) continue;
+      struct stat st;
+      outcome[i] = ::fstatat(probes[i].Dir, probes[i].Path, &st, 0) != 0 ? kUnsettled
+                   : S_ISDIR(st.st_mode)                                  ? kYes
+                                                                          : kNo;
+    }
+    looked[run].store(true, std::memory_order_release);
+  };
+  const auto lookWhenSpelled = [&] {
+    for (size_t run; (run = nextRun.fetch_add(1)) < runs;) {
+      for (size_t ready; (ready = spelledRuns.load(std::memory_order_acquire)) <= run;)
+        spelledRuns.wait(ready);
+      look(run);
+    }
+  };
+  const size_t threads = posix::LookThreadsFor(count);
+  std::vector<std::thread> helpers;
+  helpers.reserve(threads - 1);
+  for (size_t t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(lookWhenSpelled);
+    } catch (const std::exception&) {
+      break;  // no thread to be had: fewer look
+    }
+  }
+  // Whatever ends the spelling, the threads are let go and joined before
+  // the batch's handles and texts are.
+  struct JoinHelpers {
+    std::vector<std::thread>& Helpers;
+    std::atomic<size_t>& Spelled;
+    size_t Runs;
+    ~JoinHelpers() {
+      Spelled.store(Runs, std::memory_order_release);
+      Spelled.notify_all();
+      for (std::thread& helper : Helpers) helper.join();
+    }
+  } joinHelpers{helpers, spelledRuns, runs};
+
   // Paths spread over many folders would otherwise hold a handle open for
   // each, up to the process's limit, and the lookups after the looks would
   // find no handle left: past this many, a look goes by the host path.
   constexpr size_t kMostHeldFolders = 128;
-  for (size_t i = 0; i < paths.size(); ++i) {
-    const posix::Resolved spelled = posix::Spelled(paths[i]);
-    if (!spelled.Valid) continue;
-    posix::At place = posix::SpelledStatPlace(spelled);
-    if (place.Held && held.size() >= kMostHeldFolders && held.back() != place.Held)
-      place = {AT_FDCWD, spelled.Host, nullptr};
-    probes[i] = {place.Dir, pathTexts.size()};
-    pathTexts.append(place.Path).append(1, '\0');
-    if (place.Held && (held.empty() || held.back() != place.Held)) held.push_back(std::move(place.Held));
+  for (size_t run = 0; run < runs; ++run) {
+    for (size_t i = run * kRun; i < std::min(count, (run + 1) * kRun); ++i) {
+      const posix::Resolved spelled = posix::Spelled(pathOf(i));
+      if (!spelled.Valid) continue;
+      posix::At place = posix::SpelledStatPlace(spelled);
+      if (place.Held && held.size() >= kMostHeldFolders && held.back() != place.Held)
+        place = {AT_FDCWD, spelled.Host, nullptr};
+      probes[i] = {place.Dir, texts.Add(place.Path)};
+      if (place.Held && (held.empty() || held.back() != place.Held)) held.push_back(std::move(place.Held));
+    }
+    spelledRuns.store(run + 1, std::memory_order_release);
+    if (!helpers.empty()) spelledRuns.notify_all();
   }
 
-  std::vector<char> outcome(paths.size(), kNo);
-  const auto look = [&probes, &pathTexts, &outcome](size_t begin, size_t end) {
-    for (size_t i = begin; i < end; ++i) {
-      if (probes[i].Dir == -1) continue;
-      struct stat st;
-      outcome[i] = ::fstatat(probes[i].Dir, pathTexts.c_str() + probes[i].Offset, &st, 0) != 0
-                       ? kUnsettled
-                   : S_ISDIR(st.st_mode) ? kYes
-                                         : kNo;
+  std::vector<bool> exists(count);
+  size_t settledRuns = 0;
+  const auto settleLookedRuns = [&] {
+    for (; settledRuns < runs && looked[settledRuns].load(std::memory_order_acquire); ++settledRuns) {
+      for (size_t i = settledRuns * kRun; i < std::min(count, (settledRuns + 1) * kRun); ++i) {
+        if (outcome[i] != kUnsettled) {
+          exists[i] = outcome[i] == kYes;
+        } else {
+          const std::string path = pathOf(i);
+          exists[i] = posix::FolderInOtherSpelling(path, posix::Spelled(path));
+        }
+      }
     }
   };
-  const size_t threads = posix::LookThreadsFor(paths.size());
-  const size_t share = (paths.size() + threads - 1) / threads;
-  std::vector<std::thread> helpers;
-  helpers.reserve(threads - 1);
-  for (size_t t = 1; t < threads; ++t) {
-    const size_t begin = std::min(paths.size(), t * share);
-    const size_t end = std::min(paths.size(), begin + share);
-    try {
-      helpers.emplace_back(look, begin, end);
-    } catch (const std::exception&) {
-      look(begin, end);  // no thread to be had: this one looks
-    }
+  for (size_t run; (run = nextRun.fetch_add(1)) < runs;) {
+    settleLookedRuns();
+    look(run);
   }
-  look(0, std::min(paths.size(), share));
   for (std::thread& helper : helpers) helper.join();
-
-  std::vector<bool> exists(paths.size());
-  for (size_t i = 0; i < paths.size(); ++i) {
-    if (outcome[i] == kUnsettled)
-      exists[i] = posix::FolderInOtherSpelling(paths[i], posix::Spelled(paths[i]));
-    else
-      exists[i] = outcome[i] == kYes;
-  }
+  helpers.clear();
+  settleLookedRuns();
   return exists;
 }
 

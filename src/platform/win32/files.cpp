@@ -75,9 +75,9 @@ bool FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::vector<bool> FoldersExist(const std::vector<std::string>& paths) {
-  std::vector<bool> exists(paths.size());
-  for (size_t i = 0; i < paths.size(); ++i) exists[i] = FolderExists(paths[i]);
+std::vector<bool> FoldersExist(size_t count, const std::function<std::string(size_t)>& pathOf) {
+  std::vector<bool> exists(count);
+  for (size_t i = 0; i < count; ++i) exists[i] = FolderExists(pathOf(i));
   return exists;
 }
 
