@@ -83,7 +83,7 @@ void DropTrailingBlanks(std::string& text, size_t lineStart) {
 
 }  // namespace
 
-std::string LibraryListing(const SceneryLibrary& library) {
+void ListLibrary(const SceneryLibrary& library, const std::function<void(const std::string&)>& emit) {
   std::vector<const Area*> areas, lookedAt;  // lookedAt: those not required
   std::vector<size_t> indexes;
   for (size_t i = 0; i < library.Sections.size(); ++i) {
@@ -121,8 +121,11 @@ std::string LibraryListing(const SceneryLibrary& library) {
                     : std::max(std::to_string(order.front().Layer).size(),
                                std::to_string(order.back().Layer).size());
 
+  // The lines are handed on a piece at a time, so that the text of a large
+  // library is never held twice over (here and in the console's encoding).
+  constexpr size_t kPiece = 64 * 1024;
   std::string out = " Scenery library: " + library.ConfigPath + "\r\n";
-  out.reserve(out.size() + texts.size() + order.size() * (layerWidth + 16) + 64);
+  out.reserve(kPiece + 1024);
   FolderSet folders(order.size());
   size_t off = 0, missing = 0, duplicates = 0;
   for (const ListedArea& listed : order) {
@@ -144,13 +147,25 @@ std::string LibraryListing(const SceneryLibrary& library) {
     if (!listed.Active) ++off;
     DropTrailingBlanks(out, lineStart);
     out += "\r\n";
+    if (out.size() >= kPiece) {
+      emit(out);
+      out.clear();
+    }
   }
   out += " " + Counted(order.size(), "area", "areas") + ", " + std::to_string(off) + " off, " +
          std::to_string(missing) + " missing, " +
          Counted(duplicates, "duplicate", "duplicates") + "\r\n";
-  return out;
+  emit(out);
 }
 
-void PrintLibraryListing(const SceneryLibrary& library) { WriteText(LibraryListing(library)); }
+std::string LibraryListing(const SceneryLibrary& library) {
+  std::string whole;
+  ListLibrary(library, [&whole](const std::string& piece) { whole += piece; });
+  return whole;
+}
+
+void PrintLibraryListing(const SceneryLibrary& library) {
+  ListLibrary(library, [](const std::string& piece) { WriteText(piece); });
+}
 
 }  // namespace app

@@ -18,14 +18,18 @@
 // May use: every folder of src/ (never the host's headers).
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "scenery/library.h"
 
 namespace app {
 
-// The whole listing of `library`, lines ending in CR LF.  Looks at the disk
-// for each area that is not required.
+// The listing of `library`, lines ending in CR LF, handed to `emit` in
+// pieces of whole lines, in order.  Looks at the disk for each area that is
+// not required.
+void ListLibrary(const SceneryLibrary& library, const std::function<void(const std::string&)>& emit);
+// The whole listing at once.
 std::string LibraryListing(const SceneryLibrary& library);
 // Writes it to standard output.
 void PrintLibraryListing(const SceneryLibrary& library);
