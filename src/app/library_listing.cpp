@@ -63,13 +63,43 @@ class FolderSet {
 // their strings.
 struct ListedArea {
   int32_t Layer;
-  bool Active, Required, Missing;
+  bool Active, Required;
+  bool Duplicate = false;   // an area listed above has the same folder
   size_t Index;             // list position
+  size_t LookedAt;          // its place among the folders looked at; kNotLookedAt if required
   size_t FolderHash;        // FolderSet::HashOf its folder
   const std::string* Folder;
   size_t TextStart;         // in the texts: state, title filled, folder
   size_t TextSize;
 };
+constexpr size_t kNotLookedAt = static_cast<size_t>(-1);
+
+// The areas' records and texts, highest layer first, equal layers in list
+// order, duplicates marked; `areas` in file order, `indexes` their list
+// positions.
+void OrderAreas(const std::vector<const Area*>& areas, const std::vector<size_t>& indexes,
+                std::vector<ListedArea>& order, std::string& texts) {
+  order.reserve(areas.size());
+  texts.reserve(areas.size() * (kTitleWidth + 32));
+  size_t nextLookedAt = 0;
+  for (size_t k = 0; k < areas.size(); ++k) {
+    const Area& area = *areas[k];
+    const size_t start = texts.size();
+    texts += area.Active ? "  on   " : "  off  ";
+    texts += area.Title;
+    if (area.Title.size() < kTitleWidth) texts.append(kTitleWidth - area.Title.size(), ' ');
+    texts += "  ";
+    texts += area.Local;
+    order.push_back({area.Layer, area.Active, area.Required, false, indexes[k],
+                     area.Required ? kNotLookedAt : nextLookedAt++, FolderSet::HashOf(area.Local),
+                     &area.Local, start, texts.size() - start});
+  }
+  std::sort(order.begin(), order.end(), [](const ListedArea& a, const ListedArea& b) {
+    return a.Layer != b.Layer ? a.Layer > b.Layer : a.Index < b.Index;
+  });
+  FolderSet folders(order.size());
+  for (ListedArea& listed : order) listed.Duplicate = folders.AddOrFind(listed.FolderHash, *listed.Folder);
+}
 
 std::string Counted(size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -93,29 +123,13 @@ void ListLibrary(const SceneryLibrary& library, const std::function<void(const s
     indexes.push_back(i);
     if (!area->Required) lookedAt.push_back(area);
   }
-  const std::vector<bool> hasSceneryFolder = library.HaveSceneryFolders(lookedAt);
-
+  // The disk is looked at while the lines are prepared: what an area's
+  // line says but "missing" needs no look.
   std::vector<ListedArea> order;
-  order.reserve(areas.size());
   std::string texts;
-  texts.reserve(areas.size() * (kTitleWidth + 32));
-  size_t nextLookedAt = 0;
-  for (size_t k = 0; k < areas.size(); ++k) {
-    const Area& area = *areas[k];
-    const size_t start = texts.size();
-    texts += area.Active ? "  on   " : "  off  ";
-    texts += area.Title;
-    if (area.Title.size() < kTitleWidth) texts.append(kTitleWidth - area.Title.size(), ' ');
-    texts += "  ";
-    texts += area.Local;
-    order.push_back({area.Layer, area.Active, area.Required,
-                     !area.Required && !hasSceneryFolder[nextLookedAt++], indexes[k],
-                     FolderSet::HashOf(area.Local), &area.Local, start, texts.size() - start});
-  }
-  // Highest layer first, equal layers in list order.
-  std::sort(order.begin(), order.end(), [](const ListedArea& a, const ListedArea& b) {
-    return a.Layer != b.Layer ? a.Layer > b.Layer : a.Index < b.Index;
-  });
+  std::vector<bool> hasSceneryFolder;
+  plat::RunSideBySide([&] { OrderAreas(areas, indexes, order, texts); },
+                      [&] { hasSceneryFolder = library.HaveSceneryFolders(lookedAt); });
   const size_t layerWidth =
       order.empty() ? 1
                     : std::max(std::to_string(order.front().Layer).size(),
@@ -126,7 +140,6 @@ void ListLibrary(const SceneryLibrary& library, const std::function<void(const s
   constexpr size_t kPiece = 64 * 1024;
   std::string out = " Scenery library: " + library.ConfigPath + "\r\n";
   out.reserve(kPiece + 1024);
-  FolderSet folders(order.size());
   size_t off = 0, missing = 0, duplicates = 0;
   for (const ListedArea& listed : order) {
     const size_t lineStart = out.size();
@@ -136,11 +149,11 @@ void ListLibrary(const SceneryLibrary& library, const std::function<void(const s
     out += layer;
     out.append(texts, listed.TextStart, listed.TextSize);
     if (listed.Required) out += "  required";
-    if (listed.Missing) {
+    if (listed.LookedAt != kNotLookedAt && !hasSceneryFolder[listed.LookedAt]) {
       out += "  missing";
       ++missing;
     }
-    if (folders.AddOrFind(listed.FolderHash, *listed.Folder)) {
+    if (listed.Duplicate) {
       out += "  duplicate";
       ++duplicates;
     }

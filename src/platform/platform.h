@@ -146,6 +146,14 @@ inline std::vector<bool> FoldersExist(const std::vector<std::string>& paths) {
 }
 bool FileExists(const std::string& path);    // an existing file only
 
+// Runs `beside` on a thread of its own while `here` runs on the calling
+// thread, and returns when both are done; where no thread is to be had (the
+// Windows build makes none), `beside` runs first, then `here`.  An
+// exception of either is thrown on once both are done (`here`'s first).
+// The two may read the same data, but neither may change what the other
+// uses, nor call anything here but the text functions.
+void RunSideBySide(const std::function<void()>& beside, const std::function<void()>& here);
+
 // How a file operation ended.  The first kinds are the Windows rules the
 // program relies on (a walk treats them as outcomes of its own rules); the
 // others are faults, which the user must hear of.

@@ -1,8 +1,10 @@
 // Process services of the Windows build: command line, environment, current
-// folder and full paths (the standard streams are in console.cpp).
+// folder and full paths (the standard streams are in console.cpp), and two
+// pieces of work run one after the other, as this build makes no threads.
 #include "platform/platform.h"
 #include "platform/win32/win32_util.h"
 
+#include <exception>
 #include <vector>
 
 namespace plat {
@@ -125,6 +127,17 @@ std::string FullPath(const std::string& path) {
     buffer.resize(length + 1);
   }
   return std::string();
+}
+
+void RunSideBySide(const std::function<void()>& beside, const std::function<void()>& here) {
+  std::exception_ptr besideFailed;
+  try {
+    beside();
+  } catch (...) {
+    besideFailed = std::current_exception();
+  }
+  here();
+  if (besideFailed) std::rethrow_exception(besideFailed);
 }
 
 }  // namespace plat
