@@ -203,6 +203,7 @@ std::vector<bool> FoldersExist(size_t count, const std::function<std::string(siz
   };
   constexpr size_t kRun = 512;  // paths handed to a thread at a time
   const size_t runs = (count + kRun - 1) / kRun;
+  const auto runEnd = [count](size_t run) { return std::min(count, (run + 1) * kRun); };
   std::vector<Probe> probes(count);
   std::vector<char> outcome(count, kNo);
   posix::StableTexts texts;
@@ -212,7 +213,7 @@ std::vector<bool> FoldersExist(size_t count, const std::function<std::string(siz
   const std::unique_ptr<std::atomic<bool>[]> looked(new std::atomic<bool>[runs]());
 
   const auto look = [&](size_t run) {
-    for (size_t i = run * kRun; i < std::min(count, (run + 1) * kRun); ++i) {
+    for (size_t i = run * kRun; i < runEnd(run); ++i) {
       if (probes[i].Dir == -1) continue;
       struct stat st;
       outcome[i] = ::fstatat(probes[i].Dir, probes[i].Path, &st, 0) != 0 ? kUnsettled
@@ -256,7 +257,7 @@ std::vector<bool> FoldersExist(size_t count, const std::function<std::string(siz
   // find no handle left: past this many, a look goes by the host path.
   constexpr size_t kMostHeldFolders = 128;
   for (size_t run = 0; run < runs; ++run) {
-    for (size_t i = run * kRun; i < std::min(count, (run + 1) * kRun); ++i) {
+    for (size_t i = run * kRun; i < runEnd(run); ++i) {
       const posix::Resolved spelled = posix::Spelled(pathOf(i));
       if (!spelled.Valid) continue;
       posix::At place = posix::SpelledStatPlace(spelled);
@@ -273,7 +274,7 @@ std::vector<bool> FoldersExist(size_t count, const std::function<std::string(siz
   size_t settledRuns = 0;
   const auto settleLookedRuns = [&] {
     for (; settledRuns < runs && looked[settledRuns].load(std::memory_order_acquire); ++settledRuns) {
-      for (size_t i = settledRuns * kRun; i < std::min(count, (settledRuns + 1) * kRun); ++i) {
+      for (size_t i = settledRuns * kRun; i < runEnd(settledRuns); ++i) {
         if (outcome[i] != kUnsettled) {
           exists[i] = outcome[i] == kYes;
         } else {
