@@ -3,7 +3,6 @@
 #include "app/config_check.h"
 
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "app/console.h"
@@ -12,16 +11,15 @@ namespace app {
 
 void CheckSceneryConfig(SceneryLibrary& library, bool autoRemove) {
   // The folders of all areas but the required ones (which are not given the
-  // folder test) are looked at first, in one batch; removals below change
-  // the positions of the areas, not the areas.
+  // folder test) are looked at first, in one batch.  The loop below meets
+  // each area once, in the same order (a removal takes only the area at
+  // hand), so their answers are taken one after the other.
   std::vector<const Area*> tested;
   for (size_t i = 0; i < library.Sections.size(); ++i)
     if (library.IsAreaEntry(i) && !library.Sections[i].Record->Required)
       tested.push_back(library.Sections[i].Record.get());
-  const std::vector<bool> found = library.HaveSceneryFolders(tested);
-  std::unordered_map<const Area*, bool> hasSceneryFolder;
-  hasSceneryFolder.reserve(tested.size());
-  for (size_t k = 0; k < tested.size(); ++k) hasSceneryFolder.emplace(tested[k], found[k]);
+  const std::vector<bool> hasSceneryFolder = library.HaveSceneryFolders(tested);
+  size_t nextTested = 0;
 
   size_t i = 0;
   while (i < library.Sections.size()) {
@@ -31,7 +29,7 @@ void CheckSceneryConfig(SceneryLibrary& library, bool autoRemove) {
     }
     const Area& area = *library.Sections[i].Record;
     std::string report;
-    if (!area.Required && !hasSceneryFolder.at(&area)) report += " not found! - ";
+    if (!area.Required && !hasSceneryFolder[nextTested++]) report += " not found! - ";
     if (area.Layer < 1) report += " negative!  - ";
     if (static_cast<int64_t>(area.Layer) > static_cast<int64_t>(library.Sections.size()))
       report += " too big!   - ";
