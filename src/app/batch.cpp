@@ -129,12 +129,19 @@ void RunBatchFile(CommandState& s) {
   std::string bytes, error;
   if (!plat::ReadWholeFile(s.BatchFileName, bytes, error))
     throw FatalError("batch file: " + error);
+  size_t lineNumber = 0;
   for (const std::string& line : SplitLines(bytes)) {
+    ++lineNumber;
     BatchWords words = SplitBatchLine(line);
     if (words.Count == 0) continue;
     s.ArgCount = words.Count;
     s.Args = std::move(words.Args);
-    if (ParseCommand(s) != kParseOk) continue;  // lines that do not parse are skipped
+    const int parsed = ParseCommand(s);
+    if (parsed == kParseNoVariableValue)
+      WriteNoticeLine("skipped line " + std::to_string(lineNumber) + " of " + s.BatchFileName +
+                      ": " + BatchVariableWithoutValue(s) +
+                      " has no value in a batch file started with -b (-bu sets it)");
+    if (parsed != kParseOk) continue;  // lines that do not parse are skipped
     ShowProgress(s);
     ExecuteCommand(s);
   }

@@ -54,6 +54,7 @@ constexpr int kParseInvalid = -1;       // the caller prints the usage text
 constexpr int kParseNoFolder = -2;      // a path argument names no folder
 constexpr int kParseNoBatchFile = -3;   // the batch file does not exist
 constexpr int kParseBatchRunning = -4;  // "-b"/"-bu" inside a batch
+constexpr int kParseNoVariableValue = -5;  // a batch line needs %b or %u, which "-b" does not set
 
 constexpr int kVariableCount = 9;
 using VariableTable = std::array<std::string, kVariableCount>;

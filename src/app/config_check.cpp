@@ -1,5 +1,6 @@
 // The configuration check of "-x": reports areas whose folder is missing or
-// whose layer number is out of range, and can remove them.
+// whose layer number is out of range, and can remove those whose folder is
+// missing.
 #include "app/config_check.h"
 
 #include <string>
@@ -29,7 +30,8 @@ void CheckSceneryConfig(SceneryLibrary& library, bool autoRemove) {
     }
     const Area& area = *library.Sections[i].Record;
     std::string report;
-    if (!area.Required && !hasSceneryFolder[nextTested++]) report += " not found! - ";
+    const bool folderGone = !area.Required && !hasSceneryFolder[nextTested++];
+    if (folderGone) report += " not found! - ";
     if (area.Layer < 1) report += " negative!  - ";
     if (static_cast<int64_t>(area.Layer) > static_cast<int64_t>(library.Sections.size()))
       report += " too big!   - ";
@@ -38,7 +40,10 @@ void CheckSceneryConfig(SceneryLibrary& library, bool autoRemove) {
       continue;
     }
     WriteLine(report + std::to_string(area.Layer) + ": " + area.Local);
-    if (!autoRemove || area.Required) {
+    // Only an area whose folder is gone is removed.  One reported for its
+    // number alone is kept as it is, number included: a gap in the numbers
+    // may be the place of an add-on package, and its folder is there.
+    if (!autoRemove || !folderGone) {
       ++i;
       continue;
     }

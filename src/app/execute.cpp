@@ -72,24 +72,7 @@ void ExecuteCommand(CommandState& s) {
     case CmdToggle: library.ToggleLayer(s.LayerArg); break;
     case CmdCopy: library.CopyTree(s.SourcePathArg, s.PathArg, s.LayerArg); break;
     case CmdRemove: library.RemoveLayerTree(s.LayerArg); break;
-    case CmdRemovePath: {
-      int32_t r = library.FindLayerByPath(s.PathArg, false);
-      s.LayerArg = r;
-      if (r == -1) break;
-      // The tree of the area listed with this folder is removed, addressed by
-      // its position: an earlier area with the same layer number would
-      // otherwise lose its folder instead.  The found layer is used up, as
-      // a removal by number uses it up.
-      library.LastLayer = -1;
-      for (size_t i = 0; i < library.Sections.size(); ++i) {
-        if (library.IsAreaEntry(i) &&
-            plat::SameText(library.Sections[i].Record->Local, s.PathArg)) {
-          library.RemoveAreaTree(i);
-          break;
-        }
-      }
-      break;
-    }
+    case CmdRemovePath: s.LayerArg = library.RemoveListedFolderTree(s.PathArg); break;
     case CmdAddNew: library.AddNewScenery(s.PathArg); break;
     case CmdCheck: CheckSceneryConfig(library, s.SwitchArg); break;
     case CmdBglOff:

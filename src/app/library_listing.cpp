@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/console.h"
 #include "platform/platform.h"
+#include "scenery/folder_match.h"
 
 namespace app {
 
@@ -16,28 +18,56 @@ namespace {
 
 constexpr size_t kTitleWidth = 40;
 
+// The full forms of the areas' folders (FullFolder), as the library
+// compares them.  They are made as they are needed, on the thread that
+// prepares the lines, except those that need the current folder, which are
+// made beforehand on the main thread.
+class FullFolders {
+ public:
+  explicit FullFolders(const SceneryLibrary& library) : simulatorFolder_(library.SimulatorFolder) {
+    for (const Section& entry : library.Sections)
+      if (entry.Record && NeedsCurrentFolder(simulatorFolder_, entry.Record->Local))
+        madeBefore_.emplace(&entry.Record->Local, FullFolder(simulatorFolder_, entry.Record->Local));
+  }
+
+  std::string Of(const std::string& local) const {
+    const auto made = madeBefore_.find(&local);
+    return made != madeBefore_.end() ? made->second : FullFolder(simulatorFolder_, local);
+  }
+
+ private:
+  const std::string& simulatorFolder_;
+  std::unordered_map<const std::string*, std::string> madeBefore_;
+};
+
 // The folders listed so far, to tell a folder that an area above has
-// already.  Folders are matched as the library matches them (SameText); the
-// hash of the folded key only narrows the search to the folders that may
-// match.  One flat table, at most half full, probed from the hash's slot
-// on: a large library costs about one memory access per area, where a table
-// of nodes costs a few.
+// already.  Folders are matched as the library matches them
+// (IsSameFolder of their full forms); the hash of the folded full form only
+// narrows the search to the folders that may match.  One flat table, at
+// most half full, probed from the hash's slot on: a large library costs
+// about one memory access per area, where a table of nodes costs a few.
 class FolderSet {
  public:
-  explicit FolderSet(size_t expected) {
+  FolderSet(size_t expected, const FullFolders& fullFolders) : fullFolders_(fullFolders) {
     size_t capacity = 16;
     while (capacity < 2 * expected) capacity *= 2;
     slots_.resize(capacity);
   }
 
-  static size_t HashOf(const std::string& folder) {
-    return std::hash<std::string>{}(plat::CaseFoldedKey(folder));
+  // The hash of a folder's full form; a folder with no full form (an empty
+  // one) gets kNoFolder and is never added.
+  static constexpr size_t kNoFolder = 0;
+  static size_t HashOf(const std::string& fullForm) {
+    if (fullForm.empty()) return kNoFolder;
+    const size_t hash = std::hash<std::string>{}(plat::CaseFoldedKey(fullForm));
+    return hash == kNoFolder ? 1 : hash;
   }
 
-  // True when a folder equal to `folder` (whose HashOf is `hash`) was added
-  // before; adds it if not.  `folder` must outlive the set, and at most
-  // `expected` folders are added.
+  // True when a folder the same as `folder` (whose hash is `hash`) was added
+  // before; adds it if not.  `folder` (as stored) must outlive the set, and
+  // at most `expected` folders are added.
   bool AddOrFind(size_t hash, const std::string& folder) {
+    if (hash == kNoFolder) return false;
     const size_t mask = slots_.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
       Slot& slot = slots_[i];
@@ -45,7 +75,10 @@ class FolderSet {
         slot = {hash, &folder};
         return false;
       }
-      if (slot.Hash == hash && plat::SameText(*slot.Folder, folder)) return true;
+      if (slot.Hash == hash &&
+          (plat::SameText(*slot.Folder, folder) ||
+           IsSameFolder(fullFolders_.Of(*slot.Folder), fullFolders_.Of(folder))))
+        return true;
     }
   }
 
@@ -54,6 +87,7 @@ class FolderSet {
     size_t Hash = 0;
     const std::string* Folder = nullptr;  // null: free
   };
+  const FullFolders& fullFolders_;
   std::vector<Slot> slots_;
 };
 
@@ -67,7 +101,7 @@ struct ListedArea {
   bool Duplicate = false;   // an area listed above has the same folder
   size_t Index;             // list position
   size_t LookedAt;          // its place among the folders looked at; kNotLookedAt if required
-  size_t FolderHash;        // FolderSet::HashOf its folder
+  size_t FolderHash;        // FolderSet::HashOf its folder's full form
   const std::string* Folder;
   size_t TextStart;         // in the texts: state, title filled, folder
   size_t TextSize;
@@ -78,7 +112,8 @@ constexpr size_t kNotLookedAt = static_cast<size_t>(-1);
 // order, duplicates marked; `areas` in file order, `indexes` their list
 // positions.
 void OrderAreas(const std::vector<const Area*>& areas, const std::vector<size_t>& indexes,
-                std::vector<ListedArea>& order, std::string& texts) {
+                const FullFolders& fullFolders, std::vector<ListedArea>& order,
+                std::string& texts) {
   order.reserve(areas.size());
   texts.reserve(areas.size() * (kTitleWidth + 32));
   size_t nextLookedAt = 0;
@@ -91,13 +126,14 @@ void OrderAreas(const std::vector<const Area*>& areas, const std::vector<size_t>
     texts += "  ";
     texts += area.Local;
     order.push_back({area.Layer, area.Active, area.Required, false, indexes[k],
-                     area.Required ? kNotLookedAt : nextLookedAt++, FolderSet::HashOf(area.Local),
+                     area.Required ? kNotLookedAt : nextLookedAt++,
+                     FolderSet::HashOf(fullFolders.Of(area.Local)),
                      &area.Local, start, texts.size() - start});
   }
   std::sort(order.begin(), order.end(), [](const ListedArea& a, const ListedArea& b) {
     return a.Layer != b.Layer ? a.Layer > b.Layer : a.Index < b.Index;
   });
-  FolderSet folders(order.size());
+  FolderSet folders(order.size(), fullFolders);
   for (ListedArea& listed : order) listed.Duplicate = folders.AddOrFind(listed.FolderHash, *listed.Folder);
 }
 
@@ -125,10 +161,11 @@ void ListLibrary(const SceneryLibrary& library, const std::function<void(const s
   }
   // The disk is looked at while the lines are prepared: what an area's
   // line says but "missing" needs no look.
+  const FullFolders fullFolders(library);
   std::vector<ListedArea> order;
   std::string texts;
   std::vector<bool> hasSceneryFolder;
-  plat::RunSideBySide([&] { OrderAreas(areas, indexes, order, texts); },
+  plat::RunSideBySide([&] { OrderAreas(areas, indexes, fullFolders, order, texts); },
                       [&] { hasSceneryFolder = library.HaveSceneryFolders(lookedAt); });
   const size_t layerWidth =
       order.empty() ? 1

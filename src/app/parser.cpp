@@ -102,11 +102,25 @@ int TakeArguments(CommandState& s) {
   }
 }
 
+// True when `text` holds `token` ("%b") in any letter case.
+bool HasToken(const std::string& text, const char* token) {
+  for (size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 1))
+    if (at + 1 < text.size() && (text[at + 1] | 0x20) == token[1]) return true;
+  return false;
+}
+
 std::string SimulatorFolderOf(const CommandState& s) {
   return s.Library ? s.Library->SimulatorFolder : std::string();
 }
 
 }  // namespace
+
+std::string BatchVariableWithoutValue(const CommandState& s) {
+  if (s.BatchFolder.empty() && (HasToken(s.PathArg, "%b") || HasToken(s.SourcePathArg, "%b")))
+    return "%b";
+  if (s.BatchTitle.empty() && HasToken(s.TitleArg, "%u")) return "%u";
+  return "";
+}
 
 int ParseCommand(CommandState& s) {
   s.PathArg.clear();
@@ -127,6 +141,12 @@ int ParseCommand(CommandState& s) {
   // Batch lines keep the values computed for the batch command itself.
   if (!s.BatchMode || option == CmdBatch || option == CmdBatchUser) SetPathVariables(s);
   if (s.ArgCount <= 1 || result != kParseOk) return result;
+
+  // A batch file started with "-b" has no destination folder and no title
+  // for %b and %u: a line that uses them would copy to the root of a drive
+  // or add an area without a title, so it is not run.
+  if (s.BatchMode && option != CmdBatchUser && !BatchVariableWithoutValue(s).empty())
+    return kParseNoVariableValue;
 
   s.PathArg = ExpandPathVariables(s.PathArg, s.VariableValues);
   s.SourcePathArg = ExpandPathVariables(s.SourcePathArg, s.VariableValues);

@@ -15,6 +15,11 @@ namespace app {
 // Throws FatalError for a strict integer argument that is not an integer.
 int ParseCommand(CommandState& state);
 
+// The batch variable ("%b" or "%u") that an argument of the parsed batch
+// line uses but that has no value (in a batch file started with "-b"), or
+// "" when there is none.  ParseCommand then returns kParseNoVariableValue.
+std::string BatchVariableWithoutValue(const CommandState& state);
+
 // Integer argument readings: strict throws FatalError naming the text;
 // lenient returns false.
 int32_t StrictInteger(const std::string& text);

@@ -66,8 +66,12 @@ class SceneryLibrary {
   int SaveToFile(const std::string& fileName, bool backup, std::string* backupProblem = nullptr);
 
   // Layer operations.  A layer argument of -1 stands for LastLayer, except
-  // for ActivateLayer and InsertLayer (where -1 means "on top").
-  // FindLayerByPath drops one trailing backslash of `path`, also for the caller.
+  // for ActivateLayer and InsertLayer (where -1 means "on top of all").
+  // FindLayerByPath finds the first area whose folder is the folder `path`
+  // names, however either is written (folder_match.h); a relative `path`
+  // names a folder below SimulatorFolder, or, when there is none there, one
+  // below the current folder.  It drops one trailing backslash of `path`,
+  // also for the caller.
   int32_t FindLayerByPath(std::string& path, bool activate);
   int32_t FindLayerByTitle(const std::string& title, bool activate);
   void SortLayers();
@@ -86,6 +90,9 @@ class SceneryLibrary {
   // The list position of the first area with that layer number, or -1.
   // Clears LastLayer.
   int32_t IndexOfLayer(int32_t layer);
+  // The list position of the first area whose folder is `folder` (as stored
+  // in the library: relative to SimulatorFolder or full), or -1.
+  long FindAreaByFolder(const std::string& folder) const;
   // Every area above `layer` goes down by one.
   void CloseLayerGap(int32_t layer);
   // Removes the entry at a list position as the deletions do: closes the gap
@@ -106,10 +113,17 @@ class SceneryLibrary {
 
   // Tree operations.
   void CopyTree(const std::string& source, const std::string& dest, int32_t overwrite);
+  // A removal is refused when the folder holds the folder of another listed
+  // area somewhere below it.
   void RemoveLayerTree(int32_t layer);
   // The same for the area at a list position: several areas can carry one
   // layer number, a position names exactly one.  LastLayer is left as it is.
   void RemoveAreaTree(size_t index);
+  // "-rf": removes the folder tree of the area that FindLayerByPath finds
+  // for `path` (without activating it), which loses one trailing
+  // backslash.  Returns the layer number found, or -1 when no area lists
+  // that folder (nothing is removed then).  LastLayer ends at -1.
+  int32_t RemoveListedFolderTree(std::string& path);
   void AddNewScenery(const std::string& path);
   void RenameBglFiles(int32_t layer, int32_t version, int32_t filter, const std::string& oldExt,
                       const std::string& newExt);
@@ -117,4 +131,11 @@ class SceneryLibrary {
  private:
   // Tells that `what` (a tree operation) was refused, and why.
   void Refuse(const std::string& what, const std::string& why);
+  // The list position of the first area FindLayerByPath finds for `path`,
+  // or -1; sets LastLayer as the find does.
+  long FindAreaForCommand(std::string& path);
+  // Why emptying or removing `folder` would destroy the scenery of other
+  // layers: "it holds the folder of layer 1 'Default Terrain' and 28 others";
+  // "" when no listed area's folder lies below it.
+  std::string LayersInsideBecause(const std::string& folder) const;
 };

@@ -15,20 +15,13 @@
 
 #include "platform/platform.h"
 #include "platform/winpath.h"
+#include "scenery/folder_match.h"
 #include "scenery/library.h"
 
 namespace {
 
 int32_t Plus(int32_t value, int32_t delta) {
   return static_cast<int32_t>(static_cast<uint32_t>(value) + static_cast<uint32_t>(delta));
-}
-
-// Position of the first area entry whose Local equals `path` ignoring case, or -1.
-long FindAreaByPath(const SceneryLibrary& library, const std::string& path) {
-  for (size_t i = 0; i < library.Sections.size(); ++i)
-    if (library.IsAreaEntry(i) && plat::SameText(library.Sections[i].Record->Local, path))
-      return static_cast<long>(i);
-  return -1;
 }
 
 std::string DropTrailingBackslash(std::string path) {
@@ -40,11 +33,33 @@ std::string DropTrailingBackslash(std::string path) {
 
 // ------------------------------------------------------------ finds
 
-int32_t SceneryLibrary::FindLayerByPath(std::string& path, bool activate) {
+long SceneryLibrary::FindAreaByFolder(const std::string& folder) const {
+  const std::string wanted = FullFolder(SimulatorFolder, folder);
+  if (wanted.empty()) return -1;
+  for (size_t i = 0; i < Sections.size(); ++i)
+    if (IsAreaEntry(i) && IsSameFolder(FullFolder(SimulatorFolder, Sections[i].Record->Local), wanted))
+      return static_cast<long>(i);
+  return -1;
+}
+
+long SceneryLibrary::FindAreaForCommand(std::string& path) {
   LastLayer = -1;
   path = DropTrailingBackslash(path);
-  const long index = FindAreaByPath(*this, path);
-  if (index >= 0) LastLayer = Sections[index].Record->Layer;
+  // A relative folder is looked for below the simulator folder, as the
+  // library reads it; one that is only below the current folder (which the
+  // commands accept too) is that one.
+  std::string folder = path;
+  if (winpath::IsRelativePath(path) && !plat::FolderExists(SimulatorFolder + path)) {
+    const std::string full = plat::FullPath(path);
+    if (!full.empty() && plat::FolderExists(full)) folder = full;
+  }
+  const long index = FindAreaByFolder(folder);
+  if (index >= 0) LastLayer = Sections[static_cast<size_t>(index)].Record->Layer;
+  return index;
+}
+
+int32_t SceneryLibrary::FindLayerByPath(std::string& path, bool activate) {
+  const long index = FindAreaForCommand(path);
   const int32_t result = LastLayer;
   if (index >= 0 && activate) ActivateLayer(result);
   return result;
@@ -129,33 +144,23 @@ int32_t SceneryLibrary::NextFreeAreaNumber() const {
 
 namespace {
 
-// The digits of an area's name (AreaSectionName) as one number whose order
-// is the byte order of the digits: each of the ten places holds 1 + the
-// digit, or 0 past the end, so a shorter name sorts before a longer one
-// that starts the same.
-uint64_t DigitOrderKey(int32_t layer) {
-  const std::string name = SceneryLibrary::AreaSectionName(layer);  // "Area." and 3 to 10 digits
-  const std::string_view digits = std::string_view(name).substr(5);
-  uint64_t key = 0;
-  for (size_t place = 0; place < 10; ++place)
-    key = key * 11 + (place < digits.size() ? 1u + unsigned(digits[place] - '0') : 0u);
-  return key;
-}
+// An area's layer number as an unsigned key of the same order.
+uint32_t LayerOrderKey(int32_t layer) { return static_cast<uint32_t>(layer) ^ 0x80000000u; }
 
 struct AreaKey {
-  uint64_t Key;
+  uint32_t Key;
   uint32_t Index;
 };
 
-// A stable sort of `keys` by Key (below 11^10 < 2^36) in three passes of
-// twelve bits: linear in the number of areas.
+// A stable sort of `keys` by Key in three passes of eleven bits: linear in
+// the number of areas.
 void SortByKey(std::vector<AreaKey>& keys) {
   std::vector<AreaKey> buffer(keys.size());
-  for (unsigned shift = 0; shift < 36; shift += 12) {
-    std::vector<uint32_t> start(4097, 0);
-    for (const AreaKey& k : keys) ++start[((k.Key >> shift) & 0xFFF) + 1];
+  for (unsigned shift = 0; shift < 32; shift += 11) {
+    std::vector<uint32_t> start(2049, 0);
+    for (const AreaKey& k : keys) ++start[((k.Key >> shift) & 0x7FF) + 1];
     for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
-    for (const AreaKey& k : keys) buffer[start[(k.Key >> shift) & 0xFFF]++] = k;
+    for (const AreaKey& k : keys) buffer[start[(k.Key >> shift) & 0x7FF]++] = k;
     keys.swap(buffer);
   }
 }
@@ -163,22 +168,19 @@ void SortByKey(std::vector<AreaKey>& keys) {
 }  // namespace
 
 void SceneryLibrary::SortLayers() {
-  // Sections are ordered by their names, areas by the names "Area.NNN" of
-  // their layer numbers, compared as text with the other sections
-  // (Area.1000 sorts between Area.100 and Area.101).  The sort is stable so
-  // that areas of equal layer number keep their order and the result is the
-  // same everywhere.
-  //
-  // Two area names differ only in their digits, which compare as bytes
-  // under either build's text order: the areas are sorted by a number made
-  // of their digits, in linear time.  The few other sections are sorted
-  // apart and each put before the first area it sorts before.
+  // The areas keep their stacking order: they are ordered by their layer
+  // numbers as numbers (so a library of a thousand areas and more keeps
+  // Area.1000 above Area.999), areas of equal number in their list order,
+  // so that the result is the same everywhere.  The few other sections (the
+  // General section) are sorted apart by name and each put before the first
+  // area whose name Area.NNN it sorts before as text: the General section
+  // ends up last.
   std::vector<AreaKey> areas;
   std::vector<uint32_t> others;
   areas.reserve(Sections.size());
   for (size_t i = 0; i < Sections.size(); ++i) {
     if (IsAreaEntry(i))
-      areas.push_back({DigitOrderKey(Sections[i].Record->Layer), static_cast<uint32_t>(i)});
+      areas.push_back({LayerOrderKey(Sections[i].Record->Layer), static_cast<uint32_t>(i)});
     else
       others.push_back(static_cast<uint32_t>(i));
   }
@@ -192,12 +194,15 @@ void SceneryLibrary::SortLayers() {
   size_t nextArea = 0;
   for (uint32_t other : others) {
     // Before the first area it sorts before; an equal name goes by the
-    // sections' first order.
-    const auto first = std::partition_point(
+    // sections' first order.  A name at or after "Area.:" (':' follows the
+    // digits) goes after every area, as "General" does, without a look at
+    // each.
+    const bool afterAll = plat::CompareTextOrder(Sections[other].Name, "Area.:") >= 0;
+    const auto first = afterAll ? areas.end() : std::find_if(
         areas.begin() + static_cast<ptrdiff_t>(nextArea), areas.end(), [&](const AreaKey& area) {
           const int c = plat::CompareTextOrder(Sections[other].Name,
                                                AreaSectionName(Sections[area.Index].Record->Layer));
-          return !(c < 0 || (c == 0 && other < area.Index));
+          return c < 0 || (c == 0 && other < area.Index);
         });
     const size_t upTo = static_cast<size_t>(first - areas.begin());
     for (; nextArea < upTo; ++nextArea) order.push_back(areas[nextArea].Index);
@@ -246,7 +251,10 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
   // stored as given.  One that names a folder only below the current folder
   // would be read by the simulator against its own folder, where it does not
   // exist: it is completed against the current folder first and then made
-  // relative to the simulator folder like an absolute path.
+  // relative to the simulator folder like an absolute path.  A path without
+  // a drive ("\tmp\addons", or a host path typed on Linux) would name
+  // another folder for every program whose current drive differs: it is
+  // completed with the current drive first.
   std::string path = folder;
   if (winpath::IsRelativePath(path)) {
     const bool belowFS = plat::FolderExists(SimulatorFolder + DropTrailingBackslash(path) + "\\scenery");
@@ -255,6 +263,9 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
       if (!full.empty() && plat::FolderExists(DropTrailingBackslash(full) + "\\scenery"))
         path = full;
     }
+  } else if (NeedsCurrentFolder(SimulatorFolder, path)) {
+    const std::string full = plat::FullPath(path);
+    if (!full.empty()) path = full;
   }
 
   // 1. Relative to SimulatorFolder when both are on the same drive.
@@ -275,17 +286,23 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
                            : !plat::FolderExists(asGiven) && !plat::FolderExists(belowFS))
     return;
 
-  // 3. A folder that is listed already is not added again, also when its
-  // area's layer number is -1 (which the find cannot tell from "not found").
-  std::string lookup = path;
-  if (FindLayerByPath(lookup, false) != -1) return;
-  if (FindAreaByPath(*this, lookup) >= 0 || (lookup != path && FindAreaByPath(*this, path) >= 0))
-    return;
+  // 3. A folder that is listed already, in any spelling, is not added
+  // again; the find remembers its layer, as a find by folder does.
+  const long listed = FindAreaByFolder(path);
+  LastLayer = listed >= 0 ? Sections[static_cast<size_t>(listed)].Record->Layer : -1;
+  if (listed >= 0) return;
 
-  // 4. The layer number.
+  // 4. The layer number: on top, one above the highest layer in use (and
+  // never below the number of sections, which it is in a library numbered
+  // without gaps, nor below 1), so that it stands above every other area
+  // whatever the numbering; or at the number given, which moves those at
+  // and above it up.
   int32_t layer = layerWanted;
   if (layerWanted == -1) {
-    layer = static_cast<int32_t>(Sections.size());
+    int64_t top = std::max<int64_t>(static_cast<int64_t>(Sections.size()), 1);
+    for (size_t i = 0; i < Sections.size(); ++i)
+      if (IsAreaEntry(i)) top = std::max<int64_t>(top, int64_t{Sections[i].Record->Layer} + 1);
+    layer = static_cast<int32_t>(std::min<int64_t>(top, INT32_MAX));
   } else {
     for (Section& entry : Sections)
       if (entry.Record && entry.Record->Layer >= layerWanted)

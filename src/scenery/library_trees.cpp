@@ -6,9 +6,10 @@
 // Copy and removal delete and overwrite users' files, so they refuse every
 // request that would destroy what they are not meant to touch: a removal of
 // a required layer, of a drive root, of the simulator folder or anything
-// holding it, of the "Addon Scenery" folder, of a link to a folder; a copy
-// into its own source tree, and a copy that would first empty one of those
-// protected folders.  A refusal changes nothing and is told as a note.
+// holding it, of the "Addon Scenery" folder, of a folder that holds another
+// listed layer's folder, of a link to a folder; a copy into its own source
+// tree, and a copy that would first empty one of those protected folders.
+// A refusal changes nothing and is told as a note.
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@
 
 #include "bgl/content_filter.h"
 #include "platform/winpath.h"
+#include "scenery/folder_match.h"
 #include "scenery/library.h"
 #include "walk/tree_walker.h"
 
@@ -130,6 +132,25 @@ void SceneryLibrary::Refuse(const std::string& what, const std::string& why) {
   if (Report) Report->Note("refused to " + what + ": " + why);
 }
 
+std::string SceneryLibrary::LayersInsideBecause(const std::string& folder) const {
+  // A layer's own folder, also when a second area lists it, is not inside.
+  const std::string outer = FullFolder(SimulatorFolder, folder);
+  const Area* first = nullptr;
+  size_t count = 0;
+  for (size_t i = 0; i < Sections.size(); ++i) {
+    if (!IsAreaEntry(i)) continue;
+    const Area& area = *Sections[i].Record;
+    if (!IsInsideFolder(FullFolder(SimulatorFolder, area.Local), outer)) continue;
+    if (count++ == 0) first = &area;
+  }
+  if (count == 0) return "";
+  std::string why = "it holds the folder of layer " + std::to_string(first->Layer) + " '" +
+                    first->Title + "'";
+  if (count == 2) why += " and 1 other";
+  if (count > 2) why += " and " + std::to_string(count - 1) + " others";
+  return why;
+}
+
 void SceneryLibrary::CopyTree(const std::string& sourceFolder, const std::string& destFolder,
                               int32_t overwrite) {
   if (sourceFolder.empty() || destFolder.empty()) return;
@@ -159,8 +180,10 @@ void SceneryLibrary::CopyTree(const std::string& sourceFolder, const std::string
   // Emptying the destination first must not empty more than one layer's
   // folder: not a drive root, the simulator folder or anything holding it,
   // nor the "Addon Scenery" folder that holds every add-on.
+  // Nor a folder that holds the folders of other layers below it.
   if (overwrite == 3) {
-    const std::string protection = ProtectedBecause(SimulatorFolder, destRoot);
+    std::string protection = ProtectedBecause(SimulatorFolder, destRoot);
+    if (protection.empty()) protection = LayersInsideBecause(destRoot);
     if (!protection.empty()) return Refuse(what + " emptying it first", protection);
   }
 
@@ -203,12 +226,27 @@ void SceneryLibrary::RemoveAreaTree(size_t index) {
   if (area.Required) return Refuse(what, "it is a required layer");
   if (plat::SameText(area.Local, "Addon scenery"))
     return Refuse(what, "it is the \"Addon Scenery\" folder, which holds every add-on");
-  const std::string protection = ProtectedBecause(SimulatorFolder, folder);
+  std::string protection = ProtectedBecause(SimulatorFolder, folder);
+  // A folder that holds other layers' folders (the simulator's "Scenery"
+  // folder, an add-on pack with areas of its own) is more than one layer's.
+  if (protection.empty()) protection = LayersInsideBecause(folder);
   if (!protection.empty()) return Refuse(what, protection);
   // A layer folder that is a link to a folder elsewhere is not walked.
   if (IsFolderLink(folder)) return Refuse(what, "it is a link to a folder elsewhere");
 
   RemoveFolderTree(folder, Report);
+}
+
+int32_t SceneryLibrary::RemoveListedFolderTree(std::string& path) {
+  const long index = FindAreaForCommand(path);
+  const int32_t layer = LastLayer;
+  // The area found is addressed by its position: an earlier area with the
+  // same layer number would otherwise lose its folder instead.  The found
+  // layer is used up, as a removal by number uses it up.
+  LastLayer = -1;
+  if (index < 0) return -1;
+  RemoveAreaTree(static_cast<size_t>(index));
+  return layer;
 }
 
 void SceneryLibrary::AddNewScenery(const std::string& path) {

@@ -106,11 +106,15 @@ void TreeWalker::ProcessFile(const std::string& folder, const std::string& fileN
       if (!ContentFlagsMatch(bgl.ContentFlags, ContentMask) ||
           (VersionFilter != 0 && bgl.Version != VersionFilter))
         break;
-      // A file whose new name exists already keeps its own.
+      // A file whose new name exists already keeps its own, and the user
+      // hears of it: the file is still switched on (or off).
       const std::string renamed = folder + ChangeExtension(fileName, NewExtension);
       const plat::FileResult result = plat::RenameFile(full, renamed);
-      if (!result.Done() && result.Outcome != plat::FileOutcome::Exists)
+      if (result.Outcome == plat::FileOutcome::Exists) {
+        if (Report) Report->Note("left " + full + " as it is: " + renamed + " exists already");
+      } else if (!result.Done()) {
         Fault("cannot rename " + full + " to " + renamed + ": " + result.Cause);
+      }
       break;
     }
 

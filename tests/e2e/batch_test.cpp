@@ -229,17 +229,17 @@ TEST_F(Batch, FolderCommandProgressLines) {
                               " Inactivating matching files in layer '6'...",
                               " Activating matching files in layer '6'...",
                               " Searching for C:\\FS9\\Addon Scenery\\Copied...",
-                              " Result (-1 = not found): -1",
+                              " Result (-1 = not found): 6",
                               " Removing scenery files in layer -1...",
                               " Removing files in C:\\Mesh...",
                               " Scanning for new scenery...",
                               " Checking scenery.cfg...",
-                              " not found! - 5: C:\\Mesh"}) +
+                              " not found! - 5: C:\\Mesh",
+                              " not found! - 6: Addon Scenery\\Copied"}) +
                        Done());
-  // The copy is listed (relative to the simulator folder) and its file back
-  // under ".bgl"; the mesh folder is gone from disk but still listed.
-  EXPECT_EQ(ListTree(p.C("FS9/Addon Scenery/Copied")),
-            std::vector<std::string>({"scenery/", "scenery/a.bgl"}));
+  // The copy is listed (relative to the simulator folder), found by its full
+  // path and removed from disk; the mesh folder too; both are still listed.
+  EXPECT_FALSE(PathExists(p.C("FS9/Addon Scenery/Copied")));
   EXPECT_FALSE(PathExists(p.C("Mesh")));
   auto areas = SampleAreas();
   areas.push_back({"Area.006", "Copied", "Addon Scenery\\Copied", 6, true, false});

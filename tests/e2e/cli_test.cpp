@@ -266,17 +266,16 @@ TEST_F(Cli, FindActivatesOnlyForTheWordOne) {
 }
 
 TEST_F(Cli, PathVariables) {
-  // %A is %a; the absolute form of a stored relative folder is not found.
+  // %A is %a; the full form of a stored relative folder is the same folder.
   RunResult r = Run({"-f", "%A\\OldAirport", "0"});
-  EXPECT_EQ(r.Out, Banner() + Lines({" Result (-1 = not found): -1"}));
+  EXPECT_EQ(r.Out, Banner() + Lines({" Result (-1 = not found): 4"}));
   // An unknown variable spoils the path: it names no folder.
   r = Run({"-f", "%q\\x", "0"});
   EXPECT_EQ(r.Out, Banner() + Lines({" Scenery or source path does not exist!", ""}));
   // Outside a batch %b is empty.
   r = Run({"-f", "%bScenery\\World", "0"});
   EXPECT_EQ(r.Out, Banner() + Lines({" Result (-1 = not found): 1"}));
-  // A doubled backslash is written as one; the folder test passes and the
-  // text is compared as written.
+  // A doubled backslash is written as one.
   r = Run({"-f", "Addon Scenery\\\\OldAirport", "0"});
   EXPECT_EQ(r.Out, Banner() + Lines({" Result (-1 = not found): 4"}));
   ExpectUntouched();

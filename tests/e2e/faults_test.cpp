@@ -164,11 +164,12 @@ TEST_F(Faults, BglSwitchTellsTheFileItCouldNotRename) {
   EXPECT_EQ(r.ExitCode, 1);
   ExpectToldOnce(r, "c.~bgl to", "input/output error");
   EXPECT_EQ(ListTree(p.C(folder)), (Tree{"a.bgl", "b.bgl", "c.~bgl"}));
-  // A name taken already is the rule that keeps a file: no fault.
+  // A name taken already is the rule that keeps a file: a note, no fault.
   WriteFile(p.C(folder + "c.bgl"), "taken");
   r = RunInProcess(p, {"-v+", "4", "0", "1"});
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
-  EXPECT_EQ(r.Err, "");
+  EXPECT_EQ(r.Err, "layrix: left C:\\FS9\\Addon Scenery\\OldAirport\\scenery\\c.~bgl as it is: "
+                   "C:\\FS9\\Addon Scenery\\OldAirport\\scenery\\c.bgl exists already\r\n");
 }
 
 TEST_F(Faults, SaveFailsWholeAndTellsTheFile) {

@@ -143,9 +143,14 @@ TEST_F(BglSwitch, OffByVersionAndContentThenOnAgain) {
                            "old7.bgl", "readme.txt", "unknown.bgl", "vector.bgl"}));
 }
 
-TEST_F(BglSwitch, AFileWhoseNewNameExistsKeepsItsName) {
+TEST_F(BglSwitch, AFileWhoseNewNameExistsKeepsItsNameWithANote) {
   Put("OLD6.~BGL", "an older copy");
-  Switch({"-v-", "4", "0", "1"});
+  RunResult r = RunLayrix(p, {"-v-", "4", "0", "1"});
+  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.Out, Banner());
+  const std::string folder = "C:\\FS9\\Addon Scenery\\Mine\\scenery\\";
+  EXPECT_EQ(r.Err, "layrix: left " + folder + "old6.bgl as it is: " + folder +
+                       "old6.~bgl exists already\r\n");
   EXPECT_TRUE(PathExists(p.C("FS9/Addon Scenery/Mine/scenery/old6.bgl")));
   EXPECT_EQ(ReadFile(p.C("FS9/Addon Scenery/Mine/scenery/OLD6.~BGL")), "an older copy");
   EXPECT_TRUE(PathExists(p.C("FS9/Addon Scenery/Mine/scenery/airport.~bgl")));

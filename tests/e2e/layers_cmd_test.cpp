@@ -35,7 +35,7 @@ class Layers : public ::testing::Test {
 TEST_F(Layers, FindResultLines) {
   EXPECT_EQ(Run({"-f", "addon scenery", "0"}).Out,
             Banner() + Lines({" Result (-1 = not found): 3"}));
-  EXPECT_EQ(Run({"-f", "C:\\FS9\\Addon Scenery", "0"}).Out,
+  EXPECT_EQ(Run({"-f", "C:\\FS9\\Scenery", "0"}).Out,
             Banner() + Lines({" Result (-1 = not found): -1"}));
   EXPECT_EQ(Run({"-ft", "MESH", "0"}).Out, Banner() + Lines({" Result (-1 = no): 5"}));
   EXPECT_EQ(Run({"-ft", "nothing", "1"}).Out, Banner() + Lines({" Result (-1 = no): -1"}));
@@ -280,21 +280,24 @@ TEST(Check, ReportsBrokenEntries) {
   EXPECT_FALSE(PathExists(e2e::BackupPath(p)));
 }
 
-TEST(Check, AutoremoveRemovesAllButRequiredAndKeepsNumbersAboveOne) {
+TEST(Check, AutoremoveRemovesOnlyAreasWhoseFolderIsGone) {
   TestPrefix p;
   p.MakeFS9(CfgText(BrokenAreas()));
   MakeDirs(p.C("FS9/Addon Scenery/OldAirport/scenery"));
   MakeDirs(p.C("FS9/Addon Scenery/NoSub"));
   RunResult r = RunLayrix(p, {"-x", "1"});
   EXPECT_EQ(r.ExitCode, 0);
-  // Removing "Gone" closed its gap (99 became 98, 3 became 2); removing the
-  // areas numbered 0 closed none.
+  // Removing "Gone" closed its gap (99 became 98, 3 became 2), removing "No
+  // sub" closed its own (98 became 97); removing an area numbered 0 closed
+  // none.  The areas reported only for their numbers stay as they are.
   EXPECT_EQ(r.Out, Banner() + Lines({" not found! - 2: Gone", " negative!  - 0: Addon Scenery",
                                      " too big!   - 98: Addon Scenery\\OldAirport",
                                      " negative!  - 0: Nowhere",
                                      " not found! - 2: Addon Scenery\\NoSub",
                                      " not found! -  negative!  - 0: Gone2"}));
-  EXPECT_EQ(Cfg(p), CfgText({BrokenAreas()[0], BrokenAreas()[4]}));
+  std::vector<Area> kept = {BrokenAreas()[0], BrokenAreas()[2], BrokenAreas()[3], BrokenAreas()[4]};
+  kept[2].Layer = 97;
+  EXPECT_EQ(Cfg(p), CfgText(kept));
   EXPECT_EQ(ReadFile(e2e::BackupPath(p)), CfgText(BrokenAreas()));
 }
 

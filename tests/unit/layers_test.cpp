@@ -10,6 +10,7 @@
 
 #include "test_prefix.h"
 #include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
 #include "scenery/library.h"
 
 namespace ts = testing_support;
@@ -125,15 +126,12 @@ TEST(Finds, PathIgnoresCaseAndDropsOneTrailingBackslash) {
   EXPECT_EQ(cfg.LastLayer, 2);
   EXPECT_FALSE(cfg.Modified);
 
-  // A stored Local ending in a backslash is found by neither form.
+  // A stored Local ending in a backslash is found by either form.
   for (std::string p : {"Addon Scenery\\Slash\\", "Addon Scenery\\Slash"})
-    EXPECT_EQ(cfg.FindLayerByPath(p, false), -1) << p;
+    EXPECT_EQ(cfg.FindLayerByPath(p, false), 3) << p;
+  std::string other = "Addon Scenery\\Other";
+  EXPECT_EQ(cfg.FindLayerByPath(other, false), -1);
   EXPECT_EQ(cfg.LastLayer, -1);
-
-  // Compared as stored: no relative/absolute conversion.
-  cfg.SimulatorFolder = "C:\\FS9\\";
-  std::string absolute = "C:\\FS9\\Addon Scenery\\My";
-  EXPECT_EQ(cfg.FindLayerByPath(absolute, false), -1);
 }
 
 TEST(Finds, FirstMatchWinsAndGeneralIsNeverFound) {
@@ -235,61 +233,45 @@ TEST(SortLayers, RenamesByLayerAndPutsGeneralLast) {
   EXPECT_TRUE(cfg.Modified);
 }
 
-TEST(SortLayers, NamesCompareAsTextAndEqualNumbersKeepTheirOrder) {
-  SceneryLibrary cfg;
-  Fill(cfg, 1000);
-  cfg.SortLayers();
-  EXPECT_EQ(cfg.Sections[100].Record->Title, "T1000");
-  EXPECT_EQ(cfg.Sections[100].Record->Layer, 101);
-  EXPECT_EQ(cfg.Sections[101].Record->Title, "T101");
-  EXPECT_EQ(cfg.Sections[101].Record->Layer, 102);
-  EXPECT_EQ(cfg.Sections[999].Record->Title, "T999");
-  EXPECT_EQ(cfg.Sections.back().Name, "General");
+TEST(SortLayers, NumbersCompareAsNumbersAndEqualNumbersKeepTheirOrder) {
+  // The old layer numbers decide, whatever their count of digits.
+  for (int n : {1200, 100000}) {
+    SceneryLibrary cfg;
+    AddGeneral(cfg);
+    for (int i = n; i >= 1; --i) Add(cfg, {SceneryLibrary::AreaSectionName(n + 1 - i), i});
+    cfg.SortLayers();
+    for (int i = 1; i <= n; ++i) {
+      const Section& entry = cfg.Sections[static_cast<size_t>(i - 1)];
+      ASSERT_EQ(entry.Record->Title, "T" + std::to_string(i)) << n;
+      ASSERT_EQ(entry.Record->Layer, i);
+      ASSERT_EQ(entry.Name, SceneryLibrary::AreaSectionName(i));
+    }
+    EXPECT_EQ(cfg.Sections.back().Name, "General");
+  }
 
+  // Equal numbers keep their list order; negative numbers go to the bottom.
   SceneryLibrary dup;
   for (const char* t : {"d", "c", "b", "a"}) Add(dup, {"Area.00" + std::string(t), 5, true, false, "", t});
   Add(dup, {"X", 1, true, false, "", "first"});
+  Add(dup, {"Y", -7, true, false, "", "minus"});
+  Add(dup, {"Z", 1000, true, false, "", "top"});
   dup.SortLayers();
-  EXPECT_EQ(Titles(dup), "first:1 d:2 c:3 b:4 a:5");
+  EXPECT_EQ(Titles(dup), "minus:1 first:2 d:3 c:4 b:5 a:6 top:7");
 }
 
-// The order is that of the section names compared as text, with areas named
-// by their numbers; checked against that rule directly on random lists.
-TEST(SortLayers, OrderIsTheTextOrderOfTheNewNames) {
-  std::mt19937 random(7);
-  for (int round = 0; round < 20; ++round) {
-    SceneryLibrary cfg;
-    std::vector<std::pair<std::string, std::string>> expected;  // (name compared, title)
-    const int n = 1 + static_cast<int>(random() % 300);
-    for (int i = 0; i < n; ++i) {
-      const unsigned pick = random() % 20;
-      const std::string title = "t" + std::to_string(i);
-      if (pick == 0) {
-        AddGeneral(cfg, i % 2 ? "GENERAL" : "General");
-        expected.emplace_back(cfg.Sections.back().Name, "");
-      } else if (pick == 1) {
-        const char* names[] = {"area.050", "Area.", "Zeta", "AREA.10", "Area.0100"};
-        cfg.Sections.push_back(Section{names[random() % 5], nullptr});
-        expected.emplace_back(cfg.Sections.back().Name, "");
-      } else {
-        const int layers[] = {0, 1, 7, 10, 99, 100, 101, 999, 1000, 1001, 12345, -1, -40};
-        const int layer = pick < 6 ? layers[random() % 13] : static_cast<int>(random() % 2000);
-        Add(cfg, {"Area.x", layer, true, false, "", title});
-        expected.emplace_back(SceneryLibrary::AreaSectionName(layer), title);
-      }
-    }
-    std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
-      return plat::CompareTextOrder(a.first, b.first) < 0;
-    });
-    cfg.SortLayers();
-    ASSERT_EQ(cfg.Sections.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-      if (expected[i].second.empty())
-        EXPECT_EQ(cfg.Sections[i].Name, expected[i].first) << "round " << round << " at " << i;
-      else
-        EXPECT_EQ(cfg.Sections[i].Record->Title, expected[i].second) << "round " << round << " at " << i;
-    }
-  }
+// Sections without a record keep their place by name among the areas'
+// new names; the General section goes last.
+TEST(SortLayers, OtherSectionsByNameAmongTheAreas) {
+  SceneryLibrary cfg;
+  AddGeneral(cfg, "GENERAL");
+  Add(cfg, {"Area.x", 3, true, false, "", "c"});
+  cfg.Sections.push_back(Section{"Area.0015", nullptr});
+  Add(cfg, {"Area.y", 1, true, false, "", "a"});
+  Add(cfg, {"Area.z", 2, true, false, "", "b"});
+  cfg.Sections.push_back(Section{"Aaa", nullptr});
+  cfg.SortLayers();
+  // (Each area takes the number of its position.)
+  EXPECT_EQ(Dump(cfg), "Aaa:- Area.002:2 Area.0015:- Area.004:4 Area.005:5 GENERAL:-1");
 }
 
 TEST(SortLayers, EmptyListStillSetsModified) {
@@ -466,6 +448,7 @@ class Insert : public ::testing::Test {
     prefix_ = new ts::TestPrefix();
     setenv("WINEPREFIX", prefix_->Prefix().c_str(), 1);
     setenv("HOME", prefix_->Home().c_str(), 1);
+    plat::posix::ResetCaches();  // the finds above looked at the disk without a prefix
     for (const char* d : {"FS9/Addon Scenery/My/scenery", "FS9/Addon Scenery/Other/scenery",
                           "FS9/Addon Scenery/Bare", "Elsewhere/Far/scenery",
                           "Cwd/Local/scenery", "Cwd/Addon Scenery/Both/scenery",
@@ -518,10 +501,30 @@ TEST_F(Insert, AtALayerMovesTheOthersUp) {
   EXPECT_EQ(cfg_.Sections.back().Record->Local, "Addon Scenery\\My");
 }
 
-TEST_F(Insert, WithoutGeneralMinusOneTakesTheEntryCount) {
-  cfg_.Sections.erase(cfg_.Sections.begin());
-  cfg_.InsertLayer("C:\\FS9\\Addon Scenery\\My", "My", -1);
-  EXPECT_EQ(cfg_.Sections.back().Record->Layer, 4);
+// -1 is on top of every area, whatever the numbering: one above the highest
+// layer, never below the count of sections; the others keep their numbers.
+TEST_F(Insert, MinusOneIsAboveTheHighestLayer) {
+  const struct {
+    std::vector<int> Layers;
+    bool General;
+    int Expected;
+  } cases[] = {
+      {{1, 2, 3, 4}, true, 5},      {{1, 2, 3, 4}, false, 5}, {{1, 2, 7, 9}, true, 10},
+      {{-3, 0, 1}, true, 4},        {{500}, true, 501},       {{}, true, 1},
+      {{}, false, 1},       {{-5}, false, 1},
+  };
+  for (const auto& c : cases) {
+    SceneryLibrary cfg;
+    cfg.SimulatorFolder = "C:\\FS9\\";
+    if (c.General) AddGeneral(cfg);
+    for (int layer : c.Layers) Add(cfg, {SceneryLibrary::AreaSectionName(layer + 10), layer});
+    const std::string before = Dump(cfg);
+    cfg.InsertLayer("C:\\FS9\\Addon Scenery\\My", "My", -1);
+    ASSERT_EQ(cfg.Sections.size(), c.Layers.size() + (c.General ? 2 : 1));
+    EXPECT_EQ(cfg.Sections.back().Record->Layer, c.Expected) << before;
+    cfg.Sections.pop_back();
+    EXPECT_EQ(Dump(cfg), before);
+  }
 }
 
 TEST_F(Insert, ListedFolderIsNotAddedAgain) {

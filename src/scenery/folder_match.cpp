@@ -1,0 +1,66 @@
+// Folder comparison: see folder_match.h.
+#include "scenery/folder_match.h"
+
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/winpath.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// `folder`, completed against the simulator folder when relative.
+std::string Completed(const std::string& simulatorFolder, const std::string& folder) {
+  return winpath::IsRelativePath(folder) ? simulatorFolder + folder : folder;
+}
+
+}  // namespace
+
+std::string FullFolder(const std::string& simulatorFolder, const std::string& folder) {
+  if (folder.empty()) return std::string();
+  std::string full = Completed(simulatorFolder, folder);
+  // Most listed folders are plain already ("C:\FS9\" and a relative
+  // folder): the full-path rule would give them back unchanged.
+  if (!winpath::IsPlainFullPath(full)) full = plat::FullPath(full);
+  if (full.size() > 3 && full.back() == '\\') full.pop_back();
+  return full;
+}
+
+bool NeedsCurrentFolder(const std::string& simulatorFolder, const std::string& folder) {
+  if (folder.empty()) return false;
+  // A relative folder begins, once completed, as the simulator folder does.
+  const std::string& start = winpath::IsRelativePath(folder) ? simulatorFolder : folder;
+  if (start.empty() || winpath::IsRelativePath(start)) return true;
+  if (IsSeparator(start[0])) return start.size() < 2 || !IsSeparator(start[1]);  // "\x", not UNC
+  return start.size() < 3 || !IsSeparator(start[2]);                              // "C:x"
+}
+
+bool IsSameFolder(const std::string& a, const std::string& b) {
+  return !a.empty() && !b.empty() && plat::SameText(a, b);
+}
+
+bool IsInsideFolder(const std::string& inner, const std::string& outer) {
+  if (inner.empty() || outer.empty()) return false;
+  // A cheap test first: the folded text of the outer folder and a backslash
+  // must begin the folded text of the inner one.
+  const std::string outerKey = plat::CaseFoldedKey(outer);
+  const std::string innerKey = plat::CaseFoldedKey(inner);
+  const bool outerIsRoot = !outerKey.empty() && outerKey.back() == '\\';
+  if (innerKey.size() <= outerKey.size() || innerKey.compare(0, outerKey.size(), outerKey) != 0 ||
+      (!outerIsRoot && innerKey[outerKey.size()] != '\\'))
+    return false;
+  // Then component by component, as the library compares text.
+  const std::string innerDrive = winpath::DriveOf(inner);
+  const std::string outerDrive = winpath::DriveOf(outer);
+  if (!plat::SameText(innerDrive, outerDrive)) return false;
+  const std::vector<std::string> innerParts =
+      winpath::SplitComponents(std::string_view(inner).substr(innerDrive.size()));
+  const std::vector<std::string> outerParts =
+      winpath::SplitComponents(std::string_view(outer).substr(outerDrive.size()));
+  if (innerParts.size() <= outerParts.size()) return false;
+  for (size_t i = 0; i < outerParts.size(); ++i)
+    if (!plat::SameText(innerParts[i], outerParts[i])) return false;
+  return true;
+}
