@@ -21,13 +21,22 @@ constexpr size_t kTitleWidth = 40;
 // The full forms of the areas' folders (FullFolder), as the library
 // compares them.  They are made as they are needed, on the thread that
 // prepares the lines, except those that need the current folder, which are
-// made beforehand on the main thread.
+// made beforehand on the main thread (Prepare).
 class FullFolders {
  public:
-  explicit FullFolders(const SceneryLibrary& library) : simulatorFolder_(library.SimulatorFolder) {
-    for (const Section& entry : library.Sections)
-      if (entry.Record && NeedsCurrentFolder(simulatorFolder_, entry.Record->Local))
-        madeBefore_.emplace(&entry.Record->Local, FullFolder(simulatorFolder_, entry.Record->Local));
+  explicit FullFolders(const std::string& simulatorFolder)
+      : simulatorFolder_(simulatorFolder),
+        keys_(simulatorFolder),
+        allNeedCurrentFolder_(NeedsCurrentFolder(simulatorFolder, "x")) {}
+
+  // Called for each area's folder on the main thread, before Of.
+  void Prepare(const std::string& local) {
+    // Only a folder that is not relative (or every one, when the simulator
+    // folder itself is not full) can need the current folder: a look at
+    // two characters.
+    const bool relative = !local.empty() && local[0] != '\\' && (local.size() < 2 || local[1] != ':');
+    if ((allNeedCurrentFolder_ || !relative) && NeedsCurrentFolder(simulatorFolder_, local))
+      madeBefore_.emplace(&local, FullFolder(simulatorFolder_, local));
   }
 
   std::string Of(const std::string& local) const {
@@ -35,15 +44,20 @@ class FullFolders {
     return made != madeBefore_.end() ? made->second : FullFolder(simulatorFolder_, local);
   }
 
+  // The hash of the folder's key.
+  size_t HashOf(const std::string& local) const;
+
  private:
   const std::string& simulatorFolder_;
+  const FolderKeys keys_;
+  const bool allNeedCurrentFolder_;
   std::unordered_map<const std::string*, std::string> madeBefore_;
 };
 
 // The folders listed so far, to tell a folder that an area above has
 // already.  Folders are matched as the library matches them
-// (IsSameFolder of their full forms); the hash of the folded full form only
-// narrows the search to the folders that may match.  One flat table, at
+// (IsSameFolder of their full forms); the hash of their keys (FolderKeys)
+// only narrows the search to the folders that may match.  One flat table, at
 // most half full, probed from the hash's slot on: a large library costs
 // about one memory access per area, where a table of nodes costs a few.
 class FolderSet {
@@ -54,12 +68,12 @@ class FolderSet {
     slots_.resize(capacity);
   }
 
-  // The hash of a folder's full form; a folder with no full form (an empty
-  // one) gets kNoFolder and is never added.
+  // The hash of a folder's key (FolderKeys); a folder with no key (an
+  // empty one) gets kNoFolder and is never added.
   static constexpr size_t kNoFolder = 0;
-  static size_t HashOf(const std::string& fullForm) {
-    if (fullForm.empty()) return kNoFolder;
-    const size_t hash = std::hash<std::string>{}(plat::CaseFoldedKey(fullForm));
+  static size_t HashOf(const std::string& key) {
+    if (key.empty()) return kNoFolder;
+    const size_t hash = std::hash<std::string>{}(key);
     return hash == kNoFolder ? 1 : hash;
   }
 
@@ -91,6 +105,10 @@ class FolderSet {
   std::vector<Slot> slots_;
 };
 
+size_t FullFolders::HashOf(const std::string& local) const {
+  return FolderSet::HashOf(keys_.Of(local, [&] { return Of(local); }));
+}
+
 // What the line of an area needs, gathered in file order, the order in
 // which the areas lie in memory: the pass in listing order then reads one
 // small record and one piece of text per area, not the scattered areas and
@@ -101,7 +119,7 @@ struct ListedArea {
   bool Duplicate = false;   // an area listed above has the same folder
   size_t Index;             // list position
   size_t LookedAt;          // its place among the folders looked at; kNotLookedAt if required
-  size_t FolderHash;        // FolderSet::HashOf its folder's full form
+  size_t FolderHash;        // the hash of its folder's key (FullFolders::HashOf)
   const std::string* Folder;
   size_t TextStart;         // in the texts: state, title filled, folder
   size_t TextSize;
@@ -127,7 +145,7 @@ void OrderAreas(const std::vector<const Area*>& areas, const std::vector<size_t>
     texts += area.Local;
     order.push_back({area.Layer, area.Active, area.Required, false, indexes[k],
                      area.Required ? kNotLookedAt : nextLookedAt++,
-                     FolderSet::HashOf(fullFolders.Of(area.Local)),
+                     fullFolders.HashOf(area.Local),
                      &area.Local, start, texts.size() - start});
   }
   std::sort(order.begin(), order.end(), [](const ListedArea& a, const ListedArea& b) {
@@ -152,16 +170,17 @@ void DropTrailingBlanks(std::string& text, size_t lineStart) {
 void ListLibrary(const SceneryLibrary& library, const std::function<void(const std::string&)>& emit) {
   std::vector<const Area*> areas, lookedAt;  // lookedAt: those not required
   std::vector<size_t> indexes;
+  FullFolders fullFolders(library.SimulatorFolder);
   for (size_t i = 0; i < library.Sections.size(); ++i) {
     if (!library.IsAreaEntry(i)) continue;
     const Area* area = library.Sections[i].Record.get();
     areas.push_back(area);
     indexes.push_back(i);
     if (!area->Required) lookedAt.push_back(area);
+    fullFolders.Prepare(area->Local);
   }
   // The disk is looked at while the lines are prepared: what an area's
   // line says but "missing" needs no look.
-  const FullFolders fullFolders(library);
   std::vector<ListedArea> order;
   std::string texts;
   std::vector<bool> hasSceneryFolder;

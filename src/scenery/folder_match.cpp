@@ -1,10 +1,10 @@
 // Folder comparison: see folder_match.h.
 #include "scenery/folder_match.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
-#include "platform/platform.h"
 #include "platform/winpath.h"
 
 namespace {
@@ -14,6 +14,17 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // `folder`, completed against the simulator folder when relative.
 std::string Completed(const std::string& simulatorFolder, const std::string& folder) {
   return winpath::IsRelativePath(folder) ? simulatorFolder + folder : folder;
+}
+
+// True for a name that the full-path rule takes as a device (a quick look
+// first: every device name begins with one of these six words).
+bool NamesADevice(std::string_view name) {
+  if (name.size() < 3) return false;
+  char start[4] = {static_cast<char>(name[0] | 0x20), static_cast<char>(name[1] | 0x20),
+                   static_cast<char>(name[2] | 0x20), '\0'};
+  for (const char* device : {"con", "prn", "aux", "nul", "com", "lpt"})
+    if (std::string_view(start) == device) return !winpath::IsPlainName(name);
+  return false;
 }
 
 }  // namespace
@@ -63,4 +74,46 @@ bool IsInsideFolder(const std::string& inner, const std::string& outer) {
   for (size_t i = 0; i < outerParts.size(); ++i)
     if (!plat::SameText(innerParts[i], outerParts[i])) return false;
   return true;
+}
+
+bool IsPlainRelativeFolder(const std::string& folder) {
+  if (!winpath::IsRelativePath(folder)) return false;
+  // One pass over the text (a large library asks this of every folder);
+  // only the last component can name a device.
+  size_t start = 0;
+  for (size_t i = 0; i <= folder.size(); ++i) {
+    const char c = i < folder.size() ? folder[i] : '\\';
+    if (c != '\\') {
+      switch (c) {
+        case '<': case '>': case ':': case '"': case '/': case '|': case '?': case '*':
+          return false;
+        default:
+          if (static_cast<unsigned char>(c) < 0x20) return false;
+          continue;
+      }
+    }
+    if (i == start || folder[start] == '.' || folder[i - 1] == '.' || folder[i - 1] == ' ') return false;
+    if (i == folder.size()) return !NamesADevice(std::string_view(folder).substr(start));
+    start = i + 1;
+  }
+  return false;
+}
+
+FolderKeys::FolderKeys(const std::string& simulatorFolder) {
+  const std::string simulator = FullFolder(std::string(), simulatorFolder);
+  if (simulator.empty()) return;
+  prefix_ = plat::CaseFoldedKey(simulator);
+  if (prefix_.back() != '\\') prefix_ += '\\';
+  // "C:\FS9\" and a plain relative folder make a plain full path.
+  if (simulator.size() == 3)  // a drive root
+    plainSimulator_ = simulatorFolder == simulator;
+  else
+    plainSimulator_ = simulatorFolder == simulator + '\\' && winpath::IsPlainFullPath(simulator);
+}
+
+std::string FolderKeys::OfFullForm(const std::string& fullForm) const {
+  std::string key = plat::CaseFoldedKey(fullForm);
+  if (!prefix_.empty() && key.size() > prefix_.size() && key.compare(0, prefix_.size(), prefix_) == 0)
+    key.erase(0, prefix_.size());
+  return key;
 }

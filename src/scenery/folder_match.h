@@ -11,6 +11,8 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 // `folder` as one full path: completed against `simulatorFolder` (which
 // ends in a backslash) when it is relative, made full by the host's
 // full-path rule, '/' written as '\', without a trailing backslash unless
@@ -32,3 +34,35 @@ bool IsSameFolder(const std::string& a, const std::string& b);
 // True when the full form `inner` names a folder somewhere below the full
 // form `outer`, not `outer` itself.
 bool IsInsideFolder(const std::string& inner, const std::string& outer);
+
+// True for a relative folder that the full-path rule would leave as it is
+// behind a plain simulator folder: components separated by single
+// backslashes, none empty, none starting with a dot or ending in a dot or a
+// blank, none a device name, no '/'.
+bool IsPlainRelativeFolder(const std::string& folder);
+
+// Keys for a hash table of folders, consistent with IsSameFolder: the same
+// folder, however written, has the same key.  A key is the folded text
+// (plat::CaseFoldedKey) of the folder's full form, without the simulator
+// folder in front when it lies below it, so that the key of a plain
+// relative folder (most folders of a library) is told from its text alone.
+// Two different folders may share a key (a relative one and a full one on
+// another drive): a match of keys is confirmed with IsSameFolder.
+class FolderKeys {
+ public:
+  explicit FolderKeys(const std::string& simulatorFolder);
+
+  // The key of `folder`; `fullForm()` gives its FullFolder, and is called
+  // only when the text alone does not tell the key.
+  template <typename FullForm>
+  std::string Of(const std::string& folder, const FullForm& fullForm) const {
+    if (plainSimulator_ && IsPlainRelativeFolder(folder))
+      return plat::CaseFoldedKey(folder);
+    return OfFullForm(fullForm());
+  }
+  std::string OfFullForm(const std::string& fullForm) const;
+
+ private:
+  bool plainSimulator_ = false;  // FullFolder of a plain relative folder is simulatorFolder + it
+  std::string prefix_;           // the folded simulator folder, ending in a backslash
+};
