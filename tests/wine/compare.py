@@ -630,6 +630,43 @@ def many_area_folders(t):
         t.folder(folder if i % 89 == 0 else folder + "\\scenery")
 
 
+# Libraries as people have them.  An add-on pack whose own areas lie inside
+# its folder, and the simulator's "Scenery" folder listed as an area:
+# removing either would take the folders of other layers.
+NESTED_AREAS = FSX_AREAS + [
+    (16, "Local Scenery", "Scenery", 11, True, False, False),
+    (17, "Pack Nest", "Addon Scenery\\Pack Nest", 12, True, False, False),
+    (18, "Pack Nest Sub A", "Addon Scenery\\Pack Nest\\Sub A", 13, True, False, False),
+    (19, "Pack Nest Sub B", "ADDON SCENERY\\PACK NEST\\sub b\\", 14, False, False, False),
+]
+
+
+def nested_pack(t):
+    pack = FSX_APPPATH + "\\Addon Scenery\\Pack Nest"
+    for sub in ("", "\\Sub A", "\\Sub B"):
+        t.file(pack + sub + "\\scenery\\p.bgl", bgl_new([3]))
+
+
+# Gaps in the layer numbers (the place of add-on packages), areas numbered 0
+# and 500 whose folders are there, and one whose folder is gone.
+GAP_AREAS = [
+    (1, "Default Terrain", "Scenery\\World", 1, True, True, True),
+    (2, "Default Scenery", "Scenery\\BASE", 2, True, True, False),
+    (3, "Addon Scenery", "Addon Scenery", 3, True, False, False),
+    (4, "Gone Airport", "Addon Scenery\\Gone", 4, True, False, False),
+    (5, "Zürich Airport", "Addon Scenery\\Zürich Airport", 9, True, False, False),
+    (6, "Zero Layer", "Addon Scenery\\Zero", 0, True, False, False),
+    (7, "Große Straße", "Addon Scenery\\Strasse", 500, False, False, False),
+]
+
+EXAMPLE_INSTALLER = open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                      "examples", "install-addon.txt")).read()
+
+
+def my_addon(t):
+    t.file("C:\\Work\\MyAddon\\scenery\\a.bgl", bgl_new([3]))
+
+
 BATCH_STOPS = (
     "-s\r\n"
     "-md 1\r\n"
@@ -794,6 +831,28 @@ def scenarios():
         Scenario("l-stock-library", ["-l"], extra=replace_cfg(STOCK_CFG)),
         Scenario("l-many-areas", ["-l"], extra=both(replace_cfg(MANY_CFG), many_area_folders)),
         Scenario("b-list", ["-b", "list.txt"], extra=batch("list.txt", BATCH_LIST)),
+        # Libraries as people have them: removals refused where a folder holds
+        # other layers' folders, gaps in the numbers, many areas, the example
+        # installer started with -b, a folder typed without a drive.
+        Scenario("r-nested-pack", ["-r", "12"], extra=both(replace_cfg(fsx_cfg(NESTED_AREAS)), nested_pack)),
+        Scenario("r-local-scenery", ["-r", "11"], extra=both(replace_cfg(fsx_cfg(NESTED_AREAS)), nested_pack)),
+        Scenario("rf-nested-pack", ["-rf", "%a\\PACK NEST\\"],
+                 extra=both(replace_cfg(fsx_cfg(NESTED_AREAS)), nested_pack)),
+        Scenario("c3-nested-pack", ["-c", "C:\\Downloads\\Pack Ü", "%a\\Pack Nest", "3"],
+                 extra=both(replace_cfg(fsx_cfg(NESTED_AREAS)), nested_pack)),
+        Scenario("r-nested-sub", ["-r", "13"], extra=both(replace_cfg(fsx_cfg(NESTED_AREAS)), nested_pack)),
+        Scenario("l-nested", ["-l"], extra=both(replace_cfg(fsx_cfg(NESTED_AREAS)), nested_pack)),
+        Scenario("x0-gaps", ["-x", "0"], extra=replace_cfg(fsx_cfg(GAP_AREAS))),
+        Scenario("x1-gaps", ["-x", "1"], extra=replace_cfg(fsx_cfg(GAP_AREAS))),
+        Scenario("i-top-gaps", ["-i", "%a\\New Äirfield", "Neues Feld", "-1"],
+                 extra=replace_cfg(fsx_cfg(GAP_AREAS))),
+        Scenario("ia-gaps", ["-ia", "%a"], extra=replace_cfg(fsx_cfg(GAP_AREAS))),
+        Scenario("s-many-areas", ["-s"], extra=replace_cfg(MANY_CFG)),
+        Scenario("f-full-path-of-relative", ["-f", "%a\\Zürich Airport\\", "1"]),
+        Scenario("b-example-installer", ["-b", "install-addon.txt"],
+                 extra=both(batch("install-addon.txt", EXAMPLE_INSTALLER), my_addon)),
+        Scenario("bu-answer-without-drive", ["-bu", "install.txt"],
+                 stdin="\\Downloads\\Neu\r\nTitel\r\n\r\n", extra=batch("install.txt", BATCH_INSTALL)),
     ]
     return s
 
