@@ -102,6 +102,7 @@ bool IsPlainRelativeFolder(const std::string& folder) {
 FolderKeys::FolderKeys(const std::string& simulatorFolder) {
   const std::string simulator = FullFolder(std::string(), simulatorFolder);
   if (simulator.empty()) return;
+  simulator_ = simulator;
   prefix_ = plat::CaseFoldedKey(simulator);
   if (prefix_.back() != '\\') prefix_ += '\\';
   // "C:\FS9\" and a plain relative folder make a plain full path.
@@ -116,4 +117,17 @@ std::string FolderKeys::OfFullForm(const std::string& fullForm) const {
   if (!prefix_.empty() && key.size() > prefix_.size() && key.compare(0, prefix_.size(), prefix_) == 0)
     key.erase(0, prefix_.size());
   return key;
+}
+
+std::string FolderKeys::TextBelow(const std::string& fullForm) const {
+  if (!IsInsideFolder(fullForm, simulator_)) return std::string();
+  const std::string drive = winpath::DriveOf(fullForm);
+  const size_t skip =
+      winpath::SplitComponents(std::string_view(simulator_).substr(winpath::DriveOf(simulator_).size()))
+          .size();
+  const std::vector<std::string> parts =
+      winpath::SplitComponents(std::string_view(fullForm).substr(drive.size()));
+  std::string below;
+  for (size_t i = skip; i < parts.size(); ++i) below += (i > skip ? "\\" : "") + parts[i];
+  return below;
 }

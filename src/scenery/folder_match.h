@@ -56,13 +56,23 @@ class FolderKeys {
   // only when the text alone does not tell the key.
   template <typename FullForm>
   std::string Of(const std::string& folder, const FullForm& fullForm) const {
-    if (plainSimulator_ && IsPlainRelativeFolder(folder))
-      return plat::CaseFoldedKey(folder);
-    return OfFullForm(fullForm());
+    return IsPlainBelow(folder) ? plat::CaseFoldedKey(folder) : OfFullForm(fullForm());
   }
   std::string OfFullForm(const std::string& fullForm) const;
 
+  // True when the full form of `folder` is the simulator folder followed by
+  // `folder` as it is written: a plain relative folder.
+  bool IsPlainBelow(const std::string& folder) const {
+    return plainSimulator_ && IsPlainRelativeFolder(folder);
+  }
+  // The text of the full form `fullForm` after the simulator folder's
+  // components, when it lies below the simulator folder; else "".  A folder
+  // for which IsPlainBelow holds is the same folder as `fullForm` exactly
+  // when its text equals this one ignoring case.
+  std::string TextBelow(const std::string& fullForm) const;
+
  private:
   bool plainSimulator_ = false;  // FullFolder of a plain relative folder is simulatorFolder + it
-  std::string prefix_;           // the folded simulator folder, ending in a backslash
+  std::string simulator_;        // the simulator folder's full form
+  std::string prefix_;           // its folded text, ending in a backslash
 };

@@ -36,9 +36,18 @@ std::string DropTrailingBackslash(std::string path) {
 long SceneryLibrary::FindAreaByFolder(const std::string& folder) const {
   const std::string wanted = FullFolder(SimulatorFolder, folder);
   if (wanted.empty()) return -1;
-  for (size_t i = 0; i < Sections.size(); ++i)
-    if (IsAreaEntry(i) && IsSameFolder(FullFolder(SimulatorFolder, Sections[i].Record->Local), wanted))
+  // Most listed folders are plain relative ones, compared by their text
+  // alone with the text of `folder` below the simulator folder; only the
+  // others are made full.
+  const FolderKeys keys(SimulatorFolder);
+  const std::string below = keys.TextBelow(wanted);
+  for (size_t i = 0; i < Sections.size(); ++i) {
+    if (!IsAreaEntry(i)) continue;
+    const std::string& local = Sections[i].Record->Local;
+    if (keys.IsPlainBelow(local) ? !below.empty() && plat::SameText(local, below)
+                                 : IsSameFolder(FullFolder(SimulatorFolder, local), wanted))
       return static_cast<long>(i);
+  }
   return -1;
 }
 
