@@ -39,7 +39,9 @@ TEST(FolderMatch, SameOrInsideHoweverWritten) {
     EXPECT_FALSE(IsInsideFolder(b, a) && c.Same) << c.A << " | " << c.B;
     // A plain relative folder is told by its text and the text below the
     // simulator folder; the same folder has the same key.
-    if (keys.IsPlainBelow(c.A)) EXPECT_EQ(plat::SameText(c.A, keys.TextBelow(b)), c.Same) << c.A;
+    if (keys.IsPlainBelow(c.A)) {
+      EXPECT_EQ(plat::SameText(c.A, keys.TextBelow(b)), c.Same) << c.A;
+    }
     if (c.Same) {
       EXPECT_EQ(keys.Of(c.A, [&] { return a; }), keys.Of(c.B, [&] { return b; })) << c.A;
     }
