@@ -135,12 +135,20 @@ void SceneryLibrary::Refuse(const std::string& what, const std::string& why) {
 std::string SceneryLibrary::LayersInsideBecause(const std::string& folder) const {
   // A layer's own folder, also when a second area lists it, is not inside.
   const std::string outer = FullFolder(SimulatorFolder, folder);
+  // Below the simulator folder the keys of most folders come from their
+  // text alone, and a folder inside `folder` has a key that begins with its
+  // key: only those are made full and compared.
+  const FolderKeys keys(SimulatorFolder);
+  const bool outerBelow = !keys.TextBelow(outer).empty();
+  const std::string outerKey = keys.OfFullForm(outer) + '\\';
   const Area* first = nullptr;
   size_t count = 0;
   for (size_t i = 0; i < Sections.size(); ++i) {
     if (!IsAreaEntry(i)) continue;
     const Area& area = *Sections[i].Record;
-    if (!IsInsideFolder(FullFolder(SimulatorFolder, area.Local), outer)) continue;
+    const auto full = [&] { return FullFolder(SimulatorFolder, area.Local); };
+    if (outerBelow && keys.Of(area.Local, full).compare(0, outerKey.size(), outerKey) != 0) continue;
+    if (!IsInsideFolder(full(), outer)) continue;
     if (count++ == 0) first = &area;
   }
   if (count == 0) return "";
