@@ -5,7 +5,9 @@
 // on disk, the library, standard output and standard error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cfg_text.h"
@@ -197,19 +199,12 @@ TEST(Installer, StartedWithBItCopiesAndAddsNothing) {
   WriteFile(p.C("Setup/install-addon.txt"), script);
   WriteFile(p.C("Setup/MyAddon/scenery/a.bgl"), "a");
   const std::string cfg = e2e::Cfg(p);
-  // The lines that use %b or %u, numbered as in the file.
+  // The copy (%b), the insert (%b, then %u) and the find by title (%u).
   std::string told;
-  size_t number = 0, start = 0;
-  for (size_t end; (end = script.find('\n', start)) != std::string::npos; start = end + 1) {
-    const std::string line = script.substr(start, end - start);
-    ++number;
-    if (line.empty() || line[0] == ';') continue;
-    const char* variable = line.find("%b") != std::string::npos   ? "%b"
-                           : line.find("%u") != std::string::npos ? "%u"
-                                                                  : nullptr;
-    if (variable)
-      told += "layrix: skipped line " + std::to_string(number) + " of C:\\Setup\\install-addon.txt: " +
-              variable + " has no value in a batch file started with -b (-bu sets it)\r\n";
+  for (const auto& [command, variable] : {std::pair{"\n-c ", "%b"}, {"\n-i ", "%b"}, {"\n-ft ", "%u"}}) {
+    const auto lines = std::count(script.begin(), script.begin() + script.find(command) + 1, '\n');
+    told += "layrix: skipped line " + std::to_string(lines + 1) + " of C:\\Setup\\install-addon.txt: " +
+            variable + " has no value in a batch file started with -b (-bu sets it)\r\n";
   }
   const RunResult r = RunIn(p, {"-b", "install-addon.txt"}, p.C("Setup"));
   EXPECT_EQ(r.Err, told);
