@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/text1252.h"
+#include "platform/text_encoding.h"
 
 namespace profile {
 
@@ -43,7 +43,7 @@ std::string DecodeUtf16Le(std::string_view bytes) {
     const unsigned char hi = static_cast<unsigned char>(bytes[2 * i + 1]);
     units[i] = static_cast<char16_t>(lo | (hi << 8));
   }
-  return text1252::FromUtf16(units);
+  return encoding::FromUtf16(units);
 }
 
 // Walks the lines of a profile text and reports each listed section
@@ -160,20 +160,30 @@ const Section* Document::Find(std::string_view name) const {
   return nullptr;
 }
 
-Encoding ScanSections(std::string_view bytes, SectionVisitor visit, void* context) {
-  Encoding enc = Encoding::Ansi;
-  std::string decoded;  // the text of a file with a byte-order mark
+Encoding ScanSections(std::string_view bytes, Unmarked unmarked, SectionVisitor visit,
+                      void* context) {
+  // A UTF-8 file is its own text, kept byte for byte (also where a byte is
+  // not UTF-8); the others are decoded.
+  Encoding enc;
+  std::string decoded;
   std::string_view text = bytes;
-  if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
-      static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
+  if (encoding::HasUtf8Mark(bytes)) {
     enc = Encoding::Utf8Bom;
-    decoded = text1252::FromUtf8(bytes.substr(3));
-    text = decoded;
+    text = bytes.substr(3);
   } else if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
              static_cast<unsigned char>(bytes[1]) == 0xFE) {
     enc = Encoding::Utf16LeBom;
     decoded = DecodeUtf16Le(bytes.substr(2));
     text = decoded;
+  } else if (unmarked == Unmarked::Utf8 ||
+             (unmarked == Unmarked::Detect && encoding::ReadsAsUtf8(bytes))) {
+    enc = Encoding::Utf8;
+  } else {
+    enc = Encoding::CodePage1252;
+    if (!encoding::IsAscii(bytes)) {
+      decoded = encoding::FromCodePage1252(bytes);
+      text = decoded;
+    }
   }
   // A section is reported once its last key is known, that is at the next
   // section line or at the end; `keys` keeps its capacity from one section
@@ -275,12 +285,14 @@ void Writer::Key(std::string_view name, std::string_view value) {
 std::string Writer::Finish(Encoding enc) && {
   text_.resize(used_);
   switch (enc) {
-    case Encoding::Ansi:
+    case Encoding::CodePage1252:
+      return encoding::IsAscii(text_) ? std::move(text_) : encoding::ToCodePage1252(text_);
+    case Encoding::Utf8:
       return std::move(text_);
     case Encoding::Utf8Bom:
-      return "\xEF\xBB\xBF" + text1252::ToUtf8(text_);
+      return "\xEF\xBB\xBF" + text_;
     case Encoding::Utf16LeBom: {
-      const std::u16string units = text1252::ToUtf16(text_);
+      const std::u16string units = encoding::ToUtf16(text_);
       std::string out;
       out.resize(2 + 2 * units.size());
       out[0] = '\xFF';
@@ -295,9 +307,9 @@ std::string Writer::Finish(Encoding enc) && {
   return std::move(text_);
 }
 
-Document Parse(std::string_view bytes) {
+Document Parse(std::string_view bytes, Unmarked unmarked) {
   Document doc;
-  doc.Enc = ForEachSection(bytes, [&doc](std::string_view name, std::span<const KeyRef> keys) {
+  doc.Enc = ForEachSection(bytes, unmarked, [&doc](std::string_view name, std::span<const KeyRef> keys) {
     Section& section = doc.Sections.emplace_back();
     section.Name = name;
     section.Keys.reserve(keys.size());

@@ -275,6 +275,13 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
                            : !plat::FolderExists(asGiven) && !plat::FolderExists(belowFS))
     return;
 
+  // The folder and the title as the file can hold them (a code page 1252
+  // file loses the characters it has no form for; the user is told below).
+  const std::string givenPath = path;
+  std::u32string pathLost, titleLost;
+  path = AsStored(path, &pathLost);
+  const std::string storedTitle = AsStored(title, &titleLost);
+
   // 3. A folder that is listed already is not added again, also when its
   // area's layer number is -1 (which the find cannot tell from "not found").
   std::string lookup = path;
@@ -293,9 +300,11 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
   }
 
   // 5.-7. The new area, under the lowest free area number.
+  TellLost("folder", givenPath, path, pathLost);
+  TellLost("title", title, storedTitle, titleLost);
   std::string name = AreaSectionName(NextFreeAreaNumber());
   Sections.push_back(Section{
-      std::move(name), std::make_unique<Area>(title, path, std::string(), layer, true, false,
+      std::move(name), std::make_unique<Area>(storedTitle, path, std::string(), layer, true, false,
                                                    std::string())});
   Modified = true;
 }
