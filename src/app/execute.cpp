@@ -81,9 +81,10 @@ void ExecuteCommand(CommandState& s) {
       // otherwise lose its folder instead.  The found layer is used up, as
       // a removal by number uses it up.
       library.LastLayer = -1;
+      const std::string folder = library.AsStored(s.PathArg);  // as the find compared it
       for (size_t i = 0; i < library.Sections.size(); ++i) {
         if (library.IsAreaEntry(i) &&
-            plat::SameText(library.Sections[i].Record->Local, s.PathArg)) {
+            plat::SameText(library.Sections[i].Record->Local, folder)) {
           library.RemoveAreaTree(i);
           break;
         }

@@ -3,6 +3,7 @@
 #include "scenery/library.h"
 
 #include <charconv>
+#include <cstdio>
 #include <iterator>
 #include <optional>
 #include <span>
@@ -43,10 +44,14 @@ std::string SceneryLibrary::AsStored(const std::string& text, std::u32string* lo
 void SceneryLibrary::TellLost(const char* what, const std::string& given, const std::string& stored,
                               const std::u32string& lost) {
   if (lost.empty() || !Report) return;
+  // Each character also by its number, which a log in code page 1252 keeps.
   std::string letters;
   for (char32_t c : lost) {
     if (!letters.empty()) letters += ", ";
     encoding::AppendUtf8(letters, c);
+    char number[16];
+    std::snprintf(number, sizeof number, " (U+%04X)", static_cast<unsigned>(c));
+    letters += number;
   }
   Report->Note(ConfigPath + " is kept in code page 1252, which has no " + letters + ": the " +
                what + " \"" + given + "\" is stored as \"" + stored + "\"");

@@ -24,9 +24,12 @@ int32_t Plus(int32_t value, int32_t delta) {
 }
 
 // Position of the first area entry whose Local equals `path` ignoring case, or -1.
+// The path is compared as the library's file holds it (a code page 1252 file
+// holds '?' for a character it has no form for), as the texts stored are.
 long FindAreaByPath(const SceneryLibrary& library, const std::string& path) {
+  const std::string wanted = library.AsStored(path);
   for (size_t i = 0; i < library.Sections.size(); ++i)
-    if (library.IsAreaEntry(i) && plat::SameText(library.Sections[i].Record->Local, path))
+    if (library.IsAreaEntry(i) && plat::SameText(library.Sections[i].Record->Local, wanted))
       return static_cast<long>(i);
   return -1;
 }
@@ -53,8 +56,9 @@ int32_t SceneryLibrary::FindLayerByPath(std::string& path, bool activate) {
 int32_t SceneryLibrary::FindLayerByTitle(const std::string& title, bool activate) {
   LastLayer = -1;
   long index = -1;
+  const std::string wanted = AsStored(title);  // as FindAreaByPath compares
   for (size_t i = 0; i < Sections.size(); ++i) {
-    if (IsAreaEntry(i) && plat::SameText(Sections[i].Record->Title, title)) {
+    if (IsAreaEntry(i) && plat::SameText(Sections[i].Record->Title, wanted)) {
       index = static_cast<long>(i);
       break;
     }
@@ -337,8 +341,9 @@ bool SceneryLibrary::DeleteLayer(int32_t layer) {
 
 bool SceneryLibrary::DeleteLayerByTitle(const std::string& title) {
   LastLayer = -1;
+  const std::string wanted = AsStored(title);  // as FindAreaByPath compares
   for (size_t i = 0; i < Sections.size(); ++i) {
-    if (!IsAreaEntry(i) || !plat::SameText(Sections[i].Record->Title, title)) continue;
+    if (!IsAreaEntry(i) || !plat::SameText(Sections[i].Record->Title, wanted)) continue;
     if (Sections[i].Record->Required) return false;  // LastLayer stays -1
     RemoveEntryAt(i, true);
     LastLayer = -1;
