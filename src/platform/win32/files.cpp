@@ -89,9 +89,8 @@ bool FileExists(const std::string& path) {
 namespace {
 
 std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileResult* problem) {
-  // The names come from the folder in UTF-16, so that names with characters
-  // outside the ANSI code page sort in their true place; each is handed out
-  // in ANSI as FindFirstFileA gives it.
+  // The names come from the folder in UTF-16 and are handed out as the
+  // program's text, every character kept.
   std::wstring widePattern = FilePath(pattern);
   if (widePattern.empty()) return {};
   WIN32_FIND_DATAW data;
