@@ -145,17 +145,36 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-std::string FromCodePage1252(std::string_view bytes) {
-  size_t i = AsciiPrefix(bytes);
-  if (i == bytes.size()) return std::string(bytes);
-  std::string out;
-  out.reserve(bytes.size() + bytes.size() / 8 + 16);
-  out.append(bytes.substr(0, i));
+void AppendFromCodePage1252(std::string& out, std::string_view bytes) {
+  // Room for the longest form (three bytes for one), given back at the end.
+  size_t at = out.size();
+  out.resize(at + 3 * bytes.size());
+  char* const p = out.data();
+  size_t i = 0;
   while (i < bytes.size()) {
-    AppendUtf8(out, CharOf1252(static_cast<unsigned char>(bytes[i++])));
     const size_t run = AsciiPrefix(bytes.substr(i));
-    out.append(bytes.substr(i, run));
+    std::memcpy(p + at, bytes.data() + i, run);
+    at += run;
     i += run;
+    if (i == bytes.size()) break;
+    const char32_t c = CharOf1252(static_cast<unsigned char>(bytes[i++]));
+    if (c < 0x800) {
+      p[at++] = static_cast<char>(0xC0 | (c >> 6));
+    } else {
+      p[at++] = static_cast<char>(0xE0 | (c >> 12));
+      p[at++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    p[at++] = static_cast<char>(0x80 | (c & 0x3F));
+  }
+  out.resize(at);
+}
+
+std::string FromCodePage1252(std::string_view bytes) {
+  std::string out;
+  if (IsAscii(bytes)) {
+    out.assign(bytes);
+  } else {
+    AppendFromCodePage1252(out, bytes);
   }
   return out;
 }
@@ -181,6 +200,23 @@ std::string ToCodePage1252(std::string_view text, std::u32string* lost) {
     if (lost && lost->find(c) == std::u32string::npos) *lost += c;
   }
   return out;
+}
+
+void MakeCodePage1252(std::string& text) {
+  size_t i = AsciiPrefix(text);
+  if (i == text.size()) return;
+  char* const p = text.data();
+  size_t at = i;  // where the next byte goes; never past i
+  while (i < text.size()) {
+    const char32_t c = NextChar(text, i);
+    const int b = ByteOf1252(c);
+    p[at++] = b >= 0 ? static_cast<char>(b) : '?';
+    const size_t run = AsciiPrefix(std::string_view(text).substr(i));
+    std::memmove(p + at, p + i, run);
+    at += run;
+    i += run;
+  }
+  text.resize(at);
 }
 
 std::string ToValidUtf8(std::string_view text) {

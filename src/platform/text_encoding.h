@@ -50,12 +50,15 @@ int ByteOf1252(char32_t c);
 
 void AppendUtf8(std::string& out, char32_t c);
 
-// Code page 1252 bytes as text (valid UTF-8).
+// Code page 1252 bytes as text (valid UTF-8); Append... adds it to `out`.
 std::string FromCodePage1252(std::string_view bytes);
+void AppendFromCodePage1252(std::string& out, std::string_view bytes);
 // Text as code page 1252 bytes.  A character without a 1252 form is written
 // as '?' and, when `lost` is given, added to it (each character once, in
 // the order met); a byte that is not UTF-8 is its own 1252 byte.
 std::string ToCodePage1252(std::string_view text, std::u32string* lost = nullptr);
+// The same in place: the 1252 form is never longer than the text.
+void MakeCodePage1252(std::string& text);
 // Text as valid UTF-8: each byte that is not part of a valid sequence becomes
 // its code page 1252 character.  Valid text comes back unchanged.
 std::string ToValidUtf8(std::string_view text);

@@ -46,6 +46,47 @@ std::string DecodeUtf16Le(std::string_view bytes) {
   return encoding::FromUtf16(units);
 }
 
+// The name and keys of one section of a code page 1252 file as UTF-8: each
+// that holds a byte beyond ASCII is converted into `arena` and its view
+// moved there.  The arena is sized first, so that it never moves while
+// views point into it.
+void ConvertSection(std::string_view& name, std::vector<KeyRef>& keys, std::string& arena) {
+  // Which texts need converting is learnt once (bit k for the k-th text,
+  // the name first; texts past the 64th are looked at again).
+  uint64_t beyondAscii = 0;
+  size_t room = 0;
+  size_t k = 0;
+  auto need = [&](std::string_view s) {
+    if (!encoding::IsAscii(s)) {
+      room += 3 * s.size();
+      if (k < 64) beyondAscii |= uint64_t{1} << k;
+    }
+    ++k;
+  };
+  need(name);
+  for (const KeyRef& key : keys) {
+    need(key.Name);
+    need(key.Value);
+  }
+  if (room == 0) return;
+  arena.clear();
+  arena.reserve(room);
+  k = 0;
+  auto move = [&](std::string_view& s) {
+    const bool convert = k < 64 ? (beyondAscii >> k & 1) != 0 : !encoding::IsAscii(s);
+    ++k;
+    if (!convert) return;
+    const size_t start = arena.size();
+    encoding::AppendFromCodePage1252(arena, s);
+    s = std::string_view(arena).substr(start);
+  };
+  move(name);
+  for (KeyRef& key : keys) {
+    move(key.Name);
+    move(key.Value);
+  }
+}
+
 // Walks the lines of a profile text and reports each listed section
 // (onSection(name)) and each key of a listed section (onKey(name, value)).
 template <typename OnSection, typename OnKey>
@@ -180,27 +221,32 @@ Encoding ScanSections(std::string_view bytes, Unmarked unmarked, SectionVisitor 
     enc = Encoding::Utf8;
   } else {
     enc = Encoding::CodePage1252;
-    if (!encoding::IsAscii(bytes)) {
-      decoded = encoding::FromCodePage1252(bytes);
-      text = decoded;
-    }
   }
+  // A code page 1252 file is scanned as it is (every byte that gives the
+  // lines their form is ASCII, the same in both), and only the names and
+  // values that hold a byte beyond ASCII are converted, section by section.
+  const bool convert = enc == Encoding::CodePage1252 && !encoding::IsAscii(bytes);
+  std::string converted;
   // A section is reported once its last key is known, that is at the next
   // section line or at the end; `keys` keeps its capacity from one section
   // to the next.
   bool pending = false;
   std::string_view name;
   std::vector<KeyRef> keys;
+  auto report = [&] {
+    if (convert) ConvertSection(name, keys, converted);
+    visit(context, name, keys);
+  };
   ScanText(
       text,
       [&](std::string_view sectionName) {
-        if (pending) visit(context, name, keys);
+        if (pending) report();
         pending = true;
         name = sectionName;
         keys.clear();
       },
       [&](std::string_view keyName, std::string_view value) { keys.push_back(KeyRef{keyName, value}); });
-  if (pending) visit(context, name, keys);
+  if (pending) report();
   return enc;
 }
 
@@ -286,7 +332,8 @@ std::string Writer::Finish(Encoding enc) && {
   text_.resize(used_);
   switch (enc) {
     case Encoding::CodePage1252:
-      return encoding::IsAscii(text_) ? std::move(text_) : encoding::ToCodePage1252(text_);
+      encoding::MakeCodePage1252(text_);
+      return std::move(text_);
     case Encoding::Utf8:
       return std::move(text_);
     case Encoding::Utf8Bom:
