@@ -463,10 +463,7 @@ def lay_out_newer_simulators(t):
     t.file("C:\\Mesh Ünterwelt\\scenery\\mesh.bgl", bgl_new([101]))
 
 
-P3D5_CFG_UTF8_AREAS = [
-    (1, "Default Terrain", "Scenery\\World", 1, True, True, True),
-    (2, "Default Scenery", "Scenery\\BASE", 2, True, True, False),
-    (3, "Addon Scenery", "Addon Scenery", 3, True, False, False),
+P3D5_CFG_UTF8_AREAS = FSX_AREAS[:3] + [
     (4, "Zürich Airport", "Addon Scenery\\Zürich", 4, True, False, False),
     (5, "東京 Haneda", "Addon Scenery\\東京", 5, True, False, False),
     (6, "Đakovo", "Addon Scenery\\Đakovo", 6, False, False, False),
