@@ -28,7 +28,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/posix_internal.h"
-#include "platform/text1252.h"
+#include "platform/text_encoding.h"
 #include "platform/winpath.h"
 
 namespace fs = std::filesystem;
@@ -64,7 +64,7 @@ bool PlainName(const std::string& name) {
                        c == '_' || c == '-';
     if (!ascii && c < 0xC0) return false;  // 0xC0.. are 1252 letters
   }
-  return !winpath::IsDeviceName(text1252::FromUtf8(name));
+  return !winpath::IsDeviceName(encoding::ToValidUtf8(name));
 }
 
 std::string UpperAscii(std::string s) {
@@ -171,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // the first in listing order wins, which may be the other one).
   auto windowsOf = [](const std::string& rel) {
     std::string windows = "C:";
-    for (const std::string& part : SplitAt(rel, '/')) windows += "\\" + UpperAscii(text1252::FromUtf8(part));
+    for (const std::string& part : SplitAt(rel, '/')) windows += "\\" + UpperAscii(encoding::ToValidUtf8(part));
     return windows;
   };
   // Names are told apart as the resolver does: by their upper case in
@@ -179,7 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // "caf\xC9" share a spelling).
   auto keyOf = [](const std::string& rel) {
     std::u16string key;
-    for (const std::string& part : SplitAt(rel, '/')) key += plat::posix::NameKeyOfHost(part) + u'\\';
+    for (const std::string& part : SplitAt(rel, '/')) key += plat::posix::NameKey(part) + u'\\';
     return key;
   };
   std::map<std::u16string, std::string> spelling;  // folded Windows spelling -> host spelling

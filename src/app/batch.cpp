@@ -5,6 +5,7 @@
 #include "app/execute.h"
 #include "app/parser.h"
 #include "platform/platform.h"
+#include "platform/text_encoding.h"
 #include "platform/winpath.h"
 #include "scenery/fatal_error.h"
 
@@ -129,8 +130,10 @@ void RunBatchFile(CommandState& s) {
   std::string bytes, error;
   if (!plat::ReadWholeFile(s.BatchFileName, bytes, error))
     throw FatalError("batch file: " + error);
+  // Today's editors save UTF-8 (Notepad with a byte-order mark, which is no
+  // part of the first line); older files are code page 1252.
   size_t lineNumber = 0;
-  for (const std::string& line : SplitLines(bytes)) {
+  for (const std::string& line : SplitLines(encoding::DecodeTextFile(bytes))) {
     ++lineNumber;
     BatchWords words = SplitBatchLine(line);
     if (words.Count == 0) continue;

@@ -10,6 +10,7 @@
 
 #include "app/console.h"
 #include "platform/platform.h"
+#include "platform/text_encoding.h"
 #include "scenery/folder_match.h"
 
 namespace app {
@@ -140,7 +141,9 @@ void OrderAreas(const std::vector<const Area*>& areas, const std::vector<size_t>
     const size_t start = texts.size();
     texts += area.Active ? "  on   " : "  off  ";
     texts += area.Title;
-    if (area.Title.size() < kTitleWidth) texts.append(kTitleWidth - area.Title.size(), ' ');
+    // Filled by characters, not bytes, so that the folders line up.
+    const size_t titleWidth = encoding::CharCount(area.Title);
+    if (titleWidth < kTitleWidth) texts.append(kTitleWidth - titleWidth, ' ');
     texts += "  ";
     texts += area.Local;
     order.push_back({area.Layer, area.Active, area.Required, false, indexes[k],

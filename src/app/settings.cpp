@@ -14,7 +14,9 @@ void ApplySettings(CommandState& s, const std::string& iniBytes) {
   s.SimulatorName.clear();
   s.RenameExtension = ".~bgl";
   s.LockTimeout = kDefaultLockTimeoutSeconds;
-  const profile::Document doc = profile::Parse(iniBytes);
+  // Read as batch files are: UTF-8 with a mark, or valid UTF-8 beyond ASCII;
+  // else code page 1252.
+  const profile::Document doc = profile::Parse(iniBytes, profile::Unmarked::Detect);
   const profile::Section* main = doc.Find("Main");
   if (!main) return;
   if (const std::string* value = main->Find("ForceVersion")) {

@@ -1,14 +1,16 @@
 // The host services the program uses, in Windows terms.
 //
-// Every path handed in or out is single-byte ANSI text (code page 1252) with
-// backslashes and drive letters, as the Windows functions take it.  Two
-// implementations stand behind this header, chosen at build time:
-//   win32/  calls the Win32 API directly;
+// Every text handed in or out is UTF-8, the program's one form of text (a
+// byte that is not UTF-8 means its code page 1252 character, see
+// text_encoding.h); paths have backslashes and drive letters, as the Windows
+// functions take them.  Two implementations stand behind this header,
+// chosen at build time:
+//   win32/  calls the Win32 API directly, in its wide (UTF-16) forms;
 //   posix/  serves a simulator installed in a Wine prefix ($WINEPREFIX, else
 //           $HOME/.wine when it registers a simulator, else the Proton prefix
 //           of FSX Steam Edition in Steam's libraries): registry files,
-//           dosdevices drives, case-insensitive path resolution, code page
-//           1252 inside and UTF-8 at the boundary.
+//           dosdevices drives, case-insensitive path resolution, UTF-8 host
+//           names.
 // Nothing outside platform/ includes <windows.h> or POSIX headers.
 //
 // The names avoid those of the Win32 API (DeleteFile, CopyFile, ... are macros
@@ -16,7 +18,7 @@
 //
 // May use: nothing of the program.  The implementations behind it use the
 // host's own headers and the pure text, path and registry-file rules beside
-// it (text1252, winpath, winereg).
+// it (text_encoding, text_rules, winpath, winereg).
 #pragma once
 
 #include <cstddef>
@@ -30,21 +32,24 @@ namespace plat {
 
 // ---------------------------------------------------------------- process
 
-// The words of the command line after the program name, as ANSI text.
+// The words of the command line after the program name (on Linux, bytes that
+// are not UTF-8 taken as code page 1252 characters).
 std::vector<std::string> CommandLineWords(int argc, char** argv);
 
-// Console output.  The text is ANSI.  The posix build converts it to UTF-8;
-// the win32 build writes it unchanged to a pipe or file, and converted to
-// UTF-16 (WriteConsoleW) to a console, whose own code page is another.
-// Nothing is added: callers write their own "\r\n".
+// Console output.  The posix build writes UTF-8; the win32 build writes a
+// console in UTF-16 (WriteConsoleW), whose own code page is another, and a
+// pipe or file in code page 1252, which installers' scripts read ('?' for a
+// character without a 1252 form).  Nothing is added: callers write their own
+// "\r\n".
 void WriteStdout(const std::string& text);
 void WriteStderr(const std::string& text);
 void FlushStdout();
 
-// Reads one line from standard input into `line` (ANSI, without its line
-// end; a CR before the LF is dropped).  A console is read as UTF-16 and
-// converted (a character without an ANSI form becomes '?'); a pipe or file
-// as bytes.  Returns false at the end of input or
+// Reads one line from standard input into `line` (without its line end; a
+// CR before the LF is dropped).  A console is read as UTF-16; a pipe or file
+// as UTF-8, a byte that is not UTF-8 taken as its code page 1252 character
+// (so that both UTF-8 and 1252 answers arrive whole).  Returns false at the
+// end of input or
 // when standard input is closed; `line` is then empty.
 bool ReadStdinLine(std::string& line);
 
@@ -66,17 +71,19 @@ std::string FullPath(const std::string& path);
 
 // ---------------------------------------------------------------- text
 
-// CharLowerBuffA in code page 1252.
-std::string LowerAnsi(std::string text);
+// The same rules on both builds (text_rules.h): those of CharLowerBuffA and
+// CompareStringA for code page 1252 text, Unicode's simple case mappings
+// beyond it.
 
-// CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, ...) == CSTR_EQUAL.
+// Lower-casing (CharLowerBuffA in code page 1252).
+std::string LowerCase(const std::string& text);
+
+// Equality ignoring case (CompareStringA(LOCALE_USER_DEFAULT,
+// NORM_IGNORECASE, ...) == CSTR_EQUAL for code page 1252 text).
 bool SameText(const std::string& a, const std::string& b);
 
 // A hash key for texts compared with SameText: texts that SameText finds
-// equal have equal keys (code page 1252 lower-casing, ß as "ss", æ as "ae",
-// œ as "oe", þ as "th", 0x88 as '^', soft hyphens dropped).  A match of keys
-// is confirmed with SameText, which on Windows is the system's own
-// comparison under the user's locale.
+// equal, and only those, have equal keys.
 std::string CaseFoldedKey(const std::string& text);
 
 // Order ignoring case (negative, zero, positive), used to sort section names.
@@ -188,7 +195,7 @@ struct FileResult {
 FileResult ResultOf(FileOutcome outcome);
 
 struct DirEntry {
-  std::string Name;  // ANSI; as the folder spells it
+  std::string Name;  // as the folder spells it
   FileInfo Info;
 };
 

@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "platform/text1252.h"
+#include "platform/text_encoding.h"
+#include "platform/text_rules.h"
 
 namespace winereg {
 namespace {
@@ -19,7 +20,7 @@ int HexDigit(char16_t c) {
 }
 
 std::u16string Upper(std::u16string text) {
-  for (char16_t& c : text) c = text1252::UpperUtf16(c);
+  for (char16_t& c : text) c = textrules::UpperUtf16(c);
   return text;
 }
 
@@ -217,7 +218,7 @@ Hive Hive::Parse(std::string_view bytes) {
   Values* current = nullptr;  // the values of the key of the last key line
   std::u16string text;
   for (size_t i = 1; i < lines.size(); ++i) {
-    std::u16string line = text1252::Utf8ToUtf16(lines[i]);
+    std::u16string line = encoding::ToUtf16(lines[i]);
     size_t pos = 0;
     while (pos < line.size() && IsBlank(line[pos])) ++pos;
     if (pos >= line.size() || line[pos] == u';' || line[pos] == u'#') continue;
@@ -255,13 +256,13 @@ Hive Hive::Parse(std::string_view bytes) {
 }
 
 bool Hive::HasKey(std::string_view path) const {
-  return keys_.count(NormalKeyPath(text1252::ToUtf16(path))) != 0;
+  return keys_.count(NormalKeyPath(encoding::ToUtf16(path))) != 0;
 }
 
 const Value* Hive::FindValue(std::string_view path, std::string_view name) const {
-  auto key = keys_.find(NormalKeyPath(text1252::ToUtf16(path)));
+  auto key = keys_.find(NormalKeyPath(encoding::ToUtf16(path)));
   if (key == keys_.end()) return nullptr;
-  auto value = key->second.find(Upper(text1252::ToUtf16(name)));
+  auto value = key->second.find(Upper(encoding::ToUtf16(name)));
   return value == key->second.end() ? nullptr : &value->second;
 }
 

@@ -31,11 +31,11 @@ class Hive {
   // Reads the text of a registry file.  Text without the header holds no keys.
   static Hive Parse(std::string_view bytes);
 
-  // `path` is ANSI (code page 1252) text relative to the root ("Software\X");
+  // `path` is text (UTF-8) relative to the root ("Software\X");
   // empty components are passed over.  A key exists when it has a line of its
   // own or lies above one that has.
   bool HasKey(std::string_view path) const;
-  // The value `name` (ANSI; empty for the default value) of the key `path`;
+  // The value `name` (empty for the default value) of the key `path`;
   // nullptr when the key or the value is missing.
   const Value* FindValue(std::string_view path, std::string_view name) const;
 

@@ -1,5 +1,6 @@
 // Windows path text as pure functions (no system calls), testable on any
-// host.  Paths are ANSI text; both '\' and '/' separate components where
+// host.  Paths are the program's text (UTF-8, whose bytes beyond ASCII are
+// never separators); both '\' and '/' separate components where
 // Windows accepts them, and results use '\'.
 //
 // May use: the standard library only.

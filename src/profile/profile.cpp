@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/text1252.h"
+#include "platform/text_encoding.h"
 
 namespace profile {
 
@@ -43,7 +43,48 @@ std::string DecodeUtf16Le(std::string_view bytes) {
     const unsigned char hi = static_cast<unsigned char>(bytes[2 * i + 1]);
     units[i] = static_cast<char16_t>(lo | (hi << 8));
   }
-  return text1252::FromUtf16(units);
+  return encoding::FromUtf16(units);
+}
+
+// The name and keys of one section of a code page 1252 file as UTF-8: each
+// that holds a byte beyond ASCII is converted into `arena` and its view
+// moved there.  The arena is sized first, so that it never moves while
+// views point into it.
+void ConvertSection(std::string_view& name, std::vector<KeyRef>& keys, std::string& arena) {
+  // Which texts need converting is learnt once (bit k for the k-th text,
+  // the name first; texts past the 64th are looked at again).
+  uint64_t beyondAscii = 0;
+  size_t room = 0;
+  size_t k = 0;
+  auto need = [&](std::string_view s) {
+    if (!encoding::IsAscii(s)) {
+      room += 3 * s.size();
+      if (k < 64) beyondAscii |= uint64_t{1} << k;
+    }
+    ++k;
+  };
+  need(name);
+  for (const KeyRef& key : keys) {
+    need(key.Name);
+    need(key.Value);
+  }
+  if (room == 0) return;
+  arena.clear();
+  arena.reserve(room);
+  k = 0;
+  auto move = [&](std::string_view& s) {
+    const bool convert = k < 64 ? (beyondAscii >> k & 1) != 0 : !encoding::IsAscii(s);
+    ++k;
+    if (!convert) return;
+    const size_t start = arena.size();
+    encoding::AppendFromCodePage1252(arena, s);
+    s = std::string_view(arena).substr(start);
+  };
+  move(name);
+  for (KeyRef& key : keys) {
+    move(key.Name);
+    move(key.Value);
+  }
 }
 
 // Walks the lines of a profile text and reports each listed section
@@ -160,37 +201,52 @@ const Section* Document::Find(std::string_view name) const {
   return nullptr;
 }
 
-Encoding ScanSections(std::string_view bytes, SectionVisitor visit, void* context) {
-  Encoding enc = Encoding::Ansi;
-  std::string decoded;  // the text of a file with a byte-order mark
+Encoding ScanSections(std::string_view bytes, Unmarked unmarked, SectionVisitor visit,
+                      void* context) {
+  // A UTF-8 file is its own text, kept byte for byte (also where a byte is
+  // not UTF-8); the others are decoded.
+  Encoding enc;
+  std::string decoded;
   std::string_view text = bytes;
-  if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
-      static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
+  if (encoding::HasUtf8Mark(bytes)) {
     enc = Encoding::Utf8Bom;
-    decoded = text1252::FromUtf8(bytes.substr(3));
-    text = decoded;
+    text = bytes.substr(3);
   } else if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
              static_cast<unsigned char>(bytes[1]) == 0xFE) {
     enc = Encoding::Utf16LeBom;
     decoded = DecodeUtf16Le(bytes.substr(2));
     text = decoded;
+  } else if (unmarked == Unmarked::Utf8 ||
+             (unmarked == Unmarked::Detect && encoding::ReadsAsUtf8(bytes))) {
+    enc = Encoding::Utf8;
+  } else {
+    enc = Encoding::CodePage1252;
   }
+  // A code page 1252 file is scanned as it is (every byte that gives the
+  // lines their form is ASCII, the same in both), and only the names and
+  // values that hold a byte beyond ASCII are converted, section by section.
+  const bool convert = enc == Encoding::CodePage1252 && !encoding::IsAscii(bytes);
+  std::string converted;
   // A section is reported once its last key is known, that is at the next
   // section line or at the end; `keys` keeps its capacity from one section
   // to the next.
   bool pending = false;
   std::string_view name;
   std::vector<KeyRef> keys;
+  auto report = [&] {
+    if (convert) ConvertSection(name, keys, converted);
+    visit(context, name, keys);
+  };
   ScanText(
       text,
       [&](std::string_view sectionName) {
-        if (pending) visit(context, name, keys);
+        if (pending) report();
         pending = true;
         name = sectionName;
         keys.clear();
       },
       [&](std::string_view keyName, std::string_view value) { keys.push_back(KeyRef{keyName, value}); });
-  if (pending) visit(context, name, keys);
+  if (pending) report();
   return enc;
 }
 
@@ -275,12 +331,15 @@ void Writer::Key(std::string_view name, std::string_view value) {
 std::string Writer::Finish(Encoding enc) && {
   text_.resize(used_);
   switch (enc) {
-    case Encoding::Ansi:
+    case Encoding::CodePage1252:
+      encoding::MakeCodePage1252(text_);
+      return std::move(text_);
+    case Encoding::Utf8:
       return std::move(text_);
     case Encoding::Utf8Bom:
-      return "\xEF\xBB\xBF" + text1252::ToUtf8(text_);
+      return "\xEF\xBB\xBF" + text_;
     case Encoding::Utf16LeBom: {
-      const std::u16string units = text1252::ToUtf16(text_);
+      const std::u16string units = encoding::ToUtf16(text_);
       std::string out;
       out.resize(2 + 2 * units.size());
       out[0] = '\xFF';
@@ -295,9 +354,9 @@ std::string Writer::Finish(Encoding enc) && {
   return std::move(text_);
 }
 
-Document Parse(std::string_view bytes) {
+Document Parse(std::string_view bytes, Unmarked unmarked) {
   Document doc;
-  doc.Enc = ForEachSection(bytes, [&doc](std::string_view name, std::span<const KeyRef> keys) {
+  doc.Enc = ForEachSection(bytes, unmarked, [&doc](std::string_view name, std::span<const KeyRef> keys) {
     Section& section = doc.Sections.emplace_back();
     section.Name = name;
     section.Keys.reserve(keys.size());

@@ -7,7 +7,12 @@
 // sizes or counts, and a CR or LF inside a name or value is written as a blank
 // so that a value can never inject a line.
 //
-// May use: platform/ (text comparison and code page conversion).
+// Names and values are the program's text, UTF-8.  A file is in code page
+// 1252, UTF-8 (with or without a byte-order mark) or UTF-16LE (with its
+// mark); a file with a mark says so itself, and the caller says how one
+// without a mark is read (Unmarked).  Writing gives back the encoding read.
+//
+// May use: platform/ (text comparison and encodings).
 #pragma once
 
 #include <cstddef>
@@ -33,10 +38,25 @@ struct Section {
   const std::string* Find(std::string_view name) const;
 };
 
-enum class Encoding { Ansi, Utf8Bom, Utf16LeBom };
+// The encoding of a file, as read and as it is written back.
+enum class Encoding {
+  CodePage1252,  // read as 1252 and written so; a character it lacks is written as '?'
+  Utf8,          // no mark; bytes that are not UTF-8 are kept as they are
+  Utf8Bom,       // the same after the mark
+  Utf16LeBom,
+};
+
+// How a file without a byte-order mark is read.
+enum class Unmarked {
+  CodePage1252,
+  Utf8,
+  // UTF-8 when its bytes are valid UTF-8 holding a character outside ASCII,
+  // else code page 1252 (encoding::ReadsAsUtf8).
+  Detect,
+};
 
 struct Document {
-  Encoding Enc = Encoding::Ansi;
+  Encoding Enc = Encoding::CodePage1252;
   std::vector<Section> Sections;  // file order; sections with empty names are left out
 
   // The first section of that name (ignoring case), or nullptr.
@@ -52,7 +72,8 @@ struct KeyRef {
 // The walk behind ForEachSection, which is the one to call: `visit` gets
 // `context` back with each section.
 using SectionVisitor = void (*)(void* context, std::string_view name, std::span<const KeyRef> keys);
-Encoding ScanSections(std::string_view bytes, SectionVisitor visit, void* context);
+Encoding ScanSections(std::string_view bytes, Unmarked unmarked, SectionVisitor visit,
+                      void* context);
 
 // Reads a file without a string per name and value and without a list of all
 // its keys, the cheapest way through a large file: calls
@@ -62,9 +83,9 @@ Encoding ScanSections(std::string_view bytes, SectionVisitor visit, void* contex
 // into `bytes`, or into the text decoded from them, and last until
 // ForEachSection returns.  An exception thrown by onSection ends the walk.
 template <typename OnSection>
-Encoding ForEachSection(std::string_view bytes, OnSection&& onSection) {
+Encoding ForEachSection(std::string_view bytes, Unmarked unmarked, OnSection&& onSection) {
   return ScanSections(
-      bytes,
+      bytes, unmarked,
       [](void* context, std::string_view name, std::span<const KeyRef> keys) {
         (*static_cast<std::remove_reference_t<OnSection>*>(context))(name, keys);
       },
@@ -122,10 +143,9 @@ class Writer {
   size_t used_ = 0;
 };
 
-// Parses the bytes of a profile file.  A UTF-8 or UTF-16LE byte-order mark is
-// honoured: the text is decoded to code page 1252 ('?' for characters without
-// a form) and the encoding remembered for writing.
-Document Parse(std::string_view bytes);
+// Parses the bytes of a profile file: decoded as its mark or `unmarked`
+// says, every character kept, and the encoding remembered for writing.
+Document Parse(std::string_view bytes, Unmarked unmarked = Unmarked::CodePage1252);
 
 // The written form: "[name]" CR LF, then "key=value" CR LF for each key, no
 // blank lines; encoded as Document::Enc says (with its mark).

@@ -82,6 +82,11 @@ const std::vector<SimulatorFacts>& KnownSimulators() {
   return known;
 }
 
+bool KeepsLibraryInUtf8(Simulator simulator) {
+  return simulator == Simulator::Prepar3Dv4 || simulator == Simulator::Prepar3Dv5 ||
+         simulator == Simulator::Prepar3Dv6;
+}
+
 const SimulatorFacts& FactsOf(Simulator simulator) {
   for (const SimulatorFacts& facts : KnownSimulators())
     if (facts.Which == simulator) return facts;
@@ -151,8 +156,9 @@ InstallLocation Serve(Simulator simulator, const std::string& folder) {
   const char* below = FactsOf(simulator).LibraryBelowCommonAppData;
   // The parts are joined as they are: a folder ending in a backslash gives
   // a doubled one, and a missing folder a path from the drive's root.
-  if (below) return {CommonAppDataFolder() + below + "scenery.cfg", folder};
-  return {folder + "scenery.cfg", folder};
+  const bool utf8 = KeepsLibraryInUtf8(simulator);
+  if (below) return {CommonAppDataFolder() + below + "scenery.cfg", folder, utf8};
+  return {folder + "scenery.cfg", folder, utf8};
 }
 
 }  // namespace

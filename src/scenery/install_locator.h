@@ -50,6 +50,10 @@ struct SimulatorFacts {
   const char* LibraryBelowCommonAppData;
 };
 
+// True for the simulators that write scenery.cfg in UTF-8 (Prepar3D v4, v5
+// and v6); the others write it in code page 1252.
+bool KeepsLibraryInUtf8(Simulator simulator);
+
 // Every simulator, in the order of the names above.
 const std::vector<SimulatorFacts>& KnownSimulators();
 const SimulatorFacts& FactsOf(Simulator simulator);
@@ -86,6 +90,7 @@ struct InstallChoice {
 struct InstallLocation {
   std::string ConfigPath;       // full path of scenery.cfg; empty when none was found
   std::string SimulatorFolder;  // the simulator's program folder, ending in a backslash
+  bool Utf8Library = false;     // scenery.cfg without a byte-order mark is UTF-8 (KeepsLibraryInUtf8)
 };
 
 // Picks the installation to serve.  A simulator named by the choice is served

@@ -43,8 +43,12 @@ class SceneryLibrary {
   // The layer number found by the last find, which the next operation given
   // layer -1 uses once; -1 when there is none.
   int32_t LastLayer = 0;
-  // The encoding the file was read in (a byte-order mark is kept on saving).
-  profile::Encoding FileEncoding = profile::Encoding::Ansi;
+  // How scenery.cfg is read when it has no byte-order mark: UTF-8 for the
+  // simulators that write it so (Locate sets it), else code page 1252.
+  profile::Unmarked UnmarkedEncoding = profile::Unmarked::CodePage1252;
+  // The encoding the file was read in, and is written back in (a byte-order
+  // mark is kept).
+  profile::Encoding FileEncoding = profile::Encoding::CodePage1252;
   // Where the tree operations tell refusals and faults; none are told when
   // null.
   Notices* Report = nullptr;
@@ -98,6 +102,15 @@ class SceneryLibrary {
   // Removes the entry at a list position as the deletions do: closes the gap
   // of its layer number when `closeGap`, sets Modified.
   void RemoveEntryAt(size_t index, bool closeGap);
+
+  // `text` as the file can hold it: unchanged in a UTF-8 or UTF-16 file; in
+  // a code page 1252 file each character without a 1252 form becomes '?',
+  // and is added to `lost` (when given).
+  std::string AsStored(const std::string& text, std::u32string* lost = nullptr) const;
+  // Tells Report that the `what` ("title", "folder") `given` lost the
+  // characters `lost` and is stored as `stored`; nothing when none was lost.
+  void TellLost(const char* what, const std::string& given, const std::string& stored,
+                const std::u32string& lost);
 
   // True for the General section's name ("general" in any letter case).
   static bool IsGeneralName(const std::string& name);

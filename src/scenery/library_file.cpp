@@ -3,6 +3,7 @@
 #include "scenery/library.h"
 
 #include <charconv>
+#include <cstdio>
 #include <iterator>
 #include <optional>
 #include <span>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/text_encoding.h"
 #include "platform/winpath.h"
 #include "profile/profile.h"
 #include "scenery/install_locator.h"
@@ -20,6 +22,7 @@
 void SceneryLibrary::Locate(const InstallChoice& choice) {
   const InstallLocation install = LocateInstall(choice, Report);
   if (!install.ConfigPath.empty()) SimulatorFolder = install.SimulatorFolder;
+  UnmarkedEncoding = install.Utf8Library ? profile::Unmarked::Utf8 : profile::Unmarked::CodePage1252;
   ConfigPath = install.ConfigPath;
   if (!ConfigPath.empty() && !plat::FileExists(ConfigPath)) ConfigPath.clear();
 }
@@ -29,6 +32,29 @@ bool SceneryLibrary::IsGeneralName(const std::string& name) { return plat::SameT
 bool SceneryLibrary::IsAreaEntry(size_t index) const {
   return index < Sections.size() && Sections[index].Record != nullptr &&
          !IsGeneralName(Sections[index].Name);
+}
+
+// ------------------------------------------------------------ encoding
+
+std::string SceneryLibrary::AsStored(const std::string& text, std::u32string* lost) const {
+  if (FileEncoding != profile::Encoding::CodePage1252 || encoding::IsAscii(text)) return text;
+  return encoding::FromCodePage1252(encoding::ToCodePage1252(text, lost));
+}
+
+void SceneryLibrary::TellLost(const char* what, const std::string& given, const std::string& stored,
+                              const std::u32string& lost) {
+  if (lost.empty() || !Report) return;
+  // Each character also by its number, which a log in code page 1252 keeps.
+  std::string letters;
+  for (char32_t c : lost) {
+    if (!letters.empty()) letters += ", ";
+    encoding::AppendUtf8(letters, c);
+    char number[16];
+    std::snprintf(number, sizeof number, " (U+%04X)", static_cast<unsigned>(c));
+    letters += number;
+  }
+  Report->Note(ConfigPath + " is kept in code page 1252, which has no " + letters + ": the " +
+               what + " \"" + given + "\" is stored as \"" + stored + "\"");
 }
 
 // ------------------------------------------------------------ loading
@@ -134,7 +160,7 @@ void SceneryLibrary::LoadFromText(const std::string& bytes) {
   RecordReader reader;
   std::optional<FatalError> failure;
   FileEncoding = profile::ForEachSection(
-      bytes, [&](std::string_view name, std::span<const profile::KeyRef> keys) {
+      bytes, UnmarkedEncoding, [&](std::string_view name, std::span<const profile::KeyRef> keys) {
         Section& entry = Sections.emplace_back(Section{std::string(name), nullptr});
         if (failure) return;
         try {

@@ -34,7 +34,9 @@ std::string DropTrailingBackslash(std::string path) {
 // ------------------------------------------------------------ finds
 
 long SceneryLibrary::FindAreaByFolder(const std::string& folder) const {
-  const std::string wanted = FullFolder(SimulatorFolder, folder);
+  // Compared as the file holds folders (a code page 1252 file holds '?' for
+  // a character it has no form for).
+  const std::string wanted = FullFolder(SimulatorFolder, AsStored(folder));
   if (wanted.empty()) return -1;
   // Most listed folders are plain relative ones, compared by their text
   // alone with the text of `folder` below the simulator folder; only the
@@ -77,8 +79,9 @@ int32_t SceneryLibrary::FindLayerByPath(std::string& path, bool activate) {
 int32_t SceneryLibrary::FindLayerByTitle(const std::string& title, bool activate) {
   LastLayer = -1;
   long index = -1;
+  const std::string wanted = AsStored(title);  // as the file holds titles
   for (size_t i = 0; i < Sections.size(); ++i) {
-    if (IsAreaEntry(i) && plat::SameText(Sections[i].Record->Title, title)) {
+    if (IsAreaEntry(i) && plat::SameText(Sections[i].Record->Title, wanted)) {
       index = static_cast<long>(i);
       break;
     }
@@ -295,6 +298,13 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
                            : !plat::FolderExists(asGiven) && !plat::FolderExists(belowFS))
     return;
 
+  // The folder and the title as the file can hold them (a code page 1252
+  // file loses the characters it has no form for; the user is told below).
+  const std::string givenPath = path;
+  std::u32string pathLost, titleLost;
+  path = AsStored(path, &pathLost);
+  const std::string storedTitle = AsStored(title, &titleLost);
+
   // 3. A folder that is listed already, in any spelling, is not added
   // again; the find remembers its layer, as a find by folder does.
   const long listed = FindAreaByFolder(path);
@@ -319,9 +329,11 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
   }
 
   // 5.-7. The new area, under the lowest free area number.
+  TellLost("folder", givenPath, path, pathLost);
+  TellLost("title", title, storedTitle, titleLost);
   std::string name = AreaSectionName(NextFreeAreaNumber());
   Sections.push_back(Section{
-      std::move(name), std::make_unique<Area>(title, path, std::string(), layer, true, false,
+      std::move(name), std::make_unique<Area>(storedTitle, path, std::string(), layer, true, false,
                                                    std::string())});
   Modified = true;
 }
@@ -354,8 +366,9 @@ bool SceneryLibrary::DeleteLayer(int32_t layer) {
 
 bool SceneryLibrary::DeleteLayerByTitle(const std::string& title) {
   LastLayer = -1;
+  const std::string wanted = AsStored(title);  // as the file holds titles
   for (size_t i = 0; i < Sections.size(); ++i) {
-    if (!IsAreaEntry(i) || !plat::SameText(Sections[i].Record->Title, title)) continue;
+    if (!IsAreaEntry(i) || !plat::SameText(Sections[i].Record->Title, wanted)) continue;
     if (Sections[i].Record->Required) return false;  // LastLayer stays -1
     RemoveEntryAt(i, true);
     LastLayer = -1;

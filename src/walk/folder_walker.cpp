@@ -38,7 +38,7 @@ void FolderWalker::WalkFiles(const std::string& folder, const std::string& mask)
 }
 
 void FolderWalker::WalkTree(const std::string& folder, const std::string& mask) {
-  const std::string lower = plat::LowerAnsi(folder);
+  const std::string lower = plat::LowerCase(folder);
   if (std::find(SkipFolders.begin(), SkipFolders.end(), lower) != SkipFolders.end()) return;
   WalkFiles(lower, mask);
 

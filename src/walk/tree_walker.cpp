@@ -159,7 +159,7 @@ void TreeWalker::ProcessListedFiles(const std::string& folder,
     // Only a copy and a rename use the lower-cased name; a removal goes by
     // the listed one.
     const bool removing = Mode == WalkMode::RemoveTree || Mode == WalkMode::DeleteFiles;
-    ProcessFile(folder, removing ? entry.Name : plat::LowerAnsi(entry.Name));
+    ProcessFile(folder, removing ? entry.Name : plat::LowerCase(entry.Name));
     currentName_.clear();
   }
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cfg_text.h"
-#include "platform/text1252.h"
+#include "platform/text_encoding.h"
 #include "test_prefix.h"
 
 namespace {
@@ -33,7 +33,7 @@ std::string Row(const std::string& layer, const std::string& state, const std::s
 
 // The console shows code page 1252 text as UTF-8 on Linux.
 std::string Utf8Lines(const std::vector<std::string>& lines) {
-  return text1252::ToUtf8(Lines(lines));
+  return encoding::FromCodePage1252(Lines(lines));
 }
 
 long long ModifiedNanos(const std::string& hostPath) {

@@ -178,16 +178,60 @@ TEST(WrittenForm, TenThousandAreasSurviveWhole) {
   EXPECT_EQ(cfg.SaveToText(), in);
 }
 
-TEST(WrittenForm, ByteOrderMarkIsKept) {
-  const std::string bom = "\xEF\xBB\xBF";
-  const std::string in = bom + "[Area.001]\r\nTitle=Z\xC3\xBCrich\r\nLocal=A\r\nLayer=1\r\n"
-                               "Active=1\r\nRequired=0\r\n";
+// Each library is read in its own encoding and written back byte for byte:
+// a code page 1252 file, a file with the UTF-8 mark for any simulator, and
+// the UTF-8 file of Prepar3D v4-v6, whose bytes that are not UTF-8 (an older
+// installer wrote 1252 into it) stay as they are.
+TEST(WrittenForm, EachLibraryKeepsItsEncoding) {
+  struct Case {
+    const char* What;
+    profile::Unmarked Unmarked;
+    std::string Mark, Title, Local;  // Title and Local as the file holds them
+    std::string SeenTitle;           // the title as the program holds it
+  };
+  const Case cases[] = {
+      {"1252", profile::Unmarked::CodePage1252, "", "Z\xFCrich Caf\xE9", "Addon Scenery\\Z\xFCrich",
+       "Z\xC3\xBCrich Caf\xC3\xA9"},
+      {"UTF-8 with the mark", profile::Unmarked::CodePage1252, "\xEF\xBB\xBF", "Z\xC3\xBCrich \xCE\xA9mega",
+       "Addon Scenery\\\xCE\xA9", "Z\xC3\xBCrich \xCE\xA9mega"},
+      {"UTF-8", profile::Unmarked::Utf8, "", "\xC4\x90" "akovo \xC5\x90 \xE6\x9D\xB1\xE4\xBA\xAC M\xE1laga",
+       "Addon Scenery\\\xE6\x9D\xB1\xE4\xBA\xAC", "\xC4\x90" "akovo \xC5\x90 \xE6\x9D\xB1\xE4\xBA\xAC M\xE1laga"},
+  };
+  for (const Case& c : cases) {
+    const std::string file =
+        c.Mark + Crlf({"[Area.001]", "Title=" + c.Title, "Local=" + c.Local, "Layer=1", "Active=TRUE",
+                       "Required=FALSE", "Remote="});
+    SceneryLibrary cfg;
+    cfg.UnmarkedEncoding = c.Unmarked;
+    cfg.LoadFromText(file);
+    EXPECT_EQ(cfg.Sections[0].Record->Title, c.SeenTitle) << c.What;
+    EXPECT_EQ(cfg.SaveToText(), file) << c.What;
+  }
+}
+
+// Text coming in is stored as the file can hold it: a 1252 library loses
+// the characters it has no form for, and says which.
+TEST(WrittenForm, IncomingTextIsStoredInTheLibrarysEncoding) {
+  struct Collected : Notices {
+    void Note(const std::string& text) override { Notes.push_back(text); }
+    void Fault(const std::string& text) override { Notes.push_back(text); }
+    std::vector<std::string> Notes;
+  } notices;
+  const std::string title = "\xCE\xA9mega Z\xC3\xBCrich \xCE\xA9 \xE6\x9D\xB1";
   SceneryLibrary cfg;
-  cfg.LoadFromText(in);
-  EXPECT_EQ(cfg.Sections[0].Record->Title, "Z\xFCrich");  // code page 1252 inside
-  EXPECT_EQ(cfg.SaveToText(),
-            bom + Crlf({"[Area.001]", "Title=Z\xC3\xBCrich", "Local=A", "Layer=1", "Active=TRUE",
-                        "Required=FALSE", "Remote="}));
+  cfg.ConfigPath = "C:\\FSX\\scenery.cfg";
+  cfg.Report = &notices;
+  std::u32string lost;
+  const std::string stored = cfg.AsStored(title, &lost);
+  EXPECT_EQ(stored, "?mega Z\xC3\xBCrich ? ?");
+  cfg.TellLost("title", title, stored, lost);
+  ASSERT_EQ(notices.Notes.size(), 1u);
+  EXPECT_EQ(notices.Notes[0], "C:\\FSX\\scenery.cfg is kept in code page 1252, which has no \xCE\xA9 (U+03A9), "
+                              "\xE6\x9D\xB1 (U+6771): the title \"" + title + "\" is stored as \"?mega Z\xC3\xBCrich ? ?\"");
+  cfg.TellLost("folder", "x", "x", U"");  // nothing lost, nothing told
+  EXPECT_EQ(notices.Notes.size(), 1u);
+  cfg.FileEncoding = profile::Encoding::Utf8;
+  EXPECT_EQ(cfg.AsStored(title), title);
 }
 
 // ------------------------------------------------------------ conversion errors

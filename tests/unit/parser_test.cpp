@@ -267,11 +267,11 @@ TEST(ArgumentRows, ParseResetsTheArgumentsOfTheLastCommand) {
 
 TEST(CommandLine, AtMostFourWordsAllLowerCased) {
   CommandState s;
-  app::ReadCommandLine(s, {"-I", "Path", "My TITLE \xC9t\xE9", "3", "extra"});
+  app::ReadCommandLine(s, {"-I", "Path \xCE\xA9", "My TITLE \xC3\x89t\xC3\xA9", "3", "extra"});
   EXPECT_EQ(s.ArgCount, 4);
   EXPECT_EQ(s.Args[1], "-i");
-  EXPECT_EQ(s.Args[2], "path");
-  EXPECT_EQ(s.Args[3], "my title \xE9t\xE9");
+  EXPECT_EQ(s.Args[2], "path \xCF\x89");                   // Ω beyond 1252 too
+  EXPECT_EQ(s.Args[3], "my title \xC3\xA9t\xC3\xA9");
   EXPECT_EQ(s.Args[4], "3");
 }
 

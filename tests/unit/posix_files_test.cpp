@@ -334,7 +334,7 @@ TEST_F(PosixFiles, ListingInNtfsOrder) {
   for (const char* name : {"b", "_x", "a", "A", "Zebra", "z~", "\xC3\xA9", "\xC3\x84", "10", "9"})
     Put(name, "1");
   EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*.*")),
-            (std::vector<std::string>{"10", "9", "A", "a", "b", "Zebra", "z~", "_x", "\xC4", "\xE9"}));
+            (std::vector<std::string>{"10", "9", "A", "a", "b", "Zebra", "z~", "_x", "\xC3\x84", "\xC3\xA9"}));
   EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*")).size(), 10u);
 }
 
@@ -428,12 +428,14 @@ TEST_F(PosixFiles, KindOnlyListingGivesFilesWithoutTheirFacts) {
 TEST_F(PosixFiles, ListingMasksOverNamesOutsideAscii) {
   for (const char* name : {"caf\xC3\xA9.bgl", "cafe.bgl", "CAF\xC3\x89.txt", "\xC3\x84.bgl"}) Put(name, "1");
   EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\caf?.bgl")),
-            (std::vector<std::string>{"cafe.bgl", "caf\xE9.bgl"}));
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*\xC9.*")),
-            (std::vector<std::string>{"caf\xE9.bgl", "CAF\xC9.txt"}));
+            (std::vector<std::string>{"cafe.bgl", "caf\xC3\xA9.bgl"}));
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*\xC3\x89.*")),
+            (std::vector<std::string>{"caf\xC3\xA9.bgl", "CAF\xC3\x89.txt"}));
   EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*.BGL")),
-            (std::vector<std::string>{"cafe.bgl", "caf\xE9.bgl", "\xC4.bgl"}));
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\CAF\xE9.TXT")), (std::vector<std::string>{"CAF\xC9.txt"}));
+            (std::vector<std::string>{"cafe.bgl", "caf\xC3\xA9.bgl", "\xC3\x84.bgl"}));
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\CAF\xC3\xA9.TXT")), (std::vector<std::string>{"CAF\xC3\x89.txt"}));
+  // A 1252 byte in a path means its letter.
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\CAF\xE9.TXT")), (std::vector<std::string>{"CAF\xC3\x89.txt"}));
 }
 
 TEST_F(PosixFiles, NameCacheSeesChangesByOthers) {
@@ -646,11 +648,20 @@ TEST_F(PosixFiles, CopyCarriesHiddenAndSystemAttributes) {
   EXPECT_EQ(Attr("C:\\d\\copy.bgl"), plat::kAttrArchive);
 }
 
-TEST_F(PosixFiles, QuestionMarkNeverReachesANameWithoutAnAnsiForm) {
-  fs::create_directories(D("\xce\xa9mega"));  // "Omega" with a Greek capital omega
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*.*")), (std::vector<std::string>{"?mega"}));
+// Names beyond code page 1252 are listed and found as they are, in any
+// letter case; a '?' reaches none of them.  A host name that is not UTF-8
+// is listed with the letters its bytes mean in 1252, and found under them.
+TEST_F(PosixFiles, NamesBeyondCodePage1252) {
+  fs::create_directories(D("\xce\xa9mega"));       // Ωmega
+  fs::create_directories(D("\xe6\x9d\xb1\xe4\xba\xac"));  // 東京
+  fs::create_directories(D("Z\xfcrich"));           // made by a program that wrote Latin-1
+  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*.*")),
+            (std::vector<std::string>{"Z\xC3\xBCrich", "\xCE\xA9mega", "\xE6\x9D\xB1\xE4\xBA\xAC"}));
+  EXPECT_TRUE(plat::FolderExists("C:\\d\\\xCF\x89MEGA"));
+  EXPECT_TRUE(plat::FolderExists("C:\\d\\\xE6\x9D\xB1\xE4\xBA\xAC"));
+  EXPECT_TRUE(plat::FolderExists("C:\\d\\Z\xC3\x9CRICH"));
   EXPECT_FALSE(plat::FolderExists("C:\\d\\?mega"));
-  EXPECT_FALSE(plat::FolderExists("C:\\d\\?MEGA"));
+  EXPECT_FALSE(plat::FolderExists("C:\\d\\??"));
 }
 
 TEST_F(PosixFiles, CopyRefusesWhatWindowsRefuses) {
@@ -936,20 +947,20 @@ TEST_F(PosixFiles, ConsoleConvertsAtTheBoundary) {
   char program[] = "layrix", utf8[] = "Z\xC3\xBCrich", latin[] = "caf\xE9", cjk[] = "\xE6\x97\xA5";
   char* argv[] = {program, utf8, latin, cjk, nullptr};
   EXPECT_EQ(plat::CommandLineWords(4, argv),
-            (std::vector<std::string>{"Z\xFCrich", "caf\xE9", "?"}));
+            (std::vector<std::string>{"Z\xC3\xBCrich", "caf\xC3\xA9", "\xE6\x97\xA5"}));
 
   testing::internal::CaptureStdout();
-  plat::WriteStdout("Z\xFCrich \x80\r\n");
+  plat::WriteStdout("Z\xC3\xBCrich \xCE\xA9 Z\xFCrich\r\n");  // a 1252 byte shown as its letter
   plat::FlushStdout();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Z\xC3\xBCrich \xE2\x82\xAC\r\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Z\xC3\xBCrich \xCE\xA9 Z\xC3\xBCrich\r\n");
 
   std::string input = root_ + "/stdin";
-  std::ofstream(input, std::ios::binary) << "yes\r\nZ\xC3\xBC\n\nlast";
+  std::ofstream(input, std::ios::binary) << "yes\r\nZ\xC3\xBC\n\nl\xE4st";
   ASSERT_TRUE(::freopen(input.c_str(), "rb", stdin));
   std::string line;
   std::vector<std::string> lines;
   while (plat::ReadStdinLine(line)) lines.push_back(line);
-  EXPECT_EQ(lines, (std::vector<std::string>{"yes", "Z\xFC", "", "last"}));
+  EXPECT_EQ(lines, (std::vector<std::string>{"yes", "Z\xC3\xBC", "", "l\xC3\xA4st"}));
   EXPECT_EQ(line, "");
   EXPECT_FALSE(plat::ReadStdinLine(line));
   ASSERT_TRUE(::freopen("/dev/null", "rb", stdin));

@@ -230,22 +230,23 @@ TEST_F(PosixPaths, UncPathsAndDevicesNameNoFile) {
   EXPECT_FALSE(Resolve(std::string("C:\\a\0b", 6)).Valid);
 }
 
-TEST_F(PosixPaths, HostNamesAreConvertedTo1252) {
+TEST_F(PosixPaths, HostNamesAreUtf8) {
   Touch(prefix_ + "/drive_c/Z\xC3\xBCrich/caf\xC3\xA9.txt");  // UTF-8
   Touch(prefix_ + "/drive_c/latin\xE9.txt");                   // not UTF-8: taken as 1252
-  Touch(prefix_ + "/drive_c/\xE6\x97\xA5.txt");                // no 1252 form
-  EXPECT_EQ(Resolve("C:\\Z\xFCrich\\caf\xE9.txt").Host, C("Z\xC3\xBCrich/caf\xC3\xA9.txt"));
-  EXPECT_EQ(Resolve("C:\\Z\xDCRICH\\CAF\xC9.TXT").Host, C("Z\xC3\xBCrich/caf\xC3\xA9.txt"));
-  // Entries are found by the names their listing gives, except a name with a
-  // character that has no 1252 form: it is listed with '?', and '?' names no
-  // file, as on Windows.
+  Touch(prefix_ + "/drive_c/\xE6\x97\xA5.txt");                // beyond 1252
+  EXPECT_EQ(Resolve("C:\\Z\xC3\xBCrich\\caf\xC3\xA9.txt").Host, C("Z\xC3\xBCrich/caf\xC3\xA9.txt"));
+  EXPECT_EQ(Resolve("C:\\Z\xC3\x9CRICH\\CAF\xC3\x89.TXT").Host, C("Z\xC3\xBCrich/caf\xC3\xA9.txt"));
+  EXPECT_EQ(Resolve("C:\\Z\xDCRICH\\CAF\xC9.TXT").Host, C("Z\xC3\xBCrich/caf\xC3\xA9.txt"));  // 1252 bytes
+  // Entries are found by the names their listing gives.
   std::vector<plat::DirEntry> entries = plat::FindEntries("C:\\*.txt");
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].Name, "latin\xE9.txt");
+  EXPECT_EQ(entries[0].Name, "latin\xC3\xA9.txt");
   EXPECT_TRUE(plat::FileExists("C:\\" + entries[0].Name));
-  EXPECT_EQ(entries[1].Name, "?.txt");
-  EXPECT_FALSE(plat::FileExists("C:\\" + entries[1].Name));
-  EXPECT_EQ(Resolve("C:\\LATIN\xC9.txt").Host, C("latin\xE9.txt"));
+  EXPECT_EQ(entries[1].Name, "\xE6\x97\xA5.txt");
+  EXPECT_TRUE(plat::FileExists("C:\\" + entries[1].Name));
+  EXPECT_EQ(Resolve("C:\\LATIN\xC3\x89.txt").Host, C("latin\xE9.txt"));
+  // A name not there in any spelling is made in UTF-8.
+  EXPECT_EQ(Resolve("C:\\new\xE9").Host, C("new\xC3\xA9"));
 }
 
 TEST_F(PosixPaths, CurrentFolderInWindowsForm) {
@@ -272,7 +273,7 @@ TEST_F(PosixPaths, CurrentFolderInWindowsForm) {
   EXPECT_EQ(folder, "C:\\");
   fs::current_path(prefix_ + "/drive_c/Z\xC3\xBCrich");
   ASSERT_TRUE(plat::CurrentFolder(folder));
-  EXPECT_EQ(folder, "C:\\Z\xFCrich\\");
+  EXPECT_EQ(folder, "C:\\Z\xC3\xBCrich\\");
   fs::current_path(prefix_ + "/dosdevices/d:/sub");
   ASSERT_TRUE(plat::CurrentFolder(folder));
   EXPECT_EQ(folder, "D:\\sub\\");
@@ -308,11 +309,11 @@ TEST_F(PosixPaths, TempFolderValue) {
     EnvVar dir("TMPDIR", (prefix_ + "/drive_c/windows/temp/").c_str());
     EXPECT_EQ(plat::TempFolderValue(), "C:\\windows\\temp");
     EnvVar t("TMP", "C:\\Users\\Caf\xC3\xA9");
-    EXPECT_EQ(plat::TempFolderValue(), "C:\\Users\\Caf\xE9");  // Windows form, as given
+    EXPECT_EQ(plat::TempFolderValue(), "C:\\Users\\Caf\xC3\xA9");  // Windows form, as given
     EnvVar t2("TEMP", (prefix_ + "/drive_c").c_str());
     EXPECT_EQ(plat::TempFolderValue(), "C:\\");
     EnvVar t3("TEMP", "");  // empty counts as not set
-    EXPECT_EQ(plat::TempFolderValue(), "C:\\Users\\Caf\xE9");
+    EXPECT_EQ(plat::TempFolderValue(), "C:\\Users\\Caf\xC3\xA9");
   }
 }
 

@@ -160,12 +160,12 @@ TEST_F(PrefixSearch, NothingAnywhere) {
                          "/.local/share/Steam); set WINEPREFIX to the Wine prefix that holds the simulator\n");
 }
 
-TEST_F(PrefixSearch, NotesAreAnsiText) {
+TEST_F(PrefixSearch, NotesKeepTheHostNames) {
   const std::string home = root_.Root() + "/Caf\xC3\xA9";
   ts::MakeDirs(home);
   EnvVar h("HOME", home.c_str());
   EXPECT_EQ(Chosen(), home + "/.wine");
-  EXPECT_NE(Notes().find(root_.Root() + "/Caf\xE9/.wine"), std::string::npos) << Notes();
+  EXPECT_NE(Notes().find(root_.Root() + "/Caf\xC3\xA9/.wine"), std::string::npos) << Notes();
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 using profile::Document;
 using profile::Encoding;
 using profile::Parse;
+using profile::Unmarked;
 using profile::Serialize;
 
 namespace {
@@ -64,7 +65,7 @@ TEST(ProfileParse, BlanksAreTrimmedAroundEverything) {
 TEST(ProfileParse, OtherBytesAreNoBlanks) {
   const Document d = Parse("[s]\r\n\xA0k\xA0=\xA0v\xA0\r\n\x01k=v\x01\r\n");
   ASSERT_EQ(d.Sections.size(), 1u);
-  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"\xA0k\xA0=\xA0v\xA0", "\x01k=v\x01"}));
+  EXPECT_EQ(KeysOf(d.Sections[0]), (V{"\xC2\xA0k\xC2\xA0=\xC2\xA0v\xC2\xA0", "\x01k=v\x01"}));
 }
 
 // ---------------------------------------------------------------- sections
@@ -195,7 +196,7 @@ TEST(ProfileFind, NamesMatchIgnoringCaseLinguistically) {
   EXPECT_EQ(d.Find("Genera"), nullptr);
   const profile::Section* s = d.Find("STRASSE");
   ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->Name, "Stra\xDF" "e");
+  EXPECT_EQ(s->Name, "Stra\xC3\x9F" "e");
   ASSERT_NE(s->Find("KAEY"), nullptr);
   EXPECT_EQ(*s->Find("KAEY"), "1");
   EXPECT_EQ(s->Find("Key"), nullptr);
@@ -231,7 +232,7 @@ TEST(ProfileKeyFinder, AgreesWithSectionFindWhateverTheSpellings) {
   const Document d = Parse(text);
   profile::KeyFinder finder(wanted);
   size_t i = 0;
-  profile::ForEachSection(text, [&](std::string_view name, std::span<const profile::KeyRef> keys) {
+  profile::ForEachSection(text, profile::Unmarked::CodePage1252, [&](std::string_view name, std::span<const profile::KeyRef> keys) {
     ASSERT_LT(i, d.Sections.size());
     EXPECT_EQ(name, d.Sections[i].Name);
     std::vector<std::string_view> values(wanted.size(), "unset");
@@ -364,25 +365,9 @@ TEST(ProfileRoundTrip, WrittenFormIsStableForArbitraryText) {
 
 // ---------------------------------------------------------------- encodings
 
-TEST(ProfileEncoding, AnsiIsReadAsBytes) {
-  const Document d = Parse("[Z\xFCrich]\r\nTitle=Caf\xE9 \x80\r\n");
-  EXPECT_EQ(d.Enc, Encoding::Ansi);
-  EXPECT_EQ(d.Sections[0].Name, "Z\xFCrich");
-  EXPECT_EQ(*d.Sections[0].Find("Title"), "Caf\xE9 \x80");
-  EXPECT_EQ(Serialize(d), "[Z\xFCrich]\r\nTitle=Caf\xE9 \x80\r\n");
-}
-
-TEST(ProfileEncoding, Utf8WithMarkRoundTrips) {
-  const std::string bytes = "\xEF\xBB\xBF[Z\xC3\xBCrich]\r\nTitle=Caf\xC3\xA9 \xE2\x82\xAC \xD0\x96\r\n";
-  const Document d = Parse(bytes);
-  EXPECT_EQ(d.Enc, Encoding::Utf8Bom);
-  ASSERT_EQ(NamesOf(d), (V{"Z\xFCrich"}));
-  EXPECT_EQ(*d.Sections[0].Find("Title"), "Caf\xE9 \x80 ?");  // Ж has no 1252 form
-  EXPECT_EQ(Serialize(d), "\xEF\xBB\xBF[Z\xC3\xBCrich]\r\nTitle=Caf\xC3\xA9 \xE2\x82\xAC ?\r\n");
-  EXPECT_EQ(Serialize(Parse(Serialize(d))), Serialize(d));
-}
-
-TEST(ProfileEncoding, Utf16LeWithMarkRoundTrips) {
+// Each encoding keeps its file byte for byte through a load and a save, and
+// gives the program every character as UTF-8.
+TEST(ProfileEncoding, EachFileRoundTripsInItsOwnEncoding) {
   auto utf16le = [](const std::u16string& s) {
     std::string out = "\xFF\xFE";
     for (char16_t c : s) {
@@ -391,21 +376,50 @@ TEST(ProfileEncoding, Utf16LeWithMarkRoundTrips) {
     }
     return out;
   };
-  const std::string bytes = utf16le(u"[Z\u00FCrich]\r\nTitle=\u20AC \u0416 \u00E9\r\n[b]\nk=v");
-  const Document d = Parse(bytes);
-  EXPECT_EQ(d.Enc, Encoding::Utf16LeBom);
-  ASSERT_EQ(NamesOf(d), (V{"Z\xFCrich", "b"}));
-  EXPECT_EQ(*d.Sections[0].Find("Title"), "\x80 ? \xE9");
-  EXPECT_EQ(Serialize(d), utf16le(u"[Z\u00FCrich]\r\nTitle=\u20AC ? \u00E9\r\n[b]\r\nk=v\r\n"));
-  // An odd last byte is no character.
+  std::string every1252 = "[s]\r\nk=<";  // every byte but those that end a line or a value
+  for (int c = 1; c < 256; ++c)
+    if (c != '\r' && c != '\n') every1252 += static_cast<char>(c);
+  every1252 += ">\r\n";
+  struct Case {
+    const char* What;
+    std::string Bytes;
+    Unmarked Read;
+    Encoding Enc;
+    std::string Section, Title;  // as the program sees them
+  };
+  const Case cases[] = {
+      {"1252", "[Z\xFCrich]\r\nTitle=Caf\xE9 \x80\r\n", Unmarked::CodePage1252, Encoding::CodePage1252,
+       "Z\xC3\xBCrich", "Caf\xC3\xA9 \xE2\x82\xAC"},
+      {"UTF-8 read as 1252", "[s]\r\nTitle=Z\xC3\xBCrich\r\n", Unmarked::CodePage1252,
+       Encoding::CodePage1252, "s", "Z\xC3\x83\xC2\xBCrich"},
+      {"UTF-8 with a mark", "\xEF\xBB\xBF[Z\xC3\xBCrich]\r\nTitle=\xE2\x82\xAC \xD0\x96 \xCE\xA9\r\n",
+       Unmarked::CodePage1252, Encoding::Utf8Bom, "Z\xC3\xBCrich", "\xE2\x82\xAC \xD0\x96 \xCE\xA9"},
+      {"UTF-8", "[\xE6\x9D\xB1\xE4\xBA\xAC]\r\nTitle=\xC4\x90 \xC5\x90 Z\xFCrich\r\n", Unmarked::Utf8,
+       Encoding::Utf8, "\xE6\x9D\xB1\xE4\xBA\xAC", "\xC4\x90 \xC5\x90 Z\xFCrich"},  // a 1252 byte kept
+      {"UTF-8 told by its bytes", "[s]\r\nTitle=\xCE\xA9\r\n", Unmarked::Detect, Encoding::Utf8, "s",
+       "\xCE\xA9"},
+      {"1252 told by its bytes", "[s]\r\nTitle=\xD8\r\n", Unmarked::Detect, Encoding::CodePage1252, "s",
+       "\xC3\x98"},
+      {"UTF-16", utf16le(u"[Z\u00FCrich]\r\nTitle=\u20AC \u0416\r\n"), Unmarked::Utf8, Encoding::Utf16LeBom,
+       "Z\xC3\xBCrich", "\xE2\x82\xAC \xD0\x96"},
+  };
+  for (const Case& c : cases) {
+    const Document d = Parse(c.Bytes, c.Read);
+    EXPECT_EQ(d.Enc, c.Enc) << c.What;
+    ASSERT_EQ(NamesOf(d), (V{c.Section})) << c.What;
+    EXPECT_EQ(*d.Sections[0].Find("Title"), c.Title) << c.What;
+    EXPECT_EQ(Serialize(d), c.Bytes) << c.What;
+  }
+  EXPECT_EQ(Serialize(Parse(every1252)), every1252);
+  // An odd last byte of a UTF-16 file is no character.
   const Document odd = Parse(utf16le(u"[s]\r\nk=v") + "x");
   EXPECT_EQ(*odd.Sections[0].Find("k"), "v");
 }
 
-TEST(ProfileEncoding, WithoutAMarkUtf8IsJustBytes) {
-  const Document d = Parse("[s]\r\nk=Z\xC3\xBCrich\r\n");
-  EXPECT_EQ(d.Enc, Encoding::Ansi);
-  EXPECT_EQ(*d.Sections[0].Find("k"), "Z\xC3\xBCrich");
+TEST(ProfileEncoding, A1252FileWritesWhatItCannotHoldAsQuestionMarks) {
+  Document d = Parse("[s]\r\nk=v\r\n");
+  d.Sections[0].Keys[0].Value = "\xCE\xA9mega Z\xC3\xBCrich";
+  EXPECT_EQ(Serialize(d), "[s]\r\nk=?mega Z\xFCrich\r\n");
 }
 
 // ---------------------------------------------------------------- scale
@@ -454,7 +468,7 @@ TEST(ProfileStock, FsxStockSceneryCfg) {
   const std::string bytes = ReadFile(DataFile("fsx-stock-scenery.cfg"));
   ASSERT_FALSE(bytes.empty());
   const Document d = Parse(bytes);
-  EXPECT_EQ(d.Enc, Encoding::Ansi);
+  EXPECT_EQ(d.Enc, Encoding::CodePage1252);
   ASSERT_EQ(d.Sections.size(), 121u);
   EXPECT_EQ(d.Sections[0].Name, "General");
   EXPECT_EQ(KeysOf(d.Sections[0]),

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/text1252.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -13,12 +13,12 @@ const std::string kHead = "WINE REGISTRY Version 2\n;; All keys relative to \\\\
 
 winereg::Hive Parse(const std::string& body) { return winereg::Hive::Parse(kHead + body); }
 
-// The ANSI text of a string value, or a marker for the other outcomes.
+// The text of a string value, or a marker for the other outcomes.
 std::string Read(const winereg::Hive& hive, const std::string& key, const std::string& name) {
   const winereg::Value* value = hive.FindValue(key, name);
   if (!value) return "<missing>";
   if (!value->IsString) return "<not a string>";
-  return text1252::FromUtf16(value->Text);
+  return encoding::FromUtf16(value->Text);
 }
 
 TEST(WineReg, EveryValueForm) {
@@ -62,17 +62,18 @@ TEST(WineReg, Escapes) {
   EXPECT_EQ(Read(hive, "K", "Quotes"), "say \"hi\" \\ back");
   EXPECT_EQ(Read(hive, "K", "Octal"), std::string("A1x\0end", 7));
   // \xHHHH takes at most four digits; "\x" without digits is an x.
-  EXPECT_EQ(Read(hive, "K", "Hex"), "caf\xE9 \x80 AZ xg");
+  EXPECT_EQ(Read(hive, "K", "Hex"), "caf\xC3\xA9 \xE2\x82\xAC AZ xg");
   EXPECT_EQ(Read(hive, "K", "Other"), "q");
-  // UTF-8 text converted to code page 1252; a character without a form is '?'.
-  EXPECT_EQ(Read(hive, "K", "Utf8"), "Z\xFCrich \x80 ?");
+  // UTF-8 text keeps every character.
+  EXPECT_EQ(Read(hive, "K", "Utf8"), "Z\xC3\xBCrich \xE2\x82\xAC \xE6\x97\xA5");
 }
 
 TEST(WineReg, NamesMatchIgnoringCase) {
   winereg::Hive hive = Parse(
       "[Software\\\\Caf\\x00e9\\\\Sub] 123\n"
       "\"AppPath\"=\"x\"\n");
-  EXPECT_TRUE(hive.HasKey("SOFTWARE\\CAF\xC9\\sub"));
+  EXPECT_TRUE(hive.HasKey("SOFTWARE\\CAF\xC3\x89\\sub"));  // UTF-8 É
+  EXPECT_TRUE(hive.HasKey("SOFTWARE\\CAF\xC9\\sub"));      // a 1252 byte means its character
   EXPECT_TRUE(hive.HasKey("software\\caf\xE9"));  // a key above one with a line
   EXPECT_TRUE(hive.HasKey("Software"));
   EXPECT_TRUE(hive.HasKey("Software\\\\Caf\xE9\\Sub\\"));  // empty components pass over

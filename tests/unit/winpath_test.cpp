@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/text1252.h"
+#include "platform/text_rules.h"
 #include "platform/winpath.h"
 
 using winpath::FullPath;
 
 namespace {
 
-bool SameIgnoringCase(const std::string& a, const std::string& b) { return text1252::EqualIgnoreCase(a, b); }
+bool SameIgnoringCase(const std::string& a, const std::string& b) { return textrules::EqualIgnoreCase(a, b); }
 
 std::string Rel(const std::string& base, const std::string& dest) {
   return winpath::ExtractRelativePath(base, dest, &SameIgnoringCase);

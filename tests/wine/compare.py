@@ -15,9 +15,14 @@ and layrix.exe runs under Wine with the same arguments in the same folder.
 The two results must be identical.
 
 Known, intended difference: the Linux build prints UTF-8 where the .exe
-prints code page 1252 bytes, so the .exe's output is converted from 1252 to
-UTF-8 before the comparison; for the same reason answers on standard input
-are given to the Linux build in UTF-8 and to the .exe in code page 1252.
+prints code page 1252 bytes to a pipe (a character 1252 lacks as "?"), so
+the Linux build's output is taken through code page 1252 as the .exe would
+print it, and the .exe's output converted from 1252, before the comparison.
+Answers on standard input are given to the Linux build in UTF-8 and to the
+.exe in code page 1252, as each build's users type them, unless a scenario
+gives both the same UTF-8 bytes (both builds read UTF-8 and 1252 alike).
+Files are compared byte for byte: scenery.cfg of Prepar3D v5 is UTF-8, the
+others code page 1252.
 Standard error is shown when it differs but is not compared: the wording of
 system error texts belongs to each host.
 
@@ -87,6 +92,23 @@ def from_cp1252(data):
 
 def exe_output_as_utf8(data):
     return from_cp1252(data).encode("utf-8")
+
+
+def linux_output_as_exe_prints_it(data):
+    """The Linux build's UTF-8 output as the .exe writes the same text to a
+    pipe, in code page 1252 with "?" for a character 1252 lacks, then as
+    UTF-8 again for the comparison."""
+    text = data.decode("utf-8", "replace")
+    return "".join(ch if ord(ch) in (0x81, 0x8D, 0x8F, 0x90, 0x9D) or _in_cp1252(ch) else "?"
+                   for ch in text).encode("utf-8")
+
+
+def _in_cp1252(ch):
+    try:
+        ch.encode("cp1252")
+        return True
+    except UnicodeEncodeError:
+        return False
 
 
 # --------------------------------------------------------------- BGL files
@@ -441,6 +463,58 @@ def lay_out_newer_simulators(t):
     t.file("C:\\Mesh Ünterwelt\\scenery\\mesh.bgl", bgl_new([101]))
 
 
+P3D5_CFG_UTF8_AREAS = FSX_AREAS[:3] + [
+    (4, "Zürich Airport", "Addon Scenery\\Zürich", 4, True, False, False),
+    (5, "東京 Haneda", "Addon Scenery\\東京", 5, True, False, False),
+    (6, "Đakovo", "Addon Scenery\\Đakovo", 6, False, False, False),
+    (7, "Ωmega Field", "Addon Scenery\\Ωmega", 7, True, False, False),
+    (8, "Köln Őrs", "ADDON SCENERY\\KÖLN", 8, True, False, False),
+    (9, "Ελληνικά", "C:\\Mesh Ünterwelt", 9, True, False, False),
+]
+
+
+def lay_out_utf8_library(t):
+    """Prepar3D v5 served (named in a layrix.ini saved in UTF-8 with the
+    mark) with its library in UTF-8, as it writes it: titles and folders in
+    several scripts, on disk in other letter cases (đAKOVO, köln), one folder
+    gone (Ωmega), a title and folder an older installer wrote in code page
+    1252 (Málaga), and an add-on that "-ia" finds (Ürümqi)."""
+    lay_out_newer_simulators(t)
+    app = P3D5_APPPATH.rstrip("\\")
+    for sub in ("Zürich", "東京", "đAKOVO", "köln", "Málaga", "Ωmega Neu", "Ürümqi"):
+        t.folder(app + "\\Addon Scenery\\" + sub + "\\scenery")
+    t.file(app + "\\Addon Scenery\\東京\\scenery\\空港.bgl", bgl_new([3, 19]))
+    t.file(app + "\\Addon Scenery\\東京\\scenery\\Ωbjects.BGL", bgl_new([37]))
+    text = ("[General]\r\nTitle=Prepar3D World Scenery\r\nClean_on_Exit=TRUE\r\n\r\n"
+            + "".join(area(*a) for a in P3D5_CFG_UTF8_AREAS)).encode("utf-8")
+    text += ("[Area.010]\r\nTitle=M\xe1laga\r\nLocal=Addon Scenery\\M\xe1laga\r\nLayer=10\r\n"
+             "Active=TRUE\r\nRequired=FALSE\r\n").encode("latin-1")
+    t.file(P3D5_CFG, text)
+    t.file("C:\\Work\\layrix.ini", b"\xef\xbb\xbf[Main]\r\nSimulator=P3Dv5\r\n")
+
+
+BATCH_UTF8_FIND = (
+    "-f \"addon scenery\\đAKOVO\" 1\r\n"
+    "-f \"Addon Scenery\\KÖLN\" 0\r\n"
+    "-ft \"ωMEGA FIELD\" 0\r\n"
+    "-ft \"köln őRS\" 1\r\n"
+    "-ft \"ΕΛΛΗΝΙΚΆ\" 0\r\n"
+    "-ft \"málaga\" 0\r\n"
+    "-v- -1 0 16383\r\n"
+    "-f \"Addon Scenery\\東京\" 0\r\n"
+    "-v- -1 9 1\r\n"
+    "-l\r\n")
+
+BATCH_UTF8_INSTALL = (
+    "-i \"%b\" \"%u\" -1\r\n"
+    "-ft \"%u\" 0\r\n"
+    "-l\r\n")
+
+
+def utf8_batch(name, text, mark=True):
+    return lambda t: t.file("C:\\Work\\" + name, (b"\xef\xbb\xbf" if mark else b"") + text.encode("utf-8"))
+
+
 def lay_out_copy_target(t):
     """An existing destination for "-c": files newer, older and equal to the
     download's, a read-only one, one that is only in the destination."""
@@ -456,8 +530,10 @@ def lay_out_copy_target(t):
 
 class Scenario:
     def __init__(self, name, args, stdin="", cwd="C:\\Work", extra=None, closed_stdin=False,
-                 wine_fault=None):
+                 wine_fault=None, stdin_utf8=False):
         self.name = name
+        # When set: both builds are given the answers in UTF-8.
+        self.stdin_utf8 = stdin_utf8
         # When set: why Wine, not layrix, makes the .exe act otherwise here.
         # A difference is then reported but not counted.
         self.wine_fault = wine_fault
@@ -775,6 +851,32 @@ def scenarios():
         Scenario("ft-sharp-s", ["-ft", "GROSSE STRASSE", "1"]),
         Scenario("dt-sharp-s", ["-dt", "große straße"]),
         Scenario("cfg-utf8-bom", ["-s"], extra=replace_cfg(b"\xef\xbb\xbf" + fsx_cfg().encode("utf-8"))),
+        # A library in UTF-8 with a mark keeps every letter, also beyond 1252.
+        Scenario("cfg-utf8-bom-beyond-1252", ["-x", "1"], extra=replace_cfg(
+            b"\xef\xbb\xbf" + fsx_cfg(FSX_AREAS + [(20, "Ωmega Ελλάς", "Addon Scenery\\Ωmega", 11,
+                                                      True, False, False)]).encode("utf-8"))),
+        # Prepar3D v5's library in UTF-8.
+        Scenario("p3d5-utf8-l", ["-l"], extra=lay_out_utf8_library),
+        Scenario("p3d5-utf8-x1", ["-x", "1"], extra=lay_out_utf8_library),
+        Scenario("p3d5-utf8-s", ["-s"], extra=lay_out_utf8_library),
+        Scenario("p3d5-utf8-ia", ["-ia", "%a"], extra=lay_out_utf8_library),
+        Scenario("p3d5-utf8-find-batch", ["-b", "find.txt"],
+                 extra=both(lay_out_utf8_library, utf8_batch("find.txt", BATCH_UTF8_FIND))),
+        Scenario("p3d5-utf8-command-line", ["-i", "%a\\Ωmega Neu", "Ωmega Neu", "-1"],
+                 extra=lay_out_utf8_library),
+        Scenario("p3d5-utf8-bu-answers", ["-bu", "install.txt"], stdin_utf8=True,
+                 stdin="Addon Scenery\\Ωmega Neu\r\nΩmega Neu 東京 Zürich\r\n",
+                 extra=both(lay_out_utf8_library, utf8_batch("install.txt", BATCH_UTF8_INSTALL, False))),
+        # FSX keeps code page 1252: what it cannot hold is stored as "?".
+        Scenario("fsx-utf8-bu-answers", ["-bu", "install.txt"], stdin_utf8=True,
+                 stdin="Addon Scenery\\Ωmega\r\nΩmega Zürich\r\n",
+                 extra=utf8_batch("install.txt", BATCH_UTF8_INSTALL, False)),
+        Scenario("fsx-utf8-batch-with-mark", ["-b", "find.txt"],
+                 extra=utf8_batch("find.txt", "-f \"addon scenery\\ZÜRICH AIRPORT\" 1\r\n-ft \"große straße\" 1\r\n"
+                                  "-i \"%a\\New Äirfield\" \"Zürich Süd Ω\" -1\r\n")),
+        Scenario("fsx-utf8-batch-without-mark", ["-b", "find.txt"],
+                 extra=utf8_batch("find.txt", "-f \"addon scenery\\ZÜRICH AIRPORT\" 1\r\n-ft \"große straße\" 1\r\n"
+                                  "-i \"%a\\New Äirfield\" \"Zürich Süd\" -1\r\n", False)),
         Scenario("stock-library-x1", ["-x", "1"], extra=replace_cfg(STOCK_CFG)),
         Scenario("stock-library-s", ["-s"], extra=replace_cfg(STOCK_CFG)),
         Scenario("readonly-backup", ["-s"], extra=readonly_backup),
@@ -1229,10 +1331,12 @@ def main():
             """Runs one scenario through both builds; 1 when they differ."""
             lay_out(prefix, scenario, xattrs)
             proc = run_program(linux_cmd, prefix, scenario, scenario.stdin.encode("utf-8"), linux_env)
-            linux = {"exit": proc.returncode, "out": proc.stdout, "err": proc.stderr,
-                     "files": snapshot(prefix, xattrs)}
+            linux = {"exit": proc.returncode, "out": linux_output_as_exe_prints_it(proc.stdout),
+                     "err": proc.stderr, "files": snapshot(prefix, xattrs)}
             lay_out(prefix, scenario, xattrs)
-            proc = run_program(exe_cmd, prefix, scenario, cp1252(scenario.stdin), {})
+            answers = (scenario.stdin.encode("utf-8") if scenario.stdin_utf8
+                       else cp1252(scenario.stdin))
+            proc = run_program(exe_cmd, prefix, scenario, answers, {})
             exe = {"exit": proc.returncode, "out": exe_output_as_utf8(proc.stdout),
                    "err": exe_output_as_utf8(proc.stderr), "files": snapshot(prefix, xattrs)}
             problems = compare_runs(scenario.name, linux, exe)
@@ -1299,7 +1403,8 @@ def main():
             lay_out(prefix, wrong, xattrs)
             p1 = run_program(linux_cmd, prefix, wrong, b"", linux_env)
             p2 = run_program(exe_cmd, prefix, wrong, b"", {})
-            linux = {"exit": p1.returncode, "out": p1.stdout, "err": p1.stderr, "files": {}}
+            linux = {"exit": p1.returncode, "out": linux_output_as_exe_prints_it(p1.stdout),
+                     "err": p1.stderr, "files": {}}
             exe = {"exit": p2.returncode, "out": exe_output_as_utf8(p2.stdout),
                    "err": exe_output_as_utf8(p2.stderr), "files": {}}
             problems = compare_runs(wrong.name, linux, exe)

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Runs layrix.exe under Wine on a terminal, as a user's shell runs it, and
-checks that letters beyond ASCII show on the terminal as those letters and
-that answers typed there reach scenery.cfg as code page 1252 text; the same
-runs through pipes and files must give the program's code page 1252 bytes,
-as compare.py checks them against the Linux build.
+checks that letters beyond ASCII show on the terminal as those letters, also
+those beyond code page 1252 from Prepar3D v5's UTF-8 library, and that
+answers typed there reach scenery.cfg in the library's encoding (code page
+1252 for FSX, UTF-8 for Prepar3D v5); the same runs through pipes and files
+must give code page 1252 bytes, as compare.py checks them against the Linux
+build.
 
 The terminal is a pseudo-terminal.  Wine makes a console of it: each
 standard handle on it is a console handle (GetConsoleMode succeeds), whose
@@ -35,8 +37,9 @@ import time
 
 sys.dont_write_bytecode = True  # no __pycache__ left in the tests folder
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from compare import (BATCH_INSTALL, Prefix, Scenario, batch, close_prefix, cp1252,  # noqa: E402
-                     from_cp1252, keeps_xattrs, lay_out, register, snapshot)
+from compare import (BATCH_INSTALL, BATCH_UTF8_INSTALL, P3D5_CFG, Prefix, Scenario,  # noqa: E402
+                     batch, both, close_prefix, cp1252, from_cp1252, keeps_xattrs, lay_out,
+                     lay_out_utf8_library, register, snapshot, utf8_batch)
 
 CFG = "ProgramData/Microsoft/FSX/scenery.cfg"
 STREAMS = ("stdin", "stdout", "stderr")
@@ -323,8 +326,47 @@ def check_no_ansi_form(prefix, exe, xattrs):
     return []
 
 
+def check_utf8_library(prefix, exe, xattrs):
+    """Prepar3D v5's library in UTF-8: the listing shows every letter on the
+    terminal, Ω and 東京 included (to a file they are "?"), and a title typed
+    at a "-bu" prompt with letters beyond code page 1252 is stored in UTF-8."""
+    problems = []
+    listing = Scenario("terminal-utf8-library", ["-l"], extra=lay_out_utf8_library)
+    cwd = prefix.host(listing.cwd)
+    lay_out(prefix, listing, xattrs)
+    term = run_exe(prefix, exe, listing.args, cwd, on_terminal=STREAMS)
+    files = run_exe(prefix, exe, listing.args, cwd)
+    for shown in ("\u03a9mega Field", "\u6771\u4eac Haneda", "Addon Scenery\\\u6771\u4eac",
+                  "\u0110akovo", "K\u00f6ln \u0150rs", "M\u00e1laga", "\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac"):
+        if shown not in term.screen:
+            problems.append("the terminal did not show %r; it showed:\n%s" % (shown, show(term.screen)))
+            break
+    if cp1252(" 5  on   ?? Haneda") not in files.stdout:
+        problems.append("to a file, the listing is not the code page 1252 text:\n" + show(repr(files.stdout)))
+
+    install = Scenario("terminal-utf8-answers", ["-bu", "install.txt"],
+                       extra=both(lay_out_utf8_library,
+                                  utf8_batch("install.txt", BATCH_UTF8_INSTALL, False)))
+    lay_out(prefix, install, xattrs)
+    typed = [(BU_PROMPTS[0], "Addon Scenery\\\u03a9mega Neu\r"),
+             (BU_PROMPTS[1], "\u03a9mega Neu \u6771\u4eac \U0001F6EB\r")]
+    term = run_exe(prefix, exe, install.args, cwd, on_terminal=STREAMS, typed=typed)
+    cfg = snapshot(prefix, xattrs).get(P3D5_CFG.replace("C:\\", "").replace("\\", "/"), ("", b""))[1]
+    expected = "Title=\u03a9mega Neu \u6771\u4eac \U0001F6EB\r\nLocal=Addon Scenery\\\u03a9mega Neu\r\n"
+    if expected.encode("utf-8") not in cfg:
+        stored = [line for line in cfg.split(b"\r\n") if line.startswith(b"Title=")]
+        problems.append("scenery.cfg has the titles %r, not %r" % (stored, expected))
+    # (Wine's console shows a character beyond U+FFFF as two replacement
+    # characters, also when it echoes the keys typed: only the others count.)
+    if "Searching for '\u03a9mega Neu \u6771\u4eac " not in term.screen:
+        problems.append("the terminal did not show the title searched for; it showed:\n%s"
+                        % show(term.screen))
+    return problems
+
+
 CHECKS = [("terminal-output", check_output), ("terminal-error", check_error),
-          ("terminal-answers", check_answers), ("terminal-no-ansi-form", check_no_ansi_form)]
+          ("terminal-answers", check_answers), ("terminal-no-ansi-form", check_no_ansi_form),
+          ("terminal-utf8-library", check_utf8_library)]
 
 
 def main():

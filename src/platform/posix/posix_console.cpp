@@ -1,5 +1,6 @@
-// The command line, the console and the environment: UTF-8 outside, code
-// page 1252 inside.
+// The command line and the console: UTF-8 outside as inside.  What comes in
+// is made valid UTF-8 here (a byte that is not UTF-8 is taken as its code
+// page 1252 character), and so is what goes out.
 #include <signal.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -7,7 +8,7 @@
 #include <unistd.h>
 
 #include "platform/platform.h"
-#include "platform/text1252.h"
+#include "platform/text_encoding.h"
 
 namespace plat {
 namespace {
@@ -27,7 +28,11 @@ void KeepStandardStreamsOpen() {
 }
 
 void WriteTo(FILE* stream, const std::string& text) {
-  std::string utf8 = text1252::ToUtf8(text);
+  if (encoding::IsValidUtf8(text)) {
+    fwrite(text.data(), 1, text.size(), stream);
+    return;
+  }
+  const std::string utf8 = encoding::ToValidUtf8(text);
   fwrite(utf8.data(), 1, utf8.size(), stream);
 }
 
@@ -39,7 +44,7 @@ std::vector<std::string> CommandLineWords(int argc, char** argv) {
   // half-way: as on Windows, a write to a closed pipe just fails.
   ::signal(SIGPIPE, SIG_IGN);
   std::vector<std::string> words;
-  for (int i = 1; i < argc; ++i) words.push_back(text1252::FromUtf8(argv[i] ? argv[i] : ""));
+  for (int i = 1; i < argc; ++i) words.push_back(encoding::ToValidUtf8(argv[i] ? argv[i] : ""));
   return words;
 }
 
@@ -68,7 +73,7 @@ bool ReadStdinLine(std::string& line) {
     return false;
   }
   if (!utf8.empty() && utf8.back() == '\r') utf8.pop_back();
-  line = text1252::FromUtf8(utf8);
+  line = encoding::ToValidUtf8(utf8);
   return true;
 }
 

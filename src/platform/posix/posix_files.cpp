@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "platform/posix/posix_internal.h"
-#include "platform/text1252.h"
+#include "platform/text_encoding.h"
 #include "platform/winpath.h"
 
 namespace plat::posix {
@@ -36,12 +36,12 @@ std::string FinalTarget(const Resolved& r) {
 
 // The given spelling of the last component of a Windows path, as a host name.
 std::string GivenName(const std::string& windowsPath) {
-  return text1252::ToUtf8(winpath::ExtractFileName(FullPath(windowsPath)));
+  return encoding::ToValidUtf8(winpath::ExtractFileName(FullPath(windowsPath)));
 }
 
 bool SameEntry(const Resolved& a, const Resolved& b) {
   if (a.Lstat.st_dev != b.Lstat.st_dev || a.Lstat.st_ino != b.Lstat.st_ino) return false;
-  if (NameKeyOfHost(a.Name) != NameKeyOfHost(b.Name)) return false;
+  if (NameKey(a.Name) != NameKey(b.Name)) return false;
   struct stat fa, fb;
   return ::stat(a.Folder.c_str(), &fa) == 0 && ::stat(b.Folder.c_str(), &fb) == 0 &&
          fa.st_dev == fb.st_dev && fa.st_ino == fb.st_ino;
@@ -50,7 +50,7 @@ bool SameEntry(const Resolved& a, const Resolved& b) {
 // The same for `spelled` (from Spelled).
 bool SurelyMissing(const Resolved& spelled) {
   if (!spelled.Valid || spelled.Name.empty()) return false;
-  return posix::SurelyMissing(spelled.Folder, text1252::FromUtf8(spelled.Name));
+  return posix::SurelyMissing(spelled.Folder, spelled.Name);
 }
 
 // Removes `name` in `folder` (reached through `dir`), whose lstat is `lst`,
@@ -264,7 +264,7 @@ FileResult MakeStagingFolder(const std::string& parent, std::string& staged) {
   std::string name;
   if (!CreateTempFolder(r.Host, name)) return ResultOfErrno(errno);
   NoteAdded(r.Host, name);
-  staged = folder + text1252::FromUtf8(name);
+  staged = folder + name;
   return {};
 }
 
@@ -292,7 +292,7 @@ FileResult RenameFile(const std::string& source, const std::string& target) {
     SpelledName from, to;
     if (SpellName(source, from) && SpellName(target, to) &&
         (to.Kept() || !from.Kept() || SpellName(source, from)) && !from.Name.empty() &&
-        !to.Name.empty() && SurelyMissing(*to.Folder, text1252::FromUtf8(to.Name))) {
+        !to.Name.empty() && SurelyMissing(*to.Folder, to.Name)) {
       const int code = RenameEntry(*from.Folder, from.Name, *to.Folder, to.Name);
       if (code == 0) {
         ReleaseTemporaryLocksUnlessKept();

@@ -101,7 +101,7 @@ struct Resolved {
   struct stat Lstat {};  // when Exists
 };
 
-// A Windows path (ANSI, absolute or relative to the current folder) as a
+// A Windows path (absolute or relative to the current folder) as a
 // host path: the drive's folder, then each component as the folder spells it
 // (exactly when so, else the first entry equal ignoring case in listing
 // order), components that exist in no spelling keep theirs.
@@ -194,8 +194,8 @@ At AtOf(const SpelledName& s);
 
 // ---------------------------------------------------------------- name cache
 
-// The host names in `folder` equal to `name` (ANSI) ignoring case, as NTFS
-// compares the names converted to ANSI, in listing order.  Served from a
+// The host names in `folder` equal to `name` ignoring case, as NTFS
+// compares names (NameKey), in listing order.  Served from a
 // small cache of folders, checked against each folder's modification time,
 // so that looking up many names in one folder stays linear.
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name);
@@ -203,19 +203,19 @@ std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std:
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name,
                                            const struct stat& folderStat);
 
-// Whether `name` (ANSI) is missing in every spelling from `folder`, told
+// Whether `name` is missing in every spelling from `folder`, told
 // without looking at the disk: known only when the folder's names were
 // checked against its modification time, under this path, within the short
 // trust time, and only this layer changed a folder since.
 enum class KnownPresence { Missing, Present, Unknown };
 KnownPresence RecentPresence(const std::string& folder, const std::string& name);
 
-// True when the name `ansiName` (ANSI) names no entry in the host folder
+// True when the name `name` names no entry in the host folder
 // `folder` in any spelling, as the name cache of the folder tells: from names
 // checked a moment ago, or after one look at the folder through its handle,
 // instead of a lookup of the name and then the folder.  False also when that
 // cannot be told.
-bool SurelyMissing(const std::string& folder, const std::string& ansiName);
+bool SurelyMissing(const std::string& folder, const std::string& name);
 
 // Keep the cache up to date after this layer's own changes to `folder`.
 void NoteAdded(const std::string& folder, const std::string& hostName);
@@ -229,10 +229,11 @@ void ClearNameCache();
 // matching as upper-cased UTF-16 are those of these bytes); false otherwise.
 bool AsciiUpper(std::string_view name, std::string& upper);
 
-// The key names are compared by: the host name converted to ANSI, then to
-// UTF-16, upper-cased.
-std::u16string NameKeyOfHost(const std::string& hostName);
-std::u16string NameKeyOfAnsi(const std::string& ansiName);
+// The key names are compared by, as NTFS compares them: the name in UTF-16,
+// upper-cased.  A host name and a name of a Windows path are both UTF-8 (a
+// byte that is not UTF-8 taken as its code page 1252 character), so a host
+// name that is not UTF-8 is still found through the character it means.
+std::u16string NameKey(const std::string& name);
 
 // ---------------------------------------------------------------- file facts
 

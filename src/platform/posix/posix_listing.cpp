@@ -1,5 +1,5 @@
-// Folder listings (FindFirstFileA/FindNextFileA): wildcard matching on the
-// ANSI names, NTFS order.
+// Folder listings (FindFirstFileA/FindNextFileA): wildcard matching ignoring
+// case as NTFS does, NTFS order.
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "platform/posix/posix_internal.h"
-#include "platform/text1252.h"
+#include "platform/text_encoding.h"
 #include "platform/winpath.h"
 
 namespace plat::posix {
@@ -60,13 +60,13 @@ struct Found {
 Found MakeFound(std::string hostName, unsigned char type) {
   Found f;
   f.Type = type;
-  f.Ascii = text1252::IsAscii(hostName);
-  if (!f.Ascii) f.Key = NameKeyOfHost(hostName);
+  f.Ascii = encoding::IsAscii(hostName);
+  if (!f.Ascii) f.Key = NameKey(hostName);
   f.HostName = std::move(hostName);
   return f;
 }
 
-std::u16string WideKey(const Found& f) { return f.Ascii ? NameKeyOfHost(f.HostName) : f.Key; }
+std::u16string WideKey(const Found& f) { return f.Ascii ? NameKey(f.HostName) : f.Key; }
 
 unsigned char AsciiUpperByte(char c) {
   return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 0x20 : c);
@@ -115,7 +115,7 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
   if (mask.find_first_of("*?") == std::string::npos) {
     // A plain name: its spellings come from the name cache, not a listing.
     std::vector<std::string> names = NamesIgnoringCase(folder.Host, mask);
-    std::string exact = text1252::ToUtf8(mask);
+    std::string exact = encoding::ToValidUtf8(mask);
     struct stat lst;
     if (std::find(names.begin(), names.end(), exact) == names.end() &&
         ::lstat(JoinHost(folder.Host, exact).c_str(), &lst) == 0)
@@ -123,7 +123,7 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
     for (std::string& name : names) found.push_back(MakeFound(std::move(name), DT_UNKNOWN));
   } else {
     const bool everyName = mask == "*" || mask == "*.*";
-    const std::u16string maskKey = NameKeyOfAnsi(mask);
+    const std::u16string maskKey = NameKey(mask);
     std::string maskAscii, nameAscii;
     const bool asciiMask = AsciiUpper(mask, maskAscii);
     DIR* dir = ::opendir(folder.Host.c_str());
@@ -164,16 +164,18 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
 
   std::vector<DirEntry> entries;
   entries.reserve(found.size());
-  // An ASCII name is the same text in ANSI: it moves over as it is.
-  auto ansiName = [](Found& f) {
-    return f.Ascii ? std::move(f.HostName) : text1252::FromUtf8(f.HostName);
+  // Host names are UTF-8 as the program's text is; one that is not (made by
+  // another program) is listed with the characters its bytes mean in code
+  // page 1252, under which it is found again.
+  auto listedName = [](Found& f) {
+    return f.Ascii ? std::move(f.HostName) : encoding::ToValidUtf8(f.HostName);
   };
   for (uint32_t index : order) {
     Found& f = found[index];
     if (facts == FileFacts::KindOnly && f.Type == DT_REG) {
       FileInfo info;
       info.Attributes = kAttrArchive;
-      entries.push_back({ansiName(f), info});
+      entries.push_back({listedName(f), info});
       continue;
     }
     std::string hostPath = JoinHost(folder.Host, f.HostName);
@@ -182,7 +184,7 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
     if (::fstatat(at.Dir, at.Path.c_str(), &lst, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
     FileInfo info = InfoOf(hostPath, f.HostName, lst);
     if (foldersOnly && !(info.Attributes & kAttrDirectory)) continue;
-    entries.push_back({ansiName(f), info});
+    entries.push_back({listedName(f), info});
   }
   return entries;
 }

@@ -10,7 +10,8 @@
 
 #include "platform/posix/name_table.h"
 #include "platform/posix/posix_internal.h"
-#include "platform/text1252.h"
+#include "platform/text_encoding.h"
+#include "platform/text_rules.h"
 
 namespace plat::posix {
 namespace {
@@ -36,16 +37,10 @@ std::string PackKey(const std::u16string& upper) {
   return key;
 }
 
-std::string CacheKeyOfHost(const std::string& hostName) {
+std::string CacheKeyOf(const std::string& name) {
   std::string key;
-  if (AsciiUpper(hostName, key)) return key;
-  return PackKey(NameKeyOfHost(hostName));
-}
-
-std::string CacheKeyOfAnsi(const std::string& ansiName) {
-  std::string key;
-  if (AsciiUpper(ansiName, key)) return key;
-  return PackKey(NameKeyOfAnsi(ansiName));
+  if (AsciiUpper(name, key)) return key;
+  return PackKey(NameKey(name));
 }
 
 struct FolderNames {
@@ -61,7 +56,7 @@ struct FolderNames {
   int64_t CheckedAt = 0;
   uint64_t LastUse = 0;
   std::string Path;  // the host path it was last looked up through
-  NameTable Names{&CacheKeyOfHost};
+  NameTable Names{&CacheKeyOf};
 };
 
 struct Cache {
@@ -81,7 +76,7 @@ bool SameTime(const struct timespec& a, const struct timespec& b) {
 }
 
 bool ListingBefore(const std::string& a, const std::string& b) {
-  return text1252::CompareNtfsNames(a, b) < 0;
+  return textrules::CompareNtfsNames(a, b) < 0;
 }
 
 FolderNames* Find(const struct stat& st) {
@@ -173,18 +168,9 @@ bool AsciiUpper(std::string_view name, std::string& upper) {
   return true;
 }
 
-std::u16string NameKeyOfAnsi(const std::string& ansiName) {
-  std::u16string key = text1252::ToUtf16(ansiName);
-  for (char16_t& c : key) c = text1252::UpperUtf16(c);
-  return key;
-}
-
-// Host names are keyed by their real UTF-16 form, so that a character without
-// a code page 1252 form (listed as '?') is never reached by a '?' in a path,
-// just as '?' names no file on Windows.
-std::u16string NameKeyOfHost(const std::string& hostName) {
-  std::u16string key = text1252::Utf8ToUtf16(hostName);
-  for (char16_t& c : key) c = text1252::UpperUtf16(c);
+std::u16string NameKey(const std::string& name) {
+  std::u16string key = encoding::ToUtf16(name);
+  for (char16_t& c : key) c = textrules::UpperUtf16(c);
   return key;
 }
 
@@ -198,7 +184,7 @@ std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std:
                                            const struct stat& folderStat) {
   FolderNames* entry = Load(folder, folderStat);
   if (!entry) return {};
-  std::vector<std::string> names = entry->Names.NamesWithKey(CacheKeyOfAnsi(name));
+  std::vector<std::string> names = entry->Names.NamesWithKey(CacheKeyOf(name));
   if (names.size() > 1) std::sort(names.begin(), names.end(), ListingBefore);
   return names;
 }
@@ -211,14 +197,14 @@ KnownPresence RecentPresence(const std::string& folder, const std::string& name)
     if (entry.CheckedAt == 0 || now - entry.CheckedAt > kShortTrustNanoseconds)
       return KnownPresence::Unknown;
     entry.LastUse = ++cache.Clock;
-    return entry.Names.HasKey(CacheKeyOfAnsi(name)) ? KnownPresence::Present
+    return entry.Names.HasKey(CacheKeyOf(name)) ? KnownPresence::Present
                                                      : KnownPresence::Missing;
   }
   return KnownPresence::Unknown;
 }
 
-bool SurelyMissing(const std::string& folder, const std::string& ansiName) {
-  switch (RecentPresence(folder, ansiName)) {
+bool SurelyMissing(const std::string& folder, const std::string& name) {
+  switch (RecentPresence(folder, name)) {
     case KnownPresence::Missing: return true;
     case KnownPresence::Present: return false;
     case KnownPresence::Unknown: break;
@@ -226,7 +212,7 @@ bool SurelyMissing(const std::string& folder, const std::string& ansiName) {
   HeldFolder dir = FolderHandle(folder);
   struct stat folderStat;
   if (!dir || ::fstat(*dir, &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) return false;
-  return NamesIgnoringCase(folder, ansiName, folderStat).empty();
+  return NamesIgnoringCase(folder, name, folderStat).empty();
 }
 
 void NoteAdded(const std::string& folder, const std::string& hostName) {

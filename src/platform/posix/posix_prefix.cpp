@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "platform/posix/posix_internal.h"
-#include "platform/text1252.h"
+#include "platform/text_encoding.h"
 #include "platform/winpath.h"
 
 namespace plat::posix {
@@ -155,7 +155,7 @@ bool HostToWindows(const std::string& hostPath, std::string& windows) {
   rest.erase(0, skip);
   for (char& c : rest)
     if (c == '/') c = '\\';
-  windows = std::string(1, char('A' + best)) + ":\\" + text1252::FromUtf8(rest);
+  windows = std::string(1, char('A' + best)) + ":\\" + encoding::ToValidUtf8(rest);
   return true;
 }
 
@@ -191,7 +191,7 @@ bool CurrentFolder(std::string& folder) {
 std::vector<std::string> InstallSearchNotes() {
   posix::PrefixPath();
   std::vector<std::string> notes;
-  for (const std::string& note : posix::State().SearchNotes) notes.push_back(text1252::FromUtf8(note));
+  for (const std::string& note : posix::State().SearchNotes) notes.push_back(encoding::ToValidUtf8(note));
   return notes;
 }
 
@@ -206,7 +206,7 @@ std::string TempFolderValue() {
   }
   std::string windows;
   if (value[0] == '/' && posix::HostToWindows(value, windows)) return windows;
-  return text1252::FromUtf8(value);
+  return encoding::ToValidUtf8(value);
 }
 
 std::string FullPath(const std::string& path) {
@@ -224,8 +224,9 @@ namespace plat::posix {
 namespace {
 
 // The checks and the host text of a path as spelled.  `components` and
-// `hostNames` (every component, ANSI and host) are filled only when
-// `complete` comes back true; `lastName` (the last component, ANSI) always.
+// `hostNames` (every component, as written and as host names) are filled
+// only when `complete` comes back true; `lastName` (the last component, as
+// written) always.
 //
 // The host folder of the last path's folder is kept, so that the many
 // names of one folder cost only the conversion of the last name; a path in
@@ -257,7 +258,7 @@ void SpellInKnownFolder(std::string_view last, const PrefixState::SpelledFolder&
   result.Valid = true;
   spelling.LastName.assign(last);
   spelling.Complete = false;
-  result.Name = text1252::ToUtf8(last);
+  result.Name = encoding::ToValidUtf8(last);
   result.Folder = known.Host;
   result.Host = JoinHost(known.Host, result.Name);
 }
@@ -295,8 +296,8 @@ bool SpellBesideKnownFolder(const std::string& windowsPath, Resolved& result, Sp
     result.Valid = true;
     spelling.LastName.assign(last);
     spelling.Complete = false;
-    result.Folder = JoinHost(HostParent(f.Host), text1252::ToUtf8(middle));
-    result.Name = text1252::ToUtf8(last);
+    result.Folder = JoinHost(HostParent(f.Host), encoding::ToValidUtf8(middle));
+    result.Name = encoding::ToValidUtf8(last);
     result.Host = JoinHost(result.Folder, result.Name);
     return true;
   }
@@ -347,7 +348,7 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
 
   std::vector<std::string>& hostNames = spelling.HostNames;
   hostNames.reserve(components.size());
-  for (const std::string& component : components) hostNames.push_back(text1252::ToUtf8(component));
+  for (const std::string& component : components) hostNames.push_back(encoding::ToValidUtf8(component));
   std::string& folder = result.Folder;  // the drive's folder for a drive root
   folder = spelling.Root;
   for (size_t i = 0; i + 1 < hostNames.size(); ++i) folder = JoinHost(folder, hostNames[i]);
@@ -384,7 +385,7 @@ bool SpellName(const std::string& windowsPath, SpelledName& spelled) {
                                                     : nullptr;
   if (known) {
     spelled.Folder = &known->Host;
-    spelled.Name = text1252::ToUtf8(last);
+    spelled.Name = encoding::ToValidUtf8(last);
     return true;
   }
   spelled.Full = Spelled(windowsPath);

@@ -8,7 +8,7 @@
 
 #include "platform/posix/posix_internal.h"
 #include "platform/simulator_keys.h"
-#include "platform/text1252.h"
+#include "platform/text_encoding.h"
 #include "platform/winereg.h"
 
 namespace plat::posix {
@@ -99,7 +99,7 @@ RegResult RegReadString(RegRoot root, const std::string& subKey, const std::stri
   if (!found->IsString) return RegResult::WrongType;
   std::u16string_view text = found->Text;
   text = text.substr(0, text.find(u'\0'));
-  value = text1252::FromUtf16(text);
+  value = encoding::FromUtf16(text);
   return RegResult::Ok;
 }
 

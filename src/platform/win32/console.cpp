@@ -1,14 +1,15 @@
 // Standard input, output and error of the Windows build.
 //
-// The program's text is ANSI (the machine's code page).  A pipe or a file is
-// written and read as those bytes, unchanged, which is what installers and
-// scripts read.  A console is different: its A functions take bytes in the
-// console's own code page (the OEM code page, 437 or 850 on a Western
-// system), so ANSI letters beyond ASCII would show as other letters ("ü" as
-// "ⁿ"), and a typed "ü" would arrive as a byte that means something else in
-// the ANSI code page.  A console is therefore written with WriteConsoleW and
-// read with ReadConsoleW, converting from and to the ANSI code page here.
+// The program's text is UTF-8.  A console is written with WriteConsoleW and
+// read with ReadConsoleW, in UTF-16, so that every letter shows and arrives
+// as it is, whatever the console's own code page (the OEM code page, 437 or
+// 850 on a Western system).  A pipe or a file is written in code page 1252,
+// the bytes installers' scripts have always read from this program (a
+// character without a 1252 form as '?'), and read as UTF-8 where its bytes
+// are UTF-8 and as code page 1252 where they are not, so that an answer
+// arrives whole from a script of either kind.
 #include "platform/platform.h"
+#include "platform/text_encoding.h"
 #include "platform/win32/win32_util.h"
 
 #include <algorithm>
@@ -40,15 +41,10 @@ void WriteBytes(HANDLE handle, const std::string& text) {
   }
 }
 
-// Writes ANSI text to a console as UTF-16, in pieces small enough for any
+// Writes text to a console as UTF-16, in pieces small enough for any
 // console, never splitting a surrogate pair between two pieces.
 void WriteToConsole(HANDLE console, const std::string& text) {
   const std::wstring wide = win32::Wide(text);
-  if (wide.empty()) {  // nothing the system could convert: the bytes as they are
-    DWORD written = 0;
-    WriteConsoleA(console, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    return;
-  }
   constexpr size_t kPiece = 8192;
   size_t done = 0;
   while (done < wide.size()) {
@@ -69,36 +65,7 @@ void WriteAll(DWORD which, const std::string& text) {
   if (IsConsole(handle))
     WriteToConsole(handle, text);
   else
-    WriteBytes(handle, text);
-}
-
-// A typed line in the ANSI code page.  Each character without an ANSI form
-// becomes one '?', as the Linux build converts what it reads: no look-alike
-// ("L" for "Ł") slips into a title or a path unnoticed, and a character
-// beyond U+FFFF (two UTF-16 units) gives one '?', not two.
-std::string AnsiFromTyped(const std::wstring& typed) {
-  std::wstring text;
-  text.reserve(typed.size());
-  for (size_t i = 0; i < typed.size(); ++i) {
-    const wchar_t c = typed[i];
-    if (IS_HIGH_SURROGATE(c) && i + 1 < typed.size() && IS_LOW_SURROGATE(typed[i + 1])) {
-      text += L'?';
-      ++i;
-    } else if (IS_HIGH_SURROGATE(c) || IS_LOW_SURROGATE(c)) {
-      text += L'?';  // half a pair names no character
-    } else {
-      text += c;
-    }
-  }
-  if (text.empty()) return std::string();
-  const int length = static_cast<int>(text.size());
-  int count = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0,
-                                  "?", nullptr);
-  if (count <= 0) return std::string(text.size(), '?');
-  std::string ansi(static_cast<size_t>(count), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, ansi.data(), count, "?",
-                      nullptr);
-  return ansi;
+    WriteBytes(handle, encoding::ToCodePage1252(text));
 }
 
 // One line typed on a console, one character at a time: what the console
@@ -118,7 +85,7 @@ bool ReadConsoleLine(HANDLE console, std::string& line) {
   }
   if (!any) return false;
   if (!typed.empty() && typed.back() == L'\r') typed.pop_back();
-  line = AnsiFromTyped(typed);
+  line = win32::Narrow(typed);
   return true;
 }
 
@@ -139,6 +106,7 @@ bool ReadByteLine(HANDLE handle, std::string& line) {
     return false;
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
+  line = encoding::ToValidUtf8(line);
   return true;
 }
 

@@ -4,7 +4,7 @@
 // RemoveDirectory, DeleteFile, CopyFile, MoveFile(Ex), FileTimeToLocalFileTime;
 // see win32_util.h for the path forms they are given.)
 #include "platform/platform.h"
-#include "platform/text1252.h"
+#include "platform/text_rules.h"
 #include "platform/win32/temporaries.h"
 #include "platform/win32/win32_util.h"
 #include "platform/winpath.h"
@@ -47,8 +47,8 @@ bool EndsWithIgnoringCase(const std::wstring& name, const std::wstring& ending) 
   if (name.size() < ending.size()) return false;
   size_t start = name.size() - ending.size();
   for (size_t i = 0; i < ending.size(); ++i)
-    if (text1252::UpperUtf16(static_cast<char16_t>(name[start + i])) !=
-        text1252::UpperUtf16(static_cast<char16_t>(ending[i])))
+    if (textrules::UpperUtf16(static_cast<char16_t>(name[start + i])) !=
+        textrules::UpperUtf16(static_cast<char16_t>(ending[i])))
       return false;
   return true;
 }
@@ -89,13 +89,8 @@ bool FileExists(const std::string& path) {
 namespace {
 
 std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileResult* problem) {
-  // The names come from the folder in UTF-16, so that names with characters
-  // outside the ANSI code page sort in their true place; each is handed out
-  // in ANSI as FindFirstFileA gives it.
-  struct Found {
-    DirEntry Entry;
-    std::string SortName;  // UTF-8 of the real name, for the NTFS order
-  };
+  // The names come from the folder in UTF-16 and are handed out as the
+  // program's text, every character kept.
   std::wstring widePattern = FilePath(pattern);
   if (widePattern.empty()) return {};
   WIN32_FIND_DATAW data;
@@ -112,29 +107,25 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileRes
     return {};
   }
   const std::wstring extension = ExtensionFilter(pattern);
-  std::vector<Found> found;
+  std::vector<DirEntry> found;
   do {
     std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
     if (!extension.empty() && !EndsWithIgnoringCase(name, extension)) continue;
     if (foldersOnly && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
-    Found item;
-    item.Entry.Name = win32::Narrow(name, CP_ACP);
-    item.Entry.Info = InfoFrom(data.dwFileAttributes, data.ftCreationTime, data.ftLastAccessTime,
-                               data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow);
-    item.SortName = win32::Narrow(name, CP_UTF8);
+    DirEntry item;
+    item.Name = win32::Narrow(name);
+    item.Info = InfoFrom(data.dwFileAttributes, data.ftCreationTime, data.ftLastAccessTime,
+                         data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow);
     found.push_back(std::move(item));
   } while (FindNextFileW(find, &data));
   FindClose(find);
   // NTFS gives this order already; other file systems (FAT, network shares,
   // Wine's view of a Linux folder) do not, and both builds must list alike.
-  std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-    return text1252::CompareNtfsNames(a.SortName, b.SortName) < 0;
+  std::stable_sort(found.begin(), found.end(), [](const DirEntry& a, const DirEntry& b) {
+    return textrules::CompareNtfsNames(a.Name, b.Name) < 0;
   });
-  std::vector<DirEntry> entries;
-  entries.reserve(found.size());
-  for (auto& item : found) entries.push_back(std::move(item.Entry));
-  return entries;
+  return found;
 }
 
 }  // namespace

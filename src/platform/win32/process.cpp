@@ -13,7 +13,7 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Splits the text of GetCommandLineA into words, the program name excluded.
+// Splits the text of the command line into words, the program name excluded.
 // The rules are those of the C runtime (blanks separate, double quotes group
 // and are removed, 2n backslashes before a quote give n backslashes, 2n+1
 // give n and a literal quote), with one exception for the common way of
@@ -78,14 +78,14 @@ std::vector<std::string> SplitCommandLine(const std::string& text) {
   return words;
 }
 
-std::string Environment(const char* name) {
-  DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+std::string Environment(const wchar_t* name) {
+  DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
   if (size == 0) return std::string();
-  std::string value(size, '\0');
-  DWORD length = GetEnvironmentVariableA(name, value.data(), size);
+  std::wstring value(size, L'\0');
+  DWORD length = GetEnvironmentVariableW(name, value.data(), size);
   if (length == 0 || length >= size) return std::string();
   value.resize(length);
-  return value;
+  return win32::Narrow(value);
 }
 
 }  // namespace
@@ -93,37 +93,39 @@ std::string Environment(const char* name) {
 std::vector<std::string> CommandLineWords(int, char**) {
   // The C runtime's argv would read "C:\My Scenery\" as an escaped quote;
   // the command line itself is split here instead (see SplitCommandLine).
-  const char* line = GetCommandLineA();
-  return SplitCommandLine(line != nullptr ? std::string(line) : std::string());
+  // Split as UTF-8: the bytes that group and separate words are ASCII.
+  const wchar_t* line = GetCommandLineW();
+  return SplitCommandLine(line != nullptr ? win32::Narrow(line) : std::string());
 }
 
 std::string TempFolderValue() {
-  std::string value = Environment("TEMP");
-  if (value.empty()) value = Environment("TMP");
+  std::string value = Environment(L"TEMP");
+  if (value.empty()) value = Environment(L"TMP");
   return value;
 }
 
 bool CurrentFolder(std::string& folder) {
-  DWORD size = GetCurrentDirectoryA(0, nullptr);
+  DWORD size = GetCurrentDirectoryW(0, nullptr);
   if (size == 0) return false;
-  std::string value(size, '\0');
-  DWORD length = GetCurrentDirectoryA(size, value.data());
+  std::wstring value(size, L'\0');
+  DWORD length = GetCurrentDirectoryW(size, value.data());
   if (length == 0 || length >= size) return false;
   value.resize(length);
-  if (value.back() != '\\') value += '\\';
-  folder = value;
+  folder = win32::Narrow(value);
+  if (folder.back() != '\\') folder += '\\';
   return true;
 }
 
 std::string FullPath(const std::string& path) {
   if (path.empty() || path.find('\0') != std::string::npos) return std::string();
-  std::vector<char> buffer(MAX_PATH + 1);
+  const std::wstring wide = win32::Wide(path);
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
   for (int attempt = 0; attempt < 3; ++attempt) {
-    char* filePart = nullptr;
-    DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
+    wchar_t* filePart = nullptr;
+    DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
                                     &filePart);
     if (length == 0) return std::string();
-    if (length < buffer.size()) return std::string(buffer.data(), length);
+    if (length < buffer.size()) return win32::Narrow(std::wstring_view(buffer.data(), length));
     buffer.resize(length + 1);
   }
   return std::string();

@@ -1,5 +1,6 @@
-// Registry reading of the Windows build: RegOpenKeyExA, RegQueryValueExA,
-// RegCloseKey, read access only.
+// Registry reading of the Windows build: RegOpenKeyExW, RegQueryValueExW,
+// RegCloseKey, read access only; names and values converted from and to the
+// program's text (UTF-8).
 #include "platform/platform.h"
 #include "platform/win32/win32_util.h"
 
@@ -18,7 +19,8 @@ HKEY RootKey(RegRoot root) {
 class OpenKey {
  public:
   OpenKey(RegRoot root, const std::string& subKey) {
-    if (RegOpenKeyExA(RootKey(root), subKey.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(RootKey(root), win32::Wide(subKey).c_str(), 0, KEY_READ, &key_) !=
+        ERROR_SUCCESS)
       key_ = nullptr;
   }
   ~OpenKey() {
@@ -46,25 +48,26 @@ RegResult RegReadString(RegRoot root, const std::string& subKey, const std::stri
                         std::string& value) {
   OpenKey key(root, subKey);
   if (key.Get() == nullptr) return RegResult::NotFound;
+  const std::wstring name = win32::Wide(valueName);
   // The value may grow between the size query and the read: retry then.
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD type = 0;
     DWORD size = 0;
-    LONG status = RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, &type, nullptr, &size);
+    LONG status = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &size);
     if (status == ERROR_FILE_NOT_FOUND) return RegResult::NotFound;
     if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) return RegResult::NotFound;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return RegResult::WrongType;
-    std::vector<char> data(size + 1, '\0');
+    std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
     DWORD got = size;
-    status = RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, &type,
+    status = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type,
                               reinterpret_cast<BYTE*>(data.data()), &got);
     if (status == ERROR_MORE_DATA) continue;
     if (status != ERROR_SUCCESS) return RegResult::NotFound;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return RegResult::WrongType;
-    std::string text(data.data(), std::min<size_t>(got, data.size()));
-    size_t nul = text.find('\0');
-    if (nul != std::string::npos) text.resize(nul);
-    value = text;
+    std::wstring text(data.data(), std::min<size_t>(got / sizeof(wchar_t), data.size()));
+    size_t nul = text.find(L'\0');
+    if (nul != std::wstring::npos) text.resize(nul);
+    value = win32::Narrow(text);
     return RegResult::Ok;
   }
   return RegResult::NotFound;

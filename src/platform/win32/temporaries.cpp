@@ -52,7 +52,7 @@ void RemoveLeftovers(const std::string& folder) {
   if (find == INVALID_HANDLE_VALUE) return;
   do {
     std::string run;
-    const std::string name = Narrow(data.cFileName, CP_ACP);
+    const std::string name = Narrow(data.cFileName);
     switch (tempnames::Parse(name, run)) {
       case tempnames::Kind::Temp: temps[run].push_back(name); break;
       case tempnames::Kind::Lock: locks.insert(run); break;
@@ -124,7 +124,7 @@ DWORD RemoveTree(const std::string& path) {
     if (find != INVALID_HANDLE_VALUE) {
       do {
         const std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..") names.push_back(Narrow(name, CP_ACP));
+        if (name != L"." && name != L"..") names.push_back(Narrow(name));
       } while (FindNextFileW(find, &data));
       FindClose(find);
     }

@@ -1,9 +1,9 @@
 // Small helpers shared by the Win32 implementation of the host services.
 // Only the files of this folder include it.
 //
-// Paths come in as ANSI text.  The file functions are called in their wide
-// forms with the path converted from the ANSI code page, which is what the
-// ANSI functions do themselves, with one difference: a path of 248 characters
+// Texts come in and go out as the program's text, UTF-8 (text_encoding.h).
+// The system is called in its wide (UTF-16) forms, with the texts converted
+// here and nowhere else; for paths with one addition: a path of 248 characters
 // or more (the limit of CreateDirectoryA) is made full and given the "\\?\"
 // prefix, so that deep scenery trees are copied and removed whole instead of
 // failing silently beyond MAX_PATH.
@@ -21,17 +21,32 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "platform/text_encoding.h"
 
 namespace plat::win32 {
 
+// The program's text (UTF-8) as UTF-16.
+inline std::wstring Wide(std::string_view text) {
+  const std::u16string units = encoding::ToUtf16(text);
+  return std::wstring(units.begin(), units.end());
+}
+
+// UTF-16 from the system as the program's text.
+inline std::string Narrow(std::wstring_view wide) {
+  return encoding::FromUtf16(
+      std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
+}
+
 // The system's text for an error code, without its trailing line end.
 inline std::string SystemMessage(DWORD code) {
-  char* buffer = nullptr;
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+  wchar_t* buffer = nullptr;
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                nullptr, code, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+                                nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
   std::string text;
-  if (length != 0 && buffer != nullptr) text.assign(buffer, length);
+  if (length != 0 && buffer != nullptr) text = Narrow(std::wstring_view(buffer, length));
   if (buffer != nullptr) LocalFree(buffer);
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' ||
                            text.back() == '.'))
@@ -51,31 +66,8 @@ inline FILETIME ToFileTime(uint64_t value) {
   return t;
 }
 
-// ANSI text (the machine's code page) as UTF-16.
-inline std::wstring Wide(const std::string& ansi) {
-  if (ansi.empty()) return std::wstring();
-  int count = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  if (count <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(count), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), count);
-  return wide;
-}
-
-// UTF-16 in another code page: CP_ACP as the ANSI file functions convert
-// names, or CP_UTF8.
-inline std::string Narrow(const std::wstring& wide, UINT codePage) {
-  if (wide.empty()) return std::string();
-  int count = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                  0, nullptr, nullptr);
-  if (count <= 0) return std::string();
-  std::string text(static_cast<size_t>(count), '\0');
-  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), count,
-                      nullptr, nullptr);
-  return text;
-}
-
 // The wide path handed to the file functions (see the top of this file).
-// An empty or unconvertible path gives an empty text, which names no file.
+// An empty path gives an empty text, which names no file.
 inline std::wstring FilePath(const std::string& path) {
   if (path.find('\0') != std::string::npos) return std::wstring();
   std::wstring wide = Wide(path);
@@ -117,7 +109,7 @@ inline std::string ExistingSpelling(const std::string& path) {
   FindClose(find);
   // Without wildcards the one entry found is the file the path names, also
   // when the path gives its short name.
-  return FolderPart(path) + Narrow(data.cFileName, CP_ACP);
+  return FolderPart(path) + Narrow(data.cFileName);
 }
 
 // Removes a temporary file even when it carries a read-only attribute.
