@@ -19,7 +19,10 @@
 
 void SceneryLibrary::Locate(const InstallChoice& choice) {
   const InstallLocation install = LocateInstall(choice, Report);
-  if (!install.ConfigPath.empty()) SimulatorFolder = install.SimulatorFolder;
+  if (!install.ConfigPath.empty()) {
+    SimulatorFolder = install.SimulatorFolder;
+    Served = install.Served;
+  }
   ConfigPath = install.ConfigPath;
   if (!ConfigPath.empty() && !plat::FileExists(ConfigPath)) ConfigPath.clear();
 }
