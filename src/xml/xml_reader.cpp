@@ -280,7 +280,7 @@ class Reader {
   bool ElementAt(Element& element, size_t depth) {
     if (depth > kMaxDepth)
       return Problem("elements are nested more than " + std::to_string(kMaxDepth) + " deep");
-    ++pos_;
+    const size_t start = pos_++;
     if (!Name(element.Name) || !AttributeList(element)) return false;
     if (At("/>")) {
       pos_ += 2;
@@ -289,7 +289,10 @@ class Reader {
     if (!Expect('>', "a '/' in a tag must be followed by '>'")) return false;
     for (;;) {
       const size_t next = text_.find_first_of("<&", pos_);
-      if (next == std::string_view::npos) return Problem("the element <" + element.Name + "> is not closed");
+      if (next == std::string_view::npos) {
+        pos_ = start;  // where the user looks for it
+        return Problem("the element <" + element.Name + "> is not closed");
+      }
       if (!CheckCharacters(pos_, next)) return false;
       element.Text.append(text_.substr(pos_, next - pos_));
       pos_ = next;
