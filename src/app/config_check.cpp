@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/console.h"
+#include "scenery/addon_packages.h"
 
 namespace app {
 
@@ -51,6 +52,19 @@ void CheckSceneryConfig(SceneryLibrary& library, bool autoRemove) {
     // layer below 1 closes no gap: that would push the areas numbered 1 down
     // to 0, where they would be reported and removed in their turn.
     library.RemoveEntryAt(i, area.Layer >= 1);
+  }
+
+  // The scenery components of add-on packages are checked too, and only
+  // reported: a package and its files belong to the user's package manager.
+  const AddonPackages packages = FindAddonPackages(library.Served, library.Report);
+  const std::vector<bool> componentHasScenery = HaveSceneryFolders(packages);
+  size_t next = 0;
+  for (const AddonPackage& package : packages.Packages) {
+    for (const SceneryComponent& component : package.Scenery) {
+      if (componentHasScenery[next++]) continue;
+      WriteLine(" not found! - " + (component.Layer ? std::to_string(*component.Layer) : "top") +
+                ": " + component.Folder + "  package " + package.DescriptionFile());
+    }
   }
 }
 

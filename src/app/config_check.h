@@ -1,5 +1,10 @@
 // The configuration check of "-x": reports areas whose folder is missing or
-// whose layer number is out of range, and can remove them.
+// whose layer number is out of range, and can remove them.  On a simulator
+// that stacks add-on packages too, it then reports each package's scenery
+// component whose folder (or its "scenery" sub-folder) is missing, on a line
+// of its own: " not found! - ", the component's layer number or "top", ": ",
+// its folder, "  package " and the package's add-on.xml.  Packages are never
+// changed, whatever autoremove says.
 //
 // May use: every folder of src/ (never the host's headers).
 #pragma once

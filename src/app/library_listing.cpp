@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -83,18 +84,14 @@ class FolderSet {
   // at most `expected` folders are added.
   bool AddOrFind(size_t hash, const std::string& folder) {
     if (hash == kNoFolder) return false;
-    const size_t mask = slots_.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-      Slot& slot = slots_[i];
-      if (!slot.Folder) {
-        slot = {hash, &folder};
-        return false;
-      }
-      if (slot.Hash == hash &&
-          (plat::SameText(*slot.Folder, folder) ||
-           IsSameFolder(fullFolders_.Of(*slot.Folder), fullFolders_.Of(folder))))
-        return true;
-    }
+    Slot& slot = SlotOf(hash, folder);
+    if (slot.Folder) return true;
+    slot = {hash, &folder};
+    return false;
+  }
+  // True when a folder the same as `folder` was added before.
+  bool Contains(size_t hash, const std::string& folder) {
+    return hash != kNoFolder && SlotOf(hash, folder).Folder != nullptr;
   }
 
  private:
@@ -102,6 +99,19 @@ class FolderSet {
     size_t Hash = 0;
     const std::string* Folder = nullptr;  // null: free
   };
+  // The slot that holds a folder the same as `folder`, else the free one
+  // where it would go.
+  Slot& SlotOf(size_t hash, const std::string& folder) {
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+      Slot& slot = slots_[i];
+      if (!slot.Folder) return slot;
+      if (slot.Hash == hash &&
+          (plat::SameText(*slot.Folder, folder) ||
+           IsSameFolder(fullFolders_.Of(*slot.Folder), fullFolders_.Of(folder))))
+        return slot;
+    }
+  }
   const FullFolders& fullFolders_;
   std::vector<Slot> slots_;
 };
@@ -158,6 +168,29 @@ void OrderAreas(const std::vector<const Area*>& areas, const std::vector<size_t>
   for (ListedArea& listed : order) listed.Duplicate = folders.AddOrFind(listed.FolderHash, *listed.Folder);
 }
 
+// What the line of a package's scenery component needs.
+struct ListedComponent {
+  std::optional<int32_t> Layer;  // none: on top
+  size_t Found;                  // its place among the components, in the order found
+  const SceneryComponent* Component;
+  const AddonPackage* Package;
+};
+
+// The components, highest first: those on top, the one found last highest,
+// then the others by layer number, equal numbers in the order found.
+std::vector<ListedComponent> OrderComponents(const AddonPackages& packages) {
+  std::vector<ListedComponent> order;
+  for (const AddonPackage& package : packages.Packages)
+    for (const SceneryComponent& component : package.Scenery)
+      order.push_back({component.Layer, order.size(), &component, &package});
+  std::sort(order.begin(), order.end(), [](const ListedComponent& a, const ListedComponent& b) {
+    if (a.Layer.has_value() != b.Layer.has_value()) return !a.Layer.has_value();
+    if (!a.Layer) return a.Found > b.Found;
+    return *a.Layer != *b.Layer ? *a.Layer > *b.Layer : a.Found < b.Found;
+  });
+  return order;
+}
+
 std::string Counted(size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -170,7 +203,8 @@ void DropTrailingBlanks(std::string& text, size_t lineStart) {
 
 }  // namespace
 
-void ListLibrary(const SceneryLibrary& library, const std::function<void(const std::string&)>& emit) {
+void ListLibrary(const SceneryLibrary& library, const AddonPackages& packages,
+                 const std::function<void(const std::string&)>& emit) {
   std::vector<const Area*> areas, lookedAt;  // lookedAt: those not required
   std::vector<size_t> indexes;
   FullFolders fullFolders(library.SimulatorFolder);
@@ -182,17 +216,30 @@ void ListLibrary(const SceneryLibrary& library, const std::function<void(const s
     if (!area->Required) lookedAt.push_back(area);
     fullFolders.Prepare(area->Local);
   }
+  const std::vector<ListedComponent> components = OrderComponents(packages);
+  for (const ListedComponent& listed : components) fullFolders.Prepare(listed.Component->Folder);
   // The disk is looked at while the lines are prepared: what an area's
   // line says but "missing" needs no look.
   std::vector<ListedArea> order;
   std::string texts;
-  std::vector<bool> hasSceneryFolder;
+  std::vector<bool> hasSceneryFolder, componentHasScenery;
   plat::RunSideBySide([&] { OrderAreas(areas, indexes, fullFolders, order, texts); },
-                      [&] { hasSceneryFolder = library.HaveSceneryFolders(lookedAt); });
-  const size_t layerWidth =
+                      [&] {
+                        hasSceneryFolder = library.HaveSceneryFolders(lookedAt);
+                        if (packages.Found) componentHasScenery = HaveSceneryFolders(packages);
+                      });
+  size_t layerWidth =
       order.empty() ? 1
                     : std::max(std::to_string(order.front().Layer).size(),
                                std::to_string(order.back().Layer).size());
+  for (const ListedComponent& listed : components)
+    layerWidth = std::max(layerWidth, listed.Layer ? std::to_string(*listed.Layer).size() : 3);
+
+  // Where packages are merged in, a component's folder is compared with
+  // every folder listed above it, and an area's with the components' above
+  // it (the areas among themselves are marked already).
+  FolderSet everyFolder(packages.Found ? order.size() + components.size() : 0, fullFolders);
+  FolderSet componentFolders(components.size(), fullFolders);
 
   // The lines are handed on a piece at a time, so that the text of a large
   // library is never held twice over (here and in the console's encoding).
@@ -200,44 +247,94 @@ void ListLibrary(const SceneryLibrary& library, const std::function<void(const s
   std::string out = " Scenery library: " + library.ConfigPath + "\r\n";
   out.reserve(kPiece + 1024);
   size_t off = 0, missing = 0, duplicates = 0;
-  for (const ListedArea& listed : order) {
-    const size_t lineStart = out.size();
-    const std::string layer = std::to_string(listed.Layer);
+  const auto startLine = [&](const std::string& layer) {
     out += ' ';
     out.append(layerWidth - layer.size(), ' ');
     out += layer;
-    out.append(texts, listed.TextStart, listed.TextSize);
-    if (listed.Required) out += "  required";
-    if (listed.LookedAt != kNotLookedAt && !hasSceneryFolder[listed.LookedAt]) {
-      out += "  missing";
-      ++missing;
-    }
-    if (listed.Duplicate) {
-      out += "  duplicate";
-      ++duplicates;
-    }
-    if (!listed.Active) ++off;
+  };
+  const auto endLine = [&](size_t lineStart) {
     DropTrailingBlanks(out, lineStart);
     out += "\r\n";
     if (out.size() >= kPiece) {
       emit(out);
       out.clear();
     }
+  };
+  const auto listArea = [&](const ListedArea& listed) {
+    const size_t lineStart = out.size();
+    startLine(std::to_string(listed.Layer));
+    out.append(texts, listed.TextStart, listed.TextSize);
+    if (listed.Required) out += "  required";
+    if (listed.LookedAt != kNotLookedAt && !hasSceneryFolder[listed.LookedAt]) {
+      out += "  missing";
+      ++missing;
+    }
+    bool duplicate = listed.Duplicate;
+    if (packages.Found) {
+      duplicate = componentFolders.Contains(listed.FolderHash, *listed.Folder) || duplicate;
+      everyFolder.AddOrFind(listed.FolderHash, *listed.Folder);
+    }
+    if (duplicate) {
+      out += "  duplicate";
+      ++duplicates;
+    }
+    if (!listed.Active) ++off;
+    endLine(lineStart);
+  };
+  size_t componentsOff = 0, componentsMissing = 0, componentsDuplicate = 0;
+  const auto listComponent = [&](const ListedComponent& listed) {
+    const SceneryComponent& component = *listed.Component;
+    const size_t lineStart = out.size();
+    startLine(listed.Layer ? std::to_string(*listed.Layer) : "top");
+    out += listed.Package->Active ? "  on   " : "  off  ";
+    out += component.Name;
+    // Filled by characters, not bytes, as the titles of areas are.
+    const size_t nameWidth = encoding::CharCount(component.Name);
+    if (nameWidth < kTitleWidth) out.append(kTitleWidth - nameWidth, ' ');
+    out += "  " + component.Folder + "  package " + PackageSourceName(listed.Package->Source);
+    if (!componentHasScenery[listed.Found]) {
+      out += "  missing";
+      ++componentsMissing;
+    }
+    const size_t hash = fullFolders.HashOf(component.Folder);
+    componentFolders.AddOrFind(hash, component.Folder);
+    if (everyFolder.AddOrFind(hash, component.Folder)) {
+      out += "  duplicate";
+      ++componentsDuplicate;
+    }
+    if (!listed.Package->Active) ++componentsOff;
+    endLine(lineStart);
+  };
+
+  // Components on top first, then areas and components by layer number, an
+  // area above a component of the same number.
+  size_t nextComponent = 0;
+  while (nextComponent < components.size() && !components[nextComponent].Layer)
+    listComponent(components[nextComponent++]);
+  for (const ListedArea& listed : order) {
+    while (nextComponent < components.size() && *components[nextComponent].Layer > listed.Layer)
+      listComponent(components[nextComponent++]);
+    listArea(listed);
   }
+  while (nextComponent < components.size()) listComponent(components[nextComponent++]);
+
   out += " " + Counted(order.size(), "area", "areas") + ", " + std::to_string(off) + " off, " +
-         std::to_string(missing) + " missing, " +
-         Counted(duplicates, "duplicate", "duplicates") + "\r\n";
+         std::to_string(missing) + " missing, " + Counted(duplicates, "duplicate", "duplicates");
+  if (packages.Found) {
+    size_t withScenery = 0;
+    for (const AddonPackage& package : packages.Packages) withScenery += !package.Scenery.empty();
+    out += "; " + Counted(withScenery, "package", "packages") + ", " +
+           Counted(components.size(), "component", "components") + ", " +
+           std::to_string(componentsOff) + " off, " + std::to_string(componentsMissing) +
+           " missing, " + Counted(componentsDuplicate, "duplicate", "duplicates");
+  }
+  out += "\r\n";
   emit(out);
 }
 
-std::string LibraryListing(const SceneryLibrary& library) {
-  std::string whole;
-  ListLibrary(library, [&whole](const std::string& piece) { whole += piece; });
-  return whole;
-}
-
 void PrintLibraryListing(const SceneryLibrary& library) {
-  ListLibrary(library, [](const std::string& piece) { WriteText(piece); });
+  const AddonPackages packages = FindAddonPackages(library.Served, library.Report);
+  ListLibrary(library, packages, [](const std::string& piece) { WriteText(piece); });
 }
 
 }  // namespace app

@@ -15,23 +15,35 @@
 //   the counts: " N areas, N off, N missing, N duplicates" ("1 area",
 //   "1 duplicate" for one).
 //
+// A simulator that stacks add-on packages too (Prepar3D v4 to v6) has their
+// scenery components merged in, once a package list or a package is found:
+// components without a layer on top, the one found last highest; the others
+// among the areas by their layer number, below the areas of the same number,
+// in the order found.  Such a line shows "top" or the layer number, "on " or
+// "off" (the package's state), the component's name filled to 40
+// characters, its folder in full, "package" and where the package was found
+// (LocalAppData, AppData, ProgramData or discovered), then "missing" and
+// "duplicate" as for an area (folders compared in full).  The counts then
+// go on: "; N packages, N components, N off, N missing, N duplicates".
+//
 // May use: every folder of src/ (never the host's headers).
 #pragma once
 
 #include <functional>
 #include <string>
 
+#include "scenery/addon_packages.h"
 #include "scenery/library.h"
 
 namespace app {
 
-// The listing of `library`, lines ending in CR LF, handed to `emit` in
-// pieces of whole lines, in order.  Looks at the disk for each area that is
-// not required.
-void ListLibrary(const SceneryLibrary& library, const std::function<void(const std::string&)>& emit);
-// The whole listing at once.
-std::string LibraryListing(const SceneryLibrary& library);
-// Writes it to standard output.
+// The listing of `library` with the scenery of `packages`, lines ending in
+// CR LF, handed to `emit` in pieces of whole lines, in order.  Looks at the
+// disk for each area that is not required and for each component.
+void ListLibrary(const SceneryLibrary& library, const AddonPackages& packages,
+                 const std::function<void(const std::string&)>& emit);
+// Finds the library's packages (telling bad files as notices) and writes
+// the listing to standard output.
 void PrintLibraryListing(const SceneryLibrary& library);
 
 }  // namespace app

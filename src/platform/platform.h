@@ -292,8 +292,10 @@ class InputFile {
 std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* problem = nullptr);
 
 // Reads a whole file as bytes.  On failure returns false and describes the
-// cause in `error`.
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
+// cause in `error`.  A file of more than `largest` bytes is refused, unread
+// past that size.
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
+                   size_t largest = SIZE_MAX);
 
 // Replaces `path` with `bytes` safely: the bytes are written to a temporary
 // file in the same folder, flushed to disk, and renamed over `path`.  A crash

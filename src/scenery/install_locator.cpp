@@ -75,9 +75,12 @@ const std::vector<SimulatorFacts>& KnownSimulators() {
       {Simulator::FSX, "FSX", simkeys::kFSX, "\\Microsoft\\FSX\\"},
       {Simulator::FSXSteamEdition, "FSX-SE", simkeys::kFSXSteamEdition, "\\Microsoft\\FSX-SE\\"},
       {Simulator::Prepar3Dv3, "P3Dv3", simkeys::kPrepar3Dv3, "\\Lockheed Martin\\Prepar3D v3\\"},
-      {Simulator::Prepar3Dv4, "P3Dv4", simkeys::kPrepar3Dv4, "\\Lockheed Martin\\Prepar3D v4\\"},
-      {Simulator::Prepar3Dv5, "P3Dv5", simkeys::kPrepar3Dv5, "\\Lockheed Martin\\Prepar3D v5\\"},
-      {Simulator::Prepar3Dv6, "P3Dv6", simkeys::kPrepar3Dv6, "\\Lockheed Martin\\Prepar3D v6\\"},
+      {Simulator::Prepar3Dv4, "P3Dv4", simkeys::kPrepar3Dv4, "\\Lockheed Martin\\Prepar3D v4\\",
+       "Prepar3D v4"},
+      {Simulator::Prepar3Dv5, "P3Dv5", simkeys::kPrepar3Dv5, "\\Lockheed Martin\\Prepar3D v5\\",
+       "Prepar3D v5"},
+      {Simulator::Prepar3Dv6, "P3Dv6", simkeys::kPrepar3Dv6, "\\Lockheed Martin\\Prepar3D v6\\",
+       "Prepar3D v6"},
   };
   return known;
 }
@@ -140,15 +143,6 @@ bool InstalledSimulators::HasVersion(int version) const {
 
 namespace {
 
-// The all-users application data folder ("Common AppData" of the shell
-// folders); empty when the key or the value is missing.
-std::string CommonAppDataFolder() {
-  RegistryReader registry;
-  registry.SetRootKey(plat::RegRoot::LocalMachine);
-  if (!registry.OpenKeyReadOnly(kShellFoldersKey)) return std::string();
-  return registry.ReadString("Common AppData");
-}
-
 // `simulator` installed in `folder` (ending in a backslash); nothing when
 // the folder is empty (not installed).
 InstallLocation Serve(Simulator simulator, const std::string& folder) {
@@ -157,11 +151,20 @@ InstallLocation Serve(Simulator simulator, const std::string& folder) {
   // The parts are joined as they are: a folder ending in a backslash gives
   // a doubled one, and a missing folder a path from the drive's root.
   const bool utf8 = KeepsLibraryInUtf8(simulator);
-  if (below) return {CommonAppDataFolder() + below + "scenery.cfg", folder, utf8};
-  return {folder + "scenery.cfg", folder, utf8};
+  if (below)
+    return {ShellFolder(plat::RegRoot::LocalMachine, "Common AppData") + below + "scenery.cfg", folder,
+            utf8, simulator};
+  return {folder + "scenery.cfg", folder, utf8, simulator};
 }
 
 }  // namespace
+
+std::string ShellFolder(plat::RegRoot root, const std::string& name) {
+  RegistryReader registry;
+  registry.SetRootKey(root);
+  if (!registry.OpenKeyReadOnly(kShellFoldersKey)) return std::string();
+  return registry.ReadString(name);
+}
 
 InstallLocation LocateInstall(const InstallChoice& choice, Notices* report) {
   for (plat::RegRoot root : {plat::RegRoot::CurrentUser, plat::RegRoot::LocalMachine}) {

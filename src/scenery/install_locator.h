@@ -48,6 +48,10 @@ struct SimulatorFacts {
   // Where scenery.cfg lies below the all-users application data folder
   // ("\Microsoft\FSX\"); nullptr: in the program folder itself (FS9).
   const char* LibraryBelowCommonAppData;
+  // For a simulator that also stacks add-on packages (Prepar3D v4 to v6):
+  // its name as its folders of package lists and packages are named
+  // ("Prepar3D v5"); nullptr for the others.
+  const char* PackagesProduct = nullptr;
 };
 
 // True for the simulators that write scenery.cfg in UTF-8 (Prepar3D v4, v5
@@ -91,7 +95,14 @@ struct InstallLocation {
   std::string ConfigPath;       // full path of scenery.cfg; empty when none was found
   std::string SimulatorFolder;  // the simulator's program folder, ending in a backslash
   bool Utf8Library = false;     // scenery.cfg without a byte-order mark is UTF-8 (KeepsLibraryInUtf8)
+  std::optional<Simulator> Served;  // the simulator served; nullopt when none was found
 };
+
+// The shell folders (the key "...\Explorer\Shell Folders" of the current
+// user or of the machine) by their value names: "Local AppData", "AppData",
+// "Personal" (Documents), "Common AppData".  Empty when the key or the value
+// is missing; throws FatalError when the value is not a string.
+std::string ShellFolder(plat::RegRoot root, const std::string& name);
 
 // Picks the installation to serve.  A simulator named by the choice is served
 // when installed, else nothing; a name that is not known throws FatalError

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ class SceneryLibrary {
   // The simulator's program folder, ending in a backslash: the base of
   // relative scenery folders.
   std::string SimulatorFolder;
+  // The simulator served; nullopt until Locate found one.
+  std::optional<Simulator> Served;
   // The sections in file order (until SortLayers reorders them).
   std::vector<Section> Sections;
   // True when the library in memory differs from the file.

@@ -21,7 +21,10 @@
 
 void SceneryLibrary::Locate(const InstallChoice& choice) {
   const InstallLocation install = LocateInstall(choice, Report);
-  if (!install.ConfigPath.empty()) SimulatorFolder = install.SimulatorFolder;
+  if (!install.ConfigPath.empty()) {
+    SimulatorFolder = install.SimulatorFolder;
+    Served = install.Served;
+  }
   UnmarkedEncoding = install.Utf8Library ? profile::Unmarked::Utf8 : profile::Unmarked::CodePage1252;
   ConfigPath = install.ConfigPath;
   if (!ConfigPath.empty() && !plat::FileExists(ConfigPath)) ConfigPath.clear();

@@ -67,7 +67,7 @@ P3D5_CFG = "C:\\ProgramData\\Lockheed Martin\\Prepar3D v5\\scenery.cfg"
 TEMP_FOLDER = "C:\\Temp"
 # Host folders below drive_c that scenarios lay out and that are compared.
 ROOTS = ["FS9", "Games", "ProgramData/Microsoft/FSX", "ProgramData/Microsoft/FSX-SE",
-         "ProgramData/Lockheed Martin", "Work", "Downloads", "Temp", "Mesh Ünterwelt"]
+         "ProgramData/Lockheed Martin", "Work", "Downloads", "Temp", "Mesh Ünterwelt", "Addons"]
 
 
 # --------------------------------------------------------------- encodings
@@ -237,6 +237,26 @@ def keeps_xattrs(prefix):
         return False
 
 
+SHELL_FOLDERS_USER = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
+# Where the add-on packages of Prepar3D v5 are laid out: the user's shell
+# folders as the prefix's registry names them (register() fills this in).
+PACKAGE_PLACES = {}
+
+
+def user_shell_folders(prefix):
+    """The values of the user's "Shell Folders" key in the prefix's user.reg."""
+    values, in_key = {}, False
+    key = "[software\\\\microsoft\\\\windows\\\\currentversion\\\\explorer\\\\shell folders]"
+    with open(os.path.join(prefix.path, "user.reg"), encoding="utf-8", errors="replace") as f:
+        for line in f:
+            if line.startswith("["):
+                in_key = line.lower().startswith(key)
+            elif in_key and line.startswith('"') and '"="' in line:
+                name, value = line.strip().split('"="', 1)
+                values[name[1:]] = value[:-1].replace("\\\\", "\\")
+    return values
+
+
 def register(prefix):
     prefix.reg_add(SIM_KEY + "9.0", "AppPath", FS9_APPPATH)
     prefix.reg_add(SIM_KEY + "10.0", "AppPath", FSX_APPPATH)
@@ -250,6 +270,18 @@ def register(prefix):
     prefix.reg_add("HKCU\\Environment", "TEMP", TEMP_FOLDER)
     prefix.reg_add("HKCU\\Environment", "TMP", TEMP_FOLDER)
     prefix.wait_for_server()
+    # The shell folders Wine made for its user; any it left out are added.
+    folders = user_shell_folders(prefix)
+    for name, below in (("Local AppData", "AppData\\Local"), ("AppData", "AppData\\Roaming"),
+                        ("Personal", "Documents")):
+        if not folders.get(name, "").lower().startswith("c:\\"):
+            folders[name] = "C:\\users\\Pilot\\" + below
+            prefix.reg_add(SHELL_FOLDERS_USER, name, folders[name])
+    prefix.wait_for_server()
+    PACKAGE_PLACES.update(folders)
+    for name, below in (("Local AppData", "Lockheed Martin"), ("AppData", "Lockheed Martin"),
+                        ("Personal", "Prepar3D v5 Add-ons")):
+        ROOTS.append(folders[name][3:].replace("\\", "/") + "/" + below)
 
 
 # --------------------------------------------------------------- laying out files
@@ -513,6 +545,62 @@ BATCH_UTF8_INSTALL = (
 
 def utf8_batch(name, text, mark=True):
     return lambda t: t.file("C:\\Work\\" + name, (b"\xef\xbb\xbf" if mark else b"") + text.encode("utf-8"))
+
+
+def add_on_xml(name, components):
+    """An add-on.xml; each component is (category, name, path, layer or None)."""
+    text = ('<?xml version="1.0" encoding="UTF-8"?>\r\n<SimBase.Document Type="AddOnXml" '
+            'version="4,0" id="add-on">\r\n  <AddOn.Name>%s</AddOn.Name>\r\n' % name)
+    for category, title, path, layer in components:
+        text += ("  <AddOn.Component>\r\n    <Category>%s</Category>\r\n    <Name>%s</Name>\r\n"
+                 "    <Path>%s</Path>\r\n" % (category, title, path))
+        if layer is not None:
+            text += "    <Layer>%d</Layer>\r\n" % layer
+        text += "  </AddOn.Component>\r\n"
+    return text + "</SimBase.Document>\r\n"
+
+
+def lay_out_packages(t):
+    """Prepar3D v5's library with add-on packages of every kind: listed in
+    each add-ons.cfg, discovered in Documents and in a listed discovery path,
+    one off, one reached twice, one with a missing folder, one with a
+    <Layer>, one on an area's folder, one in UTF-16, one malformed, and a
+    listed folder without add-on.xml."""
+    lay_out_newer_simulators(t)
+    places = PACKAGE_PLACES
+    p3d = P3D5_APPPATH.rstrip("\\")
+
+    def package_list(base, sections):
+        t.file(base + "\\Lockheed Martin\\Prepar3D v5\\add-ons.cfg", "".join(
+            "[%s]\r\nPATH=%s\r\nTITLE=%s\r\nACTIVE=%s\r\nREQUIRED=false\r\n\r\n" % s for s in sections))
+
+    package_list(places["Local AppData"], [("Package.0", "C:\\Addons\\Mesh", "Mesh", "true"),
+                                           ("Package.1", "C:\\Addons\\Gone Pack", "Gone", "true")])
+    package_list(places["AppData"], [("Package.0", "C:\\Addons\\Clouds\\", "Clouds", "false"),
+                                     ("Package.1", "C:\\Addons\\Empty", "Empty", "true")])
+    package_list("C:\\ProgramData", [("Package.0", "c:\\addons\\MESH", "Again", "true"),
+                                     ("Package.1", "C:\\Addons\\Wide", "Wide", "true"),
+                                     ("DiscoveryPath.0", "C:\\Addons\\More", "More", "true")])
+    t.file("C:\\Addons\\Mesh\\add-on.xml", add_on_xml("Mesh", [("Scenery", "Mesh 10 m", "Mesh", 4),
+                                                             ("Texture", "Tex", "Tex", None)]))
+    t.folder("C:\\Addons\\Mesh\\Mesh\\scenery")
+    t.file("C:\\Addons\\Gone Pack\\add-on.xml", add_on_xml("Gone", [("Scenery", "Gone", "Gone", None)]))
+    t.file("C:\\Addons\\Clouds\\add-on.xml",
+           add_on_xml("Clouds", [("Scenery", "Clouds", "C:\\Addons\\Clouds\\Clouds", None)]))
+    t.folder("C:\\Addons\\Clouds\\Clouds\\scenery")
+    t.folder("C:\\Addons\\Empty")
+    t.file("C:\\Addons\\Wide\\add-on.xml",
+           b"\xff\xfe" + add_on_xml("Wide", [("Scenery", "Wide", "Wide", None)]).encode("utf-16-le"))
+    t.folder("C:\\Addons\\Wide\\Wide\\scenery")
+    t.file("C:\\Addons\\More\\Island\\add-on.xml",
+           add_on_xml("Island", [("Scenery", "Island", "Island", 2)]))
+    t.folder("C:\\Addons\\More\\Island\\Island\\scenery")
+    docs = places["Personal"] + "\\Prepar3D v5 Add-ons"
+    t.file(docs + "\\Update\\add-on.xml", add_on_xml("Update", [
+        ("Scenery", "Addon Update", p3d + "\\Addon Scenery", None),
+        ("Scenery", "Mesh Again", "C:/Addons/Mesh/Mesh/", None)]))
+    t.file(docs + "\\Broken\\add-on.xml", "<SimBase.Document>\r\n<AddOn.Name>x</AddOn.Name>\r\n")
+    t.folder(docs + "\\Not A Package")
 
 
 def lay_out_copy_target(t):
@@ -821,6 +909,13 @@ def scenarios():
                  extra=both(lay_out_newer_simulators, ini("[Main]\r\nSimulator=p3dV5\r\n"))),
         Scenario("p3d6-named-not-installed", ["-g"],
                  extra=both(lay_out_newer_simulators, ini("[Main]\r\nSimulator=P3Dv6\r\n"))),
+        # Prepar3D v5's add-on packages, listed and checked beside its areas.
+        Scenario("p3d5-packages-l", ["-l"],
+                 extra=both(lay_out_packages, ini("[Main]\r\nSimulator=P3Dv5\r\n"))),
+        Scenario("p3d5-packages-x0", ["-x", "0"],
+                 extra=both(lay_out_packages, ini("[Main]\r\nSimulator=P3Dv5\r\n"))),
+        Scenario("p3d5-packages-x1", ["-x", "1"],
+                 extra=both(lay_out_packages, ini("[Main]\r\nSimulator=P3Dv5\r\n"))),
         Scenario("simulator-unknown", ["-g"],
                  extra=both(lay_out_newer_simulators, ini("[Main]\r\nSimulator=P3D v5\r\n"))),
         Scenario("fs9-x1-s", ["-x", "1"], extra=ini("[Main]\r\nForceVersion=9\r\n")),

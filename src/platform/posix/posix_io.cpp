@@ -126,7 +126,7 @@ std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* pr
   return std::make_unique<PosixInputFile>(fd);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error, size_t largest) {
   bytes.clear();
   error.clear();
   int code = 0;
@@ -136,8 +136,17 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
     else error = "cannot read \"" + path + "\": " + ResultOfErrno(code).Cause;
     return false;
   }
+  const auto tooLarge = [&] {
+    error = "cannot read \"" + path + "\": it is larger than " + std::to_string(largest) + " bytes";
+    Sys().Close(fd);
+    bytes.clear();
+    return false;
+  };
   struct stat st;
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(size_t(st.st_size));
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+    if (uint64_t(st.st_size) > largest) return tooLarge();
+    bytes.reserve(size_t(st.st_size));
+  }
   char buffer[65536];
   while (true) {
     ssize_t got = Sys().Read(fd, buffer, sizeof buffer);
@@ -149,6 +158,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
       return false;
     }
     if (got == 0) break;
+    if (size_t(got) > largest - bytes.size()) return tooLarge();
     bytes.append(buffer, size_t(got));
   }
   Sys().Close(fd);

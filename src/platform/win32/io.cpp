@@ -83,7 +83,7 @@ std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* pr
   return std::make_unique<Win32InputFile>(handle);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error, size_t largest) {
   bytes.clear();
   error.clear();
   DWORD attributes = win32::AttributesOf(path);
@@ -101,6 +101,11 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
     error = "cannot read \"" + path + "\": " + win32::ResultOfCode(GetLastError()).Cause;
     return false;
   }
+  const auto tooLarge = [&] {
+    error = "cannot read \"" + path + "\": it is larger than " + std::to_string(largest) + " bytes";
+    return false;
+  };
+  if (static_cast<uint64_t>(size.QuadPart) > largest) return tooLarge();
   std::string data;
   if (size.QuadPart > 0) data.reserve(static_cast<size_t>(size.QuadPart));
   char buffer[65536];
@@ -111,6 +116,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
       return false;
     }
     if (got == 0) break;
+    if (got > largest - data.size()) return tooLarge();
     data.append(buffer, got);
   }
   bytes.swap(data);

@@ -1,0 +1,343 @@
+// The bounded XML reader: decoding the stored bytes to UTF-8, then one pass
+// of a recursive reader whose depth is bounded.
+#include "xml/xml_reader.h"
+
+#include <cstdint>
+
+#include "platform/text_encoding.h"
+
+namespace xml {
+
+namespace {
+
+bool SameAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string& text, std::string& error) {
+  if (bytes.size() % 2 != 0) {
+    error = "it is not valid UTF-16: it ends in half a character";
+    return false;
+  }
+  const auto unit = [&](size_t i) -> uint32_t {
+    const auto b0 = static_cast<unsigned char>(bytes[i]), b1 = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
+  };
+  text.reserve(bytes.size() / 2 + bytes.size() / 8);
+  for (size_t i = 0; i < bytes.size(); i += 2) {
+    uint32_t cp = unit(i);
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size()) {
+      const uint32_t low = unit(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    if (cp >= 0xD800 && cp <= 0xDFFF) {
+      error = "it is not valid UTF-16: it holds half of a surrogate pair";
+      return false;
+    }
+    encoding::AppendUtf8(text, static_cast<char32_t>(cp));
+  }
+  return true;
+}
+
+// The encoding an XML declaration at the start of `bytes` names, lower-cased;
+// empty when there is none.
+std::string DeclaredEncoding(std::string_view bytes) {
+  if (bytes.substr(0, 5) != "<?xml") return std::string();
+  const std::string_view declaration = bytes.substr(0, bytes.find("?>"));
+  const size_t key = declaration.find("encoding");
+  if (key == std::string_view::npos) return std::string();
+  size_t i = declaration.find_first_of("\"'", key);
+  if (i == std::string_view::npos) return std::string();
+  const size_t end = declaration.find(declaration[i], i + 1);
+  if (end == std::string_view::npos) return std::string();
+  std::string name(declaration.substr(i + 1, end - i - 1));
+  for (char& c : name)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return name;
+}
+
+bool IsNameStart(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+}
+bool IsNameChar(unsigned char c) {
+  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// One pass over the decoded text.  Each method leaves pos_ after what it
+// read; the first error ends the pass.
+class Reader {
+ public:
+  explicit Reader(std::string_view text) : text_(text) {}
+
+  bool Document(Element& root, std::string& error) {
+    if (!Misc() || !Expect('<', "it holds no element")) return Fail(error);
+    --pos_;
+    if (!ElementAt(root, 1) || !Misc()) return Fail(error);
+    if (pos_ < text_.size()) {
+      problem_ = "there is more after the end of the root element <" + root.Name + ">";
+      return Fail(error);
+    }
+    return true;
+  }
+
+ private:
+  bool Fail(std::string& error) {
+    size_t line = 1;
+    for (size_t i = 0; i < pos_ && i < text_.size(); ++i) line += text_[i] == '\n';
+    error = "line " + std::to_string(line) + ": " + problem_;
+    return false;
+  }
+  bool Problem(std::string what) {
+    problem_ = std::move(what);
+    return false;
+  }
+  bool At(std::string_view what) const { return text_.substr(pos_, what.size()) == what; }
+  bool Expect(char c, const char* otherwise) {
+    if (pos_ < text_.size() && text_[pos_] == c) {
+      ++pos_;
+      return true;
+    }
+    return Problem(otherwise);
+  }
+  void SkipBlanks() {
+    while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+  }
+  // Moves past `end`, which must follow; `what` names the construct.
+  bool SkipPast(std::string_view end, const char* what) {
+    const size_t found = text_.find(end, pos_);
+    if (found == std::string_view::npos) return Problem(std::string(what) + " is not closed");
+    return CheckCharacters(pos_, found) && (pos_ = found + end.size(), true);
+  }
+  // Control characters other than tab, CR and LF are not XML.
+  bool CheckCharacters(size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) {
+      const auto c = static_cast<unsigned char>(text_[i]);
+      if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') {
+        pos_ = i;
+        static const char kHex[] = "0123456789ABCDEF";
+        return Problem(std::string("the control character 0x") + kHex[c >> 4] + kHex[c & 15] +
+                       " is not allowed");
+      }
+    }
+    return true;
+  }
+
+  // Blanks, comments and processing instructions, as they may stand before
+  // and after the root element.
+  bool Misc() {
+    for (;;) {
+      SkipBlanks();
+      if (At("<!--")) {
+        pos_ += 4;
+        if (!SkipPast("-->", "a comment")) return false;
+      } else if (At("<?")) {
+        if (!SkipPast("?>", "a processing instruction")) return false;
+      } else if (At("<!DOCTYPE") || At("<!doctype")) {
+        return Problem("a document type declaration (<!DOCTYPE>) is not read here");
+      } else {
+        return pos_ >= text_.size() || text_[pos_] == '<' ||
+               Problem("there is text outside the root element");
+      }
+    }
+  }
+
+  bool Name(std::string& name) {
+    const size_t start = pos_;
+    if (pos_ >= text_.size() || !IsNameStart(static_cast<unsigned char>(text_[pos_])))
+      return Problem("a name is expected here");
+    while (pos_ < text_.size() && IsNameChar(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+    name.assign(text_.substr(start, pos_ - start));
+    return true;
+  }
+
+  // A reference after its '&', appended to `out`.
+  bool Reference(std::string& out) {
+    const size_t end = text_.find(';', pos_);
+    if (end == std::string_view::npos || end - pos_ > 12)
+      return Problem("'&' starts no reference (write &amp; for '&')");
+    const std::string_view name = text_.substr(pos_, end - pos_);
+    static const struct {
+      const char* Name;
+      char Char;
+    } kEntities[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"apos", '\''}, {"quot", '"'}};
+    for (const auto& entity : kEntities) {
+      if (name == entity.Name) {
+        out += entity.Char;
+        pos_ = end + 1;
+        return true;
+      }
+    }
+    if (name.size() < 2 || name[0] != '#') return Problem("the entity &" + std::string(name) + "; is not known");
+    const bool hex = name[1] == 'x';
+    const std::string_view digits = name.substr(hex ? 2 : 1);
+    uint32_t cp = 0;
+    for (char c : digits) {
+      int digit = c >= '0' && c <= '9' ? c - '0'
+                  : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                  : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                : -1;
+      if (digit < 0) return Problem("&" + std::string(name) + "; is not a character reference");
+      cp = cp * (hex ? 16 : 10) + static_cast<uint32_t>(digit);
+      if (cp > 0x10FFFF) break;
+    }
+    const bool allowed = cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0x10FFFF &&
+                                                                 !(cp >= 0xD800 && cp <= 0xDFFF));
+    if (digits.empty() || !allowed)
+      return Problem("&" + std::string(name) + "; names no character XML allows");
+    encoding::AppendUtf8(out, static_cast<char32_t>(cp));
+    pos_ = end + 1;
+    return true;
+  }
+
+  bool AttributeList(Element& element) {
+    for (;;) {
+      const size_t before = pos_;
+      SkipBlanks();
+      if (pos_ >= text_.size()) return Problem("the tag <" + element.Name + "> is not closed");
+      if (text_[pos_] == '>' || text_[pos_] == '/') return true;
+      if (pos_ == before) return Problem("a blank must separate the attributes of <" + element.Name + ">");
+      Attribute attribute;
+      if (!Name(attribute.Name)) return false;
+      SkipBlanks();
+      if (!Expect('=', "an attribute needs '=' and a quoted value")) return false;
+      SkipBlanks();
+      if (pos_ >= text_.size() || (text_[pos_] != '"' && text_[pos_] != '\''))
+        return Problem("the value of " + attribute.Name + " must be quoted");
+      const char quote = text_[pos_++];
+      for (;;) {
+        if (pos_ >= text_.size()) return Problem("the value of " + attribute.Name + " is not closed");
+        const char c = text_[pos_];
+        if (c == quote) break;
+        if (c == '<') return Problem("'<' is not allowed in the value of " + attribute.Name);
+        if (c == '&') {
+          ++pos_;
+          if (!Reference(attribute.Value)) return false;
+          continue;
+        }
+        if (!CheckCharacters(pos_, pos_ + 1)) return false;
+        attribute.Value += c;
+        ++pos_;
+      }
+      ++pos_;
+      for (const Attribute& other : element.Attributes)
+        if (other.Name == attribute.Name)
+          return Problem("<" + element.Name + "> has the attribute " + attribute.Name + " twice");
+      element.Attributes.push_back(std::move(attribute));
+    }
+  }
+
+  // An element starting at its '<'.
+  bool ElementAt(Element& element, size_t depth) {
+    if (depth > kMaxDepth)
+      return Problem("elements are nested more than " + std::to_string(kMaxDepth) + " deep");
+    const size_t start = pos_++;
+    if (!Name(element.Name) || !AttributeList(element)) return false;
+    if (At("/>")) {
+      pos_ += 2;
+      return true;
+    }
+    if (!Expect('>', "a '/' in a tag must be followed by '>'")) return false;
+    for (;;) {
+      const size_t next = text_.find_first_of("<&", pos_);
+      if (next == std::string_view::npos) {
+        pos_ = start;  // where the user looks for it
+        return Problem("the element <" + element.Name + "> is not closed");
+      }
+      if (!CheckCharacters(pos_, next)) return false;
+      element.Text.append(text_.substr(pos_, next - pos_));
+      pos_ = next;
+      if (text_[pos_] == '&') {
+        ++pos_;
+        if (!Reference(element.Text)) return false;
+      } else if (At("</")) {
+        pos_ += 2;
+        std::string closing;
+        if (!Name(closing)) return false;
+        if (closing != element.Name)
+          return Problem("</" + closing + "> closes <" + element.Name + ">");
+        SkipBlanks();
+        return Expect('>', "a closing tag must end in '>'");
+      } else if (At("<!--")) {
+        pos_ += 4;
+        if (!SkipPast("-->", "a comment")) return false;
+      } else if (At("<![CDATA[")) {
+        pos_ += 9;
+        const size_t start = pos_;
+        if (!SkipPast("]]>", "a CDATA section")) return false;
+        element.Text.append(text_.substr(start, pos_ - 3 - start));
+      } else if (At("<?")) {
+        if (!SkipPast("?>", "a processing instruction")) return false;
+      } else if (At("<!")) {
+        return Problem("a declaration is not allowed inside an element");
+      } else {
+        element.Children.emplace_back();
+        if (!ElementAt(element.Children.back(), depth + 1)) return false;
+      }
+    }
+  }
+
+  std::string_view text_;
+  size_t pos_ = 0;
+  std::string problem_;
+};
+
+}  // namespace
+
+const Element* Element::Child(std::string_view name) const {
+  for (const Element& child : Children)
+    if (SameAsciiCase(child.Name, name)) return &child;
+  return nullptr;
+}
+
+const std::string* Element::AttributeValue(std::string_view name) const {
+  for (const Attribute& attribute : Attributes)
+    if (SameAsciiCase(attribute.Name, name)) return &attribute.Value;
+  return nullptr;
+}
+
+bool DecodeDocument(std::string_view bytes, std::string& text, std::string& error) {
+  text.clear();
+  if (bytes.size() > kMaxBytes) {
+    error = "it is larger than " + std::to_string(kMaxBytes / (1024 * 1024)) + " MB";
+    return false;
+  }
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    text.assign(bytes.substr(3));
+    return true;
+  }
+  // A mark, or else the first '<' in two bytes, tells UTF-16 and its order.
+  if (bytes.substr(0, 2) == "\xFF\xFE") return DecodeUtf16(bytes.substr(2), false, text, error);
+  if (bytes.substr(0, 2) == "\xFE\xFF") return DecodeUtf16(bytes.substr(2), true, text, error);
+  if (bytes.substr(0, 2) == std::string_view("<\0", 2)) return DecodeUtf16(bytes, false, text, error);
+  if (bytes.substr(0, 2) == std::string_view("\0<", 2)) return DecodeUtf16(bytes, true, text, error);
+  const std::string declared = DeclaredEncoding(bytes);
+  const bool ansi = declared == "windows-1252" || declared == "iso-8859-1" || declared == "latin1" ||
+                    declared == "cp1252";
+  if (ansi || !encoding::IsValidUtf8(bytes)) text = encoding::FromCodePage1252(bytes);
+  else text.assign(bytes);
+  return true;
+}
+
+bool Parse(std::string_view bytes, Element& root, std::string& error) {
+  root = Element();
+  error.clear();
+  std::string text;
+  if (!DecodeDocument(bytes, text, error)) return false;
+  Reader reader(text);
+  if (reader.Document(root, error)) return true;
+  root = Element();
+  return false;
+}
+
+}  // namespace xml

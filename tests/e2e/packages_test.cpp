@@ -1,0 +1,177 @@
+// The add-on packages of a Prepar3D v5 installation end to end: one tree
+// with every kind of package (listed in each add-ons.cfg, discovered, off,
+// reached twice, missing, on an area's folder, with a <Layer>, in UTF-16,
+// malformed), listed by -l in the merged order with every marker, checked by
+// -x, and never touched by -x 1.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cfg_text.h"
+#include "platform/simulator_keys.h"
+#include "test_prefix.h"
+
+namespace {
+
+using namespace testing_support;
+using e2e::Area;
+using e2e::CfgText;
+
+const char* const kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char* const kCfg = "ProgramData/Lockheed Martin/Prepar3D v5/scenery.cfg";
+
+std::string Component(const std::string& name, const std::string& path, const std::string& layer = "") {
+  return "  <AddOn.Component>\r\n    <Category>Scenery</Category>\r\n    <Name>" + name +
+         "</Name>\r\n    <Path>" + path + "</Path>\r\n" +
+         (layer.empty() ? "" : "    <Layer>" + layer + "</Layer>\r\n") + "  </AddOn.Component>\r\n";
+}
+
+std::string AddOnXml(const std::string& name, const std::string& components) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<SimBase.Document Type=\"AddOnXml\" "
+         "version=\"4,0\" id=\"add-on\">\r\n  <AddOn.Name>" +
+         name + "</AddOn.Name>\r\n" + components + "</SimBase.Document>\r\n";
+}
+
+std::string PackageSection(const std::string& section, const std::string& path, bool active) {
+  return "[" + section + "]\r\nPATH=" + path + "\r\nTITLE=" + section + "\r\nACTIVE=" +
+         (active ? "true" : "false") + "\r\nREQUIRED=false\r\n\r\n";
+}
+
+// A listed line: the layer (as printed), the state, the title filled to 40
+// characters, and the rest.
+std::string Row(const std::string& layer, const std::string& state, const std::string& title,
+                const std::string& rest) {
+  return " " + layer + "  " + state + "  " + title + std::string(40 - title.size(), ' ') + "  " + rest;
+}
+
+class Packages : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    p.RegisterAppPath(simkeys::kPrepar3Dv5, "C:\\P3D");
+    p.SetCommonAppData("C:\\ProgramData");
+    p.AddUserValue(kShellFolders, "\"Local AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Local\"");
+    p.AddUserValue(kShellFolders, "\"AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Roaming\"");
+    p.AddUserValue(kShellFolders, "\"Personal\"=\"C:\\\\users\\\\Pilot\\\\Documents\"");
+    // Layer 5 is left free, as package installers leave it.
+    WriteFile(p.C(kCfg), CfgText({
+                             {"Area.001", "Default Terrain", "Scenery\\World", 1, true, true},
+                             {"Area.002", "Default Scenery", "Scenery\\BASE", 2, true, true},
+                             {"Area.003", "Addon Scenery", "Addon Scenery", 3, true, false},
+                             {"Area.004", "My Airport", "Addon Scenery\\MyAirport", 4, true, false},
+                             {"Area.005", "Gone", "Addon Scenery\\Gone", 6, true, false},
+                         }));
+    for (const char* folder : {"P3D/Scenery/World/scenery", "P3D/Scenery/BASE/scenery",
+                               "P3D/Addon Scenery/scenery", "P3D/Addon Scenery/MyAirport/scenery"})
+      MakeDirs(p.C(folder));
+  }
+
+  void MakePackages() {
+    const std::string local = "users/Pilot/AppData/Local/Lockheed Martin/Prepar3D v5/add-ons.cfg";
+    const std::string roaming = "users/Pilot/AppData/Roaming/Lockheed Martin/Prepar3D v5/add-ons.cfg";
+    const std::string common = "ProgramData/Lockheed Martin/Prepar3D v5/add-ons.cfg";
+    const std::string docs = "users/Pilot/Documents/Prepar3D v5 Add-ons/";
+    WriteFile(p.C(local), PackageSection("Package.0", "C:\\Addons\\Mesh", true) +
+                              PackageSection("Package.1", "C:\\Addons\\Gone Pack", true));
+    WriteFile(p.C(roaming), PackageSection("Package.0", "C:\\Addons\\Clouds\\", false) +
+                                PackageSection("Package.1", "C:\\Addons\\No Description", true) +
+                                PackageSection("Package.2", "C:\\Addons\\Nowhere", true) +
+                                "[Package.3]\r\nTITLE=No path\r\n");
+    WriteFile(p.C(common), PackageSection("Package.0", "c:\\addons\\MESH", true) +
+                               PackageSection("Package.1", "C:\\Addons\\Wide", true) +
+                               PackageSection("DiscoveryPath.0", "C:\\More", true));
+    WriteFile(p.C("Addons/Mesh/add-on.xml"), AddOnXml("Mesh", Component("Mesh 10 m", "Mesh", "5")));
+    MakeDirs(p.C("Addons/Mesh/Mesh/scenery"));
+    WriteFile(p.C("Addons/Gone Pack/add-on.xml"),
+              AddOnXml("Gone Pack", Component("Gone Scenery", "Scenery Gone")));
+    WriteFile(p.C("Addons/Clouds/add-on.xml"),
+              AddOnXml("Clouds", Component("Clouds", "C:\\Addons\\Clouds\\Clouds")));
+    MakeDirs(p.C("Addons/Clouds/Clouds/scenery"));
+    MakeDirs(p.C("Addons/No Description"));
+    // UTF-16 with its mark.
+    std::string wide = "\xFF\xFE";
+    for (char c : AddOnXml("Wide", Component("Wide", "Wide"))) wide += std::string{c, '\0'};
+    WriteFile(p.C("Addons/Wide/add-on.xml"), wide);
+    MakeDirs(p.C("Addons/Wide/Wide/scenery"));
+    WriteFile(p.C("More/Island/add-on.xml"), AddOnXml("Island", Component("Island", "Island", "4")));
+    MakeDirs(p.C("More/Island/Island/scenery"));
+    WriteFile(p.C(docs + "Update/add-on.xml"),
+              AddOnXml("Update", Component("Airport Update", "C:\\P3D\\Addon Scenery\\MyAirport") +
+                                     Component("Mesh Again", "C:/Addons/Mesh/Mesh/")));
+    WriteFile(p.C(docs + "Broken/add-on.xml"), "<SimBase.Document>\r\n<AddOn.Name>x</AddOn.Name>\r\n");
+    MakeDirs(p.C(docs + "Not A Package"));
+  }
+
+  TestPrefix p;
+};
+
+TEST_F(Packages, ListedInTheMergedOrderWithEveryMarker) {
+  MakePackages();
+  RunResult r = RunLayrix(p, {"-l"});
+  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.Out, Banner() + Lines({
+      " Scenery library: C:\\ProgramData\\Lockheed Martin\\Prepar3D v5\\scenery.cfg",
+      Row("top", "on ", "Mesh Again", "C:\\Addons\\Mesh\\Mesh  package discovered"),
+      Row("top", "on ", "Airport Update", "C:\\P3D\\Addon Scenery\\MyAirport  package discovered"),
+      Row("top", "on ", "Wide", "C:\\Addons\\Wide\\Wide  package ProgramData"),
+      Row("top", "off", "Clouds", "C:\\Addons\\Clouds\\Clouds  package AppData"),
+      Row("top", "on ", "Gone Scenery", "C:\\Addons\\Gone Pack\\Scenery Gone  package LocalAppData  missing"),
+      Row("  6", "on ", "Gone", "Addon Scenery\\Gone  missing"),
+      Row("  5", "on ", "Mesh 10 m", "C:\\Addons\\Mesh\\Mesh  package LocalAppData  duplicate"),
+      Row("  4", "on ", "My Airport", "Addon Scenery\\MyAirport  duplicate"),
+      Row("  4", "on ", "Island", "C:\\More\\Island\\Island  package discovered"),
+      Row("  3", "on ", "Addon Scenery", "Addon Scenery"),
+      Row("  2", "on ", "Default Scenery", "Scenery\\BASE  required"),
+      Row("  1", "on ", "Default Terrain", "Scenery\\World  required"),
+      " 5 areas, 0 off, 1 missing, 1 duplicate; 6 packages, 7 components, 1 off, 1 missing, 1 duplicate",
+  }));
+  const std::string roaming = "C:\\users\\Pilot\\AppData\\Roaming\\Lockheed Martin\\Prepar3D v5\\add-ons.cfg";
+  EXPECT_EQ(r.Err, Lines({
+      "layrix: " + roaming + ": [Package.3] names no PATH; it is passed over",
+      "layrix: the package folder C:\\Addons\\No Description listed in " + roaming +
+          " holds no add-on.xml; the package is left out",
+      "layrix: the package folder C:\\Addons\\Nowhere listed in " + roaming +
+          " does not exist; the package is left out",
+      "layrix: C:\\users\\Pilot\\Documents\\Prepar3D v5 Add-ons\\Broken\\add-on.xml is malformed "
+      "(line 1: the element <SimBase.Document> is not closed); the package is left out",
+  }));
+}
+
+TEST_F(Packages, CheckReportsComponentsAndRemovesNothingOfThem) {
+  MakePackages();
+  const std::string report = Banner() + Lines({
+      " not found! - 6: Addon Scenery\\Gone",
+      " not found! - top: C:\\Addons\\Gone Pack\\Scenery Gone  package C:\\Addons\\Gone Pack\\add-on.xml",
+  });
+  EXPECT_EQ(RunLayrix(p, {"-x", "0"}).Out, report);
+  // Taken after a first run, which leaves the library's lock file.
+  const std::vector<std::string> before = ListTree(p.DriveC());
+  const std::string xmlBefore = ReadFile(p.C("Addons/Gone Pack/add-on.xml"));
+  RunResult r = RunLayrix(p, {"-x", "1"});
+  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.Out, report);
+  // Only scenery.cfg changed (and its backup is new): every package file
+  // and folder is as it was.
+  std::vector<std::string> after = ListTree(p.DriveC());
+  std::erase(after, "ProgramData/Lockheed Martin/Prepar3D v5/scenery.~cfg");
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(ReadFile(p.C("Addons/Gone Pack/add-on.xml")), xmlBefore);
+  EXPECT_EQ(ReadFile(p.C(kCfg)).find("Addon Scenery\\Gone"), std::string::npos);
+  // The package is still reported: it was not taken away.
+  EXPECT_EQ(RunLayrix(p, {"-x", "1"}).Out, Banner() + Lines({
+      " not found! - top: C:\\Addons\\Gone Pack\\Scenery Gone  package C:\\Addons\\Gone Pack\\add-on.xml",
+  }));
+}
+
+TEST_F(Packages, WithoutPackagesTheListingIsAsBefore) {
+  RunResult r = RunLayrix(p, {"-l"});
+  EXPECT_EQ(r.Err, "");
+  EXPECT_NE(r.Out.find("\r\n 5 areas, 0 off, 1 missing, 0 duplicates\r\n"), std::string::npos);
+  EXPECT_EQ(RunLayrix(p, {"-x", "0"}).Out, Banner() + Lines({" not found! - 6: Addon Scenery\\Gone"}));
+  // An empty package list shows that the tool looked.
+  WriteFile(p.C("ProgramData/Lockheed Martin/Prepar3D v5/add-ons.cfg"), "");
+  EXPECT_NE(RunLayrix(p, {"-l"}).Out.find("duplicates; 0 packages, 0 components, 0 off, 0 missing"),
+            std::string::npos);
+}
+
+}  // namespace
