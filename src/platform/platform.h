@@ -217,6 +217,9 @@ std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts facts = 
 // files are never looked at, so that a walk that only descends costs about
 // one listing per folder, however many files the folders hold.
 std::vector<DirEntry> FindFolders(const std::string& pattern, FileResult* problem = nullptr);
+// The names of FindFolders alone, in its order: a folder that the listing
+// itself tells is one is not looked at.
+std::vector<std::string> FindFolderNames(const std::string& pattern, FileResult* problem = nullptr);
 
 
 // One folder level; Exists when it exists already.
@@ -296,6 +299,19 @@ std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* pr
 // past that size.
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
                    size_t largest = SIZE_MAX);
+
+// A file read whole by ReadWholeFiles: what ReadWholeFile would give.
+struct WholeFile {
+  bool Read = false;  // false: `Error` says why, as ReadWholeFile does
+  std::string Bytes;
+  std::string Error;
+};
+// ReadWholeFile of `count` files at once, one result per path, in their
+// order: the host may read them side by side.  `pathOf(i)` gives the i-th
+// path, on the calling thread, as often as it is needed.  For the many small
+// files of a library (add-on descriptions): every result is held at once.
+std::vector<WholeFile> ReadWholeFiles(size_t count, const std::function<std::string(size_t)>& pathOf,
+                                      size_t largest = SIZE_MAX);
 
 // Replaces `path` with `bytes` safely: the bytes are written to a temporary
 // file in the same folder, flushed to disk, and renamed over `path`.  A crash

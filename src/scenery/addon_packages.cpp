@@ -174,14 +174,16 @@ PackagePlaces PackagePlacesFromRegistry(Notices* report) {
 
 namespace {
 
-// Gathers the packages in the order they are found, each once.
+// Gathers the packages in the order they are found, each once.  The lists
+// and the discovery paths are gone through first, and the packages they
+// name noted in that order; the descriptions of all are then read at once
+// (side by side, where the host can), and the packages taken in the order
+// noted, every note told in its place among theirs.
 class PackageFinder {
  public:
   explicit PackageFinder(Notices* report) : report_(report) {}
 
-  void Note(const std::string& text) {
-    if (report_) report_->Note(text);
-  }
+  void Note(const std::string& text) { steps_.push_back({text, kNoPackage}); }
 
   // Reads the package list below `base`; false when there is none.
   bool ReadList(const std::string& file, PackageList& list) {
@@ -202,71 +204,126 @@ class PackageFinder {
   // unless it holds an add-on.xml).
   void Add(const std::string& folder, PackageSource source, bool active, const std::string& title,
            const std::string& listedIn) {
-    const std::string full = FullFolderPath(folder);
-    const std::string key = plat::CaseFoldedKey(full);
-    for (auto [at, end] = seen_.equal_range(key); at != end; ++at) {
-      AddonPackage& known = found_.Packages[at->second];
-      if (plat::SameText(known.Folder, full)) {
-        if (!active) known.Active = false;
-        return;
-      }
-    }
-    AddonPackage package;
-    package.Folder = full;
-    package.Source = source;
-    package.Active = active;
-    package.Title = title.empty() ? winpath::ExtractFileName(full) : title;
-    const std::string description = package.DescriptionFile();
-    std::string bytes, error;
-    if (!plat::ReadWholeFile(description, bytes, error, xml::kMaxBytes)) {
-      if (plat::FileExists(description))
-        Note(error + "; the package is left out");
-      else if (!listedIn.empty() && !plat::FolderExists(full))
-        Note("the package folder " + full + " listed in " + listedIn +
-             " does not exist; the package is left out");
-      else if (!listedIn.empty())
-        Note("the package folder " + full + " listed in " + listedIn +
-             " holds no add-on.xml; the package is left out");
-      return;
-    }
-    std::vector<std::string> problems;
-    if (!ReadPackageDescription(bytes, package, error, problems)) {
-      Note(description + " is malformed (" + error + "); the package is left out");
-      return;
-    }
-    for (const std::string& problem : problems) Note(description + ": " + problem);
-    seen_.emplace(key, found_.Packages.size());
-    found_.Packages.push_back(std::move(package));
-    found_.Found = true;
+    Named named;
+    named.Folder = FullFolderPath(folder);
+    named.Source = source;
+    named.Active = active;
+    named.Title = title;
+    named.ListedIn = listedIn;
+    // A folder named twice in the same letters is read once.
+    const auto [first, isNew] = descriptionOf_.emplace(named.Folder, descriptions_.size());
+    if (isNew) descriptions_.push_back(named.Folder + "\\add-on.xml");
+    named.Description = first->second;
+    steps_.push_back({std::string(), named_.size()});
+    named_.push_back(std::move(named));
   }
 
   // Every direct sub-folder of `path` that holds an add-on.xml.
   void Discover(const std::string& path, bool active, const std::string& listedIn) {
     const std::string folder = FullFolderPath(path);
     plat::FileResult problem;
-    const std::vector<plat::DirEntry> entries =
-        plat::FindFolders(winpath::IncludeTrailingBackslash(folder) + "*.*", &problem);
+    const std::vector<std::string> names =
+        plat::FindFolderNames(winpath::IncludeTrailingBackslash(folder) + "*.*", &problem);
     if (!problem.Done()) {
       Note("cannot list the discovery path " + folder + ": " + problem.Cause);
       return;
     }
-    if (entries.empty() && !listedIn.empty() && !plat::FolderExists(folder)) {
+    if (names.empty() && !listedIn.empty() && !plat::FolderExists(folder)) {
       Note("the discovery path " + folder + " listed in " + listedIn + " does not exist");
       return;
     }
-    for (const plat::DirEntry& entry : entries) {
+    for (const std::string& name : names) {
       // Folders whose names begin with a dot are no one's packages (this
       // program's own staging folders among them).
-      if (entry.Name.empty() || entry.Name[0] == '.') continue;
-      Add(winpath::IncludeTrailingBackslash(folder) + entry.Name, PackageSource::Discovered, active,
+      if (name.empty() || name[0] == '.') continue;
+      Add(winpath::IncludeTrailingBackslash(folder) + name, PackageSource::Discovered, active,
           std::string(), std::string());
     }
   }
 
-  AddonPackages Take() { return std::move(found_); }
+  // Reads the descriptions of the packages named, and takes the packages
+  // in the order named.
+  AddonPackages Take() {
+    const std::vector<plat::WholeFile> files = plat::ReadWholeFiles(
+        descriptions_.size(), [this](size_t i) { return descriptions_[i]; }, xml::kMaxBytes);
+    for (const Step& step : steps_) {
+      if (step.Package == kNoPackage) {
+        Tell(step.Note);
+      } else {
+        const Named& named = named_[step.Package];
+        TakePackage(named, files[named.Description]);
+      }
+    }
+    return std::move(found_);
+  }
 
  private:
+  // A package folder as a list or a discovery path names it.
+  struct Named {
+    std::string Folder;  // full
+    PackageSource Source = PackageSource::Discovered;
+    bool Active = true;
+    std::string Title;
+    std::string ListedIn;
+    size_t Description = 0;  // its place among the descriptions read
+  };
+  // A note, or a package named (kNoPackage for a note).
+  static constexpr size_t kNoPackage = static_cast<size_t>(-1);
+  struct Step {
+    std::string Note;
+    size_t Package;
+  };
+
+  // The package `named`, whose description was read as `file`, unless it
+  // was taken before.
+  void TakePackage(const Named& named, const plat::WholeFile& file) {
+    const std::string& full = named.Folder;
+    const std::string key = plat::CaseFoldedKey(full);
+    for (auto [at, end] = seen_.equal_range(key); at != end; ++at) {
+      AddonPackage& known = found_.Packages[at->second];
+      if (plat::SameText(known.Folder, full)) {
+        if (!named.Active) known.Active = false;
+        return;
+      }
+    }
+    AddonPackage package;
+    package.Folder = full;
+    package.Source = named.Source;
+    package.Active = named.Active;
+    package.Title = named.Title.empty() ? winpath::ExtractFileName(full) : named.Title;
+    const std::string description = package.DescriptionFile();
+    if (!file.Read) {
+      if (plat::FileExists(description))
+        Tell(file.Error + "; the package is left out");
+      else if (!named.ListedIn.empty() && !plat::FolderExists(full))
+        Tell("the package folder " + full + " listed in " + named.ListedIn +
+             " does not exist; the package is left out");
+      else if (!named.ListedIn.empty())
+        Tell("the package folder " + full + " listed in " + named.ListedIn +
+             " holds no add-on.xml; the package is left out");
+      return;
+    }
+    std::vector<std::string> problems;
+    std::string error;
+    if (!ReadPackageDescription(file.Bytes, package, error, problems)) {
+      Tell(description + " is malformed (" + error + "); the package is left out");
+      return;
+    }
+    for (const std::string& problem : problems) Tell(description + ": " + problem);
+    seen_.emplace(key, found_.Packages.size());
+    found_.Packages.push_back(std::move(package));
+    found_.Found = true;
+  }
+
+  void Tell(const std::string& text) {
+    if (report_) report_->Note(text);
+  }
+
   Notices* report_;
+  std::vector<Step> steps_;
+  std::vector<Named> named_;
+  std::vector<std::string> descriptions_;               // the add-on.xml files to read
+  std::unordered_map<std::string, size_t> descriptionOf_;  // package folder -> its description
   AddonPackages found_;
   std::unordered_multimap<std::string, size_t> seen_;  // folded folder -> index
 };

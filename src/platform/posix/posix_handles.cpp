@@ -42,6 +42,13 @@ bool IsAtOrBelow(const std::string& path, const std::string& folder, const std::
          (path.size() == end || path[end] == '/');
 }
 
+// Whether the folder `folder` holds `path` at some depth below it.
+bool IsAbove(const std::string& folder, const std::string& path) {
+  if (folder == "/") return path.size() > 1 && path[0] == '/';
+  return path.size() > folder.size() + 1 && path.compare(0, folder.size(), folder) == 0 &&
+         path[folder.size()] == '/';
+}
+
 }  // namespace
 
 int64_t MonotonicNow() {
@@ -67,19 +74,41 @@ HeldFolder KeptFolderHandle(const std::string& hostFolder) {
 HeldFolder FolderHandle(const std::string& hostFolder) {
   if (HeldFolder kept = KeptFolderHandle(hostFolder)) return kept;
   Handles& handles = TheHandles();
-  const int64_t now = MonotonicNow();
-  int fd = ::open(hostFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  int64_t opened = MonotonicNow();
+  // Below a folder whose handle is kept, the folder is opened through it:
+  // a lookup of the names below it, not of the whole host path (package
+  // folders side by side, each looked into once).  The new handle is
+  // trusted only as long as the one it was opened through.
+  Handle* above = nullptr;
+  for (Handle& h : handles.Open)
+    if ((!above || h.Path.size() > above->Path.size()) && IsAbove(h.Path, hostFolder) &&
+        opened - h.Opened <= kShortTrustNanoseconds)
+      above = &h;
+  int fd;
+  if (above) {
+    above->LastUse = ++handles.Clock;
+    opened = above->Opened;
+    const size_t lead = above->Path == "/" ? 1 : above->Path.size() + 1;
+    fd = ::openat(*above->Fd, hostFolder.c_str() + lead, O_PATH | O_DIRECTORY | O_CLOEXEC);
+  } else {
+    fd = ::open(hostFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  }
   if (fd < 0) return nullptr;
   HeldFolder held(new int(fd), [](const int* p) {
     ::close(*p);
     delete p;
   });
   if (handles.Open.size() >= kMaxHandles) {
-    handles.Open.erase(std::min_element(
-        handles.Open.begin(), handles.Open.end(),
-        [](const Handle& a, const Handle& b) { return a.LastUse < b.LastUse; }));
+    // The one used longest ago goes, but one that a caller still holds (a
+    // batch of looks, through which more folders are opened) only when all
+    // are held.
+    const auto before = [](const Handle& a, const Handle& b) {
+      const bool aHeld = a.Fd.use_count() > 1, bHeld = b.Fd.use_count() > 1;
+      return aHeld != bHeld ? bHeld : a.LastUse < b.LastUse;
+    };
+    handles.Open.erase(std::min_element(handles.Open.begin(), handles.Open.end(), before));
   }
-  handles.Open.push_back({hostFolder, held, now, ++handles.Clock});
+  handles.Open.push_back({hostFolder, held, opened, ++handles.Clock});
   return held;
 }
 

@@ -66,40 +66,6 @@ bool FolderInOtherSpelling(const std::string& windowsPath, const Resolved& spell
   return ::stat(r.Host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Texts kept side by side in large blocks, each ended by a NUL, that stay
-// where they are while more are added: other threads read the first ones
-// meanwhile.
-class StableTexts {
- public:
-  const char* Add(const std::string& text) {
-    if (blocks_.empty() || used_ + text.size() + 1 > blockSize_) {
-      blockSize_ = std::max(kBlockSize, text.size() + 1);
-      blocks_.push_back(std::make_unique<char[]>(blockSize_));
-      used_ = 0;
-    }
-    char* at = blocks_.back().get() + used_;
-    std::memcpy(at, text.c_str(), text.size() + 1);
-    used_ += text.size() + 1;
-    return at;
-  }
-
- private:
-  static constexpr size_t kBlockSize = 64 * 1024;
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  size_t used_ = 0;
-  size_t blockSize_ = 0;
-};
-
-// How many threads share the looks at `count` paths: one for a few
-// thousand (a thread costs more than it saves there), else one per core,
-// at most four.
-size_t LookThreadsFor(size_t count) {
-  constexpr size_t kPathsPerThread = 4096;
-  constexpr size_t kMaxThreads = 4;
-  const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  return std::max<size_t>(1, std::min({cores, kMaxThreads, count / kPathsPerThread}));
-}
-
 }  // namespace
 
 At SpelledStatPlace(const Resolved& spelled) {
@@ -187,111 +153,23 @@ bool FolderExists(const std::string& path) {
 }
 
 std::vector<bool> FoldersExist(size_t count, const std::function<std::string(size_t)>& pathOf) {
-  // Each path is spelled out here, one after the other, and the place to
-  // look at it found (the handles, the spelled folders and the name cache
-  // are this thread's).  The looks themselves, system calls on handles held
-  // here that share nothing else, run on a few threads meanwhile, each run
-  // of paths as soon as it is spelled out.  A path not there as spelled is
-  // then looked up here as FolderExists does, while the other threads go on
-  // looking: the first such path may cost the listing of a folder of many
-  // thousand names.  The handles serve the whole batch: a folder that
-  // another program replaces meanwhile is met as it was when the batch began.
-  enum : char { kNo, kYes, kUnsettled };
-  struct Probe {
-    int Dir = -1;                // -1: no look needed, the answer is no
-    const char* Path = nullptr;  // in `texts`
-  };
-  constexpr size_t kRun = 512;  // paths handed to a thread at a time
-  const size_t runs = (count + kRun - 1) / kRun;
-  const auto runEnd = [count](size_t run) { return std::min(count, (run + 1) * kRun); };
-  std::vector<Probe> probes(count);
-  std::vector<char> outcome(count, kNo);
-  posix::StableTexts texts;
-  std::vector<posix::HeldFolder> held;  // keeps the probes' handles open
-  std::atomic<size_t> spelledRuns{0};   // runs whose probes are all made
-  std::atomic<size_t> nextRun{0};       // the first run no thread has taken
-  const std::unique_ptr<std::atomic<bool>[]> looked(new std::atomic<bool>[runs]());
-
-  const auto look = [&](size_t run) {
-    for (size_t i = run * kRun; i < runEnd(run); ++i) {
-      if (probes[i].Dir == -1) continue;
-      struct stat st;
-      outcome[i] = ::fstatat(probes[i].Dir, probes[i].Path, &st, 0) != 0 ? kUnsettled
-                   : S_ISDIR(st.st_mode)                                  ? kYes
-                                                                          : kNo;
-    }
-    looked[run].store(true, std::memory_order_release);
-  };
-  const auto lookWhenSpelled = [&] {
-    for (size_t run; (run = nextRun.fetch_add(1)) < runs;) {
-      for (size_t ready; (ready = spelledRuns.load(std::memory_order_acquire)) <= run;)
-        spelledRuns.wait(ready);
-      look(run);
-    }
-  };
-  const size_t threads = posix::LookThreadsFor(count);
-  std::vector<std::thread> helpers;
-  helpers.reserve(threads - 1);
-  for (size_t t = 1; t < threads; ++t) {
-    try {
-      helpers.emplace_back(lookWhenSpelled);
-    } catch (const std::exception&) {
-      break;  // no thread to be had: fewer look
-    }
-  }
-  // Whatever ends the spelling, the threads are let go and joined before
-  // the batch's handles and texts are.
-  struct JoinHelpers {
-    std::vector<std::thread>& Helpers;
-    std::atomic<size_t>& Spelled;
-    size_t Runs;
-    ~JoinHelpers() {
-      Spelled.store(Runs, std::memory_order_release);
-      Spelled.notify_all();
-      for (std::thread& helper : Helpers) helper.join();
-    }
-  } joinHelpers{helpers, spelledRuns, runs};
-
-  // Paths spread over many folders would otherwise hold a handle open for
-  // each, up to the process's limit, and the lookups after the looks would
-  // find no handle left: past this many, a look goes by the host path.
-  constexpr size_t kMostHeldFolders = 128;
-  for (size_t run = 0; run < runs; ++run) {
-    for (size_t i = run * kRun; i < runEnd(run); ++i) {
-      const posix::Resolved spelled = posix::Spelled(pathOf(i));
-      if (!spelled.Valid) continue;
-      posix::At place = posix::SpelledStatPlace(spelled);
-      if (place.Held && held.size() >= kMostHeldFolders && held.back() != place.Held)
-        place = {AT_FDCWD, spelled.Host, nullptr};
-      probes[i] = {place.Dir, texts.Add(place.Path)};
-      if (place.Held && (held.empty() || held.back() != place.Held)) held.push_back(std::move(place.Held));
-    }
-    spelledRuns.store(run + 1, std::memory_order_release);
-    if (!helpers.empty()) spelledRuns.notify_all();
-  }
-
-  std::vector<bool> exists(count);
-  size_t settledRuns = 0;
-  const auto settleLookedRuns = [&] {
-    for (; settledRuns < runs && looked[settledRuns].load(std::memory_order_acquire); ++settledRuns) {
-      for (size_t i = settledRuns * kRun; i < runEnd(settledRuns); ++i) {
-        if (outcome[i] != kUnsettled) {
-          exists[i] = outcome[i] == kYes;
-        } else {
-          const std::string path = pathOf(i);
-          exists[i] = posix::FolderInOtherSpelling(path, posix::Spelled(path));
-        }
-      }
-    }
-  };
-  for (size_t run; (run = nextRun.fetch_add(1)) < runs;) {
-    settleLookedRuns();
-    look(run);
-  }
-  for (std::thread& helper : helpers) helper.join();
-  helpers.clear();
-  settleLookedRuns();
-  return exists;
+  // One stat of each path as spelled, side by side; a path not there so is
+  // looked up in other spellings, as FolderExists does.  A thread pays for
+  // itself past a few thousand stats.
+  constexpr size_t kStatsPerThread = 1024;
+  std::vector<char> found(count, false);
+  posix::LookAtPaths(
+      count, pathOf, kStatsPerThread,
+      [&found](size_t i, int dir, const char* path) {
+        struct stat st;
+        if (::fstatat(dir, path, &st, 0) != 0) return false;
+        found[i] = S_ISDIR(st.st_mode);
+        return true;
+      },
+      [&found](size_t i, const std::string& path, const posix::Resolved& spelled) {
+        found[i] = spelled.Valid && posix::FolderInOtherSpelling(path, spelled);
+      });
+  return std::vector<bool>(found.begin(), found.end());
 }
 
 bool FileExists(const std::string& path) {

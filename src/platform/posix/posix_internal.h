@@ -11,6 +11,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -192,6 +193,27 @@ At InFolder(const std::string& hostFolder, const std::string& name);
 At AtOf(const Resolved& r);
 At AtOf(const SpelledName& s);
 
+// ---------------------------------------------------------------- batches of looks
+
+// Looks at `count` paths side by side (posix_batch_looks.cpp: the batch
+// calls FoldersExist and ReadWholeFiles).  `pathOf(i)` gives the i-th path on
+// the calling thread, as often as needed.  Each path is spelled out there,
+// in order, and given a place: a folder handle the batch holds (`dir`) and
+// the path below it, or AT_FDCWD and the whole host path.  `look(i, dir,
+// path)` runs for each place on one of up to four threads, one thread for
+// fewer than `pathsPerThread` paths, and returns whether it settled the
+// i-th path; it may make system calls and fill the i-th result, nothing
+// else.  `settle(i, path, spelled)` runs on the calling thread, in order,
+// for each path no look settled, among them those that have no place
+// (spelled.Valid false): it may do whatever the calling thread may.  The
+// handles serve the whole batch: a folder that another program replaces
+// meanwhile is met as it was when the batch began.
+using LookAtPlace = std::function<bool(size_t index, int dir, const char* path)>;
+using SettleOnCaller =
+    std::function<void(size_t index, const std::string& path, const Resolved& spelled)>;
+void LookAtPaths(size_t count, const std::function<std::string(size_t)>& pathOf,
+                 size_t pathsPerThread, const LookAtPlace& look, const SettleOnCaller& settle);
+
 // ---------------------------------------------------------------- name cache
 
 // The host names in `folder` equal to `name` ignoring case, as NTFS
@@ -199,9 +221,11 @@ At AtOf(const SpelledName& s);
 // small cache of folders, checked against each folder's modification time,
 // so that looking up many names in one folder stays linear.
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name);
-// The same with the folder's stat result (links followed) already at hand.
+// The same with the folder's stat result (links followed) already at hand,
+// and, when `folderHandle` is not -1, the folder's open handle that result
+// was taken of, through which the folder is listed.
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name,
-                                           const struct stat& folderStat);
+                                           const struct stat& folderStat, int folderHandle = -1);
 
 // Whether `name` is missing in every spelling from `folder`, told
 // without looking at the disk: known only when the folder's names were

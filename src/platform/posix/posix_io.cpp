@@ -58,6 +58,37 @@ int OpenExistingFile(const std::string& path, int& error) {
   return fd;
 }
 
+// The whole of the regular file `path` below the folder handle `dir` into
+// `bytes`, as a look of a batch: false when anything is not as usual (not
+// there as spelled, not a regular file, larger than `largest`, grown while
+// read, a fault), which ReadWholeFile then reads or tells.
+bool ReadAsSpelled(int dir, const char* path, size_t largest, std::string& bytes) {
+  const int fd = Sys().Open(dir, path, O_RDONLY, 0);
+  if (fd < 0) return false;
+  struct stat st;
+  bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) < largest;
+  if (read) {
+    // One byte more is asked than the file holds: a read that stops short
+    // at the file's size has met its end, without a read of nothing more.
+    const size_t size = size_t(st.st_size);
+    bytes.resize(size + 1);
+    size_t have = 0;
+    while (true) {
+      const ssize_t got = Sys().Read(fd, bytes.data() + have, size + 1 - have);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0 || size_t(got) > size - have) {
+        read = false;
+        break;
+      }
+      have += size_t(got);
+      if (got == 0 || have == size) break;
+    }
+    bytes.resize(read ? have : 0);
+  }
+  Sys().Close(fd);
+  return read;
+}
+
 }  // namespace
 
 int OpenForReading(const std::string& path, int& error) {
@@ -163,6 +194,24 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
   }
   Sys().Close(fd);
   return true;
+}
+
+std::vector<WholeFile> ReadWholeFiles(size_t count, const std::function<std::string(size_t)>& pathOf,
+                                      size_t largest) {
+  // An open, a stat, a read and a close each: a thread pays for itself
+  // sooner than for stats alone.
+  constexpr size_t kReadsPerThread = 256;
+  std::vector<WholeFile> files(count);
+  posix::LookAtPaths(
+      count, pathOf, kReadsPerThread,
+      [&](size_t i, int dir, const char* path) {
+        return files[i].Read = posix::ReadAsSpelled(dir, path, largest, files[i].Bytes);
+      },
+      [&](size_t i, const std::string& path, const posix::Resolved&) {
+        WholeFile& file = files[i];
+        file.Read = ReadWholeFile(path, file.Bytes, file.Error, largest);
+      });
+  return files;
 }
 
 bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string& error) {

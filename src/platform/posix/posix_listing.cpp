@@ -97,8 +97,13 @@ bool MayBeFolder(unsigned char type) {
   return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
 }
 
-std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFacts facts,
+// What a listing gives: every entry, the folders, or only the names of the
+// folders (a folder the listing tells is one is then not looked at).
+enum class Listed { Entries, Folders, FolderNames };
+
+std::vector<DirEntry> List(const std::string& pattern, Listed listed, FileFacts facts,
                            FileResult* problem) {
+  const bool foldersOnly = listed != Listed::Entries;
   if (pattern.find('\0') != std::string::npos) return {};
   std::string folderPart = winpath::ExtractFilePath(pattern);
   std::string mask = winpath::ExtractFileName(pattern);
@@ -172,9 +177,10 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
   };
   for (uint32_t index : order) {
     Found& f = found[index];
-    if (facts == FileFacts::KindOnly && f.Type == DT_REG) {
+    if ((facts == FileFacts::KindOnly && f.Type == DT_REG) ||
+        (listed == Listed::FolderNames && f.Type == DT_DIR)) {
       FileInfo info;
-      info.Attributes = kAttrArchive;
+      info.Attributes = f.Type == DT_DIR ? kAttrDirectory : kAttrArchive;
       entries.push_back({listedName(f), info});
       continue;
     }
@@ -197,12 +203,20 @@ namespace plat {
 std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts facts,
                                   FileResult* problem) {
   if (problem) *problem = {};
-  return posix::List(pattern, false, facts, problem);
+  return posix::List(pattern, posix::Listed::Entries, facts, problem);
 }
 
 std::vector<DirEntry> FindFolders(const std::string& pattern, FileResult* problem) {
   if (problem) *problem = {};
-  return posix::List(pattern, true, FileFacts::All, problem);
+  return posix::List(pattern, posix::Listed::Folders, FileFacts::All, problem);
+}
+
+std::vector<std::string> FindFolderNames(const std::string& pattern, FileResult* problem) {
+  if (problem) *problem = {};
+  std::vector<std::string> names;
+  for (DirEntry& entry : posix::List(pattern, posix::Listed::FolderNames, FileFacts::All, problem))
+    names.push_back(std::move(entry.Name));
+  return names;
 }
 
 }  // namespace plat

@@ -4,7 +4,9 @@
 // use (a check serves for a tenth of a second while only this layer changes
 // a folder) and updated by this layer's own creates, renames and deletes.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -85,9 +87,21 @@ FolderNames* Find(const struct stat& st) {
   return nullptr;
 }
 
+// Opens `folder` for listing: through `handle` (its open handle, -1 for
+// none) without a lookup of its path.
+DIR* OpenListing(const std::string& folder, int handle) {
+  if (handle < 0) return ::opendir(folder.c_str());
+  const int fd = ::openat(handle, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  DIR* dir = ::fdopendir(fd);
+  if (!dir) ::close(fd);
+  return dir;
+}
+
 // The cache entry of `folder`, whose stat result is `st`, read again when
-// the folder changed.
-FolderNames* Load(const std::string& folder, const struct stat& st) {
+// the folder changed; `handle` is the folder's open handle that `st` was
+// taken of, or -1.
+FolderNames* Load(const std::string& folder, const struct stat& st, int handle) {
   if (!S_ISDIR(st.st_mode)) return nullptr;
   Cache& cache = TheCache();
   FolderNames* entry = Find(st);
@@ -103,7 +117,7 @@ FolderNames* Load(const std::string& folder, const struct stat& st) {
     if (entry->Path != folder) entry->Path = folder;
     return entry;
   }
-  DIR* dir = ::opendir(folder.c_str());
+  DIR* dir = OpenListing(folder, handle);
   if (!dir) return nullptr;
   if (!entry) {
     if (cache.Folders.size() >= kMaxFolders) {
@@ -181,8 +195,8 @@ std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std:
 }
 
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name,
-                                           const struct stat& folderStat) {
-  FolderNames* entry = Load(folder, folderStat);
+                                           const struct stat& folderStat, int folderHandle) {
+  FolderNames* entry = Load(folder, folderStat, folderHandle);
   if (!entry) return {};
   std::vector<std::string> names = entry->Names.NamesWithKey(CacheKeyOf(name));
   if (names.size() > 1) std::sort(names.begin(), names.end(), ListingBefore);
@@ -212,7 +226,7 @@ bool SurelyMissing(const std::string& folder, const std::string& name) {
   HeldFolder dir = FolderHandle(folder);
   struct stat folderStat;
   if (!dir || ::fstat(*dir, &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) return false;
-  return NamesIgnoringCase(folder, name, folderStat).empty();
+  return NamesIgnoringCase(folder, name, folderStat, *dir).empty();
 }
 
 void NoteAdded(const std::string& folder, const std::string& hostName) {

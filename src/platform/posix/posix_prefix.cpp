@@ -423,7 +423,7 @@ Resolved Resolve(const std::string& windowsPath) {
   struct stat folderStat;
   if (!atRoot &&
       (dir >= 0 ? ::fstat(dir, &folderStat) : ::stat(folder.c_str(), &folderStat)) == 0) {
-    for (const std::string& other : NamesIgnoringCase(folder, spelling.LastName, folderStat)) {
+    for (const std::string& other : NamesIgnoringCase(folder, spelling.LastName, folderStat, dir)) {
       At at = InFolder(folder, other);
       if (::fstatat(at.Dir, at.Path.c_str(), &result.Lstat, AT_SYMLINK_NOFOLLOW) == 0) {
         result.Exists = true;

@@ -141,6 +141,12 @@ std::vector<DirEntry> FindFolders(const std::string& pattern, FileResult* proble
   return List(pattern, true, problem);
 }
 
+std::vector<std::string> FindFolderNames(const std::string& pattern, FileResult* problem) {
+  std::vector<std::string> names;
+  for (DirEntry& entry : FindFolders(pattern, problem)) names.push_back(std::move(entry.Name));
+  return names;
+}
+
 FileResult MakeFolder(const std::string& path) {
   std::wstring wide = FilePath(path);
   if (wide.empty()) return ResultOf(FileOutcome::BadName);

@@ -123,6 +123,17 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
   return true;
 }
 
+std::vector<WholeFile> ReadWholeFiles(size_t count, const std::function<std::string(size_t)>& pathOf,
+                                      size_t largest) {
+  // One after the other, as FoldersExist reads folders here.
+  std::vector<WholeFile> files(count);
+  for (size_t i = 0; i < count; ++i) {
+    WholeFile& file = files[i];
+    file.Read = ReadWholeFile(pathOf(i), file.Bytes, file.Error, largest);
+  }
+  return files;
+}
+
 bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string& error) {
   error.clear();
   if (path.empty()) {
