@@ -145,8 +145,12 @@ bool FindDeviceName(std::string_view p, size_t& offset, size_t& length) {
     default:
       break;
   }
-  for (size_t i = start; i < p.size(); ++i)
-    if (IsSep(p[i])) start = i + 1;
+  // The name after the last separator.
+  for (size_t i = p.size(); i > start; --i)
+    if (IsSep(p[i - 1])) {
+      start = i;
+      break;
+    }
   size_t end = start;  // one past the name: truncated at '.' or ':'
   while (end < p.size() && p[end] != '.' && p[end] != ':') ++end;
   while (end > start && p[end - 1] == ' ') --end;
@@ -283,11 +287,14 @@ bool IsPlainFullPath(std::string_view path) {
   if (path.size() < 4 || path[1] != ':' || path[2] != '\\') return false;
   const char drive = AsciiUpper(path[0]);
   if (drive < 'A' || drive > 'Z') return false;
-  for (size_t start = 3;;) {
-    const size_t end = std::min(path.find('\\', start), path.size());
-    if (!IsPlainComponent(path.substr(start, end - start))) return false;
-    if (end == path.size()) break;
-    start = end + 1;
+  // One pass: each component ends at a backslash or the path's end.
+  for (size_t start = 3, i = 3; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != '\\') {
+      if (IsForbiddenInName(path[i])) return false;
+      continue;
+    }
+    if (i == start || path[start] == '.' || path[i - 1] == '.' || path[i - 1] == ' ') return false;
+    start = i + 1;
   }
   size_t offset, length;
   return !FindDeviceName(path, offset, length);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "platform/text_rules.h"
 #include "platform/winpath.h"
 #include "profile/profile.h"
 #include "scenery/fatal_error.h"
@@ -35,13 +36,23 @@ std::string Trimmed(std::string_view text) {
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
-  return text.size() >= start.size() && plat::SameText(std::string(text.substr(0, start.size())),
-                                                       std::string(start));
+  return text.size() >= start.size() && textrules::EqualIgnoreCase(text.substr(0, start.size()), start);
+}
+
+// `text` without its leading and trailing blanks equals `word` ignoring case.
+bool IsWordIgnoringCase(std::string_view text, std::string_view word) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return textrules::EqualIgnoreCase(text, word);
 }
 
 }  // namespace
 
 std::string FullFolderPath(const std::string& folder) {
+  // Most folders are written in full already (and the folders of the
+  // components below a package's folder are made so).
+  if (winpath::IsPlainFullPath(folder)) return folder;
   std::string full = plat::FullPath(winpath::WithBackslashes(folder));
   if (full.empty()) full = winpath::WithBackslashes(folder);
   if (full.size() > 3 && full.back() == '\\') full.pop_back();
@@ -113,7 +124,7 @@ bool ReadPackageDescription(std::string_view bytes, AddonPackage& package, std::
     return false;
   }
   const std::string* type = root.AttributeValue("Type");
-  if (type && !plat::SameText(Trimmed(*type), "AddOnXml")) {
+  if (type && !IsWordIgnoringCase(*type, "AddOnXml")) {
     error = "it is a document of type \"" + *type + "\", not an add-on description (AddOnXml)";
     return false;
   }
@@ -126,7 +137,7 @@ bool ReadPackageDescription(std::string_view bytes, AddonPackage& package, std::
     if (!StartsWithIgnoringCase(component.Name, "AddOn.Component") || component.Name.size() != 15)
       continue;
     const xml::Element* category = component.Child("Category");
-    if (!category || !plat::SameText(Trimmed(category->Text), "Scenery")) continue;
+    if (!category || !IsWordIgnoringCase(category->Text, "Scenery")) continue;
     SceneryComponent piece;
     const xml::Element* name = component.Child("Name");
     piece.Name = name ? Trimmed(name->Text) : std::string();

@@ -2,6 +2,7 @@
 // of a recursive reader whose depth is bounded.
 #include "xml/xml_reader.h"
 
+#include <array>
 #include <cstdint>
 
 #include "platform/text_encoding.h"
@@ -66,12 +67,27 @@ std::string DeclaredEncoding(std::string_view bytes) {
   return name;
 }
 
-bool IsNameStart(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
-}
-bool IsNameChar(unsigned char c) {
-  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
+// What each byte is to the reader, looked up once per byte.
+enum : uint8_t {
+  kNameStart = 1,  // may begin a name
+  kNameChar = 2,   // may stand in a name
+  kMarkup = 4,     // '<' or '&': ends character data
+  kControl = 8,    // a control character XML does not allow
+};
+constexpr std::array<uint8_t, 256> kByteClass = [] {
+  std::array<uint8_t, 256> classes{};
+  for (int c = 0; c < 256; ++c) {
+    const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+    if (start) classes[c] |= kNameStart | kNameChar;
+    if ((c >= '0' && c <= '9') || c == '-' || c == '.') classes[c] |= kNameChar;
+    if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') classes[c] |= kControl;
+  }
+  classes['<'] |= kMarkup;
+  classes['&'] |= kMarkup;
+  return classes;
+}();
+bool Is(char c, uint8_t what) { return (kByteClass[static_cast<unsigned char>(c)] & what) != 0; }
+
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // One pass over the decoded text.  Each method leaves pos_ after what it
@@ -121,16 +137,16 @@ class Reader {
   }
   // Control characters other than tab, CR and LF are not XML.
   bool CheckCharacters(size_t from, size_t to) {
-    for (size_t i = from; i < to; ++i) {
-      const auto c = static_cast<unsigned char>(text_[i]);
-      if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') {
-        pos_ = i;
-        static const char kHex[] = "0123456789ABCDEF";
-        return Problem(std::string("the control character 0x") + kHex[c >> 4] + kHex[c & 15] +
-                       " is not allowed");
-      }
-    }
+    for (size_t i = from; i < to; ++i)
+      if (Is(text_[i], kControl)) return ControlCharacterAt(i);
     return true;
+  }
+  bool ControlCharacterAt(size_t i) {
+    pos_ = i;
+    const auto c = static_cast<unsigned char>(text_[i]);
+    static const char kHex[] = "0123456789ABCDEF";
+    return Problem(std::string("the control character 0x") + kHex[c >> 4] + kHex[c & 15] +
+                   " is not allowed");
   }
 
   // Blanks, comments and processing instructions, as they may stand before
@@ -154,11 +170,27 @@ class Reader {
 
   bool Name(std::string& name) {
     const size_t start = pos_;
-    if (pos_ >= text_.size() || !IsNameStart(static_cast<unsigned char>(text_[pos_])))
-      return Problem("a name is expected here");
-    while (pos_ < text_.size() && IsNameChar(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+    if (!SkipName()) return false;
     name.assign(text_.substr(start, pos_ - start));
     return true;
+  }
+  bool SkipName() {
+    if (pos_ >= text_.size() || !Is(text_[pos_], kNameStart)) return Problem("a name is expected here");
+    while (pos_ < text_.size() && Is(text_[pos_], kNameChar)) ++pos_;
+    return true;
+  }
+
+  // Where the character data from pos_ on ends: its next '<' or '&'; npos
+  // when there is none.  `control` is set to the first control character
+  // before it, npos when there is none.
+  size_t TextEnd(size_t& control) const {
+    control = std::string_view::npos;
+    for (size_t i = pos_; i < text_.size(); ++i) {
+      if (!Is(text_[i], kMarkup | kControl)) continue;
+      if (Is(text_[i], kMarkup)) return i;
+      if (control == std::string_view::npos) control = i;
+    }
+    return std::string_view::npos;
   }
 
   // A reference after its '&', appended to `out`.
@@ -216,6 +248,11 @@ class Reader {
         return Problem("the value of " + attribute.Name + " must be quoted");
       const char quote = text_[pos_++];
       for (;;) {
+        // A run of plain characters at once.
+        size_t end = pos_;
+        while (end < text_.size() && text_[end] != quote && !Is(text_[end], kMarkup | kControl)) ++end;
+        attribute.Value.append(text_.substr(pos_, end - pos_));
+        pos_ = end;
         if (pos_ >= text_.size()) return Problem("the value of " + attribute.Name + " is not closed");
         const char c = text_[pos_];
         if (c == quote) break;
@@ -225,9 +262,7 @@ class Reader {
           if (!Reference(attribute.Value)) return false;
           continue;
         }
-        if (!CheckCharacters(pos_, pos_ + 1)) return false;
-        attribute.Value += c;
-        ++pos_;
+        return ControlCharacterAt(pos_);
       }
       ++pos_;
       for (const Attribute& other : element.Attributes)
@@ -249,23 +284,25 @@ class Reader {
     }
     if (!Expect('>', "a '/' in a tag must be followed by '>'")) return false;
     for (;;) {
-      const size_t next = text_.find_first_of("<&", pos_);
+      size_t control;
+      const size_t next = TextEnd(control);
       if (next == std::string_view::npos) {
         pos_ = start;  // where the user looks for it
         return Problem("the element <" + element.Name + "> is not closed");
       }
-      if (!CheckCharacters(pos_, next)) return false;
-      element.Text.append(text_.substr(pos_, next - pos_));
+      if (control != std::string_view::npos) return ControlCharacterAt(control);
+      if (next > pos_) element.Text.append(text_.substr(pos_, next - pos_));
       pos_ = next;
       if (text_[pos_] == '&') {
         ++pos_;
         if (!Reference(element.Text)) return false;
       } else if (At("</")) {
         pos_ += 2;
-        std::string closing;
-        if (!Name(closing)) return false;
+        const size_t nameStart = pos_;
+        if (!SkipName()) return false;
+        const std::string_view closing = text_.substr(nameStart, pos_ - nameStart);
         if (closing != element.Name)
-          return Problem("</" + closing + "> closes <" + element.Name + ">");
+          return Problem("</" + std::string(closing) + "> closes <" + element.Name + ">");
         SkipBlanks();
         return Expect('>', "a closing tag must end in '>'");
       } else if (At("<!--")) {
@@ -281,6 +318,8 @@ class Reader {
       } else if (At("<!")) {
         return Problem("a declaration is not allowed inside an element");
       } else {
+        // Most elements that have children have a few.
+        if (element.Children.empty()) element.Children.reserve(4);
         element.Children.emplace_back();
         if (!ElementAt(element.Children.back(), depth + 1)) return false;
       }

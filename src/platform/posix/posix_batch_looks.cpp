@@ -79,13 +79,15 @@ class BatchFolders {
   At PlaceOf(const Resolved& spelled) {
     if (spelled.Name.empty()) return {AT_FDCWD, spelled.Host, nullptr};  // a drive root
     const std::string_view folder = spelled.Folder;
-    if (const int* dir = Held(folder)) return {*dir, spelled.Name, nullptr};
     const std::string_view above = ParentOf(folder);
+    // Most paths are placed as the one before them (areas side by side).
+    if (!above.empty() && above == lastAbove_) return Below(lastDir_, spelled, lastBase_);
+    if (const int* dir = Held(folder)) return {*dir, spelled.Name, nullptr};
     const std::string_view twoUp = ParentOf(above);
     if (!above.empty()) {
-      if (const int* dir = Held(above)) return Below(*dir, spelled, above);
+      if (const int* dir = Held(above)) return Remembered(*dir, spelled, above, above);
       if (!twoUp.empty())
-        if (const int* dir = Held(twoUp)) return Below(*dir, spelled, twoUp);
+        if (const int* dir = Held(twoUp)) return Remembered(*dir, spelled, above, twoUp);
     }
     if (HeldFolder kept = KeptFolderHandle(spelled.Folder)) {
       const int dir = *kept;
@@ -105,16 +107,24 @@ class BatchFolders {
     const int dir = *handle;
     Hold(open, std::move(handle));
     lastOpened_ = std::string(open);
-    return Below(dir, spelled, open);
+    return Remembered(dir, spelled, above, open);
   }
 
  private:
-  // `spelled` below the folder `base` (one of its own folder's ancestors).
-  static At Below(int dir, const Resolved& spelled, std::string_view base) {
+  // `spelled` below the folder `base` (one of its own folder's ancestors),
+  // whose text is `baseSize` long.
+  static At Below(int dir, const Resolved& spelled, size_t baseSize) {
     std::string below;
-    below.reserve(spelled.Folder.size() - base.size() + spelled.Name.size());
-    below.append(spelled.Folder, base.size() + 1).append(1, '/').append(spelled.Name);
+    below.reserve(spelled.Folder.size() - baseSize + spelled.Name.size());
+    below.append(spelled.Folder, baseSize + 1).append(1, '/').append(spelled.Name);
     return {dir, std::move(below), nullptr};
+  }
+  // Below, kept in mind for the next path whose folder is in `above`.
+  At Remembered(int dir, const Resolved& spelled, std::string_view above, std::string_view base) {
+    lastAbove_.assign(above);
+    lastDir_ = dir;
+    lastBase_ = base.size();
+    return Below(dir, spelled, lastBase_);
   }
 
   const int* Held(std::string_view folder) const {
@@ -131,6 +141,11 @@ class BatchFolders {
   };
   std::unordered_map<std::string, HeldFolder, ViewHash, std::equal_to<>> held_;
   std::string lastOpened_;
+  // The place of the last path placed below one of its ancestors: the
+  // folder above its own, the handle, and the length of the handle's path.
+  std::string lastAbove_;
+  int lastDir_ = AT_FDCWD;
+  size_t lastBase_ = 0;
 };
 
 }  // namespace
