@@ -203,7 +203,7 @@ void DropTrailingBlanks(std::string& text, size_t lineStart) {
 
 }  // namespace
 
-void ListLibrary(const SceneryLibrary& library, const AddonPackages& packages,
+void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
                  const std::function<void(const std::string&)>& emit) {
   std::vector<const Area*> areas, lookedAt;  // lookedAt: those not required
   std::vector<size_t> indexes;
@@ -216,18 +216,26 @@ void ListLibrary(const SceneryLibrary& library, const AddonPackages& packages,
     if (!area->Required) lookedAt.push_back(area);
     fullFolders.Prepare(area->Local);
   }
-  const std::vector<ListedComponent> components = OrderComponents(packages);
-  for (const ListedComponent& listed : components) fullFolders.Prepare(listed.Component->Folder);
   // The disk is looked at while the lines are prepared: what an area's
-  // line says but "missing" needs no look.
+  // line says but "missing" needs no look.  The packages' descriptions are
+  // read and understood meanwhile too.
   std::vector<ListedArea> order;
   std::string texts;
   std::vector<bool> hasSceneryFolder, componentHasScenery;
   plat::RunSideBySide([&] { OrderAreas(areas, indexes, fullFolders, order, texts); },
-                      [&] {
-                        hasSceneryFolder = library.HaveSceneryFolders(lookedAt);
-                        if (packages.Found) componentHasScenery = HaveSceneryFolders(packages);
-                      });
+                      [&] { hasSceneryFolder = library.HaveSceneryFolders(lookedAt); });
+  const AddonPackages packages = packageSearch.Finish();
+  const std::vector<ListedComponent> components = OrderComponents(packages);
+  for (const ListedComponent& listed : components) fullFolders.Prepare(listed.Component->Folder);
+  // The components' folders are looked at while their keys are made.
+  std::vector<size_t> componentHashes(components.size());
+  if (!components.empty())
+    plat::RunSideBySide(
+        [&] {
+          for (size_t i = 0; i < components.size(); ++i)
+            componentHashes[i] = fullFolders.HashOf(components[i].Component->Folder);
+        },
+        [&] { componentHasScenery = HaveSceneryFolders(packages); });
   size_t layerWidth =
       order.empty() ? 1
                     : std::max(std::to_string(order.front().Layer).size(),
@@ -282,7 +290,8 @@ void ListLibrary(const SceneryLibrary& library, const AddonPackages& packages,
     endLine(lineStart);
   };
   size_t componentsOff = 0, componentsMissing = 0, componentsDuplicate = 0;
-  const auto listComponent = [&](const ListedComponent& listed) {
+  const auto listComponent = [&](size_t k) {
+    const ListedComponent& listed = components[k];
     const SceneryComponent& component = *listed.Component;
     const size_t lineStart = out.size();
     startLine(listed.Layer ? std::to_string(*listed.Layer) : "top");
@@ -296,7 +305,7 @@ void ListLibrary(const SceneryLibrary& library, const AddonPackages& packages,
       out += "  missing";
       ++componentsMissing;
     }
-    const size_t hash = fullFolders.HashOf(component.Folder);
+    const size_t hash = componentHashes[k];
     componentFolders.AddOrFind(hash, component.Folder);
     if (everyFolder.AddOrFind(hash, component.Folder)) {
       out += "  duplicate";
@@ -310,13 +319,13 @@ void ListLibrary(const SceneryLibrary& library, const AddonPackages& packages,
   // area above a component of the same number.
   size_t nextComponent = 0;
   while (nextComponent < components.size() && !components[nextComponent].Layer)
-    listComponent(components[nextComponent++]);
+    listComponent(nextComponent++);
   for (const ListedArea& listed : order) {
     while (nextComponent < components.size() && *components[nextComponent].Layer > listed.Layer)
-      listComponent(components[nextComponent++]);
+      listComponent(nextComponent++);
     listArea(listed);
   }
-  while (nextComponent < components.size()) listComponent(components[nextComponent++]);
+  while (nextComponent < components.size()) listComponent(nextComponent++);
 
   out += " " + Counted(order.size(), "area", "areas") + ", " + std::to_string(off) + " off, " +
          std::to_string(missing) + " missing, " + Counted(duplicates, "duplicate", "duplicates");
@@ -333,8 +342,8 @@ void ListLibrary(const SceneryLibrary& library, const AddonPackages& packages,
 }
 
 void PrintLibraryListing(const SceneryLibrary& library) {
-  const AddonPackages packages = FindAddonPackages(library.Served, library.Report);
-  ListLibrary(library, packages, [](const std::string& piece) { WriteText(piece); });
+  PackageSearch packageSearch(library.Served, library.Report);
+  ListLibrary(library, packageSearch, [](const std::string& piece) { WriteText(piece); });
 }
 
 }  // namespace app

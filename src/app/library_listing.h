@@ -37,10 +37,11 @@
 
 namespace app {
 
-// The listing of `library` with the scenery of `packages`, lines ending in
-// CR LF, handed to `emit` in pieces of whole lines, in order.  Looks at the
+// The listing of `library` with the scenery of the packages `packageSearch`
+// finds (finished here, while the areas are looked at), lines ending in CR
+// LF, handed to `emit` in pieces of whole lines, in order.  Looks at the
 // disk for each area that is not required and for each component.
-void ListLibrary(const SceneryLibrary& library, const AddonPackages& packages,
+void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
                  const std::function<void(const std::string&)>& emit);
 // Finds the library's packages (telling bad files as notices) and writes
 // the listing to standard output.

@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -300,18 +301,45 @@ std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* pr
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
                    size_t largest = SIZE_MAX);
 
-// A file read whole by ReadWholeFiles: what ReadWholeFile would give.
+// A file read whole by FilesBeingRead: what ReadWholeFile would give.
 struct WholeFile {
   bool Read = false;  // false: `Error` says why, as ReadWholeFile does
   std::string Bytes;
   std::string Error;
 };
-// ReadWholeFile of `count` files at once, one result per path, in their
-// order: the host may read them side by side.  `pathOf(i)` gives the i-th
-// path, on the calling thread, as often as it is needed.  For the many small
-// files of a library (add-on descriptions): every result is held at once.
-std::vector<WholeFile> ReadWholeFiles(size_t count, const std::function<std::string(size_t)>& pathOf,
-                                      size_t largest = SIZE_MAX);
+// ReadWholeFile of `count` files, begun now and ended by Finish, so that the
+// files are read while this thread does other work: for the many small
+// files of a library (add-on descriptions).  `pathOf(i)` gives the i-th
+// path; it is asked here, now, and again by Finish for a file to be read on
+// this thread, so it must serve until then.  Each file read is handed to
+// `digest` (when given) on the thread that read it: a thread of its own
+// where the host has one (the Windows build reads every file in Finish).
+// `digest` may therefore use only the text functions (as the two sides of
+// RunSideBySide), `below`, and change only what belongs to that file alone.
+//
+// `below(relative)` tells whether the folder `relative` (a path below the
+// file's folder, with backslashes) exists, as FolderExists would: true when
+// it is seen as spelled, through the handle the file was read through;
+// false where the answer is sure; none when it cannot be told on that
+// thread (not there as spelled, which another spelling may be): the folder
+// is then to be looked at again later.
+class FilesBeingRead {
+ public:
+  using PathOf = std::function<std::string(size_t)>;
+  using FolderBelow = std::function<std::optional<bool>(const std::string& relative)>;
+  using Digest = std::function<void(size_t index, WholeFile& file, const FolderBelow& below)>;
+  FilesBeingRead(size_t count, PathOf pathOf, size_t largest, Digest digest = nullptr);
+  ~FilesBeingRead();  // waits for the reads still going on
+  FilesBeingRead(const FilesBeingRead&) = delete;
+  FilesBeingRead& operator=(const FilesBeingRead&) = delete;
+  // Waits for the reads and gives one result per path, in their order (an
+  // exception of `digest` is thrown on here).  Once only.
+  std::vector<WholeFile> Finish();
+
+ private:
+  struct Reads;
+  std::unique_ptr<Reads> reads_;
+};
 
 // Replaces `path` with `bytes` safely: the bytes are written to a temporary
 // file in the same folder, flushed to disk, and renamed over `path`.  A crash

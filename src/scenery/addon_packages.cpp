@@ -3,6 +3,7 @@
 // packages from the lists and the discovery paths.
 #include "scenery/addon_packages.h"
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -60,10 +61,22 @@ std::string FullFolderPath(const std::string& folder) {
 }
 
 std::vector<bool> HaveSceneryFolders(const AddonPackages& packages) {
+  std::vector<bool> found;
+  std::vector<size_t> unseen;  // the components to look at
   std::vector<const std::string*> folders;
-  for (const AddonPackage& package : packages.Packages)
-    for (const SceneryComponent& component : package.Scenery) folders.push_back(&component.Folder);
-  return plat::FoldersExist(folders.size(), [&](size_t i) { return *folders[i] + "\\scenery"; });
+  for (const AddonPackage& package : packages.Packages) {
+    for (const SceneryComponent& component : package.Scenery) {
+      if (!component.SceneryFolderSeen) {
+        unseen.push_back(found.size());
+        folders.push_back(&component.Folder);
+      }
+      found.push_back(component.SceneryFolderSeen);
+    }
+  }
+  const std::vector<bool> looked =
+      plat::FoldersExist(folders.size(), [&](size_t i) { return *folders[i] + "\\scenery"; });
+  for (size_t i = 0; i < unseen.size(); ++i) found[unseen[i]] = looked[i];
+  return found;
 }
 
 // ------------------------------------------------------------ add-ons.cfg
@@ -115,23 +128,49 @@ PackageList ParsePackageList(std::string_view bytes) {
 
 // ------------------------------------------------------------ add-on.xml
 
-bool ReadPackageDescription(std::string_view bytes, AddonPackage& package, std::string& error,
-                            std::vector<std::string>& problems) {
+namespace {
+
+// Makes `path`, a component's path below its package's folder where it is
+// relative, into its folder in full; false when that takes more than its
+// text (a path on the current drive or in the current folder).
+using FolderCompleter = bool (*)(const std::string& path, std::string& full);
+bool CompleteOnHost(const std::string& path, std::string& full) {
+  full = FullFolderPath(path);
+  return true;
+}
+bool CompleteByText(const std::string& path, std::string& full) {
+  if (!winpath::IsPlainFullPath(path)) return false;
+  full = path;
+  return true;
+}
+
+enum class Described { Read, Malformed, NeedsHost };
+
+// ReadPackageDescription with the folders completed by `complete`;
+// NeedsHost (and `package` as it was) when it completes one not.  With
+// `below` (a folder test below the package's folder), a component whose
+// path is below the package's folder has its "scenery" sub-folder looked
+// for there.
+Described ReadDescription(std::string_view bytes, AddonPackage& package, std::string& error,
+                          std::vector<std::string>& problems, FolderCompleter complete,
+                          const plat::FilesBeingRead::FolderBelow* below = nullptr) {
   xml::Element root;
-  if (!xml::Parse(bytes, root, error)) return false;
+  if (!xml::Parse(bytes, root, error)) return Described::Malformed;
   if (!StartsWithIgnoringCase(root.Name, "SimBase.Document") || root.Name.size() != 16) {
     error = "its root element is <" + root.Name + ">, not <SimBase.Document>";
-    return false;
+    return Described::Malformed;
   }
   const std::string* type = root.AttributeValue("Type");
   if (type && !IsWordIgnoringCase(*type, "AddOnXml")) {
     error = "it is a document of type \"" + *type + "\", not an add-on description (AddOnXml)";
-    return false;
+    return Described::Malformed;
   }
+  std::string title = package.Title;
   if (const xml::Element* name = root.Child("AddOn.Name")) {
-    const std::string title = Trimmed(name->Text);
-    if (!title.empty()) package.Title = title;
+    std::string named = Trimmed(name->Text);
+    if (!named.empty()) title = std::move(named);
   }
+  std::vector<std::string> found;  // the problems of single components
   std::vector<SceneryComponent> scenery;
   for (const xml::Element& component : root.Children) {
     if (!StartsWithIgnoringCase(component.Name, "AddOn.Component") || component.Name.size() != 15)
@@ -141,27 +180,40 @@ bool ReadPackageDescription(std::string_view bytes, AddonPackage& package, std::
     SceneryComponent piece;
     const xml::Element* name = component.Child("Name");
     piece.Name = name ? Trimmed(name->Text) : std::string();
-    if (piece.Name.empty()) piece.Name = package.Title;
+    if (piece.Name.empty()) piece.Name = title;
     const xml::Element* path = component.Child("Path");
     const std::string folder = path ? Trimmed(path->Text) : std::string();
     if (folder.empty()) {
-      problems.push_back("its scenery component \"" + piece.Name + "\" names no <Path>; it is left out");
+      found.push_back("its scenery component \"" + piece.Name + "\" names no <Path>; it is left out");
       continue;
     }
-    piece.Folder = FullFolderPath(winpath::IsRelativePath(folder) ? package.Folder + "\\" + folder : folder);
+    const bool relative = winpath::IsRelativePath(folder);
+    if (!complete(relative ? package.Folder + "\\" + folder : folder, piece.Folder))
+      return Described::NeedsHost;
+    if (below && relative) piece.SceneryFolderSeen = (*below)(folder + "\\scenery") == true;
     if (const xml::Element* layer = component.Child("Layer")) {
       int32_t number = 0;
       const std::string text = Trimmed(layer->Text);
       if (ParseInteger(text, number))
         piece.Layer = number;
       else
-        problems.push_back("the <Layer> \"" + text + "\" of its scenery component \"" + piece.Name +
-                           "\" is no whole number; the component is taken to stand on top");
+        found.push_back("the <Layer> \"" + text + "\" of its scenery component \"" + piece.Name +
+                        "\" is no whole number; the component is taken to stand on top");
     }
     scenery.push_back(std::move(piece));
   }
+  package.Title = std::move(title);
   package.Scenery = std::move(scenery);
-  return true;
+  problems.insert(problems.end(), std::make_move_iterator(found.begin()),
+                  std::make_move_iterator(found.end()));
+  return Described::Read;
+}
+
+}  // namespace
+
+bool ReadPackageDescription(std::string_view bytes, AddonPackage& package, std::string& error,
+                            std::vector<std::string>& problems) {
+  return ReadDescription(bytes, package, error, problems, CompleteOnHost) == Described::Read;
 }
 
 // ------------------------------------------------------------ finding them
@@ -183,16 +235,15 @@ PackagePlaces PackagePlacesFromRegistry(Notices* report) {
   return places;
 }
 
-namespace {
-
 // Gathers the packages in the order they are found, each once.  The lists
 // and the discovery paths are gone through first, and the packages they
-// name noted in that order; the descriptions of all are then read at once
-// (side by side, where the host can), and the packages taken in the order
-// noted, every note told in its place among theirs.
-class PackageFinder {
+// name noted in that order; the descriptions of all are then read, and
+// understood, on a thread of their own where the host has one, while the
+// caller does other work (FilesBeingRead).  Finish takes the packages in
+// the order noted, every note told in its place among theirs.
+class PackageSearch::Finder {
  public:
-  explicit PackageFinder(Notices* report) : report_(report) {}
+  explicit Finder(Notices* report) : report_(report) {}
 
   void Note(const std::string& text) { steps_.push_back({text, kNoPackage}); }
 
@@ -219,11 +270,12 @@ class PackageFinder {
     named.Folder = FullFolderPath(folder);
     named.Source = source;
     named.Active = active;
-    named.Title = title;
+    named.Title = title.empty() ? winpath::ExtractFileName(named.Folder) : title;
     named.ListedIn = listedIn;
-    // A folder named twice in the same letters is read once.
-    const auto [first, isNew] = descriptionOf_.emplace(named.Folder, descriptions_.size());
-    if (isNew) descriptions_.push_back(named.Folder + "\\add-on.xml");
+    // A folder named twice with the same title is read and understood once.
+    const auto [first, isNew] =
+        descriptionOf_.emplace(named.Folder + '\n' + named.Title, descriptions_.size());
+    if (isNew) descriptions_.push_back({named.Folder, named.Title});
     named.Description = first->second;
     steps_.push_back({std::string(), named_.size()});
     named_.push_back(std::move(named));
@@ -252,17 +304,24 @@ class PackageFinder {
     }
   }
 
-  // Reads the descriptions of the packages named, and takes the packages
-  // in the order named.
-  AddonPackages Take() {
-    const std::vector<plat::WholeFile> files = plat::ReadWholeFiles(
-        descriptions_.size(), [this](size_t i) { return descriptions_[i]; }, xml::kMaxBytes);
+  // Begins to read the descriptions of the packages named.
+  void BeginReading() {
+    reads_.emplace(
+        descriptions_.size(), [this](size_t i) { return descriptions_[i].Package.DescriptionFile(); },
+        xml::kMaxBytes, [this](size_t i, plat::WholeFile& file, const plat::FilesBeingRead::FolderBelow& below) {
+          Understand(descriptions_[i], file, below);
+        });
+  }
+
+  // Takes the packages in the order named.
+  AddonPackages Finish() {
+    std::vector<plat::WholeFile> files = reads_->Finish();
     for (const Step& step : steps_) {
       if (step.Package == kNoPackage) {
         Tell(step.Note);
       } else {
         const Named& named = named_[step.Package];
-        TakePackage(named, files[named.Description]);
+        TakePackage(named, files[named.Description], descriptions_[named.Description]);
       }
     }
     return std::move(found_);
@@ -274,7 +333,7 @@ class PackageFinder {
     std::string Folder;  // full
     PackageSource Source = PackageSource::Discovered;
     bool Active = true;
-    std::string Title;
+    std::string Title;     // the list's TITLE, else the folder's name
     std::string ListedIn;
     size_t Description = 0;  // its place among the descriptions read
   };
@@ -284,10 +343,33 @@ class PackageFinder {
     std::string Note;
     size_t Package;
   };
+  // A description to read, and what was understood of it on the thread
+  // that read it.
+  struct Description {
+    Description(const std::string& folder, const std::string& title) {
+      Package.Folder = folder;
+      Package.Title = title;
+    }
+    AddonPackage Package;  // its folder and title before; all it describes once understood
+    std::optional<Described> Outcome;  // none: not understood there
+    std::string Error;
+    std::vector<std::string> Problems;
+  };
 
-  // The package `named`, whose description was read as `file`, unless it
-  // was taken before.
-  void TakePackage(const Named& named, const plat::WholeFile& file) {
+  // Understands the description read as `file`, with only the text
+  // functions and `below`: on the thread that read it.  The components'
+  // folders below the package's folder are looked for there too, through
+  // the handle the description was read through.
+  static void Understand(Description& description, plat::WholeFile& file,
+                         const plat::FilesBeingRead::FolderBelow& below) {
+    description.Outcome = ReadDescription(file.Bytes, description.Package, description.Error,
+                                          description.Problems, CompleteByText, &below);
+    if (description.Outcome != Described::NeedsHost) std::string().swap(file.Bytes);
+  }
+
+  // The package `named`, whose description was read as `file` and
+  // understood as `description`, unless it was taken before.
+  void TakePackage(const Named& named, const plat::WholeFile& file, Description& description) {
     const std::string& full = named.Folder;
     const std::string key = plat::CaseFoldedKey(full);
     for (auto [at, end] = seen_.equal_range(key); at != end; ++at) {
@@ -297,14 +379,9 @@ class PackageFinder {
         return;
       }
     }
-    AddonPackage package;
-    package.Folder = full;
-    package.Source = named.Source;
-    package.Active = named.Active;
-    package.Title = named.Title.empty() ? winpath::ExtractFileName(full) : named.Title;
-    const std::string description = package.DescriptionFile();
+    const std::string descriptionFile = description.Package.DescriptionFile();
     if (!file.Read) {
-      if (plat::FileExists(description))
+      if (plat::FileExists(descriptionFile))
         Tell(file.Error + "; the package is left out");
       else if (!named.ListedIn.empty() && !plat::FolderExists(full))
         Tell("the package folder " + full + " listed in " + named.ListedIn +
@@ -314,13 +391,19 @@ class PackageFinder {
              " holds no add-on.xml; the package is left out");
       return;
     }
-    std::vector<std::string> problems;
-    std::string error;
-    if (!ReadPackageDescription(file.Bytes, package, error, problems)) {
-      Tell(description + " is malformed (" + error + "); the package is left out");
+    // A component's folder that takes the current drive or folder to make
+    // full is made here.
+    if (description.Outcome == Described::NeedsHost)
+      description.Outcome = ReadDescription(file.Bytes, description.Package, description.Error,
+                                            description.Problems, CompleteOnHost);
+    if (description.Outcome != Described::Read) {
+      Tell(descriptionFile + " is malformed (" + description.Error + "); the package is left out");
       return;
     }
-    for (const std::string& problem : problems) Tell(description + ": " + problem);
+    for (const std::string& problem : description.Problems) Tell(descriptionFile + ": " + problem);
+    AddonPackage package = std::move(description.Package);
+    package.Source = named.Source;
+    package.Active = named.Active;
     seen_.emplace(key, found_.Packages.size());
     found_.Packages.push_back(std::move(package));
     found_.Found = true;
@@ -333,17 +416,17 @@ class PackageFinder {
   Notices* report_;
   std::vector<Step> steps_;
   std::vector<Named> named_;
-  std::vector<std::string> descriptions_;               // the add-on.xml files to read
-  std::unordered_map<std::string, size_t> descriptionOf_;  // package folder -> its description
+  std::vector<Description> descriptions_;                // the add-on.xml files to read
+  std::unordered_map<std::string, size_t> descriptionOf_;  // folder and title -> description
+  std::optional<plat::FilesBeingRead> reads_;
   AddonPackages found_;
   std::unordered_multimap<std::string, size_t> seen_;  // folded folder -> index
 };
 
-}  // namespace
-
-AddonPackages FindAddonPackages(const std::string& product, const PackagePlaces& places,
-                                Notices* report) {
-  PackageFinder finder(report);
+PackageSearch::PackageSearch(const std::string& product, const PackagePlaces& places,
+                             Notices* report)
+    : finder_(new Finder(report)) {
+  Finder& finder = *finder_;
   struct ReadList {
     std::string File;
     PackageList List;
@@ -368,11 +451,30 @@ AddonPackages FindAddonPackages(const std::string& product, const PackagePlaces&
   for (const ReadList& read : lists)
     for (const PackageListEntry& entry : read.List.DiscoveryPaths)
       finder.Discover(entry.Path, entry.Active, read.File);
-  return finder.Take();
+  finder.BeginReading();
+}
+
+PackageSearch::PackageSearch(std::optional<Simulator> simulator, Notices* report) {
+  if (!simulator || !FactsOf(*simulator).PackagesProduct) return;
+  *this = PackageSearch(FactsOf(*simulator).PackagesProduct, PackagePlacesFromRegistry(report), report);
+}
+
+PackageSearch::~PackageSearch() = default;
+PackageSearch::PackageSearch(PackageSearch&&) noexcept = default;
+PackageSearch& PackageSearch::operator=(PackageSearch&&) noexcept = default;
+
+AddonPackages PackageSearch::Finish() {
+  if (!finder_) return {};
+  AddonPackages packages = finder_->Finish();
+  finder_.reset();
+  return packages;
+}
+
+AddonPackages FindAddonPackages(const std::string& product, const PackagePlaces& places,
+                                Notices* report) {
+  return PackageSearch(product, places, report).Finish();
 }
 
 AddonPackages FindAddonPackages(std::optional<Simulator> simulator, Notices* report) {
-  if (!simulator || !FactsOf(*simulator).PackagesProduct) return {};
-  return FindAddonPackages(FactsOf(*simulator).PackagesProduct, PackagePlacesFromRegistry(report),
-                           report);
+  return PackageSearch(simulator, report).Finish();
 }

@@ -34,6 +34,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,6 +55,9 @@ struct SceneryComponent {
   std::string Name;    // its <Name>, else the package's name
   std::string Folder;  // full Windows path, without a trailing backslash
   std::optional<int32_t> Layer;  // its <Layer>; none: on top of the library
+  // Its "scenery" sub-folder was seen while its description was read (a
+  // folder not seen so is looked at by HaveSceneryFolders).
+  bool SceneryFolderSeen = false;
 };
 
 struct AddonPackage {
@@ -110,19 +114,46 @@ struct PackagePlaces {
 // told to `report` and left empty.
 PackagePlaces PackagePlacesFromRegistry(Notices* report);
 
-// The packages of the simulator whose package folders are named `product`
-// ("Prepar3D v5"), found from `places`.  Problems go to `report`.
+// The search for the packages, in two steps, so that their descriptions are
+// read and understood while the caller does other work:
+//   PackageSearch search(simulator, report);   // the lists and discovery
+//                                              // paths; the reads begun
+//   ... other work on this thread ...
+//   AddonPackages packages = search.Finish();  // every problem told, in order
+// Problems go to `report` (all of them by Finish, in the order met).
+class PackageSearch {
+ public:
+  PackageSearch() = default;  // finds nothing
+  // The packages of the simulator whose package folders are named
+  // `product` ("Prepar3D v5"), found from `places`.
+  PackageSearch(const std::string& product, const PackagePlaces& places, Notices* report);
+  // The packages of `simulator`: none for a simulator that keeps no
+  // packages, without a look at the registry or the disk.
+  PackageSearch(std::optional<Simulator> simulator, Notices* report);
+  ~PackageSearch();  // waits for the reads still going on
+  PackageSearch(PackageSearch&&) noexcept;
+  PackageSearch& operator=(PackageSearch&&) noexcept;
+  // The packages found (none after the first call).
+  AddonPackages Finish();
+
+ private:
+  class Finder;
+  std::unique_ptr<Finder> finder_;
+};
+
+// PackageSearch(product, places, report).Finish().
 AddonPackages FindAddonPackages(const std::string& product, const PackagePlaces& places,
                                 Notices* report);
 // For each scenery component of `packages`, package by package, in their
 // order: true when its folder holds a "scenery" sub-folder, as the folder
-// of an area must (platform FoldersExist: the looks may run side by side).
+// of an area must: seen so when the packages were found, else looked at now
+// (platform FoldersExist: the looks may run side by side).
 std::vector<bool> HaveSceneryFolders(const AddonPackages& packages);
 
 // `folder` (a full Windows path) as the packages name folders: '/' as '\',
 // "." and ".." resolved, no trailing backslash but a drive root's.
 std::string FullFolderPath(const std::string& folder);
 
-// The packages of `simulator`: none (Found false) for a simulator that
-// keeps no packages, without a look at the registry or the disk.
+// PackageSearch(simulator, report).Finish(): none (Found false) for a
+// simulator that keeps no packages.
 AddonPackages FindAddonPackages(std::optional<Simulator> simulator, Notices* report);

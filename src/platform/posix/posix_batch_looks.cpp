@@ -1,6 +1,6 @@
 // Looks at many paths at once, side by side on a few threads: the machinery
 // behind the folder test and the file reads of many paths (FoldersExist,
-// ReadWholeFiles).
+// FilesBeingRead).
 //
 // Each path is spelled out on the calling thread, one after the other, and
 // given its place (the handles, the spelled folders and the name cache are
@@ -15,9 +15,11 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/posix_internal.h"
@@ -231,6 +233,70 @@ void LookAtPaths(size_t count, const std::function<std::string(size_t)>& pathOf,
   for (std::thread& helper : helpers) helper.join();
   helpers.clear();
   settleLookedRuns();
+}
+
+// ---------------------------------------------------------------- looks beside
+
+struct LooksBeside::State {
+  std::vector<int> Dirs;
+  std::vector<const char*> Paths;  // null: no place, settled on the caller
+  std::vector<char> Settled;
+  StableTexts Texts;
+  BatchFolders Folders;  // keeps the handles open
+  LookAtPlace Look;
+  std::thread Looker;
+  std::exception_ptr Failed;
+  bool Looked = false;
+
+  void LookAtAll() {
+    try {
+      for (size_t i = 0; i < Paths.size(); ++i)
+        if (Paths[i] && Look(i, Dirs[i], Paths[i])) Settled[i] = true;
+    } catch (...) {
+      Failed = std::current_exception();
+    }
+  }
+};
+
+LooksBeside::LooksBeside(size_t count, const std::function<std::string(size_t)>& pathOf,
+                         LookAtPlace look)
+    : state_(new State) {
+  State& state = *state_;
+  state.Dirs.assign(count, AT_FDCWD);
+  state.Paths.assign(count, nullptr);
+  state.Settled.assign(count, false);
+  state.Look = std::move(look);
+  for (size_t i = 0; i < count; ++i) {
+    const Resolved spelled = Spelled(pathOf(i));
+    if (!spelled.Valid) continue;
+    const At place = state.Folders.PlaceOf(spelled);
+    state.Dirs[i] = place.Dir;
+    state.Paths[i] = state.Texts.Add(place.Path);
+  }
+  if (count == 0) return;
+  try {
+    state.Looker = std::thread([&state] { state.LookAtAll(); });
+  } catch (const std::exception&) {
+    // No thread to be had: Finish looks.
+  }
+}
+
+LooksBeside::~LooksBeside() {
+  if (state_->Looker.joinable()) state_->Looker.join();
+}
+
+void LooksBeside::Finish(const std::function<std::string(size_t)>& pathOf,
+                         const SettleOnCaller& settle) {
+  State& state = *state_;
+  if (state.Looker.joinable()) state.Looker.join();
+  else if (!state.Looked) state.LookAtAll();
+  state.Looked = true;
+  if (state.Failed) std::rethrow_exception(std::exchange(state.Failed, nullptr));
+  for (size_t i = 0; i < state.Paths.size(); ++i) {
+    if (state.Settled[i]) continue;
+    const std::string path = pathOf(i);
+    settle(i, path, Spelled(path));
+  }
 }
 
 }  // namespace plat::posix

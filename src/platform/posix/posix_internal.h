@@ -195,8 +195,8 @@ At AtOf(const SpelledName& s);
 
 // ---------------------------------------------------------------- batches of looks
 
-// Looks at `count` paths side by side (posix_batch_looks.cpp: the batch
-// calls FoldersExist and ReadWholeFiles).  `pathOf(i)` gives the i-th path on
+// Looks at `count` paths side by side (posix_batch_looks.cpp, behind
+// FoldersExist).  `pathOf(i)` gives the i-th path on
 // the calling thread, as often as needed.  Each path is spelled out there,
 // in order, and given a place: a folder handle the batch holds (`dir`) and
 // the path below it, or AT_FDCWD and the whole host path.  `look(i, dir,
@@ -213,6 +213,24 @@ using SettleOnCaller =
     std::function<void(size_t index, const std::string& path, const Resolved& spelled)>;
 void LookAtPaths(size_t count, const std::function<std::string(size_t)>& pathOf,
                  size_t pathsPerThread, const LookAtPlace& look, const SettleOnCaller& settle);
+// The same looks begun now and ended by Finish (behind FilesBeingRead), so
+// that the calling thread does other work meanwhile: the paths are spelled out and placed here, now,
+// and looked at on one thread of their own (by Finish, when no thread is to
+// be had).  Finish waits for the looks and then settles here the paths no
+// look settled, as LookAtPaths does; `pathOf` gives the same paths as
+// before.  Destroying it without Finish waits for the looks.
+class LooksBeside {
+ public:
+  LooksBeside(size_t count, const std::function<std::string(size_t)>& pathOf, LookAtPlace look);
+  ~LooksBeside();
+  LooksBeside(const LooksBeside&) = delete;
+  LooksBeside& operator=(const LooksBeside&) = delete;
+  void Finish(const std::function<std::string(size_t)>& pathOf, const SettleOnCaller& settle);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // ---------------------------------------------------------------- name cache
 

@@ -1,13 +1,20 @@
-// Reading files, and replacing a file safely (temporary file, flush, rename).
+// Reading files (also many at once, beside the caller's work), and replacing
+// a file safely (temporary file, flush, rename).
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
+#include <optional>
+#include <utility>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/text_encoding.h"
+#include "platform/winpath.h"
 
 namespace plat::posix {
 namespace {
@@ -56,6 +63,26 @@ int OpenExistingFile(const std::string& path, int& error) {
     return -1;
   }
   return fd;
+}
+
+// Whether the folder `relative` (plain names with backslashes) is in the
+// host folder `folder` ("" or ending in '/', below the handle `dir`) as
+// spelled: true when seen so, none otherwise (another spelling may be
+// there).  Only system calls and text: for the thread that read a file.
+std::optional<bool> FolderSeenBelow(int dir, const std::string& folder, const std::string& relative) {
+  std::string below = folder;
+  for (size_t start = 0;;) {
+    const size_t end = std::min(relative.find('\\', start), relative.size());
+    const std::string_view name = std::string_view(relative).substr(start, end - start);
+    if (!winpath::IsPlainName(name)) return std::nullopt;
+    below += encoding::ToValidUtf8(name);
+    if (end == relative.size()) break;
+    below += '/';
+    start = end + 1;
+  }
+  struct stat st;
+  if (::fstatat(dir, below.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode)) return true;
+  return std::nullopt;
 }
 
 // The whole of the regular file `path` below the folder handle `dir` into
@@ -196,22 +223,50 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
   return true;
 }
 
-std::vector<WholeFile> ReadWholeFiles(size_t count, const std::function<std::string(size_t)>& pathOf,
-                                      size_t largest) {
-  // An open, a stat, a read and a close each: a thread pays for itself
-  // sooner than for stats alone.
-  constexpr size_t kReadsPerThread = 256;
-  std::vector<WholeFile> files(count);
-  posix::LookAtPaths(
-      count, pathOf, kReadsPerThread,
-      [&](size_t i, int dir, const char* path) {
-        return files[i].Read = posix::ReadAsSpelled(dir, path, largest, files[i].Bytes);
-      },
-      [&](size_t i, const std::string& path, const posix::Resolved&) {
-        WholeFile& file = files[i];
-        file.Read = ReadWholeFile(path, file.Bytes, file.Error, largest);
+struct FilesBeingRead::Reads {
+  PathOf Path;
+  size_t Largest;
+  Digest Digested;
+  std::vector<WholeFile> Files;
+  std::optional<posix::LooksBeside> Looks;
+};
+
+FilesBeingRead::FilesBeingRead(size_t count, PathOf pathOf, size_t largest, Digest digest)
+    : reads_(new Reads{std::move(pathOf), largest, std::move(digest), {}, {}}) {
+  Reads& reads = *reads_;
+  reads.Files.resize(count);
+  // An open, a stat, a read and a close each, through the handle of the
+  // folder that holds the files' folders.
+  reads.Looks.emplace(count, reads.Path, [&reads](size_t i, int dir, const char* path) {
+    WholeFile& file = reads.Files[i];
+    if (!posix::ReadAsSpelled(dir, path, reads.Largest, file.Bytes)) return false;
+    file.Read = true;
+    if (reads.Digested) {
+      const char* slash = std::strrchr(path, '/');
+      const std::string folder(path, slash ? slash + 1 - path : 0);
+      reads.Digested(i, file, [dir, &folder](const std::string& relative) {
+        return posix::FolderSeenBelow(dir, folder, relative);
       });
-  return files;
+    }
+    return true;
+  });
+}
+
+FilesBeingRead::~FilesBeingRead() = default;
+
+std::vector<WholeFile> FilesBeingRead::Finish() {
+  Reads& reads = *reads_;
+  reads.Looks->Finish(reads.Path, [&reads](size_t i, const std::string& path, const posix::Resolved&) {
+    WholeFile& file = reads.Files[i];
+    file.Read = ReadWholeFile(path, file.Bytes, file.Error, reads.Largest);
+    if (!file.Read || !reads.Digested) return;
+    // Read here: the folders below are looked at here too.
+    const std::string folder = winpath::ExtractFilePath(path);
+    reads.Digested(i, file, [&folder](const std::string& relative) -> std::optional<bool> {
+      return FolderExists(folder + relative);
+    });
+  });
+  return std::move(reads.Files);
 }
 
 bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string& error) {

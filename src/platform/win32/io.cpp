@@ -123,13 +123,32 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
   return true;
 }
 
-std::vector<WholeFile> ReadWholeFiles(size_t count, const std::function<std::string(size_t)>& pathOf,
-                                      size_t largest) {
-  // One after the other, as FoldersExist reads folders here.
-  std::vector<WholeFile> files(count);
-  for (size_t i = 0; i < count; ++i) {
+// No thread is made here: every file is read in Finish, one after the
+// other, as FoldersExist looks at folders here.
+struct FilesBeingRead::Reads {
+  size_t Count;
+  PathOf Path;
+  size_t Largest;
+  Digest Digested;
+};
+
+FilesBeingRead::FilesBeingRead(size_t count, PathOf pathOf, size_t largest, Digest digest)
+    : reads_(new Reads{count, std::move(pathOf), largest, std::move(digest)}) {}
+
+FilesBeingRead::~FilesBeingRead() = default;
+
+std::vector<WholeFile> FilesBeingRead::Finish() {
+  const Reads& reads = *reads_;
+  std::vector<WholeFile> files(reads.Count);
+  for (size_t i = 0; i < reads.Count; ++i) {
     WholeFile& file = files[i];
-    file.Read = ReadWholeFile(pathOf(i), file.Bytes, file.Error, largest);
+    const std::string path = reads.Path(i);
+    file.Read = ReadWholeFile(path, file.Bytes, file.Error, reads.Largest);
+    const std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
+    const FolderBelow below = [&folder](const std::string& relative) -> std::optional<bool> {
+      return FolderExists(folder + relative);
+    };
+    if (file.Read && reads.Digested) reads.Digested(i, file, below);
   }
   return files;
 }
