@@ -66,11 +66,11 @@ std::vector<bool> HaveSceneryFolders(const AddonPackages& packages) {
   std::vector<const std::string*> folders;
   for (const AddonPackage& package : packages.Packages) {
     for (const SceneryComponent& component : package.Scenery) {
-      if (!component.SceneryFolderSeen) {
+      if (!component.SceneryFolderFound) {
         unseen.push_back(found.size());
         folders.push_back(&component.Folder);
       }
-      found.push_back(component.SceneryFolderSeen);
+      found.push_back(component.SceneryFolderFound.value_or(false));
     }
   }
   const std::vector<bool> looked =
@@ -190,7 +190,7 @@ Described ReadDescription(std::string_view bytes, AddonPackage& package, std::st
     const bool relative = winpath::IsRelativePath(folder);
     if (!complete(relative ? package.Folder + "\\" + folder : folder, piece.Folder))
       return Described::NeedsHost;
-    if (below && relative) piece.SceneryFolderSeen = (*below)(folder + "\\scenery") == true;
+    if (below && relative) piece.SceneryFolderFound = (*below)(folder + "\\scenery");
     if (const xml::Element* layer = component.Child("Layer")) {
       int32_t number = 0;
       const std::string text = Trimmed(layer->Text);

@@ -55,9 +55,10 @@ struct SceneryComponent {
   std::string Name;    // its <Name>, else the package's name
   std::string Folder;  // full Windows path, without a trailing backslash
   std::optional<int32_t> Layer;  // its <Layer>; none: on top of the library
-  // Its "scenery" sub-folder was seen while its description was read (a
-  // folder not seen so is looked at by HaveSceneryFolders).
-  bool SceneryFolderSeen = false;
+  // Whether its folder holds a "scenery" sub-folder, as seen when its
+  // description was read; none: not looked at then (HaveSceneryFolders
+  // looks).
+  std::optional<bool> SceneryFolderFound;
 };
 
 struct AddonPackage {

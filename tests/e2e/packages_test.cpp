@@ -163,6 +163,38 @@ TEST_F(Packages, CheckReportsComponentsAndRemovesNothingOfThem) {
   }));
 }
 
+// A component's folder is told the same whether it is seen where its
+// description is read, looked at later in another spelling, or made full
+// only later (a path with ".."): found, missing with a folder of another
+// name beside it, missing without its "scenery" folder.
+TEST_F(Packages, ComponentFoldersInEverySpelling) {
+  const std::string docs = "users/Pilot/Documents/Prepar3D v5 Add-ons/";
+  WriteFile(p.C(docs + "Pack/add-on.xml"),
+            AddOnXml("Pack", Component("Exact", "Exact") + Component("Other", "OTHER\\SCENERY\\..") +
+                                 Component("Spelled", "spelled") + Component("Gone", "Gone") +
+                                 Component("Half", "Half") + Component("Up", "..\\Shared\\Area")));
+  for (const char* folder : {"Pack/Exact/scenery", "Pack/Other/Scenery", "Pack/Spelled/SCENERY",
+                             "Pack/Gone Not/scenery", "Pack/Half", "Shared/Area/scenery"})
+    MakeDirs(p.C(docs + folder));
+  const std::string pack = "C:\\users\\Pilot\\Documents\\Prepar3D v5 Add-ons\\Pack\\";
+  const std::string listed = Lines({
+      Row("top", "on ", "Up", "C:\\users\\Pilot\\Documents\\Prepar3D v5 Add-ons\\Shared\\Area  package discovered"),
+      Row("top", "on ", "Half", pack + "Half  package discovered  missing"),
+      Row("top", "on ", "Gone", pack + "Gone  package discovered  missing"),
+      Row("top", "on ", "Spelled", pack + "spelled  package discovered"),
+      Row("top", "on ", "Other", pack + "OTHER  package discovered"),
+      Row("top", "on ", "Exact", pack + "Exact  package discovered"),
+  });
+  RunResult r = RunLayrix(p, {"-l"});
+  EXPECT_EQ(r.Err, "");
+  EXPECT_NE(r.Out.find(listed), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("; 1 package, 6 components, 0 off, 2 missing, 0 duplicates"), std::string::npos);
+  EXPECT_EQ(RunLayrix(p, {"-x", "0"}).Out,
+            Banner() + Lines({" not found! - 6: Addon Scenery\\Gone",
+                              " not found! - top: " + pack + "Gone  package " + pack + "add-on.xml",
+                              " not found! - top: " + pack + "Half  package " + pack + "add-on.xml"}));
+}
+
 TEST_F(Packages, WithoutPackagesTheListingIsAsBefore) {
   RunResult r = RunLayrix(p, {"-l"});
   EXPECT_EQ(r.Err, "");

@@ -85,6 +85,9 @@ TEST(XmlReader, RefusesWhatIsNotWellFormedAndSaysWhere) {
       {"<a><!-- x</a>", "line 1: a comment is not closed"},
       {"<a><![CDATA[x</a>", "line 1: a CDATA section is not closed"},
       {"<a>\x01</a>", "line 1: the control character 0x01 is not allowed"},
+      {"<a>\n x\x1f<b/></a>", "line 2: the control character 0x1F is not allowed"},
+      {"<a x='1\x02'/>", "line 1: the control character 0x02 is not allowed"},
+      {"<a>\n\x01", "line 1: the element <a> is not closed"},
       {"<1a/>", "line 1: a name is expected here"},
   };
   for (const auto& c : cases) {

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -409,6 +410,21 @@ TEST_F(PosixFiles, FolderListingPassesFilesOverButKeepsLinksToFolders) {
   EXPECT_EQ(NamesOf(plat::FindFolders("C:\\d\\SCENERY")), (std::vector<std::string>{"Scenery"}));
   EXPECT_TRUE(plat::FindFolders("C:\\d\\file.bgl").empty());
   EXPECT_TRUE(plat::FindFolders("C:\\d\\scenery\\*.*").empty());
+}
+
+// The names alone, as the folder listing gives them, the folders the listing
+// tells are folders left unlooked at.
+TEST_F(PosixFiles, FolderNamesAreThoseOfTheFolderListing) {
+  Put("file.bgl", "1");
+  fs::create_directories(D("B Pack"));
+  fs::create_directories(D("a pack"));
+  fs::create_directory_symlink("a pack", D("linked"));
+  fs::create_symlink("file.bgl", D("filelink"));
+  EXPECT_EQ(plat::FindFolderNames("C:\\d\\*.*"), NamesOf(plat::FindFolders("C:\\d\\*.*")));
+  EXPECT_EQ(plat::FindFolderNames("C:\\d\\*.*"), (std::vector<std::string>{"a pack", "B Pack", "linked"}));
+  plat::FileResult problem;
+  EXPECT_TRUE(plat::FindFolderNames("C:\\d\\none\\*.*", &problem).empty());
+  EXPECT_TRUE(problem.Done());
 }
 
 TEST_F(PosixFiles, KindOnlyListingGivesFilesWithoutTheirFacts) {
@@ -858,6 +874,64 @@ TEST_F(PosixFiles, ReadingFiles) {
   if (auto folder = plat::OpenInputFile("C:\\d")) {
     EXPECT_EQ(folder->ReadAt(0, buffer, 4), -1);
   }
+}
+
+// Many files read beside the caller's work give what ReadWholeFile gives,
+// each handed to the digest where it was read, with the folders below it
+// told as FolderExists would: on the reading thread only what is sure there.
+TEST_F(PosixFiles, FilesBeingReadGiveWhatReadWholeFileGives) {
+  Put("Pack 1/add-on.xml", "one");
+  Put("Pack 2/ADD-ON.XML", "two");               // another spelling
+  fs::create_directories(D("Pack 3"));             // no file
+  fs::create_directories(D("Pack 4/add-on.xml"));  // a folder
+  Put("Pack 5/add-on.xml", std::string(100, 'x'));  // too large
+  fs::create_directories(D("Pack 1/Part/scenery"));
+  fs::create_directories(D("Pack 1/Other/Scenery"));
+  const std::vector<std::string> paths = {
+      "C:\\d\\Pack 1\\add-on.xml", "C:\\d\\Pack 2\\add-on.xml", "C:\\d\\Pack 3\\add-on.xml",
+      "C:\\d\\Pack 4\\add-on.xml", "C:\\d\\Pack 5\\add-on.xml", "C:\\d\\bad|name\\add-on.xml"};
+  constexpr size_t kLargest = 50;
+  struct Digested {
+    std::string Bytes;
+    bool Elsewhere = false;
+    std::vector<std::optional<bool>> Below;
+  };
+  std::vector<Digested> digested(paths.size());
+  const std::thread::id caller = std::this_thread::get_id();
+  plat::FilesBeingRead reads(
+      paths.size(), [&](size_t i) { return paths[i]; }, kLargest,
+      [&](size_t i, plat::WholeFile& file, const plat::FilesBeingRead::FolderBelow& below) {
+        digested[i].Bytes = file.Bytes;
+        digested[i].Elsewhere = std::this_thread::get_id() != caller;
+        for (const char* folder : {"Part\\scenery", "Gone\\scenery", "Other\\scenery", "Part"})
+          digested[i].Below.push_back(below(folder));
+      });
+  const std::vector<plat::WholeFile> files = reads.Finish();
+  ASSERT_EQ(files.size(), paths.size());
+  for (size_t i = 0; i < paths.size(); ++i) {
+    std::string bytes, error;
+    const bool read = plat::ReadWholeFile(paths[i], bytes, error, kLargest);
+    EXPECT_EQ(files[i].Read, read) << paths[i];
+    EXPECT_EQ(files[i].Bytes, bytes) << paths[i];
+    EXPECT_EQ(files[i].Error, error) << paths[i];
+    EXPECT_EQ(digested[i].Bytes, read ? bytes : "") << paths[i];
+    EXPECT_EQ(digested[i].Below.empty(), !read) << paths[i];
+  }
+  // Read as spelled on the reading thread: another spelling (Other\Scenery)
+  // cannot be told there; read on this thread, every answer is sure.
+  EXPECT_TRUE(digested[0].Elsewhere);
+  EXPECT_EQ(digested[0].Below, (std::vector<std::optional<bool>>{true, false, std::nullopt, true}));
+  EXPECT_FALSE(digested[1].Elsewhere);
+  EXPECT_EQ(digested[1].Below, (std::vector<std::optional<bool>>{false, false, false, false}));
+
+  // A digest's exception comes out of Finish; nothing at all is read for none.
+  plat::FilesBeingRead failing(
+      1, [&](size_t) { return paths[0]; }, kLargest,
+      [](size_t, plat::WholeFile&, const plat::FilesBeingRead::FolderBelow&) {
+        throw std::runtime_error("no memory");
+      });
+  EXPECT_THROW(failing.Finish(), std::runtime_error);
+  EXPECT_TRUE(plat::FilesBeingRead(0, [](size_t) { return std::string(); }, kLargest).Finish().empty());
 }
 
 TEST_F(PosixFiles, WriteFileReplacing) {

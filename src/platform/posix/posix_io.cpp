@@ -1,5 +1,6 @@
 // Reading files (also many at once, beside the caller's work), and replacing
 // a file safely (temporary file, flush, rename).
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -65,23 +66,53 @@ int OpenExistingFile(const std::string& path, int& error) {
   return fd;
 }
 
+// Whether the host folder `folder` (below the handle `dir`, a path that
+// ends in '/') holds no entry named `name` in any spelling, as a listing of
+// it tells; false also when it cannot be listed.
+bool MissingInEverySpelling(int dir, const std::string& folder, const std::string& name) {
+  const int fd = ::openat(dir, folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  DIR* listing = ::fdopendir(fd);
+  if (!listing) {
+    ::close(fd);
+    return false;
+  }
+  const std::u16string key = NameKey(name);
+  bool missing = true;
+  errno = 0;
+  while (const dirent* entry = ::readdir(listing)) {
+    if (NameKey(entry->d_name) == key) {
+      missing = false;
+      break;
+    }
+  }
+  if (errno != 0) missing = false;
+  ::closedir(listing);
+  return missing;
+}
+
 // Whether the folder `relative` (plain names with backslashes) is in the
-// host folder `folder` ("" or ending in '/', below the handle `dir`) as
-// spelled: true when seen so, none otherwise (another spelling may be
-// there).  Only system calls and text: for the thread that read a file.
+// host folder `folder` ("" or ending in '/', below the handle `dir`), as
+// FolderExists would tell: true when it is there as spelled; false when
+// something else is there so, or its first name is in that folder in no
+// spelling; none otherwise (another spelling may be there).  Only system
+// calls and text: for the thread that read a file.
 std::optional<bool> FolderSeenBelow(int dir, const std::string& folder, const std::string& relative) {
   std::string below = folder;
+  std::string first;
   for (size_t start = 0;;) {
     const size_t end = std::min(relative.find('\\', start), relative.size());
     const std::string_view name = std::string_view(relative).substr(start, end - start);
     if (!winpath::IsPlainName(name)) return std::nullopt;
+    if (start == 0) first = encoding::ToValidUtf8(name);
     below += encoding::ToValidUtf8(name);
     if (end == relative.size()) break;
     below += '/';
     start = end + 1;
   }
   struct stat st;
-  if (::fstatat(dir, below.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode)) return true;
+  if (::fstatat(dir, below.c_str(), &st, 0) == 0) return S_ISDIR(st.st_mode);
+  if (errno == ENOENT && MissingInEverySpelling(dir, folder, first)) return false;
   return std::nullopt;
 }
 
