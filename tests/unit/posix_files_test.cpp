@@ -252,6 +252,30 @@ TEST_F(PosixFiles, FolderTestOfManyFoldersAnswersAsOneByOne) {
             (std::vector<bool>{false, true}));
 }
 
+// Paths spread over sibling folders in two folders, as the components of
+// add-on packages lie (looked at through the handle of the folder that
+// holds the siblings), get the answers of the folder test one by one.
+TEST_F(PosixFiles, FolderTestOverSiblingFoldersAnswersAsOneByOne) {
+  std::vector<std::string> paths;
+  for (const char* parent : {"Addons", "Documents/Add-ons"}) {
+    for (int i = 0; i < 140; ++i) {
+      const std::string pack = std::string(parent) + "/Package " + std::to_string(i);
+      if (i % 7 != 3) fs::create_directories(D(pack + "/Part 0/scenery"));
+      if (i % 5 == 1) fs::create_directories(D(pack + "/PART 1/Scenery"));
+      if (i % 11 == 2) Put(pack + "/Part 2/scenery", "a file");
+      std::string windows = "C:\\d\\" + pack;
+      std::replace(windows.begin(), windows.end(), '/', '\\');
+      for (const char* part : {"\\Part 0\\scenery", "\\Part 1\\scenery", "\\Part 2\\scenery"})
+        paths.push_back(windows + part);
+    }
+  }
+  std::vector<bool> expected;
+  for (const std::string& path : paths) expected.push_back(plat::FolderExists(path));
+  plat::posix::ResetCaches();
+  EXPECT_EQ(plat::FoldersExist(paths), expected);
+  EXPECT_EQ(std::count(expected.begin(), expected.end(), true), 2 * (120 + 28));
+}
+
 // The paths of a large batch are made while other threads already look at
 // the first ones: each path is asked for on the calling thread, the answers
 // come in the paths' order, and a failure to make a path ends the batch
