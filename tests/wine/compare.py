@@ -564,8 +564,10 @@ def lay_out_packages(t):
     """Prepar3D v5's library with add-on packages of every kind: listed in
     each add-ons.cfg, discovered in Documents and in a listed discovery path,
     one off, one reached twice, one with a missing folder, one with a
-    <Layer>, one on an area's folder, one in UTF-16, one malformed, and a
-    listed folder without add-on.xml."""
+    <Layer>, one on an area's folder, one in UTF-16, one malformed, a listed
+    folder without add-on.xml, and one whose components' folders are
+    written in other letter cases than the disk's (found, missing beside a
+    folder of another name, without its "scenery" folder, through "..")."""
     lay_out_newer_simulators(t)
     places = PACKAGE_PLACES
     p3d = P3D5_APPPATH.rstrip("\\")
@@ -601,6 +603,13 @@ def lay_out_packages(t):
         ("Scenery", "Mesh Again", "C:/Addons/Mesh/Mesh/", None)]))
     t.file(docs + "\\Broken\\add-on.xml", "<SimBase.Document>\r\n<AddOn.Name>x</AddOn.Name>\r\n")
     t.folder(docs + "\\Not A Package")
+    t.file(docs + "\\Spelled\\add-on.xml", add_on_xml("Spelled", [
+        ("Scenery", "Exact", "Exact", None), ("Scenery", "Other", "OTHER", None),
+        ("Scenery", "Gone", "Gone", None), ("Scenery", "Half", "Half", None),
+        ("Scenery", "Up", "..\\Shared\\Area", None)]))
+    for folder in ("Exact\\scenery", "Other\\Scenery", "Gone Not\\scenery", "Half"):
+        t.folder(docs + "\\Spelled\\" + folder)
+    t.folder(docs + "\\Shared\\Area\\SCENERY")
 
 
 def lay_out_copy_target(t):
