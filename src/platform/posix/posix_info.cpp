@@ -4,14 +4,8 @@
 #include <sys/xattr.h>
 #include <time.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstdlib>
-#include <cstring>
-#include <exception>
 #include <functional>
-#include <memory>
-#include <thread>
 #include <vector>
 
 #include "platform/posix/posix_internal.h"
