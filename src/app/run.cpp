@@ -9,7 +9,7 @@
 #include "app/batch.h"
 #include "app/command_line.h"
 #include "app/console.h"
-#include "app/execute.h"
+#include "app/commands.h"
 #include "app/parser.h"
 #include "app/settings.h"
 #include "app/usage.h"
@@ -36,7 +36,7 @@ std::unique_ptr<plat::FileLock> LockTheLibrary(const CommandState& s) {
 int RunCommand(CommandState& s, int parsed) {
   switch (parsed) {
     case kParseOk: {
-      ExecuteCommand(s);  // "-b" and "-bu" run the batch file here
+      s.Parsed->Run(s);  // "-b" and "-bu" run the batch file here
       std::string backupProblem;
       if (s.Library->Modified && s.Library->SaveToFile("", true, &backupProblem) != 0) {
         WriteErrorLine(backupProblem + "; scenery.cfg was not written");

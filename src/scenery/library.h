@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,7 +45,8 @@ class SceneryLibrary {
   // True when the library in memory differs from the file.
   bool Modified = false;
   // The layer number found by the last find, which the next operation given
-  // layer -1 uses once; -1 when there is none.
+  // layer -1 uses once: 0 when a run starts, -1 once used or when a find
+  // found nothing.
   int32_t LastLayer = 0;
   // How scenery.cfg is read when it has no byte-order mark: UTF-8 for the
   // simulators that write it so (Locate sets it), else code page 1252.
@@ -105,6 +107,14 @@ class SceneryLibrary {
   // Removes the entry at a list position as the deletions do: closes the gap
   // of its layer number when `closeGap`, sets Modified.
   void RemoveEntryAt(size_t index, bool closeGap);
+  // The check of "-x": hands `report` a line for each area whose folder (or
+  // its "scenery" sub-folder) is missing, never said of a required one, or
+  // whose layer number is below 1 or above the number of entries, in file
+  // order: the faults (" not found! - ", " negative!  - ", " too big!   - "),
+  // the layer number, ": " and the folder.  With `autoRemove` an area whose
+  // folder is missing is removed as soon as it is reported, so the areas
+  // after it are checked as they then stand.
+  void CheckAreas(bool autoRemove, const std::function<void(const std::string&)>& report);
 
   // `text` as the file can hold it: unchanged in a UTF-8 or UTF-16 file; in
   // a code page 1252 file each character without a 1252 form becomes '?',
