@@ -95,7 +95,6 @@ int RunUnguarded(const std::vector<std::string>& words) {
     s.Library->LoadFromFile(s.Library->ConfigPath);
   }
   const int code = RunCommand(s, parsed);
-  plat::ReleaseTemporaryLocks();
   // The library in memory is not taken apart section by section at the
   // end of the run: for a large one that costs more than saving it, and the
   // process gives its memory back whole when it ends.  (Kept reachable, and

@@ -225,53 +225,83 @@ FileResult MakeFolder(const std::string& path);
 FileResult RemoveEmptyFolder(const std::string& path);
 // ReadOnly for a read-only file, WrongKind for a folder.
 FileResult RemoveFile(const std::string& path);
-// Copies a file so that `target` appears whole or not at all: the data go to
-// a temporary file in the target's folder, which is then renamed into place.
-// The copy carries the source's last-write time and read-only attribute.
-// Exists when `failIfExists` and the target exists; ReadOnly when the target
-// is read-only; an existing target stays as it was when the copy fails, and
-// no temporary file is left behind.
-//
-// With `privateFolder` the caller vouches that the target's folder is one
-// no other program sees yet (a folder made by MakeStagingFolder, or below
-// it): a target that does not exist is then written in place, without the
-// temporary file and its rename (a failed copy removes what it wrote).  A
-// target that exists is replaced as above.
-FileResult CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
-                      bool privateFolder = false);
-// Makes a new, empty folder in the existing folder `parent` under a
-// temporary name (hidden on the host, and never walked into by a tree walk),
-// for a folder to be built there and then renamed into place whole.  Returns
-// its path in `staged`.
-FileResult MakeStagingFolder(const std::string& parent, std::string& staged);
-// Removes a folder tree this program made itself (a staging folder that is
-// not to appear), read-only files included; links are removed, never
-// followed.
-FileResult RemoveOwnTree(const std::string& folder);
 // MoveFileA: renames a file or folder; Exists when `target` exists (in any
 // letter case).
 FileResult RenameFile(const std::string& source, const std::string& target);
 
-// Temporary entries (a file written before it is renamed into place, a
-// staging folder) are named ".layrix-<run>-<n>.tmp", <run> being this run's
-// own id, and lie beside a lock file ".layrix-<run>.lock" that this run holds
-// while its temporary entries can exist in that folder.  The first time a
-// run makes a temporary entry in a folder, it removes the temporary entries
-// that runs which ended without cleaning up (killed, crashed) left there:
-// those whose lock file it can take, which proves their maker gone.
+// ---------------------------------------------------------------- whole files and folders
 //
-// Gives up this run's lock files in every folder where none of its
-// temporary entries remain.  Each file operation does so when it is done,
-// unless a KeepTemporaryLocks lives: a walk that writes many files into a
-// folder keeps its lock file there while it works in it, and calls this when
-// it leaves the folder.
-void ReleaseTemporaryLocks();
-class KeepTemporaryLocks {
+// What the program writes appears whole or not at all: a file or a folder is
+// made under a temporary name beside its place, then renamed into place.
+// Each build keeps this in one object, its TempEntry
+// (posix/posix_temp_entry.h, win32/temp_entry.h): it owns the temporary
+// name, the lock file that shows this run alive in that folder, and the
+// cleanup of both.  The copy, the staged folder and the save below use it,
+// and nothing else makes temporary entries.
+
+class TempEntry;       // a temporary entry of this build
+class TempFolderLock;  // this run's lock file in one folder, of this build
+
+// Copies files.  One copier serves a series of copies (a tree walk): it keeps
+// this run's lock file in the folder it last wrote a temporary file into,
+// for the next copy there, and gives it up when it writes into another
+// folder or ends.
+class FileCopier {
  public:
-  KeepTemporaryLocks();
-  ~KeepTemporaryLocks();
-  KeepTemporaryLocks(const KeepTemporaryLocks&) = delete;
-  KeepTemporaryLocks& operator=(const KeepTemporaryLocks&) = delete;
+  // Copies `source` to `target` so that the target appears whole or not at
+  // all: the data go to a temporary file in the target's folder, which is
+  // then renamed into place.  The copy carries the source's last-write time
+  // and read-only attribute.  Exists when `failIfExists` and the target
+  // exists (also when it appeared while the copy was written); ReadOnly when
+  // the target is read-only; a fault when, without `failIfExists`, another
+  // program made the target while the copy was written (it is not
+  // replaced).  An existing target stays as it was when the copy fails, and
+  // no temporary file is left behind.
+  //
+  // With `privateFolder` the caller vouches that the target's folder is one
+  // no other program sees yet (a StagedFolder, or below it): a target that
+  // does not exist is then written in place, without the temporary file and
+  // its rename (a failed copy removes what it wrote).  A target that exists
+  // is replaced as above.
+  FileResult Copy(const std::string& source, const std::string& target, bool failIfExists,
+                  bool privateFolder = false);
+
+ private:
+  std::shared_ptr<TempFolderLock> kept_;
+};
+// One copy, by a copier of its own.
+inline FileResult CopyFileTo(const std::string& source, const std::string& target,
+                             bool failIfExists, bool privateFolder = false) {
+  return FileCopier().Copy(source, target, failIfExists, privateFolder);
+}
+
+// A folder built under a temporary name in its parent, then renamed into
+// place whole.  Its calling sequence:
+//
+//   plat::StagedFolder staged;
+//   FileResult made = staged.Make(parent);    // a new, empty folder at staged.Path(),
+//                                             // hidden, never walked into
+//   ... fill it (copies with privateFolder) ...
+//   FileResult moved = staged.Commit(final);  // renamed into place; Exists when the
+//                                             // name was taken meanwhile (still staged)
+//   FileResult dropped = staged.Discard();    // or removed with all it holds
+//
+// The destructor discards what was neither committed nor discarded.
+class StagedFolder {
+ public:
+  StagedFolder();
+  ~StagedFolder();
+  StagedFolder(const StagedFolder&) = delete;
+  StagedFolder& operator=(const StagedFolder&) = delete;
+
+  FileResult Make(const std::string& parent);
+  const std::string& Path() const { return path_; }
+  FileResult Commit(const std::string& finalPath);
+  FileResult Discard();
+
+ private:
+  std::string path_;
+  std::unique_ptr<TempEntry> entry_;
 };
 
 // FileTimeToLocalFileTime with the current time-zone bias.

@@ -4,8 +4,6 @@
 namespace tempnames {
 namespace {
 
-constexpr std::string_view kPrefix = ".layrix-";
-
 bool IsRunChar(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -18,6 +16,8 @@ bool IsRun(std::string_view run) {
 }
 
 }  // namespace
+
+bool IsWorkingName(std::string_view name) { return name.substr(0, kPrefix.size()) == kPrefix; }
 
 std::string TempName(std::string_view run, uint64_t number) {
   std::string name(kPrefix);

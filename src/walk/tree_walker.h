@@ -108,6 +108,8 @@ class TreeWalker : public FolderWalker {
   // rest of its walk is passed over.
   bool Doomed() const { return !stagedAt_.empty() && faults_ > faultsWhenStaged_; }
 
+  // The copies of a copy walk, one after the other.
+  plat::FileCopier copier_;
   // The entry now being processed, as the listing spelled it.
   std::string currentName_;
   // The last copy target folder worked out, and its source folder.

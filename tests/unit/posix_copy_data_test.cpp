@@ -200,8 +200,9 @@ TEST_F(PosixCopyData, EachWayGivesTheSameTarget) {
     return ::setxattr(D("probe").c_str(), "user.DOSATTRIB", "0x2", 3, 0) == 0;
   }();
   fs::remove(D("probe"));
-  std::string staged;
-  ASSERT_TRUE(plat::MakeStagingFolder("C:\\d", staged));
+  plat::StagedFolder stagedFolder;
+  ASSERT_TRUE(stagedFolder.Make("C:\\d"));
+  const std::string staged = stagedFolder.Path();
   const std::string stagedHost = D(staged.substr(5));
 
   unsigned seed = 1;
@@ -262,7 +263,7 @@ TEST_F(PosixCopyData, EachWayGivesTheSameTarget) {
     }
   }
   EXPECT_EQ(Names(), (std::vector<std::string>{staged.substr(5), "src.bgl"}));
-  ASSERT_TRUE(plat::RemoveEmptyFolder(staged));
+  ASSERT_TRUE(stagedFolder.Discard());
 }
 
 // Each answer that means "not here" hands the copy to the next way, which
@@ -300,8 +301,9 @@ TEST_F(PosixCopyData, FaultsFailTheCopyAndLeaveNothing) {
   const std::string bytes = Pattern((size_t(3) << 20) + 99, 3);
   Put("src", bytes);
   Put("dst", "old");
-  std::string staged;
-  ASSERT_TRUE(plat::MakeStagingFolder("C:\\d", staged));
+  plat::StagedFolder stagedFolder;
+  ASSERT_TRUE(stagedFolder.Make("C:\\d"));
+  const std::string staged = stagedFolder.Path();
   struct Case {
     Way TheWay;
     int Fault;

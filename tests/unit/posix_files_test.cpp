@@ -690,18 +690,19 @@ TEST_F(PosixFiles, CopyRefusesWhatWindowsRefuses) {
 TEST_F(PosixFiles, StagingFolderTakesFilesInPlaceAndMovesWhole) {
   Put("src", "data", 0444);
   Put("other", "other data");
-  std::string staged, second;
-  ASSERT_TRUE(plat::MakeStagingFolder("C:\\d", staged));
-  ASSERT_TRUE(plat::MakeStagingFolder("C:\\d\\", second));
-  EXPECT_NE(staged, second);
+  plat::StagedFolder folder, second;
+  ASSERT_TRUE(folder.Make("C:\\d"));
+  const std::string staged = folder.Path();
+  ASSERT_TRUE(second.Make("C:\\d\\"));
+  EXPECT_NE(staged, second.Path());
   EXPECT_EQ(staged.rfind("C:\\d\\.layrix-", 0), 0u) << staged;
   EXPECT_TRUE(plat::FolderExists(staged));
-  EXPECT_TRUE(plat::RemoveEmptyFolder(second));
-  std::string atRoot;
-  ASSERT_TRUE(plat::MakeStagingFolder("C:\\", atRoot));
-  EXPECT_TRUE(plat::RemoveEmptyFolder(atRoot));
-  EXPECT_FALSE(plat::MakeStagingFolder("C:\\d\\missing", second));
-  EXPECT_FALSE(plat::MakeStagingFolder("C:\\d\\other", second));  // a file
+  EXPECT_TRUE(second.Discard());
+  plat::StagedFolder atRoot;
+  ASSERT_TRUE(atRoot.Make("C:\\"));
+  EXPECT_TRUE(atRoot.Discard());
+  EXPECT_FALSE(second.Make("C:\\d\\missing"));
+  EXPECT_FALSE(second.Make("C:\\d\\other"));  // a file
 
   static int renames;
   renames = 0;
@@ -730,7 +731,11 @@ TEST_F(PosixFiles, StagingFolderTakesFilesInPlaceAndMovesWhole) {
   EXPECT_FALSE(plat::CopyFileTo("C:\\d\\other", staged + "\\c.bgl", false, true));
   plat::posix::Sys() = plat::posix::DefaultSys();
 
-  ASSERT_TRUE(plat::RenameFile(staged, "C:\\d\\Final"));
+  // A name taken meanwhile is not replaced; the folder stays staged.
+  ASSERT_TRUE(plat::MakeFolder("C:\\d\\taken"));
+  EXPECT_EQ(folder.Commit("C:\\d\\TAKEN").Outcome, plat::FileOutcome::Exists);
+  ASSERT_TRUE(plat::RemoveEmptyFolder("C:\\d\\taken"));
+  ASSERT_TRUE(folder.Commit("C:\\d\\Final"));
   EXPECT_EQ(Get("Final/Sub/copy.bgl"), "data");
   EXPECT_EQ(Get("Final/b.bgl"), "data");
   EXPECT_FALSE(fs::exists(D("Final/c.bgl")));
@@ -740,6 +745,60 @@ TEST_F(PosixFiles, StagingFolderTakesFilesInPlaceAndMovesWhole) {
   EXPECT_EQ(copy.LastWriteTime, source.LastWriteTime);
   EXPECT_EQ(copy.Attributes, plat::kAttrArchive | plat::kAttrReadOnly);
   EXPECT_EQ(Names(), (std::vector<std::string>{"Final", "other", "src"}));
+}
+
+// A copier takes this run's lock file in a folder once for all the copies
+// into it, gives it up when it writes into another folder, and leaves
+// nothing behind when it ends.
+TEST_F(PosixFiles, CopierKeepsItsLockFileWhileItWritesIntoOneFolder) {
+  Put("src", "data");
+  Put("a/old", "old");
+  Put("b/old", "old");
+  static int lockFilesMade;
+  lockFilesMade = 0;
+  plat::posix::Sys().Open = [](int dir, const char* path, int flags, mode_t mode) {
+    if ((flags & O_CREAT) && std::string(path).find(".lock") != std::string::npos) ++lockFilesMade;
+    return plat::posix::DefaultSys().Open(dir, path, flags, mode);
+  };
+  const auto lockFiles = [&](const std::string& folder) {
+    int count = 0;
+    for (const auto& e : fs::directory_iterator(D(folder))) count += e.path().extension() == ".lock";
+    return count;
+  };
+  {
+    plat::FileCopier copier;
+    ASSERT_TRUE(copier.Copy("C:\\d\\src", "C:\\d\\a\\old", false));
+    ASSERT_TRUE(copier.Copy("C:\\d\\src", "C:\\d\\a\\new", false));
+    EXPECT_EQ(lockFiles("a"), 1);
+    ASSERT_TRUE(copier.Copy("C:\\d\\src", "C:\\d\\b\\old", false));
+    EXPECT_EQ(lockFiles("a"), 0);
+    EXPECT_EQ(lockFiles("b"), 1);
+  }
+  EXPECT_EQ(lockFilesMade, 2);
+  EXPECT_EQ(lockFiles("b"), 0);
+  EXPECT_EQ(Get("a/old") + Get("a/new") + Get("b/old"), "datadatadata");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "src"}));
+}
+
+// A target that another program makes while the copy is written is never
+// replaced: a fault, unless the copy meant to keep an existing target.
+TEST_F(PosixFiles, TargetMadeMeanwhileIsNotReplaced) {
+  Put("src", "data");
+  CopyByReadingAndWriting();
+  static std::string theirs;
+  theirs = D("fresh");
+  plat::posix::Sys().Write = [](int fd, const void* data, size_t count) -> ssize_t {
+    if (!fs::exists(theirs)) std::ofstream(theirs) << "theirs";
+    return plat::posix::DefaultSys().Write(fd, data, count);
+  };
+  const plat::FileResult replacing = plat::CopyFileTo("C:\\d\\src", "C:\\d\\fresh", false);
+  EXPECT_TRUE(replacing.IsFault());
+  EXPECT_EQ(replacing.Cause, "another program made it while it was being copied");
+  fs::remove(theirs);
+  EXPECT_EQ(plat::CopyFileTo("C:\\d\\src", "C:\\d\\fresh", true).Outcome, plat::FileOutcome::Exists);
+  plat::posix::Sys() = plat::posix::DefaultSys();
+  EXPECT_EQ(Get("fresh"), "theirs");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"fresh", "src"}));
 }
 
 TEST_F(PosixFiles, CopyFailureLeavesTargetAndNoTemporary) {

@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/posix/posix_temp_entry.h"
 
 namespace plat::posix {
 namespace {
@@ -194,20 +195,19 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
       }
     }
   }
-  std::string folder = HostParent(finalPath);
+  const std::string folder = HostParent(finalPath);
+  const std::string finalName = finalPath.substr(finalPath.find_last_of('/') + 1);
 
-  At temp;
-  int fd = CreateTempFile(folder, temp);
+  TempEntry temp;
+  const int fd = temp.CreateFile(folder);
   if (fd < 0) return fail(ResultOfErrno(errno).Cause);
-  if (replacing) {
-    (void)::fchmod(fd, old.st_mode & 07777);
-    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-      // Only root may give a file away; otherwise the new file is the caller's.
-      [[maybe_unused]] const int ownerKept = ::fchown(fd, old.st_uid, old.st_gid);
-    }
-  }
-
   int code = 0;
+  // The new file takes the mode and owner of the one it replaces.
+  if (replacing && Sys().Fchmod(fd, old.st_mode & 07777) != 0) code = errno;
+  if (replacing && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+    // Only root may give a file away; otherwise the new file is the caller's.
+    [[maybe_unused]] const int ownerKept = Sys().Fchown(fd, old.st_uid, old.st_gid);
+  }
   const char* data = bytes.data();
   size_t left = bytes.size();
   while (left > 0 && !code) {
@@ -223,17 +223,8 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   }
   if (!code && Sys().Fsync(fd) != 0) code = errno;
   if (Sys().Close(fd) != 0 && !code) code = errno;
-  if (!code && Sys().Rename(temp.Dir, temp.Path.c_str(), AT_FDCWD, finalPath.c_str()) != 0)
-    code = errno;
-  const std::string tempName = temp.Path.substr(temp.Path.find_last_of('/') + 1);
-  if (code) {
-    Sys().Unlink(temp.Dir, temp.Path.c_str(), 0);
-    ForgetTemp(folder, tempName);
-    ReleaseTemporaryLocksUnlessKept();
-    return fail(ResultOfErrno(code).Cause);
-  }
-  ForgetTemp(folder, tempName);
-  ReleaseTemporaryLocksUnlessKept();
+  if (!code) code = temp.Commit(folder, finalName, /*replace=*/true);
+  if (code) return fail(ResultOfErrno(code).Cause);  // the temporary file goes with `temp`
 
   // Make the rename itself durable.  The new file is in place already, so a
   // failure here is not reported.
@@ -242,8 +233,6 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
     (void)Sys().Fsync(dir);
     Sys().Close(dir);
   }
-  size_t slash = finalPath.find_last_of('/');
-  NoteAdded(folder, finalPath.substr(slash + 1));
   return true;
 }
 

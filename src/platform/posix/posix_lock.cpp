@@ -2,7 +2,6 @@
 // first byte of a file.
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -58,9 +57,7 @@ LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock
     error = "\"" + path + "\" is not a valid file name";
     return LockOutcome::Failed;
   }
-  int fd;
-  do fd = ::open(r.Host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-  while (fd < 0 && errno == EINTR);
+  const int fd = Sys().Open(AT_FDCWD, r.Host.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0666);
   if (fd < 0) {
     error = "cannot open \"" + path + "\": " + ErrnoText(errno);
     return LockOutcome::Failed;
@@ -71,7 +68,7 @@ LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock
     // that both builds leave the same file (its leading dot already hides it
     // here; a file system without extended attributes does without).
     static constexpr char kHidden[] = "0x2";
-    (void)::fsetxattr(fd, "user.DOSATTRIB", kHidden, sizeof kHidden - 1, 0);
+    (void)Sys().Fsetxattr(fd, "user.DOSATTRIB", kHidden, sizeof kHidden - 1);
   }
   const int code = LockFirstByte(fd);
   if (code == 0) {

@@ -2,7 +2,7 @@
 // SetFilePointer, WriteFile, FlushFileBuffers, MoveFileEx (see win32_util.h
 // for the path forms they are given).
 #include "platform/platform.h"
-#include "platform/win32/temporaries.h"
+#include "platform/win32/temp_entry.h"
 #include "platform/win32/win32_util.h"
 
 #include <algorithm>
@@ -142,48 +142,36 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   }
   const std::string target =
       attributes != INVALID_FILE_ATTRIBUTES ? win32::ExistingSpelling(path) : path;
-  const std::string folder = win32::FolderPart(target);
-  std::string temporary;
   HANDLE created = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
-    if (!win32::NewTemporaryName(folder, temporary)) break;
-    created = CreateFileW(win32::FilePath(temporary).c_str(), GENERIC_WRITE, 0, nullptr,
-                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (created == INVALID_HANDLE_VALUE) {
-      const DWORD code = GetLastError();
-      win32::ForgetTemporary(temporary);
-      SetLastError(code);
-      if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) break;
+  TempEntry temp;
+  DWORD code = temp.Create(win32::FolderPart(target), TempEntry::Kind::File,
+                           [&created](const std::string& temporary) {
+                             created = CreateFileW(win32::FilePath(temporary).c_str(), GENERIC_WRITE,
+                                                   0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                                   nullptr);
+                             return created != INVALID_HANDLE_VALUE;
+                           });
+  if (code == 0) {
+    Handle file(created);
+    size_t done = 0;
+    while (code == 0 && done < bytes.size()) {
+      DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+      DWORD written = 0;
+      if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr))
+        code = GetLastError();
+      else if (written == 0)
+        code = ERROR_DISK_FULL;
+      done += written;
     }
+    if (code == 0 && !FlushFileBuffers(file.Get())) code = GetLastError();
+    if (!file.Close() && code == 0) code = GetLastError();
+    if (code == 0) code = temp.Commit(target, /*replace=*/true, /*writeThrough=*/true);
   }
-  if (created == INVALID_HANDLE_VALUE) {
-    error = "cannot write \"" + path + "\": " + win32::ResultOfCode(GetLastError()).Cause;
-    return false;
-  }
-  Handle file(created);
-  auto fail = [&](DWORD code) {
-    file.Close();
-    win32::DiscardTemporary(temporary);
-    win32::ForgetTemporary(temporary);
-    ReleaseTemporaryLocksUnlessKept();
+  if (code != 0) {
+    // The temporary file goes with `temp`.
     error = "cannot write \"" + path + "\": " + win32::ResultOfCode(code).Cause;
     return false;
-  };
-  size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr)) return fail(GetLastError());
-    if (written == 0) return fail(ERROR_DISK_FULL);
-    done += written;
   }
-  if (!FlushFileBuffers(file.Get())) return fail(GetLastError());
-  if (!file.Close()) return fail(GetLastError());
-  if (!MoveFileExW(win32::FilePath(temporary).c_str(), win32::FilePath(target).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return fail(GetLastError());
-  win32::ForgetTemporary(temporary);
-  ReleaseTemporaryLocksUnlessKept();
   return true;
 }
 

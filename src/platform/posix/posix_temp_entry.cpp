@@ -1,0 +1,251 @@
+// The temporary entry of the posix build, this run's lock file in each
+// folder where it makes them, and the removal of what ended runs left
+// behind.
+#include "platform/posix/posix_temp_entry.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/temp_names.h"
+
+namespace plat::posix {
+namespace {
+
+// This run's id: the process id and a random part, so that a process id
+// seen again later (or one of a Windows process under Wine) names another
+// run.
+const std::string& RunId() {
+  static const std::string id = [] {
+    std::random_device random;
+    const char* digits = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::string text = std::to_string(long(::getpid())) + "r";
+    for (int i = 0; i < 6; ++i) text += digits[random() % 36];
+    return text;
+  }();
+  return id;
+}
+
+// The lock files of this run, by host folder, while anything holds them.
+std::map<std::string, std::weak_ptr<TempFolderLock>>& HeldLocks() {
+  static std::map<std::string, std::weak_ptr<TempFolderLock>>& held =
+      *new std::map<std::string, std::weak_ptr<TempFolderLock>>;
+  return held;
+}
+
+// Lock files kept to the end of the run (TempFolderLock::KeepToTheEnd).
+std::vector<std::shared_ptr<TempFolderLock>>& KeptLocks() {
+  static std::vector<std::shared_ptr<TempFolderLock>> kept;
+  return kept;
+}
+
+// Removes the temporary entries left in `hostFolder` by runs that ended
+// without cleaning up, with their lock files.
+void RemoveLeftovers(const std::string& hostFolder) {
+  // Every run of the names found, with its temporary entries.
+  std::map<std::string, std::vector<std::string>> temps;
+  std::set<std::string> locks;
+  if (DIR* listing = ::opendir(hostFolder.c_str())) {
+    std::string run;
+    while (const dirent* d = ::readdir(listing)) {
+      switch (tempnames::Parse(d->d_name, run)) {
+        case tempnames::Kind::Temp: temps[run].push_back(d->d_name); break;
+        case tempnames::Kind::Lock: locks.insert(run); break;
+        case tempnames::Kind::None: break;
+      }
+    }
+    ::closedir(listing);
+  }
+  HeldFolder dir = FolderHandle(hostFolder);
+  const int at = dir ? *dir : -1;
+  if (at < 0) return;
+  for (const std::string& run : locks) {
+    if (run == RunId()) continue;
+    // Only a lock file whose lock can be taken proves its run gone; a run
+    // still at work keeps its entries.  Failures leave the entries for a
+    // later run: they are not this run's work.
+    const std::string lockName = tempnames::LockName(run);
+    const int fd = ::openat(at, lockName.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    if (LockFirstByte(fd) == 0) {
+      for (const std::string& temp : temps[run])
+        if (RemoveTreeAt(at, temp) == 0) NoteRemoved(hostFolder, temp);
+      if (Sys().Unlink(at, lockName.c_str(), 0) == 0) NoteRemoved(hostFolder, lockName);
+    }
+    ::close(fd);
+  }
+}
+
+// This run's lock file in `hostFolder`, taken after removing what ended
+// runs left there, or the one held already.  Null with errno set when it
+// cannot be made.
+std::shared_ptr<TempFolderLock> HoldFolderLock(const std::string& hostFolder) {
+  std::weak_ptr<TempFolderLock>& slot = HeldLocks()[hostFolder];
+  if (std::shared_ptr<TempFolderLock> held = slot.lock()) return held;
+  RemoveLeftovers(hostFolder);
+  const std::string name = tempnames::LockName(RunId());
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    At at = InFolder(hostFolder, name);
+    const int fd = Sys().Open(at.Dir, at.Path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0666);
+    if (fd < 0) return nullptr;
+    const int code = LockFirstByte(fd);
+    if (code != 0) {
+      Sys().Close(fd);
+      errno = code;
+      return nullptr;
+    }
+    // Another run that took this file for a leftover between its making and
+    // its locking may have removed it: the lock must be on the file that
+    // bears the name.
+    struct stat locked, named;
+    if (::fstat(fd, &locked) == 0 &&
+        ::fstatat(at.Dir, at.Path.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        locked.st_ino == named.st_ino && locked.st_dev == named.st_dev) {
+      NoteAdded(hostFolder, name);
+      auto held = std::make_shared<TempFolderLock>(hostFolder, fd);
+      slot = held;
+      return held;
+    }
+    Sys().Close(fd);
+  }
+  errno = EAGAIN;
+  return nullptr;
+}
+
+}  // namespace
+
+int RemoveTreeAt(int dir, const std::string& name) {
+  struct stat st;
+  if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (!S_ISDIR(st.st_mode)) return Sys().Unlink(dir, name.c_str(), 0) == 0 ? 0 : errno;
+  const int sub = ::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (sub < 0) return errno;
+  std::vector<std::string> names;
+  if (DIR* listing = ::fdopendir(::dup(sub))) {
+    while (const dirent* d = ::readdir(listing))
+      if (std::string(d->d_name) != "." && std::string(d->d_name) != "..")
+        names.push_back(d->d_name);
+    ::closedir(listing);
+  }
+  int first = 0;
+  for (const std::string& entry : names) {
+    const int code = RemoveTreeAt(sub, entry);
+    if (code != 0 && first == 0) first = code;
+  }
+  ::close(sub);
+  if (first != 0) return first;
+  return Sys().Unlink(dir, name.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
+}
+
+}  // namespace plat::posix
+
+namespace plat {
+
+using namespace posix;
+
+TempFolderLock::~TempFolderLock() {
+  // Removed while it is still locked, so that no other run takes a lock
+  // file about to go.
+  if (!keep_) {
+    const std::string name = tempnames::LockName(RunId());
+    At at = InFolder(folder_, name);
+    if (Sys().Unlink(at.Dir, at.Path.c_str(), 0) == 0) NoteRemoved(folder_, name);
+  }
+  Sys().Close(fd_);
+  auto found = HeldLocks().find(folder_);
+  if (found != HeldLocks().end() && found->second.expired()) HeldLocks().erase(found);
+}
+
+void TempFolderLock::KeepToTheEnd() {
+  if (keep_) return;
+  keep_ = true;
+  if (std::shared_ptr<TempFolderLock> self = HeldLocks()[folder_].lock())
+    KeptLocks().push_back(std::move(self));
+}
+
+template <typename Make>
+bool TempEntry::Create(const std::string& hostFolder, Make make) {
+  Discard();
+  std::shared_ptr<TempFolderLock> lock = HoldFolderLock(hostFolder);
+  if (!lock) return false;
+  static uint64_t counter = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = tempnames::TempName(RunId(), ++counter);
+    At at = InFolder(hostFolder, name);
+    if (make(at)) {
+      folder_ = hostFolder;
+      name_ = name;
+      lock_ = std::move(lock);
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  errno = EEXIST;
+  return false;
+}
+
+int TempEntry::CreateFile(const std::string& hostFolder) {
+  int fd = -1;
+  isFolder_ = false;
+  Create(hostFolder, [&fd](const At& at) {
+    fd = Sys().Open(at.Dir, at.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    return fd >= 0;
+  });
+  return fd;
+}
+
+bool TempEntry::CreateFolder(const std::string& hostFolder) {
+  isFolder_ = true;
+  if (!Create(hostFolder,
+              [](const At& at) { return Sys().Mkdir(at.Dir, at.Path.c_str(), 0777) == 0; }))
+    return false;
+  NoteAdded(folder_, name_);
+  return true;
+}
+
+int TempEntry::Commit(const std::string& toFolder, const std::string& toName, bool replace) {
+  At from = Where();
+  At to = InFolder(toFolder, toName);
+  const int renamed =
+      replace ? Sys().Rename(from.Dir, from.Path.c_str(), to.Dir, to.Path.c_str())
+              : Sys().RenameNoReplace(from.Dir, from.Path.c_str(), to.Dir, to.Path.c_str());
+  if (renamed != 0) return errno;
+  if (isFolder_) {
+    // The handles of a renamed folder, and of those below it, would name
+    // folders under paths that are gone.
+    ForgetFolderHandles(folder_, name_);
+    ForgetFolderHandles(toFolder, toName);
+    NoteRenamed(folder_, name_, toFolder, toName);
+  } else {
+    NoteAdded(toFolder, toName);  // a temporary file's own name is never noted
+  }
+  name_.clear();
+  lock_.reset();
+  return 0;
+}
+
+int TempEntry::Discard() {
+  if (name_.empty()) return 0;
+  At at = Where();
+  int code = isFolder_ ? RemoveTreeAt(at.Dir, at.Path)
+                       : (Sys().Unlink(at.Dir, at.Path.c_str(), 0) == 0 ? 0 : errno);
+  if (code == ENOENT) code = 0;  // gone already: nothing is left of it
+  if (isFolder_) {
+    ForgetFolderHandles(folder_, name_);
+    ClearNameCache();
+  }
+  if (code != 0) lock_->KeepToTheEnd();
+  name_.clear();
+  lock_.reset();
+  return code;
+}
+
+}  // namespace plat
