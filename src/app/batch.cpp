@@ -129,9 +129,9 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
 void RunBatchFile(CommandState& s) {
   WriteLine(" Processing batch file '" + s.BatchFileName + "'...");
   WriteLine("");
-  std::string bytes, error;
-  if (!plat::ReadWholeFile(s.BatchFileName, bytes, error))
-    throw FatalError("batch file: " + error);
+  std::string bytes;
+  if (const plat::FileResult read = plat::ReadWholeFile(s.BatchFileName, bytes); !read)
+    throw FatalError("batch file: " + read.Tell("read", s.BatchFileName));
   // Today's editors save UTF-8 (Notepad with a byte-order mark, which is no
   // part of the first line); older files are code page 1252.
   size_t lineNumber = 0;

@@ -37,11 +37,7 @@ int RunCommand(CommandState& s, int parsed) {
   switch (parsed) {
     case kParseOk: {
       s.Parsed->Run(s);  // "-b" and "-bu" run the batch file here
-      std::string backupProblem;
-      if (s.Library->Modified && s.Library->SaveToFile("", true, &backupProblem) != 0) {
-        WriteErrorLine(backupProblem + "; scenery.cfg was not written");
-        return 1;
-      }
+      if (s.Library->Modified) s.Library->SaveToFile("", true);
       // A fault of a file operation (the library was saved all the same)
       // makes the run a failure.
       return s.Report.Faults() > 0 ? 1 : 0;

@@ -181,8 +181,10 @@ enum class FileOutcome {
   OtherFault,
 };
 
-// The outcome with its cause in plain words (for a fault: what the system
-// said, put plainly), ready to follow "cannot ... <path>: ".
+// How every call of this layer that can fail ends: its outcome, with the
+// cause in plain words (for a fault: what the system said, put plainly),
+// ready to follow "cannot ... <path>: ".  What the call yields besides
+// comes through its reference arguments.
 struct FileResult {
   FileOutcome Outcome = FileOutcome::Done;
   std::string Cause;
@@ -190,6 +192,8 @@ struct FileResult {
   bool Done() const { return Outcome == FileOutcome::Done; }
   bool IsFault() const { return Outcome >= FileOutcome::NoSpace; }
   explicit operator bool() const { return Done(); }
+  // The line that tells it: cannot <action> "<path>": <cause>.
+  std::string Tell(const std::string& action, const std::string& path) const;
 };
 // A result of that outcome with its usual plain words.
 FileResult ResultOf(FileOutcome outcome);
@@ -203,7 +207,7 @@ struct DirEntry {
 // "*", "*.ext" or a plain name ("C:\x\*.bgl").  "." and ".." are left out.
 // Entries come in NTFS order (upper-cased UTF-16 names, then bytes).
 // A missing folder gives an empty list.  A folder that exists but cannot be
-// listed gives an empty list too, and `problem` (when given) tells why.
+// listed gives an empty list too, and the result tells why.
 //
 // How much a listing looks up about each file (folders always get all):
 enum class FileFacts {
@@ -211,12 +215,12 @@ enum class FileFacts {
   KindOnly,  // only that it is a file, where the listing tells that alone:
              // Attributes is kAttrArchive, times and size are 0
 };
-std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts facts = FileFacts::All,
-                                  FileResult* problem = nullptr);
+FileResult FindEntries(const std::string& pattern, std::vector<DirEntry>& entries,
+                       FileFacts facts = FileFacts::All);
 // FindEntries limited to folders (links to folders among them): the facts of
 // files are never looked at, so that a walk that only descends costs about
 // one listing per folder, however many files the folders hold.
-std::vector<DirEntry> FindFolders(const std::string& pattern, FileResult* problem = nullptr);
+FileResult FindFolders(const std::string& pattern, std::vector<DirEntry>& folders);
 
 
 // One folder level; Exists when it exists already.
@@ -311,29 +315,26 @@ uint64_t FileTimeToLocal(uint64_t fileTime);
 class InputFile {
  public:
   virtual ~InputFile() = default;
-  // Reads up to `count` bytes at `offset`; returns the number read (0 at the
-  // end of the file), or -1 on an error.  Never reads past the end.
-  virtual int64_t ReadAt(uint64_t offset, void* buffer, size_t count) = 0;
+  // Reads up to `count` bytes at `offset` into `buffer`; `got` is the
+  // number read (fewer only at the end of the file).  Never reads past the
+  // end.
+  virtual FileResult ReadAt(uint64_t offset, void* buffer, size_t count, size_t& got) = 0;
 };
 // Opens an existing file for reading, without sharing it for writing where
-// the host allows that; nullptr when it cannot be opened, `problem` (when
-// given) telling why.  A folder may open on some hosts, but every read of it
-// then fails.
-std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* problem = nullptr);
+// the host allows that.  A folder may open on some hosts, but every read of
+// it then fails.
+FileResult OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file);
 
-// Reads a whole file as bytes.  On failure returns false and describes the
-// cause in `error`.  A file of more than `largest` bytes is refused, unread
-// past that size.
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
-                   size_t largest = SIZE_MAX);
+// Reads a whole file as bytes (empty on failure).  A file of more than
+// `largest` bytes is refused, unread past that size.
+FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t largest = SIZE_MAX);
 
 // Replaces `path` with `bytes` safely: the bytes are written to a temporary
 // file in the same folder, flushed to disk, and renamed over `path`.  A crash
 // at any moment leaves either the old file or the new one, whole.  On failure
-// the old file is untouched, the temporary file is removed, and `error` names
-// the cause.  A read-only `path` is refused before anything is written.
-bool WriteFileReplacing(const std::string& path, const std::string& bytes,
-                        std::string& error);
+// the old file is untouched and the temporary file is removed.  A read-only
+// `path` is refused before anything is written.
+FileResult WriteFileReplacing(const std::string& path, const std::string& bytes);
 
 // ---------------------------------------------------------------- locks
 
@@ -349,17 +350,12 @@ class FileLock {
   virtual ~FileLock() = default;
 };
 
-enum class LockOutcome {
-  Locked,  // `lock` holds it now
-  Busy,    // another process holds it
-  Failed,  // the file cannot be made or opened for writing; `error` says why
-};
-
-// Tries once to lock `path`, creating it (empty) when it does not exist.
-// Never waits.  Once locked, the names this process remembers of folders are
+// Tries once to lock `path`, creating it (empty) when it does not exist:
+// Done when `lock` holds it now, InUse when another process holds it, any
+// other outcome when the file cannot be made or opened for writing.  Never
+// waits.  Once locked, the names this process remembers of folders are
 // looked up again: the lock's previous holder may have just changed them.
-LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock,
-                        std::string& error);
+FileResult TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock);
 
 // Suspends the process for `milliseconds`, between tries of a lock.
 void WaitMilliseconds(uint32_t milliseconds);

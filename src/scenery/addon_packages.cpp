@@ -186,9 +186,9 @@ class PackageFinder {
   // Reads the package list below `base`; false when there is none.
   bool ReadList(const std::string& file, PackageList& list) {
     if (!plat::FileExists(file)) return false;
-    std::string bytes, error;
-    if (!plat::ReadWholeFile(file, bytes, error, xml::kMaxBytes)) {
-      Note(error + "; the packages it lists are left out");
+    std::string bytes;
+    if (const plat::FileResult read = plat::ReadWholeFile(file, bytes, xml::kMaxBytes); !read) {
+      Note(read.Tell("read", file) + "; the packages it lists are left out");
       return false;
     }
     list = ParsePackageList(bytes);
@@ -218,9 +218,9 @@ class PackageFinder {
     package.Title = title.empty() ? winpath::ExtractFileName(full) : title;
     const std::string description = package.DescriptionFile();
     std::string bytes, error;
-    if (!plat::ReadWholeFile(description, bytes, error, xml::kMaxBytes)) {
+    if (const plat::FileResult read = plat::ReadWholeFile(description, bytes, xml::kMaxBytes); !read) {
       if (plat::FileExists(description))
-        Note(error + "; the package is left out");
+        Note(read.Tell("read", description) + "; the package is left out");
       else if (!listedIn.empty() && !plat::FolderExists(full))
         Note("the package folder " + full + " listed in " + listedIn +
              " does not exist; the package is left out");
@@ -243,9 +243,9 @@ class PackageFinder {
   // Every direct sub-folder of `path` that holds an add-on.xml.
   void Discover(const std::string& path, bool active, const std::string& listedIn) {
     const std::string folder = FullFolderPath(path);
-    plat::FileResult problem;
-    const std::vector<plat::DirEntry> entries =
-        plat::FindFolders(winpath::IncludeTrailingBackslash(folder) + "*.*", &problem);
+    std::vector<plat::DirEntry> entries;
+    const plat::FileResult problem =
+        plat::FindFolders(winpath::IncludeTrailingBackslash(folder) + "*.*", entries);
     if (!problem.Done()) {
       Note("cannot list the discovery path " + folder + ": " + problem.Cause);
       return;

@@ -69,10 +69,11 @@ class SceneryLibrary {
   void LoadFromFile(const std::string& fileName);  // throws FatalError
   void LoadFromText(const std::string& bytes);     // the same, from bytes
   std::string SaveToText() const;                  // the written form
-  // 0 = written; -1 = the backup copy failed and nothing was written
-  // (`backupProblem`, when given, then says why).  A file that cannot be
-  // written throws FatalError naming it; the old file stays.
-  int SaveToFile(const std::string& fileName, bool backup, std::string* backupProblem = nullptr);
+  // Writes the library to `fileName` (empty: ConfigPath), with `backup` a
+  // copy of the file before ("scenery.~cfg" beside it) first.  A backup that
+  // cannot be made, or a file that cannot be written, throws FatalError
+  // naming it; nothing is written then, and the old file stays.
+  void SaveToFile(const std::string& fileName, bool backup);
 
   // Layer operations.  A layer argument of -1 stands for LastLayer, except
   // for ActivateLayer and InsertLayer (where -1 means "on top of all").

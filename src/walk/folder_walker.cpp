@@ -25,7 +25,8 @@ bool PassesFilter(const plat::DirEntry& entry, uint32_t filter) {
 }
 
 std::vector<plat::DirEntry> ListEntries(const std::string& pattern, uint32_t filter) {
-  std::vector<plat::DirEntry> entries = plat::FindEntries(pattern);
+  std::vector<plat::DirEntry> entries;
+  (void)plat::FindEntries(pattern, entries);
   entries.erase(std::remove_if(entries.begin(), entries.end(),
                                [filter](const plat::DirEntry& e) { return !PassesFilter(e, filter); }),
                 entries.end());
@@ -44,7 +45,9 @@ void FolderWalker::WalkTree(const std::string& folder, const std::string& mask) 
 
   // Only the names of the sub-folders are kept while the walk goes deeper.
   std::vector<std::string> folders;
-  for (plat::DirEntry& entry : plat::FindFolders(lower + "*.*")) {
+  std::vector<plat::DirEntry> found;
+  (void)plat::FindFolders(lower + "*.*", found);
+  for (plat::DirEntry& entry : found) {
     if (!PassesFilter(entry, kFilterFolders) || IsFolderLink(entry)) continue;
     if (!entry.Name.empty() && entry.Name[0] == '.') continue;
     folders.push_back(std::move(entry.Name));

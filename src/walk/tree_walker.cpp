@@ -138,9 +138,9 @@ bool TreeWalker::NeedsFileTimes() const { return Mode == WalkMode::Copy && Overw
 std::vector<plat::DirEntry> TreeWalker::List(const std::string& pattern) {
   // Of files, only a copy that keeps newer targets needs more than that
   // they are files.
-  plat::FileResult problem;
-  std::vector<plat::DirEntry> entries = plat::FindEntries(
-      pattern, NeedsFileTimes() ? plat::FileFacts::All : plat::FileFacts::KindOnly, &problem);
+  std::vector<plat::DirEntry> entries;
+  const plat::FileResult problem = plat::FindEntries(
+      pattern, entries, NeedsFileTimes() ? plat::FileFacts::All : plat::FileFacts::KindOnly);
   if (!problem.Done())
     Fault("cannot list " + winpath::ExtractFilePath(pattern) + ": " + problem.Cause);
   return entries;
@@ -276,8 +276,7 @@ void TreeWalker::WalkFolder(const std::string& folder, const std::string& mask) 
     // A scan for scenery folders looks at folders only.
     std::vector<plat::DirEntry> entries;
     if (Mode == WalkMode::ScanScenery) {
-      plat::FileResult problem;
-      entries = plat::FindFolders(folder + "*.*", &problem);
+      const plat::FileResult problem = plat::FindFolders(folder + "*.*", entries);
       if (!problem.Done()) Fault("cannot list " + folder + ": " + problem.Cause);
     } else {
       entries = List(folder + "*.*");

@@ -20,21 +20,21 @@ class PosixInputFile : public InputFile {
   PosixInputFile(const PosixInputFile&) = delete;
   PosixInputFile& operator=(const PosixInputFile&) = delete;
 
-  int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
-    if (offset > uint64_t(LLONG_MAX)) return 0;
+  FileResult ReadAt(uint64_t offset, void* buffer, size_t count, size_t& done) override {
+    done = 0;
+    if (offset > uint64_t(LLONG_MAX)) return {};
     if (count > size_t(SSIZE_MAX)) count = size_t(SSIZE_MAX);
     char* out = static_cast<char*>(buffer);
-    size_t done = 0;
     while (done < count) {
       ssize_t got = ::pread(fd_, out + done, count - done, off_t(offset + done));
       if (got < 0) {
         if (errno == EINTR) continue;
-        return -1;
+        return ResultOfErrno(errno);
       }
       if (got == 0) break;
       done += size_t(got);
     }
-    return int64_t(done);
+    return {};
   }
 
  private:
@@ -115,33 +115,32 @@ namespace plat {
 
 using namespace posix;
 
-std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* problem) {
+FileResult OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) {
   // A folder is not refused here, which would cost a look at every file
   // opened: reading it fails, as opening it does on Windows.
+  file.reset();
   int error = 0;
   int fd = OpenForReading(path, error);
-  if (fd < 0) {
-    if (problem) *problem = ResultOfErrno(error);
-    return nullptr;
-  }
-  return std::make_unique<PosixInputFile>(fd);
+  if (fd < 0) return ResultOfErrno(error);
+  file = std::make_unique<PosixInputFile>(fd);
+  return {};
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error, size_t largest) {
+FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t largest) {
   bytes.clear();
-  error.clear();
   int code = 0;
   int fd = OpenExistingFile(path, code);
   if (fd < 0) {
-    if (code == EISDIR) error = "cannot read \"" + path + "\": it is a folder, not a file";
-    else error = "cannot read \"" + path + "\": " + ResultOfErrno(code).Cause;
-    return false;
+    if (code == EISDIR) return {FileOutcome::WrongKind, "it is a folder, not a file"};
+    return ResultOfErrno(code);
   }
-  const auto tooLarge = [&] {
-    error = "cannot read \"" + path + "\": it is larger than " + std::to_string(largest) + " bytes";
+  const auto fail = [&](FileResult result) {
     Sys().Close(fd);
     bytes.clear();
-    return false;
+    return result;
+  };
+  const auto tooLarge = [&] {
+    return fail({FileOutcome::WrongKind, "it is larger than " + std::to_string(largest) + " bytes"});
   };
   struct stat st;
   if (::fstat(fd, &st) == 0 && st.st_size > 0) {
@@ -153,40 +152,29 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
     ssize_t got = Sys().Read(fd, buffer, sizeof buffer);
     if (got < 0) {
       if (errno == EINTR) continue;
-      error = "cannot read \"" + path + "\": " + ResultOfErrno(errno).Cause;
-      Sys().Close(fd);
-      bytes.clear();
-      return false;
+      return fail(ResultOfErrno(errno));
     }
     if (got == 0) break;
     if (size_t(got) > largest - bytes.size()) return tooLarge();
     bytes.append(buffer, size_t(got));
   }
   Sys().Close(fd);
-  return true;
+  return {};
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string& error) {
-  error.clear();
+FileResult WriteFileReplacing(const std::string& path, const std::string& bytes) {
   IgnoreFileSizeSignal();
-  auto fail = [&](const std::string& cause) {
-    error = "cannot write \"" + path + "\": " + cause;
-    return false;
-  };
+  if (path.empty()) return {FileOutcome::BadName, "a file needs a name"};
   Resolved r = Resolve(path);
-  if (path.empty()) {
-    error = "cannot write a file without a name";
-    return false;
-  }
-  if (!r.Valid || r.Name.empty()) return fail("not a valid file name");
+  if (!r.Valid || r.Name.empty()) return {FileOutcome::BadName, "not a valid file name"};
 
   std::string finalPath = r.Host;
   struct stat old {};
   bool replacing = false;
   if (r.Exists && ::stat(r.Host.c_str(), &old) == 0) {
     replacing = true;
-    if (S_ISDIR(old.st_mode)) return fail("it is a folder");
-    if (IsReadOnlyMode(old.st_mode)) return fail("the file is read-only");
+    if (S_ISDIR(old.st_mode)) return {FileOutcome::WrongKind, "it is a folder"};
+    if (IsReadOnlyMode(old.st_mode)) return {FileOutcome::ReadOnly, "the file is read-only"};
     // A link stays a link: the file it leads to is replaced.
     if (S_ISLNK(r.Lstat.st_mode)) {
       if (char* real = ::realpath(r.Host.c_str(), nullptr)) {
@@ -200,7 +188,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
 
   TempEntry temp;
   const int fd = temp.CreateFile(folder);
-  if (fd < 0) return fail(ResultOfErrno(errno).Cause);
+  if (fd < 0) return ResultOfErrno(errno);
   int code = 0;
   // The new file takes the mode and owner of the one it replaces.
   if (replacing && Sys().Fchmod(fd, old.st_mode & 07777) != 0) code = errno;
@@ -224,7 +212,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   if (!code && Sys().Fsync(fd) != 0) code = errno;
   if (Sys().Close(fd) != 0 && !code) code = errno;
   if (!code) code = temp.Commit(folder, finalName, /*replace=*/true);
-  if (code) return fail(ResultOfErrno(code).Cause);  // the temporary file goes with `temp`
+  if (code) return ResultOfErrno(code);  // the temporary file goes with `temp`
 
   // Make the rename itself durable.  The new file is in place already, so a
   // failure here is not reported.
@@ -233,7 +221,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
     (void)Sys().Fsync(dir);
     Sys().Close(dir);
   }
-  return true;
+  return {};
 }
 
 }  // namespace plat

@@ -97,8 +97,9 @@ bool MayBeFolder(unsigned char type) {
   return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
 }
 
-std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFacts facts,
-                           FileResult* problem) {
+FileResult List(const std::string& pattern, bool foldersOnly, FileFacts facts,
+                std::vector<DirEntry>& entries) {
+  entries.clear();
   if (pattern.find('\0') != std::string::npos) return {};
   std::string folderPart = winpath::ExtractFilePath(pattern);
   std::string mask = winpath::ExtractFileName(pattern);
@@ -127,10 +128,7 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
     std::string maskAscii, nameAscii;
     const bool asciiMask = AsciiUpper(mask, maskAscii);
     DIR* dir = ::opendir(folder.Host.c_str());
-    if (!dir) {
-      if (problem && errno != ENOENT) *problem = ResultOfErrno(errno);
-      return {};
-    }
+    if (!dir) return errno == ENOENT ? FileResult() : ResultOfErrno(errno);
     while (const dirent* d = ::readdir(dir)) {
       std::string name = d->d_name;
       if (name == "." || name == "..") continue;
@@ -162,7 +160,6 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
       std::sort(order.begin(), order.end(), before);
   }
 
-  std::vector<DirEntry> entries;
   entries.reserve(found.size());
   // Host names are UTF-8 as the program's text is; one that is not (made by
   // another program) is listed with the characters its bytes mean in code
@@ -186,7 +183,7 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
     if (foldersOnly && !(info.Attributes & kAttrDirectory)) continue;
     entries.push_back({listedName(f), info});
   }
-  return entries;
+  return {};
 }
 
 }  // namespace
@@ -194,15 +191,13 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileFac
 
 namespace plat {
 
-std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts facts,
-                                  FileResult* problem) {
-  if (problem) *problem = {};
-  return posix::List(pattern, false, facts, problem);
+FileResult FindEntries(const std::string& pattern, std::vector<DirEntry>& entries,
+                       FileFacts facts) {
+  return posix::List(pattern, false, facts, entries);
 }
 
-std::vector<DirEntry> FindFolders(const std::string& pattern, FileResult* problem) {
-  if (problem) *problem = {};
-  return posix::List(pattern, true, FileFacts::All, problem);
+FileResult FindFolders(const std::string& pattern, std::vector<DirEntry>& folders) {
+  return posix::List(pattern, true, FileFacts::All, folders);
 }
 
 }  // namespace plat

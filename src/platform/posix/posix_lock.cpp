@@ -48,20 +48,12 @@ namespace plat {
 
 using namespace posix;
 
-LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock,
-                        std::string& error) {
+FileResult TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock) {
   lock.reset();
-  error.clear();
   const Resolved r = Resolve(path);
-  if (!r.Valid || r.Name.empty()) {
-    error = "\"" + path + "\" is not a valid file name";
-    return LockOutcome::Failed;
-  }
+  if (!r.Valid || r.Name.empty()) return ResultOf(FileOutcome::BadName);
   const int fd = Sys().Open(AT_FDCWD, r.Host.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0666);
-  if (fd < 0) {
-    error = "cannot open \"" + path + "\": " + ErrnoText(errno);
-    return LockOutcome::Failed;
-  }
+  if (fd < 0) return ResultOfErrno(errno);
   if (!r.Exists) {
     NoteAdded(r.Folder, r.Name);
     // Hidden as Wine marks a file that a Windows program creates hidden, so
@@ -78,12 +70,11 @@ LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock
     // this process read of it: what it read is read again.
     ClearNameCache();
     ClearFolderHandles();
-    return LockOutcome::Locked;
+    return {};
   }
-  ::close(fd);
-  if (code == EAGAIN || code == EACCES) return LockOutcome::Busy;
-  error = "cannot lock \"" + path + "\": " + ErrnoText(code);
-  return LockOutcome::Failed;
+  Sys().Close(fd);
+  if (code == EAGAIN || code == EACCES) return {FileOutcome::InUse, "another program holds its lock"};
+  return ResultOfErrno(code);
 }
 
 void WaitMilliseconds(uint32_t milliseconds) {

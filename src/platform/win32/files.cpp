@@ -88,9 +88,10 @@ bool FileExists(const std::string& path) {
 
 namespace {
 
-std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileResult* problem) {
+FileResult List(const std::string& pattern, bool foldersOnly, std::vector<DirEntry>& found) {
   // The names come from the folder in UTF-16 and are handed out as the
   // program's text, every character kept.
+  found.clear();
   std::wstring widePattern = FilePath(pattern);
   if (widePattern.empty()) return {};
   WIN32_FIND_DATAW data;
@@ -101,13 +102,11 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileRes
                                  nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
-    if (problem && code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND &&
-        code != ERROR_NO_MORE_FILES)
-      *problem = win32::ResultOfCode(code);
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND && code != ERROR_NO_MORE_FILES)
+      return win32::ResultOfCode(code);
     return {};
   }
   const std::wstring extension = ExtensionFilter(pattern);
-  std::vector<DirEntry> found;
   do {
     std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
@@ -125,20 +124,18 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileRes
   std::stable_sort(found.begin(), found.end(), [](const DirEntry& a, const DirEntry& b) {
     return textrules::CompareNtfsNames(a.Name, b.Name) < 0;
   });
-  return found;
+  return {};
 }
 
 }  // namespace
 
 // The listing gives every fact at once: there is nothing to leave out.
-std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts, FileResult* problem) {
-  if (problem) *problem = {};
-  return List(pattern, false, problem);
+FileResult FindEntries(const std::string& pattern, std::vector<DirEntry>& entries, FileFacts) {
+  return List(pattern, false, entries);
 }
 
-std::vector<DirEntry> FindFolders(const std::string& pattern, FileResult* problem) {
-  if (problem) *problem = {};
-  return List(pattern, true, problem);
+FileResult FindFolders(const std::string& pattern, std::vector<DirEntry>& folders) {
+  return List(pattern, true, folders);
 }
 
 FileResult MakeFolder(const std::string& path) {

@@ -11,7 +11,6 @@ namespace plat {
 
 namespace {
 
-using win32::SystemMessage;
 
 // A handle that closes itself.
 class Handle {
@@ -47,21 +46,23 @@ class Win32InputFile : public InputFile {
  public:
   explicit Win32InputFile(HANDLE handle) : handle_(handle) {}
 
-  int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
+  FileResult ReadAt(uint64_t offset, void* buffer, size_t count, size_t& done) override {
+    done = 0;
     LONG high = static_cast<LONG>(offset >> 32);
     DWORD low = SetFilePointer(handle_.Get(), static_cast<LONG>(offset & 0xFFFFFFFFu), &high,
                                FILE_BEGIN);
-    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return -1;
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+      return win32::ResultOfCode(GetLastError());
     char* out = static_cast<char*>(buffer);
-    size_t done = 0;
     while (done < count) {
       DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 20));
       DWORD got = 0;
-      if (!ReadFile(handle_.Get(), out + done, chunk, &got, nullptr)) return -1;
+      if (!ReadFile(handle_.Get(), out + done, chunk, &got, nullptr))
+        return win32::ResultOfCode(GetLastError());
       if (got == 0) break;
       done += got;
     }
-    return static_cast<int64_t>(done);
+    return {};
   }
 
  private:
@@ -70,75 +71,49 @@ class Win32InputFile : public InputFile {
 
 }  // namespace
 
-std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* problem) {
-  if (path.empty()) {
-    if (problem) *problem = ResultOf(FileOutcome::BadName);
-    return nullptr;
-  }
+FileResult OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) {
+  file.reset();
+  if (path.empty()) return ResultOf(FileOutcome::BadName);
   HANDLE handle = OpenForReading(path);
-  if (handle == INVALID_HANDLE_VALUE) {
-    if (problem) *problem = win32::ResultOfCode(GetLastError());
-    return nullptr;
-  }
-  return std::make_unique<Win32InputFile>(handle);
+  if (handle == INVALID_HANDLE_VALUE) return win32::ResultOfCode(GetLastError());
+  file = std::make_unique<Win32InputFile>(handle);
+  return {};
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error, size_t largest) {
+FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t largest) {
   bytes.clear();
-  error.clear();
   DWORD attributes = win32::AttributesOf(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    error = "cannot read \"" + path + "\": it is a folder, not a file";
-    return false;
-  }
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return {FileOutcome::WrongKind, "it is a folder, not a file"};
   Handle file(path.empty() ? INVALID_HANDLE_VALUE : OpenForReading(path));
-  if (!file.Valid()) {
-    error = "cannot read \"" + path + "\": " + win32::ResultOfCode(GetLastError()).Cause;
-    return false;
-  }
+  if (!file.Valid()) return win32::ResultOfCode(GetLastError());
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.Get(), &size)) {
-    error = "cannot read \"" + path + "\": " + win32::ResultOfCode(GetLastError()).Cause;
-    return false;
-  }
-  const auto tooLarge = [&] {
-    error = "cannot read \"" + path + "\": it is larger than " + std::to_string(largest) + " bytes";
-    return false;
-  };
-  if (static_cast<uint64_t>(size.QuadPart) > largest) return tooLarge();
+  if (!GetFileSizeEx(file.Get(), &size)) return win32::ResultOfCode(GetLastError());
+  const FileResult tooLarge = {FileOutcome::WrongKind,
+                               "it is larger than " + std::to_string(largest) + " bytes"};
+  if (static_cast<uint64_t>(size.QuadPart) > largest) return tooLarge;
   std::string data;
   if (size.QuadPart > 0) data.reserve(static_cast<size_t>(size.QuadPart));
   char buffer[65536];
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) {
-      error = "cannot read \"" + path + "\": " + win32::ResultOfCode(GetLastError()).Cause;
-      return false;
-    }
+    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr))
+      return win32::ResultOfCode(GetLastError());
     if (got == 0) break;
-    if (got > largest - data.size()) return tooLarge();
+    if (got > largest - data.size()) return tooLarge;
     data.append(buffer, got);
   }
   bytes.swap(data);
-  return true;
+  return {};
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string& error) {
-  error.clear();
-  if (path.empty()) {
-    error = "cannot write a file without a name";
-    return false;
-  }
+FileResult WriteFileReplacing(const std::string& path, const std::string& bytes) {
+  if (path.empty()) return {FileOutcome::BadName, "a file needs a name"};
   DWORD attributes = win32::AttributesOf(path);
   if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      error = "cannot write \"" + path + "\": it is a folder";
-      return false;
-    }
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-      error = "cannot write \"" + path + "\": the file is read-only";
-      return false;
-    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {FileOutcome::WrongKind, "it is a folder"};
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+      return {FileOutcome::ReadOnly, "the file is read-only"};
   }
   const std::string target =
       attributes != INVALID_FILE_ATTRIBUTES ? win32::ExistingSpelling(path) : path;
@@ -167,12 +142,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
     if (!file.Close() && code == 0) code = GetLastError();
     if (code == 0) code = temp.Commit(target, /*replace=*/true, /*writeThrough=*/true);
   }
-  if (code != 0) {
-    // The temporary file goes with `temp`.
-    error = "cannot write \"" + path + "\": " + win32::ResultOfCode(code).Cause;
-    return false;
-  }
-  return true;
+  return win32::ResultOfCode(code);  // on failure the temporary file goes with `temp`
 }
 
 }  // namespace plat
