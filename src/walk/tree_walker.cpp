@@ -26,6 +26,9 @@ bool IsLibraryLockFile(const std::string& name) {
   return !name.empty() && name[0] == '.' && plat::SameText(name, kLibraryLockFileName);
 }
 
+// The attribute bits a filter can exclude.
+constexpr uint32_t kFilterableBits = plat::kAttrHidden | plat::kAttrSystem | plat::kAttrDirectory;
+
 bool IsFolderLink(const plat::DirEntry& entry) {
   return (entry.Info.Attributes & plat::kAttrReparsePoint) != 0;
 }
@@ -39,6 +42,10 @@ std::string ChangeExtension(const std::string& fileName, const std::string& newE
 }
 
 }  // namespace
+
+bool PassesFilter(const plat::DirEntry& entry, uint32_t filter) {
+  return (entry.Info.Attributes & kFilterableBits & ~filter) == 0;
+}
 
 void TreeWalker::Fault(const std::string& text) {
   ++faults_;
