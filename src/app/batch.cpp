@@ -147,7 +147,7 @@ void RunBatchFile(CommandState& s) {
                       ": " + BatchVariableWithoutValue(s) +
                       " has no value in a batch file started with -b (-bu sets it)");
     if (parsed != kParseOk) continue;  // lines that do not parse are skipped
-    if (s.Parsed->Progress) s.Parsed->Progress(s);
+    ShowProgress(s);
     s.Parsed->Run(s);
   }
   WriteLine("");

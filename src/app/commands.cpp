@@ -2,6 +2,7 @@
 // are made of.
 #include "app/commands.h"
 
+#include <cstring>
 #include <string>
 
 #include "app/batch.h"
@@ -10,6 +11,7 @@
 #include "app/library_listing.h"
 #include "app/parser.h"
 #include "platform/platform.h"
+#include "scenery/value_syntax.h"
 
 namespace app {
 
@@ -79,7 +81,7 @@ bool IsKnownBglVersion(int32_t version) {
 int TakeBglSwitch(CommandState& s) {
   CommandArguments& a = s.Arguments;
   a.Layer = StrictInteger(s.Args[2]);
-  if (!LenientInteger(s.Args[3], a.Version) || !LenientInteger(s.Args[4], a.Filter))
+  if (!ParseInteger(s.Args[3], a.Version) || !ParseInteger(s.Args[4], a.Filter))
     return kParseInvalid;
   // Only the BGL versions that exist (0 = any) make a valid command.
   if (a.Filter < 0 || a.Filter > 16383 || !IsKnownBglVersion(a.Version)) return kParseInvalid;
@@ -89,16 +91,6 @@ int TakeBglSwitch(CommandState& s) {
 int TakeMessage(CommandState& s) {
   s.Arguments.Message = s.Args[2];
   return TakeTexts(s);
-}
-
-// ------------------------------------------------------------ progress lines
-
-std::string LayerOf(const CommandState& s) { return std::to_string(s.Arguments.Layer); }
-
-void ShowCopyProgress(const CommandState& s) {
-  WriteLine(" Copying scenery files...");
-  WriteLine(" From: " + s.Arguments.SourceFolder);
-  WriteLine(" To:   " + s.Arguments.DestFolder);
 }
 
 // ------------------------------------------------------------ operations
@@ -121,6 +113,11 @@ void FindByTitle(CommandState& s) {
   WriteLine(" Result (-1 = no): " + std::to_string(r));
 }
 
+void SwitchBglFiles(CommandState& s, const std::string& from, const std::string& to) {
+  const CommandArguments& a = s.Arguments;
+  LibraryOf(s).RenameBglFiles(a.Layer, a.Version, a.Filter, from, to);
+}
+
 // Waits for Enter; a closed or empty standard input goes on at once.
 void WaitForEnter(CommandState&) {
   plat::FlushStdout();
@@ -128,81 +125,84 @@ void WaitForEnter(CommandState&) {
   plat::ReadStdinLine(line);
 }
 
+// The progress lines name the arguments {layer}, {folder}, {source}, {dest},
+// {title} and {message}; "-t" has no blank before its number, as
+// installers' logs read it.
 const Command kCommands[] = {
     {"-g", 1, TakeNothing, nullptr, ShowLibraryPath},
-    {"-f", 3, TakeFolderToFind,
-     [](const CommandState& s) { WriteLine(" Searching for " + s.Arguments.Folder + "..."); },
-     FindByFolder},
-    {"-s", 1, TakeNothing, [](const CommandState&) { WriteLine(" Sorting layers..."); },
-     [](CommandState& s) { LibraryOf(s).SortLayers(); }},
-    {"-md", 2, TakeLayer,
-     [](const CommandState& s) { WriteLine(" Moving layer " + LayerOf(s) + " down..."); },
+    {"-f", 3, TakeFolderToFind, " Searching for {folder}...", FindByFolder},
+    {"-s", 1, TakeNothing, " Sorting layers...", [](CommandState& s) { LibraryOf(s).SortLayers(); }},
+    {"-md", 2, TakeLayer, " Moving layer {layer} down...",
      [](CommandState& s) { LibraryOf(s).MoveLayerDown(s.Arguments.Layer); }},
-    {"-mu", 2, TakeLayer,
-     [](const CommandState& s) { WriteLine(" Moving layer " + LayerOf(s) + " up..."); },
+    {"-mu", 2, TakeLayer, " Moving layer {layer} up...",
      [](CommandState& s) { LibraryOf(s).MoveLayerUp(s.Arguments.Layer); }},
-    {"-i", 4, TakeInsert,
-     [](const CommandState& s) { WriteLine(" Inserting layer from " + s.Arguments.Folder + "..."); },
+    {"-i", 4, TakeInsert, " Inserting layer from {folder}...",
      [](CommandState& s) {
        LibraryOf(s).InsertLayer(s.Arguments.Folder, s.Arguments.Title, s.Arguments.Layer);
      }},
-    {"-d", 2, TakeLayer,
-     [](const CommandState& s) { WriteLine(" Deleting layer " + LayerOf(s) + "..."); },
+    {"-d", 2, TakeLayer, " Deleting layer {layer}...",
      [](CommandState& s) { LibraryOf(s).DeleteLayer(s.Arguments.Layer); }},
-    {"-di", 1, TakeNothing,
-     [](const CommandState&) { WriteLine(" Deleting all inactive layers..."); },
+    {"-di", 1, TakeNothing, " Deleting all inactive layers...",
      [](CommandState& s) { LibraryOf(s).DeleteInactiveLayers(); }},
-    {"-a", 2, TakeLayer,
-     [](const CommandState& s) { WriteLine(" Activating layer " + LayerOf(s) + "..."); },
+    {"-a", 2, TakeLayer, " Activating layer {layer}...",
      [](CommandState& s) { LibraryOf(s).ActivateLayer(s.Arguments.Layer); }},
-    {"-t", 2, TakeLayer,
-     // No blank between "state" and the number: installers' logs read so.
-     [](const CommandState& s) { WriteLine(" Toggling layer state" + LayerOf(s) + "..."); },
+    {"-t", 2, TakeLayer, " Toggling layer state{layer}...",
      [](CommandState& s) { LibraryOf(s).ToggleLayer(s.Arguments.Layer); }},
-    {"-c", 4, TakeCopy, ShowCopyProgress,
+    {"-c", 4, TakeCopy, " Copying scenery files...\n From: {source}\n To:   {dest}",
      [](CommandState& s) {
        LibraryOf(s).CopyTree(s.Arguments.SourceFolder, s.Arguments.DestFolder, s.Arguments.Overwrite);
      }},
-    {"-r", 2, TakeLayer,
-     [](const CommandState& s) { WriteLine(" Removing scenery files in layer " + LayerOf(s) + "..."); },
+    {"-r", 2, TakeLayer, " Removing scenery files in layer {layer}...",
      [](CommandState& s) { LibraryOf(s).RemoveLayerTree(s.Arguments.Layer); }},
-    {"-ia", 2, TakeFolder, [](const CommandState&) { WriteLine(" Scanning for new scenery..."); },
+    {"-ia", 2, TakeFolder, " Scanning for new scenery...",
      [](CommandState& s) { LibraryOf(s).AddNewScenery(s.Arguments.Folder); }},
-    {"-x", 2, TakeAutoRemove, [](const CommandState&) { WriteLine(" Checking scenery.cfg..."); },
+    {"-x", 2, TakeAutoRemove, " Checking scenery.cfg...",
      [](CommandState& s) { CheckSceneryConfig(LibraryOf(s), s.Arguments.AutoRemove); }},
-    {"-ft", 3, TakeTitleToFind,
-     [](const CommandState& s) { WriteLine(" Searching for '" + s.Arguments.Title + "'..."); },
-     FindByTitle},
-    {"-dt", 2, TakeTitle,
-     [](const CommandState& s) { WriteLine(" Deleting layer '" + s.Arguments.Title + "'..."); },
+    {"-ft", 3, TakeTitleToFind, " Searching for '{title}'...", FindByTitle},
+    {"-dt", 2, TakeTitle, " Deleting layer '{title}'...",
      [](CommandState& s) { LibraryOf(s).DeleteLayerByTitle(s.Arguments.Title); }},
     {"-b", 2, SetUpBatch, nullptr, RunBatchFile},
     {"-bu", kOneToFourWords, SetUpUserBatch, nullptr, RunBatchFile},
-    {"-rf", 2, TakeFolder,
-     [](const CommandState& s) { WriteLine(" Removing files in " + s.Arguments.Folder + "..."); },
+    {"-rf", 2, TakeFolder, " Removing files in {folder}...",
      [](CommandState& s) { LibraryOf(s).RemoveListedFolderTree(s.Arguments.Folder); }},
-    {"-v-", 4, TakeBglSwitch,
-     [](const CommandState& s) {
-       WriteLine(" Inactivating matching files in layer '" + LayerOf(s) + "'...");
-     },
-     [](CommandState& s) {
-       const CommandArguments& a = s.Arguments;
-       LibraryOf(s).RenameBglFiles(a.Layer, a.Version, a.Filter, ".bgl", s.RenameExtension);
-     }},
-    {"-v+", 4, TakeBglSwitch,
-     [](const CommandState& s) {
-       WriteLine(" Activating matching files in layer '" + LayerOf(s) + "'...");
-     },
-     [](CommandState& s) {
-       const CommandArguments& a = s.Arguments;
-       LibraryOf(s).RenameBglFiles(a.Layer, a.Version, a.Filter, s.RenameExtension, ".bgl");
-     }},
-    {"-p", 2, TakeMessage, [](const CommandState& s) { WriteLine(" " + s.Arguments.Message); },
-     WaitForEnter},
+    {"-v-", 4, TakeBglSwitch, " Inactivating matching files in layer '{layer}'...",
+     [](CommandState& s) { SwitchBglFiles(s, ".bgl", s.RenameExtension); }},
+    {"-v+", 4, TakeBglSwitch, " Activating matching files in layer '{layer}'...",
+     [](CommandState& s) { SwitchBglFiles(s, s.RenameExtension, ".bgl"); }},
+    {"-p", 2, TakeMessage, " {message}", WaitForEnter},
     {"-l", 1, TakeNothing, nullptr, [](CommandState& s) { PrintLibraryListing(LibraryOf(s)); }},
 };
 
+// The text of argument `name` ("layer", ...).
+std::string ArgumentText(const CommandArguments& a, std::string_view name) {
+  if (name == "layer") return std::to_string(a.Layer);
+  if (name == "folder") return a.Folder;
+  if (name == "source") return a.SourceFolder;
+  if (name == "dest") return a.DestFolder;
+  if (name == "title") return a.Title;
+  return a.Message;
+}
+
 }  // namespace
+
+void ShowProgress(const CommandState& s) {
+  if (!s.Parsed->Progress) return;
+  // Each {name} once, left to right; the texts put in are not searched.
+  std::string line;
+  for (const char* c = s.Parsed->Progress; *c; ++c) {
+    const char* close = *c == '{' ? std::strchr(c, '}') : nullptr;
+    if (close) {
+      line += ArgumentText(s.Arguments, std::string_view(c + 1, size_t(close - c - 1)));
+      c = close;
+    } else if (*c == '\n') {
+      WriteLine(line);
+      line.clear();
+    } else {
+      line += *c;
+    }
+  }
+  WriteLine(line);
+}
 
 const Command* FindCommand(std::string_view word) {
   for (const Command& command : kCommands)

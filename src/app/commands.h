@@ -23,11 +23,14 @@ struct Command {
   // returns a parse result (kParseOk ...).  Throws FatalError for a strict
   // integer argument that is not an integer.
   int (*Take)(CommandState& state);
-  // Writes the progress line of a batch line; null: none.
-  void (*Progress)(const CommandState& state);
+  // The progress line(s) of a batch line, '\n' between lines and the
+  // arguments named in braces ("{layer}"); null: none.
+  const char* Progress;
   void (*Run)(CommandState& state);
 };
 
+// Writes the progress lines of the parsed command (of a batch line).
+void ShowProgress(const CommandState& state);
 // The row of the option `word` (its exact bytes), or null.
 const Command* FindCommand(std::string_view word);
 

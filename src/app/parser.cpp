@@ -17,8 +17,6 @@ int32_t StrictInteger(const std::string& text) {
   return value;
 }
 
-bool LenientInteger(const std::string& text, int32_t& value) { return ParseInteger(text, value); }
-
 namespace {
 
 // True when `text` holds `token` ("%b") in any letter case.

@@ -28,9 +28,7 @@ int TakeTexts(CommandState& state);
 // "" when there is none.  ParseCommand then returns kParseNoVariableValue.
 std::string BatchVariableWithoutValue(const CommandState& state);
 
-// Integer argument readings: strict throws FatalError naming the text;
-// lenient returns false.
+// An integer argument, or FatalError naming the text.
 int32_t StrictInteger(const std::string& text);
-bool LenientInteger(const std::string& text, int32_t& value);
 
 }  // namespace app

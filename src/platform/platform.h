@@ -244,7 +244,7 @@ FileResult RenameFile(const std::string& source, const std::string& target);
 // and nothing else makes temporary entries.
 
 class TempEntry;       // a temporary entry of this build
-class TempFolderLock;  // this run's lock file in one folder, of this build
+class TempFolderLock;  // this run's lock file in one folder (temp_folder_lock.h)
 
 // Copies files.  One copier serves a series of copies (a tree walk): it keeps
 // this run's lock file in the folder it last wrote a temporary file into,
@@ -253,14 +253,11 @@ class TempFolderLock;  // this run's lock file in one folder, of this build
 class FileCopier {
  public:
   // Copies `source` to `target` so that the target appears whole or not at
-  // all: the data go to a temporary file in the target's folder, which is
-  // then renamed into place.  The copy carries the source's last-write time
-  // and read-only attribute.  Exists when `failIfExists` and the target
-  // exists (also when it appeared while the copy was written); ReadOnly when
-  // the target is read-only; a fault when, without `failIfExists`, another
-  // program made the target while the copy was written (it is not
-  // replaced).  An existing target stays as it was when the copy fails, and
-  // no temporary file is left behind.
+  // all, through a temporary file, with the source's last-write time and
+  // read-only attribute.  Exists when `failIfExists` and the target exists;
+  // ReadOnly when the target is read-only; a fault when, without
+  // `failIfExists`, another program made the target while the copy was
+  // written (it is not replaced).  A failed copy leaves the target as it was.
   //
   // With `privateFolder` the caller vouches that the target's folder is one
   // no other program sees yet (a StagedFolder, or below it): a target that
@@ -273,11 +270,6 @@ class FileCopier {
  private:
   std::shared_ptr<TempFolderLock> kept_;
 };
-// One copy, by a copier of its own.
-inline FileResult CopyFileTo(const std::string& source, const std::string& target,
-                             bool failIfExists, bool privateFolder = false) {
-  return FileCopier().Copy(source, target, failIfExists, privateFolder);
-}
 
 // A folder built under a temporary name in its parent, then renamed into
 // place whole.  Its calling sequence:

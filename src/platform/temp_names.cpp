@@ -1,6 +1,8 @@
 // Names of temporary entries and their lock files.
 #include "platform/temp_names.h"
 
+#include <random>
+
 namespace tempnames {
 namespace {
 
@@ -18,6 +20,14 @@ bool IsRun(std::string_view run) {
 }  // namespace
 
 bool IsWorkingName(std::string_view name) { return name.substr(0, kPrefix.size()) == kPrefix; }
+
+std::string NewRunId(uint64_t processId, char build) {
+  std::random_device random;
+  const char* digits = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string id = std::to_string(processId) + build;
+  for (int i = 0; i < 6; ++i) id += digits[random() % 36];
+  return id;
+}
 
 std::string TempName(std::string_view run, uint64_t number) {
   std::string name(kPrefix);

@@ -108,13 +108,12 @@ class SceneryLibrary {
   // Removes the entry at a list position as the deletions do: closes the gap
   // of its layer number when `closeGap`, sets Modified.
   void RemoveEntryAt(size_t index, bool closeGap);
-  // The check of "-x": hands `report` a line for each area whose folder (or
-  // its "scenery" sub-folder) is missing, never said of a required one, or
-  // whose layer number is below 1 or above the number of entries, in file
-  // order: the faults (" not found! - ", " negative!  - ", " too big!   - "),
-  // the layer number, ": " and the folder.  With `autoRemove` an area whose
-  // folder is missing is removed as soon as it is reported, so the areas
-  // after it are checked as they then stand.
+  // The check of "-x": hands `report`, in file order, a line for each area
+  // whose folder (or its "scenery" sub-folder) is missing (never said of a
+  // required one) or whose layer number is below 1 or above the number of
+  // entries.  With `autoRemove` an area whose folder is missing is removed
+  // as soon as it is reported, and the areas after it are checked as they
+  // then stand.
   void CheckAreas(bool autoRemove, const std::function<void(const std::string&)>& report);
 
   // `text` as the file can hold it: unchanged in a UTF-8 or UTF-16 file; in

@@ -242,7 +242,7 @@ void SceneryLibrary::SaveToFile(const std::string& fileName, bool backup) {
 
   if (backup && isFile) {
     const std::string backupPath = winpath::ExtractFilePath(target) + "scenery.~cfg";
-    const plat::FileResult copied = plat::CopyFileTo(target, backupPath, false);
+    const plat::FileResult copied = plat::FileCopier().Copy(target, backupPath, false);
     if (!copied.Done())
       throw FatalError("cannot copy " + target + " to " + backupPath + ": " + copied.Cause +
                        "; scenery.cfg was not written");

@@ -55,10 +55,6 @@ enum class WalkMode {
 // begin with a dot, and links to folders are never entered.
 class TreeWalker {
  public:
-  TreeWalker() = default;
-  TreeWalker(const TreeWalker&) = delete;
-  TreeWalker& operator=(const TreeWalker&) = delete;
-
   WalkMode Mode = WalkMode::RemoveTree;
   // Copy: the overwrite rule (0 never, 1 and 3 always, 2 when not newer).
   int32_t Overwrite = 0;

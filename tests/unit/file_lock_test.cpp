@@ -81,7 +81,7 @@ TEST_F(FileLocks, OnceLockedWhatTheHolderChangedIsSeen) {
   ASSERT_EQ(Try(lock, "C:\\FS9\\.layrix.lock"), plat::FileOutcome::Done);
   // The backup copy replaces the file that is there now.
   const plat::FileResult copied =
-      plat::CopyFileTo("C:\\FS9\\scenery.cfg", "C:\\FS9\\scenery.~cfg", false);
+      plat::FileCopier().Copy("C:\\FS9\\scenery.cfg", "C:\\FS9\\scenery.~cfg", false);
   EXPECT_TRUE(copied.Done()) << copied.Cause;
   std::string bytes;
   ASSERT_TRUE(plat::ReadWholeFile("C:\\FS9\\scenery.~cfg", bytes));

@@ -48,13 +48,6 @@ TEST(IntegerArguments, StrictRejectsWithTheOffendingText) {
   }
 }
 
-TEST(IntegerArguments, LenientReportsInsteadOfThrowing) {
-  int32_t value = 5;
-  EXPECT_FALSE(app::LenientInteger("abc", value));
-  EXPECT_TRUE(app::LenientInteger("0x3fff", value));
-  EXPECT_EQ(value, 16383);
-}
-
 // ------------------------------------------------------------ path variables
 
 VariableTable SampleValues() {

@@ -221,7 +221,7 @@ TEST_F(PosixCopyData, EachWayGivesTheSameTarget) {
         const std::string targetName = (privateFolder ? staged.substr(5) + "/" : "") + "copy.bgl";
 
         UseWay(way);
-        ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src.bgl", target, true, privateFolder));
+        ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src.bgl", target, true, privateFolder));
         const Calls calls = gCalls;
         posix::Sys() = posix::DefaultSys();
 
@@ -275,10 +275,10 @@ TEST_F(PosixCopyData, EveryNotHereAnswerStepsAside) {
     SCOPED_TRACE(posix::ErrnoText(error));
     gNotHere = error;
     UseWay(Way::KernelCopy);
-    ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\by-kernel", true));
+    ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\by-kernel", true));
     EXPECT_EQ(gCalls.Read, 0);
     UseWay(Way::ReadAndWrite);
-    ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\by-reading", true));
+    ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\by-reading", true));
     EXPECT_GE(gCalls.Read, 1);
     posix::Sys() = posix::DefaultSys();
     EXPECT_TRUE(Get("by-kernel") == bytes);
@@ -290,7 +290,7 @@ TEST_F(PosixCopyData, EveryNotHereAnswerStepsAside) {
   // some special file systems answer) hands over to reading, which tells.
   posix::Sys().CopyFileRange = [](int, int, size_t) -> ssize_t { return 0; };
   posix::Sys().CloneFile = CloneNotHere;
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\read", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\read", true));
   EXPECT_TRUE(Get("read") == bytes);
 }
 
@@ -325,7 +325,7 @@ TEST_F(PosixCopyData, FaultsFailTheCopyAndLeaveNothing) {
       gFaultAtCall = c.AtCall;
       UseWay(c.TheWay);
       const plat::FileResult result =
-          plat::CopyFileTo("C:\\d\\src", target, false, target.find(staged) == 0);
+          plat::FileCopier().Copy("C:\\d\\src", target, false, target.find(staged) == 0);
       const plat::FileResult expected = posix::ResultOfErrno(c.Fault == ENOENT ? EIO : c.Fault);
       EXPECT_TRUE(result.IsFault());
       EXPECT_EQ(result.Outcome, expected.Outcome);
@@ -376,7 +376,7 @@ TEST_F(PosixCopyData, FileChangingMeanwhileIsCopiedToItsEnd) {
           return CountedRead(fd, buffer, count);
         };
       }
-      ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\copy", false));
+      ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\copy", false));
       posix::Sys() = posix::DefaultSys();
       EXPECT_TRUE(gChanged);
       EXPECT_TRUE(Get("copy") == (grow ? bytes + gAppended : bytes.substr(0, 1000)));
@@ -414,7 +414,7 @@ TEST_F(PosixCopyData, TheHostsOwnWaysServeOrStepAside) {
           << posix::ErrnoText(error);
   }
   ::close(in);
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\copy", false));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\copy", false));
   EXPECT_TRUE(Get("copy") == bytes);
 }
 

@@ -526,17 +526,17 @@ TEST_F(PosixFiles, FoldersMadeAndRemoved) {
 TEST_F(PosixFiles, FolderReplacedUnderTheSamePathIsMetThere) {
   Put("src", "data");
   ASSERT_TRUE(plat::MakeFolder("C:\\d\\x"));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\x\\one", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\x\\one", true));
   // Removed and made again by this program.
   ASSERT_TRUE(plat::RemoveFile("C:\\d\\x\\one"));
   ASSERT_TRUE(plat::RemoveEmptyFolder("C:\\d\\x"));
   ASSERT_TRUE(plat::MakeFolder("C:\\d\\x"));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\x\\two", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\x\\two", true));
   EXPECT_EQ(Get("x/two"), "data");
   // Renamed by this program, then a new folder under the old name.
   ASSERT_TRUE(plat::RenameFile("C:\\d\\x", "C:\\d\\y"));
   ASSERT_TRUE(plat::MakeFolder("C:\\d\\x"));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\x\\three", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\x\\three", true));
   EXPECT_TRUE(fs::exists(D("x/three")));
   EXPECT_FALSE(fs::exists(D("y/three")));
   EXPECT_TRUE(plat::FileExists("C:\\d\\y\\two"));
@@ -545,7 +545,7 @@ TEST_F(PosixFiles, FolderReplacedUnderTheSamePathIsMetThere) {
   fs::rename(D("x"), D("z"));
   fs::create_directory(D("x"));
   ::usleep(200 * 1000);
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\x\\four", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\x\\four", true));
   EXPECT_TRUE(fs::exists(D("x/four")));
   EXPECT_FALSE(fs::exists(D("z/four")));
 }
@@ -568,14 +568,14 @@ TEST_F(PosixFiles, CopyOutlivingItsFolderHandleStillLands) {
     ::usleep(150 * 1000);
     return plat::posix::DefaultSys().Read(fd, buffer, count);
   };
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\out\\copy", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\out\\copy", true));
   EXPECT_EQ(Get("out/copy"), "slow data");
   // A failing one removes its temporary file the same way.
   plat::posix::Sys().Write = [](int, const void*, size_t) -> ssize_t {
     errno = ENOSPC;
     return -1;
   };
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\out\\second", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\out\\second", true));
   plat::posix::Sys() = plat::posix::DefaultSys();
   std::vector<std::string> left;
   for (const auto& e : fs::directory_iterator(D("out"))) left.push_back(e.path().filename());
@@ -589,14 +589,14 @@ TEST_F(PosixFiles, NameChecksSeeChangesThroughOtherPathsAndPrograms) {
   Put("src", "1");
   fs::create_directories(D("real"));
   fs::create_directory_symlink("real", D("link"));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\real\\one", true));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\link\\TWO", true));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\real\\two", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\real\\one", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\link\\TWO", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\real\\two", true));
   EXPECT_FALSE(plat::RenameFile("C:\\d\\real\\one", "C:\\d\\real\\Two"));
 
   Put("real/Three", "other program");
   ::usleep(200 * 1000);
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\real\\three", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\real\\three", true));
   EXPECT_FALSE(plat::RenameFile("C:\\d\\real\\one", "C:\\d\\real\\THREE"));
   EXPECT_EQ(Get("real/Three"), "other program");
   std::vector<std::string> names;
@@ -613,17 +613,17 @@ TEST_F(PosixFiles, RenamesKeepEverySpellingKnown) {
   Put("x.bgl", "x");
   Put("twin", "lower");
   Put("TWIN", "upper");
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\first", true));  // names now cached
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\first", true));  // names now cached
   ASSERT_TRUE(plat::RenameFile("C:\\d\\x.bgl", "C:\\d\\y.bgl"));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\Y.BGL", true));
-  EXPECT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\X.BGL", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\Y.BGL", true));
+  EXPECT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\X.BGL", true));
   // Only the letter case changes.
   ASSERT_TRUE(plat::RenameFile("C:\\d\\y.bgl", "C:\\d\\Y.bgl"));
   EXPECT_EQ(Get("Y.bgl"), "x");
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\y.BGL", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\y.BGL", true));
   // One of two names sharing a spelling moves away; the other still blocks it.
   ASSERT_TRUE(plat::RenameFile("C:\\d\\TWIN", "C:\\d\\single"));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\Twin", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\Twin", true));
   EXPECT_FALSE(plat::RenameFile("C:\\d\\first", "C:\\d\\SINGLE"));
   // And a name moves onto a spelling that another name already has on disk.
   Put("y2", "2");
@@ -636,7 +636,7 @@ TEST_F(PosixFiles, CopyCarriesTimeAndReadOnly) {
   Put("src.bgl", "payload", 0444);
   struct timespec times[2] = {{1000000000, 0}, {1234567890, 123456700}};
   ASSERT_EQ(::utimensat(AT_FDCWD, D("src.bgl").c_str(), times, 0), 0);
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\SRC.BGL", "C:\\d\\Copy.Bgl", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\SRC.BGL", "C:\\d\\Copy.Bgl", true));
   EXPECT_EQ(Get("Copy.Bgl"), "payload");  // created under the given spelling
   EXPECT_EQ(Mode("Copy.Bgl") & 0222, 0u);
   FileInfo source, copy;
@@ -653,7 +653,7 @@ TEST_F(PosixFiles, CopyCarriesEveryByteWhateverTheSize) {
     std::string bytes(size, '\0');
     for (size_t i = 0; i < size; ++i) bytes[i] = char(i * 7 + i / 1000);
     Put("src.bin", bytes);
-    ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src.bin", "C:\\d\\copy.bin", false)) << size;
+    ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src.bin", "C:\\d\\copy.bin", false)) << size;
     EXPECT_TRUE(Get("copy.bin") == bytes) << size;
   }
 }
@@ -663,10 +663,10 @@ TEST_F(PosixFiles, CopyCarriesHiddenAndSystemAttributes) {
   if (::setxattr(D("marked.bgl").c_str(), "user.DOSATTRIB", "0x6", 3, 0) != 0)
     GTEST_SKIP() << "no user extended attributes here";
   Put("plain.bgl", "p");
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\marked.bgl", "C:\\d\\copy.bgl", false));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\marked.bgl", "C:\\d\\copy.bgl", false));
   EXPECT_EQ(Attr("C:\\d\\copy.bgl"), plat::kAttrArchive | plat::kAttrHidden | plat::kAttrSystem);
   // Replacing a hidden target with a plain file leaves a plain file.
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\plain.bgl", "C:\\d\\copy.bgl", false));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\plain.bgl", "C:\\d\\copy.bgl", false));
   EXPECT_EQ(Attr("C:\\d\\copy.bgl"), plat::kAttrArchive);
 }
 
@@ -690,18 +690,18 @@ TEST_F(PosixFiles, CopyRefusesWhatWindowsRefuses) {
   Put("src", "new");
   Put("RO.txt", "old", 0444);
   Put("Exists.TXT", "old");
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\ro.txt", false));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\ro.txt", false));
   EXPECT_EQ(Get("RO.txt"), "old");
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\exists.txt", true));  // any case
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\exists.txt", true));  // any case
   EXPECT_EQ(Get("Exists.TXT"), "old");
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\SRC", false));  // onto itself
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\missing", "C:\\d\\x", false));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\no\\folder\\x", false));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d", "C:\\d\\x", false));  // a folder
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\SRC", false));  // onto itself
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\missing", "C:\\d\\x", false));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\no\\folder\\x", false));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d", "C:\\d\\x", false));  // a folder
   EXPECT_EQ(Get("src"), "new");
 
   // Overwriting keeps the existing spelling and replaces the contents whole.
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\exists.txt", false));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\exists.txt", false));
   EXPECT_EQ(Get("Exists.TXT"), "new");
   EXPECT_EQ(Names(), (std::vector<std::string>{"Exists.TXT", "RO.txt", "src"}));
 }
@@ -737,12 +737,12 @@ TEST_F(PosixFiles, StagingFolderTakesFilesInPlaceAndMovesWhole) {
     return plat::posix::DefaultSys().RenameNoReplace(a, b, c, d);
   };
   ASSERT_TRUE(plat::MakeFolder(staged + "\\Sub"));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", staged + "\\Sub\\copy.bgl", false, true));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\other", staged + "\\b.bgl", true, true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", staged + "\\Sub\\copy.bgl", false, true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\other", staged + "\\b.bgl", true, true));
   EXPECT_EQ(renames, 0);
   // Names already there (in any case) are refused or replaced whole.
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", staged + "\\B.BGL", true, true));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", staged + "\\B.BGL", false, true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", staged + "\\B.BGL", true, true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", staged + "\\B.BGL", false, true));
   EXPECT_EQ(renames, 1);
   // A failing write leaves no part of the file.
   CopyByReadingAndWriting();
@@ -750,7 +750,7 @@ TEST_F(PosixFiles, StagingFolderTakesFilesInPlaceAndMovesWhole) {
     errno = ENOSPC;
     return -1;
   };
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\other", staged + "\\c.bgl", false, true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\other", staged + "\\c.bgl", false, true));
   plat::posix::Sys() = plat::posix::DefaultSys();
 
   // A name taken meanwhile is not replaced; the folder stays staged.
@@ -813,11 +813,11 @@ TEST_F(PosixFiles, TargetMadeMeanwhileIsNotReplaced) {
     if (!fs::exists(theirs)) std::ofstream(theirs) << "theirs";
     return plat::posix::DefaultSys().Write(fd, data, count);
   };
-  const plat::FileResult replacing = plat::CopyFileTo("C:\\d\\src", "C:\\d\\fresh", false);
+  const plat::FileResult replacing = plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\fresh", false);
   EXPECT_TRUE(replacing.IsFault());
   EXPECT_EQ(replacing.Cause, "another program made it while it was being copied");
   fs::remove(theirs);
-  EXPECT_EQ(plat::CopyFileTo("C:\\d\\src", "C:\\d\\fresh", true).Outcome, plat::FileOutcome::Exists);
+  EXPECT_EQ(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\fresh", true).Outcome, plat::FileOutcome::Exists);
   plat::posix::Sys() = plat::posix::DefaultSys();
   EXPECT_EQ(Get("fresh"), "theirs");
   EXPECT_EQ(Names(), (std::vector<std::string>{"fresh", "src"}));
@@ -831,8 +831,8 @@ TEST_F(PosixFiles, CopyFailureLeavesTargetAndNoTemporary) {
     errno = ENOSPC;
     return -1;
   };
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\dst", false));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\fresh", false));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\dst", false));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\fresh", false));
   plat::posix::Sys() = plat::posix::DefaultSys();
   EXPECT_EQ(Get("dst"), "old");
   EXPECT_EQ(Names(), (std::vector<std::string>{"dst", "src"}));
@@ -892,9 +892,9 @@ TEST_F(PosixFiles, NameCacheFollowsChangesThroughALinkedFolder) {
   EXPECT_FALSE(plat::FileExists("C:\\d\\REAL\\B.TXT"));  // "real" cached under its own path
   ASSERT_TRUE(plat::RemoveFile("C:\\d\\alias\\a.txt"));
   EXPECT_FALSE(plat::FileExists("C:\\d\\REAL\\A.TXT"));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src.txt", "C:\\d\\alias\\B.txt", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src.txt", "C:\\d\\alias\\B.txt", true));
   EXPECT_TRUE(plat::FileExists("C:\\d\\real\\b.TXT"));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src.txt", "C:\\d\\real\\b.txt", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src.txt", "C:\\d\\real\\b.txt", true));
   ASSERT_TRUE(plat::RemoveFile("C:\\d\\REAL\\b.txt"));
   EXPECT_FALSE(plat::FileExists("C:\\d\\alias\\B.TXT"));
 }
@@ -904,11 +904,11 @@ TEST_F(PosixFiles, ManyFilesInOneFolder) {
   // which follows the layer's own changes.
   Put("src", "x");
   for (int i = 0; i < 300; ++i)
-    ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\F" + std::to_string(i) + ".BGL", true));
+    ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\F" + std::to_string(i) + ".BGL", true));
   for (int i = 0; i < 300; ++i) {
     std::string name = "C:\\d\\f" + std::to_string(i);
     ASSERT_TRUE(plat::RenameFile(name + ".bgl", name + ".~bgl"));
-    ASSERT_FALSE(plat::CopyFileTo("C:\\d\\src", name + ".~BGL", true));
+    ASSERT_FALSE(plat::FileCopier().Copy("C:\\d\\src", name + ".~BGL", true));
   }
   EXPECT_EQ(Entries("C:\\d\\*.~bgl").size(), 300u);
   EXPECT_TRUE(Entries("C:\\d\\*.bgl").empty());

@@ -17,24 +17,6 @@
 namespace plat::posix {
 namespace {
 
-std::string BaseName(const std::string& hostPath) {
-  size_t slash = hostPath.find_last_of('/');
-  return slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
-}
-
-// Where new contents of `r` go: the entry itself, or, for a link to a file,
-// the file it leads to (so that the link stays a link).
-std::string FinalTarget(const Resolved& r) {
-  if (r.Exists && S_ISLNK(r.Lstat.st_mode)) {
-    if (char* real = ::realpath(r.Host.c_str(), nullptr)) {
-      std::string result(real);
-      ::free(real);
-      return result;
-    }
-  }
-  return r.Host;
-}
-
 // The given spelling of the last component of a Windows path, as a host name.
 std::string GivenName(const std::string& windowsPath) {
   return encoding::ToValidUtf8(winpath::ExtractFileName(FullPath(windowsPath)));
@@ -46,12 +28,6 @@ bool SameEntry(const Resolved& a, const Resolved& b) {
   struct stat fa, fb;
   return ::stat(a.Folder.c_str(), &fa) == 0 && ::stat(b.Folder.c_str(), &fb) == 0 &&
          fa.st_dev == fb.st_dev && fa.st_ino == fb.st_ino;
-}
-
-// The same for `spelled` (from Spelled).
-bool SurelyMissing(const Resolved& spelled) {
-  if (!spelled.Valid || spelled.Name.empty()) return false;
-  return posix::SurelyMissing(spelled.Folder, spelled.Name);
 }
 
 // Removes `name` in `folder` (reached through `dir`), whose lstat is `lst`,
@@ -87,7 +63,7 @@ int RenameEntry(const std::string& fromFolder, const std::string& fromName,
 // common case of a copy into a new tree) needs no lookup of its own.
 Resolved ResolveTarget(const std::string& path) {
   Resolved to = Spelled(path);
-  if (!SurelyMissing(to)) to = Resolve(path);
+  if (!to.Valid || to.Name.empty() || !SurelyMissing(to.Folder, to.Name)) to = Resolve(path);
   return to;
 }
 
@@ -220,7 +196,7 @@ FileResult FileCopier::Copy(const std::string& source, const std::string& target
   if (to.Exists && S_ISLNK(to.Lstat.st_mode)) {
     const std::string finalPath = FinalTarget(to);
     folder = HostParent(finalPath);
-    finalName = BaseName(finalPath);
+    finalName = HostName(finalPath);
   }
   // A new file in a folder no other program sees yet is written in place:
   // the whole folder appears at once later.  Anything else goes through a

@@ -153,6 +153,15 @@ inline std::string HostParent(const std::string& hostPath) {
   return slash == 0 ? "/" : hostPath.substr(0, slash);
 }
 
+// The last component of `hostPath`.
+inline std::string HostName(const std::string& hostPath) {
+  return hostPath.substr(hostPath.find_last_of('/') + 1);
+}
+
+// Where new contents of `r` go: the entry itself, or, for a link to a file,
+// the file it leads to (so that the link stays a link).
+std::string FinalTarget(const Resolved& r);
+
 // Opens the entry `path` names for reading (a folder opens too): the path as
 // spelled first and, only when nothing is there, the path resolved in other
 // spellings.  -1 with `error` (an errno value) set when it cannot be opened.

@@ -41,25 +41,18 @@ class PosixInputFile : public InputFile {
   int fd_;
 };
 
-// An open descriptor of the existing file at `path` (not a folder), or -1.
-int OpenExistingFile(const std::string& path, int& error) {
-  int fd = OpenForReading(path, error);
-  if (fd < 0) return -1;
-  struct stat st;
-  if (::fstat(fd, &st) != 0) {
-    error = errno;
-    Sys().Close(fd);
-    return -1;
-  }
-  if (S_ISDIR(st.st_mode)) {
-    error = EISDIR;
-    Sys().Close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 }  // namespace
+
+std::string FinalTarget(const Resolved& r) {
+  if (r.Exists && S_ISLNK(r.Lstat.st_mode)) {
+    if (char* real = ::realpath(r.Host.c_str(), nullptr)) {
+      std::string result(real);
+      ::free(real);
+      return result;
+    }
+  }
+  return r.Host;
+}
 
 int OpenForReading(const std::string& path, int& error) {
   // The path as spelled is tried first: when it opens, resolving it would
@@ -129,11 +122,8 @@ FileResult OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& fi
 FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t largest) {
   bytes.clear();
   int code = 0;
-  int fd = OpenExistingFile(path, code);
-  if (fd < 0) {
-    if (code == EISDIR) return {FileOutcome::WrongKind, "it is a folder, not a file"};
-    return ResultOfErrno(code);
-  }
+  const int fd = OpenForReading(path, code);
+  if (fd < 0) return ResultOfErrno(code);
   const auto fail = [&](FileResult result) {
     Sys().Close(fd);
     bytes.clear();
@@ -143,10 +133,10 @@ FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t lar
     return fail({FileOutcome::WrongKind, "it is larger than " + std::to_string(largest) + " bytes"});
   };
   struct stat st;
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-    if (uint64_t(st.st_size) > largest) return tooLarge();
-    bytes.reserve(size_t(st.st_size));
-  }
+  if (::fstat(fd, &st) != 0) return fail(ResultOfErrno(errno));
+  if (S_ISDIR(st.st_mode)) return fail({FileOutcome::WrongKind, "it is a folder, not a file"});
+  if (uint64_t(st.st_size) > largest) return tooLarge();
+  bytes.reserve(size_t(st.st_size));
   char buffer[65536];
   while (true) {
     ssize_t got = Sys().Read(fd, buffer, sizeof buffer);
@@ -168,23 +158,14 @@ FileResult WriteFileReplacing(const std::string& path, const std::string& bytes)
   Resolved r = Resolve(path);
   if (!r.Valid || r.Name.empty()) return {FileOutcome::BadName, "not a valid file name"};
 
-  std::string finalPath = r.Host;
   struct stat old {};
-  bool replacing = false;
-  if (r.Exists && ::stat(r.Host.c_str(), &old) == 0) {
-    replacing = true;
-    if (S_ISDIR(old.st_mode)) return {FileOutcome::WrongKind, "it is a folder"};
-    if (IsReadOnlyMode(old.st_mode)) return {FileOutcome::ReadOnly, "the file is read-only"};
-    // A link stays a link: the file it leads to is replaced.
-    if (S_ISLNK(r.Lstat.st_mode)) {
-      if (char* real = ::realpath(r.Host.c_str(), nullptr)) {
-        finalPath = real;
-        ::free(real);
-      }
-    }
-  }
+  const bool replacing = r.Exists && ::stat(r.Host.c_str(), &old) == 0;
+  if (replacing && S_ISDIR(old.st_mode)) return {FileOutcome::WrongKind, "it is a folder"};
+  if (replacing && IsReadOnlyMode(old.st_mode)) return {FileOutcome::ReadOnly, "the file is read-only"};
+  // A link stays a link: the file it leads to is replaced.
+  const std::string finalPath = replacing ? FinalTarget(r) : r.Host;
   const std::string folder = HostParent(finalPath);
-  const std::string finalName = finalPath.substr(finalPath.find_last_of('/') + 1);
+  const std::string finalName = HostName(finalPath);
 
   TempEntry temp;
   const int fd = temp.CreateFile(folder);

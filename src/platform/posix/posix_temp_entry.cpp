@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <map>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,31 +19,37 @@
 namespace plat::posix {
 namespace {
 
-// This run's id: the process id and a random part, so that a process id
-// seen again later (or one of a Windows process under Wine) names another
-// run.
+// This run's id ('r' for this build, 'w' for the Windows one, so that the
+// process id of a Windows process under Wine names another run).
 const std::string& RunId() {
-  static const std::string id = [] {
-    std::random_device random;
-    const char* digits = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::string text = std::to_string(long(::getpid())) + "r";
-    for (int i = 0; i < 6; ++i) text += digits[random() % 36];
-    return text;
-  }();
+  static const std::string id = tempnames::NewRunId(uint64_t(::getpid()), 'r');
   return id;
 }
 
-// The lock files of this run, by host folder, while anything holds them.
-std::map<std::string, std::weak_ptr<TempFolderLock>>& HeldLocks() {
-  static std::map<std::string, std::weak_ptr<TempFolderLock>>& held =
-      *new std::map<std::string, std::weak_ptr<TempFolderLock>>;
-  return held;
-}
-
-// Lock files kept to the end of the run (TempFolderLock::KeepToTheEnd).
-std::vector<std::shared_ptr<TempFolderLock>>& KeptLocks() {
-  static std::vector<std::shared_ptr<TempFolderLock>> kept;
-  return kept;
+// Removes the entry `name` in the folder `dir` and, for a folder, all it
+// holds, read-only files included; links are removed, never followed.
+// 0, or an errno value.
+int RemoveTreeAt(int dir, const std::string& name) {
+  struct stat st;
+  if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (!S_ISDIR(st.st_mode)) return Sys().Unlink(dir, name.c_str(), 0) == 0 ? 0 : errno;
+  const int sub = ::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (sub < 0) return errno;
+  std::vector<std::string> names;
+  if (DIR* listing = ::fdopendir(::dup(sub))) {
+    while (const dirent* d = ::readdir(listing))
+      if (std::string(d->d_name) != "." && std::string(d->d_name) != "..")
+        names.push_back(d->d_name);
+    ::closedir(listing);
+  }
+  int first = 0;
+  for (const std::string& entry : names) {
+    const int code = RemoveTreeAt(sub, entry);
+    if (code != 0 && first == 0) first = code;
+  }
+  ::close(sub);
+  if (first != 0) return first;
+  return Sys().Unlink(dir, name.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
 }
 
 // Removes the temporary entries left in `hostFolder` by runs that ended
@@ -88,8 +93,7 @@ void RemoveLeftovers(const std::string& hostFolder) {
 // runs left there, or the one held already.  Null with errno set when it
 // cannot be made.
 std::shared_ptr<TempFolderLock> HoldFolderLock(const std::string& hostFolder) {
-  std::weak_ptr<TempFolderLock>& slot = HeldLocks()[hostFolder];
-  if (std::shared_ptr<TempFolderLock> held = slot.lock()) return held;
+  if (std::shared_ptr<TempFolderLock> held = TempFolderLock::Held(hostFolder)) return held;
   RemoveLeftovers(hostFolder);
   const std::string name = tempnames::LockName(RunId());
   for (int attempt = 0; attempt < 3; ++attempt) {
@@ -110,9 +114,15 @@ std::shared_ptr<TempFolderLock> HoldFolderLock(const std::string& hostFolder) {
         ::fstatat(at.Dir, at.Path.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
         locked.st_ino == named.st_ino && locked.st_dev == named.st_dev) {
       NoteAdded(hostFolder, name);
-      auto held = std::make_shared<TempFolderLock>(hostFolder, fd);
-      slot = held;
-      return held;
+      return TempFolderLock::Share(hostFolder, [hostFolder, name, fd](bool keepFile) {
+        // Removed while it is still locked, so that no other run takes a
+        // lock file about to go.
+        if (!keepFile) {
+          At lockFile = InFolder(hostFolder, name);
+          if (Sys().Unlink(lockFile.Dir, lockFile.Path.c_str(), 0) == 0) NoteRemoved(hostFolder, name);
+        }
+        Sys().Close(fd);
+      });
     }
     Sys().Close(fd);
   }
@@ -121,55 +131,11 @@ std::shared_ptr<TempFolderLock> HoldFolderLock(const std::string& hostFolder) {
 }
 
 }  // namespace
-
-int RemoveTreeAt(int dir, const std::string& name) {
-  struct stat st;
-  if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
-  if (!S_ISDIR(st.st_mode)) return Sys().Unlink(dir, name.c_str(), 0) == 0 ? 0 : errno;
-  const int sub = ::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (sub < 0) return errno;
-  std::vector<std::string> names;
-  if (DIR* listing = ::fdopendir(::dup(sub))) {
-    while (const dirent* d = ::readdir(listing))
-      if (std::string(d->d_name) != "." && std::string(d->d_name) != "..")
-        names.push_back(d->d_name);
-    ::closedir(listing);
-  }
-  int first = 0;
-  for (const std::string& entry : names) {
-    const int code = RemoveTreeAt(sub, entry);
-    if (code != 0 && first == 0) first = code;
-  }
-  ::close(sub);
-  if (first != 0) return first;
-  return Sys().Unlink(dir, name.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
-}
-
 }  // namespace plat::posix
 
 namespace plat {
 
 using namespace posix;
-
-TempFolderLock::~TempFolderLock() {
-  // Removed while it is still locked, so that no other run takes a lock
-  // file about to go.
-  if (!keep_) {
-    const std::string name = tempnames::LockName(RunId());
-    At at = InFolder(folder_, name);
-    if (Sys().Unlink(at.Dir, at.Path.c_str(), 0) == 0) NoteRemoved(folder_, name);
-  }
-  Sys().Close(fd_);
-  auto found = HeldLocks().find(folder_);
-  if (found != HeldLocks().end() && found->second.expired()) HeldLocks().erase(found);
-}
-
-void TempFolderLock::KeepToTheEnd() {
-  if (keep_) return;
-  keep_ = true;
-  if (std::shared_ptr<TempFolderLock> self = HeldLocks()[folder_].lock())
-    KeptLocks().push_back(std::move(self));
-}
 
 template <typename Make>
 bool TempEntry::Create(const std::string& hostFolder, Make make) {

@@ -12,16 +12,8 @@
 //                                          // the entry is still there
 //   int code = temp.Discard();             // or removed (0, or an errno value)
 //
-// The destructor discards what was neither committed nor discarded.
-//
-// A temporary entry is named ".layrix-<run>-<n>.tmp" (temp_names.h) and lies
-// beside this run's lock file ".layrix-<run>.lock", which the run holds
-// locked while any of its temporary entries, or a FileCopier, needs it there.
-// The first time a run takes its lock file in a folder, it removes what runs
-// that ended without cleaning up (killed, crashed) left there: the entries of
-// every run whose lock file it can lock, which proves that run gone.  An
-// entry that cannot be removed keeps this run's lock file in place to the
-// end, so that a later run removes it.
+// The destructor discards what was neither committed nor discarded.  Its
+// name, and this run's lock file beside it: temp_folder_lock.h.
 //
 // May use: platform/ and the POSIX headers.  Private to src/platform/posix/.
 #pragma once
@@ -30,26 +22,9 @@
 #include <string>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/temp_folder_lock.h"
 
 namespace plat {
-
-// This run's lock file in one host folder, held while it is shared; the
-// last holder unlinks it and lets go of its lock.
-class TempFolderLock {
- public:
-  TempFolderLock(std::string hostFolder, int fd) : folder_(std::move(hostFolder)), fd_(fd) {}
-  ~TempFolderLock();
-  TempFolderLock(const TempFolderLock&) = delete;
-  TempFolderLock& operator=(const TempFolderLock&) = delete;
-  // An entry of this run could not be removed: the lock file stays until
-  // the process ends, and then shows a later run the entry as a leftover.
-  void KeepToTheEnd();
-
- private:
-  std::string folder_;
-  int fd_;
-  bool keep_ = false;
-};
 
 class TempEntry {
  public:
@@ -81,12 +56,3 @@ class TempEntry {
 };
 
 }  // namespace plat
-
-namespace plat::posix {
-
-// Removes the entry `name` in the folder `dir` and, for a folder, all it
-// holds, read-only files included; links are removed, never followed.
-// 0, or an errno value.
-int RemoveTreeAt(int dir, const std::string& name);
-
-}  // namespace plat::posix

@@ -4,7 +4,6 @@
 #include "platform/win32/temp_entry.h"
 
 #include <map>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,31 +16,11 @@ namespace {
 using win32::FilePath;
 using win32::Narrow;
 
-// This run's id: the process id and a random part, so that a process id
-// seen again later (or one of a Linux process on the same files under Wine)
-// names another run.
+// This run's id ('w' for this build, 'r' for the Linux one, so that the
+// process id of a Linux process on the same files names another run).
 const std::string& RunId() {
-  static const std::string id = [] {
-    std::random_device random;
-    const char* digits = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::string text = std::to_string(GetCurrentProcessId()) + "w";
-    for (int i = 0; i < 6; ++i) text += digits[random() % 36];
-    return text;
-  }();
+  static const std::string id = tempnames::NewRunId(GetCurrentProcessId(), 'w');
   return id;
-}
-
-// The lock files of this run, by folder, while anything holds them.
-std::map<std::string, std::weak_ptr<TempFolderLock>>& HeldLocks() {
-  static std::map<std::string, std::weak_ptr<TempFolderLock>>& held =
-      *new std::map<std::string, std::weak_ptr<TempFolderLock>>;
-  return held;
-}
-
-// Lock files kept to the end of the run (TempFolderLock::KeepToTheEnd).
-std::vector<std::shared_ptr<TempFolderLock>>& KeptLocks() {
-  static std::vector<std::shared_ptr<TempFolderLock>> kept;
-  return kept;
 }
 
 bool LockHandle(HANDLE handle) {
@@ -118,8 +97,7 @@ void RemoveLeftovers(const std::string& folder) {
 // left there, or the one held already.  Null with the error code set when
 // it cannot be made.
 std::shared_ptr<TempFolderLock> HoldFolderLock(const std::string& folder) {
-  std::weak_ptr<TempFolderLock>& slot = HeldLocks()[folder];
-  if (std::shared_ptr<TempFolderLock> held = slot.lock()) return held;
+  if (std::shared_ptr<TempFolderLock> held = TempFolderLock::Held(folder)) return held;
   RemoveLeftovers(folder);
   const std::string lockPath = folder + tempnames::LockName(RunId());
   HANDLE handle = CreateFileW(FilePath(lockPath).c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -132,28 +110,15 @@ std::shared_ptr<TempFolderLock> HoldFolderLock(const std::string& folder) {
     SetLastError(code);
     return nullptr;
   }
-  auto held = std::make_shared<TempFolderLock>(folder, handle);
-  slot = held;
-  return held;
+  return TempFolderLock::Share(folder, [lockPath, handle](bool keepFile) {
+    // Deleted while still locked and open, so that no other run takes a lock
+    // file about to go; it is gone once the handle is closed.
+    if (!keepFile) DeleteFileW(FilePath(lockPath).c_str());
+    CloseHandle(handle);
+  });
 }
 
 }  // namespace
-
-TempFolderLock::~TempFolderLock() {
-  // Deleted while still locked and open, so that no other run takes a lock
-  // file about to go; it is gone once the handle is closed.
-  if (!keep_) DeleteFileW(FilePath(folder_ + tempnames::LockName(RunId())).c_str());
-  CloseHandle(handle_);
-  auto found = HeldLocks().find(folder_);
-  if (found != HeldLocks().end() && found->second.expired()) HeldLocks().erase(found);
-}
-
-void TempFolderLock::KeepToTheEnd() {
-  if (keep_) return;
-  keep_ = true;
-  if (std::shared_ptr<TempFolderLock> self = HeldLocks()[folder_].lock())
-    KeptLocks().push_back(std::move(self));
-}
 
 DWORD TempEntry::Create(const std::string& folder, Kind kind,
                         const std::function<BOOL(const std::string&)>& make) {

@@ -3,7 +3,7 @@
 // place whole or removed.  Its calling sequence:
 //
 //   TempEntry temp;
-//   DWORD code = temp.Create(folder, make);  // `make(path)` makes the entry at
+//   DWORD code = temp.Create(folder, kind, make);  // `make(path)` makes the entry at
 //                                            // a new temporary name (FALSE and
 //                                            // the error code set when it
 //                                            // cannot; a name taken already is
@@ -13,16 +13,8 @@
 //                                            // else still there
 //   code = temp.Discard();                   // or removed
 //
-// The destructor discards what was neither committed nor discarded.
-//
-// A temporary entry is named ".layrix-<run>-<n>.tmp" (temp_names.h) and lies
-// beside this run's lock file ".layrix-<run>.lock", which the run holds
-// locked while any of its temporary entries, or a FileCopier, needs it there.
-// The first time a run takes its lock file in a folder, it removes what runs
-// that ended without cleaning up (killed, crashed) left there: the entries of
-// every run whose lock file it can lock, which proves that run gone.  An
-// entry that cannot be removed keeps this run's lock file in place to the
-// end, so that a later run removes it.
+// The destructor discards what was neither committed nor discarded.  Its
+// name, and this run's lock file beside it: temp_folder_lock.h.
 //
 // May use: platform/ and <windows.h>.  Only the files of this folder include it.
 #pragma once
@@ -32,27 +24,10 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/temp_folder_lock.h"
 #include "platform/win32/win32_util.h"
 
 namespace plat {
-
-// This run's lock file in one folder, held while it is shared; the last
-// holder deletes it and lets go of its lock.
-class TempFolderLock {
- public:
-  TempFolderLock(std::string folder, HANDLE handle) : folder_(std::move(folder)), handle_(handle) {}
-  ~TempFolderLock();
-  TempFolderLock(const TempFolderLock&) = delete;
-  TempFolderLock& operator=(const TempFolderLock&) = delete;
-  // An entry of this run could not be removed: the lock file stays until
-  // the process ends, and then shows a later run the entry as a leftover.
-  void KeepToTheEnd();
-
- private:
-  std::string folder_;
-  HANDLE handle_;
-  bool keep_ = false;
-};
 
 class TempEntry {
  public:
