@@ -65,7 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(equal == (textrules::Folded(a) == textrules::Folded(b)), "the folded key agrees");
   Check(Sign(textrules::CompareLowerOrder(a, b)) == -Sign(textrules::CompareLowerOrder(b, a)),
         "order is antisymmetric");
-  Check(textrules::SameNtfsName(a, b) == textrules::SameNtfsName(b, a), "NTFS names symmetric");
   Check(Sign(textrules::CompareNtfsNames(a, b)) == -Sign(textrules::CompareNtfsNames(b, a)),
         "NTFS order is antisymmetric");
   return 0;

@@ -1,9 +1,10 @@
 // Batch files: the set-up of "-b" and "-bu", the line splitter and the runner.
 #include "app/batch.h"
 
+#include "app/commands.h"
 #include "app/console.h"
-#include "app/execute.h"
 #include "app/parser.h"
+#include "app/path_variables.h"
 #include "platform/platform.h"
 #include "platform/text_encoding.h"
 #include "platform/winpath.h"
@@ -63,11 +64,12 @@ int SetUpUserBatch(CommandState& s) {
   }
   if (s.BatchTitle.empty() || s.BatchTitle.find('%') != std::string::npos)
     s.BatchTitle = "New scenery";
+  SetPathVariables(s);  // %b now has its value
   return BatchFileResult(s);
 }
 
 bool AsksForFolderAndTitle(const CommandState& s) {
-  return !s.BatchMode && s.ArgCount >= 1 && s.Args[1] == CommandNames[CmdBatchUser] &&
+  return !s.BatchMode && s.ArgCount >= 1 && s.Args[1] == "-bu" &&
          s.ArgCount != 4;
 }
 
@@ -127,9 +129,9 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
 void RunBatchFile(CommandState& s) {
   WriteLine(" Processing batch file '" + s.BatchFileName + "'...");
   WriteLine("");
-  std::string bytes, error;
-  if (!plat::ReadWholeFile(s.BatchFileName, bytes, error))
-    throw FatalError("batch file: " + error);
+  std::string bytes;
+  if (const plat::FileResult read = plat::ReadWholeFile(s.BatchFileName, bytes); !read)
+    throw FatalError("batch file: " + read.Tell("read", s.BatchFileName));
   // Today's editors save UTF-8 (Notepad with a byte-order mark, which is no
   // part of the first line); older files are code page 1252.
   size_t lineNumber = 0;
@@ -146,7 +148,7 @@ void RunBatchFile(CommandState& s) {
                       " has no value in a batch file started with -b (-bu sets it)");
     if (parsed != kParseOk) continue;  // lines that do not parse are skipped
     ShowProgress(s);
-    ExecuteCommand(s);
+    s.Parsed->Run(s);
   }
   WriteLine("");
   WriteLine(" Done.");

@@ -16,37 +16,7 @@
 
 namespace app {
 
-// Option indices, in the order of the command table.
-enum CommandId : int32_t {
-  CmdNone = -1,
-  CmdGetPath = 0,     // -g
-  CmdFind = 1,        // -f
-  CmdSort = 2,        // -s
-  CmdMoveDown = 3,    // -md
-  CmdMoveUp = 4,      // -mu
-  CmdInsert = 5,      // -i
-  CmdDelete = 6,      // -d
-  CmdDeleteInactive = 7,  // -di
-  CmdActivate = 8,    // -a
-  CmdToggle = 9,      // -t
-  CmdCopy = 10,       // -c
-  CmdRemove = 11,     // -r
-  CmdAddNew = 12,     // -ia
-  CmdCheck = 13,      // -x
-  CmdFindTitle = 14,  // -ft
-  CmdDeleteTitle = 15,  // -dt
-  CmdBatch = 16,      // -b
-  CmdBatchUser = 17,  // -bu
-  CmdRemovePath = 18,  // -rf
-  CmdBglOff = 19,     // -v-
-  CmdBglOn = 20,      // -v+
-  CmdPause = 21,      // -p
-  CmdList = 22,       // -l
-};
-
-constexpr int kCommandCount = 23;
-extern const std::array<const char*, kCommandCount> CommandNames;
-extern const std::array<int32_t, kCommandCount> CommandWordCounts;
+struct Command;  // a row of the command table (commands.h)
 
 // Results of ParseCommand.
 constexpr int kParseOk = 0;
@@ -59,29 +29,40 @@ constexpr int kParseNoVariableValue = -5;  // a batch line needs %b or %u, which
 constexpr int kVariableCount = 9;
 using VariableTable = std::array<std::string, kVariableCount>;
 
+// The arguments of the command parsed last, each named for what it holds;
+// every parse starts again from these values.
+struct CommandArguments {
+  std::string Folder;        // scnpath of "-f", "-i", "-ia", "-rf"
+  std::string SourceFolder;  // srcpath of "-c"
+  std::string DestFolder;    // dstpath of "-c"
+  std::string Title;         // title of "-i", "-ft", "-dt"
+  std::string Message;       // message of "-p"
+  int32_t Layer = -1;        // layernum
+  int32_t Overwrite = 0;     // the overwrite mode of "-c", 0 to 3
+  bool Activate = false;     // activate of "-f", "-ft"
+  bool AutoRemove = false;   // autoremove of "-x"
+  int32_t Version = 0;       // BGL version of "-v-", "-v+" (0: any)
+  int32_t Filter = 0;        // content filter of "-v-", "-v+"
+};
+
 struct CommandState {
   std::unique_ptr<SceneryLibrary> Library;
   // The notes and faults of the run, told on standard error.
   ConsoleNotices Report;
   std::string BatchFileName;
   std::string RenameExtension = ".~bgl";
-  std::string PathArg;
-  std::string SourcePathArg;
-  std::string TitleArg;
   std::string BatchFolder;
   std::string BatchTitle;
   bool BatchMode = false;
-  bool SwitchArg = false;
   int32_t ArgCount = 0;
-  int32_t CommandIndex = CmdNone;
-  int32_t LayerArg = -1;
-  int32_t VersionArg = 0;
-  int32_t FilterArg = 0;
+  std::array<std::string, 5> Args;  // indexed 1..4; [0] is unused
+  // The row of the command parsed last; null when it was no valid command.
+  const Command* Parsed = nullptr;
+  CommandArguments Arguments;
   int32_t ForceVersion = -1;
   std::string SimulatorName;  // the simulator the settings name; empty: none
   // Seconds to wait for another program to let go of the library (0: none).
   int32_t LockTimeout = kDefaultLockTimeoutSeconds;
-  std::array<std::string, 5> Args;  // indexed 1..4; [0] is unused
   VariableTable VariableValues;
 };
 

@@ -1,5 +1,5 @@
 // The parser: turns the words of one command into the arguments of the
-// command state, with the path variables expanded and the folders tested.
+// command state, through the row of its option in the command table.
 //
 // May use: every folder of src/ (never the host's headers).
 #pragma once
@@ -15,14 +15,20 @@ namespace app {
 // Throws FatalError for a strict integer argument that is not an integer.
 int ParseCommand(CommandState& state);
 
+// The last step of a row that takes texts (the folders, title and message
+// in Arguments, as typed): in a batch line a "%b" or "%u" without a value
+// refuses the line (kParseNoVariableValue); the path variables are expanded
+// in the folders and the message, a '/' in a folder becomes '\', "%u" in the
+// title takes the batch's title; a Folder given must exist, as written or
+// below the simulator folder (kParseNoFolder otherwise).
+int TakeTexts(CommandState& state);
+
 // The batch variable ("%b" or "%u") that an argument of the parsed batch
 // line uses but that has no value (in a batch file started with "-b"), or
 // "" when there is none.  ParseCommand then returns kParseNoVariableValue.
 std::string BatchVariableWithoutValue(const CommandState& state);
 
-// Integer argument readings: strict throws FatalError naming the text;
-// lenient returns false.
+// An integer argument, or FatalError naming the text.
 int32_t StrictInteger(const std::string& text);
-bool LenientInteger(const std::string& text, int32_t& value);
 
 }  // namespace app

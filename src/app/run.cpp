@@ -9,7 +9,7 @@
 #include "app/batch.h"
 #include "app/command_line.h"
 #include "app/console.h"
-#include "app/execute.h"
+#include "app/commands.h"
 #include "app/parser.h"
 #include "app/settings.h"
 #include "app/usage.h"
@@ -36,12 +36,8 @@ std::unique_ptr<plat::FileLock> LockTheLibrary(const CommandState& s) {
 int RunCommand(CommandState& s, int parsed) {
   switch (parsed) {
     case kParseOk: {
-      ExecuteCommand(s);  // "-b" and "-bu" run the batch file here
-      std::string backupProblem;
-      if (s.Library->Modified && s.Library->SaveToFile("", true, &backupProblem) != 0) {
-        WriteErrorLine(backupProblem + "; scenery.cfg was not written");
-        return 1;
-      }
+      s.Parsed->Run(s);  // "-b" and "-bu" run the batch file here
+      if (s.Library->Modified) s.Library->SaveToFile("", true);
       // A fault of a file operation (the library was saved all the same)
       // makes the run a failure.
       return s.Report.Faults() > 0 ? 1 : 0;
@@ -95,7 +91,6 @@ int RunUnguarded(const std::vector<std::string>& words) {
     s.Library->LoadFromFile(s.Library->ConfigPath);
   }
   const int code = RunCommand(s, parsed);
-  plat::ReleaseTemporaryLocks();
   // The library in memory is not taken apart section by section at the
   // end of the run: for a large one that costs more than saving it, and the
   // process gives its memory back whole when it ends.  (Kept reachable, and

@@ -42,8 +42,7 @@ void ReadSettings(CommandState& s) {
   std::string bytes;
   if (!path.empty()) {
     path = path.substr(0, path.rfind('\\') + 1) + "layrix.ini";
-    std::string error;
-    if (!plat::FileExists(path) || !plat::ReadWholeFile(path, bytes, error)) bytes.clear();
+    if (plat::FileExists(path)) (void)plat::ReadWholeFile(path, bytes);  // unreadable: no settings
   }
   ApplySettings(s, bytes);
 }

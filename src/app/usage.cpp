@@ -1,11 +1,15 @@
 // The usage text, printed for a command that is not valid.
 #include "app/usage.h"
 
+#include <array>
+
 #include "app/console.h"
 
 namespace app {
 
-const std::array<const char*, 144> UsageLines = {
+namespace {
+
+const std::array<const char*, 144> kUsageLines = {
     " Usage: layrix < command line option >",
     "",
     " Valid command line options:",
@@ -152,8 +156,10 @@ const std::array<const char*, 144> UsageLines = {
     "",
 };
 
+}  // namespace
+
 void PrintUsage() {
-  for (const char* line : UsageLines) WriteLine(line);
+  for (const char* line : kUsageLines) WriteLine(line);
 }
 
 }  // namespace app

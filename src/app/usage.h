@@ -3,11 +3,8 @@
 // May use: every folder of src/ (never the host's headers).
 #pragma once
 
-#include <array>
-
 namespace app {
 
-extern const std::array<const char*, 144> UsageLines;
 void PrintUsage();
 
 }  // namespace app

@@ -35,18 +35,14 @@ uint32_t U32At(const unsigned char* p) {
 
 int32_t I32At(const unsigned char* p) { return static_cast<int32_t>(U32At(p)); }
 
-// Reads up to `count` bytes at `offset`, going on after short reads; returns
-// the number of bytes read (less than `count` only at the end of the file or
-// on an error, which sets `failed`).
+// Reads up to `count` bytes at `offset`; returns the number of bytes read
+// (less than `count` only at the end of the file or on an error, which is
+// kept in `failed` unless one is there already).
 size_t ReadFully(plat::InputFile& file, uint64_t offset, unsigned char* buffer, size_t count,
-                 bool& failed) {
+                 plat::FileResult& failed) {
   size_t done = 0;
-  while (done < count) {
-    int64_t n = file.ReadAt(offset + done, buffer + done, count - done);
-    if (n < 0) failed = true;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
+  plat::FileResult read = file.ReadAt(offset, buffer, count, done);
+  if (!read && failed.Done()) failed = std::move(read);
   return done;
 }
 
@@ -76,14 +72,15 @@ class HeadReader {
     return ReadFully(file_, offset, buffer, count, failed_);
   }
 
-  // Whether a read failed (not merely met the end of the file).
-  bool Failed() const { return failed_; }
+  // How the first read that failed (not merely met the end of the file)
+  // failed; Done when none did.
+  const plat::FileResult& Failed() const { return failed_; }
 
  private:
   plat::InputFile& file_;
   std::array<unsigned char, 512> head_;
   size_t size_ = 0;
-  bool failed_ = false;
+  plat::FileResult failed_;
 };
 
 // The content element of one section type of the newer format.
@@ -186,12 +183,13 @@ void ClassifyOld(HeadReader& file, int32_t& version, uint32_t& flags) {
 
 BglInfo ReadBglInfo(const std::string& path) {
   BglInfo info;
-  std::unique_ptr<plat::InputFile> input = plat::OpenInputFile(path, &info.Problem);
+  std::unique_ptr<plat::InputFile> input;
+  info.Problem = plat::OpenInputFile(path, input);
   if (!input) return info;
   HeadReader file(*input);
   unsigned char marker[2];
   if (file.Read(0, marker, sizeof marker) < sizeof marker) {
-    if (file.Failed()) info.Problem = plat::ResultOf(plat::FileOutcome::IoError);
+    info.Problem = file.Failed();
     return info;
   }
 
@@ -203,8 +201,8 @@ BglInfo ReadBglInfo(const std::string& path) {
   } else {
     ClassifyOld(file, version, flags);
   }
-  if (file.Failed()) {
-    info.Problem = plat::ResultOf(plat::FileOutcome::IoError);
+  if (!file.Failed().Done()) {
+    info.Problem = file.Failed();
     return info;
   }
   if (version > 0) {

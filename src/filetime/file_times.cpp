@@ -26,8 +26,8 @@ DateTime FileTimeToDateTime(uint64_t fileTime) {
 
 DateTime GetFileDate(const std::string& fileName, int kind) {
   if (kind < 0 || kind > 2) return 0;
-  const std::vector<plat::DirEntry> entries = plat::FindEntries(fileName);
-  if (entries.empty()) return 0;
+  std::vector<plat::DirEntry> entries;
+  if (!plat::FindEntries(fileName, entries) || entries.empty()) return 0;
   const plat::FileInfo& info = entries.front().Info;
   switch (kind) {
     case 0: return FileTimeToDateTime(info.CreationTime);

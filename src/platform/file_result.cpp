@@ -21,4 +21,8 @@ FileResult ResultOf(FileOutcome outcome) {
   return {FileOutcome::OtherFault, "the system reported an error"};
 }
 
+std::string FileResult::Tell(const std::string& action, const std::string& path) const {
+  return "cannot " + action + " \"" + path + "\": " + Cause;
+}
+
 }  // namespace plat

@@ -182,8 +182,10 @@ enum class FileOutcome {
   OtherFault,
 };
 
-// The outcome with its cause in plain words (for a fault: what the system
-// said, put plainly), ready to follow "cannot ... <path>: ".
+// How every call of this layer that can fail ends: its outcome, with the
+// cause in plain words (for a fault: what the system said, put plainly),
+// ready to follow "cannot ... <path>: ".  What the call yields besides
+// comes through its reference arguments.
 struct FileResult {
   FileOutcome Outcome = FileOutcome::Done;
   std::string Cause;
@@ -191,6 +193,8 @@ struct FileResult {
   bool Done() const { return Outcome == FileOutcome::Done; }
   bool IsFault() const { return Outcome >= FileOutcome::NoSpace; }
   explicit operator bool() const { return Done(); }
+  // The line that tells it: cannot <action> "<path>": <cause>.
+  std::string Tell(const std::string& action, const std::string& path) const;
 };
 // A result of that outcome with its usual plain words.
 FileResult ResultOf(FileOutcome outcome);
@@ -204,7 +208,7 @@ struct DirEntry {
 // "*", "*.ext" or a plain name ("C:\x\*.bgl").  "." and ".." are left out.
 // Entries come in NTFS order (upper-cased UTF-16 names, then bytes).
 // A missing folder gives an empty list.  A folder that exists but cannot be
-// listed gives an empty list too, and `problem` (when given) tells why.
+// listed gives an empty list too, and the result tells why.
 //
 // How much a listing looks up about each file (folders always get all):
 enum class FileFacts {
@@ -212,15 +216,15 @@ enum class FileFacts {
   KindOnly,  // only that it is a file, where the listing tells that alone:
              // Attributes is kAttrArchive, times and size are 0
 };
-std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts facts = FileFacts::All,
-                                  FileResult* problem = nullptr);
+FileResult FindEntries(const std::string& pattern, std::vector<DirEntry>& entries,
+                       FileFacts facts = FileFacts::All);
 // FindEntries limited to folders (links to folders among them): the facts of
 // files are never looked at, so that a walk that only descends costs about
 // one listing per folder, however many files the folders hold.
-std::vector<DirEntry> FindFolders(const std::string& pattern, FileResult* problem = nullptr);
+FileResult FindFolders(const std::string& pattern, std::vector<DirEntry>& folders);
 // The names of FindFolders alone, in its order: a folder that the listing
 // itself tells is one is not looked at.
-std::vector<std::string> FindFolderNames(const std::string& pattern, FileResult* problem = nullptr);
+FileResult FindFolderNames(const std::string& pattern, std::vector<std::string>& names);
 
 
 // One folder level; Exists when it exists already.
@@ -229,53 +233,75 @@ FileResult MakeFolder(const std::string& path);
 FileResult RemoveEmptyFolder(const std::string& path);
 // ReadOnly for a read-only file, WrongKind for a folder.
 FileResult RemoveFile(const std::string& path);
-// Copies a file so that `target` appears whole or not at all: the data go to
-// a temporary file in the target's folder, which is then renamed into place.
-// The copy carries the source's last-write time and read-only attribute.
-// Exists when `failIfExists` and the target exists; ReadOnly when the target
-// is read-only; an existing target stays as it was when the copy fails, and
-// no temporary file is left behind.
-//
-// With `privateFolder` the caller vouches that the target's folder is one
-// no other program sees yet (a folder made by MakeStagingFolder, or below
-// it): a target that does not exist is then written in place, without the
-// temporary file and its rename (a failed copy removes what it wrote).  A
-// target that exists is replaced as above.
-FileResult CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
-                      bool privateFolder = false);
-// Makes a new, empty folder in the existing folder `parent` under a
-// temporary name (hidden on the host, and never walked into by a tree walk),
-// for a folder to be built there and then renamed into place whole.  Returns
-// its path in `staged`.
-FileResult MakeStagingFolder(const std::string& parent, std::string& staged);
-// Removes a folder tree this program made itself (a staging folder that is
-// not to appear), read-only files included; links are removed, never
-// followed.
-FileResult RemoveOwnTree(const std::string& folder);
 // MoveFileA: renames a file or folder; Exists when `target` exists (in any
 // letter case).
 FileResult RenameFile(const std::string& source, const std::string& target);
 
-// Temporary entries (a file written before it is renamed into place, a
-// staging folder) are named ".layrix-<run>-<n>.tmp", <run> being this run's
-// own id, and lie beside a lock file ".layrix-<run>.lock" that this run holds
-// while its temporary entries can exist in that folder.  The first time a
-// run makes a temporary entry in a folder, it removes the temporary entries
-// that runs which ended without cleaning up (killed, crashed) left there:
-// those whose lock file it can take, which proves their maker gone.
+// ---------------------------------------------------------------- whole files and folders
 //
-// Gives up this run's lock files in every folder where none of its
-// temporary entries remain.  Each file operation does so when it is done,
-// unless a KeepTemporaryLocks lives: a walk that writes many files into a
-// folder keeps its lock file there while it works in it, and calls this when
-// it leaves the folder.
-void ReleaseTemporaryLocks();
-class KeepTemporaryLocks {
+// What the program writes appears whole or not at all: a file or a folder is
+// made under a temporary name beside its place, then renamed into place.
+// Each build keeps this in one object, its TempEntry
+// (posix/posix_temp_entry.h, win32/temp_entry.h): it owns the temporary
+// name, the lock file that shows this run alive in that folder, and the
+// cleanup of both.  The copy, the staged folder and the save below use it,
+// and nothing else makes temporary entries.
+
+class TempEntry;       // a temporary entry of this build
+class TempFolderLock;  // this run's lock file in one folder (temp_folder_lock.h)
+
+// Copies files.  One copier serves a series of copies (a tree walk): it keeps
+// this run's lock file in the folder it last wrote a temporary file into,
+// for the next copy there, and gives it up when it writes into another
+// folder or ends.
+class FileCopier {
  public:
-  KeepTemporaryLocks();
-  ~KeepTemporaryLocks();
-  KeepTemporaryLocks(const KeepTemporaryLocks&) = delete;
-  KeepTemporaryLocks& operator=(const KeepTemporaryLocks&) = delete;
+  // Copies `source` to `target` so that the target appears whole or not at
+  // all, through a temporary file, with the source's last-write time and
+  // read-only attribute.  Exists when `failIfExists` and the target exists;
+  // ReadOnly when the target is read-only; a fault when, without
+  // `failIfExists`, another program made the target while the copy was
+  // written (it is not replaced).  A failed copy leaves the target as it was.
+  //
+  // With `privateFolder` the caller vouches that the target's folder is one
+  // no other program sees yet (a StagedFolder, or below it): a target that
+  // does not exist is then written in place, without the temporary file and
+  // its rename (a failed copy removes what it wrote).  A target that exists
+  // is replaced as above.
+  FileResult Copy(const std::string& source, const std::string& target, bool failIfExists,
+                  bool privateFolder = false);
+
+ private:
+  std::shared_ptr<TempFolderLock> kept_;
+};
+
+// A folder built under a temporary name in its parent, then renamed into
+// place whole.  Its calling sequence:
+//
+//   plat::StagedFolder staged;
+//   FileResult made = staged.Make(parent);    // a new, empty folder at staged.Path(),
+//                                             // hidden, never walked into
+//   ... fill it (copies with privateFolder) ...
+//   FileResult moved = staged.Commit(final);  // renamed into place; Exists when the
+//                                             // name was taken meanwhile (still staged)
+//   FileResult dropped = staged.Discard();    // or removed with all it holds
+//
+// The destructor discards what was neither committed nor discarded.
+class StagedFolder {
+ public:
+  StagedFolder();
+  ~StagedFolder();
+  StagedFolder(const StagedFolder&) = delete;
+  StagedFolder& operator=(const StagedFolder&) = delete;
+
+  FileResult Make(const std::string& parent);
+  const std::string& Path() const { return path_; }
+  FileResult Commit(const std::string& finalPath);
+  FileResult Discard();
+
+ private:
+  std::string path_;
+  std::unique_ptr<TempEntry> entry_;
 };
 
 // FileTimeToLocalFileTime with the current time-zone bias.
@@ -285,27 +311,24 @@ uint64_t FileTimeToLocal(uint64_t fileTime);
 class InputFile {
  public:
   virtual ~InputFile() = default;
-  // Reads up to `count` bytes at `offset`; returns the number read (0 at the
-  // end of the file), or -1 on an error.  Never reads past the end.
-  virtual int64_t ReadAt(uint64_t offset, void* buffer, size_t count) = 0;
+  // Reads up to `count` bytes at `offset` into `buffer`; `got` is the
+  // number read (fewer only at the end of the file).  Never reads past the
+  // end.
+  virtual FileResult ReadAt(uint64_t offset, void* buffer, size_t count, size_t& got) = 0;
 };
 // Opens an existing file for reading, without sharing it for writing where
-// the host allows that; nullptr when it cannot be opened, `problem` (when
-// given) telling why.  A folder may open on some hosts, but every read of it
-// then fails.
-std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* problem = nullptr);
+// the host allows that.  A folder may open on some hosts, but every read of
+// it then fails.
+FileResult OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file);
 
-// Reads a whole file as bytes.  On failure returns false and describes the
-// cause in `error`.  A file of more than `largest` bytes is refused, unread
-// past that size.
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
-                   size_t largest = SIZE_MAX);
+// Reads a whole file as bytes (empty on failure).  A file of more than
+// `largest` bytes is refused, unread past that size.
+FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t largest = SIZE_MAX);
 
 // A file read whole by FilesBeingRead: what ReadWholeFile would give.
 struct WholeFile {
-  bool Read = false;  // false: `Error` says why, as ReadWholeFile does
+  FileResult Result;  // as ReadWholeFile's
   std::string Bytes;
-  std::string Error;
 };
 // ReadWholeFile of `count` files, begun now and ended by Finish, so that the
 // files are read while this thread does other work: for the many small
@@ -344,10 +367,9 @@ class FilesBeingRead {
 // Replaces `path` with `bytes` safely: the bytes are written to a temporary
 // file in the same folder, flushed to disk, and renamed over `path`.  A crash
 // at any moment leaves either the old file or the new one, whole.  On failure
-// the old file is untouched, the temporary file is removed, and `error` names
-// the cause.  A read-only `path` is refused before anything is written.
-bool WriteFileReplacing(const std::string& path, const std::string& bytes,
-                        std::string& error);
+// the old file is untouched and the temporary file is removed.  A read-only
+// `path` is refused before anything is written.
+FileResult WriteFileReplacing(const std::string& path, const std::string& bytes);
 
 // ---------------------------------------------------------------- locks
 
@@ -363,17 +385,12 @@ class FileLock {
   virtual ~FileLock() = default;
 };
 
-enum class LockOutcome {
-  Locked,  // `lock` holds it now
-  Busy,    // another process holds it
-  Failed,  // the file cannot be made or opened for writing; `error` says why
-};
-
-// Tries once to lock `path`, creating it (empty) when it does not exist.
-// Never waits.  Once locked, the names this process remembers of folders are
+// Tries once to lock `path`, creating it (empty) when it does not exist:
+// Done when `lock` holds it now, InUse when another process holds it, any
+// other outcome when the file cannot be made or opened for writing.  Never
+// waits.  Once locked, the names this process remembers of folders are
 // looked up again: the lock's previous holder may have just changed them.
-LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock,
-                        std::string& error);
+FileResult TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock);
 
 // Suspends the process for `milliseconds`, between tries of a lock.
 void WaitMilliseconds(uint32_t milliseconds);

@@ -1,10 +1,10 @@
 // Names of temporary entries and their lock files.
 #include "platform/temp_names.h"
 
+#include <random>
+
 namespace tempnames {
 namespace {
-
-constexpr std::string_view kPrefix = ".layrix-";
 
 bool IsRunChar(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -18,6 +18,16 @@ bool IsRun(std::string_view run) {
 }
 
 }  // namespace
+
+bool IsWorkingName(std::string_view name) { return name.substr(0, kPrefix.size()) == kPrefix; }
+
+std::string NewRunId(uint64_t processId, char build) {
+  std::random_device random;
+  const char* digits = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string id = std::to_string(processId) + build;
+  for (int i = 0; i < 6; ++i) id += digits[random() % 36];
+  return id;
+}
 
 std::string TempName(std::string_view run, uint64_t number) {
   std::string name(kPrefix);

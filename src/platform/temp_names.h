@@ -14,8 +14,19 @@
 
 namespace tempnames {
 
+// What every such name begins with.
+constexpr std::string_view kPrefix = ".layrix-";
+
+// A new run id: the process id, a letter for the build, and a random part,
+// so that a process id seen again later names another run.
+std::string NewRunId(uint64_t processId, char build);
+
 std::string TempName(std::string_view run, uint64_t number);
 std::string LockName(std::string_view run);
+
+// True for the name of any run's temporary entry or lock file (made by
+// this program, in any version).
+bool IsWorkingName(std::string_view name);
 
 enum class Kind { None, Temp, Lock };
 // What `name` is, and the run it belongs to; Kind::None for any other name.

@@ -261,14 +261,4 @@ int CompareNtfsNames(std::string_view a8, std::string_view b8) {
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-bool SameNtfsName(std::string_view a8, std::string_view b8) {
-  if (a8 == b8) return true;
-  const std::u16string a = encoding::ToUtf16(a8);
-  const std::u16string b = encoding::ToUtf16(b8);
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (UpperUtf16(a[i]) != UpperUtf16(b[i])) return false;
-  return true;
-}
-
 }  // namespace textrules

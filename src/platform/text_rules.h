@@ -49,8 +49,5 @@ char16_t UpperUtf16(char16_t c);
 // NTFS order of two file names: by their upper-cased UTF-16 code units,
 // names equal in that form by their bytes.
 int CompareNtfsNames(std::string_view a, std::string_view b);
-// True when two file names are the same name ignoring case, as NTFS decides
-// it (upper-cased UTF-16 code units; so ß and SS differ).
-bool SameNtfsName(std::string_view a, std::string_view b);
 
 }  // namespace textrules

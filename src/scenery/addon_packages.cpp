@@ -250,9 +250,9 @@ class PackageSearch::Finder {
   // Reads the package list below `base`; false when there is none.
   bool ReadList(const std::string& file, PackageList& list) {
     if (!plat::FileExists(file)) return false;
-    std::string bytes, error;
-    if (!plat::ReadWholeFile(file, bytes, error, xml::kMaxBytes)) {
-      Note(error + "; the packages it lists are left out");
+    std::string bytes;
+    if (const plat::FileResult read = plat::ReadWholeFile(file, bytes, xml::kMaxBytes); !read) {
+      Note(read.Tell("read", file) + "; the packages it lists are left out");
       return false;
     }
     list = ParsePackageList(bytes);
@@ -284,9 +284,9 @@ class PackageSearch::Finder {
   // Every direct sub-folder of `path` that holds an add-on.xml.
   void Discover(const std::string& path, bool active, const std::string& listedIn) {
     const std::string folder = FullFolderPath(path);
-    plat::FileResult problem;
-    const std::vector<std::string> names =
-        plat::FindFolderNames(winpath::IncludeTrailingBackslash(folder) + "*.*", &problem);
+    std::vector<std::string> names;
+    const plat::FileResult problem =
+        plat::FindFolderNames(winpath::IncludeTrailingBackslash(folder) + "*.*", names);
     if (!problem.Done()) {
       Note("cannot list the discovery path " + folder + ": " + problem.Cause);
       return;
@@ -380,9 +380,9 @@ class PackageSearch::Finder {
       }
     }
     const std::string descriptionFile = description.Package.DescriptionFile();
-    if (!file.Read) {
+    if (!file.Result.Done()) {
       if (plat::FileExists(descriptionFile))
-        Tell(file.Error + "; the package is left out");
+        Tell(file.Result.Tell("read", descriptionFile) + "; the package is left out");
       else if (!named.ListedIn.empty() && !plat::FolderExists(full))
         Tell("the package folder " + full + " listed in " + named.ListedIn +
              " does not exist; the package is left out");

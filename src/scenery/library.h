@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,7 +45,8 @@ class SceneryLibrary {
   // True when the library in memory differs from the file.
   bool Modified = false;
   // The layer number found by the last find, which the next operation given
-  // layer -1 uses once; -1 when there is none.
+  // layer -1 uses once: 0 when a run starts, -1 once used or when a find
+  // found nothing.
   int32_t LastLayer = 0;
   // How scenery.cfg is read when it has no byte-order mark: UTF-8 for the
   // simulators that write it so (Locate sets it), else code page 1252.
@@ -67,10 +69,11 @@ class SceneryLibrary {
   void LoadFromFile(const std::string& fileName);  // throws FatalError
   void LoadFromText(const std::string& bytes);     // the same, from bytes
   std::string SaveToText() const;                  // the written form
-  // 0 = written; -1 = the backup copy failed and nothing was written
-  // (`backupProblem`, when given, then says why).  A file that cannot be
-  // written throws FatalError naming it; the old file stays.
-  int SaveToFile(const std::string& fileName, bool backup, std::string* backupProblem = nullptr);
+  // Writes the library to `fileName` (empty: ConfigPath), with `backup` a
+  // copy of the file before ("scenery.~cfg" beside it) first.  A backup that
+  // cannot be made, or a file that cannot be written, throws FatalError
+  // naming it; nothing is written then, and the old file stays.
+  void SaveToFile(const std::string& fileName, bool backup);
 
   // Layer operations.  A layer argument of -1 stands for LastLayer, except
   // for ActivateLayer and InsertLayer (where -1 means "on top of all").
@@ -105,6 +108,13 @@ class SceneryLibrary {
   // Removes the entry at a list position as the deletions do: closes the gap
   // of its layer number when `closeGap`, sets Modified.
   void RemoveEntryAt(size_t index, bool closeGap);
+  // The check of "-x": hands `report`, in file order, a line for each area
+  // whose folder (or its "scenery" sub-folder) is missing (never said of a
+  // required one) or whose layer number is below 1 or above the number of
+  // entries.  With `autoRemove` an area whose folder is missing is removed
+  // as soon as it is reported, and the areas after it are checked as they
+  // then stand.
+  void CheckAreas(bool autoRemove, const std::function<void(const std::string&)>& report);
 
   // `text` as the file can hold it: unchanged in a UTF-8 or UTF-16 file; in
   // a code page 1252 file each character without a 1252 form becomes '?',

@@ -143,9 +143,8 @@ class RecordReader {
 
 void SceneryLibrary::LoadFromFile(const std::string& fileName) {
   std::string bytes;
-  std::string error;
-  if (!plat::ReadWholeFile(fileName, bytes, error))
-    throw FatalError(error);
+  if (const plat::FileResult read = plat::ReadWholeFile(fileName, bytes); !read)
+    throw FatalError(read.Tell("read", fileName));
   try {
     LoadFromText(bytes);
   } catch (const FatalError& e) {
@@ -225,18 +224,11 @@ std::string SceneryLibrary::SaveToText() const {
   return std::move(out).Finish(FileEncoding);
 }
 
-// Two kinds of failure, kept apart on purpose:
-//  - the backup copy fails: the result is -1 and nothing else happens (the
-//    target is untouched, Modified stays set).  The caller must report it as a
-//    failed save; it is not an exception because the backup is a separate,
-//    optional step.
-//  - the target cannot be written (read-only, disk full, no such folder):
-//    FatalError naming the file.  A read-only target is detected before the
-//    backup is made, so neither the file nor its backup changes; any later
-//    failure leaves the old file whole, as the new text is written to a
-//    temporary file that only replaces the target once it is complete.
-int SceneryLibrary::SaveToFile(const std::string& fileName, bool backup,
-                               std::string* backupProblem) {
+// A read-only target is detected before the backup is made, so neither the
+// file nor its backup changes; any later failure leaves the old file whole,
+// as the new text is written to a temporary file that only replaces the
+// target once it is complete.
+void SceneryLibrary::SaveToFile(const std::string& fileName, bool backup) {
   const std::string target = fileName.empty() ? ConfigPath : fileName;
   if (target.empty()) throw FatalError("Cannot save scenery.cfg: no file name is known");
 
@@ -250,17 +242,13 @@ int SceneryLibrary::SaveToFile(const std::string& fileName, bool backup,
 
   if (backup && isFile) {
     const std::string backupPath = winpath::ExtractFilePath(target) + "scenery.~cfg";
-    const plat::FileResult copied = plat::CopyFileTo(target, backupPath, false);
-    if (!copied.Done()) {
-      if (backupProblem)
-        *backupProblem = "cannot copy " + target + " to " + backupPath + ": " + copied.Cause;
-      return -1;
-    }
+    const plat::FileResult copied = plat::FileCopier().Copy(target, backupPath, false);
+    if (!copied.Done())
+      throw FatalError("cannot copy " + target + " to " + backupPath + ": " + copied.Cause +
+                       "; scenery.cfg was not written");
   }
 
-  std::string error;
-  if (!plat::WriteFileReplacing(target, text, error))
-    throw FatalError(error + "; the previous file is unchanged");
+  if (const plat::FileResult written = plat::WriteFileReplacing(target, text); !written)
+    throw FatalError(written.Tell("write", target) + "; the previous file is unchanged");
   Modified = false;
-  return 0;
 }

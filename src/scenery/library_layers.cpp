@@ -451,3 +451,49 @@ void SceneryLibrary::ToggleLayer(int32_t layer) {
   Sections[index].Record->Active = !Sections[index].Record->Active;
   Modified = true;
 }
+
+// ------------------------------------------------------------ check
+
+void SceneryLibrary::CheckAreas(bool autoRemove,
+                                const std::function<void(const std::string&)>& report) {
+  // The folders of all areas but the required ones (which are not given the
+  // folder test) are looked at first, in one batch.  The loop below meets
+  // each area once, in the same order (a removal takes only the area at
+  // hand), so their answers are taken one after the other.
+  std::vector<const Area*> tested;
+  for (size_t i = 0; i < Sections.size(); ++i)
+    if (IsAreaEntry(i) && !Sections[i].Record->Required) tested.push_back(Sections[i].Record.get());
+  const std::vector<bool> hasSceneryFolder = HaveSceneryFolders(tested);
+  size_t nextTested = 0;
+
+  size_t i = 0;
+  while (i < Sections.size()) {
+    if (!IsAreaEntry(i)) {
+      ++i;
+      continue;
+    }
+    const Area& area = *Sections[i].Record;
+    std::string line;
+    const bool folderGone = !area.Required && !hasSceneryFolder[nextTested++];
+    if (folderGone) line += " not found! - ";
+    if (area.Layer < 1) line += " negative!  - ";
+    if (static_cast<int64_t>(area.Layer) > static_cast<int64_t>(Sections.size()))
+      line += " too big!   - ";
+    if (line.empty()) {
+      ++i;
+      continue;
+    }
+    report(line + std::to_string(area.Layer) + ": " + area.Local);
+    // Only an area whose folder is gone is removed.  One reported for its
+    // number alone is kept as it is, number included: a gap in the numbers
+    // may be the place of an add-on package, and its folder is there.
+    if (!autoRemove || !folderGone) {
+      ++i;
+      continue;
+    }
+    // The entry that moves into this position is examined next.  Removing a
+    // layer below 1 closes no gap: that would push the areas numbered 1 down
+    // to 0, where they would be reported and removed in their turn.
+    RemoveEntryAt(i, area.Layer >= 1);
+  }
+}

@@ -49,15 +49,9 @@ std::unique_ptr<plat::FileLock> LockLibrary(const std::string& configPath, int32
                                                       kLongestPauseMilliseconds);
   for (;;) {
     std::unique_ptr<plat::FileLock> lock;
-    std::string error;
-    switch (plat::TryLockFile(lockPath, lock, error)) {
-      case plat::LockOutcome::Locked:
-        return lock;
-      case plat::LockOutcome::Failed:
-        return nullptr;
-      case plat::LockOutcome::Busy:
-        break;
-    }
+    const plat::FileResult tried = plat::TryLockFile(lockPath, lock);
+    if (tried.Done()) return lock;
+    if (tried.Outcome != plat::FileOutcome::InUse) return nullptr;
     const Clock::time_point now = Clock::now();
     if (now >= deadline) throw FatalError(GaveUpMessage(configPath, timeoutSeconds));
     if (!noticeGiven && now >= noticeAt) {

@@ -208,11 +208,7 @@ void SceneryLibrary::CopyTree(const std::string& sourceFolder, const std::string
   walker.Mode = WalkMode::Copy;
   walker.Overwrite = overwrite;
   const int keptBefore = walker.KeptReadOnly();
-  {
-    // One lock file per folder written into, not one per file.
-    plat::KeepTemporaryLocks keep;
-    walker.WalkTree(sourceRoot, "*.*");
-  }
+  walker.WalkTree(sourceRoot, "*.*");
   const int notReplaced = walker.KeptReadOnly() - keptBefore;
   if (notReplaced > 0 && Report)
     Report->Note("did not replace " + ReadOnlyFiles(notReplaced) + " in " + destPath);

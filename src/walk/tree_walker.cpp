@@ -11,6 +11,7 @@
 
 #include "bgl/bgl_info.h"
 #include "bgl/content_filter.h"
+#include "platform/temp_names.h"
 #include "platform/winpath.h"
 
 namespace {
@@ -21,13 +22,12 @@ std::string RelativeTo(const std::string& base, const std::string& dest) {
   return winpath::ExtractRelativePath(base, dest, plat::SameText);
 }
 
-// True for the program's own working files (temporary entries and lock
-// files of runs at work): a copy never takes them along.
-bool IsOwnWorkingFile(const std::string& name) { return name.compare(0, 8, ".layrix-") == 0; }
-
 bool IsLibraryLockFile(const std::string& name) {
   return !name.empty() && name[0] == '.' && plat::SameText(name, kLibraryLockFileName);
 }
+
+// The attribute bits a filter can exclude.
+constexpr uint32_t kFilterableBits = plat::kAttrHidden | plat::kAttrSystem | plat::kAttrDirectory;
 
 bool IsFolderLink(const plat::DirEntry& entry) {
   return (entry.Info.Attributes & plat::kAttrReparsePoint) != 0;
@@ -42,6 +42,10 @@ std::string ChangeExtension(const std::string& fileName, const std::string& newE
 }
 
 }  // namespace
+
+bool PassesFilter(const plat::DirEntry& entry, uint32_t filter) {
+  return (entry.Info.Attributes & kFilterableBits & ~filter) == 0;
+}
 
 void TreeWalker::Fault(const std::string& text) {
   ++faults_;
@@ -74,7 +78,8 @@ void TreeWalker::ProcessFile(const std::string& folder, const std::string& fileN
 
     case WalkMode::Copy: {
       if (fileName == "layrix.exe" || fileName == "setup_scn.bat") return;
-      if (IsOwnWorkingFile(fileName)) return;
+      // Temporary entries and lock files of runs at work are never taken along.
+      if (tempnames::IsWorkingName(fileName)) return;
       const std::string target = CopyTargetFolder(folder) + fileName;
       bool keep = false;
       if (Overwrite == 0) {
@@ -86,7 +91,7 @@ void TreeWalker::ProcessFile(const std::string& folder, const std::string& fileN
           keep = DateDiff(SourceTime, FileTimeToDateTime(info.LastWriteTime)) < 0.0;
       }
       const plat::FileResult copied =
-          plat::CopyFileTo(full, target, keep, /*privateFolder=*/!stagedAt_.empty());
+          copier_.Copy(full, target, keep, /*privateFolder=*/!stagedAt_.empty());
       // A read-only target is never replaced, as a read-only file is never
       // removed.
       if (copied.Outcome == plat::FileOutcome::ReadOnly)
@@ -140,9 +145,9 @@ bool TreeWalker::NeedsFileTimes() const { return Mode == WalkMode::Copy && Overw
 std::vector<plat::DirEntry> TreeWalker::List(const std::string& pattern) {
   // Of files, only a copy that keeps newer targets needs more than that
   // they are files.
-  plat::FileResult problem;
-  std::vector<plat::DirEntry> entries = plat::FindEntries(
-      pattern, NeedsFileTimes() ? plat::FileFacts::All : plat::FileFacts::KindOnly, &problem);
+  std::vector<plat::DirEntry> entries;
+  const plat::FileResult problem = plat::FindEntries(
+      pattern, entries, NeedsFileTimes() ? plat::FileFacts::All : plat::FileFacts::KindOnly);
   if (!problem.Done())
     Fault("cannot list " + winpath::ExtractFilePath(pattern) + ": " + problem.Cause);
   return entries;
@@ -209,11 +214,11 @@ bool TreeWalker::CopyIntoNewFolder(const std::string& folder, const std::string&
   if (parent.empty() || parent.size() >= finalPath.size()) return false;  // a drive root
   if (plat::FolderExists(finalPath) || plat::FileExists(finalPath)) return false;
   if (!MakeTargetFolder(parent)) return true;
-  std::string staged;
-  if (!plat::MakeStagingFolder(parent, staged)) return false;
+  plat::StagedFolder staged;
+  if (!staged.Make(parent)) return false;
 
   stagedFinal_ = final;
-  stagedAt_ = winpath::IncludeTrailingBackslash(staged);
+  stagedAt_ = winpath::IncludeTrailingBackslash(staged.Path());
   faultsWhenStaged_ = faults_;
   targetOf_.clear();
   WalkFolder(folder, mask);
@@ -223,20 +228,17 @@ bool TreeWalker::CopyIntoNewFolder(const std::string& folder, const std::string&
   targetOf_.clear();
   auto drop = [&] {
     // Everything in it is this walk's own making, read-only copies included.
-    const plat::FileResult removed = plat::RemoveOwnTree(staged);
-    if (!removed.Done()) Fault("cannot remove the unfinished copy " + staged + ": " + removed.Cause);
-    plat::ReleaseTemporaryLocks();
+    const std::string path = staged.Path();
+    const plat::FileResult removed = staged.Discard();
+    if (!removed.Done()) Fault("cannot remove the unfinished copy " + path + ": " + removed.Cause);
   };
   if (failed) {
     drop();
     if (Report) Report->Note(finalPath + " was not created: its copy failed, and nothing of it was kept");
     return true;
   }
-  const plat::FileResult moved = plat::RenameFile(staged, finalPath);
-  if (moved.Done()) {
-    plat::ReleaseTemporaryLocks();
-    return true;
-  }
+  const plat::FileResult moved = staged.Commit(finalPath);
+  if (moved.Done()) return true;
   if (moved.Outcome != plat::FileOutcome::Exists) {
     Fault("cannot create " + finalPath + ": " + moved.Cause);
     drop();
@@ -281,8 +283,7 @@ void TreeWalker::WalkFolder(const std::string& folder, const std::string& mask) 
     // A scan for scenery folders looks at folders only.
     std::vector<plat::DirEntry> entries;
     if (Mode == WalkMode::ScanScenery) {
-      plat::FileResult problem;
-      entries = plat::FindFolders(folder + "*.*", &problem);
+      const plat::FileResult problem = plat::FindFolders(folder + "*.*", entries);
       if (!problem.Done()) Fault("cannot list " + folder + ": " + problem.Cause);
     } else {
       entries = List(folder + "*.*");
@@ -292,9 +293,6 @@ void TreeWalker::WalkFolder(const std::string& folder, const std::string& mask) 
         ProcessListedFiles(folder, entries);
       else
         WalkFiles(folder, mask);
-      // This run's lock file in the folder the files went into goes once
-      // they are all in place.
-      if (Mode == WalkMode::Copy) plat::ReleaseTemporaryLocks();
     }
     for (plat::DirEntry& entry : entries) {
       if (!PassesFilter(entry, kFilterFolders)) continue;

@@ -24,7 +24,6 @@
 
 #include "filetime/file_times.h"
 #include "platform/platform.h"
-#include "walk/folder_walker.h"
 #include "walk/notices.h"
 
 // The hidden file beside scenery.cfg that runs lock to take turns on the
@@ -35,6 +34,14 @@
 // longer wait).
 constexpr const char* kLibraryLockFileName = ".layrix.lock";
 
+// Attribute filters of a listing: an entry is dropped when it carries one of
+// the bits hidden, system or folder that the filter does not contain.
+constexpr uint32_t kFilterFiles = 47;    // every entry that is not a folder
+constexpr uint32_t kFilterFolders = 16;  // neither hidden nor system
+
+// True when `entry` passes `filter`.
+bool PassesFilter(const plat::DirEntry& entry, uint32_t filter);
+
 enum class WalkMode {
   RemoveTree,   // delete every file; remove each sub-folder once emptied
   Copy,         // copy every file into the destination tree, making its folders
@@ -43,7 +50,10 @@ enum class WalkMode {
   DeleteFiles,  // delete every file; folders stay
 };
 
-class TreeWalker : public FolderWalker {
+// Walks a folder tree depth-first: a folder's files first, then each
+// sub-folder's whole tree.  Hidden and system folders, folders whose names
+// begin with a dot, and links to folders are never entered.
+class TreeWalker {
  public:
   WalkMode Mode = WalkMode::RemoveTree;
   // Copy: the overwrite rule (0 never, 1 and 3 always, 2 when not newer).
@@ -72,9 +82,12 @@ class TreeWalker : public FolderWalker {
   int KeptReadOnly() const { return keptReadOnly_; }
   int Faults() const { return faults_; }
 
-  void ProcessFile(const std::string& folder, const std::string& fileName) override;
-  void WalkFiles(const std::string& folder, const std::string& mask) override;
-  void WalkTree(const std::string& folder, const std::string& mask) override;
+  // The action on one file: `folder` ends in a backslash, `fileName` is bare.
+  void ProcessFile(const std::string& folder, const std::string& fileName);
+  // Runs ProcessFile for every file of one folder matching `mask`.
+  void WalkFiles(const std::string& folder, const std::string& mask);
+  // Walks `folder` and all its sub-folders.
+  void WalkTree(const std::string& folder, const std::string& mask);
 
  private:
   // Whether files' times are needed (a copy that keeps newer targets).
@@ -108,6 +121,8 @@ class TreeWalker : public FolderWalker {
   // rest of its walk is passed over.
   bool Doomed() const { return !stagedAt_.empty() && faults_ > faultsWhenStaged_; }
 
+  // The copies of a copy walk, one after the other.
+  plat::FileCopier copier_;
   // The entry now being processed, as the listing spelled it.
   std::string currentName_;
   // The last copy target folder worked out, and its source folder.

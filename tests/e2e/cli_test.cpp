@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -17,154 +18,13 @@ using e2e::Cfg;
 using e2e::CfgText;
 using e2e::SampleAreas;
 
-// The usage text, line by line.
-const std::vector<std::string> kUsage = {
-    " Usage: layrix < command line option >",
-    "",
-    " Valid command line options:",
-    " -g                              get current path of 'scenery.cfg'",
-    " -l                              list all scenery areas, highest layer first",
-    " -f scnpath activate             does scenery 'scnpath' already exist in",
-    "                                 scenery.cfg?",
-    "                                 -> returns the layer number if found",
-    "                                 -> layer numer is internally stored for",
-    "                                    following operation in batch process",
-    "                                   activate = 0   leaves the 'active'",
-    "                                                  status unchanged if the",
-    "                                                  scenery path is found",
-    "                                   activate = 1   activates the scenery if the",
-    "                                                  scenery path is found",
-    " -ft title activate              same as option '-f', uses 'title' instead",
-    " -s                              sort all [Area.xxx] entries by ascending",
-    "                                 layer order",
-    " -md layernum                    move down layer 'layernum'",
-    "                                 (reduce/decrement priority)",
-    "                                   layernum = -1   use result from -f operation",
-    " -mu layernum                    move up layer 'layernum'",
-    "                                 (increment priority)",
-    "                                   layernum = -1   use result from -f operation",
-    " -i scnpath title layernum       insert and activate new scenery in 'scnpath'",
-    "                                 with 'title' at layer position 'layernum'",
-    "                                   layernum = -1    add scenery at next",
-    "                                                    available layer",
-    "                                 -> other layers are adjusted accordingly",
-    "                                 -> 'scnpath' must be an existing folder",
-    " -d layernum                     delete scenery at layer 'layernum'",
-    "                                 from scenery.cfg",
-    "                                   layernum = -1   use result from -f operation",
-    "                                 -> other layers are adjusted accordingly",
-    "                                 -> required entries will never be deleted!",
-    "                                 -> scenery files will not be deleted",
-    " -dt title                       delete scenery with title 'title'",
-    "                                 from scenery.cfg",
-    "                                 -> other layers are adjusted accordingly",
-    "                                 -> required entries will never be deleted!",
-    "                                 -> scenery files will not be deleted",
-    " -di                             delete all inactive scenery from scenery.cfg",
-    "                                 -> required entries will never be deleted!",
-    "                                 -> other layers are adjusted accordingly",
-    "                                 -> scenery files will not be deleted",
-    " -a layernum                     activate scenery at layer 'layernum'",
-    " -t layernum                     toggle activation status of scenery",
-    "                                 at layer 'layernum'",
-    "                                   layernum = -1   use result from -f operation",
-    "",
-    " Advanced functions (recommended only for experienced users):",
-    " -c srcpath dstpath overwrite    copy all files from 'srcpath' to 'dstpath'",
-    "                                   overwrite = 0   do not overwrite files",
-    "                                   overwrite = 1   do overwrite existing files",
-    "                                   overwrite = 2   do only overwrite existing",
-    "                                                   files if they are older",
-    "                                   overwrite = 3   empty existing folder",
-    "                                                   structure before copy",
-    "                                                   (for switching between",
-    "                                                    scenery versions)",
-    "                                 -> does only copy files, the scenery.cfg",
-    "                                    is not changed (use additional -i command)!",
-    "                                 -> copies all sub-folders too",
-    " -r layernum                     delete scenery path found at",
-    "                                 layer 'layernum' from disk",
-    "                                   layernum = -1: use result from -f operation",
-    "                                 -> does only delete files, the scenery.cfg",
-    "                                    is not changed (use additional -d command)!",
-    "                                 -> required entries will never be deleted!",
-    "                                 -> deletes all sub-folders as well",
-    " -rf scnpath                     delete scenery path 'scnpath'",
-    "                                 from disk (similar to '-r' option)",
-    "                                 -> checks if 'scnpath' is contained",
-    "                                    in 'scenery.cfg' before operation",
-    " -ia scnpath                     automatically add all new scenery paths",
-    "                                 within 'scnpath', title will be the name",
-    "                                 of each scenery path found; manual layer",
-    "                                 adjustment required",
-    " -x autoremove                   check scenery.cfg for corrupted or",
-    "                                 non-existing entries",
-    "                                   autoremove = 0  only report errors",
-    "                                   autoremove = 1  remove corrupt entries",
-    "                                 -> other layers are adjusted accordingly",
-    "                                 -> required entries will never be deleted!",
-    "                                 -> scenery/texture  files will not be deleted",
-    " -v- layernum version filter     rename all BGL files in layer 'layernum'",
-    "                                 matching the conditions in 'version' and",
-    "                                 'filter' to '~bgl' to inactivate them",
-    "                                   version - files matching BGL version",
-    "                                             0 (=all versions) / 6 / 7 / 9 / 10",
-    "                                   filter  - BGL file contents",
-    "                                             1    = airport/facilities",
-    "                                             2    = VOR",
-    "                                             4    = NDB",
-    "                                             8    = static scenery",
-    "                                             16   = dynamic scenery (FS6/7)",
-    "                                             32   = model/library",
-    "                                             64   = seeds (FS6)",
-    "                                             128  = miscellaneous (FS6/7)",
-    "                                                    including marker/flatten",
-    "                                             256  = exclusion",
-    "                                             512  = FS9 marker",
-    "                                             1024 = FS9/10 waypoint",
-    "                                             2048 = FS9/10 traffic",
-    "                                                    (set version to 7!)",
-    "                                             4096 = VTP/LWM/LC/photo terrain",
-    "                                                    (set version to 7!)",
-    "                                             8192 = FS10 vector",
-    "                                             16383 = any content",
-    "                                 -> filter behaves as a bit mask,",
-    "                                    e.g. filter=3 will match files with",
-    "                                    airport data, VOR data, or both",
-    "                                 -> filter numbers starting with '0x'",
-    "                                    will be recognized as hex format",
-    "                                 -> the renaming extension can be set in",
-    "                                    the 'layrix.ini' file",
-    " -v+ layernum type filter        rename all inactive files of type '~bgl'",
-    "                                 to 'bgl' for reactivation",
-    "                                 -> parameters identical to '-v-'",
-    " -b filename.txt                 process the text file 'filename.txt',",
-    "                                 containing a list of Layrix",
-    "                                 instructions (all of the above are usable)",
-    " -bu filename.txt scnpath title  same as option '-b', automatically inserts",
-    "                                 'scnpath' and 'title' for variables '%b'",
-    "                                 and '%u' within the batch file 'filename.txt'",
-    "                                 -> within batch files all characters after",
-    "                                    ';' are considered as comment",
-    " -p message                      print out 'message' and wait for enter",
-    "",
-    " 'scnpath', 'srcpath' and 'dstpath' may use the following variables:",
-    "                                 %c - current folder",
-    "                                 %p - temp folder",
-    "                                 %f - FS program folder",
-    "                                 %a - FS addon scenery folder",
-    "                                 %s - FS main scenery folder",
-    "                                 %t - FS main texture folder",
-    "                                 %x - FS effects folder",
-    "                                 %b - folder entered by user during batch",
-    " 'title' may use the variable: %u - title entered by user during batch",
-    " -> variables may be followed by text specifying fixed sub-folders",
-    "",
-    " General comment:  Path names must not end with 'scenery' or 'texture'",
-    "                   reference! This is done by FS itself!",
-    "",};
-
-std::string Usage() { return Lines(kUsage); }
+// The usage text as printed, kept in one reference file (line ends LF there).
+std::string Usage() {
+  std::string text;
+  for (char c : ReadFile(std::string(LAYRIX_SOURCE_DIR) + "/tests/data/usage.txt"))
+    text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return text;
+}
 
 RunOptions Input(const std::string& stdinBytes) {
   RunOptions o;
@@ -209,10 +69,11 @@ TEST(CliStart, EmptyCommandLineWithoutScenerycfg) {
 }
 
 TEST_F(Cli, EmptyCommandLinePrintsTheUsageText) {
-  ASSERT_EQ(kUsage.size(), 144u);
+  const std::string usage = Usage();
+  ASSERT_EQ(std::count(usage.begin(), usage.end(), '\n'), 144);
   RunResult r = Run({});
   EXPECT_EQ(r.ExitCode, 0);
-  EXPECT_EQ(r.Out, Banner() + Usage());
+  EXPECT_EQ(r.Out, Banner() + usage);
   EXPECT_EQ(r.Err, "");
   ExpectUntouched();
 }

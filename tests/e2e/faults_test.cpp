@@ -1,5 +1,6 @@
 // Faults of file operations, injected at chosen system calls (no space, an
-// input/output error, a denied permission; at the first, a middle and the
+// input/output error, a denied permission, a mode or time that cannot be
+// set; at the first, a middle and the
 // last file of a tree) or met for real (a file-size limit, a destination the
 // user may not write to): each is told on standard error with the file and
 // the cause, the run ends with exit code 1, a new folder is whole or absent,
@@ -83,6 +84,9 @@ TEST_F(Faults, CopyIntoANewFolderAppearsWholeOrNotAtAll) {
       {{Fault::Create, "readme.txt", ENOSPC}, "readme.txt", "no space left"},
       {{Fault::MakeFolder, "scenery", EIO}, "Pack\\scenery", "input/output error"},
       {{Fault::Rename, "Pack", EACCES}, "Pack", "permission denied"},
+      // The time and the read-only state a copy carries are part of it.
+      {{Fault::SetTimes, "a.bgl", EIO}, "a.bgl", "input/output error"},
+      {{Fault::SetMode, "b.bgl", EPERM}, "b.bgl", "permission denied"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Told + " " + std::to_string(c.Injected.Error));
@@ -183,6 +187,14 @@ TEST_F(Faults, SaveFailsWholeAndTellsTheFile) {
     EXPECT_EQ(e2e::Cfg(p), before);
     ExpectNoLeftovers(p.C("FS9"));
   }
+  // The new file cannot take the old one's mode (the backup's copy takes it
+  // first): the old file stays.
+  const RunResult mode = RunInProcess(p, {"-t", "4"}, "", {{Fault::SetMode, ".layrix-*.tmp", EPERM, 2}});
+  EXPECT_EQ(mode.ExitCode, 1);
+  EXPECT_NE(mode.Err.find("cannot write \"C:\\FS9\\scenery.cfg\": permission denied"), std::string::npos)
+      << mode.Err;
+  EXPECT_EQ(e2e::Cfg(p), before);
+  ExpectNoLeftovers(p.C("FS9"));
   // The backup copy fails: nothing is written.
   const RunResult r = RunInProcess(p, {"-t", "4"}, "", {{Fault::Rename, "scenery.~cfg", ENOSPC}});
   EXPECT_EQ(r.ExitCode, 1);

@@ -77,6 +77,18 @@ ssize_t CopyFileRangeCall(int in, int out, size_t count) {
   return WriteFails(out) ? -1 : copied;
 }
 
+int FchmodCall(int fd, mode_t mode) {
+  auto found = gOpenedAs.find(fd);
+  if (found != gOpenedAs.end() && Fails(InjectedFault::SetMode, found->second)) return -1;
+  return Real().Fchmod(fd, mode);
+}
+
+int FutimensCall(int fd, const struct timespec times[2]) {
+  auto found = gOpenedAs.find(fd);
+  if (found != gOpenedAs.end() && Fails(InjectedFault::SetTimes, found->second)) return -1;
+  return Real().Futimens(fd, times);
+}
+
 int CloseCall(int fd) {
   gOpenedAs.erase(fd);
   return Real().Close(fd);
@@ -169,6 +181,8 @@ RunResult RunInProcess(const TestPrefix& prefix, const std::vector<std::string>&
   sys.RenameNoReplace = RenameNoReplaceCall;
   sys.Unlink = UnlinkCall;
   sys.Mkdir = MkdirCall;
+  sys.Fchmod = FchmodCall;
+  sys.Futimens = FutimensCall;
 
   RunResult result;
   result.ExitCode = app::RunLayrix(args);

@@ -13,12 +13,13 @@ namespace testing_support {
 
 // One call to fail.
 struct InjectedFault {
-  enum Call { Create, Write, Rename, Unlink, RemoveFolder, MakeFolder };
+  enum Call { Create, Write, Rename, Unlink, RemoveFolder, MakeFolder, SetMode, SetTimes };
   Call On = Write;
   // The name the call is about, as a shell pattern over the last component:
   // the file created, the file written to (as it was opened), the target of
-  // a rename, the entry removed or made.  Writing covers every way a copy
-  // moves data into the file (write, shared blocks, a copy in the kernel).
+  // a rename, the entry removed or made, the file whose mode or times are
+  // set (as it was opened).  Writing covers every way a copy moves data
+  // into the file (write, shared blocks, a copy in the kernel).
   std::string Name = "*";
   int Error = 0;  // the errno value the call fails with
   int Nth = 1;    // the how-manieth matching call fails; the others succeed

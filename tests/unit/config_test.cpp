@@ -304,7 +304,7 @@ TEST_F(ConfigFiles, SaveMakesBackupOfThePreviousFile) {
   cfg.Sections[0].Record->Title = "new";
   cfg.Modified = true;
   cfg.ConfigPath = target_;
-  EXPECT_EQ(cfg.SaveToFile("", true), 0);
+  cfg.SaveToFile("", true);
   EXPECT_FALSE(cfg.Modified);
   EXPECT_EQ(ts::ReadFile(Host("scenery.~cfg")), oldText_);
   EXPECT_EQ(ts::ReadFile(Host("scenery.cfg")),
@@ -315,7 +315,7 @@ TEST_F(ConfigFiles, SaveWithoutTargetWritesNoBackup) {
   SceneryLibrary cfg;
   cfg.LoadFromText(kGeneral);
   cfg.Modified = true;
-  EXPECT_EQ(cfg.SaveToFile(target_, true), 0);
+  cfg.SaveToFile(target_, true);
   EXPECT_FALSE(ts::PathExists(Host("scenery.~cfg")));
   EXPECT_EQ(ts::ReadFile(Host("scenery.cfg")), kGeneral);
   EXPECT_FALSE(cfg.Modified);
@@ -326,7 +326,7 @@ TEST_F(ConfigFiles, SaveWithoutBackupFlagLeavesBackupAlone) {
   ts::WriteFile(Host("scenery.~cfg"), "earlier backup");
   SceneryLibrary cfg;
   cfg.LoadFromText(kGeneral);
-  EXPECT_EQ(cfg.SaveToFile(target_, false), 0);
+  cfg.SaveToFile(target_, false);
   EXPECT_EQ(ts::ReadFile(Host("scenery.~cfg")), "earlier backup");
   EXPECT_EQ(ts::ReadFile(Host("scenery.cfg")), kGeneral);
 }
@@ -349,14 +349,20 @@ TEST_F(ConfigFiles, ReadOnlyTargetIsRefusedBeforeAnythingChanges) {
   EXPECT_EQ(ts::ReadFile(Host("scenery.~cfg")), "earlier backup");
 }
 
-TEST_F(ConfigFiles, FailedBackupReturnsMinusOneAndWritesNothing) {
+TEST_F(ConfigFiles, FailedBackupThrowsAndWritesNothing) {
   ts::WriteFile(Host("scenery.cfg"), oldText_);
   ts::WriteFile(Host("scenery.~cfg"), "earlier backup");
   ReadOnly(Host("scenery.~cfg"));  // a copy over a read-only file fails
   SceneryLibrary cfg;
   cfg.LoadFromText(kGeneral);
   cfg.Modified = true;
-  EXPECT_EQ(cfg.SaveToFile(target_, true), -1);
+  try {
+    cfg.SaveToFile(target_, true);
+    ADD_FAILURE() << "no error";
+  } catch (const FatalError& e) {
+    EXPECT_STREQ(e.what(), "cannot copy C:\\Save\\scenery.cfg to C:\\Save\\scenery.~cfg: it is "
+                           "read-only; scenery.cfg was not written");
+  }
   EXPECT_TRUE(cfg.Modified);
   EXPECT_EQ(ts::ReadFile(Host("scenery.cfg")), oldText_);
   EXPECT_EQ(ts::ReadFile(Host("scenery.~cfg")), "earlier backup");

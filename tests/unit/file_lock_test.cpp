@@ -39,9 +39,8 @@ class FileLocks : public ::testing::Test {
     fs::remove_all(root_);
     plat::posix::ResetCaches();
   }
-  plat::LockOutcome Try(std::unique_ptr<plat::FileLock>& lock, const std::string& path = kPath) {
-    std::string error;
-    return plat::TryLockFile(path, lock, error);
+  plat::FileOutcome Try(std::unique_ptr<plat::FileLock>& lock, const std::string& path = kPath) {
+    return plat::TryLockFile(path, lock).Outcome;
   }
   static constexpr const char* kPath = "C:\\fs9\\.layrix.lock";
   std::string root_;
@@ -49,7 +48,7 @@ class FileLocks : public ::testing::Test {
 
 TEST_F(FileLocks, OneHolderAtATime) {
   std::unique_ptr<plat::FileLock> first, second;
-  ASSERT_EQ(Try(first), plat::LockOutcome::Locked);
+  ASSERT_EQ(Try(first), plat::FileOutcome::Done);
   const std::string made = root_ + "/prefix/drive_c/FS9/.layrix.lock";
   EXPECT_TRUE(fs::exists(made));  // made where missing, hidden as Wine marks it
   char attributes[16] = {};
@@ -57,36 +56,35 @@ TEST_F(FileLocks, OneHolderAtATime) {
       errno != ENOTSUP) {
     EXPECT_STREQ(attributes, "0x2");
   }
-  EXPECT_EQ(Try(second), plat::LockOutcome::Busy);
+  EXPECT_EQ(Try(second), plat::FileOutcome::InUse);
   EXPECT_EQ(second, nullptr);
 
   // Reading the file through another descriptor, which is then closed, does
   // not drop the lock (a plain process lock would be lost here).
-  std::string bytes, error;
-  ASSERT_TRUE(plat::ReadWholeFile(kPath, bytes, error)) << error;
-  EXPECT_EQ(Try(second), plat::LockOutcome::Busy);
+  std::string bytes;
+  ASSERT_TRUE(plat::ReadWholeFile(kPath, bytes));
+  EXPECT_EQ(Try(second), plat::FileOutcome::InUse);
 
   first.reset();
-  EXPECT_EQ(Try(second), plat::LockOutcome::Locked);
+  EXPECT_EQ(Try(second), plat::FileOutcome::Done);
 }
 
 TEST_F(FileLocks, OnceLockedWhatTheHolderChangedIsSeen) {
   // This process has looked at the folder; the holder of the lock, which
   // made the lock file a moment ago, has changed the folder since.
   const std::string fs9 = root_ + "/prefix/drive_c/FS9/";
-  std::string error;
-  ASSERT_TRUE(plat::WriteFileReplacing("C:\\FS9\\scenery.cfg", "new library", error)) << error;
+  ASSERT_TRUE(plat::WriteFileReplacing("C:\\FS9\\scenery.cfg", "new library"));
   EXPECT_FALSE(plat::FileExists("C:\\FS9\\scenery.~cfg"));
   { std::ofstream(fs9 + ".layrix.lock") << ""; }
   { std::ofstream(fs9 + "scenery.~cfg") << "the holder's backup"; }
   std::unique_ptr<plat::FileLock> lock;
-  ASSERT_EQ(Try(lock, "C:\\FS9\\.layrix.lock"), plat::LockOutcome::Locked);
+  ASSERT_EQ(Try(lock, "C:\\FS9\\.layrix.lock"), plat::FileOutcome::Done);
   // The backup copy replaces the file that is there now.
   const plat::FileResult copied =
-      plat::CopyFileTo("C:\\FS9\\scenery.cfg", "C:\\FS9\\scenery.~cfg", false);
+      plat::FileCopier().Copy("C:\\FS9\\scenery.cfg", "C:\\FS9\\scenery.~cfg", false);
   EXPECT_TRUE(copied.Done()) << copied.Cause;
   std::string bytes;
-  ASSERT_TRUE(plat::ReadWholeFile("C:\\FS9\\scenery.~cfg", bytes, error)) << error;
+  ASSERT_TRUE(plat::ReadWholeFile("C:\\FS9\\scenery.~cfg", bytes));
   EXPECT_EQ(bytes, "new library");
 }
 
@@ -97,8 +95,7 @@ TEST_F(FileLocks, AKilledHolderLeavesNothingLocked) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     std::unique_ptr<plat::FileLock> held;
-    std::string error;
-    const bool locked = plat::TryLockFile(kPath, held, error) == plat::LockOutcome::Locked;
+    const bool locked = plat::TryLockFile(kPath, held).Done();
     (void)!::write(ready[1], locked ? "y" : "n", 1);
     ::pause();
     ::_exit(0);
@@ -107,22 +104,19 @@ TEST_F(FileLocks, AKilledHolderLeavesNothingLocked) {
   ASSERT_EQ(::read(ready[0], &answer, 1), 1);
   ASSERT_EQ(answer, 'y');
   std::unique_ptr<plat::FileLock> lock;
-  EXPECT_EQ(Try(lock), plat::LockOutcome::Busy);
+  EXPECT_EQ(Try(lock), plat::FileOutcome::InUse);
   ::kill(child, SIGKILL);
   ::waitpid(child, nullptr, 0);
-  EXPECT_EQ(Try(lock), plat::LockOutcome::Locked);
+  EXPECT_EQ(Try(lock), plat::FileOutcome::Done);
   ::close(ready[0]);
   ::close(ready[1]);
 }
 
 TEST_F(FileLocks, PlacesWhereNoLockCanBe) {
   std::unique_ptr<plat::FileLock> lock;
-  std::string error;
-  EXPECT_EQ(plat::TryLockFile("C:\\no such folder\\.layrix.lock", lock, error),
-            plat::LockOutcome::Failed);
-  EXPECT_NE(error.find("no such folder"), std::string::npos) << error;
-  EXPECT_EQ(plat::TryLockFile("\\\\server\\share\\x", lock, error), plat::LockOutcome::Failed);
-  EXPECT_EQ(plat::TryLockFile("C:\\fs9\\NUL", lock, error), plat::LockOutcome::Failed);
+  EXPECT_EQ(Try(lock, "C:\\no such folder\\.layrix.lock"), plat::FileOutcome::Missing);
+  EXPECT_EQ(Try(lock, "\\\\server\\share\\x"), plat::FileOutcome::BadName);
+  EXPECT_EQ(Try(lock, "C:\\fs9\\NUL"), plat::FileOutcome::BadName);
   EXPECT_EQ(lock, nullptr);
 }
 

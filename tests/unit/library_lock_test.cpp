@@ -36,10 +36,8 @@ class LibraryLock : public ::testing::Test {
   // Holds the library's lock the way another run would.
   std::unique_ptr<plat::FileLock> HoldAsAnotherRun() {
     std::unique_ptr<plat::FileLock> lock;
-    std::string error;
-    EXPECT_EQ(plat::TryLockFile(LibraryLockPath(kConfigPath), lock, error),
-              plat::LockOutcome::Locked)
-        << error;
+    const plat::FileResult locked = plat::TryLockFile(LibraryLockPath(kConfigPath), lock);
+    EXPECT_TRUE(locked.Done()) << locked.Cause;
     return lock;
   }
 

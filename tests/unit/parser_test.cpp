@@ -8,6 +8,7 @@
 
 #include "app/batch.h"
 #include "app/command_line.h"
+#include "app/commands.h"
 #include "app/parser.h"
 #include "app/path_variables.h"
 #include "app/settings.h"
@@ -45,13 +46,6 @@ TEST(IntegerArguments, StrictRejectsWithTheOffendingText) {
           << e.what();
     }
   }
-}
-
-TEST(IntegerArguments, LenientReportsInsteadOfThrowing) {
-  int32_t value = 5;
-  EXPECT_FALSE(app::LenientInteger("abc", value));
-  EXPECT_TRUE(app::LenientInteger("0x3fff", value));
-  EXPECT_EQ(value, 16383);
 }
 
 // ------------------------------------------------------------ path variables
@@ -220,7 +214,7 @@ TEST(ArgumentRows, WordCountsAndOptionWords) {
 TEST(ArgumentRows, LayerNumbersAreStrict) {
   ParsedCommand md({"-md", "0x10"});
   EXPECT_EQ(md.Parse(), app::kParseOk);
-  EXPECT_EQ(md.State.LayerArg, 16);
+  EXPECT_EQ(md.State.Arguments.Layer, 16);
   EXPECT_THROW(ParsedCommand({"-md", "abc"}).Parse(), FatalError);
   EXPECT_THROW(ParsedCommand({"-t", ""}).Parse(), FatalError);
   // A wrong word count is refused before the number is read.
@@ -230,20 +224,20 @@ TEST(ArgumentRows, LayerNumbersAreStrict) {
 TEST(ArgumentRows, SwitchIsTrueOnlyForTheWordOne) {
   ParsedCommand x1({"-x", "1"});
   EXPECT_EQ(x1.Parse(), app::kParseOk);
-  EXPECT_TRUE(x1.State.SwitchArg);
+  EXPECT_TRUE(x1.State.Arguments.AutoRemove);
   for (const char* word : {"0", "2", "01", "true", "0x1"}) {
     ParsedCommand x({"-x", word});
     EXPECT_EQ(x.Parse(), app::kParseOk);
-    EXPECT_FALSE(x.State.SwitchArg) << word;
+    EXPECT_FALSE(x.State.Arguments.AutoRemove) << word;
   }
 }
 
 TEST(ArgumentRows, BglFilterAndVersion) {
   ParsedCommand ok({"-v-", "5", "9", "0x3fff"});
   EXPECT_EQ(ok.Parse(), app::kParseOk);
-  EXPECT_EQ(ok.State.LayerArg, 5);
-  EXPECT_EQ(ok.State.VersionArg, 9);
-  EXPECT_EQ(ok.State.FilterArg, 16383);
+  EXPECT_EQ(ok.State.Arguments.Layer, 5);
+  EXPECT_EQ(ok.State.Arguments.Version, 9);
+  EXPECT_EQ(ok.State.Arguments.Filter, 16383);
   EXPECT_EQ(ParsedCommand({"-v+", "5", "0", "0"}).Parse(), app::kParseOk);
   EXPECT_EQ(ParsedCommand({"-v-", "5", "9", "16384"}).Parse(), app::kParseInvalid);
   EXPECT_EQ(ParsedCommand({"-v-", "5", "9", "-1"}).Parse(), app::kParseInvalid);
@@ -256,13 +250,33 @@ TEST(ArgumentRows, BglFilterAndVersion) {
   EXPECT_THROW(ParsedCommand({"-v-", "x", "9", "1"}).Parse(), FatalError);
 }
 
+TEST(ArgumentRows, EachArgumentGoesIntoTheFieldNamedForIt) {
+  ParsedCommand copy({"-c", "C:/no/source", "%f\\new", "2"});
+  EXPECT_EQ(copy.Parse(), app::kParseNoFolder);  // the source must exist as written
+  EXPECT_EQ(copy.State.Arguments.SourceFolder, "c:\\no\\source");  // lower-cased
+  EXPECT_EQ(copy.State.Arguments.DestFolder, "C:\\FS9\\new");
+  EXPECT_EQ(copy.State.Arguments.Overwrite, 2);
+  EXPECT_EQ(copy.State.Arguments.Layer, -1);  // an overwrite mode is no layer
+  EXPECT_EQ(copy.State.Arguments.Folder, "");
+  // A message is no path: its '/' stay, and it is not looked for on disk.
+  ParsedCommand pause({"-p", "see %f/readme"});
+  EXPECT_EQ(pause.Parse(), app::kParseOk);
+  EXPECT_EQ(pause.State.Arguments.Message, "see C:\\FS9\\/readme");
+  EXPECT_EQ(pause.State.Arguments.Folder, "");
+  ParsedCommand find({"-ft", "My Title", "1"});
+  EXPECT_EQ(find.Parse(), app::kParseOk);
+  EXPECT_EQ(find.State.Arguments.Title, "my title");
+  EXPECT_TRUE(find.State.Arguments.Activate);
+  EXPECT_FALSE(find.State.Arguments.AutoRemove);
+}
+
 TEST(ArgumentRows, ParseResetsTheArgumentsOfTheLastCommand) {
   ParsedCommand p({"-md", "3"});
   EXPECT_EQ(p.Parse(), app::kParseOk);
   app::ReadCommandLine(p.State, {"-s"});
   EXPECT_EQ(p.Parse(), app::kParseOk);
-  EXPECT_EQ(p.State.LayerArg, -1);
-  EXPECT_EQ(p.State.CommandIndex, app::CmdSort);
+  EXPECT_EQ(p.State.Arguments.Layer, -1);
+  EXPECT_STREQ(p.State.Parsed->Word, "-s");
 }
 
 TEST(CommandLine, AtMostFourWordsAllLowerCased) {

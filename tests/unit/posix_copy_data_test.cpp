@@ -200,8 +200,9 @@ TEST_F(PosixCopyData, EachWayGivesTheSameTarget) {
     return ::setxattr(D("probe").c_str(), "user.DOSATTRIB", "0x2", 3, 0) == 0;
   }();
   fs::remove(D("probe"));
-  std::string staged;
-  ASSERT_TRUE(plat::MakeStagingFolder("C:\\d", staged));
+  plat::StagedFolder stagedFolder;
+  ASSERT_TRUE(stagedFolder.Make("C:\\d"));
+  const std::string staged = stagedFolder.Path();
   const std::string stagedHost = D(staged.substr(5));
 
   unsigned seed = 1;
@@ -220,7 +221,7 @@ TEST_F(PosixCopyData, EachWayGivesTheSameTarget) {
         const std::string targetName = (privateFolder ? staged.substr(5) + "/" : "") + "copy.bgl";
 
         UseWay(way);
-        ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src.bgl", target, true, privateFolder));
+        ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src.bgl", target, true, privateFolder));
         const Calls calls = gCalls;
         posix::Sys() = posix::DefaultSys();
 
@@ -262,7 +263,7 @@ TEST_F(PosixCopyData, EachWayGivesTheSameTarget) {
     }
   }
   EXPECT_EQ(Names(), (std::vector<std::string>{staged.substr(5), "src.bgl"}));
-  ASSERT_TRUE(plat::RemoveEmptyFolder(staged));
+  ASSERT_TRUE(stagedFolder.Discard());
 }
 
 // Each answer that means "not here" hands the copy to the next way, which
@@ -274,10 +275,10 @@ TEST_F(PosixCopyData, EveryNotHereAnswerStepsAside) {
     SCOPED_TRACE(posix::ErrnoText(error));
     gNotHere = error;
     UseWay(Way::KernelCopy);
-    ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\by-kernel", true));
+    ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\by-kernel", true));
     EXPECT_EQ(gCalls.Read, 0);
     UseWay(Way::ReadAndWrite);
-    ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\by-reading", true));
+    ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\by-reading", true));
     EXPECT_GE(gCalls.Read, 1);
     posix::Sys() = posix::DefaultSys();
     EXPECT_TRUE(Get("by-kernel") == bytes);
@@ -289,7 +290,7 @@ TEST_F(PosixCopyData, EveryNotHereAnswerStepsAside) {
   // some special file systems answer) hands over to reading, which tells.
   posix::Sys().CopyFileRange = [](int, int, size_t) -> ssize_t { return 0; };
   posix::Sys().CloneFile = CloneNotHere;
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\read", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\read", true));
   EXPECT_TRUE(Get("read") == bytes);
 }
 
@@ -300,8 +301,9 @@ TEST_F(PosixCopyData, FaultsFailTheCopyAndLeaveNothing) {
   const std::string bytes = Pattern((size_t(3) << 20) + 99, 3);
   Put("src", bytes);
   Put("dst", "old");
-  std::string staged;
-  ASSERT_TRUE(plat::MakeStagingFolder("C:\\d", staged));
+  plat::StagedFolder stagedFolder;
+  ASSERT_TRUE(stagedFolder.Make("C:\\d"));
+  const std::string staged = stagedFolder.Path();
   struct Case {
     Way TheWay;
     int Fault;
@@ -323,7 +325,7 @@ TEST_F(PosixCopyData, FaultsFailTheCopyAndLeaveNothing) {
       gFaultAtCall = c.AtCall;
       UseWay(c.TheWay);
       const plat::FileResult result =
-          plat::CopyFileTo("C:\\d\\src", target, false, target.find(staged) == 0);
+          plat::FileCopier().Copy("C:\\d\\src", target, false, target.find(staged) == 0);
       const plat::FileResult expected = posix::ResultOfErrno(c.Fault == ENOENT ? EIO : c.Fault);
       EXPECT_TRUE(result.IsFault());
       EXPECT_EQ(result.Outcome, expected.Outcome);
@@ -374,7 +376,7 @@ TEST_F(PosixCopyData, FileChangingMeanwhileIsCopiedToItsEnd) {
           return CountedRead(fd, buffer, count);
         };
       }
-      ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\copy", false));
+      ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\copy", false));
       posix::Sys() = posix::DefaultSys();
       EXPECT_TRUE(gChanged);
       EXPECT_TRUE(Get("copy") == (grow ? bytes + gAppended : bytes.substr(0, 1000)));
@@ -412,7 +414,7 @@ TEST_F(PosixCopyData, TheHostsOwnWaysServeOrStepAside) {
           << posix::ErrnoText(error);
   }
   ::close(in);
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\copy", false));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\copy", false));
   EXPECT_TRUE(Get("copy") == bytes);
 }
 

@@ -88,6 +88,28 @@ class PosixFiles : public ::testing::Test {
       return -1;
     };
   }
+  // Listings and reads as these tests look at them: a fault gives nothing.
+  static std::vector<DirEntry> Entries(const std::string& pattern,
+                                       plat::FileFacts facts = plat::FileFacts::All) {
+    std::vector<DirEntry> entries;
+    (void)plat::FindEntries(pattern, entries, facts);
+    return entries;
+  }
+  static std::vector<DirEntry> Folders(const std::string& pattern) {
+    std::vector<DirEntry> folders;
+    (void)plat::FindFolders(pattern, folders);
+    return folders;
+  }
+  static std::unique_ptr<plat::InputFile> Open(const std::string& path) {
+    std::unique_ptr<plat::InputFile> file;
+    (void)plat::OpenInputFile(path, file);
+    return file;
+  }
+  // The number of bytes read, or -1 on a fault.
+  static int64_t ReadAt(plat::InputFile& file, uint64_t offset, char* buffer, size_t count) {
+    size_t got = 0;
+    return file.ReadAt(offset, buffer, count, got) ? int64_t(got) : -1;
+  }
   static std::vector<std::string> NamesOf(const std::vector<DirEntry>& entries) {
     std::vector<std::string> names;
     for (const DirEntry& e : entries) names.push_back(e.Name);
@@ -358,9 +380,9 @@ TEST_F(PosixFiles, TimesAreFileTimes) {
 TEST_F(PosixFiles, ListingInNtfsOrder) {
   for (const char* name : {"b", "_x", "a", "A", "Zebra", "z~", "\xC3\xA9", "\xC3\x84", "10", "9"})
     Put(name, "1");
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*.*")),
+  EXPECT_EQ(NamesOf(Entries("C:\\d\\*.*")),
             (std::vector<std::string>{"10", "9", "A", "a", "b", "Zebra", "z~", "_x", "\xC3\x84", "\xC3\xA9"}));
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*")).size(), 10u);
+  EXPECT_EQ(NamesOf(Entries("C:\\d\\*")).size(), 10u);
 }
 
 // Whatever order the host lists in (creation order, its reverse as tmpfs
@@ -388,7 +410,7 @@ TEST_F(PosixFiles, ListingSortedWhateverOrderTheNamesWereMadeIn) {
     const std::string folder = prefix + "/drive_c/o" + std::to_string(k);
     fs::create_directories(folder);
     for (size_t i : orders[k]) std::ofstream(folder + "/" + sorted[i]) << "x";
-    EXPECT_EQ(NamesOf(plat::FindEntries("C:\\o" + std::to_string(k) + "\\*.*")), sorted) << k;
+    EXPECT_EQ(NamesOf(Entries("C:\\o" + std::to_string(k) + "\\*.*")), sorted) << k;
   }
   if (base != root_) fs::remove_all(base);
 }
@@ -397,17 +419,17 @@ TEST_F(PosixFiles, ListingPatterns) {
   for (const char* name : {"x.BGL", "y.bgl", "z.bglx", "bgl", "noext", ".bgl", "a.txt", "A.TXT"})
     Put(name, "1");
   fs::create_directories(D("Sub.bgl"));
-  EXPECT_EQ(NamesOf(plat::FindEntries("c:\\D\\*.bgl")),
+  EXPECT_EQ(NamesOf(Entries("c:\\D\\*.bgl")),
             (std::vector<std::string>{".bgl", "Sub.bgl", "x.BGL", "y.bgl"}));
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*.*")).size(), 9u);  // names without a dot too
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\a.txt")), (std::vector<std::string>{"A.TXT", "a.txt"}));
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\NOEXT")), (std::vector<std::string>{"noext"}));
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\?.bgl")), (std::vector<std::string>{"x.BGL", "y.bgl"}));
-  EXPECT_TRUE(plat::FindEntries("C:\\d\\missing").empty());
-  EXPECT_TRUE(plat::FindEntries("C:\\nowhere\\*.*").empty());
-  EXPECT_TRUE(plat::FindEntries("C:\\d\\").empty());
-  EXPECT_TRUE(plat::FindEntries("C:\\d\\..").empty());
-  std::vector<DirEntry> sub = plat::FindEntries("C:\\d\\sub.BGL");
+  EXPECT_EQ(NamesOf(Entries("C:\\d\\*.*")).size(), 9u);  // names without a dot too
+  EXPECT_EQ(NamesOf(Entries("C:\\d\\a.txt")), (std::vector<std::string>{"A.TXT", "a.txt"}));
+  EXPECT_EQ(NamesOf(Entries("C:\\d\\NOEXT")), (std::vector<std::string>{"noext"}));
+  EXPECT_EQ(NamesOf(Entries("C:\\d\\?.bgl")), (std::vector<std::string>{"x.BGL", "y.bgl"}));
+  EXPECT_TRUE(Entries("C:\\d\\missing").empty());
+  EXPECT_TRUE(Entries("C:\\nowhere\\*.*").empty());
+  EXPECT_TRUE(Entries("C:\\d\\").empty());
+  EXPECT_TRUE(Entries("C:\\d\\..").empty());
+  std::vector<DirEntry> sub = Entries("C:\\d\\sub.BGL");
   ASSERT_EQ(sub.size(), 1u);
   EXPECT_EQ(sub[0].Info.Attributes, plat::kAttrDirectory);
 }
@@ -420,20 +442,20 @@ TEST_F(PosixFiles, FolderListingPassesFilesOverButKeepsLinksToFolders) {
   fs::create_symlink("file.bgl", D("filelink"));
   fs::create_symlink("nowhere", D("dangling"));
   ::mkfifo(D("pipe").c_str(), 0644);
-  std::vector<DirEntry> folders = plat::FindFolders("C:\\d\\*.*");
+  std::vector<DirEntry> folders = Folders("C:\\d\\*.*");
   EXPECT_EQ(NamesOf(folders), (std::vector<std::string>{"linked", "Scenery", "texture"}));
   ASSERT_EQ(folders.size(), 3u);
   EXPECT_EQ(folders[0].Info.Attributes, plat::kAttrDirectory | plat::kAttrReparsePoint);
   EXPECT_EQ(folders[1].Info.Attributes, plat::kAttrDirectory);
   // The same folders, with the same facts, as the full listing gives them.
-  std::vector<DirEntry> all = plat::FindEntries("C:\\d\\*.*");
+  std::vector<DirEntry> all = Entries("C:\\d\\*.*");
   std::vector<std::string> fromAll;
   for (const DirEntry& e : all)
     if (e.Info.Attributes & plat::kAttrDirectory) fromAll.push_back(e.Name);
   EXPECT_EQ(fromAll, NamesOf(folders));
-  EXPECT_EQ(NamesOf(plat::FindFolders("C:\\d\\SCENERY")), (std::vector<std::string>{"Scenery"}));
-  EXPECT_TRUE(plat::FindFolders("C:\\d\\file.bgl").empty());
-  EXPECT_TRUE(plat::FindFolders("C:\\d\\scenery\\*.*").empty());
+  EXPECT_EQ(NamesOf(Folders("C:\\d\\SCENERY")), (std::vector<std::string>{"Scenery"}));
+  EXPECT_TRUE(Folders("C:\\d\\file.bgl").empty());
+  EXPECT_TRUE(Folders("C:\\d\\scenery\\*.*").empty());
 }
 
 // The names alone, as the folder listing gives them, the folders the listing
@@ -444,38 +466,41 @@ TEST_F(PosixFiles, FolderNamesAreThoseOfTheFolderListing) {
   fs::create_directories(D("a pack"));
   fs::create_directory_symlink("a pack", D("linked"));
   fs::create_symlink("file.bgl", D("filelink"));
-  EXPECT_EQ(plat::FindFolderNames("C:\\d\\*.*"), NamesOf(plat::FindFolders("C:\\d\\*.*")));
-  EXPECT_EQ(plat::FindFolderNames("C:\\d\\*.*"), (std::vector<std::string>{"a pack", "B Pack", "linked"}));
-  plat::FileResult problem;
-  EXPECT_TRUE(plat::FindFolderNames("C:\\d\\none\\*.*", &problem).empty());
-  EXPECT_TRUE(problem.Done());
+  std::vector<std::string> names;
+  std::vector<plat::DirEntry> folders;
+  EXPECT_TRUE(plat::FindFolderNames("C:\\d\\*.*", names).Done());
+  EXPECT_TRUE(plat::FindFolders("C:\\d\\*.*", folders).Done());
+  EXPECT_EQ(names, NamesOf(folders));
+  EXPECT_EQ(names, (std::vector<std::string>{"a pack", "B Pack", "linked"}));
+  EXPECT_TRUE(plat::FindFolderNames("C:\\d\\none\\*.*", names).Done());
+  EXPECT_TRUE(names.empty());
 }
 
 TEST_F(PosixFiles, KindOnlyListingGivesFilesWithoutTheirFacts) {
   Put("a.bgl", "12345", 0444);
   Put("sub.bgl/x", "1");
   fs::create_symlink("a.bgl", D("link.bgl"));
-  std::vector<DirEntry> entries = plat::FindEntries("C:\\d\\*.bgl", plat::FileFacts::KindOnly);
+  std::vector<DirEntry> entries = Entries("C:\\d\\*.bgl", plat::FileFacts::KindOnly);
   ASSERT_EQ(NamesOf(entries), (std::vector<std::string>{"a.bgl", "link.bgl", "sub.bgl"}));
   EXPECT_EQ(entries[0].Info.Attributes, plat::kAttrArchive);
   EXPECT_EQ(entries[0].Info.Size, 0u);
   // A link is looked at: what it leads to decides its kind.
   EXPECT_EQ(entries[1].Info.Attributes, plat::kAttrArchive | plat::kAttrReadOnly);
   EXPECT_EQ(entries[2].Info.Attributes, plat::kAttrDirectory);
-  EXPECT_EQ(plat::FindEntries("C:\\d\\a.bgl", plat::FileFacts::KindOnly)[0].Info.Size, 5u);
+  EXPECT_EQ(Entries("C:\\d\\a.bgl", plat::FileFacts::KindOnly)[0].Info.Size, 5u);
 }
 
 TEST_F(PosixFiles, ListingMasksOverNamesOutsideAscii) {
   for (const char* name : {"caf\xC3\xA9.bgl", "cafe.bgl", "CAF\xC3\x89.txt", "\xC3\x84.bgl"}) Put(name, "1");
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\caf?.bgl")),
+  EXPECT_EQ(NamesOf(Entries("C:\\d\\caf?.bgl")),
             (std::vector<std::string>{"cafe.bgl", "caf\xC3\xA9.bgl"}));
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*\xC3\x89.*")),
+  EXPECT_EQ(NamesOf(Entries("C:\\d\\*\xC3\x89.*")),
             (std::vector<std::string>{"caf\xC3\xA9.bgl", "CAF\xC3\x89.txt"}));
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*.BGL")),
+  EXPECT_EQ(NamesOf(Entries("C:\\d\\*.BGL")),
             (std::vector<std::string>{"cafe.bgl", "caf\xC3\xA9.bgl", "\xC3\x84.bgl"}));
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\CAF\xC3\xA9.TXT")), (std::vector<std::string>{"CAF\xC3\x89.txt"}));
+  EXPECT_EQ(NamesOf(Entries("C:\\d\\CAF\xC3\xA9.TXT")), (std::vector<std::string>{"CAF\xC3\x89.txt"}));
   // A 1252 byte in a path means its letter.
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\CAF\xE9.TXT")), (std::vector<std::string>{"CAF\xC3\x89.txt"}));
+  EXPECT_EQ(NamesOf(Entries("C:\\d\\CAF\xE9.TXT")), (std::vector<std::string>{"CAF\xC3\x89.txt"}));
 }
 
 TEST_F(PosixFiles, NameCacheSeesChangesByOthers) {
@@ -514,10 +539,10 @@ TEST_F(PosixFiles, RemoveFileKeepsWindowsRules) {
   EXPECT_TRUE(fs::is_symlink(D("to-ro")));
   EXPECT_TRUE(plat::RemoveFile("C:\\d\\broken"));
   EXPECT_FALSE(fs::is_symlink(D("broken")));
-  auto file = plat::OpenInputFile("C:\\d\\MIXED.BGL");
+  auto file = Open("C:\\d\\MIXED.BGL");
   ASSERT_TRUE(file);
   char buffer[4];
-  EXPECT_EQ(file->ReadAt(0, buffer, sizeof buffer), 2);
+  EXPECT_EQ(ReadAt(*file, 0, buffer, sizeof buffer), 2);
   file.reset();
   EXPECT_TRUE(plat::RemoveFile("C:\\d\\mixed.BGL"));
   EXPECT_FALSE(fs::exists(D("Mixed.bgl")));
@@ -544,17 +569,17 @@ TEST_F(PosixFiles, FoldersMadeAndRemoved) {
 TEST_F(PosixFiles, FolderReplacedUnderTheSamePathIsMetThere) {
   Put("src", "data");
   ASSERT_TRUE(plat::MakeFolder("C:\\d\\x"));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\x\\one", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\x\\one", true));
   // Removed and made again by this program.
   ASSERT_TRUE(plat::RemoveFile("C:\\d\\x\\one"));
   ASSERT_TRUE(plat::RemoveEmptyFolder("C:\\d\\x"));
   ASSERT_TRUE(plat::MakeFolder("C:\\d\\x"));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\x\\two", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\x\\two", true));
   EXPECT_EQ(Get("x/two"), "data");
   // Renamed by this program, then a new folder under the old name.
   ASSERT_TRUE(plat::RenameFile("C:\\d\\x", "C:\\d\\y"));
   ASSERT_TRUE(plat::MakeFolder("C:\\d\\x"));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\x\\three", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\x\\three", true));
   EXPECT_TRUE(fs::exists(D("x/three")));
   EXPECT_FALSE(fs::exists(D("y/three")));
   EXPECT_TRUE(plat::FileExists("C:\\d\\y\\two"));
@@ -563,7 +588,7 @@ TEST_F(PosixFiles, FolderReplacedUnderTheSamePathIsMetThere) {
   fs::rename(D("x"), D("z"));
   fs::create_directory(D("x"));
   ::usleep(200 * 1000);
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\x\\four", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\x\\four", true));
   EXPECT_TRUE(fs::exists(D("x/four")));
   EXPECT_FALSE(fs::exists(D("z/four")));
 }
@@ -586,14 +611,14 @@ TEST_F(PosixFiles, CopyOutlivingItsFolderHandleStillLands) {
     ::usleep(150 * 1000);
     return plat::posix::DefaultSys().Read(fd, buffer, count);
   };
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\out\\copy", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\out\\copy", true));
   EXPECT_EQ(Get("out/copy"), "slow data");
   // A failing one removes its temporary file the same way.
   plat::posix::Sys().Write = [](int, const void*, size_t) -> ssize_t {
     errno = ENOSPC;
     return -1;
   };
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\out\\second", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\out\\second", true));
   plat::posix::Sys() = plat::posix::DefaultSys();
   std::vector<std::string> left;
   for (const auto& e : fs::directory_iterator(D("out"))) left.push_back(e.path().filename());
@@ -607,14 +632,14 @@ TEST_F(PosixFiles, NameChecksSeeChangesThroughOtherPathsAndPrograms) {
   Put("src", "1");
   fs::create_directories(D("real"));
   fs::create_directory_symlink("real", D("link"));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\real\\one", true));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\link\\TWO", true));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\real\\two", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\real\\one", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\link\\TWO", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\real\\two", true));
   EXPECT_FALSE(plat::RenameFile("C:\\d\\real\\one", "C:\\d\\real\\Two"));
 
   Put("real/Three", "other program");
   ::usleep(200 * 1000);
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\real\\three", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\real\\three", true));
   EXPECT_FALSE(plat::RenameFile("C:\\d\\real\\one", "C:\\d\\real\\THREE"));
   EXPECT_EQ(Get("real/Three"), "other program");
   std::vector<std::string> names;
@@ -631,17 +656,17 @@ TEST_F(PosixFiles, RenamesKeepEverySpellingKnown) {
   Put("x.bgl", "x");
   Put("twin", "lower");
   Put("TWIN", "upper");
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\first", true));  // names now cached
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\first", true));  // names now cached
   ASSERT_TRUE(plat::RenameFile("C:\\d\\x.bgl", "C:\\d\\y.bgl"));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\Y.BGL", true));
-  EXPECT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\X.BGL", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\Y.BGL", true));
+  EXPECT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\X.BGL", true));
   // Only the letter case changes.
   ASSERT_TRUE(plat::RenameFile("C:\\d\\y.bgl", "C:\\d\\Y.bgl"));
   EXPECT_EQ(Get("Y.bgl"), "x");
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\y.BGL", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\y.BGL", true));
   // One of two names sharing a spelling moves away; the other still blocks it.
   ASSERT_TRUE(plat::RenameFile("C:\\d\\TWIN", "C:\\d\\single"));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\Twin", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\Twin", true));
   EXPECT_FALSE(plat::RenameFile("C:\\d\\first", "C:\\d\\SINGLE"));
   // And a name moves onto a spelling that another name already has on disk.
   Put("y2", "2");
@@ -654,7 +679,7 @@ TEST_F(PosixFiles, CopyCarriesTimeAndReadOnly) {
   Put("src.bgl", "payload", 0444);
   struct timespec times[2] = {{1000000000, 0}, {1234567890, 123456700}};
   ASSERT_EQ(::utimensat(AT_FDCWD, D("src.bgl").c_str(), times, 0), 0);
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\SRC.BGL", "C:\\d\\Copy.Bgl", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\SRC.BGL", "C:\\d\\Copy.Bgl", true));
   EXPECT_EQ(Get("Copy.Bgl"), "payload");  // created under the given spelling
   EXPECT_EQ(Mode("Copy.Bgl") & 0222, 0u);
   FileInfo source, copy;
@@ -671,7 +696,7 @@ TEST_F(PosixFiles, CopyCarriesEveryByteWhateverTheSize) {
     std::string bytes(size, '\0');
     for (size_t i = 0; i < size; ++i) bytes[i] = char(i * 7 + i / 1000);
     Put("src.bin", bytes);
-    ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src.bin", "C:\\d\\copy.bin", false)) << size;
+    ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src.bin", "C:\\d\\copy.bin", false)) << size;
     EXPECT_TRUE(Get("copy.bin") == bytes) << size;
   }
 }
@@ -681,10 +706,10 @@ TEST_F(PosixFiles, CopyCarriesHiddenAndSystemAttributes) {
   if (::setxattr(D("marked.bgl").c_str(), "user.DOSATTRIB", "0x6", 3, 0) != 0)
     GTEST_SKIP() << "no user extended attributes here";
   Put("plain.bgl", "p");
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\marked.bgl", "C:\\d\\copy.bgl", false));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\marked.bgl", "C:\\d\\copy.bgl", false));
   EXPECT_EQ(Attr("C:\\d\\copy.bgl"), plat::kAttrArchive | plat::kAttrHidden | plat::kAttrSystem);
   // Replacing a hidden target with a plain file leaves a plain file.
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\plain.bgl", "C:\\d\\copy.bgl", false));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\plain.bgl", "C:\\d\\copy.bgl", false));
   EXPECT_EQ(Attr("C:\\d\\copy.bgl"), plat::kAttrArchive);
 }
 
@@ -695,7 +720,7 @@ TEST_F(PosixFiles, NamesBeyondCodePage1252) {
   fs::create_directories(D("\xce\xa9mega"));       // Ωmega
   fs::create_directories(D("\xe6\x9d\xb1\xe4\xba\xac"));  // 東京
   fs::create_directories(D("Z\xfcrich"));           // made by a program that wrote Latin-1
-  EXPECT_EQ(NamesOf(plat::FindEntries("C:\\d\\*.*")),
+  EXPECT_EQ(NamesOf(Entries("C:\\d\\*.*")),
             (std::vector<std::string>{"Z\xC3\xBCrich", "\xCE\xA9mega", "\xE6\x9D\xB1\xE4\xBA\xAC"}));
   EXPECT_TRUE(plat::FolderExists("C:\\d\\\xCF\x89MEGA"));
   EXPECT_TRUE(plat::FolderExists("C:\\d\\\xE6\x9D\xB1\xE4\xBA\xAC"));
@@ -708,18 +733,18 @@ TEST_F(PosixFiles, CopyRefusesWhatWindowsRefuses) {
   Put("src", "new");
   Put("RO.txt", "old", 0444);
   Put("Exists.TXT", "old");
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\ro.txt", false));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\ro.txt", false));
   EXPECT_EQ(Get("RO.txt"), "old");
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\exists.txt", true));  // any case
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\exists.txt", true));  // any case
   EXPECT_EQ(Get("Exists.TXT"), "old");
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\SRC", false));  // onto itself
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\missing", "C:\\d\\x", false));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\no\\folder\\x", false));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d", "C:\\d\\x", false));  // a folder
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\SRC", false));  // onto itself
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\missing", "C:\\d\\x", false));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\no\\folder\\x", false));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d", "C:\\d\\x", false));  // a folder
   EXPECT_EQ(Get("src"), "new");
 
   // Overwriting keeps the existing spelling and replaces the contents whole.
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\exists.txt", false));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\exists.txt", false));
   EXPECT_EQ(Get("Exists.TXT"), "new");
   EXPECT_EQ(Names(), (std::vector<std::string>{"Exists.TXT", "RO.txt", "src"}));
 }
@@ -730,18 +755,19 @@ TEST_F(PosixFiles, CopyRefusesWhatWindowsRefuses) {
 TEST_F(PosixFiles, StagingFolderTakesFilesInPlaceAndMovesWhole) {
   Put("src", "data", 0444);
   Put("other", "other data");
-  std::string staged, second;
-  ASSERT_TRUE(plat::MakeStagingFolder("C:\\d", staged));
-  ASSERT_TRUE(plat::MakeStagingFolder("C:\\d\\", second));
-  EXPECT_NE(staged, second);
+  plat::StagedFolder folder, second;
+  ASSERT_TRUE(folder.Make("C:\\d"));
+  const std::string staged = folder.Path();
+  ASSERT_TRUE(second.Make("C:\\d\\"));
+  EXPECT_NE(staged, second.Path());
   EXPECT_EQ(staged.rfind("C:\\d\\.layrix-", 0), 0u) << staged;
   EXPECT_TRUE(plat::FolderExists(staged));
-  EXPECT_TRUE(plat::RemoveEmptyFolder(second));
-  std::string atRoot;
-  ASSERT_TRUE(plat::MakeStagingFolder("C:\\", atRoot));
-  EXPECT_TRUE(plat::RemoveEmptyFolder(atRoot));
-  EXPECT_FALSE(plat::MakeStagingFolder("C:\\d\\missing", second));
-  EXPECT_FALSE(plat::MakeStagingFolder("C:\\d\\other", second));  // a file
+  EXPECT_TRUE(second.Discard());
+  plat::StagedFolder atRoot;
+  ASSERT_TRUE(atRoot.Make("C:\\"));
+  EXPECT_TRUE(atRoot.Discard());
+  EXPECT_FALSE(second.Make("C:\\d\\missing"));
+  EXPECT_FALSE(second.Make("C:\\d\\other"));  // a file
 
   static int renames;
   renames = 0;
@@ -754,12 +780,12 @@ TEST_F(PosixFiles, StagingFolderTakesFilesInPlaceAndMovesWhole) {
     return plat::posix::DefaultSys().RenameNoReplace(a, b, c, d);
   };
   ASSERT_TRUE(plat::MakeFolder(staged + "\\Sub"));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", staged + "\\Sub\\copy.bgl", false, true));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\other", staged + "\\b.bgl", true, true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", staged + "\\Sub\\copy.bgl", false, true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\other", staged + "\\b.bgl", true, true));
   EXPECT_EQ(renames, 0);
   // Names already there (in any case) are refused or replaced whole.
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", staged + "\\B.BGL", true, true));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", staged + "\\B.BGL", false, true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", staged + "\\B.BGL", true, true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", staged + "\\B.BGL", false, true));
   EXPECT_EQ(renames, 1);
   // A failing write leaves no part of the file.
   CopyByReadingAndWriting();
@@ -767,10 +793,14 @@ TEST_F(PosixFiles, StagingFolderTakesFilesInPlaceAndMovesWhole) {
     errno = ENOSPC;
     return -1;
   };
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\other", staged + "\\c.bgl", false, true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\other", staged + "\\c.bgl", false, true));
   plat::posix::Sys() = plat::posix::DefaultSys();
 
-  ASSERT_TRUE(plat::RenameFile(staged, "C:\\d\\Final"));
+  // A name taken meanwhile is not replaced; the folder stays staged.
+  ASSERT_TRUE(plat::MakeFolder("C:\\d\\taken"));
+  EXPECT_EQ(folder.Commit("C:\\d\\TAKEN").Outcome, plat::FileOutcome::Exists);
+  ASSERT_TRUE(plat::RemoveEmptyFolder("C:\\d\\taken"));
+  ASSERT_TRUE(folder.Commit("C:\\d\\Final"));
   EXPECT_EQ(Get("Final/Sub/copy.bgl"), "data");
   EXPECT_EQ(Get("Final/b.bgl"), "data");
   EXPECT_FALSE(fs::exists(D("Final/c.bgl")));
@@ -782,6 +812,60 @@ TEST_F(PosixFiles, StagingFolderTakesFilesInPlaceAndMovesWhole) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"Final", "other", "src"}));
 }
 
+// A copier takes this run's lock file in a folder once for all the copies
+// into it, gives it up when it writes into another folder, and leaves
+// nothing behind when it ends.
+TEST_F(PosixFiles, CopierKeepsItsLockFileWhileItWritesIntoOneFolder) {
+  Put("src", "data");
+  Put("a/old", "old");
+  Put("b/old", "old");
+  static int lockFilesMade;
+  lockFilesMade = 0;
+  plat::posix::Sys().Open = [](int dir, const char* path, int flags, mode_t mode) {
+    if ((flags & O_CREAT) && std::string(path).find(".lock") != std::string::npos) ++lockFilesMade;
+    return plat::posix::DefaultSys().Open(dir, path, flags, mode);
+  };
+  const auto lockFiles = [&](const std::string& folder) {
+    int count = 0;
+    for (const auto& e : fs::directory_iterator(D(folder))) count += e.path().extension() == ".lock";
+    return count;
+  };
+  {
+    plat::FileCopier copier;
+    ASSERT_TRUE(copier.Copy("C:\\d\\src", "C:\\d\\a\\old", false));
+    ASSERT_TRUE(copier.Copy("C:\\d\\src", "C:\\d\\a\\new", false));
+    EXPECT_EQ(lockFiles("a"), 1);
+    ASSERT_TRUE(copier.Copy("C:\\d\\src", "C:\\d\\b\\old", false));
+    EXPECT_EQ(lockFiles("a"), 0);
+    EXPECT_EQ(lockFiles("b"), 1);
+  }
+  EXPECT_EQ(lockFilesMade, 2);
+  EXPECT_EQ(lockFiles("b"), 0);
+  EXPECT_EQ(Get("a/old") + Get("a/new") + Get("b/old"), "datadatadata");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "src"}));
+}
+
+// A target that another program makes while the copy is written is never
+// replaced: a fault, unless the copy meant to keep an existing target.
+TEST_F(PosixFiles, TargetMadeMeanwhileIsNotReplaced) {
+  Put("src", "data");
+  CopyByReadingAndWriting();
+  static std::string theirs;
+  theirs = D("fresh");
+  plat::posix::Sys().Write = [](int fd, const void* data, size_t count) -> ssize_t {
+    if (!fs::exists(theirs)) std::ofstream(theirs) << "theirs";
+    return plat::posix::DefaultSys().Write(fd, data, count);
+  };
+  const plat::FileResult replacing = plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\fresh", false);
+  EXPECT_TRUE(replacing.IsFault());
+  EXPECT_EQ(replacing.Cause, "another program made it while it was being copied");
+  fs::remove(theirs);
+  EXPECT_EQ(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\fresh", true).Outcome, plat::FileOutcome::Exists);
+  plat::posix::Sys() = plat::posix::DefaultSys();
+  EXPECT_EQ(Get("fresh"), "theirs");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"fresh", "src"}));
+}
+
 TEST_F(PosixFiles, CopyFailureLeavesTargetAndNoTemporary) {
   Put("src", std::string(100000, 's'));
   Put("dst", "old");
@@ -790,8 +874,8 @@ TEST_F(PosixFiles, CopyFailureLeavesTargetAndNoTemporary) {
     errno = ENOSPC;
     return -1;
   };
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\dst", false));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\fresh", false));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\dst", false));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\fresh", false));
   plat::posix::Sys() = plat::posix::DefaultSys();
   EXPECT_EQ(Get("dst"), "old");
   EXPECT_EQ(Names(), (std::vector<std::string>{"dst", "src"}));
@@ -851,9 +935,9 @@ TEST_F(PosixFiles, NameCacheFollowsChangesThroughALinkedFolder) {
   EXPECT_FALSE(plat::FileExists("C:\\d\\REAL\\B.TXT"));  // "real" cached under its own path
   ASSERT_TRUE(plat::RemoveFile("C:\\d\\alias\\a.txt"));
   EXPECT_FALSE(plat::FileExists("C:\\d\\REAL\\A.TXT"));
-  ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src.txt", "C:\\d\\alias\\B.txt", true));
+  ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src.txt", "C:\\d\\alias\\B.txt", true));
   EXPECT_TRUE(plat::FileExists("C:\\d\\real\\b.TXT"));
-  EXPECT_FALSE(plat::CopyFileTo("C:\\d\\src.txt", "C:\\d\\real\\b.txt", true));
+  EXPECT_FALSE(plat::FileCopier().Copy("C:\\d\\src.txt", "C:\\d\\real\\b.txt", true));
   ASSERT_TRUE(plat::RemoveFile("C:\\d\\REAL\\b.txt"));
   EXPECT_FALSE(plat::FileExists("C:\\d\\alias\\B.TXT"));
 }
@@ -863,14 +947,14 @@ TEST_F(PosixFiles, ManyFilesInOneFolder) {
   // which follows the layer's own changes.
   Put("src", "x");
   for (int i = 0; i < 300; ++i)
-    ASSERT_TRUE(plat::CopyFileTo("C:\\d\\src", "C:\\d\\F" + std::to_string(i) + ".BGL", true));
+    ASSERT_TRUE(plat::FileCopier().Copy("C:\\d\\src", "C:\\d\\F" + std::to_string(i) + ".BGL", true));
   for (int i = 0; i < 300; ++i) {
     std::string name = "C:\\d\\f" + std::to_string(i);
     ASSERT_TRUE(plat::RenameFile(name + ".bgl", name + ".~bgl"));
-    ASSERT_FALSE(plat::CopyFileTo("C:\\d\\src", name + ".~BGL", true));
+    ASSERT_FALSE(plat::FileCopier().Copy("C:\\d\\src", name + ".~BGL", true));
   }
-  EXPECT_EQ(plat::FindEntries("C:\\d\\*.~bgl").size(), 300u);
-  EXPECT_TRUE(plat::FindEntries("C:\\d\\*.bgl").empty());
+  EXPECT_EQ(Entries("C:\\d\\*.~bgl").size(), 300u);
+  EXPECT_TRUE(Entries("C:\\d\\*.bgl").empty());
   EXPECT_EQ(Names().size(), 301u);
 }
 
@@ -878,25 +962,26 @@ TEST_F(PosixFiles, ManyFilesInOneFolder) {
 
 TEST_F(PosixFiles, ReadingFiles) {
   Put("data", "0123456789");
-  std::string bytes, error;
-  ASSERT_TRUE(plat::ReadWholeFile("C:\\d\\DATA", bytes, error));
+  std::string bytes;
+  ASSERT_TRUE(plat::ReadWholeFile("C:\\d\\DATA", bytes));
   EXPECT_EQ(bytes, "0123456789");
-  EXPECT_FALSE(plat::ReadWholeFile("C:\\d\\none", bytes, error));
-  EXPECT_NE(error.find("C:\\d\\none"), std::string::npos) << error;
-  EXPECT_FALSE(plat::ReadWholeFile("C:\\d", bytes, error));
-  EXPECT_EQ(error, "cannot read \"C:\\d\": it is a folder, not a file");
+  EXPECT_EQ(plat::ReadWholeFile("C:\\d\\none", bytes).Outcome, plat::FileOutcome::Missing);
+  EXPECT_EQ(plat::ReadWholeFile("C:\\d", bytes).Tell("read", "C:\\d"),
+            "cannot read \"C:\\d\": it is a folder, not a file");
+  EXPECT_EQ(plat::ReadWholeFile("C:\\d\\DATA", bytes, 9).Cause, "it is larger than 9 bytes");
+  EXPECT_EQ(bytes, "");
 
-  auto file = plat::OpenInputFile("c:\\d\\data");
+  auto file = Open("c:\\d\\data");
   ASSERT_TRUE(file);
   char buffer[16] = {};
-  EXPECT_EQ(file->ReadAt(8, buffer, sizeof buffer), 2);
+  EXPECT_EQ(ReadAt(*file, 8, buffer, sizeof buffer), 2);
   EXPECT_EQ(std::string(buffer, 2), "89");
-  EXPECT_EQ(file->ReadAt(10, buffer, 4), 0);
-  EXPECT_EQ(file->ReadAt(1ULL << 62, buffer, 4), 0);
-  EXPECT_FALSE(plat::OpenInputFile("C:\\d\\none"));
+  EXPECT_EQ(ReadAt(*file, 10, buffer, 4), 0);
+  EXPECT_EQ(ReadAt(*file, 1ULL << 62, buffer, 4), 0);
+  EXPECT_FALSE(Open("C:\\d\\none"));
   // A folder is not read as a file: it does not open, or no read of it succeeds.
-  if (auto folder = plat::OpenInputFile("C:\\d")) {
-    EXPECT_EQ(folder->ReadAt(0, buffer, 4), -1);
+  if (auto folder = Open("C:\\d")) {
+    EXPECT_EQ(ReadAt(*folder, 0, buffer, 4), -1);
   }
 }
 
@@ -933,11 +1018,12 @@ TEST_F(PosixFiles, FilesBeingReadGiveWhatReadWholeFileGives) {
   const std::vector<plat::WholeFile> files = reads.Finish();
   ASSERT_EQ(files.size(), paths.size());
   for (size_t i = 0; i < paths.size(); ++i) {
-    std::string bytes, error;
-    const bool read = plat::ReadWholeFile(paths[i], bytes, error, kLargest);
-    EXPECT_EQ(files[i].Read, read) << paths[i];
+    std::string bytes;
+    const plat::FileResult result = plat::ReadWholeFile(paths[i], bytes, kLargest);
+    const bool read = result.Done();
+    EXPECT_EQ(files[i].Result.Outcome, result.Outcome) << paths[i];
+    EXPECT_EQ(files[i].Result.Cause, result.Cause) << paths[i];
     EXPECT_EQ(files[i].Bytes, bytes) << paths[i];
-    EXPECT_EQ(files[i].Error, error) << paths[i];
     EXPECT_EQ(digested[i].Bytes, read ? bytes : "") << paths[i];
     EXPECT_EQ(digested[i].Below.empty(), !read) << paths[i];
   }
@@ -960,32 +1046,28 @@ TEST_F(PosixFiles, FilesBeingReadGiveWhatReadWholeFileGives) {
 
 TEST_F(PosixFiles, WriteFileReplacing) {
   Put("scenery.cfg", "old", 0640);
-  std::string error;
-  ASSERT_TRUE(plat::WriteFileReplacing("C:\\d\\SCENERY.CFG", "new contents", error)) << error;
+  ASSERT_TRUE(plat::WriteFileReplacing("C:\\d\\SCENERY.CFG", "new contents"));
   EXPECT_EQ(Get("scenery.cfg"), "new contents");
   EXPECT_EQ(Mode("scenery.cfg"), 0640u);
-  ASSERT_TRUE(plat::WriteFileReplacing("C:\\d\\fresh.cfg", "", error)) << error;
+  ASSERT_TRUE(plat::WriteFileReplacing("C:\\d\\fresh.cfg", ""));
   EXPECT_TRUE(fs::exists(D("fresh.cfg")));
 
   // Through a link the link stays, and the file it leads to gets the text.
   fs::create_symlink("scenery.cfg", D("link.cfg"));
-  ASSERT_TRUE(plat::WriteFileReplacing("C:\\d\\link.cfg", "via link", error)) << error;
+  ASSERT_TRUE(plat::WriteFileReplacing("C:\\d\\link.cfg", "via link"));
   EXPECT_TRUE(fs::is_symlink(D("link.cfg")));
   EXPECT_EQ(Get("scenery.cfg"), "via link");
 
   // A read-only file is refused before anything is written.
   Put("ro.cfg", "old", 0444);
-  EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\ro.cfg", "new", error));
-  EXPECT_NE(error.find("C:\\d\\ro.cfg"), std::string::npos) << error;
-  EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+  EXPECT_EQ(plat::WriteFileReplacing("C:\\d\\ro.cfg", "new").Outcome, plat::FileOutcome::ReadOnly);
   EXPECT_EQ(Get("ro.cfg"), "old");
-  EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\no\\x.cfg", "new", error));
+  EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\no\\x.cfg", "new"));
   EXPECT_EQ(Names(), (std::vector<std::string>{"fresh.cfg", "link.cfg", "ro.cfg", "scenery.cfg"}));
 }
 
 TEST_F(PosixFiles, WriteFileReplacingUnderInjectedFaults) {
   Put("scenery.cfg", "old");
-  std::string error;
   auto& sys = plat::posix::Sys();
   sys.Write = [](int fd, const void* data, size_t count) -> ssize_t {
     if (count > 10) count = 10;  // a short write first, then a full disk
@@ -997,9 +1079,8 @@ TEST_F(PosixFiles, WriteFileReplacingUnderInjectedFaults) {
     }
     return plat::posix::DefaultSys().Write(fd, data, count);
   };
-  EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\scenery.cfg", std::string(5000, 'n'), error));
-  EXPECT_NE(error.find("C:\\d\\scenery.cfg"), std::string::npos) << error;
-  EXPECT_NE(error.find("there is no space left on the disk"), std::string::npos) << error;
+  EXPECT_EQ(plat::WriteFileReplacing("C:\\d\\scenery.cfg", std::string(5000, 'n')).Cause,
+            "there is no space left on the disk");
   EXPECT_EQ(Get("scenery.cfg"), "old");
   EXPECT_EQ(Names(), (std::vector<std::string>{"scenery.cfg"}));
 
@@ -1008,14 +1089,14 @@ TEST_F(PosixFiles, WriteFileReplacingUnderInjectedFaults) {
     errno = EIO;
     return -1;
   };
-  EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\scenery.cfg", "new", error));
+  EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\scenery.cfg", "new"));
   EXPECT_EQ(Get("scenery.cfg"), "old");
   sys = plat::posix::DefaultSys();
   sys.Rename = [](int, const char*, int, const char*) {
     errno = EXDEV;
     return -1;
   };
-  EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\scenery.cfg", "new", error));
+  EXPECT_FALSE(plat::WriteFileReplacing("C:\\d\\scenery.cfg", "new"));
   EXPECT_EQ(Get("scenery.cfg"), "old");
   EXPECT_EQ(Names(), (std::vector<std::string>{"scenery.cfg"}));
 }
@@ -1027,9 +1108,8 @@ TEST_F(PosixFiles, WriteFileReplacingPastTheFileSizeLimit) {
   if (child == 0) {
     struct rlimit limit = {4096, 4096};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    std::string error;
-    bool ok = plat::WriteFileReplacing("C:\\d\\scenery.cfg", std::string(100000, 'n'), error);
-    ::_exit(!ok && error.find("larger than the space allowed") != std::string::npos ? 0 : 1);
+    const plat::FileResult written = plat::WriteFileReplacing("C:\\d\\scenery.cfg", std::string(100000, 'n'));
+    ::_exit(written.Cause == "the file is larger than the space allowed" ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);

@@ -202,7 +202,8 @@ TEST_F(PosixPaths, DrivesOfThePrefix) {
   Touch(prefix_ + "/dosdevices/d:/Dir/x.txt");
   EXPECT_EQ(Resolve("d:\\dir\\X.TXT").Host, prefix_ + "/dosdevices/d:/Dir/x.txt");
   EXPECT_FALSE(Resolve("E:\\x").Valid);
-  EXPECT_TRUE(plat::FindEntries("E:\\*").empty());
+  std::vector<plat::DirEntry> none;
+  EXPECT_TRUE(plat::FindEntries("E:\\*", none) && none.empty());
   EXPECT_FALSE(plat::MakeFolder("E:\\x"));
 
   // z: is the host root unless the prefix defines it.
@@ -226,7 +227,8 @@ TEST_F(PosixPaths, UncPathsAndDevicesNameNoFile) {
     plat::FileInfo info;
     EXPECT_FALSE(plat::GetFileInfo(path, info)) << path;
   }
-  EXPECT_TRUE(plat::FindEntries("\\\\server\\share\\*").empty());
+  std::vector<plat::DirEntry> none;
+  EXPECT_TRUE(plat::FindEntries("\\\\server\\share\\*", none) && none.empty());
   EXPECT_FALSE(Resolve(std::string("C:\\a\0b", 6)).Valid);
 }
 
@@ -238,7 +240,8 @@ TEST_F(PosixPaths, HostNamesAreUtf8) {
   EXPECT_EQ(Resolve("C:\\Z\xC3\x9CRICH\\CAF\xC3\x89.TXT").Host, C("Z\xC3\xBCrich/caf\xC3\xA9.txt"));
   EXPECT_EQ(Resolve("C:\\Z\xDCRICH\\CAF\xC9.TXT").Host, C("Z\xC3\xBCrich/caf\xC3\xA9.txt"));  // 1252 bytes
   // Entries are found by the names their listing gives.
-  std::vector<plat::DirEntry> entries = plat::FindEntries("C:\\*.txt");
+  std::vector<plat::DirEntry> entries;
+  ASSERT_TRUE(plat::FindEntries("C:\\*.txt", entries));
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].Name, "latin\xC3\xA9.txt");
   EXPECT_TRUE(plat::FileExists("C:\\" + entries[0].Name));

@@ -11,25 +11,38 @@
 
 namespace {
 
+// Waits until `flag` is set, for a few seconds at most; whether it was set.
+bool Await(const std::atomic<bool>& flag) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!flag) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::yield();
+  }
+  return true;
+}
+
 TEST(SideBySide, BothRunAtOnceAndFinishBeforeTheCallReturns) {
-  // Each waits until the other has begun: one after the other, neither
-  // would ever end.
+  // Each waits for the other to begin.  On a thread of its own `beside`
+  // sees `here` begin; where no thread is to be had it runs first, alone,
+  // and gives up waiting.
   std::atomic<bool> besideBegun{false}, hereBegun{false}, besideDone{false};
+  bool besideSawHere = false, hereSawBeside = false;
   std::thread::id besideThread;
   plat::RunSideBySide(
       [&] {
         besideThread = std::this_thread::get_id();
         besideBegun = true;
-        while (!hereBegun) std::this_thread::yield();
+        besideSawHere = Await(hereBegun);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         besideDone = true;
       },
       [&] {
         hereBegun = true;
-        while (!besideBegun) std::this_thread::yield();
+        hereSawBeside = Await(besideBegun);
       });
   EXPECT_TRUE(besideDone);
-  EXPECT_NE(besideThread, std::this_thread::get_id());
+  EXPECT_TRUE(hereSawBeside);
+  EXPECT_EQ(besideSawHere, besideThread != std::this_thread::get_id());
 }
 
 TEST(SideBySide, AFailureOfEitherReachesTheCallerAfterBothEnded) {

@@ -518,46 +518,6 @@ TEST_F(TreeOps, SwitchWithoutLayerDoesNothing) {
 
 // ------------------------------------------------------------ the walker
 
-class Recorder : public FolderWalker {
- public:
-  void ProcessFile(const std::string& folder, const std::string& fileName) override {
-    Seen.push_back(folder + fileName);
-  }
-  std::vector<std::string> Seen;
-};
-
-TEST_F(TreeOps, BaseWalkerOrderAndSkipList) {
-  Write("w/b.txt");
-  Write("w/A.txt");
-  Write("w/.dot.txt");
-  Write("w/Sub/c.txt");
-  Write("w/skip/d.txt");
-  Write("w/.git/e.txt");
-  Recorder walker;
-  walker.SkipFolders.push_back(W("c:\\w\\skip\\"));
-  walker.WalkTree(W("C:\\W\\"), "*.*");
-  EXPECT_EQ(walker.Seen, (std::vector<std::string>{W("c:\\w\\.dot.txt"), W("c:\\w\\A.txt"),
-                                                   W("c:\\w\\b.txt"), W("c:\\w\\sub\\c.txt")}));
-}
-
-TEST_F(TreeOps, ListingFilters) {
-  Write("l/file.txt");
-  Write("l/.hidden.txt");
-  testing_support::MakeDirs(C("l/folder"));
-  testing_support::MakeDirs(C("l/.hiddenfolder"));
-  auto names = [](const std::vector<plat::DirEntry>& entries) {
-    std::vector<std::string> out;
-    for (const auto& e : entries) out.push_back(e.Name);
-    return out;
-  };
-  EXPECT_EQ(names(ListEntries(W("C:\\l\\*.*"), kFilterFiles)),
-            (std::vector<std::string>{".hidden.txt", "file.txt"}));
-  EXPECT_EQ(names(ListEntries(W("C:\\l\\*.*"), kFilterFolders)),
-            (std::vector<std::string>{"file.txt", "folder"}));
-  EXPECT_EQ(names(ListEntries(W("C:\\l\\*.*"), kFilterAll)),
-            (std::vector<std::string>{".hidden.txt", ".hiddenfolder", "file.txt", "folder"}));
-}
-
 TEST_F(TreeOps, RenameModeOnANameWithoutDot) {
   Write("r/NODOT", NewBgl({3}));
   TreeWalker walker;

@@ -10,29 +10,12 @@
 #include <unistd.h>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/posix/posix_temp_entry.h"
 #include "platform/text_encoding.h"
 #include "platform/winpath.h"
 
 namespace plat::posix {
 namespace {
-
-std::string BaseName(const std::string& hostPath) {
-  size_t slash = hostPath.find_last_of('/');
-  return slash == std::string::npos ? hostPath : hostPath.substr(slash + 1);
-}
-
-// Where new contents of `r` go: the entry itself, or, for a link to a file,
-// the file it leads to (so that the link stays a link).
-std::string FinalTarget(const Resolved& r) {
-  if (r.Exists && S_ISLNK(r.Lstat.st_mode)) {
-    if (char* real = ::realpath(r.Host.c_str(), nullptr)) {
-      std::string result(real);
-      ::free(real);
-      return result;
-    }
-  }
-  return r.Host;
-}
 
 // The given spelling of the last component of a Windows path, as a host name.
 std::string GivenName(const std::string& windowsPath) {
@@ -47,12 +30,6 @@ bool SameEntry(const Resolved& a, const Resolved& b) {
          fa.st_dev == fb.st_dev && fa.st_ino == fb.st_ino;
 }
 
-// The same for `spelled` (from Spelled).
-bool SurelyMissing(const Resolved& spelled) {
-  if (!spelled.Valid || spelled.Name.empty()) return false;
-  return posix::SurelyMissing(spelled.Folder, spelled.Name);
-}
-
 // Removes `name` in `folder` (reached through `dir`), whose lstat is `lst`,
 // unless it is or leads to a folder or a read-only file (a broken link goes).
 FileResult RemoveFileIn(int dir, const std::string& folder, const std::string& name,
@@ -63,7 +40,6 @@ FileResult RemoveFileIn(int dir, const std::string& folder, const std::string& n
   if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) return ResultOf(FileOutcome::ReadOnly);
   if (Sys().Unlink(dir, name.c_str(), 0) != 0) return ResultOfErrno(errno);
   NoteRemoved(folder, name);
-  ForgetTemp(folder, name);
   return {};
 }
 
@@ -80,7 +56,45 @@ int RenameEntry(const std::string& fromFolder, const std::string& fromName,
   ForgetFolderHandles(fromFolder, fromName);
   ForgetFolderHandles(toFolder, toName);
   NoteRenamed(fromFolder, fromName, toFolder, toName);
-  ForgetTemp(fromFolder, fromName);
+  return 0;
+}
+
+// Where a new entry `path` goes: a target missing in every spelling (the
+// common case of a copy into a new tree) needs no lookup of its own.
+Resolved ResolveTarget(const std::string& path) {
+  Resolved to = Spelled(path);
+  if (!to.Valid || to.Name.empty() || !SurelyMissing(to.Folder, to.Name)) to = Resolve(path);
+  return to;
+}
+
+// Gives the copy `out` of the file `in` (whose stat is `source`) what
+// CopyFileA carries besides the data: the last-write time, the read-only
+// state and the DOS attributes that Wine keeps beside the file.  A copy
+// that replaces a file (`replaced`: its stat) takes that file's mode and
+// owner.  0, or an errno value.
+int CarryFileFacts(int in, const struct stat& source, int out, const struct stat* replaced) {
+  // A new file keeps the mode it was created with unless the source is
+  // read-only.
+  const bool readOnly = IsReadOnlyMode(source.st_mode);
+  mode_t mode = replaced ? replaced->st_mode : 0;
+  if (!replaced && readOnly) {
+    struct stat created;
+    if (::fstat(out, &created) != 0) return errno;
+    mode = created.st_mode;
+  }
+  if (replaced && (replaced->st_uid != ::geteuid() || replaced->st_gid != ::getegid())) {
+    // Only root may give a file away; otherwise the copy stays the caller's.
+    [[maybe_unused]] const int ownerKept = Sys().Fchown(out, replaced->st_uid, replaced->st_gid);
+  }
+  if (readOnly) mode &= ~mode_t(0222);
+  // Set while the copy is still writable; a file system without extended
+  // attributes does without.
+  char attrs[64];
+  const ssize_t size = ::fgetxattr(in, "user.DOSATTRIB", attrs, sizeof attrs);
+  if (size > 0) (void)Sys().Fsetxattr(out, "user.DOSATTRIB", attrs, static_cast<size_t>(size));
+  if ((replaced || readOnly) && Sys().Fchmod(out, mode & 07777) != 0) return errno;
+  const struct timespec times[2] = {{0, UTIME_NOW}, source.st_mtim};
+  if (Sys().Futimens(out, times) != 0) return errno;
   return 0;
 }
 
@@ -124,7 +138,6 @@ FileResult RemoveEmptyFolder(const std::string& path) {
     return errno == EEXIST ? ResultOf(FileOutcome::NotEmpty) : ResultOfErrno(errno);
   ForgetFolderHandles(r.Folder, r.Name);
   NoteRemoved(r.Folder, r.Name);
-  ForgetTemp(r.Folder, r.Name);
   return {};
 }
 
@@ -145,8 +158,8 @@ FileResult RemoveFile(const std::string& path) {
   return RemoveFileIn(at.Dir, r.Folder, r.Name, r.Lstat);
 }
 
-FileResult CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
-                      bool privateFolder) {
+FileResult FileCopier::Copy(const std::string& source, const std::string& target,
+                            bool failIfExists, bool privateFolder) {
   IgnoreFileSizeSignal();
   int error = 0;
   int in = OpenForReading(source, error);
@@ -159,10 +172,7 @@ FileResult CopyFileTo(const std::string& source, const std::string& target, bool
   if (::fstat(in, &sourceStat) != 0) return refuse(ResultOfErrno(errno));
   if (!S_ISREG(sourceStat.st_mode)) return refuse({FileOutcome::WrongKind, "it is not a file"});
 
-  // A target missing in every spelling (the common case of a copy into a
-  // new tree) needs no lookup of its own.
-  Resolved to = Spelled(target);
-  if (!SurelyMissing(to)) to = Resolve(target);
+  Resolved to = ResolveTarget(target);
   if (!to.Valid || to.Name.empty()) return refuse(NotAnEntry(to));
   struct stat targetStat {};
   bool replacing = false;
@@ -186,74 +196,48 @@ FileResult CopyFileTo(const std::string& source, const std::string& target, bool
   if (to.Exists && S_ISLNK(to.Lstat.st_mode)) {
     const std::string finalPath = FinalTarget(to);
     folder = HostParent(finalPath);
-    finalName = BaseName(finalPath);
+    finalName = HostName(finalPath);
   }
   // A new file in a folder no other program sees yet is written in place:
   // the whole folder appears at once later.  Anything else goes through a
   // temporary file renamed into place.
   const bool inPlace = privateFolder && !to.Exists;
-  At written;  // where the data go: the target itself, or a temporary file
+  TempEntry temp;
+  At written;  // where the data go: the target itself, or the temporary file
   int out = -1;
   if (inPlace) {
     written = InFolder(folder, finalName);
     out = Sys().Open(written.Dir, written.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
   } else {
-    out = CreateTempFile(folder, written);
+    out = temp.CreateFile(folder);
+    written = temp.Where();
+    if (temp.Lock()) kept_ = temp.Lock();  // for the next copy into this folder
   }
   if (out < 0) return refuse(ResultOfErrno(errno));
   int code = CopyFileData(in, out, sourceStat.st_size) ? 0 : errno;
-  if (code == 0) {
-    // A new file keeps the mode it was created with unless the source is
-    // read-only; a replaced one takes the mode and owner of the file it
-    // replaces.
-    bool readOnly = IsReadOnlyMode(sourceStat.st_mode);
-    bool setMode = replacing || readOnly;
-    mode_t mode = replacing ? targetStat.st_mode : 0;
-    struct stat tempStat;
-    if (!replacing && readOnly) {
-      if (::fstat(out, &tempStat) == 0)
-        mode = tempStat.st_mode;
-      else
-        code = errno;
-    }
-    if (replacing && (targetStat.st_uid != ::geteuid() || targetStat.st_gid != ::getegid())) {
-      // Only root may give a file away; otherwise the copy stays the caller's.
-      [[maybe_unused]] const int ownerKept = ::fchown(out, targetStat.st_uid, targetStat.st_gid);
-    }
-    if (readOnly) mode &= ~mode_t(0222);
-    // The DOS attributes (hidden, system) that Wine keeps beside the file go
-    // with it, as CopyFileA carries them; set while the copy is still writable.
-    char attrs[64];
-    ssize_t size = ::fgetxattr(in, "user.DOSATTRIB", attrs, sizeof attrs);
-    if (size > 0) (void)::fsetxattr(out, "user.DOSATTRIB", attrs, static_cast<size_t>(size), 0);
-    // The copy carries the source's last-write time and read-only state.
-    struct timespec times[2] = {{0, UTIME_NOW}, sourceStat.st_mtim};
-    if (code == 0 && setMode && ::fchmod(out, mode & 07777) != 0) code = errno;
-    if (code == 0 && ::futimens(out, times) != 0) code = errno;
-  }
+  if (code == 0) code = CarryFileFacts(in, sourceStat, out, replacing ? &targetStat : nullptr);
   Sys().Close(in);
   if (Sys().Close(out) != 0 && code == 0) code = errno;
-  if (code == 0 && !inPlace) {
-    At final = InFolder(folder, finalName);
-    int renamed =
-        replacing ? Sys().Rename(written.Dir, written.Path.c_str(), final.Dir, final.Path.c_str())
-                  : Sys().RenameNoReplace(written.Dir, written.Path.c_str(), final.Dir, final.Path.c_str());
-    if (renamed != 0) code = errno;
-  }
-  if (!inPlace) {
-    // The temporary file is gone either way: renamed, or removed here.
+  if (inPlace) {
     if (code != 0) Sys().Unlink(written.Dir, written.Path.c_str(), 0);
-    ForgetTemp(folder, written.Path.substr(written.Path.find_last_of('/') + 1));
-    ReleaseTemporaryLocksUnlessKept();
-  } else if (code != 0) {
-    Sys().Unlink(written.Dir, written.Path.c_str(), 0);
+  } else if (code == 0) {
+    code = temp.Commit(folder, finalName, replacing);
+    // A target that another program made while the copy was written is not
+    // replaced; unless the copy meant to keep an existing target, that is a
+    // fault.
+    if (code == EEXIST && !to.Exists && !failIfExists)
+      return {FileOutcome::InUse, "another program made it while it was being copied"};
   }
-  if (code != 0) return ResultOfErrno(code);
-  NoteAdded(folder, finalName);
+  if (code != 0) return ResultOfErrno(code);  // the temporary file goes with `temp`
+  if (inPlace) NoteAdded(folder, finalName);
   return {};
 }
 
-FileResult MakeStagingFolder(const std::string& parent, std::string& staged) {
+StagedFolder::StagedFolder() = default;
+StagedFolder::~StagedFolder() = default;
+
+FileResult StagedFolder::Make(const std::string& parent) {
+  Discard();
   const std::string folder = winpath::IncludeTrailingBackslash(parent);
   Resolved r = Resolve(folder);
   if (!r.Valid) return ResultOf(FileOutcome::BadName);
@@ -261,25 +245,31 @@ FileResult MakeStagingFolder(const std::string& parent, std::string& staged) {
   struct stat st;
   if (::stat(r.Host.c_str(), &st) != 0) return ResultOfErrno(errno);
   if (!S_ISDIR(st.st_mode)) return {FileOutcome::WrongKind, "it is not a folder"};
-  std::string name;
-  if (!CreateTempFolder(r.Host, name)) return ResultOfErrno(errno);
-  NoteAdded(r.Host, name);
-  staged = folder + name;
+  auto entry = std::make_unique<TempEntry>();
+  if (!entry->CreateFolder(r.Host)) return ResultOfErrno(errno);
+  path_ = folder + entry->Name();
+  entry_ = std::move(entry);
   return {};
 }
 
-FileResult RemoveOwnTree(const std::string& folder) {
-  Resolved r = Resolve(winpath::ExcludeTrailingBackslash(folder));
-  if (!r.Valid || r.Name.empty()) return NotAnEntry(r);
-  if (!r.Exists) return {};
-  At at = AtOf(r);
-  const int code = RemoveTreeAt(at.Dir, at.Path);
-  ForgetFolderHandles(r.Folder, r.Name);
-  ClearNameCache();
+FileResult StagedFolder::Commit(const std::string& finalPath) {
+  if (!entry_) return ResultOf(FileOutcome::Missing);
+  Resolved to = ResolveTarget(finalPath);
+  if (!to.Valid || to.Name.empty()) return NotAnEntry(to);
+  if (to.Exists) return ResultOf(FileOutcome::Exists);
+  const int code = entry_->Commit(to.Folder, to.Name, /*replace=*/false);
   if (code != 0) return ResultOfErrno(code);
-  ForgetTemp(r.Folder, r.Name);
-  ReleaseTemporaryLocksUnlessKept();
+  entry_.reset();
+  path_.clear();
   return {};
+}
+
+FileResult StagedFolder::Discard() {
+  if (!entry_) return {};
+  const int code = entry_->Discard();
+  entry_.reset();
+  path_.clear();
+  return ResultOfErrno(code);
 }
 
 FileResult RenameFile(const std::string& source, const std::string& target) {
@@ -294,10 +284,7 @@ FileResult RenameFile(const std::string& source, const std::string& target) {
         (to.Kept() || !from.Kept() || SpellName(source, from)) && !from.Name.empty() &&
         !to.Name.empty() && SurelyMissing(*to.Folder, to.Name)) {
       const int code = RenameEntry(*from.Folder, from.Name, *to.Folder, to.Name);
-      if (code == 0) {
-        ReleaseTemporaryLocksUnlessKept();
-        return {};
-      }
+      if (code == 0) return {};
       if (code != ENOENT && code != ENOTDIR) return ResultOfErrno(code);
     }
   }
@@ -313,9 +300,7 @@ FileResult RenameFile(const std::string& source, const std::string& target) {
     toName = GivenName(target);
     if (toName == from.Name) return {};
   }
-  const int code = RenameEntry(from.Folder, from.Name, to.Folder, toName);
-  ReleaseTemporaryLocksUnlessKept();
-  return ResultOfErrno(code);
+  return ResultOfErrno(RenameEntry(from.Folder, from.Name, to.Folder, toName));
 }
 
 }  // namespace plat

@@ -24,8 +24,9 @@ namespace plat::posix {
 
 // ---------------------------------------------------------------- system calls
 
-// The calls that write, copy, rename and delete files go through this table
-// (as SQLite's os_unix.c does), so that tests can make any of them fail.
+// Every call that changes a file (writes, copies, renames, deletes it, or
+// sets its mode, owner, times or attributes) goes through this table (as
+// SQLite's os_unix.c does), so that tests can make any of them fail.
 struct SysCalls {
   // Paths are taken relative to the folder handle `dir` (AT_FDCWD: the
   // current folder), as openat and its kin take them.
@@ -45,6 +46,11 @@ struct SysCalls {
   // copy_file_range from the current offset of `in` to that of `out`, up to
   // `count` bytes: the number copied (0 at the end of `in`), or -1.
   ssize_t (*CopyFileRange)(int in, int out, size_t count);
+  // The facts a new file takes: mode, owner, times, an extended attribute.
+  int (*Fchmod)(int fd, mode_t mode);
+  int (*Fchown)(int fd, uid_t owner, gid_t group);
+  int (*Futimens)(int fd, const struct timespec times[2]);
+  int (*Fsetxattr)(int fd, const char* name, const void* value, size_t size);
 };
 SysCalls& Sys();              // the table in use; tests may replace entries
 const SysCalls& DefaultSys();  // the real calls
@@ -147,6 +153,15 @@ inline std::string HostParent(const std::string& hostPath) {
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : hostPath.substr(0, slash);
 }
+
+// The last component of `hostPath`.
+inline std::string HostName(const std::string& hostPath) {
+  return hostPath.substr(hostPath.find_last_of('/') + 1);
+}
+
+// Where new contents of `r` go: the entry itself, or, for a link to a file,
+// the file it leads to (so that the link stays a link).
+std::string FinalTarget(const Resolved& r);
 
 // Opens the entry `path` names for reading (a folder opens too): the path as
 // spelled first and, only when nothing is there, the path resolved in other
@@ -298,34 +313,7 @@ inline bool IsReadOnlyMode(mode_t mode) { return (mode & 0222) == 0; }
 
 uint64_t ToFileTime(const struct timespec& t);
 
-// ---------------------------------------------------------------- temporary entries
-
-// A new temporary file in `hostFolder`, created with O_EXCL through
-// Sys().Open (mode 0666 before the umask), under this run's lock file in
-// that folder.  Returns the open descriptor, and in `temp` where it is
-// found, or -1 with errno set.
-int CreateTempFile(const std::string& hostFolder, At& temp);
-// A new, empty folder in `hostFolder` under a temporary name, returned in
-// `name`; false with errno set when none can be made.
-bool CreateTempFolder(const std::string& hostFolder, std::string& name);
-// Tells the bookkeeping that `name` in `hostFolder` is gone (removed or
-// renamed) when it is one of this run's temporary entries.
-void ForgetTemp(const std::string& hostFolder, const std::string& name);
-}  // namespace plat::posix
-namespace plat {
-// ReleaseTemporaryLocks, unless a KeepTemporaryLocks lives: what each file
-// operation calls when it is done.
-void ReleaseTemporaryLocksUnlessKept();
-}  // namespace plat
-namespace plat::posix {
-
-// Removes the temporary entries left in `hostFolder` by runs that ended
-// without cleaning up, with their lock files.
-void RemoveLeftovers(const std::string& hostFolder);
-// Removes the entry `name` in the folder `dir` and, for a folder, all it
-// holds, read-only files included; links are removed, never followed.
-// 0, or an errno value.
-int RemoveTreeAt(int dir, const std::string& name);
+// ---------------------------------------------------------------- helpers
 
 // 0 when the first byte of `fd` is locked now by this open file, else an
 // errno value (EAGAIN or EACCES: another holder).

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/posix/posix_temp_entry.h"
 #include "platform/text_encoding.h"
 #include "platform/winpath.h"
 
@@ -27,44 +28,26 @@ class PosixInputFile : public InputFile {
   PosixInputFile(const PosixInputFile&) = delete;
   PosixInputFile& operator=(const PosixInputFile&) = delete;
 
-  int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
-    if (offset > uint64_t(LLONG_MAX)) return 0;
+  FileResult ReadAt(uint64_t offset, void* buffer, size_t count, size_t& done) override {
+    done = 0;
+    if (offset > uint64_t(LLONG_MAX)) return {};
     if (count > size_t(SSIZE_MAX)) count = size_t(SSIZE_MAX);
     char* out = static_cast<char*>(buffer);
-    size_t done = 0;
     while (done < count) {
       ssize_t got = ::pread(fd_, out + done, count - done, off_t(offset + done));
       if (got < 0) {
         if (errno == EINTR) continue;
-        return -1;
+        return ResultOfErrno(errno);
       }
       if (got == 0) break;
       done += size_t(got);
     }
-    return int64_t(done);
+    return {};
   }
 
  private:
   int fd_;
 };
-
-// An open descriptor of the existing file at `path` (not a folder), or -1.
-int OpenExistingFile(const std::string& path, int& error) {
-  int fd = OpenForReading(path, error);
-  if (fd < 0) return -1;
-  struct stat st;
-  if (::fstat(fd, &st) != 0) {
-    error = errno;
-    Sys().Close(fd);
-    return -1;
-  }
-  if (S_ISDIR(st.st_mode)) {
-    error = EISDIR;
-    Sys().Close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 // Whether the host folder `folder` (below the handle `dir`, a path that
 // ends in '/') holds no entry named `name` in any spelling, as a listing of
@@ -149,6 +132,17 @@ bool ReadAsSpelled(int dir, const char* path, size_t largest, std::string& bytes
 
 }  // namespace
 
+std::string FinalTarget(const Resolved& r) {
+  if (r.Exists && S_ISLNK(r.Lstat.st_mode)) {
+    if (char* real = ::realpath(r.Host.c_str(), nullptr)) {
+      std::string result(real);
+      ::free(real);
+      return result;
+    }
+  }
+  return r.Host;
+}
+
 int OpenForReading(const std::string& path, int& error) {
   // The path as spelled is tried first: when it opens, resolving it would
   // have found the same entry.  Only a missing one is looked up in other
@@ -203,55 +197,48 @@ namespace plat {
 
 using namespace posix;
 
-std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* problem) {
+FileResult OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) {
   // A folder is not refused here, which would cost a look at every file
   // opened: reading it fails, as opening it does on Windows.
+  file.reset();
   int error = 0;
   int fd = OpenForReading(path, error);
-  if (fd < 0) {
-    if (problem) *problem = ResultOfErrno(error);
-    return nullptr;
-  }
-  return std::make_unique<PosixInputFile>(fd);
+  if (fd < 0) return ResultOfErrno(error);
+  file = std::make_unique<PosixInputFile>(fd);
+  return {};
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error, size_t largest) {
+FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t largest) {
   bytes.clear();
-  error.clear();
   int code = 0;
-  int fd = OpenExistingFile(path, code);
-  if (fd < 0) {
-    if (code == EISDIR) error = "cannot read \"" + path + "\": it is a folder, not a file";
-    else error = "cannot read \"" + path + "\": " + ResultOfErrno(code).Cause;
-    return false;
-  }
-  const auto tooLarge = [&] {
-    error = "cannot read \"" + path + "\": it is larger than " + std::to_string(largest) + " bytes";
+  const int fd = OpenForReading(path, code);
+  if (fd < 0) return ResultOfErrno(code);
+  const auto fail = [&](FileResult result) {
     Sys().Close(fd);
     bytes.clear();
-    return false;
+    return result;
+  };
+  const auto tooLarge = [&] {
+    return fail({FileOutcome::WrongKind, "it is larger than " + std::to_string(largest) + " bytes"});
   };
   struct stat st;
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-    if (uint64_t(st.st_size) > largest) return tooLarge();
-    bytes.reserve(size_t(st.st_size));
-  }
+  if (::fstat(fd, &st) != 0) return fail(ResultOfErrno(errno));
+  if (S_ISDIR(st.st_mode)) return fail({FileOutcome::WrongKind, "it is a folder, not a file"});
+  if (uint64_t(st.st_size) > largest) return tooLarge();
+  bytes.reserve(size_t(st.st_size));
   char buffer[65536];
   while (true) {
     ssize_t got = Sys().Read(fd, buffer, sizeof buffer);
     if (got < 0) {
       if (errno == EINTR) continue;
-      error = "cannot read \"" + path + "\": " + ResultOfErrno(errno).Cause;
-      Sys().Close(fd);
-      bytes.clear();
-      return false;
+      return fail(ResultOfErrno(errno));
     }
     if (got == 0) break;
     if (size_t(got) > largest - bytes.size()) return tooLarge();
     bytes.append(buffer, size_t(got));
   }
   Sys().Close(fd);
-  return true;
+  return {};
 }
 
 struct FilesBeingRead::Reads {
@@ -271,7 +258,7 @@ FilesBeingRead::FilesBeingRead(size_t count, PathOf pathOf, size_t largest, Dige
   reads.Looks.emplace(count, reads.Path, [&reads](size_t i, int dir, const char* path) {
     WholeFile& file = reads.Files[i];
     if (!posix::ReadAsSpelled(dir, path, reads.Largest, file.Bytes)) return false;
-    file.Read = true;
+    file.Result = {};
     if (reads.Digested) {
       const char* slash = std::strrchr(path, '/');
       const std::string folder(path, slash ? slash + 1 - path : 0);
@@ -289,8 +276,8 @@ std::vector<WholeFile> FilesBeingRead::Finish() {
   Reads& reads = *reads_;
   reads.Looks->Finish(reads.Path, [&reads](size_t i, const std::string& path, const posix::Resolved&) {
     WholeFile& file = reads.Files[i];
-    file.Read = ReadWholeFile(path, file.Bytes, file.Error, reads.Largest);
-    if (!file.Read || !reads.Digested) return;
+    file.Result = ReadWholeFile(path, file.Bytes, reads.Largest);
+    if (!file.Result.Done() || !reads.Digested) return;
     // Read here: the folders below are looked at here too.
     const std::string folder = winpath::ExtractFilePath(path);
     reads.Digested(i, file, [&folder](const std::string& relative) -> std::optional<bool> {
@@ -300,49 +287,31 @@ std::vector<WholeFile> FilesBeingRead::Finish() {
   return std::move(reads.Files);
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string& error) {
-  error.clear();
+FileResult WriteFileReplacing(const std::string& path, const std::string& bytes) {
   IgnoreFileSizeSignal();
-  auto fail = [&](const std::string& cause) {
-    error = "cannot write \"" + path + "\": " + cause;
-    return false;
-  };
+  if (path.empty()) return {FileOutcome::BadName, "a file needs a name"};
   Resolved r = Resolve(path);
-  if (path.empty()) {
-    error = "cannot write a file without a name";
-    return false;
-  }
-  if (!r.Valid || r.Name.empty()) return fail("not a valid file name");
+  if (!r.Valid || r.Name.empty()) return {FileOutcome::BadName, "not a valid file name"};
 
-  std::string finalPath = r.Host;
   struct stat old {};
-  bool replacing = false;
-  if (r.Exists && ::stat(r.Host.c_str(), &old) == 0) {
-    replacing = true;
-    if (S_ISDIR(old.st_mode)) return fail("it is a folder");
-    if (IsReadOnlyMode(old.st_mode)) return fail("the file is read-only");
-    // A link stays a link: the file it leads to is replaced.
-    if (S_ISLNK(r.Lstat.st_mode)) {
-      if (char* real = ::realpath(r.Host.c_str(), nullptr)) {
-        finalPath = real;
-        ::free(real);
-      }
-    }
-  }
-  std::string folder = HostParent(finalPath);
+  const bool replacing = r.Exists && ::stat(r.Host.c_str(), &old) == 0;
+  if (replacing && S_ISDIR(old.st_mode)) return {FileOutcome::WrongKind, "it is a folder"};
+  if (replacing && IsReadOnlyMode(old.st_mode)) return {FileOutcome::ReadOnly, "the file is read-only"};
+  // A link stays a link: the file it leads to is replaced.
+  const std::string finalPath = replacing ? FinalTarget(r) : r.Host;
+  const std::string folder = HostParent(finalPath);
+  const std::string finalName = HostName(finalPath);
 
-  At temp;
-  int fd = CreateTempFile(folder, temp);
-  if (fd < 0) return fail(ResultOfErrno(errno).Cause);
-  if (replacing) {
-    (void)::fchmod(fd, old.st_mode & 07777);
-    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-      // Only root may give a file away; otherwise the new file is the caller's.
-      [[maybe_unused]] const int ownerKept = ::fchown(fd, old.st_uid, old.st_gid);
-    }
-  }
-
+  TempEntry temp;
+  const int fd = temp.CreateFile(folder);
+  if (fd < 0) return ResultOfErrno(errno);
   int code = 0;
+  // The new file takes the mode and owner of the one it replaces.
+  if (replacing && Sys().Fchmod(fd, old.st_mode & 07777) != 0) code = errno;
+  if (replacing && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+    // Only root may give a file away; otherwise the new file is the caller's.
+    [[maybe_unused]] const int ownerKept = Sys().Fchown(fd, old.st_uid, old.st_gid);
+  }
   const char* data = bytes.data();
   size_t left = bytes.size();
   while (left > 0 && !code) {
@@ -358,17 +327,8 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   }
   if (!code && Sys().Fsync(fd) != 0) code = errno;
   if (Sys().Close(fd) != 0 && !code) code = errno;
-  if (!code && Sys().Rename(temp.Dir, temp.Path.c_str(), AT_FDCWD, finalPath.c_str()) != 0)
-    code = errno;
-  const std::string tempName = temp.Path.substr(temp.Path.find_last_of('/') + 1);
-  if (code) {
-    Sys().Unlink(temp.Dir, temp.Path.c_str(), 0);
-    ForgetTemp(folder, tempName);
-    ReleaseTemporaryLocksUnlessKept();
-    return fail(ResultOfErrno(code).Cause);
-  }
-  ForgetTemp(folder, tempName);
-  ReleaseTemporaryLocksUnlessKept();
+  if (!code) code = temp.Commit(folder, finalName, /*replace=*/true);
+  if (code) return ResultOfErrno(code);  // the temporary file goes with `temp`
 
   // Make the rename itself durable.  The new file is in place already, so a
   // failure here is not reported.
@@ -377,9 +337,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
     (void)Sys().Fsync(dir);
     Sys().Close(dir);
   }
-  size_t slash = finalPath.find_last_of('/');
-  NoteAdded(folder, finalPath.substr(slash + 1));
-  return true;
+  return {};
 }
 
 }  // namespace plat

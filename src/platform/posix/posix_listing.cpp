@@ -101,9 +101,10 @@ bool MayBeFolder(unsigned char type) {
 // folders (a folder the listing tells is one is then not looked at).
 enum class Listed { Entries, Folders, FolderNames };
 
-std::vector<DirEntry> List(const std::string& pattern, Listed listed, FileFacts facts,
-                           FileResult* problem) {
+FileResult List(const std::string& pattern, Listed listed, FileFacts facts,
+                std::vector<DirEntry>& entries) {
   const bool foldersOnly = listed != Listed::Entries;
+  entries.clear();
   if (pattern.find('\0') != std::string::npos) return {};
   std::string folderPart = winpath::ExtractFilePath(pattern);
   std::string mask = winpath::ExtractFileName(pattern);
@@ -132,10 +133,7 @@ std::vector<DirEntry> List(const std::string& pattern, Listed listed, FileFacts 
     std::string maskAscii, nameAscii;
     const bool asciiMask = AsciiUpper(mask, maskAscii);
     DIR* dir = ::opendir(folder.Host.c_str());
-    if (!dir) {
-      if (problem && errno != ENOENT) *problem = ResultOfErrno(errno);
-      return {};
-    }
+    if (!dir) return errno == ENOENT ? FileResult() : ResultOfErrno(errno);
     while (const dirent* d = ::readdir(dir)) {
       std::string name = d->d_name;
       if (name == "." || name == "..") continue;
@@ -167,7 +165,6 @@ std::vector<DirEntry> List(const std::string& pattern, Listed listed, FileFacts 
       std::sort(order.begin(), order.end(), before);
   }
 
-  std::vector<DirEntry> entries;
   entries.reserve(found.size());
   // Host names are UTF-8 as the program's text is; one that is not (made by
   // another program) is listed with the characters its bytes mean in code
@@ -192,7 +189,7 @@ std::vector<DirEntry> List(const std::string& pattern, Listed listed, FileFacts 
     if (foldersOnly && !(info.Attributes & kAttrDirectory)) continue;
     entries.push_back({listedName(f), info});
   }
-  return entries;
+  return {};
 }
 
 }  // namespace
@@ -200,23 +197,21 @@ std::vector<DirEntry> List(const std::string& pattern, Listed listed, FileFacts 
 
 namespace plat {
 
-std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts facts,
-                                  FileResult* problem) {
-  if (problem) *problem = {};
-  return posix::List(pattern, posix::Listed::Entries, facts, problem);
+FileResult FindEntries(const std::string& pattern, std::vector<DirEntry>& entries,
+                       FileFacts facts) {
+  return posix::List(pattern, posix::Listed::Entries, facts, entries);
 }
 
-std::vector<DirEntry> FindFolders(const std::string& pattern, FileResult* problem) {
-  if (problem) *problem = {};
-  return posix::List(pattern, posix::Listed::Folders, FileFacts::All, problem);
+FileResult FindFolders(const std::string& pattern, std::vector<DirEntry>& folders) {
+  return posix::List(pattern, posix::Listed::Folders, FileFacts::All, folders);
 }
 
-std::vector<std::string> FindFolderNames(const std::string& pattern, FileResult* problem) {
-  if (problem) *problem = {};
-  std::vector<std::string> names;
-  for (DirEntry& entry : posix::List(pattern, posix::Listed::FolderNames, FileFacts::All, problem))
-    names.push_back(std::move(entry.Name));
-  return names;
+FileResult FindFolderNames(const std::string& pattern, std::vector<std::string>& names) {
+  names.clear();
+  std::vector<DirEntry> folders;
+  const FileResult listed = posix::List(pattern, posix::Listed::FolderNames, FileFacts::All, folders);
+  for (DirEntry& entry : folders) names.push_back(std::move(entry.Name));
+  return listed;
 }
 
 }  // namespace plat

@@ -2,7 +2,6 @@
 // first byte of a file.
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -49,29 +48,19 @@ namespace plat {
 
 using namespace posix;
 
-LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock,
-                        std::string& error) {
+FileResult TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock) {
   lock.reset();
-  error.clear();
   const Resolved r = Resolve(path);
-  if (!r.Valid || r.Name.empty()) {
-    error = "\"" + path + "\" is not a valid file name";
-    return LockOutcome::Failed;
-  }
-  int fd;
-  do fd = ::open(r.Host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-  while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    error = "cannot open \"" + path + "\": " + ErrnoText(errno);
-    return LockOutcome::Failed;
-  }
+  if (!r.Valid || r.Name.empty()) return ResultOf(FileOutcome::BadName);
+  const int fd = Sys().Open(AT_FDCWD, r.Host.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW, 0666);
+  if (fd < 0) return ResultOfErrno(errno);
   if (!r.Exists) {
     NoteAdded(r.Folder, r.Name);
     // Hidden as Wine marks a file that a Windows program creates hidden, so
     // that both builds leave the same file (its leading dot already hides it
     // here; a file system without extended attributes does without).
     static constexpr char kHidden[] = "0x2";
-    (void)::fsetxattr(fd, "user.DOSATTRIB", kHidden, sizeof kHidden - 1, 0);
+    (void)Sys().Fsetxattr(fd, "user.DOSATTRIB", kHidden, sizeof kHidden - 1);
   }
   const int code = LockFirstByte(fd);
   if (code == 0) {
@@ -81,12 +70,11 @@ LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock
     // this process read of it: what it read is read again.
     ClearNameCache();
     ClearFolderHandles();
-    return LockOutcome::Locked;
+    return {};
   }
-  ::close(fd);
-  if (code == EAGAIN || code == EACCES) return LockOutcome::Busy;
-  error = "cannot lock \"" + path + "\": " + ErrnoText(code);
-  return LockOutcome::Failed;
+  Sys().Close(fd);
+  if (code == EAGAIN || code == EACCES) return {FileOutcome::InUse, "another program holds its lock"};
+  return ResultOfErrno(code);
 }
 
 void WaitMilliseconds(uint32_t milliseconds) {

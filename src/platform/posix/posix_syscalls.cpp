@@ -1,10 +1,11 @@
-// The table of system calls that write, copy, rename and delete files, and
-// small helpers around them.
+// The table of system calls that change files, and small helpers around
+// them.
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #ifdef __linux__
 #include <linux/fs.h>
@@ -82,6 +83,10 @@ ssize_t CopyFileRangeCall(int in, int out, size_t count) {
 #endif
 }
 
+int FsetxattrCall(int fd, const char* name, const void* value, size_t size) {
+  return ::fsetxattr(fd, name, value, size, 0);
+}
+
 const SysCalls kDefault = {
     .Open = OpenCall,
     .Read = ::read,
@@ -94,6 +99,10 @@ const SysCalls kDefault = {
     .Mkdir = ::mkdirat,
     .CloneFile = CloneFileCall,
     .CopyFileRange = CopyFileRangeCall,
+    .Fchmod = ::fchmod,
+    .Fchown = ::fchown,
+    .Futimens = ::futimens,
+    .Fsetxattr = FsetxattrCall,
 };
 
 SysCalls gCalls = kDefault;

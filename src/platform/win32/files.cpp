@@ -5,7 +5,7 @@
 // see win32_util.h for the path forms they are given.)
 #include "platform/platform.h"
 #include "platform/text_rules.h"
-#include "platform/win32/temporaries.h"
+#include "platform/win32/temp_entry.h"
 #include "platform/win32/win32_util.h"
 #include "platform/winpath.h"
 
@@ -88,9 +88,10 @@ bool FileExists(const std::string& path) {
 
 namespace {
 
-std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileResult* problem) {
+FileResult List(const std::string& pattern, bool foldersOnly, std::vector<DirEntry>& found) {
   // The names come from the folder in UTF-16 and are handed out as the
   // program's text, every character kept.
+  found.clear();
   std::wstring widePattern = FilePath(pattern);
   if (widePattern.empty()) return {};
   WIN32_FIND_DATAW data;
@@ -101,13 +102,11 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileRes
                                  nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
-    if (problem && code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND &&
-        code != ERROR_NO_MORE_FILES)
-      *problem = win32::ResultOfCode(code);
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND && code != ERROR_NO_MORE_FILES)
+      return win32::ResultOfCode(code);
     return {};
   }
   const std::wstring extension = ExtensionFilter(pattern);
-  std::vector<DirEntry> found;
   do {
     std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
@@ -125,26 +124,26 @@ std::vector<DirEntry> List(const std::string& pattern, bool foldersOnly, FileRes
   std::stable_sort(found.begin(), found.end(), [](const DirEntry& a, const DirEntry& b) {
     return textrules::CompareNtfsNames(a.Name, b.Name) < 0;
   });
-  return found;
+  return {};
 }
 
 }  // namespace
 
 // The listing gives every fact at once: there is nothing to leave out.
-std::vector<DirEntry> FindEntries(const std::string& pattern, FileFacts, FileResult* problem) {
-  if (problem) *problem = {};
-  return List(pattern, false, problem);
+FileResult FindEntries(const std::string& pattern, std::vector<DirEntry>& entries, FileFacts) {
+  return List(pattern, false, entries);
 }
 
-std::vector<DirEntry> FindFolders(const std::string& pattern, FileResult* problem) {
-  if (problem) *problem = {};
-  return List(pattern, true, problem);
+FileResult FindFolders(const std::string& pattern, std::vector<DirEntry>& folders) {
+  return List(pattern, true, folders);
 }
 
-std::vector<std::string> FindFolderNames(const std::string& pattern, FileResult* problem) {
-  std::vector<std::string> names;
-  for (DirEntry& entry : FindFolders(pattern, problem)) names.push_back(std::move(entry.Name));
-  return names;
+FileResult FindFolderNames(const std::string& pattern, std::vector<std::string>& names) {
+  names.clear();
+  std::vector<DirEntry> folders;
+  const FileResult listed = FindFolders(pattern, folders);
+  for (DirEntry& entry : folders) names.push_back(std::move(entry.Name));
+  return listed;
 }
 
 FileResult MakeFolder(const std::string& path) {
@@ -168,7 +167,6 @@ FileResult RemoveEmptyFolder(const std::string& path) {
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
     return {FileOutcome::WrongKind, "it is a link to a folder"};
   if (!RemoveDirectoryW(FilePath(path).c_str())) return win32::ResultOfCode(GetLastError());
-  win32::ForgetTemporary(path);
   return {};
 }
 
@@ -181,8 +179,8 @@ FileResult RemoveFile(const std::string& path) {
   return {};
 }
 
-FileResult CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
-                      bool privateFolder) {
+FileResult FileCopier::Copy(const std::string& source, const std::string& target,
+                            bool failIfExists, bool privateFolder) {
   DWORD sourceAttributes = AttributesOf(source);
   if (sourceAttributes == INVALID_FILE_ATTRIBUTES) return win32::ResultOfCode(GetLastError());
   if ((sourceAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {FileOutcome::WrongKind, "it is not a file"};
@@ -211,66 +209,58 @@ FileResult CopyFileTo(const std::string& source, const std::string& target, bool
   if (privateFolder && !targetExists) {
     if (CopyFileW(wideSource.c_str(), FilePath(finalName).c_str(), TRUE)) return {};
     const DWORD code = GetLastError();
-    if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS)
-      win32::DiscardTemporary(finalName);
+    if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) win32::RemoveOwnFile(finalName);
     return win32::ResultOfCode(code);
   }
-  std::string temporary;
-  for (int attempt = 0;; ++attempt) {
-    if (!win32::NewTemporaryName(folder, temporary)) return win32::ResultOfCode(GetLastError());
-    if (CopyFileW(wideSource.c_str(), FilePath(temporary).c_str(), TRUE)) break;
-    const DWORD code = GetLastError();
-    const bool taken = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
-    win32::ForgetTemporary(temporary);
-    // Another process took the name meanwhile: try the next one.
-    if (taken && attempt < 100) continue;
-    if (!taken) win32::DiscardTemporary(temporary);
-    ReleaseTemporaryLocksUnlessKept();
-    return win32::ResultOfCode(code);
-  }
-  DWORD flags = failIfExists ? 0 : MOVEFILE_REPLACE_EXISTING;
-  if (!MoveFileExW(FilePath(temporary).c_str(), FilePath(finalName).c_str(), flags)) {
-    const DWORD code = GetLastError();
-    win32::DiscardTemporary(temporary);
-    win32::ForgetTemporary(temporary);
-    ReleaseTemporaryLocksUnlessKept();
-    return win32::ResultOfCode(code);
-  }
-  win32::ForgetTemporary(temporary);
-  ReleaseTemporaryLocksUnlessKept();
-  return {};
+  TempEntry temp;
+  DWORD code = temp.Create(folder, TempEntry::Kind::File, [&](const std::string& path) {
+    return CopyFileW(wideSource.c_str(), FilePath(path).c_str(), TRUE);
+  });
+  if (temp.Lock()) kept_ = temp.Lock();  // for the next copy into this folder
+  if (code == 0) code = temp.Commit(finalName, targetExists);
+  // A target that another program made while the copy was written is not
+  // replaced; unless the copy meant to keep an existing target, that is a
+  // fault.
+  if (!targetExists && !failIfExists && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS))
+    return {FileOutcome::InUse, "another program made it while it was being copied"};
+  return win32::ResultOfCode(code);  // on failure the temporary file goes with `temp`
 }
 
-FileResult MakeStagingFolder(const std::string& parent, std::string& staged) {
+StagedFolder::StagedFolder() = default;
+StagedFolder::~StagedFolder() = default;
+
+FileResult StagedFolder::Make(const std::string& parent) {
+  Discard();
   const std::string folder = winpath::IncludeTrailingBackslash(parent);
   DWORD attributes = AttributesOf(folder);
   if (attributes == INVALID_FILE_ATTRIBUTES) return win32::ResultOfCode(GetLastError());
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return {FileOutcome::WrongKind, "it is not a folder"};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate;
-    if (!win32::NewTemporaryName(folder, candidate)) return win32::ResultOfCode(GetLastError());
-    if (CreateDirectoryW(FilePath(candidate).c_str(), nullptr)) {
-      staged = candidate;
-      return {};
-    }
-    const DWORD code = GetLastError();
-    win32::ForgetTemporary(candidate);
-    if (code != ERROR_ALREADY_EXISTS) {
-      ReleaseTemporaryLocksUnlessKept();
-      return win32::ResultOfCode(code);
-    }
-  }
-  return ResultOf(FileOutcome::Exists);
+  auto entry = std::make_unique<TempEntry>();
+  const DWORD code = entry->Create(folder, TempEntry::Kind::Folder, [](const std::string& path) {
+    return CreateDirectoryW(FilePath(path).c_str(), nullptr);
+  });
+  if (code != 0) return win32::ResultOfCode(code);
+  path_ = entry->Path();
+  entry_ = std::move(entry);
+  return {};
 }
 
-FileResult RemoveOwnTree(const std::string& folder) {
-  const std::string path = winpath::ExcludeTrailingBackslash(folder);
-  if (AttributesOf(path) == INVALID_FILE_ATTRIBUTES) return {};
-  const DWORD code = win32::RemoveTree(path);
+FileResult StagedFolder::Commit(const std::string& finalPath) {
+  if (!entry_) return ResultOf(FileOutcome::Missing);
+  if (FilePath(finalPath).empty()) return ResultOf(FileOutcome::BadName);
+  const DWORD code = entry_->Commit(finalPath, /*replace=*/false);
   if (code != 0) return win32::ResultOfCode(code);
-  win32::ForgetTemporary(path);
-  ReleaseTemporaryLocksUnlessKept();
+  entry_.reset();
+  path_.clear();
   return {};
+}
+
+FileResult StagedFolder::Discard() {
+  if (!entry_) return {};
+  const DWORD code = entry_->Discard();
+  entry_.reset();
+  path_.clear();
+  return win32::ResultOfCode(code);
 }
 
 FileResult RenameFile(const std::string& source, const std::string& target) {
@@ -278,8 +268,6 @@ FileResult RenameFile(const std::string& source, const std::string& target) {
   std::wstring to = FilePath(target);
   if (from.empty() || to.empty()) return ResultOf(FileOutcome::BadName);
   if (!MoveFileW(from.c_str(), to.c_str())) return win32::ResultOfCode(GetLastError());
-  win32::ForgetTemporary(source);
-  ReleaseTemporaryLocksUnlessKept();
   return {};
 }
 

@@ -2,7 +2,7 @@
 // SetFilePointer, WriteFile, FlushFileBuffers, MoveFileEx (see win32_util.h
 // for the path forms they are given).
 #include "platform/platform.h"
-#include "platform/win32/temporaries.h"
+#include "platform/win32/temp_entry.h"
 #include "platform/win32/win32_util.h"
 
 #include <algorithm>
@@ -11,7 +11,6 @@ namespace plat {
 
 namespace {
 
-using win32::SystemMessage;
 
 // A handle that closes itself.
 class Handle {
@@ -47,21 +46,23 @@ class Win32InputFile : public InputFile {
  public:
   explicit Win32InputFile(HANDLE handle) : handle_(handle) {}
 
-  int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
+  FileResult ReadAt(uint64_t offset, void* buffer, size_t count, size_t& done) override {
+    done = 0;
     LONG high = static_cast<LONG>(offset >> 32);
     DWORD low = SetFilePointer(handle_.Get(), static_cast<LONG>(offset & 0xFFFFFFFFu), &high,
                                FILE_BEGIN);
-    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return -1;
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+      return win32::ResultOfCode(GetLastError());
     char* out = static_cast<char*>(buffer);
-    size_t done = 0;
     while (done < count) {
       DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 20));
       DWORD got = 0;
-      if (!ReadFile(handle_.Get(), out + done, chunk, &got, nullptr)) return -1;
+      if (!ReadFile(handle_.Get(), out + done, chunk, &got, nullptr))
+        return win32::ResultOfCode(GetLastError());
       if (got == 0) break;
       done += got;
     }
-    return static_cast<int64_t>(done);
+    return {};
   }
 
  private:
@@ -70,57 +71,40 @@ class Win32InputFile : public InputFile {
 
 }  // namespace
 
-std::unique_ptr<InputFile> OpenInputFile(const std::string& path, FileResult* problem) {
-  if (path.empty()) {
-    if (problem) *problem = ResultOf(FileOutcome::BadName);
-    return nullptr;
-  }
+FileResult OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) {
+  file.reset();
+  if (path.empty()) return ResultOf(FileOutcome::BadName);
   HANDLE handle = OpenForReading(path);
-  if (handle == INVALID_HANDLE_VALUE) {
-    if (problem) *problem = win32::ResultOfCode(GetLastError());
-    return nullptr;
-  }
-  return std::make_unique<Win32InputFile>(handle);
+  if (handle == INVALID_HANDLE_VALUE) return win32::ResultOfCode(GetLastError());
+  file = std::make_unique<Win32InputFile>(handle);
+  return {};
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error, size_t largest) {
+FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t largest) {
   bytes.clear();
-  error.clear();
   DWORD attributes = win32::AttributesOf(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    error = "cannot read \"" + path + "\": it is a folder, not a file";
-    return false;
-  }
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return {FileOutcome::WrongKind, "it is a folder, not a file"};
   Handle file(path.empty() ? INVALID_HANDLE_VALUE : OpenForReading(path));
-  if (!file.Valid()) {
-    error = "cannot read \"" + path + "\": " + win32::ResultOfCode(GetLastError()).Cause;
-    return false;
-  }
+  if (!file.Valid()) return win32::ResultOfCode(GetLastError());
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.Get(), &size)) {
-    error = "cannot read \"" + path + "\": " + win32::ResultOfCode(GetLastError()).Cause;
-    return false;
-  }
-  const auto tooLarge = [&] {
-    error = "cannot read \"" + path + "\": it is larger than " + std::to_string(largest) + " bytes";
-    return false;
-  };
-  if (static_cast<uint64_t>(size.QuadPart) > largest) return tooLarge();
+  if (!GetFileSizeEx(file.Get(), &size)) return win32::ResultOfCode(GetLastError());
+  const FileResult tooLarge = {FileOutcome::WrongKind,
+                               "it is larger than " + std::to_string(largest) + " bytes"};
+  if (static_cast<uint64_t>(size.QuadPart) > largest) return tooLarge;
   std::string data;
   if (size.QuadPart > 0) data.reserve(static_cast<size_t>(size.QuadPart));
   char buffer[65536];
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) {
-      error = "cannot read \"" + path + "\": " + win32::ResultOfCode(GetLastError()).Cause;
-      return false;
-    }
+    if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr))
+      return win32::ResultOfCode(GetLastError());
     if (got == 0) break;
-    if (got > largest - data.size()) return tooLarge();
+    if (got > largest - data.size()) return tooLarge;
     data.append(buffer, got);
   }
   bytes.swap(data);
-  return true;
+  return {};
 }
 
 // No thread is made here: every file is read in Finish, one after the
@@ -143,78 +127,52 @@ std::vector<WholeFile> FilesBeingRead::Finish() {
   for (size_t i = 0; i < reads.Count; ++i) {
     WholeFile& file = files[i];
     const std::string path = reads.Path(i);
-    file.Read = ReadWholeFile(path, file.Bytes, file.Error, reads.Largest);
+    file.Result = ReadWholeFile(path, file.Bytes, reads.Largest);
     const std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
     const FolderBelow below = [&folder](const std::string& relative) -> std::optional<bool> {
       return FolderExists(folder + relative);
     };
-    if (file.Read && reads.Digested) reads.Digested(i, file, below);
+    if (file.Result.Done() && reads.Digested) reads.Digested(i, file, below);
   }
   return files;
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string& error) {
-  error.clear();
-  if (path.empty()) {
-    error = "cannot write a file without a name";
-    return false;
-  }
+FileResult WriteFileReplacing(const std::string& path, const std::string& bytes) {
+  if (path.empty()) return {FileOutcome::BadName, "a file needs a name"};
   DWORD attributes = win32::AttributesOf(path);
   if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      error = "cannot write \"" + path + "\": it is a folder";
-      return false;
-    }
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-      error = "cannot write \"" + path + "\": the file is read-only";
-      return false;
-    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {FileOutcome::WrongKind, "it is a folder"};
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+      return {FileOutcome::ReadOnly, "the file is read-only"};
   }
   const std::string target =
       attributes != INVALID_FILE_ATTRIBUTES ? win32::ExistingSpelling(path) : path;
-  const std::string folder = win32::FolderPart(target);
-  std::string temporary;
   HANDLE created = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
-    if (!win32::NewTemporaryName(folder, temporary)) break;
-    created = CreateFileW(win32::FilePath(temporary).c_str(), GENERIC_WRITE, 0, nullptr,
-                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (created == INVALID_HANDLE_VALUE) {
-      const DWORD code = GetLastError();
-      win32::ForgetTemporary(temporary);
-      SetLastError(code);
-      if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) break;
+  TempEntry temp;
+  DWORD code = temp.Create(win32::FolderPart(target), TempEntry::Kind::File,
+                           [&created](const std::string& temporary) {
+                             created = CreateFileW(win32::FilePath(temporary).c_str(), GENERIC_WRITE,
+                                                   0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                                   nullptr);
+                             return created != INVALID_HANDLE_VALUE;
+                           });
+  if (code == 0) {
+    Handle file(created);
+    size_t done = 0;
+    while (code == 0 && done < bytes.size()) {
+      DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+      DWORD written = 0;
+      if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr))
+        code = GetLastError();
+      else if (written == 0)
+        code = ERROR_DISK_FULL;
+      done += written;
     }
+    if (code == 0 && !FlushFileBuffers(file.Get())) code = GetLastError();
+    if (!file.Close() && code == 0) code = GetLastError();
+    if (code == 0) code = temp.Commit(target, /*replace=*/true, /*writeThrough=*/true);
   }
-  if (created == INVALID_HANDLE_VALUE) {
-    error = "cannot write \"" + path + "\": " + win32::ResultOfCode(GetLastError()).Cause;
-    return false;
-  }
-  Handle file(created);
-  auto fail = [&](DWORD code) {
-    file.Close();
-    win32::DiscardTemporary(temporary);
-    win32::ForgetTemporary(temporary);
-    ReleaseTemporaryLocksUnlessKept();
-    error = "cannot write \"" + path + "\": " + win32::ResultOfCode(code).Cause;
-    return false;
-  };
-  size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr)) return fail(GetLastError());
-    if (written == 0) return fail(ERROR_DISK_FULL);
-    done += written;
-  }
-  if (!FlushFileBuffers(file.Get())) return fail(GetLastError());
-  if (!file.Close()) return fail(GetLastError());
-  if (!MoveFileExW(win32::FilePath(temporary).c_str(), win32::FilePath(target).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return fail(GetLastError());
-  win32::ForgetTemporary(temporary);
-  ReleaseTemporaryLocksUnlessKept();
-  return true;
+  return win32::ResultOfCode(code);  // on failure the temporary file goes with `temp`
 }
 
 }  // namespace plat

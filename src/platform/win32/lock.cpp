@@ -21,36 +21,27 @@ class Win32FileLock : public FileLock {
 
 }  // namespace
 
-LockOutcome TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock,
-                        std::string& error) {
+FileResult TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock) {
   lock.reset();
-  error.clear();
   const std::wstring wide = win32::FilePath(path);
-  if (wide.empty()) {
-    error = "\"" + path + "\" is not a valid file name";
-    return LockOutcome::Failed;
-  }
+  if (wide.empty()) return ResultOf(FileOutcome::BadName);
   // Shared for reading, writing and deleting: only the byte lock excludes.
   HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    error = "cannot open \"" + path + "\": " + win32::SystemMessage(GetLastError());
-    return LockOutcome::Failed;
-  }
+  if (handle == INVALID_HANDLE_VALUE) return win32::ResultOfCode(GetLastError());
   // Never blocks: a lock held by a Linux process on the same file shows up
   // under Wine as an immediate conflict, not as a wait, so callers poll.
   OVERLAPPED at = {};
   if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
     lock = std::make_unique<Win32FileLock>(handle);
-    return LockOutcome::Locked;
+    return {};
   }
   const DWORD code = GetLastError();
   CloseHandle(handle);
   if (code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING || code == ERROR_SHARING_VIOLATION)
-    return LockOutcome::Busy;
-  error = "cannot lock \"" + path + "\": " + win32::SystemMessage(code);
-  return LockOutcome::Failed;
+    return {FileOutcome::InUse, "another program holds its lock"};
+  return win32::ResultOfCode(code);
 }
 
 void WaitMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }

@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
 #include "platform/text_encoding.h"
 
 namespace plat::win32 {
@@ -112,12 +113,42 @@ inline std::string ExistingSpelling(const std::string& path) {
   return FolderPart(path) + Narrow(data.cFileName);
 }
 
-// Removes a temporary file even when it carries a read-only attribute.
-inline void DiscardTemporary(const std::string& path) {
+// Removes a file this program wrote (a temporary file, an unfinished copy)
+// even when it carries a read-only attribute.  0 or an error code.
+inline DWORD RemoveOwnFile(const std::string& path) {
   std::wstring wide = FilePath(path);
-  if (wide.empty()) return;
+  if (wide.empty()) return ERROR_INVALID_NAME;
   SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(wide.c_str());
+  return DeleteFileW(wide.c_str()) ? 0 : GetLastError();
+}
+
+// The outcome a system error code stands for, with its plain words.
+inline FileResult ResultOfCode(DWORD code) {
+  switch (code) {
+    case ERROR_SUCCESS: return {};
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return ResultOf(FileOutcome::Missing);
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return ResultOf(FileOutcome::Exists);
+    case ERROR_DIR_NOT_EMPTY: return ResultOf(FileOutcome::NotEmpty);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ResultOf(FileOutcome::NoSpace);
+    case ERROR_ACCESS_DENIED: return ResultOf(FileOutcome::Denied);
+    case ERROR_WRITE_PROTECT: return {FileOutcome::Denied, "the disk is read-only"};
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE: return ResultOf(FileOutcome::InUse);
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_INVALID_PARAMETER: return ResultOf(FileOutcome::BadName);
+    case ERROR_DIRECTORY: return {FileOutcome::BadName, "a part of the path is a file, not a folder"};
+    case ERROR_FILENAME_EXCED_RANGE: return {FileOutcome::BadName, "the path is too long"};
+    case ERROR_CRC:
+    case ERROR_READ_FAULT:
+    case ERROR_WRITE_FAULT:
+    case ERROR_IO_DEVICE: return ResultOf(FileOutcome::IoError);
+    default: return {FileOutcome::OtherFault, SystemMessage(code)};
+  }
 }
 
 }  // namespace plat::win32
