@@ -31,21 +31,28 @@ void TakeBatchFileName(CommandState& s) {
   s.BatchFileName = s.Args[2].empty() ? std::string() : plat::FullPath(s.Args[2]);
 }
 
-int BatchFileResult(const CommandState& s) {
-  return (!s.BatchFileName.empty() && plat::FileExists(s.BatchFileName)) ? kParseOk
-                                                                         : kParseNoBatchFile;
+int BatchFileResult(CommandState& s) {
+  if (!s.BatchFileName.empty() && plat::FileExists(s.BatchFileName)) return kParseOk;
+  s.ParseProblem = s.BatchFileName.empty() ? "no batch file was named"
+                                           : "the batch file '" + s.BatchFileName + "' does not exist";
+  return kParseNoBatchFile;
+}
+
+int RefuseBatchInBatch(CommandState& s) {
+  s.ParseProblem = "a batch file cannot run another one (-b, -bu)";
+  return kParseBatchRunning;
 }
 
 }  // namespace
 
 int SetUpBatch(CommandState& s) {
-  if (s.BatchMode) return kParseBatchRunning;
+  if (s.BatchMode) return RefuseBatchInBatch(s);
   TakeBatchFileName(s);
   return BatchFileResult(s);
 }
 
 int SetUpUserBatch(CommandState& s) {
-  if (s.BatchMode) return kParseBatchRunning;
+  if (s.BatchMode) return RefuseBatchInBatch(s);
   TakeBatchFileName(s);
   if (s.ArgCount == 4) {
     s.BatchFolder = s.Args[3];
@@ -137,16 +144,26 @@ void RunBatchFile(CommandState& s) {
   size_t lineNumber = 0;
   for (const std::string& line : SplitLines(encoding::DecodeTextFile(bytes))) {
     ++lineNumber;
+    const std::string where = "line " + std::to_string(lineNumber) + " of " + s.BatchFileName;
     BatchWords words = SplitBatchLine(line);
-    if (words.Count == 0) continue;
+    if (words.Count == 0) continue;  // a blank line or a comment
     s.ArgCount = words.Count;
     s.Args = std::move(words.Args);
-    const int parsed = ParseCommand(s);
-    if (parsed == kParseNoVariableValue)
-      WriteNoticeLine("skipped line " + std::to_string(lineNumber) + " of " + s.BatchFileName +
-                      ": " + BatchVariableWithoutValue(s) +
-                      " has no value in a batch file started with -b (-bu sets it)");
-    if (parsed != kParseOk) continue;  // lines that do not parse are skipped
+    int parsed = kParseInvalid;
+    try {
+      parsed = ParseCommand(s);
+    } catch (const FatalError& e) {
+      throw FatalError(where + ": " + e.what());  // a bad number stops the run
+    }
+    if (parsed != kParseOk) {
+      // Lines that do not parse are skipped, and said so.
+      std::string why = s.ParseProblem.empty() ? "it is no command" : s.ParseProblem;
+      bool emptyWord = false;
+      for (int32_t i = 1; i <= s.ArgCount; ++i) emptyWord = emptyWord || s.Args[size_t(i)].empty();
+      if (emptyWord && parsed == kParseInvalid) why += " (two blanks in a row make an empty word)";
+      WriteNoticeLine("skipped " + where + ": " + why);
+      continue;
+    }
     ShowProgress(s);
     s.Parsed->Run(s);
   }

@@ -59,6 +59,9 @@ struct CommandState {
   // The row of the command parsed last; null when it was no valid command.
   const Command* Parsed = nullptr;
   CommandArguments Arguments;
+  // Why the last parse gave no kParseOk, in plain words for standard error
+  // ("unknown option '-list'"); empty when it did, or for a bare command.
+  std::string ParseProblem;
   int32_t ForceVersion = -1;
   std::string SimulatorName;  // the simulator the settings name; empty: none
   // Seconds to wait for another program to let go of the library (0: none).

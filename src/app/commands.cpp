@@ -2,6 +2,7 @@
 // are made of.
 #include "app/commands.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -21,8 +22,13 @@ namespace {
 
 int TakeNothing(CommandState&) { return kParseOk; }
 
+// Word `n` of the command as an integer; FatalError names what it is for.
+int32_t IntegerWord(const CommandState& s, size_t n, const char* what) {
+  return StrictInteger(s.Args[n], std::string("the ") + what + " of '" + s.Parsed->Word + "'");
+}
+
 int TakeLayer(CommandState& s) {
-  s.Arguments.Layer = StrictInteger(s.Args[2]);
+  s.Arguments.Layer = IntegerWord(s, 2, "layer number");
   return kParseOk;
 }
 
@@ -51,7 +57,7 @@ int TakeInsert(CommandState& s) {
   CommandArguments& a = s.Arguments;
   a.Folder = s.Args[2];
   a.Title = s.Args[3];
-  a.Layer = StrictInteger(s.Args[4]);
+  a.Layer = IntegerWord(s, 4, "layer number");
   return TakeTexts(s);
 }
 
@@ -59,13 +65,18 @@ int TakeCopy(CommandState& s) {
   CommandArguments& a = s.Arguments;
   a.SourceFolder = s.Args[2];
   a.DestFolder = s.Args[3];
-  a.Overwrite = StrictInteger(s.Args[4]);
-  if (a.Overwrite < 0 || a.Overwrite > 3) return kParseInvalid;
+  a.Overwrite = IntegerWord(s, 4, "overwrite mode");
+  if (a.Overwrite < 0 || a.Overwrite > 3) {
+    s.ParseProblem = "the overwrite mode of '-c' is 0, 1, 2 or 3, not '" + s.Args[4] + "'";
+    return kParseInvalid;
+  }
   const int result = TakeTexts(s);
   if (result != kParseOk) return result;
   // The source must be a folder as written; the destination is what the
   // copy makes.
-  return plat::FolderExists(a.SourceFolder) ? kParseOk : kParseNoFolder;
+  if (plat::FolderExists(a.SourceFolder)) return kParseOk;
+  s.ParseProblem = "the source folder '" + a.SourceFolder + "' does not exist";
+  return kParseNoFolder;
 }
 
 int TakeAutoRemove(CommandState& s) {
@@ -80,11 +91,17 @@ bool IsKnownBglVersion(int32_t version) {
 // "-v-" and "-v+": layernum version filter.
 int TakeBglSwitch(CommandState& s) {
   CommandArguments& a = s.Arguments;
-  a.Layer = StrictInteger(s.Args[2]);
-  if (!ParseInteger(s.Args[3], a.Version) || !ParseInteger(s.Args[4], a.Filter))
-    return kParseInvalid;
+  a.Layer = IntegerWord(s, 2, "layer number");
   // Only the BGL versions that exist (0 = any) make a valid command.
-  if (a.Filter < 0 || a.Filter > 16383 || !IsKnownBglVersion(a.Version)) return kParseInvalid;
+  const std::string option = "'" + std::string(s.Parsed->Word) + "'";
+  if (!ParseInteger(s.Args[3], a.Version) || !IsKnownBglVersion(a.Version)) {
+    s.ParseProblem = "the version of " + option + " is 0 (any), 6, 7, 9 or 10, not '" + s.Args[3] + "'";
+    return kParseInvalid;
+  }
+  if (!ParseInteger(s.Args[4], a.Filter) || a.Filter < 0 || a.Filter > 16383) {
+    s.ParseProblem = "the filter of " + option + " is a number from 0 to 16383, not '" + s.Args[4] + "'";
+    return kParseInvalid;
+  }
   return kParseOk;
 }
 
@@ -113,7 +130,55 @@ void FindByTitle(CommandState& s) {
   WriteLine(" Result (-1 = no): " + std::to_string(r));
 }
 
+// "layer 3 'Default Terrain'".
+std::string LayerNamed(const SceneryLibrary& library, long index) {
+  const Area& area = *library.Sections[size_t(index)].Record;
+  return "layer " + std::to_string(area.Layer) + " '" + area.Title + "'";
+}
+
+// What a command on one layer finds; when it is nothing, or a layer the
+// command leaves as it is, says so on standard error.  The command runs all
+// the same: it uses up the layer of the last find as it always has.
+enum class LayerUse {
+  Any,          // -r, -v-, -v+: any layer (their own refusals are told where made)
+  Unrequired,   // -d, -t: a required layer stays as it is
+  WithBelow,    // -md: the layer and the one below it
+  WithAbove,    // -mu: the layer and the one above it
+};
+
+void TellWhenNothingChanges(CommandState& s, LayerUse use) {
+  const SceneryLibrary& library = LibraryOf(s);
+  const int32_t given = s.Arguments.Layer;
+  const int32_t layer = given == -1 ? library.LastLayer : given;
+  const char* const nothing = "no layer found, nothing changed: ";
+  if (given == -1 && layer == -1)
+    return WriteNoticeLine(std::string(nothing) +
+                           "-1 stands for the layer the last -f or -ft found, and none was found");
+  const long index = library.FindAreaByLayer(layer);
+  if (index < 0)
+    return WriteNoticeLine(nothing + std::string("no area has the layer number ") + std::to_string(layer));
+  const Area& area = *library.Sections[size_t(index)].Record;
+  if (use == LayerUse::Unrequired && area.Required)
+    WriteNoticeLine(LayerNamed(library, index) + " is required, nothing changed");
+  if (use != LayerUse::WithBelow && use != LayerUse::WithAbove) return;
+  const int64_t other = int64_t{layer} + (use == LayerUse::WithBelow ? -1 : 1);
+  if (other < INT32_MIN || other > INT32_MAX || library.FindAreaByLayer(int32_t(other)) < 0)
+    WriteNoticeLine(LayerNamed(library, index) + " has no layer " + std::to_string(other) +
+                    (use == LayerUse::WithBelow ? " below" : " above") + " it, nothing changed");
+}
+
+void DeleteByTitle(CommandState& s) {
+  SceneryLibrary& library = LibraryOf(s);
+  const long index = library.FindAreaByTitle(s.Arguments.Title);
+  if (index < 0)
+    WriteNoticeLine("no layer found, nothing changed: no area has the title '" + s.Arguments.Title + "'");
+  else if (library.Sections[size_t(index)].Record->Required)
+    WriteNoticeLine(LayerNamed(library, index) + " is required, nothing changed");
+  library.DeleteLayerByTitle(s.Arguments.Title);
+}
+
 void SwitchBglFiles(CommandState& s, const std::string& from, const std::string& to) {
+  TellWhenNothingChanges(s, LayerUse::Any);
   const CommandArguments& a = s.Arguments;
   LibraryOf(s).RenameBglFiles(a.Layer, a.Version, a.Filter, from, to);
 }
@@ -129,48 +194,63 @@ void WaitForEnter(CommandState&) {
 // {title} and {message}; "-t" has no blank before its number, as
 // installers' logs read it.
 const Command kCommands[] = {
-    {"-g", 1, TakeNothing, nullptr, ShowLibraryPath},
-    {"-f", 3, TakeFolderToFind, " Searching for {folder}...", FindByFolder},
-    {"-s", 1, TakeNothing, " Sorting layers...", [](CommandState& s) { LibraryOf(s).SortLayers(); }},
-    {"-md", 2, TakeLayer, " Moving layer {layer} down...",
-     [](CommandState& s) { LibraryOf(s).MoveLayerDown(s.Arguments.Layer); }},
-    {"-mu", 2, TakeLayer, " Moving layer {layer} up...",
-     [](CommandState& s) { LibraryOf(s).MoveLayerUp(s.Arguments.Layer); }},
-    {"-i", 4, TakeInsert, " Inserting layer from {folder}...",
+    {"-g", 1, "", TakeNothing, nullptr, ShowLibraryPath},
+    {"-f", 3, "folder, activate", TakeFolderToFind, " Searching for {folder}...", FindByFolder},
+    {"-s", 1, "", TakeNothing, " Sorting layers...", [](CommandState& s) { LibraryOf(s).SortLayers(); }},
+    {"-md", 2, "layer number", TakeLayer, " Moving layer {layer} down...",
+     [](CommandState& s) {
+       TellWhenNothingChanges(s, LayerUse::WithBelow);
+       LibraryOf(s).MoveLayerDown(s.Arguments.Layer);
+     }},
+    {"-mu", 2, "layer number", TakeLayer, " Moving layer {layer} up...",
+     [](CommandState& s) {
+       TellWhenNothingChanges(s, LayerUse::WithAbove);
+       LibraryOf(s).MoveLayerUp(s.Arguments.Layer);
+     }},
+    {"-i", 4, "folder, title, layer number", TakeInsert, " Inserting layer from {folder}...",
      [](CommandState& s) {
        LibraryOf(s).InsertLayer(s.Arguments.Folder, s.Arguments.Title, s.Arguments.Layer);
      }},
-    {"-d", 2, TakeLayer, " Deleting layer {layer}...",
-     [](CommandState& s) { LibraryOf(s).DeleteLayer(s.Arguments.Layer); }},
-    {"-di", 1, TakeNothing, " Deleting all inactive layers...",
+    {"-d", 2, "layer number", TakeLayer, " Deleting layer {layer}...",
+     [](CommandState& s) {
+       TellWhenNothingChanges(s, LayerUse::Unrequired);
+       LibraryOf(s).DeleteLayer(s.Arguments.Layer);
+     }},
+    {"-di", 1, "", TakeNothing, " Deleting all inactive layers...",
      [](CommandState& s) { LibraryOf(s).DeleteInactiveLayers(); }},
-    {"-a", 2, TakeLayer, " Activating layer {layer}...",
+    {"-a", 2, "layer number", TakeLayer, " Activating layer {layer}...",
      [](CommandState& s) { LibraryOf(s).ActivateLayer(s.Arguments.Layer); }},
-    {"-t", 2, TakeLayer, " Toggling layer state{layer}...",
-     [](CommandState& s) { LibraryOf(s).ToggleLayer(s.Arguments.Layer); }},
-    {"-c", 4, TakeCopy, " Copying scenery files...\n From: {source}\n To:   {dest}",
+    {"-t", 2, "layer number", TakeLayer, " Toggling layer state{layer}...",
+     [](CommandState& s) {
+       TellWhenNothingChanges(s, LayerUse::Unrequired);
+       LibraryOf(s).ToggleLayer(s.Arguments.Layer);
+     }},
+    {"-c", 4, "source folder, destination folder, overwrite mode", TakeCopy, " Copying scenery files...\n From: {source}\n To:   {dest}",
      [](CommandState& s) {
        LibraryOf(s).CopyTree(s.Arguments.SourceFolder, s.Arguments.DestFolder, s.Arguments.Overwrite);
      }},
-    {"-r", 2, TakeLayer, " Removing scenery files in layer {layer}...",
-     [](CommandState& s) { LibraryOf(s).RemoveLayerTree(s.Arguments.Layer); }},
-    {"-ia", 2, TakeFolder, " Scanning for new scenery...",
+    {"-r", 2, "layer number", TakeLayer, " Removing scenery files in layer {layer}...",
+     [](CommandState& s) {
+       TellWhenNothingChanges(s, LayerUse::Any);
+       LibraryOf(s).RemoveLayerTree(s.Arguments.Layer);
+     }},
+    {"-ia", 2, "folder", TakeFolder, " Scanning for new scenery...",
      [](CommandState& s) { LibraryOf(s).AddNewScenery(s.Arguments.Folder); }},
-    {"-x", 2, TakeAutoRemove, " Checking scenery.cfg...",
+    {"-x", 2, "autoremove", TakeAutoRemove, " Checking scenery.cfg...",
      [](CommandState& s) { CheckSceneryConfig(LibraryOf(s), s.Arguments.AutoRemove); }},
-    {"-ft", 3, TakeTitleToFind, " Searching for '{title}'...", FindByTitle},
-    {"-dt", 2, TakeTitle, " Deleting layer '{title}'...",
-     [](CommandState& s) { LibraryOf(s).DeleteLayerByTitle(s.Arguments.Title); }},
-    {"-b", 2, SetUpBatch, nullptr, RunBatchFile},
-    {"-bu", kOneToFourWords, SetUpUserBatch, nullptr, RunBatchFile},
-    {"-rf", 2, TakeFolder, " Removing files in {folder}...",
+    {"-ft", 3, "title, activate", TakeTitleToFind, " Searching for '{title}'...", FindByTitle},
+    {"-dt", 2, "title", TakeTitle, " Deleting layer '{title}'...",
+     DeleteByTitle},
+    {"-b", 2, "batch file", SetUpBatch, nullptr, RunBatchFile},
+    {"-bu", kOneToFourWords, "batch file, folder, title", SetUpUserBatch, nullptr, RunBatchFile},
+    {"-rf", 2, "folder", TakeFolder, " Removing files in {folder}...",
      [](CommandState& s) { LibraryOf(s).RemoveListedFolderTree(s.Arguments.Folder); }},
-    {"-v-", 4, TakeBglSwitch, " Inactivating matching files in layer '{layer}'...",
+    {"-v-", 4, "layer number, version, filter", TakeBglSwitch, " Inactivating matching files in layer '{layer}'...",
      [](CommandState& s) { SwitchBglFiles(s, ".bgl", s.RenameExtension); }},
-    {"-v+", 4, TakeBglSwitch, " Activating matching files in layer '{layer}'...",
+    {"-v+", 4, "layer number, version, filter", TakeBglSwitch, " Activating matching files in layer '{layer}'...",
      [](CommandState& s) { SwitchBglFiles(s, s.RenameExtension, ".bgl"); }},
-    {"-p", 2, TakeMessage, " {message}", WaitForEnter},
-    {"-l", 1, TakeNothing, nullptr, [](CommandState& s) { PrintLibraryListing(LibraryOf(s)); }},
+    {"-p", 2, "message", TakeMessage, " {message}", WaitForEnter},
+    {"-l", 1, "", TakeNothing, nullptr, [](CommandState& s) { PrintLibraryListing(LibraryOf(s)); }},
 };
 
 // The text of argument `name` ("layer", ...).
@@ -202,6 +282,16 @@ void ShowProgress(const CommandState& s) {
     }
   }
   WriteLine(line);
+}
+
+std::string WordCountProblem(const Command& command, int32_t given) {
+  const std::string option = "'" + std::string(command.Word) + "'";
+  const std::string arguments = command.Arguments;
+  const std::string count = std::to_string(given - 1) + " given";
+  if (arguments.empty()) return option + " takes no arguments, " + count;
+  const size_t needed = 1 + size_t(std::count(arguments.begin(), arguments.end(), ','));
+  return option + " needs " + std::to_string(needed) + (needed == 1 ? " argument (" : " arguments (") +
+         arguments + "), " + count;
 }
 
 const Command* FindCommand(std::string_view word) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "app/command_state.h"
@@ -19,6 +20,9 @@ constexpr int32_t kOneToFourWords = 0;
 struct Command {
   const char* Word;  // the option as typed ("-f")
   int32_t Words;     // the words of the command, the option's own included
+  // Its arguments in plain words, for the message on a wrong number of
+  // words ("layer number"); "" when it takes none.
+  const char* Arguments;
   // Takes the arguments from Args into Arguments (or the batch fields);
   // returns a parse result (kParseOk ...).  Throws FatalError for a strict
   // integer argument that is not an integer.
@@ -33,5 +37,8 @@ struct Command {
 void ShowProgress(const CommandState& state);
 // The row of the option `word` (its exact bytes), or null.
 const Command* FindCommand(std::string_view word);
+// What is wrong with a command of `given` words for the row `command`:
+// "'-t' needs 1 argument (layer number), 0 given".
+std::string WordCountProblem(const Command& command, int32_t given);
 
 }  // namespace app

@@ -10,10 +10,10 @@
 
 namespace app {
 
-int32_t StrictInteger(const std::string& text) {
+int32_t StrictInteger(const std::string& text, const std::string& what) {
   int32_t value = 0;
   if (!ParseInteger(text, value))
-    throw FatalError("'" + text + "' is not a valid integer value");
+    throw FatalError("'" + text + "' is not a valid integer value" + (what.empty() ? "" : " (" + what + ")"));
   return value;
 }
 
@@ -46,7 +46,13 @@ int TakeTexts(CommandState& s) {
   // A batch file started with "-b" has no destination folder and no title
   // for %b and %u: a line that uses them would copy to the root of a drive
   // or add an area without a title, so it is not run.
-  if (s.BatchMode && !BatchVariableWithoutValue(s).empty()) return kParseNoVariableValue;
+  if (s.BatchMode) {
+    const std::string variable = BatchVariableWithoutValue(s);
+    if (!variable.empty()) {
+      s.ParseProblem = variable + " has no value in a batch file started with -b (-bu sets it)";
+      return kParseNoVariableValue;
+    }
+  }
   CommandArguments& a = s.Arguments;
   a.Folder = ExpandedPath(s, a.Folder);
   a.SourceFolder = ExpandedPath(s, a.SourceFolder);
@@ -57,21 +63,32 @@ int TakeTexts(CommandState& s) {
   // simulator folder.
   const std::string simulatorFolder = s.Library ? s.Library->SimulatorFolder : std::string();
   if (!a.Folder.empty() && !plat::FolderExists(a.Folder) &&
-      !plat::FolderExists(simulatorFolder + a.Folder))
+      !plat::FolderExists(simulatorFolder + a.Folder)) {
+    s.ParseProblem = "the folder '" + a.Folder + "' does not exist";
+    if (winpath::IsRelativePath(a.Folder) && !simulatorFolder.empty())
+      s.ParseProblem += " (neither below the current folder nor below " + simulatorFolder + ")";
     return kParseNoFolder;
+  }
   return kParseOk;
 }
 
 int ParseCommand(CommandState& s) {
   s.Arguments = {};
   s.Parsed = nullptr;
+  s.ParseProblem.clear();
   if (s.ArgCount <= 0) return kParseInvalid;
   // The lines of a batch file keep the values computed for the batch
   // command itself.
   if (!s.BatchMode) SetPathVariables(s);
   const Command* command = FindCommand(s.Args[1]);
-  if (!command || (command->Words != kOneToFourWords && command->Words != s.ArgCount))
+  if (!command) {
+    s.ParseProblem = "unknown option '" + s.Args[1] + "'";
     return kParseInvalid;
+  }
+  if (command->Words != kOneToFourWords && command->Words != s.ArgCount) {
+    s.ParseProblem = WordCountProblem(*command, s.ArgCount);
+    return kParseInvalid;
+  }
   s.Parsed = command;
   return command->Take(s);
 }

@@ -28,7 +28,8 @@ int TakeTexts(CommandState& state);
 // "" when there is none.  ParseCommand then returns kParseNoVariableValue.
 std::string BatchVariableWithoutValue(const CommandState& state);
 
-// An integer argument, or FatalError naming the text.
-int32_t StrictInteger(const std::string& text);
+// An integer argument, or FatalError naming the text and, when given, what
+// it stands for (`what`: "the layer number of '-md'").
+int32_t StrictInteger(const std::string& text, const std::string& what = "");
 
 }  // namespace app

@@ -42,20 +42,25 @@ int RunCommand(CommandState& s, int parsed) {
       // makes the run a failure.
       return s.Report.Faults() > 0 ? 1 : 0;
     }
+    default:
+      break;
+  }
+  // Which word was wrong, before the text that says so in general.
+  if (!s.ParseProblem.empty()) WriteNoticeLine(s.ParseProblem);
+  switch (parsed) {
     case kParseInvalid:
       PrintUsage();
-      return 0;
+      break;
     case kParseNoFolder:
       WriteLine(" Scenery or source path does not exist!");
       WriteLine("");
-      return 0;
+      break;
     case kParseNoBatchFile:
       WriteLine(" Batch file does not exist!");
       WriteLine("");
-      return 0;
-    default:
-      return 0;
+      break;
   }
+  return 0;
 }
 
 int RunUnguarded(const std::vector<std::string>& words) {
@@ -71,7 +76,12 @@ int RunUnguarded(const std::vector<std::string>& words) {
   if (s.Library->ConfigPath.empty()) {
     WriteLine(" Could not determine installed FS versions or 'scenery.cfg' location!");
     WriteLine("");
-    for (const std::string& note : plat::InstallSearchNotes()) WriteNoticeLine(note);
+    // Where the search for a Wine prefix looked, when it settled on one that
+    // registers nothing; else the cause found in the place searched.
+    const std::vector<std::string> searched = plat::InstallSearchNotes();
+    for (const std::string& note : searched) WriteNoticeLine(note);
+    if (searched.empty() && !s.Library->NotFoundBecause.empty())
+      WriteNoticeLine(s.Library->NotFoundBecause);
     // A registry that could not be read is the cause the user must hear of.
     return s.Report.Faults() > 0 ? 1 : 0;
   }

@@ -120,6 +120,15 @@ RegResult RegReadString(RegRoot root, const std::string& subKey,
 // always on Windows, where the registry is the only place.
 std::vector<std::string> InstallSearchNotes();
 
+// Why the host's registry has nothing to look in: on Linux the Wine prefix
+// is missing or no folder, has no user.reg, or a registry file of it lacks
+// Wine's header line.  One plain-word line ending in the remedy; empty when
+// there is no such cause, and always on Windows.
+std::string RegistryPlaceProblem();
+// Where the registry is, for messages: "the Wine prefix /home/x/.wine" on
+// Linux, "the registry" on Windows.
+std::string RegistryPlaceName();
+
 // ---------------------------------------------------------------- files
 
 // Attribute bits, as Windows numbers them.

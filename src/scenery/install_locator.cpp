@@ -195,3 +195,66 @@ InstallLocation LocateInstall(const InstallChoice& choice, Notices* report) {
   }
   return {};
 }
+
+// ------------------------------------------------------------ why none
+
+namespace {
+
+// "FS9 at C:\FS9\, FSX at C:\FSX\", or "none".
+std::string InstalledSimulatorsText() {
+  std::string text;
+  for (const SimulatorFacts& facts : KnownSimulators()) {
+    const std::string folder = RegisteredFolder(facts.Which);
+    if (!folder.empty()) text += (text.empty() ? "" : ", ") + std::string(facts.Name) + " at " + folder;
+  }
+  return text.empty() ? "none" : text;
+}
+
+std::string AppPathOf(Simulator simulator) {
+  return std::string("its key HKEY_CURRENT_USER\\") + FactsOf(simulator).AppPathKey + " has no value " +
+         simkeys::kAppPathValue;
+}
+
+}  // namespace
+
+std::string WhyNoLibrary(const InstallChoice& choice, const InstallLocation& found) {
+  const std::string place = plat::RegistryPlaceProblem();
+  if (!place.empty()) return place;
+  // A registry that could not be read has been told as the run's fault.
+  if (!plat::RegistryProblem(plat::RegRoot::CurrentUser).empty()) return std::string();
+  if (!found.Served) {
+    const char* const settings = " in layrix.ini";
+    if (!choice.SimulatorName.empty()) {
+      const Simulator named = *SimulatorNamed(choice.SimulatorName);  // an unknown name threw
+      return "the setting Simulator=" + choice.SimulatorName + settings +
+             " names a simulator that is not installed in " + plat::RegistryPlaceName() + " (" +
+             AppPathOf(named) + "); installed: " + InstalledSimulatorsText() +
+             "; name one of those, or remove the setting";
+    }
+    if (choice.ForceVersion == 9 || choice.ForceVersion == 10) {
+      const Simulator forced = choice.ForceVersion == 9 ? Simulator::FS9 : Simulator::FSX;
+      return "the setting ForceVersion=" + std::to_string(choice.ForceVersion) + settings +
+             " asks for " + FactsOf(forced).Name + ", which is not installed in " +
+             plat::RegistryPlaceName() + " (" + AppPathOf(forced) +
+             "); installed: " + InstalledSimulatorsText() + "; remove the setting";
+    }
+    std::string keys;
+    for (const SimulatorFacts& facts : KnownSimulators())
+      keys += (keys.empty() ? "HKEY_CURRENT_USER\\" : ", ") + std::string(facts.AppPathKey);
+    return "no simulator is registered in " + plat::RegistryPlaceName() + ": none of the keys " +
+           keys + " has a value " + simkeys::kAppPathValue +
+           "; install the simulator (its installer registers it), or, under Wine, set "
+           "WINEPREFIX to the prefix that holds it";
+  }
+  const SimulatorFacts& facts = FactsOf(*found.Served);
+  if (plat::FolderExists(found.ConfigPath))
+    return found.ConfigPath + " is a folder, not a file; " + facts.Name +
+           " keeps its scenery library in a file of that name";
+  std::string why = std::string(facts.Name) + " is registered at " + found.SimulatorFolder +
+                    ", but its scenery library " + found.ConfigPath + " does not exist";
+  if (facts.LibraryBelowCommonAppData &&
+      ShellFolder(plat::RegRoot::LocalMachine, "Common AppData").empty())
+    return why + ": the all-users application data folder (Common AppData of " +
+           "HKEY_LOCAL_MACHINE" + kShellFoldersKey + ") is not set";
+  return why + "; start the simulator once, so that it writes one, or put yours back there";
+}

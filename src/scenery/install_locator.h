@@ -113,3 +113,12 @@ std::string ShellFolder(plat::RegRoot root, const std::string& name);
 // application data folder.  Does not test that the file exists.  A registry
 // that cannot be read holds no keys, and is told to `report` as a fault.
 InstallLocation LocateInstall(const InstallChoice& choice, Notices* report = nullptr);
+
+// Why `found`, what LocateInstall gave for `choice`, serves no scenery
+// library: one plain-word line naming the cause and, where there is one, the
+// remedy.  The causes, in the order they are looked for: the host's registry
+// has nothing to look in (the Wine prefix); the simulator the settings name
+// is not installed (the installed ones listed); no simulator is registered
+// (the keys looked at listed); scenery.cfg of the simulator found is not a
+// file, or is not where the simulator keeps it (both paths shown).
+std::string WhyNoLibrary(const InstallChoice& choice, const InstallLocation& found);

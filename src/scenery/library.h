@@ -45,9 +45,9 @@ class SceneryLibrary {
   // True when the library in memory differs from the file.
   bool Modified = false;
   // The layer number found by the last find, which the next operation given
-  // layer -1 uses once: 0 when a run starts, -1 once used or when a find
-  // found nothing.
-  int32_t LastLayer = 0;
+  // layer -1 uses once: -1 when a run starts (no layer found yet), once used,
+  // or when a find found nothing.
+  int32_t LastLayer = -1;
   // How scenery.cfg is read when it has no byte-order mark: UTF-8 for the
   // simulators that write it so (Locate sets it), else code page 1252.
   profile::Unmarked UnmarkedEncoding = profile::Unmarked::CodePage1252;
@@ -64,6 +64,8 @@ class SceneryLibrary {
   // first.  Throws FatalError on a registry value of the wrong type or an
   // unknown simulator name; tells a registry that cannot be read to Report.
   void Locate(const InstallChoice& choice);
+  // Why Locate found no scenery.cfg (WhyNoLibrary); empty when it found one.
+  std::string NotFoundBecause;
 
   // Loading and saving.
   void LoadFromFile(const std::string& fileName);  // throws FatalError
@@ -100,6 +102,11 @@ class SceneryLibrary {
   // The list position of the first area with that layer number, or -1.
   // Clears LastLayer.
   int32_t IndexOfLayer(int32_t layer);
+  // The same without clearing LastLayer: the list position of the first area
+  // with that layer number, or of the first titled `title` (letter case
+  // aside), or -1.
+  long FindAreaByLayer(int32_t layer) const;
+  long FindAreaByTitle(const std::string& title) const;
   // The list position of the first area whose folder is `folder` (as stored
   // in the library: relative to SimulatorFolder or full), or -1.
   long FindAreaByFolder(const std::string& folder) const;

@@ -28,6 +28,7 @@ void SceneryLibrary::Locate(const InstallChoice& choice) {
   UnmarkedEncoding = install.Utf8Library ? profile::Unmarked::Utf8 : profile::Unmarked::CodePage1252;
   ConfigPath = install.ConfigPath;
   if (!ConfigPath.empty() && !plat::FileExists(ConfigPath)) ConfigPath.clear();
+  NotFoundBecause = ConfigPath.empty() ? WhyNoLibrary(choice, install) : std::string();
 }
 
 bool SceneryLibrary::IsGeneralName(const std::string& name) { return plat::SameText(name, "General"); }
@@ -92,7 +93,7 @@ class RecordReader {
   std::unique_ptr<Area> Read(std::string_view section, std::span<const profile::KeyRef> keys,
                              bool general) {
     std::string_view values[kRecordKeys] = {};
-    finder_.Find(keys, values);
+    found_ = finder_.Find(keys, values);
     if (general) {
       const bool cleanOnExit = Bool(values, kCleanOnExit, section);
       return std::make_unique<Area>(std::string(values[kTitle]), "General",
@@ -113,7 +114,15 @@ class RecordReader {
     return " (section [" + std::string(section) + "], key " + kRecordKeyNames[key] + ")";
   }
 
-  static int32_t Int(const std::string_view* values, RecordKey key, std::string_view section) {
+  // A key that is not there at all is told as missing, with what it holds.
+  void RequireKey(RecordKey key, std::string_view section, const char* holds) const {
+    if (found_ & (uint32_t{1} << key)) return;
+    throw FatalError(std::string("the key ") + kRecordKeyNames[key] + " is missing (section [" +
+                     std::string(section) + "]); it holds " + holds);
+  }
+
+  int32_t Int(const std::string_view* values, RecordKey key, std::string_view section) const {
+    RequireKey(key, section, "a whole number");
     const std::string text(values[key]);
     int32_t value = 0;
     if (!ParseInteger(text, value))
@@ -123,6 +132,7 @@ class RecordReader {
 
   // Boolean values repeat the same few spellings: each is converted once.
   bool Bool(const std::string_view* values, RecordKey key, std::string_view section) {
+    RequireKey(key, section, "TRUE or FALSE");
     const std::string_view text = values[key];
     for (const auto& [spelling, value] : bools_)
       if (spelling == text) return value;
@@ -137,6 +147,7 @@ class RecordReader {
 
   profile::KeyFinder finder_;
   std::vector<std::pair<std::string, bool>> bools_;
+  uint32_t found_ = 0;  // the keys of the section read last, bit i for kRecordKeyNames[i]
 };
 
 }  // namespace
@@ -148,8 +159,12 @@ void SceneryLibrary::LoadFromFile(const std::string& fileName) {
   try {
     LoadFromText(bytes);
   } catch (const FatalError& e) {
-    // The user learns which file holds the value.
-    throw FatalError(fileName + ": " + e.what());
+    // The user learns which file holds the value, and the ways to mend it.
+    std::string remedy = "; correct it with a text editor";
+    const std::string backup = winpath::ExtractFilePath(fileName) + "scenery.~cfg";
+    if (plat::FileExists(backup))
+      remedy += ", or put back the copy saved before the last change, " + backup;
+    throw FatalError(fileName + ": " + e.what() + remedy);
   }
 }
 

@@ -76,17 +76,22 @@ int32_t SceneryLibrary::FindLayerByPath(std::string& path, bool activate) {
   return result;
 }
 
-int32_t SceneryLibrary::FindLayerByTitle(const std::string& title, bool activate) {
-  LastLayer = -1;
-  long index = -1;
+long SceneryLibrary::FindAreaByTitle(const std::string& title) const {
   const std::string wanted = AsStored(title);  // as the file holds titles
-  for (size_t i = 0; i < Sections.size(); ++i) {
-    if (IsAreaEntry(i) && plat::SameText(Sections[i].Record->Title, wanted)) {
-      index = static_cast<long>(i);
-      break;
-    }
-  }
-  if (index >= 0) LastLayer = Sections[index].Record->Layer;
+  for (size_t i = 0; i < Sections.size(); ++i)
+    if (IsAreaEntry(i) && plat::SameText(Sections[i].Record->Title, wanted)) return static_cast<long>(i);
+  return -1;
+}
+
+long SceneryLibrary::FindAreaByLayer(int32_t layer) const {
+  for (size_t i = 0; i < Sections.size(); ++i)
+    if (IsAreaEntry(i) && Sections[i].Record->Layer == layer) return static_cast<long>(i);
+  return -1;
+}
+
+int32_t SceneryLibrary::FindLayerByTitle(const std::string& title, bool activate) {
+  const long index = FindAreaByTitle(title);
+  LastLayer = index >= 0 ? Sections[index].Record->Layer : -1;
   const int32_t result = LastLayer;
   if (index >= 0 && activate) ActivateLayer(result);
   return result;
@@ -95,9 +100,7 @@ int32_t SceneryLibrary::FindLayerByTitle(const std::string& title, bool activate
 int32_t SceneryLibrary::IndexOfLayer(int32_t layer) {
   LastLayer = -1;
   if (layer == -1) return -1;
-  for (size_t i = 0; i < Sections.size(); ++i)
-    if (IsAreaEntry(i) && Sections[i].Record->Layer == layer) return static_cast<int32_t>(i);
-  return -1;
+  return static_cast<int32_t>(FindAreaByLayer(layer));
 }
 
 // ------------------------------------------------------------ names
@@ -366,15 +369,10 @@ bool SceneryLibrary::DeleteLayer(int32_t layer) {
 
 bool SceneryLibrary::DeleteLayerByTitle(const std::string& title) {
   LastLayer = -1;
-  const std::string wanted = AsStored(title);  // as the file holds titles
-  for (size_t i = 0; i < Sections.size(); ++i) {
-    if (!IsAreaEntry(i) || !plat::SameText(Sections[i].Record->Title, wanted)) continue;
-    if (Sections[i].Record->Required) return false;  // LastLayer stays -1
-    RemoveEntryAt(i, true);
-    LastLayer = -1;
-    return true;
-  }
-  return false;
+  const long index = FindAreaByTitle(title);
+  if (index < 0 || Sections[size_t(index)].Record->Required) return false;
+  RemoveEntryAt(size_t(index), true);
+  return true;
 }
 
 void SceneryLibrary::DeleteInactiveLayers() {

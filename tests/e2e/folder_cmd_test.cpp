@@ -159,18 +159,24 @@ TEST_F(BglSwitch, AFileWhoseNewNameExistsKeepsItsNameWithANote) {
 TEST_F(BglSwitch, InvalidVersionOrFilterIsNotACommand) {
   const Tree before = Files();
   for (const char* version : {"8", "5", "11", "-2"}) {
-    RunResult r = RunOk(p, {"-v-", "4", version, "1"});
+    RunResult r = RunLayrix(p, {"-v-", "4", version, "1"});
     EXPECT_NE(r.Out.find(" Usage: layrix"), std::string::npos) << version;
+    EXPECT_EQ(r.Err, "layrix: the version of '-v-' is 0 (any), 6, 7, 9 or 10, not '" +
+                         std::string(version) + "'\r\n");
   }
-  RunResult r = RunOk(p, {"-v-", "4", "0", "16384"});
+  RunResult r = RunLayrix(p, {"-v-", "4", "0", "16384"});
   EXPECT_NE(r.Out.find(" Usage: layrix"), std::string::npos);
+  EXPECT_NE(r.Err.find("filter of '-v-' is a number from 0 to 16383"), std::string::npos) << r.Err;
   EXPECT_EQ(Files(), before);
 }
 
 TEST_F(BglSwitch, NoSuchLayerChangesNothing) {
   const Tree before = Files();
-  Switch({"-v-", "17", "0", "16383"});
-  Switch({"-v-", "-1", "0", "16383"});
+  for (const char* layer : {"17", "-1"}) {
+    RunResult r = RunLayrix(p, {"-v-", layer, "0", "16383"});
+    EXPECT_EQ(r.Out, Banner());
+    EXPECT_NE(r.Err.find("no layer found, nothing changed"), std::string::npos) << r.Err;
+  }
   EXPECT_EQ(Files(), before);
 }
 

@@ -76,13 +76,12 @@ TEST(Installs, TheSettingNamesPrepar3D) {
   WriteFile(p.Work() + "/layrix.ini", "[Main]\r\nSimulator=P3Dv5\r\n");
   EXPECT_EQ(RunLayrix(p, {"-g"}).Out,
             PathLines("C:\\ProgramData\\Lockheed Martin\\Prepar3D v5\\scenery.cfg"));
-  // Named but not installed: the usual message, and nothing else to say
-  // where WINEPREFIX names the prefix.
+  // Named but not installed: the usual message, and the ones installed.
   WriteFile(p.Work() + "/layrix.ini", "[Main]\r\nSimulator=P3Dv6\r\n");
   RunResult r = RunLayrix(p, {"-g"});
   EXPECT_EQ(r.ExitCode, 0);
   EXPECT_EQ(r.Out, Banner() + kNoCfg);
-  EXPECT_EQ(r.Err, "");
+  EXPECT_NE(r.Err.find("installed: FS9 at C:\\FS9\\, P3Dv5 at C:\\P3D5\\;"), std::string::npos) << r.Err;
 }
 
 TEST(Installs, AnUnknownSimulatorStopsTheRun) {

@@ -241,9 +241,9 @@ TEST(LoadErrors, NameTheTextSectionAndKey) {
   EXPECT_EQ(LoadError(good + "[Area.003]\r\nLayer=3\r\nActive=yes\r\nRequired=0\r\n"),
             "'yes' is not a valid Boolean value (section [Area.003], key Active)");
   EXPECT_EQ(LoadError("[Area.002]\r\nLayer=3\r\nActive=1\r\n"),
-            "'' is not a valid Boolean value (section [Area.002], key Required)");
+            "the key Required is missing (section [Area.002]); it holds TRUE or FALSE");
   EXPECT_EQ(LoadError("[Area.002]\r\nActive=1\r\nRequired=1\r\n"),
-            "'' is not a valid integer value (section [Area.002], key Layer)");
+            "the key Layer is missing (section [Area.002]); it holds a whole number");
   EXPECT_EQ(LoadError("[Custom]\r\nLayer=1.5\r\nActive=1\r\nRequired=1\r\n"),
             "'1.5' is not a valid integer value (section [Custom], key Layer)");
   EXPECT_EQ(LoadError("[general]\r\nClean_on_Exit=maybe\r\n"),
@@ -274,7 +274,7 @@ TEST(Load, ReplacesSectionsAndClearsModified) {
   cfg.LoadFromText(kGeneral);
   EXPECT_EQ(cfg.Sections.size(), 1u);
   EXPECT_FALSE(cfg.Modified);
-  EXPECT_EQ(cfg.LastLayer, 0);
+  EXPECT_EQ(cfg.LastLayer, -1);  // no layer found yet
 }
 
 // ------------------------------------------------------------ files
@@ -404,7 +404,7 @@ TEST(Locating, FindsTheFileThenLoadsIt) {
   ASSERT_EQ(cfg.Sections.size(), 2u);
   EXPECT_EQ(cfg.Sections[1].Record->Title, "A");
   EXPECT_FALSE(cfg.Modified);
-  EXPECT_EQ(cfg.LastLayer, 0);
+  EXPECT_EQ(cfg.LastLayer, -1);  // no layer found yet
 }
 
 TEST(Locating, NoFileOrAFolderGivesEmptyName) {

@@ -2,6 +2,8 @@
 // and system.reg (HKEY_LOCAL_MACHINE) once per process.  Nothing is ever
 // written to it.
 #include <errno.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 
 #include <optional>
 #include <string>
@@ -18,6 +20,8 @@ struct LoadedHive {
   std::string File;  // the host path it was read from
   winereg::Hive Keys;
   std::string Problem;  // why the file could not be read; empty when it could, or is missing
+  bool Missing = false;      // there is no such file
+  bool WithoutHeader = false;  // it has text, but not Wine's header line (so no keys)
 };
 
 std::optional<LoadedHive>& Slot(RegRoot root) {
@@ -27,10 +31,11 @@ std::optional<LoadedHive>& Slot(RegRoot root) {
 
 // The bytes of the host file `file`; a missing file is empty.  Anything else
 // that keeps it from being read is told in `problem`.
-std::string ReadHiveFile(const std::string& file, std::string& problem) {
+std::string ReadHiveFile(const std::string& file, std::string& problem, bool& missing) {
   std::string bytes;
   bool opened = false;
   const int error = ReadHostFile(file, bytes, opened);
+  missing = error == ENOENT || error == ENOTDIR;
   if (error == EISDIR) problem = file + " is a folder, not a registry file";
   else if (!opened && error != ENOENT && error != ENOTDIR) problem = file + ": " + ResultOfErrno(error).Cause;
   else if (opened && error != 0) problem = "cannot read " + file + ": " + ResultOfErrno(error).Cause;
@@ -44,8 +49,11 @@ const LoadedHive& LoadHive(RegRoot root, const std::string& file) {
   std::optional<LoadedHive>& slot = Slot(root);
   if (!slot || slot->File != file) {
     std::string problem;
-    const std::string bytes = ReadHiveFile(file, problem);
-    slot = LoadedHive{file, winereg::Hive::Parse(bytes), problem};
+    bool missing = false;
+    const std::string bytes = ReadHiveFile(file, problem, missing);
+    slot = LoadedHive{file, winereg::Hive::Parse(bytes), problem, missing};
+    // Text with Wine's header holds at least the root key.
+    slot->WithoutHeader = !bytes.empty() && slot->Keys.KeyCount() == 0;
   }
   return *slot;
 }
@@ -87,6 +95,30 @@ void ResetRegistryCache() {
 namespace plat {
 
 std::string RegistryProblem(RegRoot root) { return posix::LoadHive(root).Problem; }
+
+std::string RegistryPlaceProblem() {
+  const std::string& prefix = posix::PrefixPath();
+  const char* named = ::getenv("WINEPREFIX");
+  const std::string which = std::string("the Wine prefix ") + prefix +
+                            (named && *named ? " (WINEPREFIX)" : "");
+  const char* const remedy = "; set WINEPREFIX to the Wine prefix that holds the simulator";
+  struct stat st;
+  if (::stat(prefix.c_str(), &st) != 0) return encoding::ToValidUtf8(which + " does not exist" + remedy);
+  if (!S_ISDIR(st.st_mode)) return encoding::ToValidUtf8(which + " is not a folder" + remedy);
+  const posix::LoadedHive& user = posix::LoadHive(RegRoot::CurrentUser);
+  if (user.Missing)
+    return encoding::ToValidUtf8(which + " has no user.reg: it is empty or no Wine prefix (Wine "
+                                 "writes user.reg when it first runs in it)" + remedy);
+  for (RegRoot root : {RegRoot::CurrentUser, RegRoot::LocalMachine}) {
+    const posix::LoadedHive& hive = posix::LoadHive(root);
+    if (hive.WithoutHeader)
+      return encoding::ToValidUtf8(hive.File) + " is not a Wine registry file: its first line is not \"WINE REGISTRY "
+                         "Version 2\", so nothing in it is read; put back the file Wine wrote";
+  }
+  return std::string();
+}
+
+std::string RegistryPlaceName() { return encoding::ToValidUtf8("the Wine prefix " + posix::PrefixPath()); }
 
 bool RegKeyExists(RegRoot root, const std::string& subKey) {
   return posix::HiveOf(root).HasKey(posix::KeyPath(subKey));

@@ -75,4 +75,8 @@ RegResult RegReadString(RegRoot root, const std::string& subKey, const std::stri
 
 std::vector<std::string> InstallSearchNotes() { return {}; }
 
+std::string RegistryPlaceProblem() { return std::string(); }
+
+std::string RegistryPlaceName() { return "the registry"; }
+
 }  // namespace plat
