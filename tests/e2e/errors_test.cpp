@@ -1,0 +1,162 @@
+// What the program says when something is wrong: for each mistake, one line
+// on standard error naming the cause, and standard output and the exit code
+// as installers have always parsed them; on the command line and in a batch
+// file.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "cfg_text.h"
+#include "test_prefix.h"
+
+namespace {
+
+using namespace testing_support;
+
+const std::string kNoLibrary =
+    " Could not determine installed FS versions or 'scenery.cfg' location!\r\n\r\n";
+
+// The usage text as printed, from its reference file (line ends LF there).
+std::string Usage() {
+  std::string text;
+  for (char c : ReadFile(std::string(LAYRIX_SOURCE_DIR) + "/tests/data/usage.txt"))
+    text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return text;
+}
+
+// The sample library with an area at layer 0 below the others, which no
+// operation given -1 may reach before a find found a layer.
+void SampleWithLayerZero(TestPrefix& p) {
+  std::vector<e2e::Area> areas = e2e::SampleAreas();
+  areas.push_back({"Area.006", "Ground Layer", "Addon Scenery\\OldAirport", 0, true, false});
+  p.MakeFS9(e2e::CfgText(areas));
+  MakeDirs(p.C("FS9/Addon Scenery/OldAirport/scenery"));
+  MakeDirs(p.C("Mesh/scenery"));
+}
+
+void WithoutRequiredKey(TestPrefix& p) {
+  e2e::MakeSample(p);
+  std::string cfg = e2e::Cfg(p);
+  cfg.erase(cfg.find("Required=TRUE\r\n"), 15);  // of Area.001
+  WriteFile(e2e::CfgPath(p), cfg);
+  WriteFile(e2e::BackupPath(p), "[General]\r\n");
+}
+
+struct Case {
+  const char* Name;
+  std::function<void(TestPrefix&)> Setup;  // on a fresh prefix; MakeSample when null
+  std::vector<std::string> Args;           // a command line, or the lines of a batch file
+  bool InBatch;
+  std::string Err;          // what standard error says (one line, prefix and line end aside)
+  std::string Out;          // standard output after the banner (in a batch: after its first lines)
+  int ExitCode = 0;
+  std::string WinePrefix = "";  // relative to the test's folder; empty: the prefix
+};
+
+std::vector<Case> Cases() {
+  const auto registeredNoCfg = [](TestPrefix& p) {
+    p.RegisterFS9("C:\\FS9");
+    MakeDirs(p.C("FS9/Scenery"));
+  };
+  const auto cfgIsFolder = [](TestPrefix& p) {
+    p.RegisterFS9("C:\\FS9");
+    MakeDirs(p.C("FS9/scenery.cfg"));
+  };
+  const auto namesP3Dv5 = [](TestPrefix& p) {
+    e2e::MakeSample(p);
+    WriteFile(p.Work() + "/layrix.ini", "[Main]\r\nSimulator=P3Dv5\r\n");
+  };
+  const auto noHeader = [](TestPrefix& p) {
+    e2e::MakeSample(p);
+    std::string reg = ReadFile(p.Prefix() + "/user.reg");
+    WriteFile(p.Prefix() + "/user.reg", reg.substr(reg.find('\n') + 1));
+  };
+  const auto nothing = [](TestPrefix&) {};
+  const std::string usage = Usage();
+  return {
+      // Why no library was found.
+      {"prefix missing", nothing, {"-g"}, false, "/nowhere (WINEPREFIX) does not exist; set WINEPREFIX", kNoLibrary, 0, "nowhere"},
+      {"prefix a file", nothing, {"-g"}, false, "/home/.profile (WINEPREFIX) is not a folder", kNoLibrary, 0, "home/.profile"},
+      {"prefix empty", nothing, {"-g"}, false, "/work (WINEPREFIX) has no user.reg", kNoLibrary, 0, "work"},
+      {"nothing registered", nothing, {"-g"}, false,
+       "none of the keys HKEY_CURRENT_USER\\Software\\Microsoft\\Microsoft Games\\Flight Simulator\\9.0, ",
+       kNoLibrary},
+      {"registry without header", noHeader, {"-g"}, false,
+       "/user.reg is not a Wine registry file: its first line is not \"WINE REGISTRY Version 2\"", kNoLibrary},
+      {"no scenery.cfg", registeredNoCfg, {"-g"}, false,
+       "FS9 is registered at C:\\FS9\\, but its scenery library C:\\FS9\\scenery.cfg does not exist", kNoLibrary},
+      {"scenery.cfg a folder", cfgIsFolder, {"-g"}, false, "C:\\FS9\\scenery.cfg is a folder, not a file",
+       kNoLibrary},
+      {"simulator not installed", namesP3Dv5, {"-g"}, false,
+       "Simulator=P3Dv5 in layrix.ini names a simulator that is not installed in the Wine prefix ", kNoLibrary},
+      // Which word was wrong.
+      {"unknown option", nullptr, {"-list"}, false, "unknown option '-list'", usage},
+      {"too few words", nullptr, {"-t"}, false, "'-t' needs 1 argument (layer number), 0 given", usage},
+      {"too many words", nullptr, {"-g", "x"}, false, "'-g' takes no arguments, 1 given", usage},
+      {"folder missing", nullptr, {"-i", "Nowhere", "T", "5"}, false,
+       "the folder 'nowhere' does not exist (neither below the current folder nor below C:\\FS9\\)",
+       " Scenery or source path does not exist!\r\n\r\n"},
+      // A value of scenery.cfg that does not convert.
+      {"key missing", WithoutRequiredKey, {"-g"}, false,
+       "the key Required is missing (section [Area.001]); it holds TRUE or FALSE; correct it with a "
+       "text editor, or put back the copy saved before the last change, C:\\FS9\\scenery.~cfg",
+       "", 1},
+      // Nothing done.
+      {"-d -1 first", SampleWithLayerZero, {"-d", "-1"}, false, "no layer found, nothing changed: -1 stands", ""},
+      {"-dt not listed", nullptr, {"-dt", "wrong title"}, false,
+       "no layer found, nothing changed: no area has the title 'wrong title'", ""},
+      {"-t required", nullptr, {"-t", "1"}, false, "layer 1 'Default Terrain' is required, nothing changed", ""},
+      // The same in a batch file: the file and the line named.
+      {"batch unknown option", nullptr, {"; a comment", "", "-list"}, true,
+       "skipped line 3 of C:\\Setup\\run.txt: unknown option '-list'", ""},
+      {"batch two blanks", nullptr, {"-d  4"}, true,
+       "skipped line 1 of C:\\Setup\\run.txt: '-d' needs 1 argument (layer number), 2 given (two "
+       "blanks in a row make an empty word)",
+       ""},
+      {"batch folder missing", nullptr, {"-f C:\\Nowhere 0"}, true,
+       "skipped line 1 of C:\\Setup\\run.txt: the folder 'C:\\Nowhere' does not exist", ""},
+      {"batch in batch", nullptr, {"-b run.txt"}, true,
+       "skipped line 1 of C:\\Setup\\run.txt: a batch file cannot run another one", ""},
+      {"batch %b under -b", nullptr, {"-c C:\\Mesh %b 0"}, true,
+       "skipped line 1 of C:\\Setup\\run.txt: %b has no value in a batch file started with -b", ""},
+      {"batch bad number", nullptr, {"-mu 9999999999"}, true,
+       "error: line 1 of C:\\Setup\\run.txt: '9999999999' is not a valid integer value (the layer "
+       "number of '-mu')",
+       std::string(), 1},
+      {"uninstaller, title not listed", nullptr, {"-ft \"wrong title\" 0", "-dt \"wrong title\""}, true,
+       "no layer found, nothing changed: no area has the title 'wrong title'",
+       " Searching for 'wrong title'...\r\n Result (-1 = no): -1\r\n Deleting layer 'wrong title'...\r\n"},
+  };
+}
+
+TEST(Errors, EachMistakeIsNamedOnOneLineAndTheOutputStaysAsItWas) {
+  for (const Case& c : Cases()) {
+    SCOPED_TRACE(c.Name);
+    TestPrefix p;
+    if (c.Setup) c.Setup(p);
+    else e2e::MakeSample(p);
+    MakeDirs(p.Home());
+    WriteFile(p.Home() + "/.profile", "");
+    const std::string cfgBefore = e2e::Cfg(p);
+    RunOptions o;
+    if (!c.WinePrefix.empty()) o.Env = {{"WINEPREFIX", p.Root() + "/" + c.WinePrefix}};
+    RunResult r;
+    std::string out;
+    if (c.InBatch) {
+      r = e2e::RunBatchLines(p, c.Args);
+      // A stopped batch run prints no closing lines.
+      out = c.ExitCode == 0 ? e2e::BatchOutput({}) : Banner() + " Processing batch file 'C:\\Setup\\run.txt'...\r\n\r\n";
+      if (!c.Out.empty()) out.insert(out.size() - std::string("\r\n Done.\r\n\r\n").size(), c.Out);
+    } else {
+      r = RunLayrix(p, c.Args, o);
+      out = Banner() + c.Out;
+    }
+    EXPECT_EQ(r.ExitCode, c.ExitCode);
+    EXPECT_EQ(r.Out, out);
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+    EXPECT_NE(r.Err.find(c.Err), std::string::npos) << r.Err;
+    EXPECT_EQ(e2e::Cfg(p), cfgBefore);  // nothing changed
+  }
+}
+
+}  // namespace
