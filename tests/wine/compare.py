@@ -832,6 +832,13 @@ GAP_AREAS = [
     (7, "Große Straße", "Addon Scenery\\Strasse", 500, False, False, False),
 ]
 
+EXAMPLE_UNINSTALLER = open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                        "examples", "uninstall-addon.txt")).read()
+
+# Lines a batch run skips or stops at, among lines that run.
+SKIPPED_LINES = ("-list\r\n-t\r\n-d  5\r\n; a comment\r\n\r\n-f C:\\Nowhere 0\r\n-d -1\r\n"
+                 "-md 1\r\n-s\r\n-b skipped.txt\r\n-mu 9999999999\r\n-s\r\n")
+
 EXAMPLE_INSTALLER = open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
                                       "examples", "install-addon.txt")).read()
 
@@ -1058,7 +1065,17 @@ def scenarios():
         Scenario("b-example-installer", ["-b", "install-addon.txt"],
                  extra=both(batch("install-addon.txt", EXAMPLE_INSTALLER), my_addon)),
         Scenario("bu-answer-without-drive", ["-bu", "install.txt"],
-                 stdin="\\Downloads\\Neu\r\nTitel\r\n\r\n", extra=batch("install.txt", BATCH_INSTALL)),
+                 stdin="\\Downloads\\Neu\r\nTitel\r\n\r\n", extra=batch("install.txt", BATCH_INSTALL)),        # Mistakes: what is printed and saved stays as it was; the words
+        # added on standard error are not compared.
+        Scenario("d-minus-one-before-a-find", ["-d", "-1"]),
+        Scenario("dt-not-listed", ["-dt", "Wrong Title"]),
+        Scenario("t-without-layer", ["-t"]),
+        Scenario("unknown-option-list", ["-list"]),
+        Scenario("b-skipped-lines", ["-b", "skipped.txt"], extra=batch("skipped.txt", SKIPPED_LINES)),
+        Scenario("bu-uninstall-not-listed", ["-bu", "uninstall.txt", "", "Wrong Title"],
+                 extra=batch("uninstall.txt", EXAMPLE_UNINSTALLER)),
+        Scenario("cfg-without-required", ["-l"], extra=replace_cfg(fsx_cfg().replace(
+            "Layer=3\r\nActive=TRUE\r\nRequired=FALSE\r\n", "Layer=3\r\nActive=TRUE\r\n"))),
     ]
     return s
 
