@@ -99,4 +99,16 @@ inline std::string BatchOutput(const std::vector<std::string>& lines) {
          testing_support::Lines(lines) + "\r\n Done.\r\n\r\n";
 }
 
+// The usage text as printed, from its reference file (line ends LF there).
+inline std::string UsageText() {
+  std::string text;
+  for (char c : testing_support::ReadFile(std::string(LAYRIX_SOURCE_DIR) + "/tests/data/usage.txt"))
+    text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return text;
+}
+
+// What a run that finds no scenery library prints after the banner.
+inline const std::string kNoLibrary =
+    " Could not determine installed FS versions or 'scenery.cfg' location!\r\n\r\n";
+
 }  // namespace e2e

@@ -18,13 +18,7 @@ using e2e::Cfg;
 using e2e::CfgText;
 using e2e::SampleAreas;
 
-// The usage text as printed, kept in one reference file (line ends LF there).
-std::string Usage() {
-  std::string text;
-  for (char c : ReadFile(std::string(LAYRIX_SOURCE_DIR) + "/tests/data/usage.txt"))
-    text += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  return text;
-}
+std::string Usage() { return e2e::UsageText(); }
 
 RunOptions Input(const std::string& stdinBytes) {
   RunOptions o;
@@ -32,8 +26,7 @@ RunOptions Input(const std::string& stdinBytes) {
   return o;
 }
 
-const std::string kNoCfg =
-    " Could not determine installed FS versions or 'scenery.cfg' location!\r\n\r\n";
+const std::string& kNoCfg = e2e::kNoLibrary;
 
 // True when standard error holds exactly one line.
 bool OneLine(const std::string& err) {

@@ -13,16 +13,7 @@ namespace {
 
 using namespace testing_support;
 
-const std::string kNoLibrary =
-    " Could not determine installed FS versions or 'scenery.cfg' location!\r\n\r\n";
-
-// The usage text as printed, from its reference file (line ends LF there).
-std::string Usage() {
-  std::string text;
-  for (char c : ReadFile(std::string(LAYRIX_SOURCE_DIR) + "/tests/data/usage.txt"))
-    text += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  return text;
-}
+using e2e::kNoLibrary;
 
 // The sample library with an area at layer 0 below the others, which no
 // operation given -1 may reach before a find found a layer.
@@ -72,7 +63,7 @@ std::vector<Case> Cases() {
     WriteFile(p.Prefix() + "/user.reg", reg.substr(reg.find('\n') + 1));
   };
   const auto nothing = [](TestPrefix&) {};
-  const std::string usage = Usage();
+  const std::string usage = e2e::UsageText();
   return {
       // Why no library was found.
       {"prefix missing", nothing, {"-g"}, false, "/nowhere (WINEPREFIX) does not exist; set WINEPREFIX", kNoLibrary, 0, "nowhere"},

@@ -18,8 +18,7 @@ using namespace testing_support;
 using e2e::CfgText;
 using e2e::SampleAreas;
 
-const std::string kNoCfg =
-    " Could not determine installed FS versions or 'scenery.cfg' location!\r\n\r\n";
+const std::string& kNoCfg = e2e::kNoLibrary;
 
 std::string PathLines(const std::string& cfg) {
   return Banner() + Lines({" The current scenery.cfg is:", " " + cfg, ""});
