@@ -33,8 +33,9 @@ void TakeBatchFileName(CommandState& s) {
 
 int BatchFileResult(CommandState& s) {
   if (!s.BatchFileName.empty() && plat::FileExists(s.BatchFileName)) return kParseOk;
-  s.ParseProblem = s.BatchFileName.empty() ? "no batch file was named"
-                                           : "the batch file '" + s.BatchFileName + "' does not exist";
+  s.ParseProblem = s.BatchFileName.empty()
+                       ? "no batch file was named"
+                       : "the batch file '" + s.BatchFileName + "' does not exist";
   return kParseNoBatchFile;
 }
 

@@ -95,11 +95,13 @@ int TakeBglSwitch(CommandState& s) {
   // Only the BGL versions that exist (0 = any) make a valid command.
   const std::string option = "'" + std::string(s.Parsed->Word) + "'";
   if (!ParseInteger(s.Args[3], a.Version) || !IsKnownBglVersion(a.Version)) {
-    s.ParseProblem = "the version of " + option + " is 0 (any), 6, 7, 9 or 10, not '" + s.Args[3] + "'";
+    s.ParseProblem =
+        "the version of " + option + " is 0 (any), 6, 7, 9 or 10, not '" + s.Args[3] + "'";
     return kParseInvalid;
   }
   if (!ParseInteger(s.Args[4], a.Filter) || a.Filter < 0 || a.Filter > 16383) {
-    s.ParseProblem = "the filter of " + option + " is a number from 0 to 16383, not '" + s.Args[4] + "'";
+    s.ParseProblem =
+        "the filter of " + option + " is a number from 0 to 16383, not '" + s.Args[4] + "'";
     return kParseInvalid;
   }
   return kParseOk;
@@ -156,7 +158,8 @@ void TellWhenNothingChanges(CommandState& s, LayerUse use) {
                            "-1 stands for the layer the last -f or -ft found, and none was found");
   const long index = library.FindAreaByLayer(layer);
   if (index < 0)
-    return WriteNoticeLine(nothing + std::string("no area has the layer number ") + std::to_string(layer));
+    return WriteNoticeLine(nothing + std::string("no area has the layer number ") +
+                           std::to_string(layer));
   const Area& area = *library.Sections[size_t(index)].Record;
   if (use == LayerUse::Unrequired && area.Required)
     WriteNoticeLine(LayerNamed(library, index) + " is required, nothing changed");
@@ -171,7 +174,8 @@ void DeleteByTitle(CommandState& s) {
   SceneryLibrary& library = LibraryOf(s);
   const long index = library.FindAreaByTitle(s.Arguments.Title);
   if (index < 0)
-    WriteNoticeLine("no layer found, nothing changed: no area has the title '" + s.Arguments.Title + "'");
+    WriteNoticeLine("no layer found, nothing changed: no area has the title '" +
+                    s.Arguments.Title + "'");
   else if (library.Sections[size_t(index)].Record->Required)
     WriteNoticeLine(LayerNamed(library, index) + " is required, nothing changed");
   library.DeleteLayerByTitle(s.Arguments.Title);
@@ -196,7 +200,8 @@ void WaitForEnter(CommandState&) {
 const Command kCommands[] = {
     {"-g", 1, "", TakeNothing, nullptr, ShowLibraryPath},
     {"-f", 3, "folder, activate", TakeFolderToFind, " Searching for {folder}...", FindByFolder},
-    {"-s", 1, "", TakeNothing, " Sorting layers...", [](CommandState& s) { LibraryOf(s).SortLayers(); }},
+    {"-s", 1, "", TakeNothing, " Sorting layers...",
+     [](CommandState& s) { LibraryOf(s).SortLayers(); }},
     {"-md", 2, "layer number", TakeLayer, " Moving layer {layer} down...",
      [](CommandState& s) {
        TellWhenNothingChanges(s, LayerUse::WithBelow);
@@ -225,7 +230,8 @@ const Command kCommands[] = {
        TellWhenNothingChanges(s, LayerUse::Unrequired);
        LibraryOf(s).ToggleLayer(s.Arguments.Layer);
      }},
-    {"-c", 4, "source folder, destination folder, overwrite mode", TakeCopy, " Copying scenery files...\n From: {source}\n To:   {dest}",
+    {"-c", 4, "source folder, destination folder, overwrite mode", TakeCopy,
+     " Copying scenery files...\n From: {source}\n To:   {dest}",
      [](CommandState& s) {
        LibraryOf(s).CopyTree(s.Arguments.SourceFolder, s.Arguments.DestFolder, s.Arguments.Overwrite);
      }},
@@ -239,15 +245,16 @@ const Command kCommands[] = {
     {"-x", 2, "autoremove", TakeAutoRemove, " Checking scenery.cfg...",
      [](CommandState& s) { CheckSceneryConfig(LibraryOf(s), s.Arguments.AutoRemove); }},
     {"-ft", 3, "title, activate", TakeTitleToFind, " Searching for '{title}'...", FindByTitle},
-    {"-dt", 2, "title", TakeTitle, " Deleting layer '{title}'...",
-     DeleteByTitle},
+    {"-dt", 2, "title", TakeTitle, " Deleting layer '{title}'...", DeleteByTitle},
     {"-b", 2, "batch file", SetUpBatch, nullptr, RunBatchFile},
     {"-bu", kOneToFourWords, "batch file, folder, title", SetUpUserBatch, nullptr, RunBatchFile},
     {"-rf", 2, "folder", TakeFolder, " Removing files in {folder}...",
      [](CommandState& s) { LibraryOf(s).RemoveListedFolderTree(s.Arguments.Folder); }},
-    {"-v-", 4, "layer number, version, filter", TakeBglSwitch, " Inactivating matching files in layer '{layer}'...",
+    {"-v-", 4, "layer number, version, filter", TakeBglSwitch,
+     " Inactivating matching files in layer '{layer}'...",
      [](CommandState& s) { SwitchBglFiles(s, ".bgl", s.RenameExtension); }},
-    {"-v+", 4, "layer number, version, filter", TakeBglSwitch, " Activating matching files in layer '{layer}'...",
+    {"-v+", 4, "layer number, version, filter", TakeBglSwitch,
+     " Activating matching files in layer '{layer}'...",
      [](CommandState& s) { SwitchBglFiles(s, s.RenameExtension, ".bgl"); }},
     {"-p", 2, "message", TakeMessage, " {message}", WaitForEnter},
     {"-l", 1, "", TakeNothing, nullptr, [](CommandState& s) { PrintLibraryListing(LibraryOf(s)); }},
@@ -290,8 +297,8 @@ std::string WordCountProblem(const Command& command, int32_t given) {
   const std::string count = std::to_string(given - 1) + " given";
   if (arguments.empty()) return option + " takes no arguments, " + count;
   const size_t needed = 1 + size_t(std::count(arguments.begin(), arguments.end(), ','));
-  return option + " needs " + std::to_string(needed) + (needed == 1 ? " argument (" : " arguments (") +
-         arguments + "), " + count;
+  return option + " needs " + std::to_string(needed) +
+         (needed == 1 ? " argument (" : " arguments (") + arguments + "), " + count;
 }
 
 const Command* FindCommand(std::string_view word) {

@@ -13,7 +13,8 @@ namespace app {
 int32_t StrictInteger(const std::string& text, const std::string& what) {
   int32_t value = 0;
   if (!ParseInteger(text, value))
-    throw FatalError("'" + text + "' is not a valid integer value" + (what.empty() ? "" : " (" + what + ")"));
+    throw FatalError("'" + text + "' is not a valid integer value" +
+                     (what.empty() ? "" : " (" + what + ")"));
   return value;
 }
 

@@ -205,14 +205,15 @@ std::string InstalledSimulatorsText() {
   std::string text;
   for (const SimulatorFacts& facts : KnownSimulators()) {
     const std::string folder = RegisteredFolder(facts.Which);
-    if (!folder.empty()) text += (text.empty() ? "" : ", ") + std::string(facts.Name) + " at " + folder;
+    if (!folder.empty())
+      text += (text.empty() ? "" : ", ") + std::string(facts.Name) + " at " + folder;
   }
   return text.empty() ? "none" : text;
 }
 
 std::string AppPathOf(Simulator simulator) {
-  return std::string("its key HKEY_CURRENT_USER\\") + FactsOf(simulator).AppPathKey + " has no value " +
-         simkeys::kAppPathValue;
+  return std::string("its key HKEY_CURRENT_USER\\") + FactsOf(simulator).AppPathKey +
+         " has no value " + simkeys::kAppPathValue;
 }
 
 }  // namespace

@@ -79,7 +79,8 @@ int32_t SceneryLibrary::FindLayerByPath(std::string& path, bool activate) {
 long SceneryLibrary::FindAreaByTitle(const std::string& title) const {
   const std::string wanted = AsStored(title);  // as the file holds titles
   for (size_t i = 0; i < Sections.size(); ++i)
-    if (IsAreaEntry(i) && plat::SameText(Sections[i].Record->Title, wanted)) return static_cast<long>(i);
+    if (IsAreaEntry(i) && plat::SameText(Sections[i].Record->Title, wanted))
+      return static_cast<long>(i);
   return -1;
 }
 

@@ -99,26 +99,29 @@ std::string RegistryProblem(RegRoot root) { return posix::LoadHive(root).Problem
 std::string RegistryPlaceProblem() {
   const std::string& prefix = posix::PrefixPath();
   const char* named = ::getenv("WINEPREFIX");
-  const std::string which = std::string("the Wine prefix ") + prefix +
-                            (named && *named ? " (WINEPREFIX)" : "");
-  const char* const remedy = "; set WINEPREFIX to the Wine prefix that holds the simulator";
+  const std::string which =
+      "the Wine prefix " + encoding::ToValidUtf8(prefix) + (named && *named ? " (WINEPREFIX)" : "");
+  const std::string remedy = "; set WINEPREFIX to the Wine prefix that holds the simulator";
   struct stat st;
-  if (::stat(prefix.c_str(), &st) != 0) return encoding::ToValidUtf8(which + " does not exist" + remedy);
-  if (!S_ISDIR(st.st_mode)) return encoding::ToValidUtf8(which + " is not a folder" + remedy);
-  const posix::LoadedHive& user = posix::LoadHive(RegRoot::CurrentUser);
-  if (user.Missing)
-    return encoding::ToValidUtf8(which + " has no user.reg: it is empty or no Wine prefix (Wine "
-                                 "writes user.reg when it first runs in it)" + remedy);
+  if (::stat(prefix.c_str(), &st) != 0) return which + " does not exist" + remedy;
+  if (!S_ISDIR(st.st_mode)) return which + " is not a folder" + remedy;
+  if (posix::LoadHive(RegRoot::CurrentUser).Missing)
+    return which +
+           " has no user.reg: it is empty or no Wine prefix (Wine writes user.reg when it first "
+           "runs in it)" + remedy;
   for (RegRoot root : {RegRoot::CurrentUser, RegRoot::LocalMachine}) {
     const posix::LoadedHive& hive = posix::LoadHive(root);
     if (hive.WithoutHeader)
-      return encoding::ToValidUtf8(hive.File) + " is not a Wine registry file: its first line is not \"WINE REGISTRY "
-                         "Version 2\", so nothing in it is read; put back the file Wine wrote";
+      return encoding::ToValidUtf8(hive.File) +
+             " is not a Wine registry file: its first line is not \"WINE REGISTRY Version 2\", so "
+             "nothing in it is read; put back the file Wine wrote";
   }
   return std::string();
 }
 
-std::string RegistryPlaceName() { return encoding::ToValidUtf8("the Wine prefix " + posix::PrefixPath()); }
+std::string RegistryPlaceName() {
+  return "the Wine prefix " + encoding::ToValidUtf8(posix::PrefixPath());
+}
 
 bool RegKeyExists(RegRoot root, const std::string& subKey) {
   return posix::HiveOf(root).HasKey(posix::KeyPath(subKey));
