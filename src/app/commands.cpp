@@ -138,6 +138,9 @@ std::string LayerNamed(const SceneryLibrary& library, long index) {
   return "layer " + std::to_string(area.Layer) + " '" + area.Title + "'";
 }
 
+// Said when a command finds no layer to change.
+constexpr const char* kNoLayerFound = "no layer found, nothing changed: ";
+
 // What a command on one layer finds; when it is nothing, or a layer the
 // command leaves as it is, says so on standard error.  The command runs all
 // the same: it uses up the layer of the last find as it always has.
@@ -152,13 +155,12 @@ void TellWhenNothingChanges(CommandState& s, LayerUse use) {
   const SceneryLibrary& library = LibraryOf(s);
   const int32_t given = s.Arguments.Layer;
   const int32_t layer = given == -1 ? library.LastLayer : given;
-  const char* const nothing = "no layer found, nothing changed: ";
   if (given == -1 && layer == -1)
-    return WriteNoticeLine(std::string(nothing) +
+    return WriteNoticeLine(std::string(kNoLayerFound) +
                            "-1 stands for the layer the last -f or -ft found, and none was found");
   const long index = library.FindAreaByLayer(layer);
   if (index < 0)
-    return WriteNoticeLine(nothing + std::string("no area has the layer number ") +
+    return WriteNoticeLine(kNoLayerFound + std::string("no area has the layer number ") +
                            std::to_string(layer));
   const Area& area = *library.Sections[size_t(index)].Record;
   if (use == LayerUse::Unrequired && area.Required)
@@ -174,8 +176,8 @@ void DeleteByTitle(CommandState& s) {
   SceneryLibrary& library = LibraryOf(s);
   const long index = library.FindAreaByTitle(s.Arguments.Title);
   if (index < 0)
-    WriteNoticeLine("no layer found, nothing changed: no area has the title '" +
-                    s.Arguments.Title + "'");
+    WriteNoticeLine(kNoLayerFound + std::string("no area has the title '") + s.Arguments.Title +
+                    "'");
   else if (library.Sections[size_t(index)].Record->Required)
     WriteNoticeLine(LayerNamed(library, index) + " is required, nothing changed");
   library.DeleteLayerByTitle(s.Arguments.Title);

@@ -18,11 +18,9 @@ using e2e::kNoLibrary;
 // The sample library with an area at layer 0 below the others, which no
 // operation given -1 may reach before a find found a layer.
 void SampleWithLayerZero(TestPrefix& p) {
-  std::vector<e2e::Area> areas = e2e::SampleAreas();
-  areas.push_back({"Area.006", "Ground Layer", "Addon Scenery\\OldAirport", 0, true, false});
-  p.MakeFS9(e2e::CfgText(areas));
-  MakeDirs(p.C("FS9/Addon Scenery/OldAirport/scenery"));
-  MakeDirs(p.C("Mesh/scenery"));
+  e2e::MakeSample(p);
+  WriteFile(e2e::CfgPath(p), e2e::Cfg(p) + e2e::AreaText({"Area.006", "Ground Layer", "Mesh", 0,
+                                                          true, false}));
 }
 
 void WithoutRequiredKey(TestPrefix& p) {
