@@ -14,23 +14,39 @@
 
 namespace {
 
-void Visit(const xml::Element& element, size_t depth) {
-  if (depth > xml::kMaxDepth || element.Name.empty()) std::abort();
-  for (const xml::Attribute& attribute : element.Attributes)
-    if (attribute.Name.empty() || element.AttributeValue(attribute.Name) == nullptr) std::abort();
-  for (const xml::Element& child : element.Children) Visit(child, depth + 1);
-}
+// Checks the events as they come: names never empty, attributes only
+// right after an element's start, no deeper than the bound, every element
+// ended, and one root.
+struct Checked : xml::Events {
+  size_t Depth = 0, Roots = 0;
+  bool InTag = false;
+  void ElementStart(std::string_view name) override {
+    if (name.empty() || ++Depth > xml::kMaxDepth) std::abort();
+    Roots += Depth == 1;
+    InTag = true;
+  }
+  void Attribute(std::string_view name, std::string_view) override {
+    if (name.empty() || !InTag) std::abort();
+  }
+  void Text(std::string_view) override {
+    if (Depth == 0) std::abort();
+    InTag = false;
+  }
+  void ElementEnd() override {
+    if (Depth-- == 0) std::abort();
+    InTag = false;
+  }
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  xml::Element root;
+  Checked events;
   std::string error;
-  const bool parsed = xml::Parse(bytes, root, error);
+  const bool parsed = xml::Read(bytes, events, error);
   if (parsed == !error.empty()) std::abort();
-  if (parsed) Visit(root, 1);
-  else if (!root.Name.empty() || !root.Children.empty()) std::abort();
+  if (parsed && (events.Depth != 0 || events.Roots != 1)) std::abort();
 
   AddonPackage package;
   package.Folder = "C:\\Addons\\Fuzz";

@@ -116,6 +116,13 @@ int TakeMessage(CommandState& s) {
 
 SceneryLibrary& LibraryOf(CommandState& s) { return *s.Library; }
 
+void ListTheLibrary(CommandState& s) {
+  PackageSearch packageSearch = s.PackagesAhead ? std::move(*s.PackagesAhead)
+                                                : PackageSearch(s.Library->Served, &s.Report);
+  s.PackagesAhead.reset();
+  PrintLibraryListing(LibraryOf(s), packageSearch);
+}
+
 void ShowLibraryPath(CommandState& s) {
   WriteLine(" The current scenery.cfg is:");
   WriteLine(" " + s.Library->ConfigPath);
@@ -259,7 +266,7 @@ const Command kCommands[] = {
      " Activating matching files in layer '{layer}'...",
      [](CommandState& s) { SwitchBglFiles(s, s.RenameExtension, ".bgl"); }},
     {"-p", 2, "message", TakeMessage, " {message}", WaitForEnter},
-    {"-l", 1, "", TakeNothing, nullptr, [](CommandState& s) { PrintLibraryListing(LibraryOf(s)); }},
+    {"-l", 1, "", TakeNothing, nullptr, ListTheLibrary},
 };
 
 // The text of argument `name` ("layer", ...).

@@ -300,7 +300,10 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
     // Filled by characters, not bytes, as the titles of areas are.
     const size_t nameWidth = encoding::CharCount(component.Name);
     if (nameWidth < kTitleWidth) out.append(kTitleWidth - nameWidth, ' ');
-    out += "  " + component.Folder + "  package " + PackageSourceName(listed.Package->Source);
+    out += "  ";
+    out += component.Folder;
+    out += "  package ";
+    out += PackageSourceName(listed.Package->Source);
     if (!componentHasScenery[listed.Found]) {
       out += "  missing";
       ++componentsMissing;
@@ -341,8 +344,7 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
   emit(out);
 }
 
-void PrintLibraryListing(const SceneryLibrary& library) {
-  PackageSearch packageSearch(library.Served, library.Report);
+void PrintLibraryListing(const SceneryLibrary& library, PackageSearch& packageSearch) {
   ListLibrary(library, packageSearch, [](const std::string& piece) { WriteText(piece); });
 }
 

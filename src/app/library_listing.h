@@ -43,8 +43,8 @@ namespace app {
 // disk for each area that is not required and for each component.
 void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
                  const std::function<void(const std::string&)>& emit);
-// Finds the library's packages (telling bad files as notices) and writes
-// the listing to standard output.
-void PrintLibraryListing(const SceneryLibrary& library);
+// Writes the listing of `library` with the packages `packageSearch` finds
+// (telling bad files as notices) to standard output.
+void PrintLibraryListing(const SceneryLibrary& library, PackageSearch& packageSearch);
 
 }  // namespace app

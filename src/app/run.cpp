@@ -94,7 +94,14 @@ int RunUnguarded(const std::vector<std::string>& words) {
   std::unique_ptr<plat::FileLock> lock;
   const bool asksFirst = AsksForFolderAndTitle(s);
   if (!asksFirst) lock = LockTheLibrary(s);
-  s.Library->LoadFromFile(s.Library->ConfigPath);
+  // The add-on packages of a listing are searched for while scenery.cfg is
+  // understood, and their descriptions read meanwhile (nothing else in the
+  // run can change them before the listing).
+  if (s.ArgCount == 1 && FindCommand(s.Args[1]) == FindCommand("-l"))
+    s.Library->LoadFromFile(s.Library->ConfigPath,
+                            [&] { s.PackagesAhead.emplace(s.Library->Served, &s.Report); });
+  else
+    s.Library->LoadFromFile(s.Library->ConfigPath);
   const int parsed = ParseCommand(s);
   if (asksFirst && parsed == kParseOk) {
     lock = LockTheLibrary(s);

@@ -208,12 +208,14 @@ bool EqualIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 std::string Folded(std::string_view text) {
-  std::string folded;
-  folded.reserve(text.size());
   if (encoding::IsAscii(text)) {
-    for (char c : text) folded += static_cast<char>(AsciiLower(static_cast<unsigned char>(c)));
+    // Copied whole, then lowered in place: a tight loop over the bytes.
+    std::string folded(text);
+    for (char& c : folded) c = static_cast<char>(AsciiLower(static_cast<unsigned char>(c)));
     return folded;
   }
+  std::string folded;
+  folded.reserve(text.size());
   FoldedReader reader(text);
   for (char32_t c = reader.Next(); c != kEnd; c = reader.Next()) encoding::AppendUtf8(folded, c);
   return folded;

@@ -13,6 +13,7 @@
 #include "platform/winpath.h"
 #include "profile/profile.h"
 #include "scenery/fatal_error.h"
+#include "scenery/folder_match.h"
 #include "scenery/value_syntax.h"
 #include "xml/xml_reader.h"
 
@@ -146,6 +147,64 @@ bool CompleteByText(const std::string& path, std::string& full) {
 
 enum class Described { Read, Malformed, NeedsHost };
 
+// What a description holds that the simulator takes, kept as the XML is
+// read: the first of each element that counts, with its own text.
+class DescriptionEvents : public xml::Events {
+ public:
+  // An element's text, when the element is there.
+  struct Kept {
+    bool Found = false;
+    std::string Value;
+  };
+  struct Component {
+    Kept Category, Name, Path, Layer;
+  };
+  std::string RootName;
+  Kept Type;   // the root's attribute
+  Kept Title;  // <AddOn.Name>
+  std::vector<Component> Components;  // the <AddOn.Component> elements
+
+  void ElementStart(std::string_view name) override {
+    const size_t depth = targets_.size() + 1;
+    Kept* target = nullptr;
+    if (depth == 1) {
+      RootName = name;
+    } else if (depth == 2) {
+      inComponent_ = name.size() == 15 && StartsWithIgnoringCase(name, "AddOn.Component");
+      if (inComponent_) Components.emplace_back();
+      else target = First(Title, name, "AddOn.Name");
+    } else if (depth == 3 && inComponent_) {
+      Component& component = Components.back();
+      static constexpr std::pair<Kept Component::*, const char*> kParts[] = {
+          {&Component::Category, "Category"}, {&Component::Name, "Name"},
+          {&Component::Path, "Path"}, {&Component::Layer, "Layer"}};
+      for (const auto& [part, partName] : kParts)
+        if (!target) target = First(component.*part, name, partName);
+    }
+    targets_.push_back(target);
+  }
+  void Attribute(std::string_view name, std::string_view value) override {
+    if (targets_.size() == 1 && !Type.Found && xml::SameAsciiCase(name, "Type")) {
+      Type.Found = true;
+      Type.Value = value;
+    }
+  }
+  void Text(std::string_view text) override {
+    if (Kept* target = targets_.back()) target->Value.append(text);
+  }
+  void ElementEnd() override { targets_.pop_back(); }
+
+ private:
+  // `text`, to be filled, when it is the element `expected` met first.
+  static Kept* First(Kept& text, std::string_view name, const char* expected) {
+    if (text.Found || !xml::SameAsciiCase(name, expected)) return nullptr;
+    text.Found = true;
+    return &text;
+  }
+  std::vector<Kept*> targets_;  // per element begun and not ended: where its text goes
+  bool inComponent_ = false;    // the element at depth 2 is an <AddOn.Component>
+};
+
 // ReadPackageDescription with the folders completed by `complete`;
 // NeedsHost (and `package` as it was) when it completes one not.  With
 // `below` (a folder test below the package's folder), a component whose
@@ -154,46 +213,49 @@ enum class Described { Read, Malformed, NeedsHost };
 Described ReadDescription(std::string_view bytes, AddonPackage& package, std::string& error,
                           std::vector<std::string>& problems, FolderCompleter complete,
                           const plat::FilesBeingRead::FolderBelow* below = nullptr) {
-  xml::Element root;
-  if (!xml::Parse(bytes, root, error)) return Described::Malformed;
-  if (!StartsWithIgnoringCase(root.Name, "SimBase.Document") || root.Name.size() != 16) {
-    error = "its root element is <" + root.Name + ">, not <SimBase.Document>";
+  DescriptionEvents read;
+  if (!xml::Read(bytes, read, error)) return Described::Malformed;
+  if (!StartsWithIgnoringCase(read.RootName, "SimBase.Document") || read.RootName.size() != 16) {
+    error = "its root element is <" + read.RootName + ">, not <SimBase.Document>";
     return Described::Malformed;
   }
-  const std::string* type = root.AttributeValue("Type");
-  if (type && !IsWordIgnoringCase(*type, "AddOnXml")) {
-    error = "it is a document of type \"" + *type + "\", not an add-on description (AddOnXml)";
+  if (read.Type.Found && !IsWordIgnoringCase(read.Type.Value, "AddOnXml")) {
+    error = "it is a document of type \"" + read.Type.Value + "\", not an add-on description (AddOnXml)";
     return Described::Malformed;
   }
   std::string title = package.Title;
-  if (const xml::Element* name = root.Child("AddOn.Name")) {
-    std::string named = Trimmed(name->Text);
+  if (read.Title.Found) {
+    std::string named = Trimmed(read.Title.Value);
     if (!named.empty()) title = std::move(named);
   }
   std::vector<std::string> found;  // the problems of single components
   std::vector<SceneryComponent> scenery;
-  for (const xml::Element& component : root.Children) {
-    if (!StartsWithIgnoringCase(component.Name, "AddOn.Component") || component.Name.size() != 15)
-      continue;
-    const xml::Element* category = component.Child("Category");
-    if (!category || !IsWordIgnoringCase(category->Text, "Scenery")) continue;
+  std::optional<bool> plainPackage;
+  const auto plainPackageFolder = [&] {
+    if (!plainPackage) plainPackage = winpath::IsPlainFullPath(package.Folder);
+    return *plainPackage;
+  };
+  for (const DescriptionEvents::Component& component : read.Components) {
+    if (!component.Category.Found || !IsWordIgnoringCase(component.Category.Value, "Scenery")) continue;
     SceneryComponent piece;
-    const xml::Element* name = component.Child("Name");
-    piece.Name = name ? Trimmed(name->Text) : std::string();
+    piece.Name = Trimmed(component.Name.Value);
     if (piece.Name.empty()) piece.Name = title;
-    const xml::Element* path = component.Child("Path");
-    const std::string folder = path ? Trimmed(path->Text) : std::string();
+    const std::string folder = Trimmed(component.Path.Value);
     if (folder.empty()) {
       found.push_back("its scenery component \"" + piece.Name + "\" names no <Path>; it is left out");
       continue;
     }
     const bool relative = winpath::IsRelativePath(folder);
-    if (!complete(relative ? package.Folder + "\\" + folder : folder, piece.Folder))
+    // A plain folder below a plain package folder is full as it is written
+    // behind it (most components are so).
+    if (relative && plainPackageFolder() && IsPlainRelativeFolder(folder))
+      piece.Folder = package.Folder + "\\" + folder;
+    else if (!complete(relative ? package.Folder + "\\" + folder : folder, piece.Folder))
       return Described::NeedsHost;
     if (below && relative) piece.SceneryFolderFound = (*below)(folder + "\\scenery");
-    if (const xml::Element* layer = component.Child("Layer")) {
+    if (component.Layer.Found) {
       int32_t number = 0;
-      const std::string text = Trimmed(layer->Text);
+      const std::string text = Trimmed(component.Layer.Value);
       if (ParseInteger(text, number))
         piece.Layer = number;
       else
@@ -246,6 +308,12 @@ class PackageSearch::Finder {
   explicit Finder(Notices* report) : report_(report) {}
 
   void Note(const std::string& text) { steps_.push_back({text, kNoPackage}); }
+  // Notes met before the search began, told first.
+  void NoteFirst(const std::vector<std::string>& texts) {
+    std::vector<Step> first;
+    for (const std::string& text : texts) first.push_back({text, kNoPackage});
+    steps_.insert(steps_.begin(), first.begin(), first.end());
+  }
 
   // Reads the package list below `base`; false when there is none.
   bool ReadList(const std::string& file, PackageList& list) {
@@ -456,7 +524,16 @@ PackageSearch::PackageSearch(const std::string& product, const PackagePlaces& pl
 
 PackageSearch::PackageSearch(std::optional<Simulator> simulator, Notices* report) {
   if (!simulator || !FactsOf(*simulator).PackagesProduct) return;
-  *this = PackageSearch(FactsOf(*simulator).PackagesProduct, PackagePlacesFromRegistry(report), report);
+  // The registry's problems are told with the search's own, by Finish: the
+  // search may begin before the caller has told what comes before them.
+  struct Kept : Notices {
+    std::vector<std::string> Texts;
+    void Note(const std::string& text) override { Texts.push_back(text); }
+    void Fault(const std::string& text) override { Texts.push_back(text); }
+  } registryNotes;
+  const PackagePlaces places = PackagePlacesFromRegistry(&registryNotes);
+  *this = PackageSearch(FactsOf(*simulator).PackagesProduct, places, report);
+  finder_->NoteFirst(registryNotes.Texts);
 }
 
 PackageSearch::~PackageSearch() = default;

@@ -69,6 +69,10 @@ class SceneryLibrary {
 
   // Loading and saving.
   void LoadFromFile(const std::string& fileName);  // throws FatalError
+  // The same, with `beside` run on another thread while the text read is
+  // understood (which asks nothing of the host), so that other work with
+  // the host may go on meanwhile.
+  void LoadFromFile(const std::string& fileName, const std::function<void()>& beside);
   void LoadFromText(const std::string& bytes);     // the same, from bytes
   std::string SaveToText() const;                  // the written form
   // Writes the library to `fileName` (empty: ConfigPath), with `backup` a

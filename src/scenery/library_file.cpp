@@ -152,19 +152,29 @@ class RecordReader {
 
 }  // namespace
 
-void SceneryLibrary::LoadFromFile(const std::string& fileName) {
+void SceneryLibrary::LoadFromFile(const std::string& fileName) { LoadFromFile(fileName, nullptr); }
+
+void SceneryLibrary::LoadFromFile(const std::string& fileName, const std::function<void()>& beside) {
   std::string bytes;
   if (const plat::FileResult read = plat::ReadWholeFile(fileName, bytes); !read)
     throw FatalError(read.Tell("read", fileName));
-  try {
-    LoadFromText(bytes);
-  } catch (const FatalError& e) {
+  std::optional<FatalError> failure;
+  const auto load = [&] {
+    try {
+      LoadFromText(bytes);
+    } catch (const FatalError& e) {
+      failure = e;
+    }
+  };
+  if (beside) plat::RunSideBySide(beside, load);
+  else load();
+  if (failure) {
     // The user learns which file holds the value, and the ways to mend it.
     std::string remedy = "; correct it with a text editor";
     const std::string backup = winpath::ExtractFilePath(fileName) + "scenery.~cfg";
     if (plat::FileExists(backup))
       remedy += ", or put back the copy saved before the last change, " + backup;
-    throw FatalError(fileName + ": " + e.what() + remedy);
+    throw FatalError(fileName + ": " + failure->what() + remedy);
   }
 }
 

@@ -1,26 +1,17 @@
 // The bounded XML reader: decoding the stored bytes to UTF-8, then one pass
-// of a recursive reader whose depth is bounded.
+// of a recursive reader whose depth is bounded, which tells what it reads
+// as it goes and builds nothing.
 #include "xml/xml_reader.h"
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "platform/text_encoding.h"
 
 namespace xml {
 
 namespace {
-
-bool SameAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string& text, std::string& error) {
   if (bytes.size() % 2 != 0) {
@@ -90,18 +81,19 @@ bool Is(char c, uint8_t what) { return (kByteClass[static_cast<unsigned char>(c)
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// One pass over the decoded text.  Each method leaves pos_ after what it
-// read; the first error ends the pass.
+// One pass over the decoded text, telling the events as it goes.  Each
+// method leaves pos_ after what it read; the first error ends the pass.
 class Reader {
  public:
-  explicit Reader(std::string_view text) : text_(text) {}
+  Reader(std::string_view text, Events& events) : text_(text), events_(events) {}
 
-  bool Document(Element& root, std::string& error) {
+  bool Document(std::string& error) {
     if (!Misc() || !Expect('<', "it holds no element")) return Fail(error);
     --pos_;
-    if (!ElementAt(root, 1) || !Misc()) return Fail(error);
+    std::string_view root;
+    if (!ElementAt(1, root) || !Misc()) return Fail(error);
     if (pos_ < text_.size()) {
-      problem_ = "there is more after the end of the root element <" + root.Name + ">";
+      problem_ = "there is more after the end of the root element <" + std::string(root) + ">";
       return Fail(error);
     }
     return true;
@@ -168,15 +160,18 @@ class Reader {
     }
   }
 
-  bool Name(std::string& name) {
+  bool Name(std::string_view& name) {
     const size_t start = pos_;
     if (!SkipName()) return false;
-    name.assign(text_.substr(start, pos_ - start));
+    name = text_.substr(start, pos_ - start);
     return true;
   }
   bool SkipName() {
     if (pos_ >= text_.size() || !Is(text_[pos_], kNameStart)) return Problem("a name is expected here");
-    while (pos_ < text_.size() && Is(text_[pos_], kNameChar)) ++pos_;
+    const char* const text = text_.data();
+    size_t end = pos_ + 1;
+    while (end < text_.size() && Is(text[end], kNameChar)) ++end;
+    pos_ = end;
     return true;
   }
 
@@ -185,9 +180,11 @@ class Reader {
   // before it, npos when there is none.
   size_t TextEnd(size_t& control) const {
     control = std::string_view::npos;
-    for (size_t i = pos_; i < text_.size(); ++i) {
-      if (!Is(text_[i], kMarkup | kControl)) continue;
-      if (Is(text_[i], kMarkup)) return i;
+    const char* const text = text_.data();
+    const size_t size = text_.size();
+    for (size_t i = pos_; i < size; ++i) {
+      if (!Is(text[i], kMarkup | kControl)) continue;
+      if (Is(text[i], kMarkup)) return i;
       if (control == std::string_view::npos) control = i;
     }
     return std::string_view::npos;
@@ -232,54 +229,68 @@ class Reader {
     return true;
   }
 
-  bool AttributeList(Element& element) {
+  // The attributes of the element `element`, told as they are read.
+  bool AttributeList(std::string_view element) {
+    attributeNames_.clear();
     for (;;) {
       const size_t before = pos_;
       SkipBlanks();
-      if (pos_ >= text_.size()) return Problem("the tag <" + element.Name + "> is not closed");
+      if (pos_ >= text_.size()) return Problem("the tag <" + std::string(element) + "> is not closed");
       if (text_[pos_] == '>' || text_[pos_] == '/') return true;
-      if (pos_ == before) return Problem("a blank must separate the attributes of <" + element.Name + ">");
-      Attribute attribute;
-      if (!Name(attribute.Name)) return false;
+      if (pos_ == before)
+        return Problem("a blank must separate the attributes of <" + std::string(element) + ">");
+      std::string_view name;
+      if (!Name(name)) return false;
       SkipBlanks();
       if (!Expect('=', "an attribute needs '=' and a quoted value")) return false;
       SkipBlanks();
       if (pos_ >= text_.size() || (text_[pos_] != '"' && text_[pos_] != '\''))
-        return Problem("the value of " + attribute.Name + " must be quoted");
+        return Problem("the value of " + std::string(name) + " must be quoted");
       const char quote = text_[pos_++];
+      // The value as it stands, unless a reference makes it another text.
+      const size_t valueStart = pos_;
+      bool replaced = false;
+      value_.clear();
       for (;;) {
         // A run of plain characters at once.
         size_t end = pos_;
         while (end < text_.size() && text_[end] != quote && !Is(text_[end], kMarkup | kControl)) ++end;
-        attribute.Value.append(text_.substr(pos_, end - pos_));
+        if (replaced) value_.append(text_.substr(pos_, end - pos_));
         pos_ = end;
-        if (pos_ >= text_.size()) return Problem("the value of " + attribute.Name + " is not closed");
+        if (pos_ >= text_.size()) return Problem("the value of " + std::string(name) + " is not closed");
         const char c = text_[pos_];
         if (c == quote) break;
-        if (c == '<') return Problem("'<' is not allowed in the value of " + attribute.Name);
+        if (c == '<') return Problem("'<' is not allowed in the value of " + std::string(name));
         if (c == '&') {
+          if (!replaced) value_.assign(text_.substr(valueStart, pos_ - valueStart));
+          replaced = true;
           ++pos_;
-          if (!Reference(attribute.Value)) return false;
+          if (!Reference(value_)) return false;
           continue;
         }
         return ControlCharacterAt(pos_);
       }
+      const std::string_view value = replaced ? std::string_view(value_) : text_.substr(valueStart, pos_ - valueStart);
       ++pos_;
-      for (const Attribute& other : element.Attributes)
-        if (other.Name == attribute.Name)
-          return Problem("<" + element.Name + "> has the attribute " + attribute.Name + " twice");
-      element.Attributes.push_back(std::move(attribute));
+      for (const std::string_view other : attributeNames_)
+        if (other == name)
+          return Problem("<" + std::string(element) + "> has the attribute " + std::string(name) + " twice");
+      attributeNames_.push_back(name);
+      events_.Attribute(name, value);
     }
   }
 
-  // An element starting at its '<'.
-  bool ElementAt(Element& element, size_t depth) {
+  // An element starting at its '<'; `name` is set to its name.
+  bool ElementAt(size_t depth, std::string_view& name) {
     if (depth > kMaxDepth)
       return Problem("elements are nested more than " + std::to_string(kMaxDepth) + " deep");
     const size_t start = pos_++;
-    if (!Name(element.Name) || !AttributeList(element)) return false;
+    if (!Name(name)) return false;
+    events_.ElementStart(name);
+    if (!AttributeList(name)) return false;
     if (At("/>")) {
       pos_ += 2;
+      events_.ElementEnd();
       return true;
     }
     if (!Expect('>', "a '/' in a tag must be followed by '>'")) return false;
@@ -288,61 +299,72 @@ class Reader {
       const size_t next = TextEnd(control);
       if (next == std::string_view::npos) {
         pos_ = start;  // where the user looks for it
-        return Problem("the element <" + element.Name + "> is not closed");
+        return Problem("the element <" + std::string(name) + "> is not closed");
       }
       if (control != std::string_view::npos) return ControlCharacterAt(control);
-      if (next > pos_) element.Text.append(text_.substr(pos_, next - pos_));
+      if (next > pos_) events_.Text(text_.substr(pos_, next - pos_));
       pos_ = next;
+      // After a '&' or a '<': its next character tells what follows.
+      const char after = pos_ + 1 < text_.size() ? text_[pos_ + 1] : '\0';
       if (text_[pos_] == '&') {
         ++pos_;
-        if (!Reference(element.Text)) return false;
-      } else if (At("</")) {
+        value_.clear();
+        if (!Reference(value_)) return false;
+        events_.Text(value_);
+      } else if (after == '/') {
         pos_ += 2;
         const size_t nameStart = pos_;
-        if (!SkipName()) return false;
-        const std::string_view closing = text_.substr(nameStart, pos_ - nameStart);
-        if (closing != element.Name)
-          return Problem("</" + std::string(closing) + "> closes <" + element.Name + ">");
+        // Most closing tags name the element they close: compared at once.
+        if (text_.substr(pos_, name.size()) == name &&
+            (pos_ + name.size() == text_.size() || !Is(text_[pos_ + name.size()], kNameChar))) {
+          pos_ += name.size();
+        } else {
+          if (!SkipName()) return false;
+          const std::string_view closing = text_.substr(nameStart, pos_ - nameStart);
+          return Problem("</" + std::string(closing) + "> closes <" + std::string(name) + ">");
+        }
         SkipBlanks();
-        return Expect('>', "a closing tag must end in '>'");
-      } else if (At("<!--")) {
+        if (!Expect('>', "a closing tag must end in '>'")) return false;
+        events_.ElementEnd();
+        return true;
+      } else if (after == '!' && At("<!--")) {
         pos_ += 4;
         if (!SkipPast("-->", "a comment")) return false;
-      } else if (At("<![CDATA[")) {
+      } else if (after == '!' && At("<![CDATA[")) {
         pos_ += 9;
         const size_t start = pos_;
         if (!SkipPast("]]>", "a CDATA section")) return false;
-        element.Text.append(text_.substr(start, pos_ - 3 - start));
-      } else if (At("<?")) {
+        if (pos_ - 3 > start) events_.Text(text_.substr(start, pos_ - 3 - start));
+      } else if (after == '?') {
         if (!SkipPast("?>", "a processing instruction")) return false;
-      } else if (At("<!")) {
+      } else if (after == '!') {
         return Problem("a declaration is not allowed inside an element");
       } else {
-        // Most elements that have children have a few.
-        if (element.Children.empty()) element.Children.reserve(4);
-        element.Children.emplace_back();
-        if (!ElementAt(element.Children.back(), depth + 1)) return false;
+        std::string_view child;
+        if (!ElementAt(depth + 1, child)) return false;
       }
     }
   }
 
   std::string_view text_;
+  Events& events_;
+  std::vector<std::string_view> attributeNames_;  // of the element being read
+  std::string value_;  // an attribute's value or a reference, where replaced
   size_t pos_ = 0;
   std::string problem_;
 };
 
 }  // namespace
 
-const Element* Element::Child(std::string_view name) const {
-  for (const Element& child : Children)
-    if (SameAsciiCase(child.Name, name)) return &child;
-  return nullptr;
-}
-
-const std::string* Element::AttributeValue(std::string_view name) const {
-  for (const Attribute& attribute : Attributes)
-    if (SameAsciiCase(attribute.Name, name)) return &attribute.Value;
-  return nullptr;
+bool SameAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
 }
 
 bool DecodeDocument(std::string_view bytes, std::string& text, std::string& error) {
@@ -368,15 +390,11 @@ bool DecodeDocument(std::string_view bytes, std::string& text, std::string& erro
   return true;
 }
 
-bool Parse(std::string_view bytes, Element& root, std::string& error) {
-  root = Element();
+bool Read(std::string_view bytes, Events& events, std::string& error) {
   error.clear();
   std::string text;
   if (!DecodeDocument(bytes, text, error)) return false;
-  Reader reader(text);
-  if (reader.Document(root, error)) return true;
-  root = Element();
-  return false;
+  return Reader(text, events).Document(error);
 }
 
 }  // namespace xml

@@ -23,29 +23,23 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace xml {
 
-struct Attribute {
-  std::string Name;
-  std::string Value;  // references replaced
-};
-
-struct Element {
-  std::string Name;
-  std::vector<Attribute> Attributes;  // in document order
-  // The character data directly inside this element (not its children's),
-  // CDATA included, references replaced, in document order.
-  std::string Text;
-  std::vector<Element> Children;  // in document order
-
-  // The first child element whose name equals `name` ignoring the case of
-  // ASCII letters; nullptr when there is none.
-  const Element* Child(std::string_view name) const;
-  // The value of the attribute of that name (ASCII case ignored); nullptr
-  // when there is none.
-  const std::string* AttributeValue(std::string_view name) const;
+// What a reading tells, in document order, to the one who reads.  The texts
+// handed over are UTF-8 and last only for the call.
+class Events {
+ public:
+  virtual ~Events() = default;
+  // An element begins: its name, then each of its attributes (references
+  // replaced), then its content, then ElementEnd.
+  virtual void ElementStart(std::string_view name) = 0;
+  virtual void Attribute(std::string_view name, std::string_view value) = 0;
+  // A piece of the character data directly inside the innermost element
+  // begun and not ended (CDATA included, references replaced); its
+  // character data may come in several pieces.
+  virtual void Text(std::string_view text) = 0;
+  virtual void ElementEnd() = 0;
 };
 
 // Elements nested deeper than this are refused.
@@ -57,9 +51,13 @@ constexpr size_t kMaxBytes = 4 * 1024 * 1024;
 // `error` saying why, for UTF-16 that is not valid or a document too large.
 bool DecodeDocument(std::string_view bytes, std::string& text, std::string& error);
 
-// Reads a whole document (bytes as stored) into its root element.  False,
-// with `error` saying what is wrong and on which line, when it is malformed;
-// `root` is then empty.
-bool Parse(std::string_view bytes, Element& root, std::string& error);
+// Reads a whole document (bytes as stored), telling `events` what it holds.
+// False, with `error` saying what is wrong and on which line, when it is
+// malformed; `events` may then have been told of a part of it.  Nothing is
+// kept of what was read: a reader keeps what it needs from the events.
+bool Read(std::string_view bytes, Events& events, std::string& error);
+
+// True when `a` and `b` are the same name, the case of ASCII letters aside.
+bool SameAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace xml

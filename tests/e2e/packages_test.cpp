@@ -206,4 +206,24 @@ TEST_F(Packages, WithoutPackagesTheListingIsAsBefore) {
             std::string::npos);
 }
 
+// A "-l" of the command line searches for the packages while scenery.cfg
+// is read: what the search meets is told after what the reading says, and
+// nothing of it when the reading fails.
+TEST_F(Packages, SearchedWhileTheLibraryIsReadAndToldInOrder) {
+  MakePackages();
+  p.AddUserValue(kShellFolders, "\"Personal\"=dword:00000001");
+  RunResult r = RunLayrix(p, {"-l"});
+  EXPECT_EQ(r.ExitCode, 0);
+  ASSERT_FALSE(r.Err.empty());
+  EXPECT_NE(r.Err.find("the add-on packages there are not looked for\r\n"), std::string::npos) << r.Err;
+  EXPECT_EQ(r.Err.find("layrix: "), r.Err.rfind("layrix: ", r.Err.find("not looked for")));
+  EXPECT_NE(r.Out.find(Row("top", "off", "Clouds", "C:\\Addons\\Clouds\\Clouds  package AppData")),
+            std::string::npos);
+  WriteFile(p.C(kCfg), "[Area.001]\r\nLayer=x\r\n");
+  r = RunLayrix(p, {"-l"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_EQ(r.Err.find("not looked for"), std::string::npos) << r.Err;
+  EXPECT_EQ(r.Err.find("add-ons.cfg"), std::string::npos) << r.Err;
+}
+
 }  // namespace

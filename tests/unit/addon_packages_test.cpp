@@ -3,6 +3,7 @@
 // components and the package lists (add-ons.cfg).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,37 @@ TEST(XmlReader, DecodesEveryEncodingToUtf8) {
   EXPECT_FALSE(xml::DecodeDocument(std::string(xml::kMaxBytes + 1, ' '), text, error));
 }
 
+// What a reading tells, written out: "<name>" for an element's start,
+// "@name=value;" for an attribute, "[text]" for its character data (its
+// pieces joined), "</>" for its end.
+struct Recorded : xml::Events {
+  std::string Out;
+  size_t Depth = 0, Deepest = 0;
+  bool InText = false;
+  void Close() {
+    if (InText) Out += ']';
+    InText = false;
+  }
+  void ElementStart(std::string_view name) override {
+    Close();
+    Out += "<" + std::string(name) + ">";
+    Deepest = std::max(Deepest, ++Depth);
+  }
+  void Attribute(std::string_view name, std::string_view value) override {
+    Out += "@" + std::string(name) + "=" + std::string(value) + ";";
+  }
+  void Text(std::string_view text) override {
+    if (!InText) Out += '[';
+    InText = true;
+    Out += text;
+  }
+  void ElementEnd() override {
+    Close();
+    Out += "</>";
+    --Depth;
+  }
+};
+
 TEST(XmlReader, ReadsElementsAttributesTextAndReferences) {
   const std::string doc =
       "<?xml version=\"1.0\"?>\r\n<!-- before -->\r\n"
@@ -49,17 +81,14 @@ TEST(XmlReader, ReadsElementsAttributesTextAndReferences) {
       "  <Empty/><?pi ignored?><!-- inside -->\r\n"
       "  <Data><![CDATA[<not> & markup]]></Data>\r\n"
       "</Root>\r\n<!-- after -->";
-  xml::Element root;
+  Recorded read;
   std::string error;
-  ASSERT_TRUE(xml::Parse(doc, root, error)) << error;
-  EXPECT_EQ(root.Name, "Root");
-  ASSERT_NE(root.AttributeValue("type"), nullptr);
-  EXPECT_EQ(*root.AttributeValue("TYPE"), "A&B");
-  ASSERT_EQ(root.Children.size(), 3u);
-  EXPECT_EQ(root.Child("path")->Text, " C:\\a <b> AB '\" ");
-  EXPECT_EQ(root.Child("Empty")->Text, "");
-  EXPECT_EQ(root.Child("Data")->Text, "<not> & markup");
-  EXPECT_EQ(root.Child("Missing"), nullptr);
+  ASSERT_TRUE(xml::Read(doc, read, error)) << error;
+  EXPECT_EQ(read.Out,
+            "<Root>@Type=A&B;@id=x;[\r\n  ]<Path>[ C:\\a <b> AB '\" ]</>[\r\n  ]<Empty></>"
+            "[\r\n  ]<Data>[<not> & markup]</>[\r\n]</>");
+  EXPECT_TRUE(xml::SameAsciiCase("AddOn.Name", "addon.NAME"));
+  EXPECT_FALSE(xml::SameAsciiCase("AddOn.Name", "AddOn.Nam"));
 }
 
 TEST(XmlReader, RefusesWhatIsNotWellFormedAndSaysWhere) {
@@ -91,11 +120,10 @@ TEST(XmlReader, RefusesWhatIsNotWellFormedAndSaysWhere) {
       {"<1a/>", "line 1: a name is expected here"},
   };
   for (const auto& c : cases) {
-    xml::Element root;
+    Recorded read;
     std::string error;
-    EXPECT_FALSE(xml::Parse(c.Doc, root, error)) << c.Doc;
+    EXPECT_FALSE(xml::Read(c.Doc, read, error)) << c.Doc;
     EXPECT_EQ(error, c.Error) << c.Doc;
-    EXPECT_TRUE(root.Name.empty() && root.Children.empty());
   }
 }
 
@@ -106,13 +134,14 @@ TEST(XmlReader, NestingIsBounded) {
     for (size_t i = 0; i < depth; ++i) doc += "</e>";
     return doc;
   };
-  xml::Element root;
+  Recorded read;
   std::string error;
-  EXPECT_TRUE(xml::Parse(nested(xml::kMaxDepth), root, error)) << error;
-  EXPECT_FALSE(xml::Parse(nested(xml::kMaxDepth + 1), root, error));
+  EXPECT_TRUE(xml::Read(nested(xml::kMaxDepth), read, error)) << error;
+  EXPECT_EQ(read.Deepest, xml::kMaxDepth);
+  EXPECT_FALSE(xml::Read(nested(xml::kMaxDepth + 1), read, error));
   EXPECT_EQ(error, "line 1: elements are nested more than 64 deep");
   // Far deeper than any stack would take, refused as early.
-  EXPECT_FALSE(xml::Parse(std::string(1000000, '<').replace(0, 1, "<a>"), root, error));
+  EXPECT_FALSE(xml::Read(std::string(1000000, '<').replace(0, 1, "<a>"), read, error));
 }
 
 // ------------------------------------------------------------ add-on.xml
