@@ -46,8 +46,9 @@ class FullFolders {
     return made != madeBefore_.end() ? made->second : FullFolder(simulatorFolder_, local);
   }
 
-  // The hash of the folder's key.
-  size_t HashOf(const std::string& local) const;
+  // The hash of the folder's key; `folded`, when not empty, is the folded
+  // text of `local` that is its own full form.
+  size_t HashOf(const std::string& local, const std::string& folded = std::string()) const;
 
  private:
   const std::string& simulatorFolder_;
@@ -116,7 +117,8 @@ class FolderSet {
   std::vector<Slot> slots_;
 };
 
-size_t FullFolders::HashOf(const std::string& local) const {
+size_t FullFolders::HashOf(const std::string& local, const std::string& folded) const {
+  if (!folded.empty()) return FolderSet::HashOf(keys_.OfFolded(folded));
   return FolderSet::HashOf(keys_.Of(local, [&] { return Of(local); }));
 }
 
@@ -233,7 +235,8 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
     plat::RunSideBySide(
         [&] {
           for (size_t i = 0; i < components.size(); ++i)
-            componentHashes[i] = fullFolders.HashOf(components[i].Component->Folder);
+            componentHashes[i] = fullFolders.HashOf(components[i].Component->Folder,
+                                                    components[i].Component->FoldedFolder);
         },
         [&] { componentHasScenery = HaveSceneryFolders(packages); });
   size_t layerWidth =

@@ -3,12 +3,14 @@
 // packages from the lists and the discovery paths.
 #include "scenery/addon_packages.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
 
 #include "platform/platform.h"
+#include "platform/text_encoding.h"
 #include "platform/text_rules.h"
 #include "platform/winpath.h"
 #include "profile/profile.h"
@@ -46,6 +48,8 @@ bool IsWordIgnoringCase(std::string_view text, std::string_view word) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
   while (!text.empty() && blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  // An ASCII text of another length is another word.
+  if (text.size() != word.size() && encoding::IsAscii(text)) return false;
   return textrules::EqualIgnoreCase(text, word);
 }
 
@@ -131,19 +135,11 @@ PackageList ParsePackageList(std::string_view bytes) {
 
 namespace {
 
-// Makes `path`, a component's path below its package's folder where it is
-// relative, into its folder in full; false when that takes more than its
-// text (a path on the current drive or in the current folder).
-using FolderCompleter = bool (*)(const std::string& path, std::string& full);
-bool CompleteOnHost(const std::string& path, std::string& full) {
-  full = FullFolderPath(path);
-  return true;
-}
-bool CompleteByText(const std::string& path, std::string& full) {
-  if (!winpath::IsPlainFullPath(path)) return false;
-  full = path;
-  return true;
-}
+// How a component's path (below its package's folder where it is
+// relative) is made full: by the host's full-path rule, or by its text
+// alone, which serves for a plain full path only (not for one on the
+// current drive or in the current folder).
+enum class Completion { OnHost, ByText };
 
 enum class Described { Read, Malformed, NeedsHost };
 
@@ -159,21 +155,29 @@ class DescriptionEvents : public xml::Events {
   struct Component {
     Kept Category, Name, Path, Layer;
   };
+  // Whether the root is <SimBase.Document>; its name, when it is not.
+  bool RootIsDescription = false;
   std::string RootName;
   Kept Type;   // the root's attribute
   Kept Title;  // <AddOn.Name>
   std::vector<Component> Components;  // the <AddOn.Component> elements
 
+  // The names are ASCII: compared by their bytes, the case of their letters
+  // aside (a name of as many bytes in another script cannot fold to them).
   void ElementStart(std::string_view name) override {
-    const size_t depth = targets_.size() + 1;
     Kept* target = nullptr;
-    if (depth == 1) {
-      RootName = name;
-    } else if (depth == 2) {
-      inComponent_ = name.size() == 15 && StartsWithIgnoringCase(name, "AddOn.Component");
-      if (inComponent_) Components.emplace_back();
-      else target = First(Title, name, "AddOn.Name");
-    } else if (depth == 3 && inComponent_) {
+    if (depth_ == 0) {
+      RootIsDescription = xml::SameAsciiCase(name, "SimBase.Document");
+      if (!RootIsDescription) RootName = name;
+    } else if (depth_ == 1) {
+      inComponent_ = xml::SameAsciiCase(name, "AddOn.Component");
+      if (inComponent_) {
+        if (Components.empty()) Components.reserve(4);
+        Components.emplace_back();
+      } else {
+        target = First(Title, name, "AddOn.Name");
+      }
+    } else if (depth_ == 2 && inComponent_) {
       Component& component = Components.back();
       static constexpr std::pair<Kept Component::*, const char*> kParts[] = {
           {&Component::Category, "Category"}, {&Component::Name, "Name"},
@@ -181,18 +185,18 @@ class DescriptionEvents : public xml::Events {
       for (const auto& [part, partName] : kParts)
         if (!target) target = First(component.*part, name, partName);
     }
-    targets_.push_back(target);
+    targets_[depth_++] = target;
   }
   void Attribute(std::string_view name, std::string_view value) override {
-    if (targets_.size() == 1 && !Type.Found && xml::SameAsciiCase(name, "Type")) {
+    if (depth_ == 1 && !Type.Found && xml::SameAsciiCase(name, "Type")) {
       Type.Found = true;
       Type.Value = value;
     }
   }
   void Text(std::string_view text) override {
-    if (Kept* target = targets_.back()) target->Value.append(text);
+    if (Kept* target = targets_[depth_ - 1]) target->Value.append(text);
   }
-  void ElementEnd() override { targets_.pop_back(); }
+  void ElementEnd() override { --depth_; }
 
  private:
   // `text`, to be filled, when it is the element `expected` met first.
@@ -201,21 +205,24 @@ class DescriptionEvents : public xml::Events {
     text.Found = true;
     return &text;
   }
-  std::vector<Kept*> targets_;  // per element begun and not ended: where its text goes
-  bool inComponent_ = false;    // the element at depth 2 is an <AddOn.Component>
+  // Per element begun and not ended (the reader bounds their depth): where
+  // its text goes, if anywhere.
+  std::array<Kept*, xml::kMaxDepth> targets_{};
+  size_t depth_ = 0;
+  bool inComponent_ = false;  // the element at depth 2 is an <AddOn.Component>
 };
 
-// ReadPackageDescription with the folders completed by `complete`;
+// ReadPackageDescription with the folders made full by `completion`;
 // NeedsHost (and `package` as it was) when it completes one not.  With
 // `below` (a folder test below the package's folder), a component whose
 // path is below the package's folder has its "scenery" sub-folder looked
 // for there.
 Described ReadDescription(std::string_view bytes, AddonPackage& package, std::string& error,
-                          std::vector<std::string>& problems, FolderCompleter complete,
+                          std::vector<std::string>& problems, Completion completion,
                           const plat::FilesBeingRead::FolderBelow* below = nullptr) {
   DescriptionEvents read;
   if (!xml::Read(bytes, read, error)) return Described::Malformed;
-  if (!StartsWithIgnoringCase(read.RootName, "SimBase.Document") || read.RootName.size() != 16) {
+  if (!read.RootIsDescription) {
     error = "its root element is <" + read.RootName + ">, not <SimBase.Document>";
     return Described::Malformed;
   }
@@ -248,10 +255,19 @@ Described ReadDescription(std::string_view bytes, AddonPackage& package, std::st
     const bool relative = winpath::IsRelativePath(folder);
     // A plain folder below a plain package folder is full as it is written
     // behind it (most components are so).
-    if (relative && plainPackageFolder() && IsPlainRelativeFolder(folder))
+    bool plain = true;  // piece.Folder is a plain full path
+    if (relative && plainPackageFolder() && IsPlainRelativeFolder(folder)) {
       piece.Folder = package.Folder + "\\" + folder;
-    else if (!complete(relative ? package.Folder + "\\" + folder : folder, piece.Folder))
-      return Described::NeedsHost;
+    } else {
+      std::string path = relative ? package.Folder + "\\" + folder : folder;
+      plain = winpath::IsPlainFullPath(path);
+      if (plain) piece.Folder = std::move(path);
+      else if (completion == Completion::OnHost) piece.Folder = FullFolderPath(path);
+      else return Described::NeedsHost;
+    }
+    // Folded here, on the thread that reads the description, for the
+    // listing's comparison of folders.
+    if (plain) piece.FoldedFolder = plat::CaseFoldedKey(piece.Folder);
     if (below && relative) piece.SceneryFolderFound = (*below)(folder + "\\scenery");
     if (component.Layer.Found) {
       int32_t number = 0;
@@ -275,7 +291,7 @@ Described ReadDescription(std::string_view bytes, AddonPackage& package, std::st
 
 bool ReadPackageDescription(std::string_view bytes, AddonPackage& package, std::string& error,
                             std::vector<std::string>& problems) {
-  return ReadDescription(bytes, package, error, problems, CompleteOnHost) == Described::Read;
+  return ReadDescription(bytes, package, error, problems, Completion::OnHost) == Described::Read;
 }
 
 // ------------------------------------------------------------ finding them
@@ -329,6 +345,13 @@ class PackageSearch::Finder {
     return true;
   }
 
+  // Room for `count` more packages named.
+  void Expect(size_t count) {
+    named_.reserve(named_.size() + count);
+    descriptions_.reserve(descriptions_.size() + count);
+    steps_.reserve(steps_.size() + count);
+  }
+
   // The package in `folder`; `listedIn` names the package list that names
   // it, empty for a folder met in a discovery path (which is no package
   // unless it holds an add-on.xml).
@@ -363,6 +386,7 @@ class PackageSearch::Finder {
       Note("the discovery path " + folder + " listed in " + listedIn + " does not exist");
       return;
     }
+    Expect(names.size());
     for (const std::string& name : names) {
       // Folders whose names begin with a dot are no one's packages (this
       // program's own staging folders among them).
@@ -431,7 +455,7 @@ class PackageSearch::Finder {
   static void Understand(Description& description, plat::WholeFile& file,
                          const plat::FilesBeingRead::FolderBelow& below) {
     description.Outcome = ReadDescription(file.Bytes, description.Package, description.Error,
-                                          description.Problems, CompleteByText, &below);
+                                          description.Problems, Completion::ByText, &below);
     if (description.Outcome != Described::NeedsHost) std::string().swap(file.Bytes);
   }
 
@@ -463,7 +487,7 @@ class PackageSearch::Finder {
     // full is made here.
     if (description.Outcome == Described::NeedsHost)
       description.Outcome = ReadDescription(file.Bytes, description.Package, description.Error,
-                                            description.Problems, CompleteOnHost);
+                                            description.Problems, Completion::OnHost);
     if (description.Outcome != Described::Read) {
       Tell(descriptionFile + " is malformed (" + description.Error + "); the package is left out");
       return;
@@ -509,6 +533,7 @@ PackageSearch::PackageSearch(const std::string& product, const PackagePlaces& pl
     ReadList read;
     read.File = winpath::IncludeTrailingBackslash(*base) + "Lockheed Martin\\" + product + "\\add-ons.cfg";
     if (!finder.ReadList(read.File, read.List)) continue;
+    finder.Expect(read.List.Packages.size());
     for (const PackageListEntry& entry : read.List.Packages)
       finder.Add(entry.Path, source, entry.Active, entry.Title, read.File);
     lists.push_back(std::move(read));

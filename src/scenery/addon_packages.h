@@ -54,6 +54,9 @@ const char* PackageSourceName(PackageSource source);
 struct SceneryComponent {
   std::string Name;    // its <Name>, else the package's name
   std::string Folder;  // full Windows path, without a trailing backslash
+  // Folder folded as the library compares text (plat::CaseFoldedKey) when
+  // Folder is a plain full path (its own full form); empty otherwise.
+  std::string FoldedFolder;
   std::optional<int32_t> Layer;  // its <Layer>; none: on top of the library
   // Whether its folder holds a "scenery" sub-folder, as seen when its
   // description was read; none: not looked at then (HaveSceneryFolders

@@ -113,7 +113,10 @@ FolderKeys::FolderKeys(const std::string& simulatorFolder) {
 }
 
 std::string FolderKeys::OfFullForm(const std::string& fullForm) const {
-  std::string key = plat::CaseFoldedKey(fullForm);
+  return OfFolded(plat::CaseFoldedKey(fullForm));
+}
+
+std::string FolderKeys::OfFolded(std::string key) const {
   if (!prefix_.empty() && key.size() > prefix_.size() && key.compare(0, prefix_.size(), prefix_) == 0)
     key.erase(0, prefix_.size());
   return key;

@@ -59,6 +59,9 @@ class FolderKeys {
     return IsPlainBelow(folder) ? plat::CaseFoldedKey(folder) : OfFullForm(fullForm());
   }
   std::string OfFullForm(const std::string& fullForm) const;
+  // The key of a full form whose folded text (plat::CaseFoldedKey) is
+  // `folded`.
+  std::string OfFolded(std::string folded) const;
 
   // True when the full form of `folder` is the simulator folder followed by
   // `folder` as it is written: a plain relative folder.

@@ -83,9 +83,12 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // One pass over the decoded text, telling the events as it goes.  Each
 // method leaves pos_ after what it read; the first error ends the pass.
+// The text is followed by a NUL (it is a std::string's), a control
+// character that ends every run of names, blanks or characters, so that
+// those loops need not also look for the text's end.
 class Reader {
  public:
-  Reader(std::string_view text, Events& events) : text_(text), events_(events) {}
+  explicit Reader(const std::string& text, Events& events) : text_(text), events_(events) {}
 
   bool Document(std::string& error) {
     if (!Misc() || !Expect('<', "it holds no element")) return Fail(error);
@@ -106,20 +109,21 @@ class Reader {
     error = "line " + std::to_string(line) + ": " + problem_;
     return false;
   }
-  bool Problem(std::string what) {
+  [[gnu::noinline, gnu::cold]] bool Problem(std::string what) {
     problem_ = std::move(what);
     return false;
   }
   bool At(std::string_view what) const { return text_.substr(pos_, what.size()) == what; }
   bool Expect(char c, const char* otherwise) {
-    if (pos_ < text_.size() && text_[pos_] == c) {
+    if (text_.data()[pos_] == c) {  // never the NUL after the text
       ++pos_;
       return true;
     }
     return Problem(otherwise);
   }
   void SkipBlanks() {
-    while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+    const char* const text = text_.data();
+    while (IsBlank(text[pos_])) ++pos_;
   }
   // Moves past `end`, which must follow; `what` names the construct.
   bool SkipPast(std::string_view end, const char* what) {
@@ -170,7 +174,7 @@ class Reader {
     if (pos_ >= text_.size() || !Is(text_[pos_], kNameStart)) return Problem("a name is expected here");
     const char* const text = text_.data();
     size_t end = pos_ + 1;
-    while (end < text_.size() && Is(text[end], kNameChar)) ++end;
+    while (Is(text[end], kNameChar)) ++end;
     pos_ = end;
     return true;
   }
@@ -181,13 +185,12 @@ class Reader {
   size_t TextEnd(size_t& control) const {
     control = std::string_view::npos;
     const char* const text = text_.data();
-    const size_t size = text_.size();
-    for (size_t i = pos_; i < size; ++i) {
+    for (size_t i = pos_;; ++i) {
       if (!Is(text[i], kMarkup | kControl)) continue;
       if (Is(text[i], kMarkup)) return i;
+      if (i == text_.size()) return std::string_view::npos;
       if (control == std::string_view::npos) control = i;
     }
-    return std::string_view::npos;
   }
 
   // A reference after its '&', appended to `out`.
@@ -253,8 +256,9 @@ class Reader {
       value_.clear();
       for (;;) {
         // A run of plain characters at once.
+        const char* const text = text_.data();
         size_t end = pos_;
-        while (end < text_.size() && text_[end] != quote && !Is(text_[end], kMarkup | kControl)) ++end;
+        while (text[end] != quote && !Is(text[end], kMarkup | kControl)) ++end;
         if (replaced) value_.append(text_.substr(pos_, end - pos_));
         pos_ = end;
         if (pos_ >= text_.size()) return Problem("the value of " + std::string(name) + " is not closed");

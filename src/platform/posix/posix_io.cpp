@@ -81,21 +81,29 @@ bool MissingInEverySpelling(int dir, const std::string& folder, const std::strin
 // spelling; none otherwise (another spelling may be there).  Only system
 // calls and text: for the thread that read a file.
 std::optional<bool> FolderSeenBelow(int dir, const std::string& folder, const std::string& relative) {
-  std::string below = folder;
-  std::string first;
+  std::string below;
+  below.reserve(folder.size() + relative.size() + 1);
+  below = folder;
+  const auto append = [&below](std::string_view name) {
+    if (encoding::IsValidUtf8(name)) below += name;
+    else below += encoding::ToValidUtf8(name);
+  };
+  size_t firstEnd = std::string::npos;  // where the first name ends in `below`
   for (size_t start = 0;;) {
     const size_t end = std::min(relative.find('\\', start), relative.size());
     const std::string_view name = std::string_view(relative).substr(start, end - start);
     if (!winpath::IsPlainName(name)) return std::nullopt;
-    if (start == 0) first = encoding::ToValidUtf8(name);
-    below += encoding::ToValidUtf8(name);
+    append(name);
+    if (start == 0) firstEnd = below.size();
     if (end == relative.size()) break;
     below += '/';
     start = end + 1;
   }
   struct stat st;
   if (::fstatat(dir, below.c_str(), &st, 0) == 0) return S_ISDIR(st.st_mode);
-  if (errno == ENOENT && MissingInEverySpelling(dir, folder, first)) return false;
+  if (errno == ENOENT &&
+      MissingInEverySpelling(dir, folder, below.substr(folder.size(), firstEnd - folder.size())))
+    return false;
   return std::nullopt;
 }
 
