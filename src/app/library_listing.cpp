@@ -90,10 +90,6 @@ class FolderSet {
     slot = {hash, &folder};
     return false;
   }
-  // True when a folder the same as `folder` was added before.
-  bool Contains(size_t hash, const std::string& folder) {
-    return hash != kNoFolder && SlotOf(hash, folder).Folder != nullptr;
-  }
 
  private:
   struct Slot {
@@ -246,11 +242,9 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
   for (const ListedComponent& listed : components)
     layerWidth = std::max(layerWidth, listed.Layer ? std::to_string(*listed.Layer).size() : 3);
 
-  // Where packages are merged in, a component's folder is compared with
-  // every folder listed above it, and an area's with the components' above
-  // it (the areas among themselves are marked already).
+  // Where packages are merged in, every folder listed is compared with all
+  // those listed above it (the areas among themselves are marked already).
   FolderSet everyFolder(packages.Found ? order.size() + components.size() : 0, fullFolders);
-  FolderSet componentFolders(components.size(), fullFolders);
 
   // The lines are handed on a piece at a time, so that the text of a large
   // library is never held twice over (here and in the console's encoding).
@@ -281,10 +275,7 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
       ++missing;
     }
     bool duplicate = listed.Duplicate;
-    if (packages.Found) {
-      duplicate = componentFolders.Contains(listed.FolderHash, *listed.Folder) || duplicate;
-      everyFolder.AddOrFind(listed.FolderHash, *listed.Folder);
-    }
+    if (packages.Found) duplicate = everyFolder.AddOrFind(listed.FolderHash, *listed.Folder) || duplicate;
     if (duplicate) {
       out += "  duplicate";
       ++duplicates;
@@ -311,9 +302,7 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
       out += "  missing";
       ++componentsMissing;
     }
-    const size_t hash = componentHashes[k];
-    componentFolders.AddOrFind(hash, component.Folder);
-    if (everyFolder.AddOrFind(hash, component.Folder)) {
+    if (everyFolder.AddOrFind(componentHashes[k], component.Folder)) {
       out += "  duplicate";
       ++componentsDuplicate;
     }

@@ -31,12 +31,15 @@ const char* PackageSourceName(PackageSource source) {
 
 namespace {
 
-std::string Trimmed(std::string_view text) {
+// `text` without its leading and trailing blanks, taken from it.
+std::string Trimmed(std::string&& text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
   size_t b = 0, e = text.size();
   while (b < e && blank(text[b])) ++b;
   while (e > b && blank(text[e - 1])) --e;
-  return std::string(text.substr(b, e - b));
+  text.erase(e);
+  text.erase(0, b);
+  return std::move(text);
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
@@ -48,6 +51,7 @@ bool IsWordIgnoringCase(std::string_view text, std::string_view word) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
   while (!text.empty() && blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  if (text == word) return true;  // as it is mostly written
   // An ASCII text of another length is another word.
   if (text.size() != word.size() && encoding::IsAscii(text)) return false;
   return textrules::EqualIgnoreCase(text, word);
@@ -232,7 +236,7 @@ Described ReadDescription(std::string_view bytes, AddonPackage& package, std::st
   }
   std::string title = package.Title;
   if (read.Title.Found) {
-    std::string named = Trimmed(read.Title.Value);
+    std::string named = Trimmed(std::move(read.Title.Value));
     if (!named.empty()) title = std::move(named);
   }
   std::vector<std::string> found;  // the problems of single components
@@ -242,12 +246,13 @@ Described ReadDescription(std::string_view bytes, AddonPackage& package, std::st
     if (!plainPackage) plainPackage = winpath::IsPlainFullPath(package.Folder);
     return *plainPackage;
   };
-  for (const DescriptionEvents::Component& component : read.Components) {
+  scenery.reserve(read.Components.size());
+  for (DescriptionEvents::Component& component : read.Components) {
     if (!component.Category.Found || !IsWordIgnoringCase(component.Category.Value, "Scenery")) continue;
     SceneryComponent piece;
-    piece.Name = Trimmed(component.Name.Value);
+    piece.Name = Trimmed(std::move(component.Name.Value));
     if (piece.Name.empty()) piece.Name = title;
-    const std::string folder = Trimmed(component.Path.Value);
+    const std::string folder = Trimmed(std::move(component.Path.Value));
     if (folder.empty()) {
       found.push_back("its scenery component \"" + piece.Name + "\" names no <Path>; it is left out");
       continue;
@@ -271,7 +276,7 @@ Described ReadDescription(std::string_view bytes, AddonPackage& package, std::st
     if (below && relative) piece.SceneryFolderFound = (*below)(folder + "\\scenery");
     if (component.Layer.Found) {
       int32_t number = 0;
-      const std::string text = Trimmed(component.Layer.Value);
+      const std::string text = Trimmed(std::move(component.Layer.Value));
       if (ParseInteger(text, number))
         piece.Layer = number;
       else
@@ -408,6 +413,7 @@ class PackageSearch::Finder {
   // Takes the packages in the order named.
   AddonPackages Finish() {
     std::vector<plat::WholeFile> files = reads_->Finish();
+    found_.Packages.reserve(named_.size());
     for (const Step& step : steps_) {
       if (step.Package == kNoPackage) {
         Tell(step.Note);
