@@ -275,7 +275,8 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
       ++missing;
     }
     bool duplicate = listed.Duplicate;
-    if (packages.Found) duplicate = everyFolder.AddOrFind(listed.FolderHash, *listed.Folder) || duplicate;
+    if (packages.Found)
+      duplicate = everyFolder.AddOrFind(listed.FolderHash, *listed.Folder) || duplicate;
     if (duplicate) {
       out += "  duplicate";
       ++duplicates;

@@ -231,7 +231,8 @@ Described ReadDescription(std::string_view bytes, AddonPackage& package, std::st
     return Described::Malformed;
   }
   if (read.Type.Found && !IsWordIgnoringCase(read.Type.Value, "AddOnXml")) {
-    error = "it is a document of type \"" + read.Type.Value + "\", not an add-on description (AddOnXml)";
+    error = "it is a document of type \"" + read.Type.Value +
+            "\", not an add-on description (AddOnXml)";
     return Described::Malformed;
   }
   std::string title = package.Title;
@@ -248,7 +249,8 @@ Described ReadDescription(std::string_view bytes, AddonPackage& package, std::st
   };
   scenery.reserve(read.Components.size());
   for (DescriptionEvents::Component& component : read.Components) {
-    if (!component.Category.Found || !IsWordIgnoringCase(component.Category.Value, "Scenery")) continue;
+    if (!component.Category.Found || !IsWordIgnoringCase(component.Category.Value, "Scenery"))
+      continue;
     SceneryComponent piece;
     piece.Name = Trimmed(std::move(component.Name.Value));
     if (piece.Name.empty()) piece.Name = title;

@@ -154,7 +154,8 @@ class RecordReader {
 
 void SceneryLibrary::LoadFromFile(const std::string& fileName) { LoadFromFile(fileName, nullptr); }
 
-void SceneryLibrary::LoadFromFile(const std::string& fileName, const std::function<void()>& beside) {
+void SceneryLibrary::LoadFromFile(const std::string& fileName,
+                                  const std::function<void()>& beside) {
   std::string bytes;
   if (const plat::FileResult read = plat::ReadWholeFile(fileName, bytes); !read)
     throw FatalError(read.Tell("read", fileName));

@@ -238,7 +238,8 @@ class Reader {
     for (;;) {
       const size_t before = pos_;
       SkipBlanks();
-      if (pos_ >= text_.size()) return Problem("the tag <" + std::string(element) + "> is not closed");
+      if (pos_ >= text_.size())
+        return Problem("the tag <" + std::string(element) + "> is not closed");
       if (text_[pos_] == '>' || text_[pos_] == '/') return true;
       if (pos_ == before)
         return Problem("a blank must separate the attributes of <" + std::string(element) + ">");
@@ -261,7 +262,8 @@ class Reader {
         while (text[end] != quote && !Is(text[end], kMarkup | kControl)) ++end;
         if (replaced) value_.append(text_.substr(pos_, end - pos_));
         pos_ = end;
-        if (pos_ >= text_.size()) return Problem("the value of " + std::string(name) + " is not closed");
+        if (pos_ >= text_.size())
+          return Problem("the value of " + std::string(name) + " is not closed");
         const char c = text_[pos_];
         if (c == quote) break;
         if (c == '<') return Problem("'<' is not allowed in the value of " + std::string(name));
@@ -274,11 +276,13 @@ class Reader {
         }
         return ControlCharacterAt(pos_);
       }
-      const std::string_view value = replaced ? std::string_view(value_) : text_.substr(valueStart, pos_ - valueStart);
+      const std::string_view value =
+          replaced ? std::string_view(value_) : text_.substr(valueStart, pos_ - valueStart);
       ++pos_;
       for (const std::string_view other : attributeNames_)
         if (other == name)
-          return Problem("<" + std::string(element) + "> has the attribute " + std::string(name) + " twice");
+          return Problem("<" + std::string(element) + "> has the attribute " + std::string(name) +
+                         " twice");
       attributeNames_.push_back(name);
       events_.Attribute(name, value);
     }

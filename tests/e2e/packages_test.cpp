@@ -215,7 +215,8 @@ TEST_F(Packages, SearchedWhileTheLibraryIsReadAndToldInOrder) {
   RunResult r = RunLayrix(p, {"-l"});
   EXPECT_EQ(r.ExitCode, 0);
   ASSERT_FALSE(r.Err.empty());
-  EXPECT_NE(r.Err.find("the add-on packages there are not looked for\r\n"), std::string::npos) << r.Err;
+  EXPECT_NE(r.Err.find("the add-on packages there are not looked for\r\n"), std::string::npos)
+      << r.Err;
   EXPECT_EQ(r.Err.find("layrix: "), r.Err.rfind("layrix: ", r.Err.find("not looked for")));
   EXPECT_NE(r.Out.find(Row("top", "off", "Clouds", "C:\\Addons\\Clouds\\Clouds  package AppData")),
             std::string::npos);
