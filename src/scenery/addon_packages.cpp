@@ -107,14 +107,14 @@ PackageList ParsePackageList(std::string_view bytes) {
     // The first key of a name counts, as in every profile file.
     bool hasPath = false, hasTitle = false, hasActive = false;
     for (const profile::KeyRef& key : keys) {
-      const std::string keyName(key.Name);
-      if (!hasPath && plat::SameText(keyName, "PATH")) {
+      const std::string_view keyName = key.Name;
+      if (!hasPath && textrules::EqualIgnoreCase(keyName, "PATH")) {
         entry.Path = std::string(key.Value);
         hasPath = true;
-      } else if (!hasTitle && plat::SameText(keyName, "TITLE")) {
+      } else if (!hasTitle && textrules::EqualIgnoreCase(keyName, "TITLE")) {
         entry.Title = std::string(key.Value);
         hasTitle = true;
-      } else if (!hasActive && plat::SameText(keyName, "ACTIVE")) {
+      } else if (!hasActive && textrules::EqualIgnoreCase(keyName, "ACTIVE")) {
         activeText = std::string(key.Value);
         active = &activeText;
         hasActive = true;
