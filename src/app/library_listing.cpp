@@ -225,16 +225,24 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
   const AddonPackages packages = packageSearch.Finish();
   const std::vector<ListedComponent> components = OrderComponents(packages);
   for (const ListedComponent& listed : components) fullFolders.Prepare(listed.Component->Folder);
-  // The components' folders are looked at while their keys are made.
+  // The components' folders not seen when their descriptions were read are
+  // looked at while the keys are made.
   std::vector<size_t> componentHashes(components.size());
-  if (!components.empty())
-    plat::RunSideBySide(
-        [&] {
-          for (size_t i = 0; i < components.size(); ++i)
-            componentHashes[i] = fullFolders.HashOf(components[i].Component->Folder,
-                                                    components[i].Component->FoldedFolder);
-        },
-        [&] { componentHasScenery = HaveSceneryFolders(packages); });
+  const auto makeKeys = [&] {
+    for (size_t i = 0; i < components.size(); ++i)
+      componentHashes[i] = fullFolders.HashOf(components[i].Component->Folder,
+                                              components[i].Component->FoldedFolder);
+  };
+  const bool toLookAt =
+      std::any_of(components.begin(), components.end(), [](const ListedComponent& listed) {
+        return !listed.Component->SceneryFolderFound.has_value();
+      });
+  if (toLookAt) {
+    plat::RunSideBySide(makeKeys, [&] { componentHasScenery = HaveSceneryFolders(packages); });
+  } else {
+    makeKeys();
+    componentHasScenery = HaveSceneryFolders(packages);
+  }
   size_t layerWidth =
       order.empty() ? 1
                     : std::max(std::to_string(order.front().Layer).size(),

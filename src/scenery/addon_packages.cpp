@@ -366,6 +366,7 @@ class PackageSearch::Finder {
            const std::string& listedIn) {
     Named named;
     named.Folder = FullFolderPath(folder);
+    named.FoldedFolder = plat::CaseFoldedKey(named.Folder);
     named.Source = source;
     named.Active = active;
     named.Title = title.empty() ? winpath::ExtractFileName(named.Folder) : title;
@@ -431,6 +432,7 @@ class PackageSearch::Finder {
   // A package folder as a list or a discovery path names it.
   struct Named {
     std::string Folder;  // full
+    std::string FoldedFolder;  // Folder folded (plat::CaseFoldedKey), to find it again
     PackageSource Source = PackageSource::Discovered;
     bool Active = true;
     std::string Title;     // the list's TITLE, else the folder's name
@@ -471,7 +473,7 @@ class PackageSearch::Finder {
   // understood as `description`, unless it was taken before.
   void TakePackage(const Named& named, const plat::WholeFile& file, Description& description) {
     const std::string& full = named.Folder;
-    const std::string key = plat::CaseFoldedKey(full);
+    const std::string_view key = named.FoldedFolder;
     for (auto [at, end] = seen_.equal_range(key); at != end; ++at) {
       AddonPackage& known = found_.Packages[at->second];
       if (plat::SameText(known.Folder, full)) {
@@ -479,10 +481,11 @@ class PackageSearch::Finder {
         return;
       }
     }
-    const std::string descriptionFile = description.Package.DescriptionFile();
+    // Its name is made only where it is told.
+    const auto descriptionFile = [&description] { return description.Package.DescriptionFile(); };
     if (!file.Result.Done()) {
-      if (plat::FileExists(descriptionFile))
-        Tell(file.Result.Tell("read", descriptionFile) + "; the package is left out");
+      if (plat::FileExists(descriptionFile()))
+        Tell(file.Result.Tell("read", descriptionFile()) + "; the package is left out");
       else if (!named.ListedIn.empty() && !plat::FolderExists(full))
         Tell("the package folder " + full + " listed in " + named.ListedIn +
              " does not exist; the package is left out");
@@ -497,10 +500,12 @@ class PackageSearch::Finder {
       description.Outcome = ReadDescription(file.Bytes, description.Package, description.Error,
                                             description.Problems, Completion::OnHost);
     if (description.Outcome != Described::Read) {
-      Tell(descriptionFile + " is malformed (" + description.Error + "); the package is left out");
+      Tell(descriptionFile() + " is malformed (" + description.Error +
+           "); the package is left out");
       return;
     }
-    for (const std::string& problem : description.Problems) Tell(descriptionFile + ": " + problem);
+    for (const std::string& problem : description.Problems)
+      Tell(descriptionFile() + ": " + problem);
     AddonPackage package = std::move(description.Package);
     package.Source = named.Source;
     package.Active = named.Active;
@@ -520,7 +525,8 @@ class PackageSearch::Finder {
   std::unordered_map<std::string, size_t> descriptionOf_;  // folder and title -> description
   std::optional<plat::FilesBeingRead> reads_;
   AddonPackages found_;
-  std::unordered_multimap<std::string, size_t> seen_;  // folded folder -> index
+  // A package's folder folded (its Named's FoldedFolder) -> its index.
+  std::unordered_multimap<std::string_view, size_t> seen_;
 };
 
 PackageSearch::PackageSearch(const std::string& product, const PackagePlaces& places,
