@@ -41,6 +41,9 @@ struct PrefixState {
     // The Windows text is a plain full path: a plain name after it needs
     // no full-path rule.
     bool Plain = false;
+    // Where the Windows text's last backslash stands (compared for every
+    // path spelled beside the folder, so found once).
+    size_t LastSeparator = std::string::npos;
   };
   std::array<SpelledFolder, 4> SpelledFolders;
   size_t NextSpelled = 0;
@@ -287,7 +290,7 @@ bool SpellBesideKnownFolder(const std::string& windowsPath, Resolved& result, Sp
   const size_t cutAbove = windowsPath.rfind('\\', cut - 1);
   if (cutAbove == std::string::npos) return false;
   for (const PrefixState::SpelledFolder& f : State().SpelledFolders) {
-    if (!f.Plain || f.Windows.rfind('\\') != cutAbove ||
+    if (!f.Plain || f.LastSeparator != cutAbove ||
         windowsPath.compare(0, cutAbove, f.Windows, 0, cutAbove) != 0)
       continue;
     const std::string_view middle = std::string_view(windowsPath).substr(cutAbove + 1, cut - cutAbove - 1);
@@ -365,6 +368,7 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
     slot.Windows.assign(full, 0, cut);
     slot.Host = folder;
     slot.Plain = winpath::IsPlainFullPath(slot.Windows);
+    slot.LastSeparator = slot.Windows.rfind('\\');
   }
   return true;
 }
