@@ -74,9 +74,9 @@ class FolderSet {
   // The hash of a folder's key (FolderKeys); a folder with no key (an
   // empty one) gets kNoFolder and is never added.
   static constexpr size_t kNoFolder = 0;
-  static size_t HashOf(const std::string& key) {
+  static size_t HashOf(std::string_view key) {
     if (key.empty()) return kNoFolder;
-    const size_t hash = std::hash<std::string>{}(key);
+    const size_t hash = std::hash<std::string_view>{}(key);
     return hash == kNoFolder ? 1 : hash;
   }
 

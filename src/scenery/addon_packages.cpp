@@ -363,9 +363,9 @@ class PackageSearch::Finder {
   // it, empty for a folder met in a discovery path (which is no package
   // unless it holds an add-on.xml).
   void Add(const std::string& folder, PackageSource source, bool active, const std::string& title,
-           const std::string& listedIn) {
+           const std::string& listedIn, bool full = false) {
     Named named;
-    named.Folder = FullFolderPath(folder);
+    named.Folder = full ? folder : FullFolderPath(folder);
     named.FoldedFolder = plat::CaseFoldedKey(named.Folder);
     named.Source = source;
     named.Active = active;
@@ -395,17 +395,22 @@ class PackageSearch::Finder {
       return;
     }
     Expect(names.size());
+    // A plain name in a plain full folder makes a full path as it stands.
+    const bool plainFolder = winpath::IsPlainFullPath(folder);
     for (const std::string& name : names) {
       // Folders whose names begin with a dot are no one's packages (this
       // program's own staging folders among them).
       if (name.empty() || name[0] == '.') continue;
       Add(winpath::IncludeTrailingBackslash(folder) + name, PackageSource::Discovered, active,
-          std::string(), std::string());
+          std::string(), std::string(), plainFolder && winpath::IsPlainName(name));
     }
   }
 
   // Begins to read the descriptions of the packages named.
   void BeginReading() {
+    // No more packages are named: what found a description by its folder
+    // and title goes, on the thread that named them.
+    std::unordered_map<std::string, size_t>().swap(descriptionOf_);
     reads_.emplace(
         descriptions_.size(), [this](size_t i) { return descriptions_[i].Package.DescriptionFile(); },
         xml::kMaxBytes, [this](size_t i, plat::WholeFile& file, const plat::FilesBeingRead::FolderBelow& below) {

@@ -113,13 +113,15 @@ FolderKeys::FolderKeys(const std::string& simulatorFolder) {
 }
 
 std::string FolderKeys::OfFullForm(const std::string& fullForm) const {
-  return OfFolded(plat::CaseFoldedKey(fullForm));
+  const std::string folded = plat::CaseFoldedKey(fullForm);
+  return std::string(OfFolded(folded));
 }
 
-std::string FolderKeys::OfFolded(std::string key) const {
-  if (!prefix_.empty() && key.size() > prefix_.size() && key.compare(0, prefix_.size(), prefix_) == 0)
-    key.erase(0, prefix_.size());
-  return key;
+std::string_view FolderKeys::OfFolded(std::string_view folded) const {
+  if (!prefix_.empty() && folded.size() > prefix_.size() &&
+      folded.substr(0, prefix_.size()) == prefix_)
+    folded.remove_prefix(prefix_.size());
+  return folded;
 }
 
 std::string FolderKeys::TextBelow(const std::string& fullForm) const {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -60,8 +61,8 @@ class FolderKeys {
   }
   std::string OfFullForm(const std::string& fullForm) const;
   // The key of a full form whose folded text (plat::CaseFoldedKey) is
-  // `folded`.
-  std::string OfFolded(std::string folded) const;
+  // `folded`: the end of that text.
+  std::string_view OfFolded(std::string_view folded) const;
 
   // True when the full form of `folder` is the simulator folder followed by
   // `folder` as it is written: a plain relative folder.
