@@ -187,6 +187,53 @@ TEST(PackageDescription, TakesTheSceneryComponentsWithTheirFoldersInFull) {
                           "the component is taken to stand on top"}));
 }
 
+// What a description is taken to say where its elements are not as the
+// simple case writes them: the first of each element counts, only where it
+// belongs, in any letter case, its text joined from every piece.
+TEST(PackageDescription, TakesTheFirstElementOfEachKindWhereItBelongs) {
+  const struct {
+    std::string Body;
+    std::string Name, Folder;  // of the one component taken
+    std::string FoldedFolder;  // "": not plain
+  } cases[] = {
+      {"<AddOn.Component><Category>Scenery</Category><Name>A</Name><Name>B</Name>"
+       "<Path>P</Path><Path>Q</Path></AddOn.Component>",
+       "A", "C:\\Addons\\My Pack\\P", "c:\\addons\\my pack\\p"},
+      {"<addon.component><CATEGORY>Scenery</CATEGORY><name>Low</name><path>Low</path>"
+       "</addon.component>",
+       "Low", "C:\\Addons\\My Pack\\Low", "c:\\addons\\my pack\\low"},
+      {"<AddOn.Component><Category>Scenery</Category><Extra><Name>Deep</Name><Path>Deep</Path>"
+       "</Extra><Path>Sc&amp;en<![CDATA[ery]]>&#x21;</Path></AddOn.Component>",
+       "My Pack", "C:\\Addons\\My Pack\\Sc&enery!", "c:\\addons\\my pack\\sc&enery!"},
+      {"<Other><AddOn.Component><Category>Scenery</Category><Path>No</Path></AddOn.Component>"
+       "</Other><AddOn.Component><Category>Scenery</Category><Path>Sub\\..\\Yes</Path>"
+       "</AddOn.Component>",
+       "My Pack", "C:\\Addons\\My Pack\\Yes", ""},
+  };
+  for (const auto& c : cases) {
+    AddonPackage package;
+    package.Folder = "C:\\Addons\\My Pack";
+    std::vector<std::string> problems;
+    std::string error;
+    ASSERT_TRUE(ReadPackageDescription(Description(c.Body), package, error, problems)) << error;
+    ASSERT_EQ(package.Scenery.size(), 1u) << c.Body;
+    EXPECT_EQ(package.Scenery[0].Name, c.Name) << c.Body;
+    EXPECT_EQ(package.Scenery[0].Folder, c.Folder) << c.Body;
+    EXPECT_EQ(package.Scenery[0].FoldedFolder, c.FoldedFolder) << c.Body;
+  }
+  // The root's Type in another case, and the second <AddOn.Name> unread.
+  AddonPackage package;
+  package.Folder = "C:\\Addons\\My Pack";
+  std::vector<std::string> problems;
+  std::string error;
+  ASSERT_TRUE(ReadPackageDescription(
+      "<simbase.document type=' addonxml '><AddOn.Name>First</AddOn.Name>"
+      "<AddOn.Name>Second</AddOn.Name></simbase.document>",
+      package, error, problems))
+      << error;
+  EXPECT_EQ(package.Title, "First");
+}
+
 TEST(PackageDescription, RefusesOtherDocuments) {
   const struct {
     std::string Doc, Error;
