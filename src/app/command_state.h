@@ -71,7 +71,8 @@ struct CommandState {
   VariableTable VariableValues;
   // The search for the add-on packages of a "-l" given on the command line,
   // begun before the library was read so that their descriptions are read
-  // meanwhile; none when the run is no such listing.
+  // meanwhile; after a listing, that listing's search (Finished), kept with
+  // the packages it found.
   std::optional<PackageSearch> PackagesAhead;
 };
 

@@ -117,10 +117,11 @@ int TakeMessage(CommandState& s) {
 SceneryLibrary& LibraryOf(CommandState& s) { return *s.Library; }
 
 void ListTheLibrary(CommandState& s) {
-  PackageSearch packageSearch = s.PackagesAhead ? std::move(*s.PackagesAhead)
-                                                : PackageSearch(s.Library->Served, &s.Report);
-  s.PackagesAhead.reset();
-  PrintLibraryListing(LibraryOf(s), packageSearch);
+  // A listing of the command line finds its search begun; another begins
+  // its own.  The search stays in the state with what it found.
+  if (!s.PackagesAhead || s.PackagesAhead->Finished())
+    s.PackagesAhead.emplace(s.Library->Served, &s.Report);
+  PrintLibraryListing(LibraryOf(s), *s.PackagesAhead);
 }
 
 void ShowLibraryPath(CommandState& s) {

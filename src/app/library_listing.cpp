@@ -189,6 +189,13 @@ std::vector<ListedComponent> OrderComponents(const AddonPackages& packages) {
   return order;
 }
 
+// The characters of `number` written in decimal.
+size_t WidthOf(int32_t number) {
+  size_t width = number < 0 ? 2 : 1;
+  for (int64_t rest = number < 0 ? -int64_t{number} : number; rest >= 10; rest /= 10) ++width;
+  return width;
+}
+
 std::string Counted(size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -222,9 +229,12 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
   std::vector<bool> hasSceneryFolder, componentHasScenery;
   plat::RunSideBySide([&] { OrderAreas(areas, indexes, fullFolders, order, texts); },
                       [&] { hasSceneryFolder = library.HaveSceneryFolders(lookedAt); });
-  const AddonPackages packages = packageSearch.Finish();
+  const AddonPackages& packages = packageSearch.Finish();
   const std::vector<ListedComponent> components = OrderComponents(packages);
-  for (const ListedComponent& listed : components) fullFolders.Prepare(listed.Component->Folder);
+  // A folder that is its own full form (folded already) needs no current
+  // folder.
+  for (const ListedComponent& listed : components)
+    if (listed.Component->FoldedFolder.empty()) fullFolders.Prepare(listed.Component->Folder);
   // The components' folders not seen when their descriptions were read are
   // looked at while the keys are made.
   std::vector<size_t> componentHashes(components.size());
@@ -244,11 +254,9 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
     componentHasScenery = HaveSceneryFolders(packages);
   }
   size_t layerWidth =
-      order.empty() ? 1
-                    : std::max(std::to_string(order.front().Layer).size(),
-                               std::to_string(order.back().Layer).size());
+      order.empty() ? 1 : std::max(WidthOf(order.front().Layer), WidthOf(order.back().Layer));
   for (const ListedComponent& listed : components)
-    layerWidth = std::max(layerWidth, listed.Layer ? std::to_string(*listed.Layer).size() : 3);
+    layerWidth = std::max(layerWidth, listed.Layer ? WidthOf(*listed.Layer) : 3);
 
   // Where packages are merged in, every folder listed is compared with all
   // those listed above it (the areas among themselves are marked already).

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -109,12 +110,17 @@ int RunUnguarded(const std::vector<std::string>& words) {
   }
   const int code = RunCommand(s, parsed);
   // The library in memory is not taken apart section by section at the
-  // end of the run: for a large one that costs more than saving it, and the
-  // process gives its memory back whole when it ends.  (Kept reachable, and
-  // a second run in the same process frees the first one's.)
-  static SceneryLibrary* finished = nullptr;
+  // end of the run, nor the packages a listing found: for a large library
+  // that costs more than saving it, and the process gives its memory back
+  // whole when it ends.  (Kept reachable, and a second run in the same
+  // process frees the first one's.)
+  struct Finished {
+    std::unique_ptr<SceneryLibrary> Library;
+    std::optional<PackageSearch> Packages;
+  };
+  static Finished* finished = nullptr;
   delete finished;
-  finished = s.Library.release();
+  finished = new Finished{std::move(s.Library), std::move(s.PackagesAhead)};
   return code;
 }
 

@@ -82,6 +82,7 @@ std::vector<bool> HaveSceneryFolders(const AddonPackages& packages) {
       found.push_back(component.SceneryFolderFound.value_or(false));
     }
   }
+  if (unseen.empty()) return found;  // all seen when their descriptions were read
   const std::vector<bool> looked =
       plat::FoldersExist(folders.size(), [&](size_t i) { return *folders[i] + "\\scenery"; });
   for (size_t i = 0; i < unseen.size(); ++i) found[unseen[i]] = looked[i];
@@ -584,18 +585,9 @@ PackageSearch::~PackageSearch() = default;
 PackageSearch::PackageSearch(PackageSearch&&) noexcept = default;
 PackageSearch& PackageSearch::operator=(PackageSearch&&) noexcept = default;
 
-AddonPackages PackageSearch::Finish() {
-  if (!finder_) return {};
-  AddonPackages packages = finder_->Finish();
-  finder_.reset();
-  return packages;
+const AddonPackages& PackageSearch::Finish() {
+  if (!finished_ && finder_) packages_ = finder_->Finish();
+  finished_ = true;
+  return packages_;
 }
 
-AddonPackages FindAddonPackages(const std::string& product, const PackagePlaces& places,
-                                Notices* report) {
-  return PackageSearch(product, places, report).Finish();
-}
-
-AddonPackages FindAddonPackages(std::optional<Simulator> simulator, Notices* report) {
-  return PackageSearch(simulator, report).Finish();
-}

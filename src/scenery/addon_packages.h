@@ -123,7 +123,8 @@ PackagePlaces PackagePlacesFromRegistry(Notices* report);
 //   PackageSearch search(simulator, report);   // the lists and discovery
 //                                              // paths; the reads begun
 //   ... other work on this thread ...
-//   AddonPackages packages = search.Finish();  // every problem told, in order
+//   const AddonPackages& packages = search.Finish();  // every problem told,
+//                                                     // in order
 // Problems go to `report` (all of them by Finish, in the order met).
 class PackageSearch {
  public:
@@ -137,17 +138,20 @@ class PackageSearch {
   ~PackageSearch();  // waits for the reads still going on
   PackageSearch(PackageSearch&&) noexcept;
   PackageSearch& operator=(PackageSearch&&) noexcept;
-  // The packages found (none after the first call).
-  AddonPackages Finish();
+  // Waits for the reads and gives the packages found.  They stay with the
+  // search (the same on every call), and what it kept to find them too, so
+  // that a run may leave all of it to its end.
+  const AddonPackages& Finish();
+  // True once Finish was called.
+  bool Finished() const { return finished_; }
 
  private:
   class Finder;
   std::unique_ptr<Finder> finder_;
+  AddonPackages packages_;
+  bool finished_ = false;
 };
 
-// PackageSearch(product, places, report).Finish().
-AddonPackages FindAddonPackages(const std::string& product, const PackagePlaces& places,
-                                Notices* report);
 // For each scenery component of `packages`, package by package, in their
 // order: true when its folder holds a "scenery" sub-folder, as the folder
 // of an area must: seen so when the packages were found, else looked at now
@@ -158,6 +162,3 @@ std::vector<bool> HaveSceneryFolders(const AddonPackages& packages);
 // "." and ".." resolved, no trailing backslash but a drive root's.
 std::string FullFolderPath(const std::string& folder);
 
-// PackageSearch(simulator, report).Finish(): none (Found false) for a
-// simulator that keeps no packages.
-AddonPackages FindAddonPackages(std::optional<Simulator> simulator, Notices* report);

@@ -227,4 +227,24 @@ TEST_F(Packages, SearchedWhileTheLibraryIsReadAndToldInOrder) {
   EXPECT_EQ(r.Err.find("add-ons.cfg"), std::string::npos) << r.Err;
 }
 
+// Each "-l" of a batch file searches anew: a package copied in between is
+// listed by the second.
+TEST_F(Packages, EachListingOfABatchFileSearchesAnew) {
+  MakePackages();
+  MakeDirs(p.C("Setup"));
+  WriteFile(p.C("Setup/run.txt"),
+            "-l\r\n-c C:\\More\\Island \"C:\\users\\Pilot\\Documents\\Prepar3D v5 Add-ons\\"
+            "Island Copy\" 1\r\n-l\r\n");
+  RunOptions o;
+  o.Cwd = p.C("Setup");
+  const RunResult r = RunLayrix(p, {"-b", "run.txt"}, o);
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  const std::string copied = "C:\\users\\Pilot\\Documents\\Prepar3D v5 Add-ons\\Island Copy\\Island";
+  const size_t first = r.Out.find("; 6 packages, 7 components");
+  ASSERT_NE(first, std::string::npos) << r.Out;
+  EXPECT_EQ(r.Out.find(copied), r.Out.rfind(copied)) << r.Out;  // in the second listing only
+  EXPECT_GT(r.Out.find(copied), first) << r.Out;
+  EXPECT_NE(r.Out.find("; 7 packages, 8 components", first), std::string::npos) << r.Out;
+}
+
 }  // namespace
