@@ -239,7 +239,8 @@ TEST_F(Packages, EachListingOfABatchFileSearchesAnew) {
   o.Cwd = p.C("Setup");
   const RunResult r = RunLayrix(p, {"-b", "run.txt"}, o);
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
-  const std::string copied = "C:\\users\\Pilot\\Documents\\Prepar3D v5 Add-ons\\Island Copy\\Island";
+  const std::string copied =
+      "C:\\users\\Pilot\\Documents\\Prepar3D v5 Add-ons\\Island Copy\\Island";
   const size_t first = r.Out.find("; 6 packages, 7 components");
   ASSERT_NE(first, std::string::npos) << r.Out;
   EXPECT_EQ(r.Out.find(copied), r.Out.rfind(copied)) << r.Out;  // in the second listing only
