@@ -196,6 +196,21 @@ size_t WidthOf(int32_t number) {
   return width;
 }
 
+// The text of a component's line after its layer: state, name filled,
+// folder, and where its package was found.
+void AppendComponentText(const AddonPackage& package, const SceneryComponent& component,
+                         std::string& text) {
+  text += package.Active ? "  on   " : "  off  ";
+  text += component.Name;
+  // Filled by characters, not bytes, as the titles of areas are.
+  const size_t nameWidth = encoding::CharCount(component.Name);
+  if (nameWidth < kTitleWidth) text.append(kTitleWidth - nameWidth, ' ');
+  text += "  ";
+  text += component.Folder;
+  text += "  package ";
+  text += PackageSourceName(package.Source);
+}
+
 std::string Counted(size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -230,29 +245,37 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
   plat::RunSideBySide([&] { OrderAreas(areas, indexes, fullFolders, order, texts); },
                       [&] { hasSceneryFolder = library.HaveSceneryFolders(lookedAt); });
   const AddonPackages& packages = packageSearch.Finish();
-  const std::vector<ListedComponent> components = OrderComponents(packages);
-  // A folder that is its own full form (folded already) needs no current
-  // folder.
-  for (const ListedComponent& listed : components)
-    if (listed.Component->FoldedFolder.empty()) fullFolders.Prepare(listed.Component->Folder);
-  // The components' folders not seen when their descriptions were read are
-  // looked at while the keys are made.
-  std::vector<size_t> componentHashes(components.size());
-  const auto makeKeys = [&] {
-    for (size_t i = 0; i < components.size(); ++i)
-      componentHashes[i] = fullFolders.HashOf(components[i].Component->Folder,
-                                              components[i].Component->FoldedFolder);
+  // The components are ordered, and their folders not seen when their
+  // descriptions were read looked at, while the text of their lines and
+  // their keys are made beside (in the order found, as
+  // ListedComponent::Found counts them).  A folder that needs the current
+  // folder is made full here first; one that is its own full form (folded
+  // already) needs none.
+  size_t componentCount = 0;
+  for (const AddonPackage& package : packages.Packages)
+    for (const SceneryComponent& component : package.Scenery) {
+      ++componentCount;
+      if (component.FoldedFolder.empty()) fullFolders.Prepare(component.Folder);
+    }
+  std::vector<ListedComponent> components;
+  std::string componentTexts;
+  std::vector<size_t> componentStarts, componentHashes;
+  const auto textsAndKeys = [&] {
+    componentStarts.reserve(componentCount + 1);
+    componentHashes.reserve(componentCount);
+    for (const AddonPackage& package : packages.Packages)
+      for (const SceneryComponent& component : package.Scenery) {
+        componentStarts.push_back(componentTexts.size());
+        AppendComponentText(package, component, componentTexts);
+        componentHashes.push_back(fullFolders.HashOf(component.Folder, component.FoldedFolder));
+      }
+    componentStarts.push_back(componentTexts.size());
   };
-  const bool toLookAt =
-      std::any_of(components.begin(), components.end(), [](const ListedComponent& listed) {
-        return !listed.Component->SceneryFolderFound.has_value();
-      });
-  if (toLookAt) {
-    plat::RunSideBySide(makeKeys, [&] { componentHasScenery = HaveSceneryFolders(packages); });
-  } else {
-    makeKeys();
+  const auto orderAndLook = [&] {
+    components = OrderComponents(packages);
     componentHasScenery = HaveSceneryFolders(packages);
-  }
+  };
+  if (componentCount > 0) plat::RunSideBySide(textsAndKeys, orderAndLook);
   size_t layerWidth =
       order.empty() ? 1 : std::max(WidthOf(order.front().Layer), WidthOf(order.back().Layer));
   for (const ListedComponent& listed : components)
@@ -303,23 +326,15 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
   size_t componentsOff = 0, componentsMissing = 0, componentsDuplicate = 0;
   const auto listComponent = [&](size_t k) {
     const ListedComponent& listed = components[k];
-    const SceneryComponent& component = *listed.Component;
     const size_t lineStart = out.size();
     startLine(listed.Layer ? std::to_string(*listed.Layer) : "top");
-    out += listed.Package->Active ? "  on   " : "  off  ";
-    out += component.Name;
-    // Filled by characters, not bytes, as the titles of areas are.
-    const size_t nameWidth = encoding::CharCount(component.Name);
-    if (nameWidth < kTitleWidth) out.append(kTitleWidth - nameWidth, ' ');
-    out += "  ";
-    out += component.Folder;
-    out += "  package ";
-    out += PackageSourceName(listed.Package->Source);
+    out.append(componentTexts, componentStarts[listed.Found],
+               componentStarts[listed.Found + 1] - componentStarts[listed.Found]);
     if (!componentHasScenery[listed.Found]) {
       out += "  missing";
       ++componentsMissing;
     }
-    if (everyFolder.AddOrFind(componentHashes[k], component.Folder)) {
+    if (everyFolder.AddOrFind(componentHashes[listed.Found], listed.Component->Folder)) {
       out += "  duplicate";
       ++componentsDuplicate;
     }
