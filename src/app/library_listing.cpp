@@ -118,6 +118,19 @@ size_t FullFolders::HashOf(const std::string& local, const std::string& folded) 
   return FolderSet::HashOf(keys_.Of(local, [&] { return Of(local); }));
 }
 
+// The part of a line after its layer that areas and components share: the
+// state, the title filled to its column, and the folder.
+void AppendStateTitleFolder(bool active, const std::string& title, const std::string& folder,
+                            std::string& text) {
+  text += active ? "  on   " : "  off  ";
+  text += title;
+  // Filled by characters, not bytes, so that the folders line up.
+  const size_t titleWidth = encoding::CharCount(title);
+  if (titleWidth < kTitleWidth) text.append(kTitleWidth - titleWidth, ' ');
+  text += "  ";
+  text += folder;
+}
+
 // What the line of an area needs, gathered in file order, the order in
 // which the areas lie in memory: the pass in listing order then reads one
 // small record and one piece of text per area, not the scattered areas and
@@ -147,13 +160,7 @@ void OrderAreas(const std::vector<const Area*>& areas, const std::vector<size_t>
   for (size_t k = 0; k < areas.size(); ++k) {
     const Area& area = *areas[k];
     const size_t start = texts.size();
-    texts += area.Active ? "  on   " : "  off  ";
-    texts += area.Title;
-    // Filled by characters, not bytes, so that the folders line up.
-    const size_t titleWidth = encoding::CharCount(area.Title);
-    if (titleWidth < kTitleWidth) texts.append(kTitleWidth - titleWidth, ' ');
-    texts += "  ";
-    texts += area.Local;
+    AppendStateTitleFolder(area.Active, area.Title, area.Local, texts);
     order.push_back({area.Layer, area.Active, area.Required, false, indexes[k],
                      area.Required ? kNotLookedAt : nextLookedAt++,
                      fullFolders.HashOf(area.Local),
@@ -196,17 +203,11 @@ size_t WidthOf(int32_t number) {
   return width;
 }
 
-// The text of a component's line after its layer: state, name filled,
-// folder, and where its package was found.
+// The text of a component's line after its layer: as an area's, then
+// where its package was found.
 void AppendComponentText(const AddonPackage& package, const SceneryComponent& component,
                          std::string& text) {
-  text += package.Active ? "  on   " : "  off  ";
-  text += component.Name;
-  // Filled by characters, not bytes, as the titles of areas are.
-  const size_t nameWidth = encoding::CharCount(component.Name);
-  if (nameWidth < kTitleWidth) text.append(kTitleWidth - nameWidth, ' ');
-  text += "  ";
-  text += component.Folder;
+  AppendStateTitleFolder(package.Active, component.Name, component.Folder, text);
   text += "  package ";
   text += PackageSourceName(package.Source);
 }
