@@ -15,6 +15,7 @@
 #include "app/settings.h"
 #include "app/usage.h"
 #include "platform/platform.h"
+#include "scenery/install_locator.h"
 #include "scenery/library_lock.h"
 
 namespace app {
@@ -97,8 +98,11 @@ int RunUnguarded(const std::vector<std::string>& words) {
   if (!asksFirst) lock = LockTheLibrary(s);
   // The add-on packages of a listing are searched for while scenery.cfg is
   // understood, and their descriptions read meanwhile (nothing else in the
-  // run can change them before the listing).
-  if (s.ArgCount == 1 && FindCommand(s.Args[1]) == FindCommand("-l"))
+  // run can change them before the listing), where the simulator keeps
+  // packages.
+  const bool keepsPackages =
+      s.Library->Served && FactsOf(*s.Library->Served).PackagesProduct != nullptr;
+  if (keepsPackages && s.ArgCount == 1 && FindCommand(s.Args[1]) == FindCommand("-l"))
     s.Library->LoadFromFile(s.Library->ConfigPath,
                             [&] { s.PackagesAhead.emplace(s.Library->Served, &s.Report); });
   else
