@@ -1188,8 +1188,10 @@ def run_rounds_at_once(prefix, xattrs, linux_cmd, exe_cmd, linux_env, folder):
                                   env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                   stderr=subprocess.PIPE, timeout=300)
             linux_folders.append(target)
-            if any(e.running() for e in exes):
-                overlapped += 1
+            # Started while an exe run was going (the loop's condition): it
+            # overlapped one, also when it ended after them, having waited
+            # for their lock.
+            overlapped += 1
             if proc.returncode != 0 or proc.stdout != BANNER:
                 problems.append("linux run for %s: exit %d, output %s, error %s" % (
                     target, proc.returncode, describe(proc.stdout), describe(proc.stderr)))
