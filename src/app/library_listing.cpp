@@ -57,12 +57,13 @@ class FullFolders {
   std::unordered_map<const std::string*, std::string> madeBefore_;
 };
 
-// The folders listed so far, to tell a folder that an area above has
-// already.  Folders are matched as the library matches them
-// (IsSameFolder of their full forms); the hash of their keys (FolderKeys)
-// only narrows the search to the folders that may match.  One flat table, at
-// most half full, probed from the hash's slot on: a large library costs
-// about one memory access per area, where a table of nodes costs a few.
+// The folders listed so far, to tell a folder that a line above has
+// already, each with the place of the first line that has it.  Folders are
+// matched as the library matches them (IsSameFolder of their full forms);
+// the hash of their keys (FolderKeys) only narrows the search to the
+// folders that may match.  One flat table, at most half full, probed from
+// the hash's slot on: a large library costs about one memory access per
+// area, where a table of nodes costs a few.
 class FolderSet {
  public:
   FolderSet(size_t expected, const FullFolders& fullFolders) : fullFolders_(fullFolders) {
@@ -81,20 +82,29 @@ class FolderSet {
   }
 
   // True when a folder the same as `folder` (whose hash is `hash`) was added
-  // before; adds it if not.  `folder` (as stored) must outlive the set, and
-  // at most `expected` folders are added.
-  bool AddOrFind(size_t hash, const std::string& folder) {
+  // before; adds it if not, as that of the line at `place`.  `folder` (as
+  // stored) must outlive the set, and at most `expected` folders are added.
+  bool AddOrFind(size_t hash, const std::string& folder, size_t place = 0) {
     if (hash == kNoFolder) return false;
     Slot& slot = SlotOf(hash, folder);
     if (slot.Folder) return true;
-    slot = {hash, &folder};
+    slot = {hash, &folder, place};
     return false;
+  }
+  // The place of the first line added with a folder the same as `folder`;
+  // kNowhere when there is none.
+  static constexpr size_t kNowhere = static_cast<size_t>(-1);
+  size_t PlaceOf(size_t hash, const std::string& folder) {
+    if (hash == kNoFolder || slots_.empty()) return kNowhere;
+    const Slot& slot = SlotOf(hash, folder);
+    return slot.Folder ? slot.Place : kNowhere;
   }
 
  private:
   struct Slot {
     size_t Hash = 0;
     const std::string* Folder = nullptr;  // null: free
+    size_t Place = 0;
   };
   // The slot that holds a folder the same as `folder`, else the free one
   // where it would go.
@@ -150,10 +160,11 @@ constexpr size_t kNotLookedAt = static_cast<size_t>(-1);
 
 // The areas' records and texts, highest layer first, equal layers in list
 // order, duplicates marked; `areas` in file order, `indexes` their list
-// positions.
+// positions.  `folders` is given each area's folder, with its place in
+// `order`.
 void OrderAreas(const std::vector<const Area*>& areas, const std::vector<size_t>& indexes,
                 const FullFolders& fullFolders, std::vector<ListedArea>& order,
-                std::string& texts) {
+                std::string& texts, std::optional<FolderSet>& folders) {
   order.reserve(areas.size());
   texts.reserve(areas.size() * (kTitleWidth + 32));
   size_t nextLookedAt = 0;
@@ -169,8 +180,9 @@ void OrderAreas(const std::vector<const Area*>& areas, const std::vector<size_t>
   std::sort(order.begin(), order.end(), [](const ListedArea& a, const ListedArea& b) {
     return a.Layer != b.Layer ? a.Layer > b.Layer : a.Index < b.Index;
   });
-  FolderSet folders(order.size(), fullFolders);
-  for (ListedArea& listed : order) listed.Duplicate = folders.AddOrFind(listed.FolderHash, *listed.Folder);
+  folders.emplace(order.size(), fullFolders);
+  for (size_t k = 0; k < order.size(); ++k)
+    order[k].Duplicate = folders->AddOrFind(order[k].FolderHash, *order[k].Folder, k);
 }
 
 // What the line of a package's scenery component needs.
@@ -243,7 +255,8 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
   std::vector<ListedArea> order;
   std::string texts;
   std::vector<bool> hasSceneryFolder, componentHasScenery;
-  plat::RunSideBySide([&] { OrderAreas(areas, indexes, fullFolders, order, texts); },
+  std::optional<FolderSet> areaFolders;
+  plat::RunSideBySide([&] { OrderAreas(areas, indexes, fullFolders, order, texts, areaFolders); },
                       [&] { hasSceneryFolder = library.HaveSceneryFolders(lookedAt); });
   const AddonPackages& packages = packageSearch.Finish();
   // The components are ordered, and their folders not seen when their
@@ -282,9 +295,11 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
   for (const ListedComponent& listed : components)
     layerWidth = std::max(layerWidth, listed.Layer ? WidthOf(*listed.Layer) : 3);
 
-  // Where packages are merged in, every folder listed is compared with all
-  // those listed above it (the areas among themselves are marked already).
-  FolderSet everyFolder(packages.Found ? order.size() + components.size() : 0, fullFolders);
+  // Where packages are merged in, a folder is also compared with those of
+  // the components listed above it, and a component's with those of the
+  // areas above it (the areas among themselves are marked already).
+  FolderSet componentFolders(components.size(), fullFolders);
+  size_t areasListed = 0;
 
   // The lines are handed on a piece at a time, so that the text of a large
   // library is never held twice over (here and in the console's encoding).
@@ -314,9 +329,9 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
       out += "  missing";
       ++missing;
     }
-    bool duplicate = listed.Duplicate;
-    if (packages.Found)
-      duplicate = everyFolder.AddOrFind(listed.FolderHash, *listed.Folder) || duplicate;
+    ++areasListed;
+    const bool duplicate = listed.Duplicate || (!components.empty() &&
+        componentFolders.PlaceOf(listed.FolderHash, *listed.Folder) != FolderSet::kNowhere);
     if (duplicate) {
       out += "  duplicate";
       ++duplicates;
@@ -335,7 +350,10 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
       out += "  missing";
       ++componentsMissing;
     }
-    if (everyFolder.AddOrFind(componentHashes[listed.Found], listed.Component->Folder)) {
+    const size_t hash = componentHashes[listed.Found];
+    const std::string& folder = listed.Component->Folder;
+    const bool belowArea = areaFolders->PlaceOf(hash, folder) < areasListed;
+    if (componentFolders.AddOrFind(hash, folder) || belowArea) {
       out += "  duplicate";
       ++componentsDuplicate;
     }

@@ -80,7 +80,8 @@ class Packages : public ::testing::Test {
     WriteFile(p.C(common), PackageSection("Package.0", "c:\\addons\\MESH", true) +
                                PackageSection("Package.1", "C:\\Addons\\Wide", true) +
                                PackageSection("DiscoveryPath.0", "C:\\More", true));
-    WriteFile(p.C("Addons/Mesh/add-on.xml"), AddOnXml("Mesh", Component("Mesh 10 m", "Mesh", "5")));
+    WriteFile(p.C("Addons/Mesh/add-on.xml"), AddOnXml("Mesh", Component("Mesh 10 m", "Mesh", "5") +
+                                                     Component("Mesh Base", "C:\\P3D\\Scenery\\BASE", "2")));
     MakeDirs(p.C("Addons/Mesh/Mesh/scenery"));
     WriteFile(p.C("Addons/Gone Pack/add-on.xml"),
               AddOnXml("Gone Pack", Component("Gone Scenery", "Scenery Gone")));
@@ -122,8 +123,9 @@ TEST_F(Packages, ListedInTheMergedOrderWithEveryMarker) {
       Row("  4", "on ", "Island", "C:\\More\\Island\\Island  package discovered"),
       Row("  3", "on ", "Addon Scenery", "Addon Scenery"),
       Row("  2", "on ", "Default Scenery", "Scenery\\BASE  required"),
+      Row("  2", "on ", "Mesh Base", "C:\\P3D\\Scenery\\BASE  package LocalAppData  duplicate"),
       Row("  1", "on ", "Default Terrain", "Scenery\\World  required"),
-      " 5 areas, 0 off, 1 missing, 1 duplicate; 6 packages, 7 components, 1 off, 1 missing, 1 duplicate",
+      " 5 areas, 0 off, 1 missing, 1 duplicate; 6 packages, 8 components, 1 off, 1 missing, 2 duplicates",
   }));
   const std::string roaming = "C:\\users\\Pilot\\AppData\\Roaming\\Lockheed Martin\\Prepar3D v5\\add-ons.cfg";
   EXPECT_EQ(r.Err, Lines({
@@ -241,11 +243,11 @@ TEST_F(Packages, EachListingOfABatchFileSearchesAnew) {
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   const std::string copied =
       "C:\\users\\Pilot\\Documents\\Prepar3D v5 Add-ons\\Island Copy\\Island";
-  const size_t first = r.Out.find("; 6 packages, 7 components");
+  const size_t first = r.Out.find("; 6 packages, 8 components");
   ASSERT_NE(first, std::string::npos) << r.Out;
   EXPECT_EQ(r.Out.find(copied), r.Out.rfind(copied)) << r.Out;  // in the second listing only
   EXPECT_GT(r.Out.find(copied), first) << r.Out;
-  EXPECT_NE(r.Out.find("; 7 packages, 8 components", first), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("; 7 packages, 9 components", first), std::string::npos) << r.Out;
 }
 
 }  // namespace

@@ -244,16 +244,18 @@ struct LooksBeside::State {
   StableTexts Texts;
   BatchFolders Folders;  // keeps the handles open
   LookAtPlace Look;
+  std::atomic<size_t> Next{0};  // the first path no thread has taken
   std::thread Looker;
-  std::exception_ptr Failed;
-  bool Looked = false;
+  std::exception_ptr Failed[2];  // of the looker, and of the thread that finishes
 
-  void LookAtAll() {
+  // Looks at the paths no thread has taken yet, one at a time.
+  void LookAtTheRest(std::exception_ptr& failed) {
     try {
-      for (size_t i = 0; i < Paths.size(); ++i)
+      for (size_t i; (i = Next.fetch_add(1)) < Paths.size();)
         if (Paths[i] && Look(i, Dirs[i], Paths[i])) Settled[i] = true;
     } catch (...) {
-      Failed = std::current_exception();
+      failed = std::current_exception();
+      Next.store(Paths.size());  // the other thread stops too
     }
   }
 };
@@ -275,23 +277,26 @@ LooksBeside::LooksBeside(size_t count, const std::function<std::string(size_t)>&
   }
   if (count == 0) return;
   try {
-    state.Looker = std::thread([&state] { state.LookAtAll(); });
+    state.Looker = std::thread([&state] { state.LookAtTheRest(state.Failed[0]); });
   } catch (const std::exception&) {
-    // No thread to be had: Finish looks.
+    // No thread to be had: Finish looks at them all.
   }
 }
 
 LooksBeside::~LooksBeside() {
-  if (state_->Looker.joinable()) state_->Looker.join();
+  if (state_->Looker.joinable()) {
+    state_->Next.store(state_->Paths.size());  // what the looker has not begun is not wanted
+    state_->Looker.join();
+  }
 }
 
 void LooksBeside::Finish(const std::function<std::string(size_t)>& pathOf,
                          const SettleOnCaller& settle) {
   State& state = *state_;
+  state.LookAtTheRest(state.Failed[1]);
   if (state.Looker.joinable()) state.Looker.join();
-  else if (!state.Looked) state.LookAtAll();
-  state.Looked = true;
-  if (state.Failed) std::rethrow_exception(std::exchange(state.Failed, nullptr));
+  for (std::exception_ptr& failed : state.Failed)
+    if (failed) std::rethrow_exception(std::exchange(failed, nullptr));
   for (size_t i = 0; i < state.Paths.size(); ++i) {
     if (state.Settled[i]) continue;
     const std::string path = pathOf(i);
