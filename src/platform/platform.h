@@ -344,10 +344,12 @@ struct WholeFile {
 // files of a library (add-on descriptions).  `pathOf(i)` gives the i-th
 // path; it is asked here, now, and again by Finish for a file to be read on
 // this thread, so it must serve until then.  Each file read is handed to
-// `digest` (when given) on the thread that read it: a thread of its own
-// where the host has one (the Windows build reads every file in Finish).
-// `digest` may therefore use only the text functions (as the two sides of
-// RunSideBySide), `below`, and change only what belongs to that file alone.
+// `digest` (when given) on the thread that read it: one of a few threads
+// of their own where the host has them, or this one, which reads in Finish
+// those no thread has come to yet (the Windows build reads every file in
+// Finish).  `digest` may therefore use only the text functions (as the two
+// sides of RunSideBySide), `below`, and change only what belongs to that
+// file alone; it is called for several files at once.
 //
 // `below(relative)` tells whether the folder `relative` (a path below the
 // file's folder, with backslashes) exists, as FolderExists would: true when

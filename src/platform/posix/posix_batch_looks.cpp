@@ -53,10 +53,10 @@ class StableTexts {
 
 // How many threads share the looks at `count` paths: one for fewer than
 // `pathsPerThread` (a thread costs more than it saves there), else one per
-// core, at most four.
-size_t LookThreadsFor(size_t count, size_t pathsPerThread) {
+// core of `cores`, at most four.
+size_t LookThreadsFor(size_t count, size_t pathsPerThread,
+                      size_t cores = std::max(1u, std::thread::hardware_concurrency())) {
   constexpr size_t kMaxThreads = 4;
-  const size_t cores = std::max(1u, std::thread::hardware_concurrency());
   return std::max<size_t>(1, std::min({cores, kMaxThreads, count / pathsPerThread}));
 }
 
@@ -237,6 +237,10 @@ void LookAtPaths(size_t count, const std::function<std::string(size_t)>& pathOf,
 
 // ---------------------------------------------------------------- looks beside
 
+// A file read and understood costs several looks at a folder: fewer per
+// thread than LookAtPaths takes.
+constexpr size_t kPathsPerLooker = 128;
+
 struct LooksBeside::State {
   std::vector<int> Dirs;
   std::vector<const char*> Paths;  // null: no place, settled on the caller
@@ -245,8 +249,9 @@ struct LooksBeside::State {
   BatchFolders Folders;  // keeps the handles open
   LookAtPlace Look;
   std::atomic<size_t> Next{0};  // the first path no thread has taken
-  std::thread Looker;
-  std::exception_ptr Failed[2];  // of the looker, and of the thread that finishes
+  std::vector<std::thread> Lookers;
+  // What failed on each looker, and (last) on the thread that finishes.
+  std::vector<std::exception_ptr> Failed;
 
   // Looks at the paths no thread has taken yet, one at a time.
   void LookAtTheRest(std::exception_ptr& failed) {
@@ -255,7 +260,7 @@ struct LooksBeside::State {
         if (Paths[i] && Look(i, Dirs[i], Paths[i])) Settled[i] = true;
     } catch (...) {
       failed = std::current_exception();
-      Next.store(Paths.size());  // the other thread stops too
+      Next.store(Paths.size());  // the other threads stop too
     }
   }
 };
@@ -275,26 +280,32 @@ LooksBeside::LooksBeside(size_t count, const std::function<std::string(size_t)>&
     state.Dirs[i] = place.Dir;
     state.Paths[i] = state.Texts.Add(place.Path);
   }
-  if (count == 0) return;
-  try {
-    state.Looker = std::thread([&state] { state.LookAtTheRest(state.Failed[0]); });
-  } catch (const std::exception&) {
-    // No thread to be had: Finish looks at them all.
+  // The calling thread has work of its own meanwhile: one core is left to
+  // it.
+  const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  const size_t lookers = count == 0 ? 0 : LookThreadsFor(count, kPathsPerLooker, cores > 1 ? cores - 1 : 1);
+  state.Failed.resize(lookers + 1);
+  state.Lookers.reserve(lookers);
+  for (size_t t = 0; t < lookers; ++t) {
+    try {
+      state.Lookers.emplace_back([&state, t] { state.LookAtTheRest(state.Failed[t]); });
+    } catch (const std::exception&) {
+      break;  // no thread to be had: fewer look, and Finish looks at the rest
+    }
   }
 }
 
 LooksBeside::~LooksBeside() {
-  if (state_->Looker.joinable()) {
-    state_->Next.store(state_->Paths.size());  // what the looker has not begun is not wanted
-    state_->Looker.join();
-  }
+  state_->Next.store(state_->Paths.size());  // what no looker has begun is not wanted
+  for (std::thread& looker : state_->Lookers) looker.join();
 }
 
 void LooksBeside::Finish(const std::function<std::string(size_t)>& pathOf,
                          const SettleOnCaller& settle) {
   State& state = *state_;
-  state.LookAtTheRest(state.Failed[1]);
-  if (state.Looker.joinable()) state.Looker.join();
+  state.LookAtTheRest(state.Failed.back());
+  for (std::thread& looker : state.Lookers) looker.join();
+  state.Lookers.clear();
   for (std::exception_ptr& failed : state.Failed)
     if (failed) std::rethrow_exception(std::exchange(failed, nullptr));
   for (size_t i = 0; i < state.Paths.size(); ++i) {

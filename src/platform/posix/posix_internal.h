@@ -230,12 +230,12 @@ void LookAtPaths(size_t count, const std::function<std::string(size_t)>& pathOf,
                  size_t pathsPerThread, const LookAtPlace& look, const SettleOnCaller& settle);
 // The same looks begun now and ended by Finish (behind FilesBeingRead), so
 // that the calling thread does other work meanwhile: the paths are spelled
-// out and placed here, now, and looked at on one thread of their own.
-// Finish looks at those that thread has not come to yet (beside it, so
-// that the two share what is left), waits for its looks, and then settles
-// here the paths no look settled, as LookAtPaths does; `pathOf` gives the
-// same paths as before.  Destroying it without Finish waits for the look
-// going on; those not begun are not made.
+// out and placed here, now, and looked at on threads of their own (one
+// core left to the caller, at most four).  Finish looks at those no thread
+// has come to yet (beside them, so that all share what is left), waits for
+// their looks, and then settles here the paths no look settled, as
+// LookAtPaths does; `pathOf` gives the same paths as before.  Destroying it
+// without Finish waits for the looks going on; those not begun are not made.
 class LooksBeside {
  public:
   LooksBeside(size_t count, const std::function<std::string(size_t)>& pathOf, LookAtPlace look);
