@@ -41,7 +41,7 @@ struct Checked : xml::Events {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
   Checked events;
   std::string error;
   const bool parsed = xml::Read(bytes, events, error);

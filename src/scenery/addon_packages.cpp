@@ -222,7 +222,7 @@ class DescriptionEvents : public xml::Events {
 // `below` (a folder test below the package's folder), a component whose
 // path is below the package's folder has its "scenery" sub-folder looked
 // for there.
-Described ReadDescription(std::string_view bytes, AddonPackage& package, std::string& error,
+Described ReadDescription(const std::string& bytes, AddonPackage& package, std::string& error,
                           std::vector<std::string>& problems, Completion completion,
                           const plat::FilesBeingRead::FolderBelow* below = nullptr) {
   DescriptionEvents read;
@@ -265,7 +265,8 @@ Described ReadDescription(std::string_view bytes, AddonPackage& package, std::st
     // behind it (most components are so).
     bool plain = true;  // piece.Folder is a plain full path
     if (relative && plainPackageFolder() && IsPlainRelativeFolder(folder)) {
-      piece.Folder = package.Folder + "\\" + folder;
+      piece.Folder.reserve(package.Folder.size() + 1 + folder.size());
+      piece.Folder.append(package.Folder).append(1, '\\').append(folder);
     } else {
       std::string path = relative ? package.Folder + "\\" + folder : folder;
       plain = winpath::IsPlainFullPath(path);
@@ -297,7 +298,7 @@ Described ReadDescription(std::string_view bytes, AddonPackage& package, std::st
 
 }  // namespace
 
-bool ReadPackageDescription(std::string_view bytes, AddonPackage& package, std::string& error,
+bool ReadPackageDescription(const std::string& bytes, AddonPackage& package, std::string& error,
                             std::vector<std::string>& problems) {
   return ReadDescription(bytes, package, error, problems, Completion::OnHost) == Described::Read;
 }

@@ -102,7 +102,7 @@ PackageList ParsePackageList(std::string_view bytes);
 // when it is malformed or no add-on description; `package` then gains
 // nothing.  Problems of single components (a <Layer> that is no number, a
 // scenery component without a <Path>) are added to `problems`.
-bool ReadPackageDescription(std::string_view bytes, AddonPackage& package, std::string& error,
+bool ReadPackageDescription(const std::string& bytes, AddonPackage& package, std::string& error,
                             std::vector<std::string>& problems);
 
 // The folders packages are found from, as Windows paths; an empty one is

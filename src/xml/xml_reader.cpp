@@ -1,6 +1,7 @@
-// The bounded XML reader: decoding the stored bytes to UTF-8, then one pass
-// of a recursive reader whose depth is bounded, which tells what it reads
-// as it goes and builds nothing.
+// The bounded XML reader: decoding the stored bytes to UTF-8 (UTF-8 itself
+// is read where it stands), then one pass of a recursive reader whose
+// depth is bounded, which tells what it reads as it goes and builds
+// nothing.
 #include "xml/xml_reader.h"
 
 #include <array>
@@ -88,7 +89,8 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 // those loops need not also look for the text's end.
 class Reader {
  public:
-  explicit Reader(const std::string& text, Events& events) : text_(text), events_(events) {}
+  // `text` must be followed by a NUL.
+  explicit Reader(std::string_view text, Events& events) : text_(text), events_(events) {}
 
   bool Document(std::string& error) {
     if (!Misc() || !Expect('<', "it holds no element")) return Fail(error);
@@ -376,34 +378,63 @@ bool SameAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool DecodeDocument(std::string_view bytes, std::string& text, std::string& error) {
-  text.clear();
-  if (bytes.size() > kMaxBytes) {
-    error = "it is larger than " + std::to_string(kMaxBytes / (1024 * 1024)) + " MB";
-    return false;
-  }
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-    text.assign(bytes.substr(3));
-    return true;
-  }
+namespace {
+
+// How a document's bytes are stored, as its mark or its start tells.
+enum class Stored { Utf8, Utf16LittleEndian, Utf16BigEndian, CodePage1252 };
+struct Storage {
+  Stored As;
+  size_t Start;  // where the text begins, after its mark
+};
+Storage StorageOf(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return {Stored::Utf8, 3};
   // A mark, or else the first '<' in two bytes, tells UTF-16 and its order.
-  if (bytes.substr(0, 2) == "\xFF\xFE") return DecodeUtf16(bytes.substr(2), false, text, error);
-  if (bytes.substr(0, 2) == "\xFE\xFF") return DecodeUtf16(bytes.substr(2), true, text, error);
-  if (bytes.substr(0, 2) == std::string_view("<\0", 2)) return DecodeUtf16(bytes, false, text, error);
-  if (bytes.substr(0, 2) == std::string_view("\0<", 2)) return DecodeUtf16(bytes, true, text, error);
+  if (bytes.substr(0, 2) == "\xFF\xFE") return {Stored::Utf16LittleEndian, 2};
+  if (bytes.substr(0, 2) == "\xFE\xFF") return {Stored::Utf16BigEndian, 2};
+  if (bytes.substr(0, 2) == std::string_view("<\0", 2)) return {Stored::Utf16LittleEndian, 0};
+  if (bytes.substr(0, 2) == std::string_view("\0<", 2)) return {Stored::Utf16BigEndian, 0};
   const std::string declared = DeclaredEncoding(bytes);
   const bool ansi = declared == "windows-1252" || declared == "iso-8859-1" || declared == "latin1" ||
                     declared == "cp1252";
-  if (ansi || !encoding::IsValidUtf8(bytes)) text = encoding::FromCodePage1252(bytes);
-  else text.assign(bytes);
+  return {ansi || !encoding::IsValidUtf8(bytes) ? Stored::CodePage1252 : Stored::Utf8, 0};
+}
+
+bool TooLarge(std::string_view bytes, std::string& error) {
+  if (bytes.size() <= kMaxBytes) return false;
+  error = "it is larger than " + std::to_string(kMaxBytes / (1024 * 1024)) + " MB";
   return true;
 }
 
-bool Read(std::string_view bytes, Events& events, std::string& error) {
+// The text of `bytes` stored as `storage` in UTF-8 (`bytes` itself is not).
+bool Decode(std::string_view bytes, Storage storage, std::string& text, std::string& error) {
+  const std::string_view stored = bytes.substr(storage.Start);
+  switch (storage.As) {
+    case Stored::Utf16LittleEndian: return DecodeUtf16(stored, false, text, error);
+    case Stored::Utf16BigEndian: return DecodeUtf16(stored, true, text, error);
+    case Stored::CodePage1252: text = encoding::FromCodePage1252(stored); return true;
+    case Stored::Utf8: break;
+  }
+  text.assign(stored);
+  return true;
+}
+
+}  // namespace
+
+bool DecodeDocument(std::string_view bytes, std::string& text, std::string& error) {
+  text.clear();
+  return !TooLarge(bytes, error) && Decode(bytes, StorageOf(bytes), text, error);
+}
+
+bool Read(const std::string& bytes, Events& events, std::string& error) {
   error.clear();
+  if (TooLarge(bytes, error)) return false;
+  const Storage storage = StorageOf(bytes);
+  // UTF-8 is read where it stands: a std::string's bytes are followed by
+  // the NUL the reader needs after its text.
+  if (storage.As == Stored::Utf8)
+    return Reader(std::string_view(bytes).substr(storage.Start), events).Document(error);
   std::string text;
-  if (!DecodeDocument(bytes, text, error)) return false;
-  return Reader(text, events).Document(error);
+  return Decode(bytes, storage, text, error) && Reader(text, events).Document(error);
 }
 
 }  // namespace xml

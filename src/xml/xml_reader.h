@@ -55,7 +55,7 @@ bool DecodeDocument(std::string_view bytes, std::string& text, std::string& erro
 // False, with `error` saying what is wrong and on which line, when it is
 // malformed; `events` may then have been told of a part of it.  Nothing is
 // kept of what was read: a reader keeps what it needs from the events.
-bool Read(std::string_view bytes, Events& events, std::string& error);
+bool Read(const std::string& bytes, Events& events, std::string& error);
 
 // True when `a` and `b` are the same name, the case of ASCII letters aside.
 bool SameAsciiCase(std::string_view a, std::string_view b);
