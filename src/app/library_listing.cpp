@@ -95,7 +95,7 @@ class FolderSet {
   // kNowhere when there is none.
   static constexpr size_t kNowhere = static_cast<size_t>(-1);
   size_t PlaceOf(size_t hash, const std::string& folder) {
-    if (hash == kNoFolder || slots_.empty()) return kNowhere;
+    if (hash == kNoFolder) return kNowhere;
     const Slot& slot = SlotOf(hash, folder);
     return slot.Folder ? slot.Place : kNowhere;
   }
@@ -249,56 +249,62 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
     if (!area->Required) lookedAt.push_back(area);
     fullFolders.Prepare(area->Local);
   }
-  // The disk is looked at while the lines are prepared: what an area's
-  // line says but "missing" needs no look.  The packages' descriptions are
-  // read and understood meanwhile too.
-  std::vector<ListedArea> order;
-  std::string texts;
-  std::vector<bool> hasSceneryFolder, componentHasScenery;
-  std::optional<FolderSet> areaFolders;
-  plat::RunSideBySide([&] { OrderAreas(areas, indexes, fullFolders, order, texts, areaFolders); },
-                      [&] { hasSceneryFolder = library.HaveSceneryFolders(lookedAt); });
+  // The packages are taken first: what is left of reading their
+  // descriptions is shared by this thread, and nothing else runs beside the
+  // looks at the areas' folders.  A component folder that needs the
+  // current folder is made full here; one that is its own full form
+  // (folded already) needs none.
   const AddonPackages& packages = packageSearch.Finish();
-  // The components are ordered, and their folders not seen when their
-  // descriptions were read looked at, while the text of their lines and
-  // their keys are made beside (in the order found, as
-  // ListedComponent::Found counts them).  A folder that needs the current
-  // folder is made full here first; one that is its own full form (folded
-  // already) needs none.
   size_t componentCount = 0;
   for (const AddonPackage& package : packages.Packages)
     for (const SceneryComponent& component : package.Scenery) {
       ++componentCount;
       if (component.FoldedFolder.empty()) fullFolders.Prepare(component.Folder);
     }
+  // The disk is looked at while the lines are prepared beside: what a
+  // line says but "missing" needs no look.  The areas' lines come first;
+  // then the components are ordered and the text of their lines and their
+  // keys made (in the order found, as ListedComponent::Found counts them),
+  // with the place among the areas of the first area with the folder of
+  // each, where there is one: the one area it may be listed above or below.
+  std::vector<ListedArea> order;
+  std::string texts;
+  std::optional<FolderSet> areaFolders;
   std::vector<ListedComponent> components;
   std::string componentTexts;
-  std::vector<size_t> componentStarts, componentHashes;
-  const auto textsAndKeys = [&] {
+  std::vector<size_t> componentStarts, componentHashes, componentAreaPlaces;
+  const auto prepareLines = [&] {
+    OrderAreas(areas, indexes, fullFolders, order, texts, areaFolders);
+    if (componentCount == 0) return;
+    components = OrderComponents(packages);
     componentStarts.reserve(componentCount + 1);
     componentHashes.reserve(componentCount);
+    componentAreaPlaces.reserve(componentCount);
     for (const AddonPackage& package : packages.Packages)
       for (const SceneryComponent& component : package.Scenery) {
         componentStarts.push_back(componentTexts.size());
         AppendComponentText(package, component, componentTexts);
-        componentHashes.push_back(fullFolders.HashOf(component.Folder, component.FoldedFolder));
+        const size_t hash = fullFolders.HashOf(component.Folder, component.FoldedFolder);
+        componentHashes.push_back(hash);
+        componentAreaPlaces.push_back(areaFolders->PlaceOf(hash, component.Folder));
       }
     componentStarts.push_back(componentTexts.size());
   };
-  const auto orderAndLook = [&] {
-    components = OrderComponents(packages);
-    componentHasScenery = HaveSceneryFolders(packages);
-  };
-  if (componentCount > 0) plat::RunSideBySide(textsAndKeys, orderAndLook);
+  std::vector<bool> hasSceneryFolder;
+  plat::RunSideBySide(prepareLines, [&] { hasSceneryFolder = library.HaveSceneryFolders(lookedAt); });
+  // The component folders not seen when their descriptions were read.
+  const std::vector<bool> componentHasScenery = HaveSceneryFolders(packages);
   size_t layerWidth =
       order.empty() ? 1 : std::max(WidthOf(order.front().Layer), WidthOf(order.back().Layer));
   for (const ListedComponent& listed : components)
     layerWidth = std::max(layerWidth, listed.Layer ? WidthOf(*listed.Layer) : 3);
 
-  // Where packages are merged in, a folder is also compared with those of
-  // the components listed above it, and a component's with those of the
-  // areas above it (the areas among themselves are marked already).
+  // Where packages are merged in, a component's folder is compared with
+  // those of the components above it and with that of the first area that
+  // has it: the component is a duplicate when that area is listed above it,
+  // else the area is (the areas among themselves are marked already).
   FolderSet componentFolders(components.size(), fullFolders);
+  std::vector<char> belowAComponent(components.empty() ? 0 : order.size(), false);
   size_t areasListed = 0;
 
   // The lines are handed on a piece at a time, so that the text of a large
@@ -329,9 +335,8 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
       out += "  missing";
       ++missing;
     }
+    const bool duplicate = listed.Duplicate || (!components.empty() && belowAComponent[areasListed]);
     ++areasListed;
-    const bool duplicate = listed.Duplicate || (!components.empty() &&
-        componentFolders.PlaceOf(listed.FolderHash, *listed.Folder) != FolderSet::kNowhere);
     if (duplicate) {
       out += "  duplicate";
       ++duplicates;
@@ -350,10 +355,11 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
       out += "  missing";
       ++componentsMissing;
     }
-    const size_t hash = componentHashes[listed.Found];
-    const std::string& folder = listed.Component->Folder;
-    const bool belowArea = areaFolders->PlaceOf(hash, folder) < areasListed;
-    if (componentFolders.AddOrFind(hash, folder) || belowArea) {
+    const size_t area = componentAreaPlaces[listed.Found];
+    const bool belowArea = area != FolderSet::kNowhere && area < areasListed;
+    if (area != FolderSet::kNowhere && !belowArea) belowAComponent[area] = true;
+    if (componentFolders.AddOrFind(componentHashes[listed.Found], listed.Component->Folder) ||
+        belowArea) {
       out += "  duplicate";
       ++componentsDuplicate;
     }
