@@ -87,6 +87,10 @@ TEST(XmlReader, ReadsElementsAttributesTextAndReferences) {
   EXPECT_EQ(read.Out,
             "<Root>@Type=A&B;@id=x;[\r\n  ]<Path>[ C:\\a <b> AB '\" ]</>[\r\n  ]<Empty></>"
             "[\r\n  ]<Data>[<not> & markup]</>[\r\n]</>");
+  // With a mark, read where it stands after it: the same.
+  Recorded marked;
+  ASSERT_TRUE(xml::Read("\xEF\xBB\xBF" + doc, marked, error)) << error;
+  EXPECT_EQ(marked.Out, read.Out);
   EXPECT_TRUE(xml::SameAsciiCase("AddOn.Name", "addon.NAME"));
   EXPECT_FALSE(xml::SameAsciiCase("AddOn.Name", "AddOn.Nam"));
 }
@@ -118,6 +122,12 @@ TEST(XmlReader, RefusesWhatIsNotWellFormedAndSaysWhere) {
       {"<a x='1\x02'/>", "line 1: the control character 0x02 is not allowed"},
       {"<a>\n\x01", "line 1: the element <a> is not closed"},
       {"<1a/>", "line 1: a name is expected here"},
+      // Read where it stands (UTF-8, with its mark), or decoded first (code
+      // page 1252): counted alike, and a NUL in the bytes is no end.
+      {"\xEF\xBB\xBF<a>\n<b></a>", "line 2: </a> closes <b>"},
+      {"<a>\xFC\n<b></a>", "line 2: </a> closes <b>"},
+      {std::string("<a>\0</a>", 8), "line 1: the control character 0x00 is not allowed"},
+      {std::string("<a></a>\0", 8), "line 1: there is text outside the root element"},
   };
   for (const auto& c : cases) {
     Recorded read;

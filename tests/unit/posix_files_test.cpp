@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -1042,6 +1043,43 @@ TEST_F(PosixFiles, FilesBeingReadGiveWhatReadWholeFileGives) {
       });
   EXPECT_THROW(failing.Finish(), std::runtime_error);
   EXPECT_TRUE(plat::FilesBeingRead(0, [](size_t) { return std::string(); }, kLargest).Finish().empty());
+}
+
+// Many files, read on the reading threads and on the caller in Finish:
+// each is read and digested once, as its own; a digest that fails (on any
+// thread, two of them at once) comes out of Finish.
+TEST_F(PosixFiles, FilesBeingReadShareTheFilesOnceEach) {
+  constexpr size_t kFiles = 600;
+  std::vector<std::string> paths;
+  for (size_t i = 0; i < kFiles; ++i) {
+    Put("Pack " + std::to_string(i) + "/add-on.xml", std::to_string(i));
+    paths.push_back("C:\\d\\Pack " + std::to_string(i) + "\\add-on.xml");
+  }
+  std::vector<std::atomic<int>> digests(kFiles);
+  std::vector<std::string> bytes(kFiles);
+  std::vector<plat::WholeFile> files;
+  {
+    plat::FilesBeingRead reads(
+        kFiles, [&](size_t i) { return paths[i]; }, 100,
+        [&](size_t i, plat::WholeFile& file, const plat::FilesBeingRead::FolderBelow&) {
+          ++digests[i];
+          bytes[i] = file.Bytes;
+        });
+    files = reads.Finish();
+  }
+  ASSERT_EQ(files.size(), kFiles);
+  for (size_t i = 0; i < kFiles; ++i) {
+    EXPECT_EQ(digests[i].load(), 1) << i;
+    EXPECT_EQ(bytes[i], std::to_string(i));
+    EXPECT_EQ(files[i].Bytes, std::to_string(i));
+  }
+
+  plat::FilesBeingRead failing(
+      kFiles, [&](size_t i) { return paths[i]; }, 100,
+      [&](size_t i, plat::WholeFile&, const plat::FilesBeingRead::FolderBelow&) {
+        if (i == 10 || i == kFiles - 1) throw std::runtime_error("no memory");
+      });
+  EXPECT_THROW(failing.Finish(), std::runtime_error);
 }
 
 TEST_F(PosixFiles, WriteFileReplacing) {
