@@ -291,7 +291,8 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
     componentStarts.push_back(componentTexts.size());
   };
   std::vector<bool> hasSceneryFolder;
-  plat::RunSideBySide(prepareLines, [&] { hasSceneryFolder = library.HaveSceneryFolders(lookedAt); });
+  plat::RunSideBySide(prepareLines,
+                      [&] { hasSceneryFolder = library.HaveSceneryFolders(lookedAt); });
   // The component folders not seen when their descriptions were read.
   const std::vector<bool> componentHasScenery = HaveSceneryFolders(packages);
   size_t layerWidth =
@@ -335,7 +336,8 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
       out += "  missing";
       ++missing;
     }
-    const bool duplicate = listed.Duplicate || (!components.empty() && belowAComponent[areasListed]);
+    const bool duplicate =
+        listed.Duplicate || (!components.empty() && belowAComponent[areasListed]);
     ++areasListed;
     if (duplicate) {
       out += "  duplicate";

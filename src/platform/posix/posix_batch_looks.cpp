@@ -283,7 +283,8 @@ LooksBeside::LooksBeside(size_t count, const std::function<std::string(size_t)>&
   // The calling thread has work of its own meanwhile: one core is left to
   // it.
   const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  const size_t lookers = count == 0 ? 0 : LookThreadsFor(count, kPathsPerLooker, cores > 1 ? cores - 1 : 1);
+  const size_t lookers =
+      count == 0 ? 0 : LookThreadsFor(count, kPathsPerLooker, cores > 1 ? cores - 1 : 1);
   state.Failed.resize(lookers + 1);
   state.Lookers.reserve(lookers);
   for (size_t t = 0; t < lookers; ++t) {
