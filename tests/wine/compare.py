@@ -564,7 +564,8 @@ def lay_out_packages(t):
     """Prepar3D v5's library with add-on packages of every kind: listed in
     each add-ons.cfg, discovered in Documents and in a listed discovery path,
     one off, one reached twice, one with a missing folder, one with a
-    <Layer>, one on an area's folder, one in UTF-16, one malformed, a listed
+    <Layer>, one on an area's folder (above it, and below it in another
+    letter case), one in UTF-16, one malformed, a listed
     folder without add-on.xml, and one whose components' folders are
     written in other letter cases than the disk's (found, missing beside a
     folder of another name, without its "scenery" folder, through "..")."""
@@ -584,7 +585,9 @@ def lay_out_packages(t):
                                      ("Package.1", "C:\\Addons\\Wide", "Wide", "true"),
                                      ("DiscoveryPath.0", "C:\\Addons\\More", "More", "true")])
     t.file("C:\\Addons\\Mesh\\add-on.xml", add_on_xml("Mesh", [("Scenery", "Mesh 10 m", "Mesh", 4),
-                                                             ("Texture", "Tex", "Tex", None)]))
+                                                             ("Texture", "Tex", "Tex", None),
+                                                             ("Scenery", "Mesh Base",
+                                                              p3d + "\\scenery\\base", 2)]))
     t.folder("C:\\Addons\\Mesh\\Mesh\\scenery")
     t.file("C:\\Addons\\Gone Pack\\add-on.xml", add_on_xml("Gone", [("Scenery", "Gone", "Gone", None)]))
     t.file("C:\\Addons\\Clouds\\add-on.xml",
