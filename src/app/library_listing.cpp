@@ -305,7 +305,7 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
   // has it: the component is a duplicate when that area is listed above it,
   // else the area is (the areas among themselves are marked already).
   FolderSet componentFolders(components.size(), fullFolders);
-  std::vector<char> belowAComponent(components.empty() ? 0 : order.size(), false);
+  std::vector<char> belowAComponent(order.size(), false);
   size_t areasListed = 0;
 
   // The lines are handed on a piece at a time, so that the text of a large
@@ -336,8 +336,7 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
       out += "  missing";
       ++missing;
     }
-    const bool duplicate =
-        listed.Duplicate || (!components.empty() && belowAComponent[areasListed]);
+    const bool duplicate = listed.Duplicate || belowAComponent[areasListed];
     ++areasListed;
     if (duplicate) {
       out += "  duplicate";

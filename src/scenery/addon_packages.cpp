@@ -265,8 +265,7 @@ Described ReadDescription(const std::string& bytes, AddonPackage& package, std::
     // behind it (most components are so).
     bool plain = true;  // piece.Folder is a plain full path
     if (relative && plainPackageFolder() && IsPlainRelativeFolder(folder)) {
-      piece.Folder.reserve(package.Folder.size() + 1 + folder.size());
-      piece.Folder.append(package.Folder).append(1, '\\').append(folder);
+      piece.Folder = package.Folder + "\\" + folder;
     } else {
       std::string path = relative ? package.Folder + "\\" + folder : folder;
       plain = winpath::IsPlainFullPath(path);
