@@ -168,7 +168,8 @@ bool FileExists(const std::string& path);    // an existing file only
 // Windows build makes none), `beside` runs first, then `here`.  An
 // exception of either is thrown on once both are done (`here`'s first).
 // The two may read the same data, but neither may change what the other
-// uses, nor call anything here but the text functions.
+// uses, nor call anything here but the text functions (and the reads of a
+// file opened before, InputFile).
 void RunSideBySide(const std::function<void()>& beside, const std::function<void()>& here);
 
 // How a file operation ended.  The first kinds are the Windows rules the
@@ -324,10 +325,13 @@ class InputFile {
   // number read (fewer only at the end of the file).  Never reads past the
   // end.
   virtual FileResult ReadAt(uint64_t offset, void* buffer, size_t count, size_t& got) = 0;
+  // The file's size now.
+  virtual FileResult Size(uint64_t& size) = 0;
 };
 // Opens an existing file for reading, without sharing it for writing where
 // the host allows that.  A folder may open on some hosts, but every read of
-// it then fails.
+// it then fails.  The file opened is read by system calls only: its reads
+// may run on another thread, beside other work of this interface.
 FileResult OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file);
 
 // Reads a whole file as bytes (empty on failure).  A file of more than

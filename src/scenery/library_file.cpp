@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -152,13 +153,36 @@ class RecordReader {
 
 }  // namespace
 
+namespace {
+
+// The whole of the opened `file` into `bytes` (empty on a fault).
+plat::FileResult ReadOpened(plat::InputFile& file, std::string& bytes) {
+  uint64_t size = 0;
+  plat::FileResult result = file.Size(size);
+  // One byte more than the file holds is asked: a file that grew meanwhile
+  // is read on to its end.
+  if (result) bytes.resize(size_t(size) + 1);
+  for (size_t have = 0; result;) {
+    size_t got = 0;
+    result = file.ReadAt(have, bytes.data() + have, bytes.size() - have, got);
+    have += got;
+    if (have < bytes.size()) {
+      bytes.resize(have);
+      break;
+    }
+    bytes.resize(bytes.size() * 2);
+  }
+  if (!result) bytes.clear();
+  return result;
+}
+
+}  // namespace
+
 void SceneryLibrary::LoadFromFile(const std::string& fileName) { LoadFromFile(fileName, nullptr); }
 
 void SceneryLibrary::LoadFromFile(const std::string& fileName,
                                   const std::function<void()>& beside) {
   std::string bytes;
-  if (const plat::FileResult read = plat::ReadWholeFile(fileName, bytes); !read)
-    throw FatalError(read.Tell("read", fileName));
   std::optional<FatalError> failure;
   const auto load = [&] {
     try {
@@ -167,8 +191,24 @@ void SceneryLibrary::LoadFromFile(const std::string& fileName,
       failure = e;
     }
   };
-  if (beside) plat::RunSideBySide(beside, load);
-  else load();
+  // The work beside begins before the file is read: the file is opened
+  // here and read on this thread with that work under way.  A file that
+  // does not open or read so is read as always, which tells the cause.
+  bool loaded = false;
+  bool besideRan = false;
+  if (std::unique_ptr<plat::InputFile> opened; beside && plat::OpenInputFile(fileName, opened)) {
+    plat::RunSideBySide(beside, [&] {
+      loaded = ReadOpened(*opened, bytes).Done();
+      if (loaded) load();
+    });
+    besideRan = true;
+  }
+  if (!loaded) {
+    if (const plat::FileResult read = plat::ReadWholeFile(fileName, bytes); !read)
+      throw FatalError(read.Tell("read", fileName));
+    if (beside && !besideRan) plat::RunSideBySide(beside, load);
+    else load();
+  }
   if (failure) {
     // The user learns which file holds the value, and the ways to mend it.
     std::string remedy = "; correct it with a text editor";

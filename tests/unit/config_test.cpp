@@ -390,6 +390,36 @@ TEST_F(ConfigFiles, MissingFileThrowsNamingIt) {
   }
 }
 
+// Work given to run beside the load runs once, and the load ends as one
+// without it: the library read, or the same error for a file that is not
+// there or is a folder.
+TEST_F(ConfigFiles, WorkBesideTheLoadRunsOnceAndChangesNothing) {
+  const auto outcome = [this](bool withWork, int& ran) {
+    SceneryLibrary cfg;
+    try {
+      if (withWork) cfg.LoadFromFile(target_, [&ran] { ++ran; });
+      else cfg.LoadFromFile(target_);
+    } catch (const FatalError& e) {
+      return std::string("error: ") + e.what();
+    }
+    return cfg.Sections.empty() ? std::string("empty") : cfg.Sections[0].Record->Title;
+  };
+  const std::string big = oldText_ + std::string(300000, '\n');  // read in more than one piece
+  for (const int kind : {0, 1, 2, 3}) {
+    SCOPED_TRACE(kind);
+    std::error_code ec;
+    fs::remove_all(Host("scenery.cfg"), ec);
+    if (kind == 1) ts::WriteFile(Host("scenery.cfg"), oldText_);
+    if (kind == 2) ts::WriteFile(Host("scenery.cfg"), big);
+    if (kind == 3) ts::MakeDirs(Host("scenery.cfg"));
+    int ranAlone = 0, ranBeside = 0;
+    const std::string alone = outcome(false, ranAlone);
+    EXPECT_EQ(outcome(true, ranBeside), alone);
+    EXPECT_EQ(ranBeside, kind == 0 ? 0 : 1);
+    EXPECT_EQ(alone.rfind("error: ", 0) == 0, kind == 0 || kind == 3) << alone;
+  }
+}
+
 // ------------------------------------------------------------ locating
 
 TEST(Locating, FindsTheFileThenLoadsIt) {

@@ -45,6 +45,13 @@ class PosixInputFile : public InputFile {
     return {};
   }
 
+  FileResult Size(uint64_t& size) override {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return ResultOfErrno(errno);
+    size = uint64_t(st.st_size);
+    return {};
+  }
+
  private:
   int fd_;
 };

@@ -65,6 +65,13 @@ class Win32InputFile : public InputFile {
     return {};
   }
 
+  FileResult Size(uint64_t& size) override {
+    LARGE_INTEGER large;
+    if (!GetFileSizeEx(handle_.Get(), &large)) return win32::ResultOfCode(GetLastError());
+    size = static_cast<uint64_t>(large.QuadPart);
+    return {};
+  }
+
  private:
   Handle handle_;
 };
