@@ -359,8 +359,8 @@ struct WholeFile {
 // file's folder, with backslashes) exists, as FolderExists would: true when
 // it is seen as spelled, through the handle the file was read through;
 // false where the answer is sure; none when it cannot be told on that
-// thread (not there as spelled, which another spelling may be): the folder
-// is then to be looked at again later.
+// thread (not there as spelled, which another spelling may be, or there
+// as a file): the folder is then to be looked at again later.
 class FilesBeingRead {
  public:
   using PathOf = std::function<std::string(size_t)>;

@@ -83,13 +83,13 @@ bool MissingInEverySpelling(int dir, const std::string& folder, const std::strin
 
 // Whether the folder `relative` (plain names with backslashes) is in the
 // host folder `folder` ("" or ending in '/', below the handle `dir`), as
-// FolderExists would tell: true when it is there as spelled; false when
-// something else is there so, or its first name is in that folder in no
-// spelling; none otherwise (another spelling may be there).  Only system
-// calls and text: for the thread that read a file.
+// FolderExists would tell: true when it is there as spelled; false when its
+// first name is in that folder in no spelling; none otherwise (another
+// spelling, or a file, may be there).  Only system calls and text: for the
+// thread that read a file.
 std::optional<bool> FolderSeenBelow(int dir, const std::string& folder, const std::string& relative) {
   std::string below;
-  below.reserve(folder.size() + relative.size() + 1);
+  below.reserve(folder.size() + relative.size() + 2);
   below = folder;
   const auto append = [&below](std::string_view name) {
     if (encoding::IsValidUtf8(name)) below += name;
@@ -106,8 +106,11 @@ std::optional<bool> FolderSeenBelow(int dir, const std::string& folder, const st
     below += '/';
     start = end + 1;
   }
-  struct stat st;
-  if (::fstatat(dir, below.c_str(), &st, 0) == 0) return S_ISDIR(st.st_mode);
+  // A path that ends in '/' is there only as a folder (or a link to one):
+  // asked without a stat.  Anything else there (ENOTDIR) is left to
+  // FolderExists.
+  below += '/';
+  if (::faccessat(dir, below.c_str(), F_OK, AT_EACCESS) == 0) return true;
   if (errno == ENOENT &&
       MissingInEverySpelling(dir, folder, below.substr(folder.size(), firstEnd - folder.size())))
     return false;
