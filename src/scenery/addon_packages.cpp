@@ -221,10 +221,12 @@ class DescriptionEvents : public xml::Events {
 // NeedsHost (and `package` as it was) when it completes one not.  With
 // `below` (a folder test below the package's folder), a component whose
 // path is below the package's folder has its "scenery" sub-folder looked
-// for there.
+// for there.  `plainFolder`: the package's folder is known to be a plain
+// full path.
 Described ReadDescription(const std::string& bytes, AddonPackage& package, std::string& error,
                           std::vector<std::string>& problems, Completion completion,
-                          const plat::FilesBeingRead::FolderBelow* below = nullptr) {
+                          const plat::FilesBeingRead::FolderBelow* below = nullptr,
+                          bool plainFolder = false) {
   DescriptionEvents read;
   if (!xml::Read(bytes, read, error)) return Described::Malformed;
   if (!read.RootIsDescription) {
@@ -244,6 +246,7 @@ Described ReadDescription(const std::string& bytes, AddonPackage& package, std::
   std::vector<std::string> found;  // the problems of single components
   std::vector<SceneryComponent> scenery;
   std::optional<bool> plainPackage;
+  if (plainFolder) plainPackage = true;
   const auto plainPackageFolder = [&] {
     if (!plainPackage) plainPackage = winpath::IsPlainFullPath(package.Folder);
     return *plainPackage;
@@ -265,7 +268,8 @@ Described ReadDescription(const std::string& bytes, AddonPackage& package, std::
     // behind it (most components are so).
     bool plain = true;  // piece.Folder is a plain full path
     if (relative && plainPackageFolder() && IsPlainRelativeFolder(folder)) {
-      piece.Folder = package.Folder + "\\" + folder;
+      piece.Folder.reserve(package.Folder.size() + 1 + folder.size());
+      piece.Folder.append(package.Folder).append(1, '\\').append(folder);
     } else {
       std::string path = relative ? package.Folder + "\\" + folder : folder;
       plain = winpath::IsPlainFullPath(path);
@@ -363,19 +367,24 @@ class PackageSearch::Finder {
   // The package in `folder`; `listedIn` names the package list that names
   // it, empty for a folder met in a discovery path (which is no package
   // unless it holds an add-on.xml).
-  void Add(const std::string& folder, PackageSource source, bool active, const std::string& title,
+  void Add(std::string folder, PackageSource source, bool active, const std::string& title,
            const std::string& listedIn, bool full = false) {
     Named named;
-    named.Folder = full ? folder : FullFolderPath(folder);
+    // Most folders are written in full already.
+    const bool plain = full || winpath::IsPlainFullPath(folder);
+    if (!plain) folder = FullFolderPath(folder);
+    named.Folder = std::move(folder);
     named.FoldedFolder = plat::CaseFoldedKey(named.Folder);
     named.Source = source;
     named.Active = active;
     named.Title = title.empty() ? winpath::ExtractFileName(named.Folder) : title;
     named.ListedIn = listedIn;
     // A folder named twice with the same title is read and understood once.
-    const auto [first, isNew] =
-        descriptionOf_.emplace(named.Folder + '\n' + named.Title, descriptions_.size());
-    if (isNew) descriptions_.push_back({named.Folder, named.Title});
+    std::string key;
+    key.reserve(named.Folder.size() + 1 + named.Title.size());
+    key.append(named.Folder).append(1, '\n').append(named.Title);
+    const auto [first, isNew] = descriptionOf_.emplace(std::move(key), descriptions_.size());
+    if (isNew) descriptions_.push_back({named.Folder, named.Title, plain});
     named.Description = first->second;
     steps_.push_back({std::string(), named_.size()});
     named_.push_back(std::move(named));
@@ -398,12 +407,16 @@ class PackageSearch::Finder {
     Expect(names.size());
     // A plain name in a plain full folder makes a full path as it stands.
     const bool plainFolder = winpath::IsPlainFullPath(folder);
+    const std::string above = winpath::IncludeTrailingBackslash(folder);
     for (const std::string& name : names) {
       // Folders whose names begin with a dot are no one's packages (this
       // program's own staging folders among them).
       if (name.empty() || name[0] == '.') continue;
-      Add(winpath::IncludeTrailingBackslash(folder) + name, PackageSource::Discovered, active,
-          std::string(), std::string(), plainFolder && winpath::IsPlainName(name));
+      std::string path;
+      path.reserve(above.size() + name.size());
+      path.append(above).append(name);
+      Add(std::move(path), PackageSource::Discovered, active, std::string(), std::string(),
+          plainFolder && winpath::IsPlainName(name));
     }
   }
 
@@ -454,11 +467,13 @@ class PackageSearch::Finder {
   // A description to read, and what was understood of it on the thread
   // that read it.
   struct Description {
-    Description(const std::string& folder, const std::string& title) {
+    Description(const std::string& folder, const std::string& title, bool plainFolder)
+        : PlainFolder(plainFolder) {
       Package.Folder = folder;
       Package.Title = title;
     }
     AddonPackage Package;  // its folder and title before; all it describes once understood
+    bool PlainFolder;      // Package.Folder is a plain full path
     std::optional<Described> Outcome;  // none: not understood there
     std::string Error;
     std::vector<std::string> Problems;
@@ -471,7 +486,8 @@ class PackageSearch::Finder {
   static void Understand(Description& description, plat::WholeFile& file,
                          const plat::FilesBeingRead::FolderBelow& below) {
     description.Outcome = ReadDescription(file.Bytes, description.Package, description.Error,
-                                          description.Problems, Completion::ByText, &below);
+                                          description.Problems, Completion::ByText, &below,
+                                          description.PlainFolder);
     if (description.Outcome != Described::NeedsHost) std::string().swap(file.Bytes);
   }
 
@@ -554,8 +570,8 @@ PackageSearch::PackageSearch(const std::string& product, const PackagePlaces& pl
     read.File = winpath::IncludeTrailingBackslash(*base) + "Lockheed Martin\\" + product + "\\add-ons.cfg";
     if (!finder.ReadList(read.File, read.List)) continue;
     finder.Expect(read.List.Packages.size());
-    for (const PackageListEntry& entry : read.List.Packages)
-      finder.Add(entry.Path, source, entry.Active, entry.Title, read.File);
+    for (PackageListEntry& entry : read.List.Packages)
+      finder.Add(std::move(entry.Path), source, entry.Active, entry.Title, read.File);
     lists.push_back(std::move(read));
   }
   if (!places.Documents.empty())
