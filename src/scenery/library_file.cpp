@@ -151,10 +151,6 @@ class RecordReader {
   uint32_t found_ = 0;  // the keys of the section read last, bit i for kRecordKeyNames[i]
 };
 
-}  // namespace
-
-namespace {
-
 // The whole of the opened `file` into `bytes` (empty on a fault).
 plat::FileResult ReadOpened(plat::InputFile& file, std::string& bytes) {
   uint64_t size = 0;
