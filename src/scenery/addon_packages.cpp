@@ -268,8 +268,7 @@ Described ReadDescription(const std::string& bytes, AddonPackage& package, std::
     // behind it (most components are so).
     bool plain = true;  // piece.Folder is a plain full path
     if (relative && plainPackageFolder() && IsPlainRelativeFolder(folder)) {
-      piece.Folder.reserve(package.Folder.size() + 1 + folder.size());
-      piece.Folder.append(package.Folder).append(1, '\\').append(folder);
+      piece.Folder = package.Folder + "\\" + folder;
     } else {
       std::string path = relative ? package.Folder + "\\" + folder : folder;
       plain = winpath::IsPlainFullPath(path);
@@ -380,10 +379,8 @@ class PackageSearch::Finder {
     named.Title = title.empty() ? winpath::ExtractFileName(named.Folder) : title;
     named.ListedIn = listedIn;
     // A folder named twice with the same title is read and understood once.
-    std::string key;
-    key.reserve(named.Folder.size() + 1 + named.Title.size());
-    key.append(named.Folder).append(1, '\n').append(named.Title);
-    const auto [first, isNew] = descriptionOf_.emplace(std::move(key), descriptions_.size());
+    const auto [first, isNew] =
+        descriptionOf_.emplace(named.Folder + '\n' + named.Title, descriptions_.size());
     if (isNew) descriptions_.push_back({named.Folder, named.Title, plain});
     named.Description = first->second;
     steps_.push_back({std::string(), named_.size()});
@@ -412,10 +409,7 @@ class PackageSearch::Finder {
       // Folders whose names begin with a dot are no one's packages (this
       // program's own staging folders among them).
       if (name.empty() || name[0] == '.') continue;
-      std::string path;
-      path.reserve(above.size() + name.size());
-      path.append(above).append(name);
-      Add(std::move(path), PackageSource::Discovered, active, std::string(), std::string(),
+      Add(above + name, PackageSource::Discovered, active, std::string(), std::string(),
           plainFolder && winpath::IsPlainName(name));
     }
   }

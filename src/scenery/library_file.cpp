@@ -151,25 +151,16 @@ class RecordReader {
   uint32_t found_ = 0;  // the keys of the section read last, bit i for kRecordKeyNames[i]
 };
 
-// The whole of the opened `file` into `bytes` (empty on a fault).
-plat::FileResult ReadOpened(plat::InputFile& file, std::string& bytes) {
+// The whole of the opened `file` into `bytes`; false on a fault, or when
+// the file grew meanwhile (one byte more than it held is asked for).
+bool ReadOpened(plat::InputFile& file, std::string& bytes) {
   uint64_t size = 0;
-  plat::FileResult result = file.Size(size);
-  // One byte more than the file holds is asked: a file that grew meanwhile
-  // is read on to its end.
-  if (result) bytes.resize(size_t(size) + 1);
-  for (size_t have = 0; result;) {
-    size_t got = 0;
-    result = file.ReadAt(have, bytes.data() + have, bytes.size() - have, got);
-    have += got;
-    if (have < bytes.size()) {
-      bytes.resize(have);
-      break;
-    }
-    bytes.resize(bytes.size() * 2);
-  }
-  if (!result) bytes.clear();
-  return result;
+  size_t got = 0;
+  if (!file.Size(size)) return false;
+  bytes.resize(size_t(size) + 1);
+  const bool read = file.ReadAt(0, bytes.data(), bytes.size(), got).Done() && got <= size;
+  bytes.resize(read ? got : 0);
+  return read;
 }
 
 }  // namespace
@@ -187,22 +178,27 @@ void SceneryLibrary::LoadFromFile(const std::string& fileName,
       failure = e;
     }
   };
+  const auto readAsAlways = [&] {
+    if (const plat::FileResult read = plat::ReadWholeFile(fileName, bytes); !read)
+      throw FatalError(read.Tell("read", fileName));
+  };
   // The work beside begins before the file is read: the file is opened
   // here and read on this thread with that work under way.  A file that
   // does not open or read so is read as always, which tells the cause.
-  bool loaded = false;
-  bool besideRan = false;
-  if (std::unique_ptr<plat::InputFile> opened; beside && plat::OpenInputFile(fileName, opened)) {
+  std::unique_ptr<plat::InputFile> opened;
+  if (beside && plat::OpenInputFile(fileName, opened)) {
+    bool read = false;
     plat::RunSideBySide(beside, [&] {
-      loaded = ReadOpened(*opened, bytes).Done();
-      if (loaded) load();
+      read = ReadOpened(*opened, bytes);
+      if (read) load();
     });
-    besideRan = true;
-  }
-  if (!loaded) {
-    if (const plat::FileResult read = plat::ReadWholeFile(fileName, bytes); !read)
-      throw FatalError(read.Tell("read", fileName));
-    if (beside && !besideRan) plat::RunSideBySide(beside, load);
+    if (!read) {
+      readAsAlways();
+      load();
+    }
+  } else {
+    readAsAlways();
+    if (beside) plat::RunSideBySide(beside, load);
     else load();
   }
   if (failure) {
