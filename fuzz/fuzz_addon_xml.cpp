@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "scenery/addon_packages.h"
-#include "xml/xml_reader.h"
+#include "formats/xml_reader.h"
 
 namespace {
 

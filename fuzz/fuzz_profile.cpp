@@ -17,7 +17,7 @@
 #include <string_view>
 
 #include "platform/text_encoding.h"
-#include "profile/profile.h"
+#include "formats/profile.h"
 
 namespace {
 

@@ -9,19 +9,19 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/keyvalues.h"
-#include "platform/steam_libraries.h"
+#include "formats/vdf.h"
+#include "formats/steam_libraries.h"
 
 namespace {
 
 // Walks every entry, as a reader of the tree would; the depth bound of the
 // parser is the depth of what it returns.
-void Visit(const std::vector<keyvalues::Entry>& entries, size_t depth, std::string_view key) {
-  if (depth > keyvalues::kMaxDepth) std::abort();
-  for (const keyvalues::Entry& entry : entries) {
+void Visit(const std::vector<vdf::Entry>& entries, size_t depth, std::string_view key) {
+  if (depth > vdf::kMaxDepth) std::abort();
+  for (const vdf::Entry& entry : entries) {
     if (!entry.IsBlock && !entry.Children.empty()) std::abort();
     if (entry.IsBlock && !entry.Value.empty()) std::abort();
-    const keyvalues::Entry* found = entry.Find(key);
+    const vdf::Entry* found = entry.Find(key);
     if (found && !entry.IsBlock) std::abort();
     Visit(entry.Children, depth + 1, key);
   }
@@ -31,9 +31,9 @@ void Visit(const std::vector<keyvalues::Entry>& entries, size_t depth, std::stri
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  std::vector<keyvalues::Entry> entries;
+  std::vector<vdf::Entry> entries;
   std::string error;
-  const bool parsed = keyvalues::Parse(bytes, entries, error);
+  const bool parsed = vdf::Parse(bytes, entries, error);
   if (parsed != error.empty()) std::abort();  // an error is said exactly when there is one
   if (!parsed && !entries.empty()) std::abort();
 
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t q2 = q1 == std::string_view::npos ? q1 : bytes.find('"', q1 + 1);
   if (q2 != std::string_view::npos) key = bytes.substr(q1 + 1, q2 - q1 - 1);
   Visit(entries, 0, key);
-  (void)keyvalues::Find(entries, key);
+  (void)vdf::Find(entries, key);
 
   std::vector<std::string> folders;
   std::string listError;

@@ -8,7 +8,7 @@
 #include "platform/platform.h"
 #include "platform/text_encoding.h"
 #include "platform/winpath.h"
-#include "scenery/fatal_error.h"
+#include "base/problems.h"
 
 namespace app {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "walk/notices.h"
+#include "base/problems.h"
 
 namespace app {
 

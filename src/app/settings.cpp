@@ -4,7 +4,7 @@
 #include "app/settings.h"
 
 #include "platform/platform.h"
-#include "profile/profile.h"
+#include "formats/profile.h"
 #include "scenery/value_syntax.h"
 
 namespace app {

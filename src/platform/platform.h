@@ -18,7 +18,8 @@
 //
 // May use: nothing of the program.  The implementations behind it use the
 // host's own headers and the pure text, path and registry-file rules beside
-// it (text_encoding, text_rules, winpath, winereg).
+// it (text_encoding, text_rules, winpath) and the Wine registry file reader
+// of formats/.
 #pragma once
 
 #include <cstddef>

@@ -13,11 +13,11 @@
 #include "platform/text_encoding.h"
 #include "platform/text_rules.h"
 #include "platform/winpath.h"
-#include "profile/profile.h"
-#include "scenery/fatal_error.h"
+#include "formats/profile.h"
+#include "base/problems.h"
 #include "scenery/folder_match.h"
 #include "scenery/value_syntax.h"
-#include "xml/xml_reader.h"
+#include "formats/xml_reader.h"
 
 const char* PackageSourceName(PackageSource source) {
   switch (source) {

@@ -16,7 +16,7 @@
 // A package reached twice counts once, where it was found first.  A package
 // whose list entry, or whose discovery path, says ACTIVE=false is off.
 //
-// What the simulator takes from add-on.xml (UTF-8 or UTF-16, xml/):
+// What the simulator takes from add-on.xml (UTF-8 or UTF-16, formats/xml_reader):
 //   <SimBase.Document Type="AddOnXml">
 //     <AddOn.Name>...</AddOn.Name>
 //     <AddOn.Component>
@@ -30,7 +30,7 @@
 // A file that cannot be read or is malformed is told to the notices as one
 // note naming it, and left out; the rest is found all the same.
 //
-// May use: platform/, profile/, xml/, walk/notices.h and the rest of scenery/.
+// May use: base/, platform/, formats/, walk/ and the rest of scenery/.
 #pragma once
 
 #include <cstdint>
@@ -41,7 +41,7 @@
 #include <vector>
 
 #include "scenery/install_locator.h"
-#include "walk/notices.h"
+#include "base/problems.h"
 
 // Where a package was found: the package list below one of the three shell
 // folders, or a discovery path.

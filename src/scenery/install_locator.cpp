@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 #include "platform/simulator_keys.h"
-#include "scenery/fatal_error.h"
+#include "base/problems.h"
 
 namespace {
 

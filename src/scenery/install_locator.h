@@ -7,7 +7,7 @@
 // Prepar3D v3 to v6, which are served when the setting Simulator= names one,
 // or when neither FS9 nor FSX is installed.
 //
-// May use: platform/, walk/notices.h.
+// May use: base/, platform/.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "walk/notices.h"
+#include "base/problems.h"
 
 // A thin reader over the registry: a root key and one open key.  A value of
 // a type that is not a string is an error (FatalError) naming the value and

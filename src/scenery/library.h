@@ -11,7 +11,7 @@
 //                       folder, scan for new scenery, switch BGL files; and
 //                       whether an area's folder is there
 //
-// May use: platform/, profile/, walk/, bgl/ and the rest of scenery/.
+// May use: base/, platform/, formats/, walk/, bgl/ and the rest of scenery/.
 #pragma once
 
 #include <cstdint>
@@ -20,11 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "profile/profile.h"
+#include "formats/profile.h"
 #include "scenery/area.h"
-#include "scenery/fatal_error.h"
+#include "base/problems.h"
 #include "scenery/install_locator.h"
-#include "walk/notices.h"
 
 class SceneryLibrary {
  public:

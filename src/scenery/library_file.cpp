@@ -16,7 +16,7 @@
 #include "platform/platform.h"
 #include "platform/text_encoding.h"
 #include "platform/winpath.h"
-#include "profile/profile.h"
+#include "formats/profile.h"
 #include "scenery/install_locator.h"
 #include "scenery/value_syntax.h"
 

@@ -8,7 +8,7 @@
 #include <random>
 
 #include "platform/winpath.h"
-#include "scenery/fatal_error.h"
+#include "base/problems.h"
 #include "walk/tree_walker.h"
 
 namespace {

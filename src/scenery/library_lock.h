@@ -9,7 +9,7 @@
 // The Linux build and layrix.exe under Wine lock the same byte of the same
 // file and so take turns with each other too.
 //
-// May use: platform/, walk/ and the rest of scenery/.
+// May use: base/, platform/, walk/ and the rest of scenery/.
 #pragma once
 
 #include <cstdint>

@@ -14,7 +14,7 @@
 // Report, and the walk goes on with what it can still do.  A folder that a
 // copy makes new appears whole or not at all, also under faults.
 //
-// May use: platform/, filetime/, bgl/.
+// May use: base/, platform/, bgl/ and the rest of walk/.
 #pragma once
 
 #include <cstdint>
@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "filetime/file_times.h"
+#include "walk/file_times.h"
 #include "platform/platform.h"
-#include "walk/notices.h"
+#include "base/problems.h"
 
 // The hidden file beside scenery.cfg that runs lock to take turns on the
 // library (scenery/library_lock.h).  No walk copies, deletes or renames a

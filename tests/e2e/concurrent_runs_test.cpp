@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "cfg_text.h"
-#include "profile/profile.h"
+#include "formats/profile.h"
 #include "test_prefix.h"
 
 namespace {

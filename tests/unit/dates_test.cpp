@@ -10,7 +10,7 @@
 #include <string>
 
 #include "test_prefix.h"
-#include "filetime/file_times.h"
+#include "walk/file_times.h"
 
 using testing_support::TestPrefix;
 

@@ -14,7 +14,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/posix_internal.h"
-#include "scenery/fatal_error.h"
+#include "base/problems.h"
 #include "scenery/library_lock.h"
 #include "test_prefix.h"
 

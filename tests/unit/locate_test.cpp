@@ -9,7 +9,7 @@
 #include "test_prefix.h"
 #include "platform/posix/posix_internal.h"
 #include "platform/simulator_keys.h"
-#include "scenery/fatal_error.h"
+#include "base/problems.h"
 #include "scenery/install_locator.h"
 
 namespace ts = testing_support;

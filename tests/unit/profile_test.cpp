@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "profile/profile.h"
+#include "formats/profile.h"
 
 using profile::Document;
 using profile::Encoding;

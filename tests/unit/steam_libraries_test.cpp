@@ -1,6 +1,6 @@
 // Steam's list of library folders (libraryfolders.vdf), in the formats of
 // today's and of older clients.
-#include "platform/steam_libraries.h"
+#include "formats/steam_libraries.h"
 
 #include <gtest/gtest.h>
 

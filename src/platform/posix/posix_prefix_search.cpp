@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/posix/posix_internal.h"
-#include "platform/steam_libraries.h"
+#include "formats/steam_libraries.h"
 
 namespace plat::posix {
 namespace {

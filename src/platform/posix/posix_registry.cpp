@@ -11,7 +11,7 @@
 #include "platform/posix/posix_internal.h"
 #include "platform/simulator_keys.h"
 #include "platform/text_encoding.h"
-#include "platform/winereg.h"
+#include "formats/wine_registry_file.h"
 
 namespace plat::posix {
 namespace {

@@ -1,5 +1,5 @@
 // File dates: file times as local date-times, and the times of a directory entry.
-#include "filetime/file_times.h"
+#include "walk/file_times.h"
 
 #include <vector>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/winereg.h"
+#include "formats/wine_registry_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-namespace keyvalues {
+namespace vdf {
 
 struct Entry {
   std::string Key;
@@ -49,4 +49,4 @@ constexpr size_t kMaxDepth = 64;
 // which line in `error`; `entries` is then empty.
 bool Parse(std::string_view text, std::vector<Entry>& entries, std::string& error);
 
-}  // namespace keyvalues
+}  // namespace vdf

@@ -11,7 +11,7 @@
 // \n \v \f \r \e, \ooo (octal) and \xHHHH (a UTF-16 unit); everything else is
 // UTF-8.  A line that cannot be read is passed over.
 //
-// May use: the standard library only.
+// May use: the pure text rules of platform/ (text_encoding, text_rules).
 #pragma once
 
 #include <cstddef>

@@ -2,7 +2,7 @@
 // is read where it stands), then one pass of a recursive reader whose
 // depth is bounded, which tells what it reads as it goes and builds
 // nothing.
-#include "xml/xml_reader.h"
+#include "formats/xml_reader.h"
 
 #include <array>
 #include <cstdint>

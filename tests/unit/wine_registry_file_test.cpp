@@ -1,5 +1,5 @@
 // The Wine registry-file parser.
-#include "platform/winereg.h"
+#include "formats/wine_registry_file.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 // ("1" "/mnt/games/SteamLibrary") beside other keys ("ContentStatsID"),
 // which are passed over.
 //
-// May use: the standard library and keyvalues.
+// May use: the standard library and vdf.
 #pragma once
 
 #include <string>

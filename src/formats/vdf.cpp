@@ -1,10 +1,10 @@
 // The KeyValues text parser: a tokenizer and a descent through the blocks,
 // bounded in depth so that no input can exhaust the stack.
-#include "platform/keyvalues.h"
+#include "formats/vdf.h"
 
 #include <utility>
 
-namespace keyvalues {
+namespace vdf {
 namespace {
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -154,7 +154,7 @@ const Entry* Find(const std::vector<Entry>& entries, std::string_view key) {
   return nullptr;
 }
 
-const Entry* Entry::Find(std::string_view key) const { return keyvalues::Find(Children, key); }
+const Entry* Entry::Find(std::string_view key) const { return vdf::Find(Children, key); }
 
 bool Parse(std::string_view text, std::vector<Entry>& entries, std::string& error) {
   entries.clear();
@@ -165,4 +165,4 @@ bool Parse(std::string_view text, std::vector<Entry>& entries, std::string& erro
   return false;
 }
 
-}  // namespace keyvalues
+}  // namespace vdf

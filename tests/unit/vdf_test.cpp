@@ -1,5 +1,5 @@
 // The KeyValues text parser (Steam's .vdf files).
-#include "platform/keyvalues.h"
+#include "formats/vdf.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +8,12 @@
 
 namespace {
 
-using keyvalues::Entry;
+using vdf::Entry;
 
 std::vector<Entry> ParseOk(const std::string& text) {
   std::vector<Entry> entries;
   std::string error;
-  EXPECT_TRUE(keyvalues::Parse(text, entries, error)) << error;
+  EXPECT_TRUE(vdf::Parse(text, entries, error)) << error;
   EXPECT_EQ(error, "");
   return entries;
 }
@@ -21,7 +21,7 @@ std::vector<Entry> ParseOk(const std::string& text) {
 std::string ParseError(const std::string& text) {
   std::vector<Entry> entries = {Entry{}};
   std::string error;
-  EXPECT_FALSE(keyvalues::Parse(text, entries, error)) << text;
+  EXPECT_FALSE(vdf::Parse(text, entries, error)) << text;
   EXPECT_TRUE(entries.empty());
   return error;
 }
@@ -57,8 +57,8 @@ TEST(KeyValues, NestedBlocksCommentsAndUnquotedWords) {
   EXPECT_EQ(entries[1].Key, "second");
   EXPECT_FALSE(entries[1].IsBlock);
   EXPECT_EQ(entries[1].Value, "");
-  EXPECT_EQ(keyvalues::Find(entries, "SECOND"), &entries[1]);
-  EXPECT_EQ(keyvalues::Find(entries, "third"), nullptr);
+  EXPECT_EQ(vdf::Find(entries, "SECOND"), &entries[1]);
+  EXPECT_EQ(vdf::Find(entries, "third"), nullptr);
   EXPECT_EQ(entries[1].Find("x"), nullptr);  // not a block
 }
 
@@ -85,8 +85,8 @@ TEST(KeyValues, MalformedTextIsRefusedWithItsLine) {
 
 TEST(KeyValues, NestingIsBoundedAndNeverExhaustsTheStack) {
   std::string deep;
-  for (size_t i = 0; i < keyvalues::kMaxDepth; ++i) deep += "k{";
-  deep += std::string(keyvalues::kMaxDepth, '}');
+  for (size_t i = 0; i < vdf::kMaxDepth; ++i) deep += "k{";
+  deep += std::string(vdf::kMaxDepth, '}');
   EXPECT_EQ(ParseOk(deep).size(), 1u);
   std::string deeper;
   for (int i = 0; i < 100000; ++i) deeper += "k{";

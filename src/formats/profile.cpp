@@ -1,6 +1,6 @@
 // Profile (INI) files: the reader and the writer.  See profile.h and the
 // "Profile files" rules of host.md.
-#include "profile/profile.h"
+#include "formats/profile.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/winereg.h"
+#include "formats/wine_registry_file.h"
 
 #include <vector>
 

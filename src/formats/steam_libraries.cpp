@@ -1,7 +1,7 @@
 // Reading Steam's list of library folders from libraryfolders.vdf.
-#include "platform/steam_libraries.h"
+#include "formats/steam_libraries.h"
 
-#include "platform/keyvalues.h"
+#include "formats/vdf.h"
 
 namespace steam {
 namespace {
@@ -17,17 +17,17 @@ bool IsNumber(const std::string& text) {
 
 bool LibraryFolders(std::string_view vdfText, std::vector<std::string>& folders, std::string& error) {
   folders.clear();
-  std::vector<keyvalues::Entry> entries;
-  if (!keyvalues::Parse(vdfText, entries, error)) return false;
-  const keyvalues::Entry* list = keyvalues::Find(entries, "libraryfolders");
+  std::vector<vdf::Entry> entries;
+  if (!vdf::Parse(vdfText, entries, error)) return false;
+  const vdf::Entry* list = vdf::Find(entries, "libraryfolders");
   if (list == nullptr || !list->IsBlock) {
     error = "it holds no \"libraryfolders\" block";
     return false;
   }
-  for (const keyvalues::Entry& library : list->Children) {
+  for (const vdf::Entry& library : list->Children) {
     if (!IsNumber(library.Key)) continue;
     if (library.IsBlock) {
-      const keyvalues::Entry* path = library.Find("path");
+      const vdf::Entry* path = library.Find("path");
       if (path != nullptr && !path->IsBlock && !path->Value.empty()) folders.push_back(path->Value);
     } else if (!library.Value.empty()) {
       folders.push_back(library.Value);
