@@ -7,12 +7,22 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
+
+// A key of a section that the program does not read (another tool's, or an
+// editor's), kept as it was read so that a save writes it back.
+struct KeptKey {
+  std::string Name;
+  std::string Value;
+};
 
 // The values of one section.  For an area they are the keys of the same
 // names; for the General section Title is its "Title", Local the fixed text
 // "General", Remote its "Description", Active its "Clean_on_Exit", Layer -1
-// and Required true.
+// and Required true.  The keys the program does not read stay with the
+// record, so that a section keeps them wherever sorts and moves take it.
 struct Area {
   Area(std::string title, std::string local, std::string remote, int32_t layer, bool active,
        bool required, std::string exclude)
@@ -31,6 +41,11 @@ struct Area {
   int32_t Layer = 0;    // drawing priority: a higher number draws over a lower one
   bool Active = false;
   bool Required = false;  // a required area is never deleted, toggled or removed from disk
+  // An area's "Texture_ID" as read; none when it had none (the world area
+  // then gets the simulator's 1 when written).
+  std::optional<std::string> TextureId;
+  // The section's other keys in file order, written after those above.
+  std::vector<KeptKey> OtherKeys;
 };
 
 // A section as listed in scenery.cfg: the name written to the file (its area

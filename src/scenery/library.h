@@ -89,10 +89,29 @@ class SceneryLibrary {
   // also for the caller.
   int32_t FindLayerByPath(std::string& path, bool activate);
   int32_t FindLayerByTitle(const std::string& title, bool activate);
+  // Renumbers the areas in the order of their layer numbers (areas of one
+  // number in list order) and names each section after its new number.
+  // Each area stays on its side of every number of `componentLayers`
+  // (sorted: the layers of the add-on package components that stand among
+  // the areas, below an area of the same number): the areas get 1..N where
+  // that keeps every side, else the smallest numbers that do.
+  void SortLayers(const std::vector<int32_t>& componentLayers);
+  // The same with the components of the served simulator's packages.
   void SortLayers();
   void MoveLayerDown(int32_t layer);
   void MoveLayerUp(int32_t layer);
+  // A new area for `path`; `layer` -1 puts it one above every area and
+  // every number of `componentLayers` (sorted, as for SortLayers).
+  void InsertLayer(const std::string& path, const std::string& title, int32_t layer,
+                   const std::vector<int32_t>& componentLayers);
+  // The same with the components of the served simulator's packages, which
+  // are looked for only when `layer` is -1.
   void InsertLayer(const std::string& path, const std::string& title, int32_t layer);
+  // The layer numbers of the scenery components of the served simulator's
+  // add-on packages that carry one (a <Layer>), sorted; empty for a
+  // simulator that keeps no packages.  Problems with the packages are told
+  // to Report.
+  std::vector<int32_t> PackageComponentLayers() const;
   bool DeleteLayer(int32_t layer);
   bool DeleteLayerByTitle(const std::string& title);
   void DeleteInactiveLayers();

@@ -77,12 +77,20 @@ enum RecordKey : size_t {
   kExclude,
   kDescription,
   kCleanOnExit,
+  kTextureId,
   kRecordKeys
 };
 
 const char* const kRecordKeyNames[kRecordKeys] = {
     "Title", "Local", "Remote", "Layer", "Active", "Required", "Exclude", "Description",
-    "Clean_on_Exit"};
+    "Clean_on_Exit", "Texture_ID"};
+
+constexpr uint32_t Bit(RecordKey key) { return uint32_t{1} << key; }
+// The keys each kind of section is read from and written with; every other
+// key of the section is kept as it is.
+constexpr uint32_t kGeneralKeys = Bit(kTitle) | Bit(kDescription) | Bit(kCleanOnExit);
+constexpr uint32_t kAreaKeys = Bit(kTitle) | Bit(kLocal) | Bit(kRemote) | Bit(kLayer) |
+                               Bit(kActive) | Bit(kRequired) | Bit(kExclude) | Bit(kTextureId);
 
 // Reads the records of a parsed file one section at a time.  A key that is
 // missing reads as empty text, as profile::Section::Find gives it.
@@ -93,21 +101,42 @@ class RecordReader {
 
   std::unique_ptr<Area> Read(std::string_view section, std::span<const profile::KeyRef> keys,
                              bool general) {
+    // The first key of each name read counts, as the simulator reads the
+    // file; a repeat of one of those is written over by the save.  Every
+    // other key is kept for the save, in its order.
     std::string_view values[kRecordKeys] = {};
-    found_ = finder_.Find(keys, values);
+    std::vector<KeptKey> others;
+    const uint32_t used = general ? kGeneralKeys : kAreaKeys;
+    found_ = 0;
+    for (const profile::KeyRef& key : keys) {
+      const uint32_t matches = finder_.MatchesOf(key.Name) & used;
+      if (matches == 0) {
+        others.push_back(KeptKey{std::string(key.Name), std::string(key.Value)});
+        continue;
+      }
+      uint32_t fresh = matches & ~found_;
+      found_ |= fresh;
+      for (size_t k = 0; fresh != 0; ++k, fresh >>= 1)
+        if (fresh & 1) values[k] = key.Value;
+    }
+    std::unique_ptr<Area> record;
     if (general) {
       const bool cleanOnExit = Bool(values, kCleanOnExit, section);
-      return std::make_unique<Area>(std::string(values[kTitle]), "General",
-                                    std::string(values[kDescription]), -1, cleanOnExit, true,
-                                    std::string());
+      record = std::make_unique<Area>(std::string(values[kTitle]), "General",
+                                      std::string(values[kDescription]), -1, cleanOnExit, true,
+                                      std::string());
+    } else {
+      // The order of the conversions decides which bad value is reported first.
+      const int32_t layer = Int(values, kLayer, section);
+      const bool active = Bool(values, kActive, section);
+      const bool required = Bool(values, kRequired, section);
+      record = std::make_unique<Area>(std::string(values[kTitle]), std::string(values[kLocal]),
+                                      std::string(values[kRemote]), layer, active, required,
+                                      std::string(values[kExclude]));
+      if (found_ & Bit(kTextureId)) record->TextureId = std::string(values[kTextureId]);
     }
-    // The order of the conversions decides which bad value is reported first.
-    const int32_t layer = Int(values, kLayer, section);
-    const bool active = Bool(values, kActive, section);
-    const bool required = Bool(values, kRequired, section);
-    return std::make_unique<Area>(std::string(values[kTitle]), std::string(values[kLocal]),
-                                  std::string(values[kRemote]), layer, active, required,
-                                  std::string(values[kExclude]));
+    record->OtherKeys = std::move(others);
+    return record;
   }
 
  private:
@@ -243,24 +272,30 @@ const char* BoolText(bool value) { return value ? "TRUE" : "FALSE"; }
 // line ends, numbers and Boolean words), or somewhat more.
 constexpr size_t kSectionOverhead = 112;
 
+// The keys the program writes, in their order, then the section's other
+// keys as they were read.
 void WriteSection(profile::Writer& out, const std::string& name, const Area& rec) {
   out.Section(name);
   if (SceneryLibrary::IsGeneralName(name)) {
     out.Key("Title", rec.Title);
     out.Key("Description", rec.Remote);
     out.Key("Clean_on_Exit", BoolText(rec.Active));
-    return;
+  } else {
+    out.Key("Title", rec.Title);
+    if (rec.TextureId)
+      out.Key("Texture_ID", *rec.TextureId);
+    else if (rec.Local == "Scenery\\World")  // exact bytes, case included
+      out.Key("Texture_ID", "1");
+    out.Key("Local", rec.Local);
+    char layer[16];
+    const std::to_chars_result end = std::to_chars(layer, layer + sizeof layer, rec.Layer);
+    out.Key("Layer", std::string_view(layer, static_cast<size_t>(end.ptr - layer)));
+    out.Key("Active", BoolText(rec.Active));
+    out.Key("Required", BoolText(rec.Required));
+    out.Key("Remote", rec.Remote);
+    if (!rec.Exclude.empty()) out.Key("Exclude", rec.Exclude);
   }
-  out.Key("Title", rec.Title);
-  if (rec.Local == "Scenery\\World") out.Key("Texture_ID", "1");  // exact bytes, case included
-  out.Key("Local", rec.Local);
-  char layer[16];
-  const std::to_chars_result end = std::to_chars(layer, layer + sizeof layer, rec.Layer);
-  out.Key("Layer", std::string_view(layer, static_cast<size_t>(end.ptr - layer)));
-  out.Key("Active", BoolText(rec.Active));
-  out.Key("Required", BoolText(rec.Required));
-  out.Key("Remote", rec.Remote);
-  if (!rec.Exclude.empty()) out.Key("Exclude", rec.Exclude);
+  for (const KeptKey& key : rec.OtherKeys) out.Key(key.Name, key.Value);
 }
 
 }  // namespace
@@ -274,6 +309,8 @@ std::string SceneryLibrary::SaveToText() const {
     const Area& rec = *entry.Record;
     size += entry.Name.size() + rec.Title.size() + rec.Local.size() + rec.Remote.size() +
             rec.Exclude.size() + kSectionOverhead;
+    if (rec.TextureId) size += rec.TextureId->size();
+    for (const KeptKey& key : rec.OtherKeys) size += key.Name.size() + key.Value.size() + 3;
   }
   profile::Writer out;
   out.Reserve(size);

@@ -6,6 +6,8 @@
 // overflowing.
 #include <algorithm>
 #include <charconv>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,6 +17,7 @@
 
 #include "platform/platform.h"
 #include "platform/winpath.h"
+#include "scenery/addon_packages.h"
 #include "scenery/folder_match.h"
 #include "scenery/library.h"
 
@@ -181,9 +184,37 @@ void SortByKey(std::vector<AreaKey>& keys) {
   }
 }
 
+// The numbers areas get when they are renumbered in stacking order: given
+// their layer numbers in that order (ascending), the smallest ascending
+// numbers, from 1 on, that keep each area on its side of every component
+// layer (an area stands above a component of its own number).  Without
+// components that is 1..N.  Areas of one number get numbers of their own
+// unless a component leaves no room between: then an area shares the
+// number of the area below it, as the two shared one before.
+std::vector<int32_t> StackNumbers(const std::vector<int32_t>& layers,
+                                  const std::vector<int32_t>& componentLayers) {
+  std::vector<int32_t> numbers;
+  numbers.reserve(layers.size());
+  size_t below = 0;  // the components at or under the current area's number
+  int64_t previous = 0;
+  for (size_t k = 0; k < layers.size(); ++k) {
+    const int64_t layer = layers[k];
+    while (below < componentLayers.size() && componentLayers[below] <= layer) ++below;
+    const int64_t lowest = below > 0 ? componentLayers[below - 1] : INT64_MIN;
+    const int64_t ceiling = below < componentLayers.size() ? componentLayers[below] : INT64_MAX;
+    int64_t number = std::max<int64_t>(k > 0 ? previous + 1 : 1, lowest);
+    if (number >= ceiling) number = k > 0 ? std::max(previous, ceiling - 1) : ceiling - 1;
+    previous = number;
+    numbers.push_back(static_cast<int32_t>(std::min<int64_t>(number, INT32_MAX)));
+  }
+  return numbers;
+}
+
 }  // namespace
 
-void SceneryLibrary::SortLayers() {
+void SceneryLibrary::SortLayers() { SortLayers(PackageComponentLayers()); }
+
+void SceneryLibrary::SortLayers(const std::vector<int32_t>& componentLayers) {
   // The areas keep their stacking order: they are ordered by their layer
   // numbers as numbers (so a library of a thousand areas and more keeps
   // Area.1000 above Area.999), areas of equal number in their list order,
@@ -230,11 +261,24 @@ void SceneryLibrary::SortLayers() {
   sorted.reserve(Sections.size());
   for (uint32_t index : order) sorted.push_back(std::move(Sections[index]));
   Sections.swap(sorted);
+
+  // Each area is named after its new number, Area.001 upwards when they run
+  // 1..N.  Numbers that one area shares with another, or below 1, cannot
+  // name a section: the areas are then named by their place in the stack.
+  std::vector<int32_t> layers;
+  layers.reserve(areas.size());
+  for (size_t p = 0; p < Sections.size(); ++p)
+    if (IsAreaEntry(p)) layers.push_back(Sections[p].Record->Layer);
+  const std::vector<int32_t> numbers = StackNumbers(layers, componentLayers);
+  bool namedByNumber = true;
+  for (size_t k = 0; k < numbers.size() && namedByNumber; ++k)
+    namedByNumber = numbers[k] >= 1 && (k == 0 || numbers[k] > numbers[k - 1]);
+  size_t k = 0;
   for (size_t p = 0; p < Sections.size(); ++p) {
     if (!IsAreaEntry(p)) continue;
-    const int32_t layer = static_cast<int32_t>(p + 1);
-    Sections[p].Record->Layer = layer;
-    Sections[p].Name = AreaSectionName(layer);
+    Sections[p].Record->Layer = numbers[k];
+    Sections[p].Name = AreaSectionName(namedByNumber ? numbers[k] : static_cast<int32_t>(k + 1));
+    ++k;
   }
   Modified = true;
 }
@@ -263,6 +307,12 @@ void SceneryLibrary::MoveLayerUp(int32_t layer) {
 
 void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& title,
                                  int32_t layerWanted) {
+  InsertLayer(folder, title, layerWanted,
+              layerWanted == -1 ? PackageComponentLayers() : std::vector<int32_t>());
+}
+
+void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& title,
+                                 int32_t layerWanted, const std::vector<int32_t>& componentLayers) {
   // A relative path that names a scenery folder below the simulator folder is
   // stored as given.  One that names a folder only below the current folder
   // would be read by the simulator against its own folder, where it does not
@@ -315,14 +365,15 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
   LastLayer = listed >= 0 ? Sections[static_cast<size_t>(listed)].Record->Layer : -1;
   if (listed >= 0) return;
 
-  // 4. The layer number: on top, one above the highest layer in use (and
-  // never below the number of sections, which it is in a library numbered
-  // without gaps, nor below 1), so that it stands above every other area
-  // whatever the numbering; or at the number given, which moves those at
-  // and above it up.
+  // 4. The layer number: on top, one above the highest layer in use by an
+  // area or a package component (and never below the number of sections,
+  // which it is in a library numbered without gaps, nor below 1), so that
+  // it stands above every other area and component whatever the numbering;
+  // or at the number given, which moves those at and above it up.
   int32_t layer = layerWanted;
   if (layerWanted == -1) {
     int64_t top = std::max<int64_t>(static_cast<int64_t>(Sections.size()), 1);
+    if (!componentLayers.empty()) top = std::max<int64_t>(top, int64_t{componentLayers.back()} + 1);
     for (size_t i = 0; i < Sections.size(); ++i)
       if (IsAreaEntry(i)) top = std::max<int64_t>(top, int64_t{Sections[i].Record->Layer} + 1);
     layer = static_cast<int32_t>(std::min<int64_t>(top, INT32_MAX));
@@ -449,6 +500,21 @@ void SceneryLibrary::ToggleLayer(int32_t layer) {
   if (index < 0 || Sections[index].Record->Required) return;
   Sections[index].Record->Active = !Sections[index].Record->Active;
   Modified = true;
+}
+
+// ------------------------------------------------------------ package components
+
+std::vector<int32_t> SceneryLibrary::PackageComponentLayers() const {
+  // Every component with a <Layer> counts, also one of a package that is
+  // off: switched on again it stands where its number says.
+  const AddonPackages packages = PackageSearch(Served, Report).Finish();
+  std::vector<int32_t> layers;
+  for (const AddonPackage& package : packages.Packages)
+    for (const SceneryComponent& component : package.Scenery)
+      if (component.Layer) layers.push_back(*component.Layer);
+  std::sort(layers.begin(), layers.end());
+  layers.erase(std::unique(layers.begin(), layers.end()), layers.end());
+  return layers;
 }
 
 // ------------------------------------------------------------ check

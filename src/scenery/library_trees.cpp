@@ -258,7 +258,12 @@ void SceneryLibrary::AddNewScenery(const std::string& path) {
   walker.Mode = WalkMode::ScanScenery;
   walker.Report = Report;
   walker.SourceRoot = SimulatorFolder;
-  walker.OnSceneryFolder = [this](const std::string& folder) { InsertLayer(folder, folder, -1); };
+  // Each new area goes on top of the areas and package components: the
+  // packages are looked for once for the whole scan.
+  const std::vector<int32_t> componentLayers = PackageComponentLayers();
+  walker.OnSceneryFolder = [this, &componentLayers](const std::string& folder) {
+    InsertLayer(folder, folder, -1, componentLayers);
+  };
   walker.WalkTree(winpath::IncludeTrailingBackslash(Absolute(SimulatorFolder, path)), "*.*");
 }
 

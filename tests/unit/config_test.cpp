@@ -107,22 +107,105 @@ TEST(WrittenForm, AreaKeysInTableOrderWithCanonicalValues) {
       "Exclude=\r\nRemote=r\r\n"
       "[Area.003]\r\nTitle=C\r\nLocal=C\r\nLayer=-5\r\nActive=2\r\nRequired=TRUE\r\n";
   EXPECT_EQ(RoundTrip(in),
-            Crlf({"[Area.001]", "Title=A", "Local=Addon\\A", "Layer=7", "Active=TRUE",
-                  "Required=FALSE", "Remote=", "Exclude=x.bgl", "[Area.002]", "Title=B",
+            Crlf({"[Area.001]", "Title=A", "Texture_ID=5", "Local=Addon\\A", "Layer=7", "Active=TRUE",
+                  "Required=FALSE", "Remote=", "Exclude=x.bgl", "Foo=bar", "[Area.002]", "Title=B",
                   "Local=B", "Layer=10", "Active=TRUE", "Required=FALSE", "Remote=r",
                   "[Area.003]", "Title=C", "Local=C", "Layer=-5", "Active=TRUE",
                   "Required=TRUE", "Remote="}));
 }
 
-TEST(WrittenForm, TextureIdOnlyForSceneryWorldSpelledExactly) {
+// Without a Texture_ID of its own only the world area spelled exactly so
+// gets one; one read is written back with its value, wherever it stood.
+TEST(WrittenForm, TextureIdAsReadElseOneForSceneryWorldSpelledExactly) {
   const std::string in =
       "[Area.001]\r\nTitle=W\r\nLocal=Scenery\\World\r\nLayer=1\r\nActive=1\r\nRequired=1\r\n"
       "[Area.002]\r\nTitle=w\r\nLocal=scenery\\world\r\nLayer=2\r\nActive=1\r\nRequired=1\r\n"
-      "Texture_ID=1\r\n";
+      "[Area.003]\r\nTitle=x\r\nLocal=scenery\\world\r\nLayer=3\r\nActive=1\r\nRequired=1\r\n"
+      "texture_id=1\r\n";
   EXPECT_EQ(RoundTrip(in),
             Crlf({"[Area.001]", "Title=W", "Texture_ID=1", "Local=Scenery\\World", "Layer=1",
                   "Active=TRUE", "Required=TRUE", "Remote=", "[Area.002]", "Title=w",
-                  "Local=scenery\\world", "Layer=2", "Active=TRUE", "Required=TRUE", "Remote="}));
+                  "Local=scenery\\world", "Layer=2", "Active=TRUE", "Required=TRUE", "Remote=",
+                  "[Area.003]", "Title=x", "Texture_ID=1", "Local=scenery\\world", "Layer=3",
+                  "Active=TRUE", "Required=TRUE", "Remote="}));
+}
+
+// Keys the program does not read (other tools' and editors') are written
+// back as they were read, in their section, after the keys it writes.
+TEST(WrittenForm, KeysNotReadAreKeptInTheirSectionAndOrder) {
+  const std::string area = "Local=A\r\nLayer=1\r\nActive=TRUE\r\nRequired=FALSE\r\n";
+  const std::vector<std::string> written = {"Local=A", "Layer=1", "Active=TRUE", "Required=FALSE",
+                                            "Remote="};
+  auto with = [](std::vector<std::string> head, const std::vector<std::string>& middle,
+                 const std::vector<std::string>& tail) {
+    head.insert(head.end(), middle.begin(), middle.end());
+    head.insert(head.end(), tail.begin(), tail.end());
+    return Crlf(head);
+  };
+  const struct {
+    const char* What;
+    std::string In;
+    std::string Out;
+  } cases[] = {
+      {"another tool's key in General",
+       "[General]\r\nCustomKey=abc\r\nTitle=T\r\nDescription=D\r\nClean_on_Exit=TRUE\r\n",
+       Crlf({"[General]", "Title=T", "Description=D", "Clean_on_Exit=TRUE", "CustomKey=abc"})},
+      {"an area's own key and its Texture_ID",
+       "[Area.001]\r\nTitle=A\r\nMyTool_Tag=keep me\r\n" + area + "Texture_ID=7\r\n",
+       with({"[Area.001]", "Title=A", "Texture_ID=7"}, written, {"MyTool_Tag=keep me"})},
+      {"the world area's Texture_ID",
+       "[Area.001]\r\nTitle=W\r\nTexture_ID=9\r\nLocal=Scenery\\World\r\nLayer=1\r\n"
+       "Active=TRUE\r\nRequired=TRUE\r\n",
+       Crlf({"[Area.001]", "Title=W", "Texture_ID=9", "Local=Scenery\\World", "Layer=1",
+             "Active=TRUE", "Required=TRUE", "Remote="})},
+      {"keys of the other kind of section",
+       "[General]\r\nLocal=x\r\nTitle=T\r\nLayer=5\r\nDescription=D\r\nClean_on_Exit=1\r\n"
+       "Texture_ID=2\r\n[Area.001]\r\nDescription=d\r\nTitle=A\r\nClean_on_Exit=0\r\n" + area,
+       Crlf({"[General]", "Title=T", "Description=D", "Clean_on_Exit=TRUE", "Local=x", "Layer=5",
+             "Texture_ID=2"}) +
+           with({"[Area.001]", "Title=A"}, written, {"Description=d", "Clean_on_Exit=0"})},
+      {"a repeat of a key read gives way to the value written; other repeats stay",
+       "[Area.001]\r\nTitle=A\r\nX=1\r\nTitle=B\r\n" + area + "Layer=9\r\nX=2\r\n",
+       with({"[Area.001]", "Title=A"}, written, {"X=1", "X=2"})},
+      {"empty values and the spelling of names",
+       "[Area.001]\r\nTitle=A\r\nmy_key=\r\n" + area + "MiXeD Name = Some Value \r\n",
+       with({"[Area.001]", "Title=A"}, written, {"my_key=", "MiXeD Name=Some Value"})},
+  };
+  for (const auto& c : cases) {
+    const std::string out = RoundTrip(c.In);
+    EXPECT_EQ(out, c.Out) << c.What;
+    EXPECT_EQ(RoundTrip(out), out) << c.What;  // and they stay so
+  }
+}
+
+// Sorts, moves, deletions and toggles carry each area's own keys with it.
+TEST(WrittenForm, LayerOperationsCarryTheKeysOfEachArea) {
+  std::string in = kGeneral;
+  for (const auto& [number, layer] : std::vector<std::pair<int, int>>{{1, 3}, {2, 1}, {3, 2}, {4, 4}}) {
+    const std::string n = std::to_string(number);
+    in += "[Area.00" + n + "]\r\nTitle=T" + n + "\r\nTexture_ID=" + n + "\r\nLocal=L" + n +
+          "\r\nLayer=" + std::to_string(layer) + "\r\nActive=TRUE\r\nRequired=FALSE\r\nTag=of " + n + "\r\n";
+  }
+  SceneryLibrary cfg;
+  cfg.LoadFromText(in);
+  cfg.SortLayers({});
+  cfg.MoveLayerUp(1);
+  cfg.DeleteLayer(3);  // T1
+  cfg.ToggleLayer(1);
+  SceneryLibrary saved;
+  saved.LoadFromText(cfg.SaveToText());
+  ASSERT_EQ(saved.Sections.size(), 4u);
+  std::vector<std::string> seen;
+  for (const Section& entry : saved.Sections) {
+    const Area& rec = *entry.Record;
+    if (rec.Local == "General") continue;
+    const std::string n = rec.Title.substr(1);
+    EXPECT_EQ(rec.TextureId, n) << rec.Title;
+    ASSERT_EQ(rec.OtherKeys.size(), 1u) << rec.Title;
+    EXPECT_EQ(rec.OtherKeys[0].Value, "of " + n);
+    seen.push_back(entry.Name + " " + rec.Title + ":" + std::to_string(rec.Layer));
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"Area.001 T2:2", "Area.002 T3:1", "Area.004 T4:3"}));
 }
 
 TEST(WrittenForm, GeneralSectionInAnySpellingAndPlace) {
@@ -144,7 +227,7 @@ TEST(WrittenForm, GeneralSectionInAnySpellingAndPlace) {
   EXPECT_EQ(cfg.SaveToText(),
             Crlf({"[Area.001]", "Title=A", "Local=A", "Layer=1", "Active=TRUE", "Required=FALSE",
                   "Remote=", "[GENERAL]", "Title=T", "Description=Desc", "Clean_on_Exit=TRUE",
-                  "[Custom]", "Title=C", "Local=C", "Layer=2", "Active=FALSE", "Required=FALSE",
+                  "Local=ignored", "[Custom]", "Title=C", "Local=C", "Layer=2", "Active=FALSE", "Required=FALSE",
                   "Remote="}));
 }
 

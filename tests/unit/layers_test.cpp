@@ -270,8 +270,58 @@ TEST(SortLayers, OtherSectionsByNameAmongTheAreas) {
   Add(cfg, {"Area.z", 2, true, false, "", "b"});
   cfg.Sections.push_back(Section{"Aaa", nullptr});
   cfg.SortLayers();
-  // (Each area takes the number of its position.)
-  EXPECT_EQ(Dump(cfg), "Aaa:- Area.002:2 Area.0015:- Area.004:4 Area.005:5 GENERAL:-1");
+  // (The areas take the numbers 1..N in their order.)
+  EXPECT_EQ(Dump(cfg), "Aaa:- Area.001:1 Area.0015:- Area.002:2 Area.003:3 GENERAL:-1");
+}
+
+// Libraries with add-on package components that stand among the areas by
+// their <Layer>: what a sort makes of the areas' numbers (each area stays on
+// its side of each component; an area of a component's number is above it),
+// and the number an insert on top takes.
+const struct PackageShape {
+  const char* What;
+  std::vector<int> Layers;      // the areas', in list order after General
+  std::vector<int> Components;  // sorted
+  std::vector<int> Sorted;      // the areas' numbers after the sort, bottom first
+  int OnTop;                    // the layer of a new area inserted with -1
+} kPackageShapes[] = {
+    {"no components: 1..N", {3, 9, 7}, {}, {1, 2, 3}, 10},
+    {"areas above a component", {50, 80, 60, 70}, {45}, {45, 46, 47, 48}, 81},
+    {"areas below a component", {1, 35, 2}, {45}, {1, 2, 3}, 46},
+    {"areas on both sides", {1, 2, 3, 50, 60}, {45}, {1, 2, 3, 45, 46}, 61},
+    {"components among areas numbered 1..N", {1, 2, 3, 4, 5}, {2, 4}, {1, 2, 3, 4, 5}, 6},
+    {"an area of a component's number", {45}, {45}, {45}, 46},
+    {"components between every area", {30, 20, 10}, {15, 25}, {1, 15, 25}, 31},
+    {"no room between: the areas share", {1, 1, 1, 9}, {2}, {1, 1, 1, 2}, 10},
+    {"below 1 under a component at 1", {-3, 5}, {1}, {0, 1}, 6},
+};
+
+TEST(SortLayers, EachAreaStaysOnItsSideOfEveryPackageComponent) {
+  for (const PackageShape& shape : kPackageShapes) {
+    SceneryLibrary cfg;
+    AddGeneral(cfg);
+    int number = 1;
+    for (int layer : shape.Layers) Add(cfg, {SceneryLibrary::AreaSectionName(number++), layer});
+    cfg.SortLayers(std::vector<int32_t>(shape.Components.begin(), shape.Components.end()));
+    std::vector<int> sorted;
+    std::vector<int> oldLayers;
+    bool shared = false;
+    for (size_t i = 0; i < cfg.Sections.size(); ++i) {
+      if (!cfg.IsAreaEntry(i)) continue;
+      const Area& rec = *cfg.Sections[i].Record;
+      sorted.push_back(rec.Layer);
+      oldLayers.push_back(std::stoi(rec.Title.substr(1)));
+      shared = shared || (sorted.size() > 1 && sorted[sorted.size() - 2] == rec.Layer);
+    }
+    EXPECT_EQ(sorted, shape.Sorted) << shape.What;
+    EXPECT_TRUE(std::is_sorted(oldLayers.begin(), oldLayers.end())) << shape.What;
+    // Every section keeps a name of its own: the number's, else the place's.
+    for (size_t k = 0; k < sorted.size(); ++k)
+      EXPECT_EQ(cfg.Sections[k].Name,
+                SceneryLibrary::AreaSectionName(shared || sorted[0] < 1 ? int(k + 1) : sorted[k]))
+          << shape.What;
+    EXPECT_EQ(cfg.Sections.back().Name, "General");
+  }
 }
 
 TEST(SortLayers, EmptyListStillSetsModified) {
@@ -522,6 +572,24 @@ TEST_F(Insert, MinusOneIsAboveTheHighestLayer) {
     cfg.InsertLayer("C:\\FS9\\Addon Scenery\\My", "My", -1);
     ASSERT_EQ(cfg.Sections.size(), c.Layers.size() + (c.General ? 2 : 1));
     EXPECT_EQ(cfg.Sections.back().Record->Layer, c.Expected) << before;
+    cfg.Sections.pop_back();
+    EXPECT_EQ(Dump(cfg), before);
+  }
+}
+
+// On top is above every package component too; the others keep their numbers.
+TEST_F(Insert, MinusOneIsAboveEveryPackageComponent) {
+  for (const PackageShape& shape : kPackageShapes) {
+    SceneryLibrary cfg;
+    cfg.SimulatorFolder = "C:\\FS9\\";
+    AddGeneral(cfg);
+    int number = 1;
+    for (int layer : shape.Layers) Add(cfg, {SceneryLibrary::AreaSectionName(number++), layer});
+    const std::string before = Dump(cfg);
+    cfg.InsertLayer("C:\\FS9\\Addon Scenery\\My", "My", -1,
+                    std::vector<int32_t>(shape.Components.begin(), shape.Components.end()));
+    ASSERT_EQ(cfg.Sections.size(), shape.Layers.size() + 2) << shape.What;
+    EXPECT_EQ(cfg.Sections.back().Record->Layer, shape.OnTop) << shape.What;
     cfg.Sections.pop_back();
     EXPECT_EQ(Dump(cfg), before);
   }
