@@ -617,6 +617,47 @@ def lay_out_packages(t):
     t.folder(docs + "\\Shared\\Area\\SCENERY")
 
 
+def lay_out_component_layers(t):
+    """lay_out_packages with one more package, discovered, whose component
+    stands among the areas at layer 45, above the library's areas (1-6)."""
+    lay_out_packages(t)
+    docs = PACKAGE_PLACES["Personal"] + "\\Prepar3D v5 Add-ons"
+    t.file(docs + "\\Layered\\add-on.xml", add_on_xml("Layered", [("Scenery", "Layered Airport",
+                                                                      "Airport", 45)]))
+    t.folder(docs + "\\Layered\\Airport\\scenery")
+
+
+def lay_out_areas_above_component(t):
+    """The same with areas at 50 and 80 above the component at 45, and keys
+    another tool wrote, which -s carries with their areas."""
+    lay_out_component_layers(t)
+    app = P3D5_APPPATH.rstrip("\\")
+    t.folder(app + "\\Addon Scenery\\High\\scenery")
+    t.file(P3D5_CFG, "[General]\r\nTitle=Prepar3D World Scenery\r\nClean_on_Exit=TRUE\r\n"
+           "CustomKey=abc\r\n\r\n"
+           + area(1, "Default Terrain", "Scenery\\World", 1, True, True, True)
+           + area(2, "Default Scenery", "Scenery\\BASE", 2, True, True)
+           + area(3, "Higher", "Addon Scenery\\High", 80, True).replace(
+               "\r\n\r\n", "\r\nMyTool_Tag=keep me\r\nTexture_ID=7\r\n\r\n")
+           + area(4, "Küste", "addon scenery\\KÜSTE", 4, False)
+           + area(5, "High", "Addon Scenery\\Harbour", 50, True)
+           + area(6, "Addon Scenery", "Addon Scenery", 3, True))
+
+
+# Keys that other tools and editors write, among those the program writes.
+KEPT_KEYS_CFG = (
+    "[General]\r\nCustomKey=abc\r\nTitle=FS10 World Scenery\r\nDescription=FS10 Scenery Data\r\n"
+    "Clean_on_Exit=TRUE\r\n\r\n"
+    "[Area.001]\r\nTitle=Default Terrain\r\nTexture_ID=9\r\nLocal=Scenery\\World\r\nLayer=1\r\n"
+    "Active=TRUE\r\nRequired=TRUE\r\n\r\n"
+    + area(2, "Default Scenery", "Scenery\\BASE", 2, True, True)
+    + "[Area.003]\r\nTitle=Zürich Airport\r\nMyTool_Tag=keep me\r\nLocal=Addon Scenery\\Zürich Airport\r\n"
+    "Layer=4\r\nActive=TRUE\r\nRequired=FALSE\r\nTexture_ID=7\r\nDescription=not read here\r\n\r\n"
+    + area(4, "Addon Scenery", "Addon Scenery", 3, True)
+    + "[Area.005]\r\nTitle=Gone\r\nLocal=Addon Scenery\\Gone\r\nLayer=5\r\nActive=TRUE\r\n"
+    "Required=FALSE\r\nEditor.Note=; not a comment\r\nEmpty=\r\n\r\n")
+
+
 def lay_out_copy_target(t):
     """An existing destination for "-c": files newer, older and equal to the
     download's, a read-only one, one that is only in the destination."""
@@ -937,6 +978,19 @@ def scenarios():
                  extra=both(lay_out_packages, ini("[Main]\r\nSimulator=P3Dv5\r\n"))),
         Scenario("p3d5-packages-x1", ["-x", "1"],
                  extra=both(lay_out_packages, ini("[Main]\r\nSimulator=P3Dv5\r\n"))),
+        # Package components with a <Layer> among the areas: -s keeps every
+        # area on its side, -i ... -1 and -ia go above them all.
+        Scenario("p3d5-component-layers-s", ["-s"],
+                 extra=both(lay_out_areas_above_component, ini("[Main]\r\nSimulator=P3Dv5\r\n"))),
+        Scenario("p3d5-component-layers-i", ["-i", "%a\\Harbour", "Harbour", "-1"],
+                 extra=both(lay_out_component_layers, ini("[Main]\r\nSimulator=P3Dv5\r\n"))),
+        Scenario("p3d5-component-layers-ia", ["-ia", "%a"],
+                 extra=both(lay_out_component_layers, ini("[Main]\r\nSimulator=P3Dv5\r\n"))),
+        # Keys the program does not use survive a save, and move with their
+        # areas.
+        Scenario("kept-keys-t", ["-t", "4"], extra=replace_cfg(KEPT_KEYS_CFG)),
+        Scenario("kept-keys-s", ["-s"], extra=replace_cfg(KEPT_KEYS_CFG)),
+        Scenario("kept-keys-x1", ["-x", "1"], extra=replace_cfg(KEPT_KEYS_CFG)),
         Scenario("simulator-unknown", ["-g"],
                  extra=both(lay_out_newer_simulators, ini("[Main]\r\nSimulator=P3D v5\r\n"))),
         Scenario("fs9-x1-s", ["-x", "1"], extra=ini("[Main]\r\nForceVersion=9\r\n")),
