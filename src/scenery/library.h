@@ -105,7 +105,7 @@ class SceneryLibrary {
   void InsertLayer(const std::string& path, const std::string& title, int32_t layer,
                    const std::vector<int32_t>& componentLayers);
   // The same with the components of the served simulator's packages, which
-  // are looked for only when `layer` is -1.
+  // are looked for only when an area is added with `layer` -1.
   void InsertLayer(const std::string& path, const std::string& title, int32_t layer);
   // The layer numbers of the scenery components of the served simulator's
   // add-on packages that carry one (a <Layer>), sorted; empty for a
@@ -184,6 +184,11 @@ class SceneryLibrary {
                       const std::string& newExt);
 
  private:
+  // InsertLayer with the component layers `componentLayers` holds, or, when
+  // it holds none, those of PackageComponentLayers, looked for (and kept
+  // there) only when an area is added on top.
+  void InsertArea(const std::string& path, const std::string& title, int32_t layer,
+                  std::optional<std::vector<int32_t>>& componentLayers);
   // Tells that `what` (a tree operation) was refused, and why.
   void Refuse(const std::string& what, const std::string& why);
   // The list position of the first area FindLayerByPath finds for `path`,

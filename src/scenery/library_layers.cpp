@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -307,12 +308,19 @@ void SceneryLibrary::MoveLayerUp(int32_t layer) {
 
 void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& title,
                                  int32_t layerWanted) {
-  InsertLayer(folder, title, layerWanted,
-              layerWanted == -1 ? PackageComponentLayers() : std::vector<int32_t>());
+  std::optional<std::vector<int32_t>> componentLayers;
+  InsertArea(folder, title, layerWanted, componentLayers);
 }
 
 void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& title,
                                  int32_t layerWanted, const std::vector<int32_t>& componentLayers) {
+  std::optional<std::vector<int32_t>> known(componentLayers);
+  InsertArea(folder, title, layerWanted, known);
+}
+
+void SceneryLibrary::InsertArea(const std::string& folder, const std::string& title,
+                                int32_t layerWanted,
+                                std::optional<std::vector<int32_t>>& componentLayers) {
   // A relative path that names a scenery folder below the simulator folder is
   // stored as given.  One that names a folder only below the current folder
   // would be read by the simulator against its own folder, where it does not
@@ -372,8 +380,11 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
   // or at the number given, which moves those at and above it up.
   int32_t layer = layerWanted;
   if (layerWanted == -1) {
+    // The packages are looked for only now that an area is added.
+    if (!componentLayers) componentLayers = PackageComponentLayers();
     int64_t top = std::max<int64_t>(static_cast<int64_t>(Sections.size()), 1);
-    if (!componentLayers.empty()) top = std::max<int64_t>(top, int64_t{componentLayers.back()} + 1);
+    if (!componentLayers->empty())
+      top = std::max<int64_t>(top, int64_t{componentLayers->back()} + 1);
     for (size_t i = 0; i < Sections.size(); ++i)
       if (IsAreaEntry(i)) top = std::max<int64_t>(top, int64_t{Sections[i].Record->Layer} + 1);
     layer = static_cast<int32_t>(std::min<int64_t>(top, INT32_MAX));

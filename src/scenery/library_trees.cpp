@@ -11,6 +11,7 @@
 // tree, and a copy that would first empty one of those protected folders.
 // A refusal changes nothing and is told as a note.
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -259,10 +260,10 @@ void SceneryLibrary::AddNewScenery(const std::string& path) {
   walker.Report = Report;
   walker.SourceRoot = SimulatorFolder;
   // Each new area goes on top of the areas and package components: the
-  // packages are looked for once for the whole scan.
-  const std::vector<int32_t> componentLayers = PackageComponentLayers();
+  // packages are looked for once for the whole scan, when it adds the first.
+  std::optional<std::vector<int32_t>> componentLayers;
   walker.OnSceneryFolder = [this, &componentLayers](const std::string& folder) {
-    InsertLayer(folder, folder, -1, componentLayers);
+    InsertArea(folder, folder, -1, componentLayers);
   };
   walker.WalkTree(winpath::IncludeTrailingBackslash(Absolute(SimulatorFolder, path)), "*.*");
 }
