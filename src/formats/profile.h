@@ -105,15 +105,13 @@ class KeyFinder {
   // returns the set of names found (bit i for wanted[i]); values[i] is left
   // as it was where bit i is clear.
   uint32_t Find(std::span<const KeyRef> keys, std::string_view* values);
-  // The set of wanted names that `name` equals (bit i for wanted[i]); 0 for
-  // a key that is not wanted.
-  uint32_t MatchesOf(std::string_view name);
 
  private:
   struct Spelling {
     std::string Name;
     uint32_t Matches = 0;
   };
+  uint32_t MatchesOf(std::string_view name);
 
   std::vector<std::string> wanted_;
   std::vector<Spelling> seen_;  // bounded, so that a file of many names costs no more per key

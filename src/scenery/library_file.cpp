@@ -105,11 +105,13 @@ class RecordReader {
     // file; a repeat of one of those is written over by the save.  Every
     // other key is kept for the save, in its order.
     std::string_view values[kRecordKeys] = {};
+    std::string_view scratch[kRecordKeys];
     std::vector<KeptKey> others;
     const uint32_t used = general ? kGeneralKeys : kAreaKeys;
     found_ = 0;
     for (const profile::KeyRef& key : keys) {
-      const uint32_t matches = finder_.MatchesOf(key.Name) & used;
+      // The names this key is wanted under: a look-up of the key alone.
+      const uint32_t matches = finder_.Find(std::span(&key, 1), scratch) & used;
       if (matches == 0) {
         others.push_back(KeptKey{std::string(key.Name), std::string(key.Value)});
         continue;
