@@ -310,10 +310,13 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
 
   // 2. A folder that is listed already, in any spelling, is not added
   // again, also when it is gone; the find remembers its layer, as a find by
-  // folder does.
+  // folder does.  (A folder that is neither listed nor there stops at 3.
+  // before the find, and leaves the layer found last as it is.)
   const long listed = FindAreaByFolder(path);
-  LastLayer = listed >= 0 ? Sections[static_cast<size_t>(listed)].Record->Layer : -1;
-  if (listed >= 0) return;
+  if (listed >= 0) {
+    LastLayer = Sections[static_cast<size_t>(listed)].Record->Layer;
+    return;
+  }
 
   // 3. The folder must have a "scenery" sub-folder, as given or below SimulatorFolder.
   // (A relative path is tried below SimulatorFolder first: that is where a scan's
@@ -323,6 +326,7 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
   if (winpath::IsRelativePath(path) ? !plat::FolderExists(belowFS) && !plat::FolderExists(asGiven)
                            : !plat::FolderExists(asGiven) && !plat::FolderExists(belowFS))
     return;
+  LastLayer = -1;  // the find found nothing
 
   // A folder whose name the file cannot hold (a code page 1252 file has no
   // form for most scripts) would be stored as a name with '?' in it, which

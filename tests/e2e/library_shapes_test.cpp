@@ -210,9 +210,10 @@ TEST(LibraryShapes, HostPathsNameTheFolderOfTheirDrive) {
     EXPECT_EQ(r.Err, "");
     EXPECT_EQ(ReadFile(p.C(kFsxCfg)), cfg);
   }
-  // A new folder so written is stored relative to the simulator folder.
-  RunLayrix(p, {"-i", p.C("FSX/Addon Scenery/Other"), "Other", "-1"});
-  EXPECT_NE(ReadFile(p.C(kFsxCfg)).find("Local=Addon Scenery\\Other\r\n"), std::string::npos);
+  // A new folder so written is stored relative to the simulator folder,
+  // spelled as typed (the command line lower-cases every word).
+  RunLayrix(p, {"-i", zPath.substr(0, zPath.size() - 9) + "Other", "Other", "-1"});
+  EXPECT_NE(ReadFile(p.C(kFsxCfg)).find("Local=addon scenery\\other\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // folder holds it, as Windows programs in the prefix see it.
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <string>
@@ -40,19 +41,26 @@ bool IsAtOrBelow(const std::string& path, const std::string& folder) {
          (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
-// The Windows form of the host path `host`: its longest leading part (in
-// whole components) that is a drive's target, then the rest as written.
-// Links are resolved in that leading part only, so a link further down
-// keeps its place as Windows programs see it.
-bool HostPathOnDrive(const std::string& host, const std::array<std::string, 26>& targets,
-                     std::string& windows) {
+// The components of `path` between separators ('/' and, when
+// `backslashes`, '\\'), empty ones passed over.
+std::vector<std::string> Components(const std::string& path, bool backslashes) {
   std::vector<std::string> parts;
-  for (size_t start = 0; start <= host.size();) {
-    size_t end = host.find('/', start);
-    if (end == std::string::npos) end = host.size();
-    if (end > start) parts.push_back(host.substr(start, end - start));
-    start = end + 1;
+  size_t start = 0;
+  for (size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != '/' && !(backslashes && path[i] == '\\')) continue;
+    if (i > start) parts.push_back(path.substr(start, i - start));
+    start = i + 1;
   }
+  return parts;
+}
+
+// The drive that holds the host path `host`: the drive whose target is its
+// longest leading part (in whole components), links resolved in that part
+// only, so that a link further down keeps its place as Windows programs see
+// it.  `rest` is the number of components after that part.  -1 when no
+// drive holds it.
+int DriveHolding(const std::vector<std::string>& parts, const std::array<std::string, 26>& targets,
+                 size_t& rest) {
   for (size_t lead = parts.size() + 1; lead-- > 0;) {
     std::string leading = "/";
     for (size_t i = 0; i < lead; ++i) leading += (i ? "/" : "") + parts[i];
@@ -60,13 +68,11 @@ bool HostPathOnDrive(const std::string& host, const std::array<std::string, 26>&
     if (real.empty()) continue;
     for (int d = 0; d < 26; ++d) {
       if (targets[d].empty() || targets[d] != real) continue;
-      windows = std::string(1, static_cast<char>('A' + d)) + ":\\";
-      for (size_t i = lead; i < parts.size(); ++i)
-        windows += (i > lead ? "\\" : "") + encoding::ToValidUtf8(parts[i]);
-      return true;
+      rest = parts.size() - lead;
+      return d;
     }
   }
-  return false;
+  return -1;
 }
 
 }  // namespace
@@ -96,9 +102,21 @@ std::string DriveFormOf(const std::string& path) {
     if (!resolved.Valid) return path;
     host = resolved.Host;
   }
-  std::string windows;
-  if (!posix::HostPathOnDrive(host, targets, windows)) return path;
-  if (drivePath && (windows[0] | 0x20) == (path[0] | 0x20)) return path;
+  const std::vector<std::string> hostParts = posix::Components(host, false);
+  size_t rest = 0;
+  const int drive = posix::DriveHolding(hostParts, targets, rest);
+  if (drive < 0 || (drivePath && drive == std::tolower(static_cast<unsigned char>(path[0])) - 'a'))
+    return path;
+  // The components after the drive's folder keep the spelling typed; a
+  // drive path resolved to host names (in any letter case) gives them back
+  // one for one, unless steps such as ".." were in it.
+  std::vector<std::string> typed = drivePath ? posix::Components(path.substr(3), true) : hostParts;
+  const bool steps = std::any_of(typed.begin(), typed.end(),
+                                 [](const std::string& part) { return part == "." || part == ".."; });
+  if (steps || typed.size() < rest) typed = hostParts;
+  std::string windows = std::string(1, static_cast<char>('A' + drive)) + ":\\";
+  for (size_t i = typed.size() - rest; i < typed.size(); ++i)
+    windows += (i > typed.size() - rest ? "\\" : "") + encoding::ToValidUtf8(typed[i]);
   if (trailing && windows.back() != '\\') windows += '\\';
   return windows;
 }
