@@ -54,11 +54,11 @@ std::vector<std::string> Components(const std::string& path, bool backslashes) {
   return parts;
 }
 
-// The drive that holds the host path `host`: the drive whose target is its
-// longest leading part (in whole components), links resolved in that part
-// only, so that a link further down keeps its place as Windows programs see
-// it.  `rest` is the number of components after that part.  -1 when no
-// drive holds it.
+// The drive that holds the host path made of `parts`: the drive whose
+// target is its longest leading part (in whole components) that exists,
+// links resolved, as the current folder's drive is found.  A part that does
+// not exist yet (a folder still to be made) is kept as written.  `rest` is
+// the number of components after that part.  -1 when no drive holds it.
 int DriveHolding(const std::vector<std::string>& parts, const std::array<std::string, 26>& targets,
                  size_t& rest) {
   for (size_t lead = parts.size() + 1; lead-- > 0;) {
