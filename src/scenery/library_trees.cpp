@@ -148,12 +148,18 @@ std::string PackageBecause(std::optional<Simulator> simulator, const std::string
     return "";
   };
   for (const AddonPackage& package : packages.Packages) {
-    const std::string named = "the add-on package '" + package.Title + "' (" + package.DescriptionFile() + ")";
+    const std::string named =
+        "the add-on package '" + package.Title + "' (" + package.DescriptionFile() + ")";
     if (std::string how = relation(package.Folder); !how.empty()) return how + named;
     for (const SceneryComponent& component : package.Scenery)
       if (std::string how = relation(component.Folder); !how.empty())
         return how + "the scenery component '" + component.Name + "' of " + named;
   }
+  // A package whose description cannot be read is not among those found,
+  // but its folder is a package's all the same.
+  const std::string ownDescription = winpath::IncludeTrailingBackslash(target) + "add-on.xml";
+  if (plat::FileExists(ownDescription))
+    return "it is the folder of an add-on package (" + ownDescription + ")";
   return "";
 }
 
@@ -287,13 +293,14 @@ void SceneryLibrary::RemoveAreaTree(size_t index) {
     return Refuse(what, "it is the \"Addon Scenery\" folder, which holds every add-on");
   // A folder on a drive that is not there (unplugged) is a missing folder.
   if (const std::string drive = MissingDrive(folder); !drive.empty()) {
-    if (Report) Report->Note("removed nothing: " + Shown(folder) + " is on drive " + drive + ", which is not there");
+    if (Report)
+      Report->Note("removed nothing: " + Shown(folder) + " is on drive " + drive + ", which is not there");
     return;
   }
   std::string protection = ProtectedBecause(SimulatorFolder, folder);
+  if (protection.empty()) protection = PackageBecause(Served, SimulatorFolder, folder);
   // A folder that holds other layers' folders (the simulator's "Scenery"
   // folder, an add-on pack with areas of its own) is more than one layer's.
-  if (protection.empty()) protection = PackageBecause(Served, SimulatorFolder, folder);
   if (protection.empty()) protection = LayersInsideBecause(folder);
   if (!protection.empty()) return Refuse(what, protection);
   // A layer folder that is a link to a folder elsewhere is not walked.

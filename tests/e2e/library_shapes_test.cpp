@@ -34,9 +34,10 @@ std::string AddOnXml(const std::string& name, const std::string& component, cons
 
 // Prepar3D v5 at C:\P3D, numbered with a gap above the count (layer 40):
 // "All my addons" lists C:\Addons, which holds the packages Mesh (listed)
-// and Harbour (discovered, its component on the folder of the area "My
-// Airport"); a listed package whose folder is gone; an area on a drive the
-// prefix lacks; an area whose folder is gone.
+// and Broken (listed as an area; its add-on.xml malformed), and Harbour
+// (discovered, its component on the folder of the area "My Airport"); a
+// listed package whose folder is gone; an area on a drive the prefix lacks;
+// an area whose folder is gone.
 void MakeP3dWithPackages(TestPrefix& p) {
   p.RegisterAppPath(simkeys::kPrepar3Dv5, "C:\\P3D");
   p.SetCommonAppData("C:\\ProgramData");
@@ -51,15 +52,18 @@ void MakeP3dWithPackages(TestPrefix& p) {
                               {"Area.006", "Mesh Pack", "C:\\Addons\\Mesh\\Mesh", 6},
                               {"Area.007", "Ypres", "D:\\Scenery Library\\Ypres", 7},
                               {"Area.008", "Removed Pack", "Addon Scenery\\Removed Pack", 8},
+                              {"Area.009", "Broken Pack", "C:\\Addons\\Broken", 9},
                           }));
   for (const char* folder : {"P3D/Scenery/World/scenery", "P3D/Scenery/BASE/scenery",
                              "P3D/Addon Scenery/scenery", "P3D/Addon Scenery/MyAirport/scenery",
-                             "Addons/scenery", "Addons/Mesh/Mesh/scenery", "Src/scenery"})
+                             "Addons/scenery", "Addons/Mesh/Mesh/scenery", "Addons/Broken/scenery",
+                             "Src/scenery"})
     MakeDirs(p.C(folder));
   WriteFile(p.C("Src/scenery/new.bgl"), "new");
   WriteFile(p.C(kLocalList), "[Package.0]\r\nPATH=C:\\Addons\\Mesh\r\nTITLE=Mesh\r\n\r\n"
                              "[Package.1]\r\nPATH=C:\\Addons\\Gone Pack\\\r\nTITLE=Gone\r\n");
   WriteFile(p.C("Addons/Mesh/add-on.xml"), AddOnXml("Mesh", "Mesh 10 m", "Mesh"));
+  WriteFile(p.C("Addons/Broken/add-on.xml"), "<SimBase.Document>");  // a package all the same
   WriteFile(p.C("users/Pilot/Documents/Prepar3D v5 Add-ons/Harbour/add-on.xml"),
             AddOnXml("Harbour", "Harbour Update", "C:\\P3D\\Addon Scenery\\MyAirport"));
 }
@@ -119,6 +123,8 @@ std::vector<Shape> Shapes() {
       {"emptying a folder inside a package", p3d, kP3dCfg, {"-c", "C:\\Src", "C:\\Addons\\Mesh\\Mesh\\scenery", "3"},
        {},
        "it lies inside the folder of the add-on package 'Mesh' " + kMeshXml, "", "", true},
+      {"a package whose description is malformed", p3d, kP3dCfg, {"-r", "9"}, {},
+       "it is the folder of an add-on package (C:\\Addons\\Broken\\add-on.xml)", "", "", true},
       // A drive that is not there holds a missing folder.
       {"-r on a missing drive", p3d, kP3dCfg, {"-r", "7"},
        {}, "D:\\Scenery Library\\Ypres is on drive D:", "", "", true},
