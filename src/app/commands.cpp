@@ -37,9 +37,18 @@ int TakeFolder(CommandState& s) {
   return TakeTexts(s);
 }
 
+// A folder that is gone but still listed is the one the user means: an
+// uninstaller finds the entry it left in order to delete it.
+int AllowListedFolder(CommandState& s, int result) {
+  if (result != kParseNoFolder || !s.Library || s.Library->FindAreaByFolder(s.Arguments.Folder) < 0)
+    return result;
+  s.ParseProblem.clear();
+  return kParseOk;
+}
+
 int TakeFolderToFind(CommandState& s) {
   s.Arguments.Activate = s.Args[3] == "1";
-  return TakeFolder(s);
+  return AllowListedFolder(s, TakeFolder(s));
 }
 
 int TakeTitleToFind(CommandState& s) {
@@ -58,7 +67,7 @@ int TakeInsert(CommandState& s) {
   a.Folder = s.Args[2];
   a.Title = s.Args[3];
   a.Layer = IntegerWord(s, 4, "layer number");
-  return TakeTexts(s);
+  return AllowListedFolder(s, TakeTexts(s));
 }
 
 int TakeCopy(CommandState& s) {
@@ -258,7 +267,8 @@ const Command kCommands[] = {
     {"-dt", 2, "title", TakeTitle, " Deleting layer '{title}'...", DeleteByTitle},
     {"-b", 2, "batch file", SetUpBatch, nullptr, RunBatchFile},
     {"-bu", kOneToFourWords, "batch file, folder, title", SetUpUserBatch, nullptr, RunBatchFile},
-    {"-rf", 2, "folder", TakeFolder, " Removing files in {folder}...",
+    {"-rf", 2, "folder", [](CommandState& s) { return AllowListedFolder(s, TakeFolder(s)); },
+     " Removing files in {folder}...",
      [](CommandState& s) { LibraryOf(s).RemoveListedFolderTree(s.Arguments.Folder); }},
     {"-v-", 4, "layer number, version, filter", TakeBglSwitch,
      " Inactivating matching files in layer '{layer}'...",

@@ -1,15 +1,45 @@
 // The configuration check of "-x": reports areas whose folder is missing or
 // whose layer number is out of range, and can remove those whose folder is
-// missing.
+// missing.  Then the add-on packages: components and packages whose folder
+// is gone, reported and never changed.
 #include "app/config_check.h"
 
 #include <string>
 #include <vector>
 
 #include "app/console.h"
+#include "platform/platform.h"
+#include "platform/winpath.h"
 #include "scenery/addon_packages.h"
 
 namespace app {
+
+namespace {
+
+// " not found! - package: <folder>  listed in <add-ons.cfg>" for each
+// package that a package list of `simulator` names and whose folder is
+// gone, list by list in the order the search reads them.  The search leaves
+// such a package out (it has no description to read) and says so on
+// standard error; the check reports it with the other missing folders.
+void ReportGonePackages(Simulator simulator) {
+  const char* product = FactsOf(simulator).PackagesProduct;
+  if (!product) return;
+  const PackagePlaces places = PackagePlacesFromRegistry(nullptr);  // told by the search
+  for (const std::string* base : {&places.LocalAppData, &places.AppData, &places.ProgramData}) {
+    if (base->empty()) continue;
+    const std::string file = winpath::IncludeTrailingBackslash(*base) + "Lockheed Martin\\" +
+                             product + "\\add-ons.cfg";
+    std::string bytes;
+    if (!plat::FileExists(file) || !plat::ReadWholeFile(file, bytes)) continue;
+    for (const PackageListEntry& entry : ParsePackageList(bytes).Packages) {
+      const std::string folder = FullFolderPath(entry.Path);
+      if (folder.empty() || plat::FolderExists(folder)) continue;
+      WriteLine(" not found! - package: " + folder + "  listed in " + file);
+    }
+  }
+}
+
+}  // namespace
 
 void CheckSceneryConfig(SceneryLibrary& library, bool autoRemove) {
   library.CheckAreas(autoRemove, WriteLine);
@@ -27,6 +57,7 @@ void CheckSceneryConfig(SceneryLibrary& library, bool autoRemove) {
                 ": " + component.Folder + "  package " + package.DescriptionFile());
     }
   }
+  if (library.Served) ReportGonePackages(*library.Served);
 }
 
 }  // namespace app

@@ -2,6 +2,8 @@
 // number of words and has the row take its arguments.
 #include "app/parser.h"
 
+#include <string_view>
+
 #include "app/commands.h"
 #include "app/path_variables.h"
 #include "platform/platform.h"
@@ -27,8 +29,24 @@ bool HasToken(const std::string& text, const char* token) {
   return false;
 }
 
+// True when `text` holds a path variable ("%a") at `at`.
+bool PathVariableAt(const std::string& text, size_t at) {
+  if (text[at] != '%' || at + 1 >= text.size()) return false;
+  const char letter = static_cast<char>(text[at + 1] | 0x20);
+  return std::string_view("cpfastxb").find(letter) != std::string_view::npos;
+}
+
+// A folder argument as a Windows path.  A '/' right after a variable joins
+// the variable's own trailing backslash into one separator, as "\" does.
+// A folder written on a drive other than the one that holds it (on Linux a
+// host path, or a Z:\ path inside the prefix's C:) is given in the form of
+// the drive that holds it, so that it is compared and stored as the
+// simulator sees it.
 std::string ExpandedPath(const CommandState& s, const std::string& path) {
-  return winpath::WithBackslashes(ExpandPathVariables(path, s.VariableValues));
+  std::string typed = !path.empty() && path[0] == '/' ? plat::DriveFormOf(path) : path;
+  for (size_t at = 0; at + 2 < typed.size(); ++at)
+    if (PathVariableAt(typed, at) && typed[at + 2] == '/') typed[at + 2] = '\\';
+  return plat::DriveFormOf(winpath::WithBackslashes(ExpandPathVariables(typed, s.VariableValues)));
 }
 
 }  // namespace

@@ -71,6 +71,15 @@ bool CurrentFolder(std::string& folder);
 // cannot be determined).
 std::string FullPath(const std::string& path);
 
+// A folder argument in the form of the drive that holds it.  On Linux a
+// host path ("/home/me/.wine/drive_c/FS9", '/' as typed) and a drive path
+// whose place lies inside the folder of another drive of the prefix
+// ("Z:\home\me\.wine\drive_c\FS9") name that drive's folder ("C:\FS9"): the
+// drive whose folder is the longest leading part, links resolved up to it.
+// Any other text, and a path no drive holds, comes back unchanged; so does
+// every path on Windows.
+std::string DriveFormOf(const std::string& path);
+
 // ---------------------------------------------------------------- text
 
 // The same rules on both builds (text_rules.h): those of CharLowerBuffA and

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/text_encoding.h"
 #include "platform/winpath.h"
 #include "scenery/addon_packages.h"
 #include "scenery/folder_match.h"
@@ -31,6 +32,20 @@ int32_t Plus(int32_t value, int32_t delta) {
 std::string DropTrailingBackslash(std::string path) {
   if (!path.empty() && path.back() == '\\') path.pop_back();
   return path;
+}
+
+// "東 (U+6771), 京 (U+4EAC)": each character also by its number, which a log
+// in code page 1252 keeps.
+std::string LettersNamed(const std::u32string& letters) {
+  std::string named;
+  for (char32_t c : letters) {
+    if (!named.empty()) named += ", ";
+    encoding::AppendUtf8(named, c);
+    char number[16];
+    std::snprintf(number, sizeof number, " (U+%04X)", static_cast<unsigned>(c));
+    named += number;
+  }
+  return named;
 }
 
 }  // namespace
@@ -351,7 +366,17 @@ void SceneryLibrary::InsertArea(const std::string& folder, const std::string& ti
   // area with an empty folder names no folder at all: it is never added.
   if (path.empty()) return;
 
-  // 2. The folder must have a "scenery" sub-folder, as given or below SimulatorFolder.
+  // 2. A folder that is listed already, in any spelling, is not added
+  // again, also when it is gone; the find remembers its layer, as a find by
+  // folder does.  (A folder that is neither listed nor there stops at 3.
+  // before the find, and leaves the layer found last as it is.)
+  const long listed = FindAreaByFolder(path);
+  if (listed >= 0) {
+    LastLayer = Sections[static_cast<size_t>(listed)].Record->Layer;
+    return;
+  }
+
+  // 3. The folder must have a "scenery" sub-folder, as given or below SimulatorFolder.
   // (A relative path is tried below SimulatorFolder first: that is where a scan's
   // paths lie, and the result is the same either way.)
   const std::string asGiven = path + "\\scenery";
@@ -359,19 +384,20 @@ void SceneryLibrary::InsertArea(const std::string& folder, const std::string& ti
   if (winpath::IsRelativePath(path) ? !plat::FolderExists(belowFS) && !plat::FolderExists(asGiven)
                            : !plat::FolderExists(asGiven) && !plat::FolderExists(belowFS))
     return;
+  LastLayer = -1;  // the find found nothing
 
-  // The folder and the title as the file can hold them (a code page 1252
-  // file loses the characters it has no form for; the user is told below).
-  const std::string givenPath = path;
+  // A folder whose name the file cannot hold (a code page 1252 file has no
+  // form for most scripts) would be stored as a name with '?' in it, which
+  // names no folder, and a later check would delete it: it is not added.
+  // A title is only text: it is stored with its '?', and the user told.
   std::u32string pathLost, titleLost;
-  path = AsStored(path, &pathLost);
+  AsStored(path, &pathLost);
+  if (!pathLost.empty()) {
+    if (Report) Report->Note("did not add the folder " + path + ": " + ConfigPath +
+                             " is kept in code page 1252, which has no " + LettersNamed(pathLost));
+    return;
+  }
   const std::string storedTitle = AsStored(title, &titleLost);
-
-  // 3. A folder that is listed already, in any spelling, is not added
-  // again; the find remembers its layer, as a find by folder does.
-  const long listed = FindAreaByFolder(path);
-  LastLayer = listed >= 0 ? Sections[static_cast<size_t>(listed)].Record->Layer : -1;
-  if (listed >= 0) return;
 
   // 4. The layer number: on top, one above the highest layer in use by an
   // area or a package component (and never below the number of sections,
@@ -395,7 +421,6 @@ void SceneryLibrary::InsertArea(const std::string& folder, const std::string& ti
   }
 
   // 5.-7. The new area, under the lowest free area number.
-  TellLost("folder", givenPath, path, pathLost);
   TellLost("title", title, storedTitle, titleLost);
   std::string name = AreaSectionName(NextFreeAreaNumber());
   Sections.push_back(Section{
@@ -541,6 +566,9 @@ void SceneryLibrary::CheckAreas(bool autoRemove,
     if (IsAreaEntry(i) && !Sections[i].Record->Required) tested.push_back(Sections[i].Record.get());
   const std::vector<bool> hasSceneryFolder = HaveSceneryFolders(tested);
   size_t nextTested = 0;
+  // Where the simulator stacks add-on packages among the areas, installers
+  // leave numbers free for them: a number above the count is no fault.
+  const bool numbersAboveCountAreGaps = Served && FactsOf(*Served).PackagesProduct != nullptr;
 
   size_t i = 0;
   while (i < Sections.size()) {
@@ -553,7 +581,8 @@ void SceneryLibrary::CheckAreas(bool autoRemove,
     const bool folderGone = !area.Required && !hasSceneryFolder[nextTested++];
     if (folderGone) line += " not found! - ";
     if (area.Layer < 1) line += " negative!  - ";
-    if (static_cast<int64_t>(area.Layer) > static_cast<int64_t>(Sections.size()))
+    if (!numbersAboveCountAreGaps &&
+        static_cast<int64_t>(area.Layer) > static_cast<int64_t>(Sections.size()))
       line += " too big!   - ";
     if (line.empty()) {
       ++i;

@@ -7,9 +7,12 @@
 // request that would destroy what they are not meant to touch: a removal of
 // a required layer, of a drive root, of the simulator folder or anything
 // holding it, of the "Addon Scenery" folder, of a folder that holds another
-// listed layer's folder, of a link to a folder; a copy into its own source
-// tree, and a copy that would first empty one of those protected folders.
-// A refusal changes nothing and is told as a note.
+// listed layer's folder, of a folder that is, holds or lies inside an add-on
+// package's or one of its scenery components', of a link to a folder; a copy
+// into its own source tree, and a copy that would first empty one of those
+// protected folders.  A refusal changes nothing and is told as a note.  A
+// folder on a drive that is not there is missing: nothing is removed from
+// it or copied to it, and a note says so.
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -19,6 +22,7 @@
 
 #include "bgl/content_filter.h"
 #include "platform/winpath.h"
+#include "scenery/addon_packages.h"
 #include "scenery/folder_match.h"
 #include "scenery/library.h"
 #include "walk/tree_walker.h"
@@ -109,6 +113,56 @@ std::string NoFolderPossibleBecause(const std::string& folder) {
   return "";
 }
 
+// The drive of `folder` ("D:") when the host has no such drive, else "".
+// A folder on an unplugged drive is a missing folder, not a fault.
+std::string MissingDrive(const std::string& folder) {
+  const std::string drive = winpath::DriveOf(plat::FullPath(folder));
+  if (drive.size() != 2 || drive[1] != ':' || plat::FolderExists(drive + "\\")) return "";
+  return std::string(1, static_cast<char>(drive[0] & ~0x20)) + ":";
+}
+
+// The add-on packages of `simulator` (none for one that keeps none), as the
+// tree operations see them.  Their problems are the listing's and the
+// check's to tell, not a removal's.
+AddonPackages FindPackages(std::optional<Simulator> simulator) {
+  PackageSearch search(simulator, nullptr);
+  return search.Finish();
+}
+
+// Why removing or emptying the tree at `folder` would destroy an add-on
+// package's files, or "": `folder` is, holds, or lies inside the folder of
+// a package or of one of its scenery components.  Packages belong to the
+// user's package manager; no command changes them.
+std::string PackageBecause(std::optional<Simulator> simulator, const std::string& simulatorFolder,
+                           const std::string& folder) {
+  if (!simulator || !FactsOf(*simulator).PackagesProduct) return "";
+  const std::string target = FullFolder(simulatorFolder, folder);
+  if (target.empty()) return "";
+  const AddonPackages packages = FindPackages(simulator);
+  // How `target` stands to `other`, or "" when apart.
+  const auto relation = [&target](const std::string& other) -> std::string {
+    const std::string full = FullFolder(std::string(), other);
+    if (IsSameFolder(target, full)) return "it is the folder of ";
+    if (IsInsideFolder(full, target)) return "it holds the folder of ";
+    if (IsInsideFolder(target, full)) return "it lies inside the folder of ";
+    return "";
+  };
+  for (const AddonPackage& package : packages.Packages) {
+    const std::string named =
+        "the add-on package '" + package.Title + "' (" + package.DescriptionFile() + ")";
+    if (std::string how = relation(package.Folder); !how.empty()) return how + named;
+    for (const SceneryComponent& component : package.Scenery)
+      if (std::string how = relation(component.Folder); !how.empty())
+        return how + "the scenery component '" + component.Name + "' of " + named;
+  }
+  // A package whose description cannot be read is not among those found,
+  // but its folder is a package's all the same.
+  const std::string ownDescription = winpath::IncludeTrailingBackslash(target) + "add-on.xml";
+  if (plat::FileExists(ownDescription))
+    return "it is the folder of an add-on package (" + ownDescription + ")";
+  return "";
+}
+
 }  // namespace
 
 std::vector<bool> SceneryLibrary::HaveSceneryFolders(const std::vector<const Area*>& areas) const {
@@ -170,6 +224,11 @@ void SceneryLibrary::CopyTree(const std::string& sourceFolder, const std::string
   // Paths are told in their full form, as the user can look them up.
   const std::string destPath = Shown(destRoot);
 
+  // A destination on a drive that is not there (unplugged) takes nothing.
+  if (const std::string drive = MissingDrive(destRoot); !drive.empty()) {
+    if (Report) Report->Note("copied nothing to " + destPath + ": there is no drive " + drive);
+    return;
+  }
   // A destination that cannot be a folder takes nothing: a fault, told once.
   const std::string impossible = NoFolderPossibleBecause(destRoot);
   if (!impossible.empty()) {
@@ -192,6 +251,7 @@ void SceneryLibrary::CopyTree(const std::string& sourceFolder, const std::string
   // Nor a folder that holds the folders of other layers below it.
   if (overwrite == 3) {
     std::string protection = ProtectedBecause(SimulatorFolder, destRoot);
+    if (protection.empty()) protection = PackageBecause(Served, SimulatorFolder, destRoot);
     if (protection.empty()) protection = LayersInsideBecause(destRoot);
     if (!protection.empty()) return Refuse(what + " emptying it first", protection);
   }
@@ -231,7 +291,14 @@ void SceneryLibrary::RemoveAreaTree(size_t index) {
   if (area.Required) return Refuse(what, "it is a required layer");
   if (plat::SameText(area.Local, "Addon scenery"))
     return Refuse(what, "it is the \"Addon Scenery\" folder, which holds every add-on");
+  // A folder on a drive that is not there (unplugged) is a missing folder.
+  if (const std::string drive = MissingDrive(folder); !drive.empty()) {
+    if (Report)
+      Report->Note("removed nothing: " + Shown(folder) + " is on drive " + drive + ", which is not there");
+    return;
+  }
   std::string protection = ProtectedBecause(SimulatorFolder, folder);
+  if (protection.empty()) protection = PackageBecause(Served, SimulatorFolder, folder);
   // A folder that holds other layers' folders (the simulator's "Scenery"
   // folder, an add-on pack with areas of its own) is more than one layer's.
   if (protection.empty()) protection = LayersInsideBecause(folder);

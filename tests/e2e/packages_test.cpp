@@ -141,9 +141,13 @@ TEST_F(Packages, ListedInTheMergedOrderWithEveryMarker) {
 
 TEST_F(Packages, CheckReportsComponentsAndRemovesNothingOfThem) {
   MakePackages();
+  const std::string gonePackage =
+      " not found! - package: C:\\Addons\\Nowhere  listed in "
+      "C:\\users\\Pilot\\AppData\\Roaming\\Lockheed Martin\\Prepar3D v5\\add-ons.cfg";
   const std::string report = Banner() + Lines({
       " not found! - 6: Addon Scenery\\Gone",
       " not found! - top: C:\\Addons\\Gone Pack\\Scenery Gone  package C:\\Addons\\Gone Pack\\add-on.xml",
+      gonePackage,
   });
   EXPECT_EQ(RunLayrix(p, {"-x", "0"}).Out, report);
   // Taken after a first run, which leaves the library's lock file.
@@ -159,10 +163,14 @@ TEST_F(Packages, CheckReportsComponentsAndRemovesNothingOfThem) {
   EXPECT_EQ(after, before);
   EXPECT_EQ(ReadFile(p.C("Addons/Gone Pack/add-on.xml")), xmlBefore);
   EXPECT_EQ(ReadFile(p.C(kCfg)).find("Addon Scenery\\Gone"), std::string::npos);
-  // The package is still reported: it was not taken away.
+  // The packages are still reported: they were not taken away.
   EXPECT_EQ(RunLayrix(p, {"-x", "1"}).Out, Banner() + Lines({
       " not found! - top: C:\\Addons\\Gone Pack\\Scenery Gone  package C:\\Addons\\Gone Pack\\add-on.xml",
+      gonePackage,
   }));
+  EXPECT_NE(ReadFile(p.C("users/Pilot/AppData/Roaming/Lockheed Martin/Prepar3D v5/add-ons.cfg"))
+                .find("C:\\Addons\\Nowhere"),
+            std::string::npos);
 }
 
 // A component's folder is told the same whether it is seen where its

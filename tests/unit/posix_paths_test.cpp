@@ -292,6 +292,37 @@ TEST_F(PosixPaths, CurrentFolderInWindowsForm) {
   EXPECT_EQ(folder, expected);
 }
 
+// A folder argument written as a host path, or as a Z: path into another
+// drive, is given on the drive that holds it; the rest keeps the spelling
+// typed.
+TEST_F(PosixPaths, DriveFormOfHostAndZPaths) {
+  fs::create_directories(prefix_ + "/drive_c/FS9/Addon Scenery");
+  fs::create_directories(root_ + "/data/pack");
+  fs::create_directories(root_ + "/database");
+  fs::create_directory_symlink(root_ + "/data", prefix_ + "/dosdevices/e:");
+  fs::create_directory_symlink(root_ + "/data", prefix_ + "/drive_c/FS9/Linked");
+  std::string z = "Z:" + root_;
+  for (char& c : z)
+    if (c == '/') c = '\\';
+  const std::pair<std::string, std::string> cases[] = {
+      {prefix_ + "/drive_c/FS9/Addon Scenery/New", "C:\\FS9\\Addon Scenery\\New"},
+      {C("FS9/Addon Scenery/"), "C:\\FS9\\Addon Scenery\\"},
+      {prefix_ + "/drive_c", "C:\\"},
+      {prefix_ + "/drive_c/FS9/Linked/pack", "E:\\pack"},  // links resolved, as for the current folder
+      {root_ + "/data/pack", "E:\\pack"},
+      {root_ + "/database", z + "\\database"},  // whole components only
+      {z + "\\PREFIX\\drive_c\\fs9\\addon scenery\\New", "C:\\fs9\\addon scenery\\New"},
+      {z + "\\prefix\\drive_c\\FS9\\x\\..\\Addon Scenery", "C:\\FS9\\Addon Scenery"},
+      {z + "\\database", z + "\\database"},
+      {"C:\\FS9\\Addon Scenery", "C:\\FS9\\Addon Scenery"},
+      {"Addon Scenery/New", "Addon Scenery/New"},
+      {"\\tmp\\addons", "\\tmp\\addons"},
+      {"//server/share", "//server/share"},
+      {"Q:\\Scenery", "Q:\\Scenery"},
+  };
+  for (const auto& [typed, form] : cases) EXPECT_EQ(plat::DriveFormOf(typed), form) << typed;
+}
+
 TEST_F(PosixPaths, RemovedCurrentFolder) {
   fs::create_directories(root_ + "/gone");
   fs::current_path(root_ + "/gone");

@@ -658,6 +658,45 @@ KEPT_KEYS_CFG = (
     "Required=FALSE\r\nEditor.Note=; not a comment\r\nEmpty=\r\n\r\n")
 
 
+def lay_out_library_of_packages(t):
+    """Prepar3D v5's packages (lay_out_packages) under a library that lists
+    the folder holding them ("All my addons", numbered above the count, as
+    installers leave gaps for packages), a package component's folder, and a
+    folder on a drive the prefix does not have; a listed package whose folder
+    is gone."""
+    lay_out_packages(t)
+    lay_out_packages_listed_and_gone(t)
+    areas = [
+        (1, "Default Terrain", "Scenery\\World", 1, True, True, True),
+        (2, "Default Scenery", "Scenery\\BASE", 2, True, True, False),
+        (3, "Addon Scenery", "Addon Scenery", 3, True, False, False),
+        (4, "Küste", "addon scenery\\KÜSTE", 4, False, False, False),
+        (5, "All my addons", "C:\\Addons", 40, True, False, False),
+        (6, "Mesh Pack", "C:\\Addons\\Mesh\\Mesh", 6, True, False, False),
+        (7, "Ypres", MISSING_DRIVE_FOLDER, 7, True, False, False),
+    ]
+    t.file(P3D5_CFG, ("[General]\r\nTitle=Prepar3D World Scenery\r\nClean_on_Exit=TRUE\r\n\r\n"
+                      + "".join(area(*a) for a in areas)).encode("utf-8"))
+    t.file("C:\\Work\\layrix.ini", "[Main]\r\nSimulator=P3Dv5\r\n")
+
+
+# A folder on a drive that no prefix has.
+MISSING_DRIVE_FOLDER = "Q:\\Scenery Library\\Ypres"
+
+
+def lay_out_packages_listed_and_gone(t):
+    """LocalAppData's package list again, with a package whose folder is gone."""
+    t.file(PACKAGE_PLACES["Local AppData"] + "\\Lockheed Martin\\Prepar3D v5\\add-ons.cfg",
+           "[Package.0]\r\nPATH=C:\\Addons\\Mesh\r\nTITLE=Mesh\r\nACTIVE=true\r\n\r\n"
+           "[Package.1]\r\nPATH=C:\\Addons\\Gone Pack\r\nTITLE=Gone\r\nACTIVE=true\r\n\r\n"
+           "[Package.2]\r\nPATH=C:\\Addons\\Uninstalled\\\r\nTITLE=Uninstalled\r\nACTIVE=true\r\n")
+
+
+def lay_out_haneda(t):
+    """An add-on whose folder code page 1252 cannot name, beside one it can."""
+    t.file(FSX_APPPATH + "\\Addon Scenery\\東京 Haneda\\scenery\\h.bgl", bgl_new([3]))
+
+
 def lay_out_copy_target(t):
     """An existing destination for "-c": files newer, older and equal to the
     download's, a read-only one, one that is only in the destination."""
@@ -673,8 +712,13 @@ def lay_out_copy_target(t):
 
 class Scenario:
     def __init__(self, name, args, stdin="", cwd="C:\\Work", extra=None, closed_stdin=False,
-                 wine_fault=None, stdin_utf8=False):
+                 wine_fault=None, stdin_utf8=False, exe_args=None):
         self.name = name
+        # When set: the words layrix.exe is given instead of `args`.  The
+        # Linux build is given a folder as a host path ({drive_c} stands for
+        # the host folder of drive C:, {z_drive_c} for it as a Z: path) and
+        # must do what the .exe does with that folder's C: path.
+        self.exe_args = exe_args
         # When set: both builds are given the answers in UTF-8.
         self.stdin_utf8 = stdin_utf8
         # When set: why Wine, not layrix, makes the .exe act otherwise here.
@@ -1121,6 +1165,46 @@ def scenarios():
         Scenario("ia-gaps", ["-ia", "%a"], extra=replace_cfg(fsx_cfg(GAP_AREAS))),
         Scenario("s-many-areas", ["-s"], extra=replace_cfg(MANY_CFG)),
         Scenario("f-full-path-of-relative", ["-f", "%a\\Zürich Airport\\", "1"]),
+        # Add-on packages are never removed or emptied by the tree commands;
+        # a drive that is not there holds a missing folder.
+        Scenario("p3d5-rf-folder-of-packages", ["-rf", "C:\\Addons"], extra=lay_out_library_of_packages),
+        Scenario("p3d5-r-folder-in-package", ["-r", "6"], extra=lay_out_library_of_packages),
+        Scenario("p3d5-r-inside-component", ["-r", "4"], extra=lay_out_library_of_packages),
+        Scenario("p3d5-c3-into-package", ["-c", "C:\\Downloads\\Pack Ü", "C:\\Addons\\Wide\\Wide", "3"],
+                 extra=lay_out_library_of_packages),
+        Scenario("p3d5-c3-holding-packages", ["-c", "C:\\Downloads\\Pack Ü", "C:\\Addons", "3"],
+                 extra=lay_out_library_of_packages),
+        Scenario("p3d5-r-missing-drive", ["-r", "7"], extra=lay_out_library_of_packages),
+        Scenario("p3d5-rf-missing-drive", ["-rf", MISSING_DRIVE_FOLDER], extra=lay_out_library_of_packages),
+        Scenario("c-to-missing-drive", ["-c", "C:\\Downloads\\Pack Ü", MISSING_DRIVE_FOLDER, "1"]),
+        Scenario("p3d5-x0-gaps-gone-package", ["-x", "0"], extra=lay_out_library_of_packages),
+        Scenario("p3d5-x1-gaps-gone-package", ["-x", "1"], extra=lay_out_library_of_packages),
+        # An entry whose folder is gone is found (an uninstaller removes it).
+        Scenario("f-gone-folder", ["-f", "%a\\GONE\\", "1"]),
+        Scenario("rf-gone-folder", ["-rf", "Addon Scenery\\Gone"]),
+        Scenario("i-gone-folder", ["-i", "Addon Scenery\\Gone", "Gone again", "-1"]),
+        Scenario("b-uninstall-gone-folder", ["-b", "gone.txt"],
+                 extra=batch("gone.txt", "-f \"%a\\Gone\" 0\r\n-d -1\r\n-f \"%a\\Never There\" 0\r\n-d -1\r\n")),
+        # A folder code page 1252 cannot name is not added; a title is.
+        Scenario("i-folder-1252-cannot-name", ["-i", "%a\\東京 Haneda", "Haneda", "-1"], extra=lay_out_haneda),
+        Scenario("ia-folder-1252-cannot-name", ["-ia", "%a"], extra=lay_out_haneda),
+        Scenario("b-title-1252-cannot-hold", ["-b", "title.txt"],
+                 extra=utf8_batch("title.txt", "-i \"%a\\New Äirfield\" \"東京 Feld\" -1\r\n")),
+        # A variable followed by '/' gives one backslash.
+        Scenario("i-variable-slash", ["-i", "%a/New Äirfield", "Slash Feld", "-1"]),
+        Scenario("b-variable-slash", ["-b", "slash.txt"],
+                 extra=batch("slash.txt", "-i \"%a/New Äirfield\" \"Slash Feld\" -1\r\n")),
+        # On Linux a host path, or a Z: path into drive C:, is the folder of
+        # C: it names: the Linux build given it does what the .exe does with
+        # the C: path.
+        Scenario("i-host-path-listed", ["-i", "{drive_c}/Games/Flight Simulator X/Addon Scenery/Zürich Airport",
+                                        "Twice", "-1"],
+                 exe_args=["-i", FSX_APPPATH + "\\Addon Scenery\\Zürich Airport", "Twice", "-1"]),
+        Scenario("i-host-path-new", ["-i", "{drive_c}/Games/Flight Simulator X/Addon Scenery/New Äirfield/",
+                                     "Neu", "-1"],
+                 exe_args=["-i", FSX_APPPATH + "\\Addon Scenery\\New Äirfield\\", "Neu", "-1"]),
+        Scenario("f-z-path", ["-f", "{z_drive_c}\\Games\\Flight Simulator X\\Addon Scenery\\Zürich Airport", "0"],
+                 exe_args=["-f", FSX_APPPATH + "\\Addon Scenery\\Zürich Airport", "0"]),
         Scenario("b-example-installer", ["-b", "install-addon.txt"],
                  extra=both(batch("install-addon.txt", EXAMPLE_INSTALLER), my_addon)),
         Scenario("bu-answer-without-drive", ["-bu", "install.txt"],
@@ -1404,7 +1488,14 @@ def lay_out(prefix, scenario, xattrs):
     t.finish()
 
 
-def run_program(command, prefix, scenario, stdin_bytes, extra_env):
+def host_path_args(prefix, args):
+    drive_c = prefix.host("C:\\")
+    z_drive_c = "Z:" + drive_c.replace("/", "\\")
+    return [a.replace("{drive_c}", drive_c).replace("{z_drive_c}", z_drive_c) for a in args]
+
+
+def run_program(command, prefix, scenario, stdin_bytes, extra_env, args=None):
+    args = host_path_args(prefix, scenario.args if args is None else args)
     env = dict(prefix.env)
     env.update(extra_env)
     cwd = os.path.join(prefix.root, "outside") if scenario.cwd == "outside" else prefix.host(scenario.cwd)
@@ -1412,7 +1503,7 @@ def run_program(command, prefix, scenario, stdin_bytes, extra_env):
         feed = {"stdin": subprocess.DEVNULL}
     else:
         feed = {"input": stdin_bytes}
-    proc = subprocess.run(command + scenario.args, cwd=cwd, env=env, stdout=subprocess.PIPE,
+    proc = subprocess.run(command + args, cwd=cwd, env=env, stdout=subprocess.PIPE,
                           stderr=subprocess.PIPE, timeout=120, **feed)
     return proc
 
@@ -1519,7 +1610,7 @@ def main():
                        else cp1252(scenario.stdin))
             for attempt in (1, 2):
                 lay_out(prefix, scenario, xattrs)
-                proc = run_program(exe_cmd, prefix, scenario, answers, {})
+                proc = run_program(exe_cmd, prefix, scenario, answers, {}, scenario.exe_args)
                 # Every run prints its banner first: an .exe that printed
                 # nothing at all did not start under Wine (seen once in a
                 # whole comparison).  It is run once more, and said so; one
