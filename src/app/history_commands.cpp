@@ -33,6 +33,12 @@ std::string ShownCommand(const StateFacts& facts) {
   return facts.CommandLine.empty() ? "(command line not kept)" : facts.CommandLine;
 }
 
+// The run that replaced a state, for a sentence: "layrix -t 4".
+std::string ShownRun(const StateFacts& facts) {
+  return facts.CommandLine.empty() ? "a run whose command line was not kept"
+                                   : "layrix " + facts.CommandLine;
+}
+
 std::string ReadBytes(const std::string& path, const std::string& what) {
   std::string bytes;
   if (const plat::FileResult read = plat::ReadWholeFile(path, bytes); !read)
@@ -166,8 +172,10 @@ void ListHistory(CommandState& s) {
     newerOwned = std::move(older);
     newer = newerOwned.get();
   }
-  WriteLine(" " + std::to_string(states.size()) + (states.size() == 1 ? " state" : " states") +
-            " kept, at most " + std::to_string(s.History) + " (History in layrix.ini)");
+  const std::string kept =
+      " " + std::to_string(states.size()) + (states.size() == 1 ? " state" : " states") + " kept, ";
+  WriteLine(kept + (s.History > 0 ? "at most " + std::to_string(s.History) + " (History in layrix.ini)"
+                                  : "no more while History=0 in layrix.ini"));
   WriteLine("");
 }
 
@@ -187,7 +195,7 @@ void ShowStateDiff(CommandState& s) {
   const StateFacts facts = ReadStateFacts(*state);
   const LibraryDiff diff = CompareLibraries(*older, *s.Library, s.Library->SimulatorFolder);
   WriteLine(" Changes from state " + std::to_string(state->Number) + " (" + ShownTime(facts) +
-            ", before " + ShownCommand(facts) + ") to " + cfg + ":");
+            ", before " + ShownRun(facts) + ") to " + cfg + ":");
   for (const AreaChange& change : diff.Changes) WriteLine(" " + ChangeLine(change));
   if (diff.Changes.empty()) WriteLine(" No area differs in its layer, state, title or folder.");
   WriteLine(" " + DiffCountText(diff));
@@ -224,7 +232,7 @@ void UndoToState(CommandState& s) {
                      "; scenery.cfg was not written");
   if (const plat::FileResult written = plat::WriteFileReplacing(cfg, restored); !written)
     throw FatalError(written.Tell("write", cfg) + "; the previous file is unchanged");
-  WriteLine(" scenery.cfg is state " + number + " again, as it was before " + ShownCommand(facts) +
+  WriteLine(" scenery.cfg is state " + number + " again, as it was before " + ShownRun(facts) +
             " (" + ShownTime(facts) + ").");
   WriteLine(" The file it replaced is kept as state 1: -undo 1 puts it back.");
   WriteLine("");

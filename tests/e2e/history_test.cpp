@@ -148,6 +148,7 @@ TEST_F(History, RunsInSequenceKeepOneStatePerChange) {
   WriteFile(p.Work() + "/layrix.ini", "[Main]\r\nHistory=0\r\n");
   ASSERT_EQ(Run({"-t", "3"}).ExitCode, 0);
   EXPECT_EQ(KeptStates(p).size(), 3u);
+  EXPECT_NE(Hist().find(" 3 states kept, no more while History=0 in layrix.ini\r\n"), std::string::npos);
   const std::string last = Cfg(p);
   const RunResult undo = Run({"-undo"});
   EXPECT_EQ(undo.Out, Banner());
@@ -176,7 +177,7 @@ TEST_F(History, DiffTellsAreasAddedRemovedAndChanged) {
   const RunResult r = Run({"-diff", "2"});
   EXPECT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_EQ(WithoutTimes(r.Out),
-            Banner() + Lines({" Changes from state 2 (<time>, before (command line not kept)) to "
+            Banner() + Lines({" Changes from state 2 (<time>, before a run whose command line was not kept) to "
                               "C:\\FS9\\scenery.cfg:",
                               " added    Addon Scenery/New Field: layer 5, on, \"New Field\"",
                               " added    Scenery\\BASE: layer 7, on, \"Default Scenery again\"",
@@ -188,7 +189,7 @@ TEST_F(History, DiffTellsAreasAddedRemovedAndChanged) {
                               " 2 added, 1 removed, 2 changed", ""}));
   // The last change: one toggle.
   EXPECT_EQ(WithoutTimes(Run({"-diff"}).Out),
-            Banner() + Lines({" Changes from state 1 (<time>, before -t 5) to C:\\FS9\\scenery.cfg:",
+            Banner() + Lines({" Changes from state 1 (<time>, before layrix -t 5) to C:\\FS9\\scenery.cfg:",
                               " changed  Addon Scenery/New Field: off -> on",
                               " 0 added, 0 removed, 1 changed", ""}));
 }
