@@ -12,7 +12,11 @@ at the prefix, the result is taken down (standard output bytes, exit code,
 scenery.cfg, scenery.~cfg, folder trees with names, contents, read-only
 state and carried last-write times), the starting files are laid out again,
 and layrix.exe runs under Wine with the same arguments in the same folder.
-The two results must be identical.  (An .exe run that printed nothing at
+The two results must be identical.  A scenario may give runs to make before
+its own (the library's history: changes, undos, then the list of the kept
+states); their output and exit codes are compared too, and the times that
+the history shows and keeps, which differ from one build's run to the
+other's, are masked.  (An .exe run that printed nothing at
 all, not even the banner every run prints first, did not start under Wine:
 it is run once more, and said so.)
 
