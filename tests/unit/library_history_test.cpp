@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/settings.h"
 #include "scenery/library_diff.h"
 #include "scenery/library_history.h"
 
@@ -128,6 +129,21 @@ TEST(LibraryDiff, AreasMatchedByFolderHoweverWritten) {
                 "changed  Addon Scenery\\PACK: layer 2 -> 9, on -> off, title \"Pack\" -> \"Pack 2\", "
                 "folder \"Addon Scenery\\Pack\" -> \"Addon Scenery\\PACK\"",
                 "1 added, 1 removed, 1 changed"}));
+}
+
+TEST(HistorySetting, CountOfStatesAndItsDefault) {
+  app::CommandState s;
+  EXPECT_EQ(s.History, 20);
+  const std::pair<const char*, int32_t> cases[] = {
+      {"[Main]\r\nHistory=3\r\n", 3},     {"[Main]\r\nHistory=0\r\n", 0},
+      {"[main]\r\nhistory=0x10\r\n", 16}, {"[Main]\r\nHistory=-1\r\n", 20},
+      {"[Main]\r\nHistory=many\r\n", 20}, {"[Other]\r\nHistory=3\r\n", 20},
+  };
+  for (const auto& [ini, expected] : cases) {
+    s.History = 7;  // a value left from before must not survive
+    app::ApplySettings(s, ini);
+    EXPECT_EQ(s.History, expected) << ini;
+  }
 }
 
 }  // namespace
