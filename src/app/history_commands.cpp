@@ -124,7 +124,9 @@ void SaveKeepingHistory(CommandState& s) {
   library.SaveToFile("", true, [&](const std::string& text) {
     if (s.History <= 0) return;
     std::string before;
-    if (const plat::FileResult read = plat::ReadWholeFile(library.ConfigPath, before); !read)
+    const plat::FileResult read = plat::ReadWholeFile(library.ConfigPath, before);
+    if (read.Outcome == plat::FileOutcome::Missing) return;  // gone meanwhile: nothing to keep
+    if (!read)
       throw FatalError("cannot keep the state of " + library.ConfigPath + " before changing it: " +
                        read.Tell("read", library.ConfigPath) +
                        "; nothing was changed (History=0 in layrix.ini turns the history off)");
