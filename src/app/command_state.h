@@ -14,6 +14,7 @@
 #include "app/console.h"
 #include "scenery/addon_packages.h"
 #include "scenery/library.h"
+#include "scenery/library_history.h"
 #include "scenery/library_lock.h"
 
 namespace app {
@@ -45,6 +46,7 @@ struct CommandArguments {
   bool AutoRemove = false;   // autoremove of "-x"
   int32_t Version = 0;       // BGL version of "-v-", "-v+" (0: any)
   int32_t Filter = 0;        // content filter of "-v-", "-v+"
+  int32_t State = 1;         // the kept state of "-undo", "-diff" (1 = the newest)
 };
 
 struct CommandState {
@@ -69,6 +71,13 @@ struct CommandState {
   // Seconds to wait for another program to let go of the library (0: none).
   int32_t LockTimeout = kDefaultLockTimeoutSeconds;
   VariableTable VariableValues;
+  // The states of scenery.cfg kept before changes (History= in layrix.ini;
+  // 0: none), the run's command line as the user gave it, kept with them,
+  // and, for "-hist", "-undo" and "-diff" only, why scenery.cfg did not
+  // load (empty: it did).
+  int32_t History = kDefaultHistoryLength;
+  std::string CommandLine;
+  std::string LoadProblem;
   // The search for the add-on packages of a "-l" given on the command line,
   // begun before the library was read so that their descriptions are read
   // meanwhile; after a listing, that listing's search (Finished), kept with

@@ -9,6 +9,7 @@
 #include "app/batch.h"
 #include "app/config_check.h"
 #include "app/console.h"
+#include "app/history_commands.h"
 #include "app/library_listing.h"
 #include "app/parser.h"
 #include "platform/platform.h"
@@ -278,6 +279,9 @@ const Command kCommands[] = {
      [](CommandState& s) { SwitchBglFiles(s, s.RenameExtension, ".bgl"); }},
     {"-p", 2, "message", TakeMessage, " {message}", WaitForEnter},
     {"-l", 1, "", TakeNothing, nullptr, ListTheLibrary},
+    {"-hist", 1, "", TakeHistoryListing, nullptr, ListHistory},
+    {"-undo", kOneToFourWords, "state number", TakeStateNumber, nullptr, UndoToState},
+    {"-diff", kOneToFourWords, "state number", TakeStateNumber, nullptr, ShowStateDiff},
 };
 
 // The text of argument `name` ("layer", ...).

@@ -10,6 +10,7 @@
 #include "app/batch.h"
 #include "app/command_line.h"
 #include "app/console.h"
+#include "app/history_commands.h"
 #include "app/commands.h"
 #include "app/parser.h"
 #include "app/settings.h"
@@ -39,7 +40,7 @@ int RunCommand(CommandState& s, int parsed) {
   switch (parsed) {
     case kParseOk: {
       s.Parsed->Run(s);  // "-b" and "-bu" run the batch file here
-      if (s.Library->Modified) s.Library->SaveToFile("", true);
+      if (s.Library->Modified) SaveKeepingHistory(s);
       // A fault of a file operation (the library was saved all the same)
       // makes the run a failure.
       return s.Report.Faults() > 0 ? 1 : 0;
@@ -71,6 +72,7 @@ int RunUnguarded(const std::vector<std::string>& words) {
   WriteLine("");
   CommandState s;
   ReadCommandLine(s, words);
+  s.CommandLine = CommandLineText(words);
   ReadSettings(s);
   s.Library = std::make_unique<SceneryLibrary>();
   s.Library->Report = &s.Report;
@@ -105,6 +107,8 @@ int RunUnguarded(const std::vector<std::string>& words) {
   if (keepsPackages && s.ArgCount == 1 && FindCommand(s.Args[1]) == FindCommand("-l"))
     s.Library->LoadFromFile(s.Library->ConfigPath,
                             [&] { s.PackagesAhead.emplace(s.Library->Served, &s.Report); });
+  else if (IsHistoryCommand(s))
+    LoadForHistory(s);  // a library that does not load can still be put back
   else
     s.Library->LoadFromFile(s.Library->ConfigPath);
   const int parsed = ParseCommand(s);

@@ -1,6 +1,6 @@
 // The settings file layrix.ini in the current folder: section "Main", keys
-// "ForceVersion", "Simulator", "RenameExtension" and "LockTimeout".  It is
-// only read.
+// "ForceVersion", "Simulator", "RenameExtension", "LockTimeout" and
+// "History".  It is only read.
 #include "app/settings.h"
 
 #include "platform/platform.h"
@@ -14,6 +14,7 @@ void ApplySettings(CommandState& s, const std::string& iniBytes) {
   s.SimulatorName.clear();
   s.RenameExtension = ".~bgl";
   s.LockTimeout = kDefaultLockTimeoutSeconds;
+  s.History = kDefaultHistoryLength;
   // Read as batch files are: UTF-8 with a mark, or valid UTF-8 beyond ASCII;
   // else code page 1252.
   const profile::Document doc = profile::Parse(iniBytes, profile::Unmarked::Detect);
@@ -28,6 +29,11 @@ void ApplySettings(CommandState& s, const std::string& iniBytes) {
     // A value that is not a number of seconds keeps the default.
     int32_t seconds = -1;
     if (ParseInteger(*value, seconds) && seconds >= 0) s.LockTimeout = seconds;
+  }
+  if (const std::string* value = main->Find("History")) {
+    // How many states are kept; a value that is not a count keeps the default.
+    int32_t states = -1;
+    if (ParseInteger(*value, states) && states >= 0) s.History = states;
   }
   if (const std::string* value = main->Find("RenameExtension")) {
     // An empty value keeps the default.

@@ -9,7 +9,7 @@ namespace app {
 
 namespace {
 
-const std::array<const char*, 144> kUsageLines = {
+const std::array<const char*, 153> kUsageLines = {
     " Usage: layrix < command line option >",
     "",
     " Valid command line options:",
@@ -138,6 +138,15 @@ const std::array<const char*, 144> kUsageLines = {
     "                                 -> within batch files all characters after",
     "                                    ';' are considered as comment",
     " -p message                      print out 'message' and wait for enter",
+    " -hist                           list the kept states of scenery.cfg, newest",
+    "                                 first: number, time, the command that",
+    "                                 replaced it and what it changed",
+    " -undo [n]                       put back kept state 'n' (default 1, the",
+    "                                 state before the last change)",
+    "                                 -> the current file is kept first:",
+    "                                    '-undo 1' takes an undo back",
+    " -diff [n]                       list the areas added, removed and changed",
+    "                                 from kept state 'n' (default 1) to now",
     "",
     " 'scnpath', 'srcpath' and 'dstpath' may use the following variables:",
     "                                 %c - current folder",

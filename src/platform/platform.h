@@ -249,6 +249,9 @@ FileResult FindFolderNames(const std::string& pattern, std::vector<std::string>&
 
 // One folder level; Exists when it exists already.
 FileResult MakeFolder(const std::string& path);
+// MakeFolder, the new folder marked hidden (on Linux with the mark Wine
+// keeps, user.DOSATTRIB, so that both builds leave the same folder).
+FileResult MakeHiddenFolder(const std::string& path);
 // Only an empty folder is removed (NotEmpty otherwise); never a link.
 FileResult RemoveEmptyFolder(const std::string& path);
 // ReadOnly for a read-only file, WrongKind for a folder.

@@ -78,7 +78,11 @@ class SceneryLibrary {
   // copy of the file before ("scenery.~cfg" beside it) first.  A backup that
   // cannot be made, or a file that cannot be written, throws FatalError
   // naming it; nothing is written then, and the old file stays.
-  void SaveToFile(const std::string& fileName, bool backup);
+  // `beforeWriting` (when given) is handed the new text once the target is
+  // known to be writable, before the backup or anything else is written; a
+  // FatalError of it stops the save there.
+  void SaveToFile(const std::string& fileName, bool backup,
+                  const std::function<void(const std::string& text)>& beforeWriting = nullptr);
 
   // Layer operations.  A layer argument of -1 stands for LastLayer, except
   // for ActivateLayer and InsertLayer (where -1 means "on top of all").

@@ -325,7 +325,8 @@ std::string SceneryLibrary::SaveToText() const {
 // file nor its backup changes; any later failure leaves the old file whole,
 // as the new text is written to a temporary file that only replaces the
 // target once it is complete.
-void SceneryLibrary::SaveToFile(const std::string& fileName, bool backup) {
+void SceneryLibrary::SaveToFile(const std::string& fileName, bool backup,
+                                const std::function<void(const std::string& text)>& beforeWriting) {
   const std::string target = fileName.empty() ? ConfigPath : fileName;
   if (target.empty()) throw FatalError("Cannot save scenery.cfg: no file name is known");
 
@@ -336,6 +337,7 @@ void SceneryLibrary::SaveToFile(const std::string& fileName, bool backup) {
     throw FatalError("Cannot write '" + target + "': the file is read-only");
 
   const std::string text = SaveToText();
+  if (beforeWriting) beforeWriting(text);
 
   if (backup && isFile) {
     const std::string backupPath = winpath::ExtractFilePath(target) + "scenery.~cfg";

@@ -63,7 +63,7 @@ TEST(CliStart, EmptyCommandLineWithoutScenerycfg) {
 
 TEST_F(Cli, EmptyCommandLinePrintsTheUsageText) {
   const std::string usage = Usage();
-  ASSERT_EQ(std::count(usage.begin(), usage.end(), '\n'), 144);
+  ASSERT_EQ(std::count(usage.begin(), usage.end(), '\n'), 153);
   RunResult r = Run({});
   EXPECT_EQ(r.ExitCode, 0);
   EXPECT_EQ(r.Out, Banner() + usage);

@@ -59,6 +59,9 @@ TEST_F(FullDisk, FileSizeLimitStopsTheNewFile) {
 // A limit below the old size stops the backup copy: nothing is written.
 TEST_F(FullDisk, FileSizeLimitStopsTheBackup) {
   WriteFile(e2e::BackupPath(p), "earlier backup");
+  // Without the history, whose copy of the old file the limit would stop
+  // first (as the history's own tests show).
+  WriteFile(p.Work() + "/layrix.ini", "[Main]\r\nHistory=0\r\n");
   RunOptions o;
   o.FileSizeLimit = 4096;
   RunResult r = RunLayrix(p, {"-t", "1"}, o);
@@ -95,6 +98,7 @@ TEST_F(FullDisk, SmallFileSystem) {
     ~Unmount() { (void)std::system(("umount '" + path + "'").c_str()); }
   } unmount{fs9};
   p.MakeFS9(oldText);  // again, on the new file system
+  WriteFile(p.Work() + "/layrix.ini", "[Main]\r\nHistory=0\r\n");  // no room for its copy
 
   RunResult r = RunLayrix(p, {"-t", "1"});
   EXPECT_EQ(r.ExitCode, 1);

@@ -12,7 +12,11 @@ at the prefix, the result is taken down (standard output bytes, exit code,
 scenery.cfg, scenery.~cfg, folder trees with names, contents, read-only
 state and carried last-write times), the starting files are laid out again,
 and layrix.exe runs under Wine with the same arguments in the same folder.
-The two results must be identical.  (An .exe run that printed nothing at
+The two results must be identical.  A scenario may give runs to make before
+its own (the library's history: changes, undos, then the list of the kept
+states); their output and exit codes are compared too, and the times that
+the history shows and keeps, which differ from one build's run to the
+other's, are masked.  (An .exe run that printed nothing at
 all, not even the banner every run prints first, did not start under Wine:
 it is run once more, and said so.)
 
@@ -46,6 +50,7 @@ import argparse
 import difflib
 import os
 import random
+import re
 import shutil
 import stat
 import struct
@@ -712,13 +717,18 @@ def lay_out_copy_target(t):
 
 class Scenario:
     def __init__(self, name, args, stdin="", cwd="C:\\Work", extra=None, closed_stdin=False,
-                 wine_fault=None, stdin_utf8=False, exe_args=None):
+                 wine_fault=None, stdin_utf8=False, exe_args=None, before=None):
         self.name = name
         # When set: the words layrix.exe is given instead of `args`.  The
         # Linux build is given a folder as a host path ({drive_c} stands for
         # the host folder of drive C:, {z_drive_c} for it as a Z: path) and
         # must do what the .exe does with that folder's C: path.
         self.exe_args = exe_args
+        # When set: runs of the same build before this one, each a list of
+        # arguments; their output and exit codes are compared too, and the
+        # times in every output and in the history's files are masked (the
+        # two builds run at different moments).
+        self.before = before
         # When set: both builds are given the answers in UTF-8.
         self.stdin_utf8 = stdin_utf8
         # When set: why Wine, not layrix, makes the .exe act otherwise here.
@@ -1219,6 +1229,21 @@ def scenarios():
                  extra=batch("uninstall.txt", EXAMPLE_UNINSTALLER)),
         Scenario("cfg-without-required", ["-l"], extra=replace_cfg(fsx_cfg().replace(
             "Layer=3\r\nActive=TRUE\r\nRequired=FALSE\r\n", "Layer=3\r\nActive=TRUE\r\n"))),
+        # The library's history: runs in sequence (change, change, undo 2,
+        # undo 1, a batch file, runs that change nothing), then the list of
+        # the kept states; a short History=; a difference; a refused undo.
+        Scenario("history-sequence", ["-hist"],
+                 before=[["-t", "5"], ["-i", "%a\\New Äirfield", "Neues Feld", "-1"],
+                         ["-undo", "2"], ["-undo"], ["-b", "hist.txt"],
+                         ["-f", "Addon Scenery\\MyAirport", "0"], ["-a", "3"], ["-diff", "4"]],
+                 extra=batch("hist.txt", "-t 4\r\n-undo 1\r\n-dt \"Gone Airport\"\r\n")),
+        Scenario("history-limit", ["-hist"], before=[["-t", "4"]] * 6,
+                 extra=ini("[Main]\r\nHistory=3\r\n")),
+        Scenario("history-diff", ["-diff", "3"],
+                 before=[["-t", "5"], ["-ia", "%a"], ["-f", "ADDON SCENERY\\zero", "0"], ["-mu", "4"]]),
+        Scenario("history-undo-refused", ["-undo", "5"], before=[["-t", "4"], ["-t", "4"]]),
+        Scenario("history-p3d5-utf8", ["-hist"], extra=lay_out_utf8_library,
+                 before=[["-i", "%a\\Ωmega Neu", "Ωmega Neu", "-1"], ["-undo"], ["-diff", "2"]]),
     ]
     return s
 
@@ -1458,6 +1483,11 @@ def snapshot(prefix, xattrs):
             dirnames.sort()
             rel_dir = os.path.relpath(dirpath, prefix.host(""))
             shot[rel_dir + "/"] = ("folder",)
+            if xattrs and os.path.basename(dirpath) == ".layrix.history":
+                try:
+                    shot[rel_dir + "/"] = ("folder", os.getxattr(dirpath, "user.DOSATTRIB"))
+                except OSError:
+                    shot[rel_dir + "/"] = ("folder", b"")
             for name in sorted(filenames) + [d for d in dirnames if os.path.islink(os.path.join(dirpath, d))]:
                 full = os.path.join(dirpath, name)
                 rel = os.path.relpath(full, prefix.host(""))
@@ -1475,6 +1505,8 @@ def snapshot(prefix, xattrs):
                         attr = os.getxattr(full, "user.DOSATTRIB")
                     except OSError:
                         attr = b""
+                if "/.layrix.history/" in "/" + rel:
+                    data = mask_times(data)
                 shot[rel] = ("file", data, "read-only" if readonly else "writable", mtime, attr)
     return shot
 
@@ -1505,6 +1537,25 @@ def run_program(command, prefix, scenario, stdin_bytes, extra_env, args=None):
         feed = {"input": stdin_bytes}
     proc = subprocess.run(command + args, cwd=cwd, env=env, stdout=subprocess.PIPE,
                           stderr=subprocess.PIPE, timeout=120, **feed)
+    return proc
+
+
+def mask_times(data):
+    """`data` with every time written as 2026-12-10 13:09:37 replaced."""
+    return re.sub(rb"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d", b"<time>", data)
+
+
+def run_with_runs_before(command, prefix, scenario, stdin_bytes, extra_env, args=None):
+    """run_program, after the scenario's runs before (if any): the output
+    of all of them, each earlier one followed by its exit code."""
+    earlier = b""
+    for args in scenario.before or []:
+        proc = run_program(command, prefix, Scenario(scenario.name, args, cwd=scenario.cwd), b"",
+                           extra_env)
+        earlier += proc.stdout + b"[exit %d]\r\n" % proc.returncode
+    proc = run_program(command, prefix, scenario, stdin_bytes, extra_env, args)
+    if scenario.before is not None:
+        proc.stdout = mask_times(earlier + proc.stdout)
     return proc
 
 
@@ -1603,14 +1654,16 @@ def main():
         def compare(scenario):
             """Runs one scenario through both builds; 1 when they differ."""
             lay_out(prefix, scenario, xattrs)
-            proc = run_program(linux_cmd, prefix, scenario, scenario.stdin.encode("utf-8"), linux_env)
+            proc = run_with_runs_before(linux_cmd, prefix, scenario, scenario.stdin.encode("utf-8"),
+                                        linux_env)
             linux = {"exit": proc.returncode, "out": linux_output_as_exe_prints_it(proc.stdout),
                      "err": proc.stderr, "files": snapshot(prefix, xattrs)}
             answers = (scenario.stdin.encode("utf-8") if scenario.stdin_utf8
                        else cp1252(scenario.stdin))
             for attempt in (1, 2):
                 lay_out(prefix, scenario, xattrs)
-                proc = run_program(exe_cmd, prefix, scenario, answers, {}, scenario.exe_args)
+                proc = run_with_runs_before(exe_cmd, prefix, scenario, answers, {},
+                                            scenario.exe_args)
                 # Every run prints its banner first: an .exe that printed
                 # nothing at all did not start under Wine (seen once in a
                 # whole comparison).  It is run once more, and said so; one

@@ -127,6 +127,22 @@ FileResult MakeFolder(const std::string& path) {
   return {};
 }
 
+FileResult MakeHiddenFolder(const std::string& path) {
+  const FileResult made = MakeFolder(path);
+  if (!made.Done()) return made;
+  // Marked as Wine marks a folder that a Windows program makes hidden (its
+  // leading dot, if any, already hides it here; a file system without
+  // extended attributes does without).
+  const Resolved r = Resolve(path);
+  const int fd = Sys().Open(AT_FDCWD, r.Host.c_str(), O_RDONLY | O_DIRECTORY, 0);
+  if (fd >= 0) {
+    static constexpr char kHidden[] = "0x2";
+    (void)Sys().Fsetxattr(fd, "user.DOSATTRIB", kHidden, sizeof kHidden - 1);
+    Sys().Close(fd);
+  }
+  return {};
+}
+
 FileResult RemoveEmptyFolder(const std::string& path) {
   Resolved r = Resolve(path);
   if (!r.Valid || r.Name.empty()) return NotAnEntry(r);

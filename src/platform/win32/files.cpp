@@ -159,6 +159,12 @@ FileResult MakeFolder(const std::string& path) {
   return win32::ResultOfCode(code);
 }
 
+FileResult MakeHiddenFolder(const std::string& path) {
+  const FileResult made = MakeFolder(path);
+  if (made.Done()) (void)SetFileAttributesW(FilePath(path).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  return made;
+}
+
 FileResult RemoveEmptyFolder(const std::string& path) {
   DWORD attributes = AttributesOf(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return win32::ResultOfCode(GetLastError());
