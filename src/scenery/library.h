@@ -92,7 +92,18 @@ class SceneryLibrary {
   void SortLayers();
   void MoveLayerDown(int32_t layer);
   void MoveLayerUp(int32_t layer);
-  void InsertLayer(const std::string& path, const std::string& title, int32_t layer);
+  // What InsertLayer did: added the area, or why it added none.
+  enum class InsertOutcome {
+    Added,
+    ListedAlready,    // an area lists the folder (ListedAt), in any spelling
+    NoSceneryFolder,  // the folder has no "scenery" sub-folder
+    SimulatorFolder,  // the folder is the simulator folder itself
+  };
+  struct Insertion {
+    InsertOutcome Outcome = InsertOutcome::Added;
+    long ListedAt = -1;  // the list position of the area that lists the folder
+  };
+  Insertion InsertLayer(const std::string& path, const std::string& title, int32_t layer);
   bool DeleteLayer(int32_t layer);
   bool DeleteLayerByTitle(const std::string& title);
   void DeleteInactiveLayers();
@@ -123,7 +134,8 @@ class SceneryLibrary {
   // required one) or whose layer number is below 1 or above the number of
   // entries.  With `autoRemove` an area whose folder is missing is removed
   // as soon as it is reported, and the areas after it are checked as they
-  // then stand.
+  // then stand; Report is told of each one removed, and of each required
+  // area kept though its folder is missing.
   void CheckAreas(bool autoRemove, const std::function<void(const std::string&)>& report);
 
   // `text` as the file can hold it: unchanged in a UTF-8 or UTF-16 file; in

@@ -261,8 +261,9 @@ void SceneryLibrary::MoveLayerUp(int32_t layer) {
 
 // ------------------------------------------------------------ insert
 
-void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& title,
-                                 int32_t layerWanted) {
+SceneryLibrary::Insertion SceneryLibrary::InsertLayer(const std::string& folder,
+                                                      const std::string& title,
+                                                      int32_t layerWanted) {
   // A relative path that names a scenery folder below the simulator folder is
   // stored as given.  One that names a folder only below the current folder
   // would be read by the simulator against its own folder, where it does not
@@ -291,7 +292,7 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
   // The simulator folder itself comes out as an empty path.  Its "Scenery"
   // folder (the default scenery) would let it pass the test below, but an
   // area with an empty folder names no folder at all: it is never added.
-  if (path.empty()) return;
+  if (path.empty()) return {InsertOutcome::SimulatorFolder};
 
   // 2. The folder must have a "scenery" sub-folder, as given or below SimulatorFolder.
   // (A relative path is tried below SimulatorFolder first: that is where a scan's
@@ -300,7 +301,7 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
   const std::string belowFS = SimulatorFolder + path + "\\scenery";
   if (winpath::IsRelativePath(path) ? !plat::FolderExists(belowFS) && !plat::FolderExists(asGiven)
                            : !plat::FolderExists(asGiven) && !plat::FolderExists(belowFS))
-    return;
+    return {InsertOutcome::NoSceneryFolder};
 
   // The folder and the title as the file can hold them (a code page 1252
   // file loses the characters it has no form for; the user is told below).
@@ -313,7 +314,7 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
   // again; the find remembers its layer, as a find by folder does.
   const long listed = FindAreaByFolder(path);
   LastLayer = listed >= 0 ? Sections[static_cast<size_t>(listed)].Record->Layer : -1;
-  if (listed >= 0) return;
+  if (listed >= 0) return {InsertOutcome::ListedAlready, listed};
 
   // 4. The layer number: on top, one above the highest layer in use (and
   // never below the number of sections, which it is in a library numbered
@@ -340,6 +341,7 @@ void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& t
       std::move(name), std::make_unique<Area>(storedTitle, path, std::string(), layer, true, false,
                                                    std::string())});
   Modified = true;
+  return {};
 }
 
 // ------------------------------------------------------------ delete
@@ -459,9 +461,11 @@ void SceneryLibrary::CheckAreas(bool autoRemove,
   // folder test) are looked at first, in one batch.  The loop below meets
   // each area once, in the same order (a removal takes only the area at
   // hand), so their answers are taken one after the other.
+  // A removal also looks at the required ones, to tell which it keeps.
   std::vector<const Area*> tested;
   for (size_t i = 0; i < Sections.size(); ++i)
-    if (IsAreaEntry(i) && !Sections[i].Record->Required) tested.push_back(Sections[i].Record.get());
+    if (IsAreaEntry(i) && (autoRemove || !Sections[i].Record->Required))
+      tested.push_back(Sections[i].Record.get());
   const std::vector<bool> hasSceneryFolder = HaveSceneryFolders(tested);
   size_t nextTested = 0;
 
@@ -473,7 +477,14 @@ void SceneryLibrary::CheckAreas(bool autoRemove,
     }
     const Area& area = *Sections[i].Record;
     std::string line;
-    const bool folderGone = !area.Required && !hasSceneryFolder[nextTested++];
+    const bool looked = autoRemove || !area.Required;
+    const bool folderMissing = looked && !hasSceneryFolder[nextTested++];
+    // A required area is never reported missing nor removed; a removal
+    // tells that it kept one.
+    const bool folderGone = folderMissing && !area.Required;
+    if (folderMissing && area.Required && Report)
+      Report->Note("kept layer " + std::to_string(area.Layer) + " '" + area.Title + "' (" +
+                   area.Local + "): its folder is missing, but the area is required");
     if (folderGone) line += " not found! - ";
     if (area.Layer < 1) line += " negative!  - ";
     if (static_cast<int64_t>(area.Layer) > static_cast<int64_t>(Sections.size()))
@@ -493,6 +504,9 @@ void SceneryLibrary::CheckAreas(bool autoRemove,
     // The entry that moves into this position is examined next.  Removing a
     // layer below 1 closes no gap: that would push the areas numbered 1 down
     // to 0, where they would be reported and removed in their turn.
+    if (Report)
+      Report->Note("removed layer " + std::to_string(area.Layer) + " '" + area.Title + "' (" +
+                   area.Local + "): its folder is missing");
     RemoveEntryAt(i, area.Layer >= 1);
   }
 }
