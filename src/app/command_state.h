@@ -68,6 +68,9 @@ struct CommandState {
   std::string SimulatorName;  // the simulator the settings name; empty: none
   // Seconds to wait for another program to let go of the library (0: none).
   int32_t LockTimeout = kDefaultLockTimeoutSeconds;
+  // "ExitCodes=strict": a run that does nothing because of its input ends
+  // with exit code 2 or 3 instead of 0 (run.h).
+  bool StrictExitCodes = false;
   VariableTable VariableValues;
   // The search for the add-on packages of a "-l" given on the command line,
   // begun before the library was read so that their descriptions are read

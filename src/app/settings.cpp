@@ -1,6 +1,6 @@
 // The settings file layrix.ini in the current folder: section "Main", keys
-// "ForceVersion", "Simulator", "RenameExtension" and "LockTimeout".  It is
-// only read.
+// "ForceVersion", "Simulator", "RenameExtension", "LockTimeout" and
+// "ExitCodes".  It is only read.
 #include "app/settings.h"
 
 #include "platform/platform.h"
@@ -14,6 +14,7 @@ void ApplySettings(CommandState& s, const std::string& iniBytes) {
   s.SimulatorName.clear();
   s.RenameExtension = ".~bgl";
   s.LockTimeout = kDefaultLockTimeoutSeconds;
+  s.StrictExitCodes = false;
   // Read as batch files are: UTF-8 with a mark, or valid UTF-8 beyond ASCII;
   // else code page 1252.
   const profile::Document doc = profile::Parse(iniBytes, profile::Unmarked::Detect);
@@ -29,6 +30,9 @@ void ApplySettings(CommandState& s, const std::string& iniBytes) {
     int32_t seconds = -1;
     if (ParseInteger(*value, seconds) && seconds >= 0) s.LockTimeout = seconds;
   }
+  // Any other value keeps the exit codes installers have always seen.
+  if (const std::string* value = main->Find("ExitCodes"))
+    s.StrictExitCodes = plat::SameText(*value, "strict");
   if (const std::string* value = main->Find("RenameExtension")) {
     // An empty value keeps the default.
     if (!value->empty()) s.RenameExtension = (*value)[0] == '.' ? *value : "." + *value;
