@@ -3,6 +3,7 @@
 // May use: every folder of src/ (never the host's headers).
 #pragma once
 
+#include <set>
 #include <string>
 
 #include "base/problems.h"
@@ -20,10 +21,14 @@ void WriteErrorLine(const std::string& message);
 void WriteNoticeLine(const std::string& message);
 
 // The notes and faults of the run's tree operations: each one line on
-// standard error; the faults are counted, for the exit code.
+// standard error; the faults are counted, for the exit code.  A note is told
+// once in a run: a batch file that lists the library three times hears of a
+// bad add-on.xml once.
 class ConsoleNotices : public Notices {
  public:
-  void Note(const std::string& text) override { WriteNoticeLine(text); }
+  void Note(const std::string& text) override {
+    if (told_.insert(text).second) WriteNoticeLine(text);
+  }
   void Fault(const std::string& text) override {
     ++faults_;
     WriteErrorLine(text);
@@ -32,6 +37,7 @@ class ConsoleNotices : public Notices {
 
  private:
   int faults_ = 0;
+  std::set<std::string> told_;
 };
 
 }  // namespace app

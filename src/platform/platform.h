@@ -46,6 +46,10 @@ std::vector<std::string> CommandLineWords(int argc, char** argv);
 void WriteStdout(const std::string& text);
 void WriteStderr(const std::string& text);
 void FlushStdout();
+// The width in columns of the terminal (console window) standard output
+// shows on, or 0 when standard output is no terminal (a pipe or a file).
+// The posix build asks the terminal, else takes COLUMNS, else 80.
+int StdoutColumns();
 
 // Reads one line from standard input into `line` (without its line end; a
 // CR before the LF is dropped).  A console is read as UTF-16; a pipe or file
