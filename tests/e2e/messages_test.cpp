@@ -245,11 +245,12 @@ TEST(Messages, ListingFitsTheTerminalAndIsWholeWhenPiped) {
     }
     EXPECT_NE(shown.find("東京 羽田空港"), std::string::npos) << shown;
     EXPECT_NE(shown.find("…"), std::string::npos) << shown;  // something was cut
-    if (columns == 80)
+    if (columns == 80) {
       EXPECT_NE(shown.find(" 7  on   A title far longer than th…  Addon Scenery\\A …d "
                            "shortening\\Sub  missing\n"),
                 std::string::npos)
           << shown;
+    }
   }
 }
 
