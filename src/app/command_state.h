@@ -51,6 +51,8 @@ struct CommandState {
   std::unique_ptr<SceneryLibrary> Library;
   // The notes and faults of the run, told on standard error.
   ConsoleNotices Report;
+  // Those of the searches for add-on packages, each told once.
+  NoticesOnce PackageNotes{&Report};
   std::string BatchFileName;
   std::string RenameExtension = ".~bgl";
   std::string BatchFolder;

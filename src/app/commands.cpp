@@ -120,7 +120,7 @@ void ListTheLibrary(CommandState& s) {
   // A listing of the command line finds its search begun; another begins
   // its own.  The search stays in the state with what it found.
   if (!s.PackagesAhead || s.PackagesAhead->Finished())
-    s.PackagesAhead.emplace(s.Library->Served, &s.Report);
+    s.PackagesAhead.emplace(s.Library->Served, &s.PackageNotes);
   PrintLibraryListing(LibraryOf(s), *s.PackagesAhead);
 }
 
@@ -238,7 +238,7 @@ void CheckLibrary(CommandState& s) {
   if (s.Args[2] != "0" && s.Args[2] != "1")
     WriteNoticeLine("'-x' takes 0 (report) or 1 (report and remove), not '" + s.Args[2] +
                     "'; checking without removing, as with 0");
-  CheckSceneryConfig(LibraryOf(s), s.Arguments.AutoRemove);
+  CheckSceneryConfig(LibraryOf(s), s.Arguments.AutoRemove, &s.PackageNotes);
 }
 
 void SwitchBglFiles(CommandState& s, const std::string& from, const std::string& to) {

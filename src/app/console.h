@@ -21,14 +21,10 @@ void WriteErrorLine(const std::string& message);
 void WriteNoticeLine(const std::string& message);
 
 // The notes and faults of the run's tree operations: each one line on
-// standard error; the faults are counted, for the exit code.  A note is told
-// once in a run: a batch file that lists the library three times hears of a
-// bad add-on.xml once.
+// standard error; the faults are counted, for the exit code.
 class ConsoleNotices : public Notices {
  public:
-  void Note(const std::string& text) override {
-    if (told_.insert(text).second) WriteNoticeLine(text);
-  }
+  void Note(const std::string& text) override { WriteNoticeLine(text); }
   void Fault(const std::string& text) override {
     ++faults_;
     WriteErrorLine(text);
@@ -37,6 +33,25 @@ class ConsoleNotices : public Notices {
 
  private:
   int faults_ = 0;
+};
+
+// Hands each text on to `to` once in a run: what the search for add-on
+// packages meets is met again by every search, and a batch file that lists
+// the library three times hears of a bad add-on.xml once.
+class NoticesOnce : public Notices {
+ public:
+  explicit NoticesOnce(Notices* to) : to_(to) {}
+  NoticesOnce(const NoticesOnce&) = delete;
+  NoticesOnce& operator=(const NoticesOnce&) = delete;
+  void Note(const std::string& text) override {
+    if (told_.insert(text).second) to_->Note(text);
+  }
+  void Fault(const std::string& text) override {
+    if (told_.insert(text).second) to_->Fault(text);
+  }
+
+ private:
+  Notices* to_;
   std::set<std::string> told_;
 };
 

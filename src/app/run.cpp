@@ -115,7 +115,7 @@ int RunUnguarded(const std::vector<std::string>& words) {
       s.Library->Served && FactsOf(*s.Library->Served).PackagesProduct != nullptr;
   if (keepsPackages && s.ArgCount == 1 && FindCommand(s.Args[1]) == FindCommand("-l"))
     s.Library->LoadFromFile(s.Library->ConfigPath,
-                            [&] { s.PackagesAhead.emplace(s.Library->Served, &s.Report); });
+                            [&] { s.PackagesAhead.emplace(s.Library->Served, &s.PackageNotes); });
   else
     s.Library->LoadFromFile(s.Library->ConfigPath);
   const int parsed = ParseCommand(s);

@@ -111,10 +111,13 @@ TEST(Messages, CheckThatRemovesNamesWhatItRemovedAndKept) {
   std::vector<e2e::Area> areas = e2e::SampleAreas();
   areas.push_back({"Area.006", "Removed Pack", "Addon Scenery\\Removed Pack", 6, true, false});
   areas.push_back({"Area.007", "Lost Base", "Scenery\\Lost", 7, true, true});
+  // Listed twice, alike in every word: each removal is named.
+  areas.push_back({"Area.008", "Removed Pack", "Addon Scenery\\Removed Pack", 6, true, false});
   p.MakeFS9(e2e::CfgText(areas));
   MakeDirs(p.C("FS9/Addon Scenery/OldAirport/scenery"));
   MakeDirs(p.C("Mesh/scenery"));
-  const std::string report = Banner() + Lines({" not found! - 6: Addon Scenery\\Removed Pack"});
+  const std::string report = Banner() + Lines({" not found! - 6: Addon Scenery\\Removed Pack",
+                                               " not found! - 6: Addon Scenery\\Removed Pack"});
   RunResult r = RunLayrix(p, {"-x", "0"});
   EXPECT_EQ(r.Out, report);
   EXPECT_EQ(r.Err, "");  // a check alone keeps quiet about required areas
@@ -127,6 +130,8 @@ TEST(Messages, CheckThatRemovesNamesWhatItRemovedAndKept) {
                 "is missing",
                 "layrix: kept layer 6 'Lost Base' (Scenery\\Lost): its folder is missing, but the "
                 "area is required",
+                "layrix: removed layer 6 'Removed Pack' (Addon Scenery\\Removed Pack): its folder "
+                "is missing",
             }));
   EXPECT_EQ(e2e::Cfg(p).find("Removed Pack"), std::string::npos);
   EXPECT_NE(e2e::Cfg(p).find("Lost Base"), std::string::npos);
