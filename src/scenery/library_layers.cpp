@@ -285,9 +285,12 @@ SceneryLibrary::Insertion SceneryLibrary::InsertLayer(const std::string& folder,
     if (!full.empty()) path = full;
   }
 
-  // 1. Relative to SimulatorFolder when both are on the same drive.
+  // 1. Relative to SimulatorFolder when both are on the same drive.  The
+  // path is a folder: with its backslash, so that the simulator folder
+  // written without one comes out empty too, not as "..\FS9".
   if (!winpath::DriveOf(path).empty() && !SimulatorFolder.empty())
-    path = winpath::ExtractRelativePath(SimulatorFolder, path, &plat::SameText);
+    path = winpath::ExtractRelativePath(SimulatorFolder, winpath::IncludeTrailingBackslash(path),
+                                        &plat::SameText);
   path = DropTrailingBackslash(path);
   // The simulator folder itself comes out as an empty path.  Its "Scenery"
   // folder (the default scenery) would let it pass the test below, but an

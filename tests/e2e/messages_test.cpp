@@ -55,6 +55,8 @@ TEST(Messages, EveryCommandThatChangesNothingSaysWhy) {
        ""},
       {"-i of the simulator folder", nullptr, {"-i", "C:\\FS9\\", "x", "-1"}, false,
        "the folder 'c:\\fs9\\' is the simulator's own folder, which is no area; nothing added", ""},
+      {"-i of the simulator folder without its backslash", nullptr, {"-i", "C:\\FS9", "x", "-1"}, false,
+       "the folder 'c:\\fs9' is the simulator's own folder, which is no area; nothing added", ""},
       {"-x 2", nullptr, {"-x", "2"}, false,
        "'-x' takes 0 (report) or 1 (report and remove), not '2'; checking without removing, as "
        "with 0",
