@@ -208,11 +208,13 @@ struct FileResult {
   bool Done() const { return Outcome == FileOutcome::Done; }
   bool IsFault() const { return Outcome >= FileOutcome::NoSpace; }
   explicit operator bool() const { return Done(); }
-  // The line that tells it: cannot <action> "<path>": <cause>.
+  // The line that tells it: cannot <action> '<path>': <cause>.
   std::string Tell(const std::string& action, const std::string& path) const;
 };
 // A result of that outcome with its usual plain words.
 FileResult ResultOf(FileOutcome outcome);
+// A size in the words the messages use: "4 MB", "64 KB", "9 bytes".
+std::string SizeInWords(uint64_t bytes);
 
 struct DirEntry {
   std::string Name;  // as the folder spells it

@@ -89,7 +89,7 @@ std::string ProtectedBecause(const std::string& simulatorFolder, const std::stri
   if (IsSameOrInside(simulator, target)) return "it holds the simulator";
   if (SplitFullPath(winpath::IncludeTrailingBackslash(simulatorFolder) + "Addon Scenery", addons) &&
       IsSamePath(target, addons))
-    return "it is the \"Addon Scenery\" folder, which holds every add-on";
+    return "it is the 'Addon Scenery' folder, which holds every add-on";
   return "";
 }
 
@@ -229,7 +229,7 @@ void SceneryLibrary::RemoveAreaTree(size_t index) {
   const std::string what = "remove " + Shown(folder);
   if (area.Required) return Refuse(what, "it is a required layer");
   if (plat::SameText(area.Local, "Addon scenery"))
-    return Refuse(what, "it is the \"Addon Scenery\" folder, which holds every add-on");
+    return Refuse(what, "it is the 'Addon Scenery' folder, which holds every add-on");
   std::string protection = ProtectedBecause(SimulatorFolder, folder);
   // A folder that holds other layers' folders (the simulator's "Scenery"
   // folder, an add-on pack with areas of its own) is more than one layer's.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -259,6 +260,94 @@ TEST(Messages, ListingFitsTheTerminalAndIsWholeWhenPiped) {
           << shown;
     }
   }
+}
+
+struct Message {
+  const char* Name;
+  std::function<void(TestPrefix&)> Setup;  // after MakeSample; may be null
+  std::vector<std::string> Args;
+  std::string Err;  // the whole of standard error, one line without its end
+  int ExitCode;
+};
+
+// Every line on standard error in one style: "layrix: ", then a sentence in
+// lower case ("error: " first only for a fault, which ends the run with 1),
+// what is quoted in single quotes, sizes in MB, the remedy after it.
+TEST(Messages, OneStyleForEveryLine) {
+  const std::vector<Message> cases = {
+      {"read-only scenery.cfg",
+       [](TestPrefix& p) { chmod(e2e::CfgPath(p).c_str(), 0444); },
+       {"-t", "4"},
+       "layrix: error: cannot write 'C:\\FS9\\scenery.cfg': the file is read-only; clear its "
+       "read-only attribute and run again",
+       1},
+      {"registry value of another type",
+       [](TestPrefix& p) {
+         p.AddUserValue("Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0",
+                        "\"AppPath\"=dword:00000001");
+       },
+       {"-g"},
+       "layrix: error: the registry value 'AppPath' of key HKEY_CURRENT_USER\\Software\\Microsoft\\"
+       "Microsoft Games\\Flight Simulator\\10.0 is not a string; run the simulator's installer "
+       "again, or correct the value with the registry editor",
+       1},
+      {"unknown simulator",
+       [](TestPrefix& p) { WriteFile(p.Work() + "/layrix.ini", "[Main]\r\nSimulator=FS2\r\n"); },
+       {"-g"},
+       "layrix: error: unknown simulator 'FS2' in the setting Simulator of layrix.ini; the known "
+       "names are FS9, FSX, FSX-SE, P3Dv3, P3Dv4, P3Dv5, P3Dv6",
+       1},
+      {"the Addon Scenery folder kept", nullptr, {"-r", "3"},
+       "layrix: refused to remove C:\\FS9\\Addon Scenery: it is the 'Addon Scenery' folder, which "
+       "holds every add-on",
+       0},
+      {"a folder listed already",
+       nullptr,
+       {"-i", "C:\\Mesh", "\xCE\xA9mega", "-1"},
+       "layrix: the folder 'c:\\mesh' is listed already, as layer 5 'Mesh'; nothing added",
+       0},
+      {"a wrong word", nullptr, {"-x", "yes"},
+       "layrix: '-x' takes 0 (report) or 1 (report and remove), not 'yes'; checking without "
+       "removing, as with 0",
+       0},
+  };
+  for (const Message& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TestPrefix p;
+    e2e::MakeSample(p);
+    if (c.Setup) c.Setup(p);
+    const RunResult r = RunLayrix(p, c.Args);
+    EXPECT_EQ(r.ExitCode, c.ExitCode);
+    EXPECT_EQ(ErrLines(r.Err), std::vector<std::string>{c.Err});
+    for (const std::string& line : ErrLines(r.Err)) {
+      EXPECT_EQ(line.find('"'), std::string::npos) << line;
+      EXPECT_EQ(line.rfind("layrix: error: ", 0) == 0, c.ExitCode == 1) << line;
+      const size_t first = line.find_first_not_of("error: ", 8);
+      EXPECT_FALSE(first < line.size() && line[first] >= 'A' && line[first] <= 'Z' &&
+                   line[first + 1] >= 'a' && line[first + 1] <= 'z')
+          << line;  // no capital word first (a path such as C:\ may begin it)
+    }
+  }
+}
+
+// A size is told as the README gives it.
+TEST(Messages, AnAddOnDescriptionTooLargeIsToldInMegabytes) {
+  TestPrefix p;
+  p.RegisterAppPath(simkeys::kPrepar3Dv5, "C:\\P3D");
+  p.SetCommonAppData("C:\\ProgramData");
+  const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  p.AddUserValue(shellFolders, "\"Local AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Local\"");
+  p.AddUserValue(shellFolders, "\"AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Roaming\"");
+  p.AddUserValue(shellFolders, "\"Personal\"=\"C:\\\\users\\\\Pilot\\\\Documents\"");
+  WriteFile(p.C("ProgramData/Lockheed Martin/Prepar3D v5/scenery.cfg"),
+            e2e::CfgText({{"Area.001", "Default Terrain", "Scenery\\World", 1, true, true}}));
+  WriteFile(p.C("users/Pilot/Documents/Prepar3D v5 Add-ons/Huge/add-on.xml"),
+            "<?xml version=\"1.0\"?>\r\n<!--" + std::string(4 * 1024 * 1024, '-') + "-->\r\n");
+  const RunResult r = RunLayrix(p, {"-l"});
+  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_NE(r.Err.find("add-on.xml': it is larger than 4 MB; the package is left out\r\n"),
+            std::string::npos)
+      << r.Err;
 }
 
 // A bad add-on.xml is told once, however often a batch file lists.
