@@ -53,6 +53,8 @@ struct CommandState {
   std::unique_ptr<SceneryLibrary> Library;
   // The notes and faults of the run, told on standard error.
   ConsoleNotices Report;
+  // Those of the searches for add-on packages, each told once.
+  NoticesOnce PackageNotes{&Report};
   std::string BatchFileName;
   std::string RenameExtension = ".~bgl";
   std::string BatchFolder;
@@ -70,6 +72,9 @@ struct CommandState {
   std::string SimulatorName;  // the simulator the settings name; empty: none
   // Seconds to wait for another program to let go of the library (0: none).
   int32_t LockTimeout = kDefaultLockTimeoutSeconds;
+  // "ExitCodes=strict": a run that does nothing because of its input ends
+  // with exit code 2 or 3 instead of 0 (run.h).
+  bool StrictExitCodes = false;
   VariableTable VariableValues;
   // The states of scenery.cfg kept before changes (History= in layrix.ini;
   // 0: none), the run's command line as the user gave it, kept with them,

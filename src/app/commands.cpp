@@ -130,7 +130,7 @@ void ListTheLibrary(CommandState& s) {
   // A listing of the command line finds its search begun; another begins
   // its own.  The search stays in the state with what it found.
   if (!s.PackagesAhead || s.PackagesAhead->Finished())
-    s.PackagesAhead.emplace(s.Library->Served, &s.Report);
+    s.PackagesAhead.emplace(s.Library->Served, &s.PackageNotes);
   PrintLibraryListing(LibraryOf(s), *s.PackagesAhead);
 }
 
@@ -201,6 +201,58 @@ void DeleteByTitle(CommandState& s) {
   library.DeleteLayerByTitle(s.Arguments.Title);
 }
 
+void Activate(CommandState& s) {
+  // -1 is no find's layer here: "-a" takes the number as given.
+  if (LibraryOf(s).FindAreaByLayer(s.Arguments.Layer) < 0)
+    WriteNoticeLine(kNoLayerFound + std::string("no area has the layer number ") +
+                    std::to_string(s.Arguments.Layer));
+  LibraryOf(s).ActivateLayer(s.Arguments.Layer);
+}
+
+void Insert(CommandState& s) {
+  SceneryLibrary& library = LibraryOf(s);
+  const std::string& folder = s.Arguments.Folder;
+  const SceneryLibrary::Insertion done =
+      library.InsertLayer(folder, s.Arguments.Title, s.Arguments.Layer);
+  switch (done.Outcome) {
+    case SceneryLibrary::InsertOutcome::Added:
+      break;
+    case SceneryLibrary::InsertOutcome::ListedAlready:
+      WriteNoticeLine("the folder '" + folder + "' is listed already, as " +
+                      LayerNamed(library, done.ListedAt) + "; nothing added");
+      break;
+    case SceneryLibrary::InsertOutcome::NoSceneryFolder:
+      WriteNoticeLine("the folder '" + folder +
+                      "' has no 'scenery' sub-folder, nothing added; name the folder that holds "
+                      "the area's 'scenery' folder");
+      break;
+    case SceneryLibrary::InsertOutcome::SimulatorFolder:
+      WriteNoticeLine("the folder '" + folder +
+                      "' is the simulator's own folder, which is no area; nothing added");
+      break;
+    case SceneryLibrary::InsertOutcome::CannotName:
+      break;  // the library has told why
+  }
+}
+
+void ScanForNewScenery(CommandState& s) {
+  SceneryLibrary& library = LibraryOf(s);
+  const size_t before = library.Sections.size();
+  library.AddNewScenery(s.Arguments.Folder);
+  if (library.Sections.size() == before)
+    WriteNoticeLine("no new scenery found in '" + s.Arguments.Folder +
+                    "' (no folder with a 'scenery' sub-folder that is not listed already); "
+                    "nothing added");
+}
+
+void CheckLibrary(CommandState& s) {
+  // Any other word than 1 reports without removing, as it always has.
+  if (s.Args[2] != "0" && s.Args[2] != "1")
+    WriteNoticeLine("'-x' takes 0 (report) or 1 (report and remove), not '" + s.Args[2] +
+                    "'; checking without removing, as with 0");
+  CheckSceneryConfig(LibraryOf(s), s.Arguments.AutoRemove, &s.PackageNotes);
+}
+
 void SwitchBglFiles(CommandState& s, const std::string& from, const std::string& to) {
   TellWhenNothingChanges(s, LayerUse::Any);
   const CommandArguments& a = s.Arguments;
@@ -233,9 +285,7 @@ const Command kCommands[] = {
        LibraryOf(s).MoveLayerUp(s.Arguments.Layer);
      }},
     {"-i", 4, "folder, title, layer number", TakeInsert, " Inserting layer from {folder}...",
-     [](CommandState& s) {
-       LibraryOf(s).InsertLayer(s.Arguments.Folder, s.Arguments.Title, s.Arguments.Layer);
-     }},
+     Insert},
     {"-d", 2, "layer number", TakeLayer, " Deleting layer {layer}...",
      [](CommandState& s) {
        TellWhenNothingChanges(s, LayerUse::Unrequired);
@@ -243,8 +293,7 @@ const Command kCommands[] = {
      }},
     {"-di", 1, "", TakeNothing, " Deleting all inactive layers...",
      [](CommandState& s) { LibraryOf(s).DeleteInactiveLayers(); }},
-    {"-a", 2, "layer number", TakeLayer, " Activating layer {layer}...",
-     [](CommandState& s) { LibraryOf(s).ActivateLayer(s.Arguments.Layer); }},
+    {"-a", 2, "layer number", TakeLayer, " Activating layer {layer}...", Activate},
     {"-t", 2, "layer number", TakeLayer, " Toggling layer state{layer}...",
      [](CommandState& s) {
        TellWhenNothingChanges(s, LayerUse::Unrequired);
@@ -260,10 +309,8 @@ const Command kCommands[] = {
        TellWhenNothingChanges(s, LayerUse::Any);
        LibraryOf(s).RemoveLayerTree(s.Arguments.Layer);
      }},
-    {"-ia", 2, "folder", TakeFolder, " Scanning for new scenery...",
-     [](CommandState& s) { LibraryOf(s).AddNewScenery(s.Arguments.Folder); }},
-    {"-x", 2, "autoremove", TakeAutoRemove, " Checking scenery.cfg...",
-     [](CommandState& s) { CheckSceneryConfig(LibraryOf(s), s.Arguments.AutoRemove); }},
+    {"-ia", 2, "folder", TakeFolder, " Scanning for new scenery...", ScanForNewScenery},
+    {"-x", 2, "autoremove", TakeAutoRemove, " Checking scenery.cfg...", CheckLibrary},
     {"-ft", 3, "title, activate", TakeTitleToFind, " Searching for '{title}'...", FindByTitle},
     {"-dt", 2, "title", TakeTitle, " Deleting layer '{title}'...", DeleteByTitle},
     {"-b", 2, "batch file", SetUpBatch, nullptr, RunBatchFile},

@@ -41,12 +41,12 @@ void ReportGonePackages(Simulator simulator) {
 
 }  // namespace
 
-void CheckSceneryConfig(SceneryLibrary& library, bool autoRemove) {
+void CheckSceneryConfig(SceneryLibrary& library, bool autoRemove, Notices* packageNotes) {
   library.CheckAreas(autoRemove, WriteLine);
 
   // The scenery components of add-on packages are checked too, and only
   // reported: a package and its files belong to the user's package manager.
-  PackageSearch search(library.Served, library.Report);
+  PackageSearch search(library.Served, packageNotes ? packageNotes : library.Report);
   const AddonPackages& packages = search.Finish();
   const std::vector<bool> componentHasScenery = HaveSceneryFolders(packages);
   size_t next = 0;

@@ -16,6 +16,7 @@
 
 namespace app {
 
-void CheckSceneryConfig(SceneryLibrary& library, bool autoRemove);
+// The packages' problems are told to `packageNotes`, else to library.Report.
+void CheckSceneryConfig(SceneryLibrary& library, bool autoRemove, Notices* packageNotes = nullptr);
 
 }  // namespace app

@@ -3,6 +3,7 @@
 // May use: every folder of src/ (never the host's headers).
 #pragma once
 
+#include <set>
 #include <string>
 
 #include "base/problems.h"
@@ -32,6 +33,26 @@ class ConsoleNotices : public Notices {
 
  private:
   int faults_ = 0;
+};
+
+// Hands each text on to `to` once in a run: what the search for add-on
+// packages meets is met again by every search, and a batch file that lists
+// the library three times hears of a bad add-on.xml once.
+class NoticesOnce : public Notices {
+ public:
+  explicit NoticesOnce(Notices* to) : to_(to) {}
+  NoticesOnce(const NoticesOnce&) = delete;
+  NoticesOnce& operator=(const NoticesOnce&) = delete;
+  void Note(const std::string& text) override {
+    if (told_.insert(text).second) to_->Note(text);
+  }
+  void Fault(const std::string& text) override {
+    if (told_.insert(text).second) to_->Fault(text);
+  }
+
+ private:
+  Notices* to_;
+  std::set<std::string> told_;
 };
 
 }  // namespace app

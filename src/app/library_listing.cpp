@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/console.h"
+#include "app/terminal_fit.h"
 #include "platform/platform.h"
 #include "platform/text_encoding.h"
 #include "scenery/folder_match.h"
@@ -141,6 +142,31 @@ void AppendStateTitleFolder(bool active, const std::string& title, const std::st
   text += folder;
 }
 
+// On a terminal: the line of `out` from `lineStart`, whose lead (layer and
+// state) takes `leadSize` bytes and whose title and folder follow as
+// AppendStateTitleFolder wrote them, made to fit `columns`.
+void FitLine(std::string& out, size_t lineStart, size_t leadSize, const std::string& title,
+             const std::string& folder, size_t columns) {
+  const size_t titleWidth = encoding::CharCount(title);
+  const size_t titleStart = lineStart + leadSize;
+  const size_t folderStart =
+      titleStart + title.size() + (titleWidth < kTitleWidth ? kTitleWidth - titleWidth : 0) + 2;
+  const std::string line = FitListingLine(
+      std::string_view(out).substr(lineStart, leadSize), title, kTitleWidth, folder,
+      std::string_view(out).substr(std::min(out.size(), folderStart + folder.size())), columns);
+  out.resize(lineStart);
+  out += line;
+}
+
+// Appends `line` and its line end, fitted to `columns` when it is a terminal's.
+void AppendPlainLine(std::string& out, const std::string& line, size_t columns) {
+  if (columns == 0) {
+    out += line + "\r\n";
+    return;
+  }
+  for (const std::string& part : FitPlainLine(line, columns)) out += part + "\r\n";
+}
+
 // What the line of an area needs, gathered in file order, the order in
 // which the areas lie in memory: the pass in listing order then reads one
 // small record and one piece of text per area, not the scattered areas and
@@ -237,7 +263,7 @@ void DropTrailingBlanks(std::string& text, size_t lineStart) {
 }  // namespace
 
 void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
-                 const std::function<void(const std::string&)>& emit) {
+                 const std::function<void(const std::string&)>& emit, size_t columns) {
   std::vector<const Area*> areas, lookedAt;  // lookedAt: those not required
   std::vector<size_t> indexes;
   FullFolders fullFolders(library.SimulatorFolder);
@@ -311,7 +337,13 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
   // The lines are handed on a piece at a time, so that the text of a large
   // library is never held twice over (here and in the console's encoding).
   constexpr size_t kPiece = 64 * 1024;
-  std::string out = " Scenery library: " + library.ConfigPath + "\r\n";
+  std::string out;
+  const std::string heading = " Scenery library: ";
+  AppendPlainLine(out,
+                  heading + (columns > heading.size()
+                                 ? ShortenInMiddle(library.ConfigPath, columns - heading.size())
+                                 : library.ConfigPath),
+                  columns);
   out.reserve(kPiece + 1024);
   size_t off = 0, missing = 0, duplicates = 0;
   const auto startLine = [&](const std::string& layer) {
@@ -319,7 +351,8 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
     out.append(layerWidth - layer.size(), ' ');
     out += layer;
   };
-  const auto endLine = [&](size_t lineStart) {
+  const auto endLine = [&](size_t lineStart, const std::string& title, const std::string& folder) {
+    if (columns > 0) FitLine(out, lineStart, 1 + layerWidth + 7, title, folder, columns);
     DropTrailingBlanks(out, lineStart);
     out += "\r\n";
     if (out.size() >= kPiece) {
@@ -343,7 +376,7 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
       ++duplicates;
     }
     if (!listed.Active) ++off;
-    endLine(lineStart);
+    endLine(lineStart, library.Sections[listed.Index].Record->Title, *listed.Folder);
   };
   size_t componentsOff = 0, componentsMissing = 0, componentsDuplicate = 0;
   const auto listComponent = [&](size_t k) {
@@ -365,7 +398,7 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
       ++componentsDuplicate;
     }
     if (!listed.Package->Active) ++componentsOff;
-    endLine(lineStart);
+    endLine(lineStart, listed.Component->Name, listed.Component->Folder);
   };
 
   // Components on top first, then areas and components by layer number, an
@@ -380,22 +413,24 @@ void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
   }
   while (nextComponent < components.size()) listComponent(nextComponent++);
 
-  out += " " + Counted(order.size(), "area", "areas") + ", " + std::to_string(off) + " off, " +
-         std::to_string(missing) + " missing, " + Counted(duplicates, "duplicate", "duplicates");
+  std::string counts = " " + Counted(order.size(), "area", "areas") + ", " + std::to_string(off) +
+                       " off, " + std::to_string(missing) + " missing, " +
+                       Counted(duplicates, "duplicate", "duplicates");
   if (packages.Found) {
     size_t withScenery = 0;
     for (const AddonPackage& package : packages.Packages) withScenery += !package.Scenery.empty();
-    out += "; " + Counted(withScenery, "package", "packages") + ", " +
+    counts += "; " + Counted(withScenery, "package", "packages") + ", " +
            Counted(components.size(), "component", "components") + ", " +
            std::to_string(componentsOff) + " off, " + std::to_string(componentsMissing) +
            " missing, " + Counted(componentsDuplicate, "duplicate", "duplicates");
   }
-  out += "\r\n";
+  AppendPlainLine(out, counts, columns);
   emit(out);
 }
 
 void PrintLibraryListing(const SceneryLibrary& library, PackageSearch& packageSearch) {
-  ListLibrary(library, packageSearch, [](const std::string& piece) { WriteText(piece); });
+  ListLibrary(library, packageSearch, [](const std::string& piece) { WriteText(piece); },
+              size_t(std::max(0, plat::StdoutColumns())));
 }
 
 }  // namespace app

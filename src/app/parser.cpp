@@ -76,7 +76,7 @@ int TakeTexts(CommandState& s) {
   a.Folder = ExpandedPath(s, a.Folder);
   a.SourceFolder = ExpandedPath(s, a.SourceFolder);
   a.DestFolder = ExpandedPath(s, a.DestFolder);
-  a.Message = ExpandPathVariables(a.Message, s.VariableValues);  // no path: its '/' stay
+  a.Message = ExpandVariables(a.Message, s.VariableValues);  // no path: its '/' and '%' stay
   if (s.BatchMode) a.Title = ReplaceTitleVariable(a.Title, s.BatchTitle);
   // A folder may be written relative to the current folder or to the
   // simulator folder.

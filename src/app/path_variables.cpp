@@ -64,10 +64,15 @@ void SetPathVariables(CommandState& state) {
   };
 }
 
-std::string ExpandPathVariables(std::string_view text, const VariableTable& values) {
+std::string ExpandVariables(std::string_view text, const VariableTable& values) {
   std::string result(text);
   for (size_t i = 0; i < kVariableNames.size(); ++i)
     result = ReplaceToken(result, kVariableNames[i], values[i]);
+  return result;
+}
+
+std::string ExpandPathVariables(std::string_view text, const VariableTable& values) {
+  std::string result = ExpandVariables(text, values);
   // A "%" that is no variable makes the path unusable.
   if (result.find('%') != std::string::npos) return "-1";
   return result;

@@ -34,6 +34,17 @@ std::unique_ptr<plat::FileLock> LockTheLibrary(const CommandState& s) {
   });
 }
 
+// The exit code of a run that did nothing because of its input: 0, as
+// installers have always had it, or with ExitCodes=strict 2 for a command
+// the program does not take and 3 for nothing to work on.
+constexpr int kStrictNotTaken = 2;
+constexpr int kStrictNothingToWorkOn = 3;
+
+int NothingDoneCode(const CommandState& s, int strictCode) {
+  if (s.Report.Faults() > 0) return 1;
+  return s.StrictExitCodes ? strictCode : 0;
+}
+
 // Runs the one command of the run, parsed with result `parsed`, and saves
 // scenery.cfg if it changed.  Returns the exit code.
 int RunCommand(CommandState& s, int parsed) {
@@ -57,13 +68,13 @@ int RunCommand(CommandState& s, int parsed) {
     case kParseNoFolder:
       WriteLine(" Scenery or source path does not exist!");
       WriteLine("");
-      break;
+      return NothingDoneCode(s, kStrictNothingToWorkOn);
     case kParseNoBatchFile:
       WriteLine(" Batch file does not exist!");
       WriteLine("");
-      break;
+      return NothingDoneCode(s, kStrictNothingToWorkOn);
   }
-  return 0;
+  return NothingDoneCode(s, kStrictNotTaken);
 }
 
 int RunUnguarded(const std::vector<std::string>& words) {
@@ -87,7 +98,7 @@ int RunUnguarded(const std::vector<std::string>& words) {
     if (searched.empty() && !s.Library->NotFoundBecause.empty())
       WriteNoticeLine(s.Library->NotFoundBecause);
     // A registry that could not be read is the cause the user must hear of.
-    return s.Report.Faults() > 0 ? 1 : 0;
+    return NothingDoneCode(s, kStrictNothingToWorkOn);
   }
   // The library stays locked from before it is read until the end of the
   // run, after the save, so that no other run changes it in between.  A
@@ -106,7 +117,7 @@ int RunUnguarded(const std::vector<std::string>& words) {
       s.Library->Served && FactsOf(*s.Library->Served).PackagesProduct != nullptr;
   if (keepsPackages && s.ArgCount == 1 && FindCommand(s.Args[1]) == FindCommand("-l"))
     s.Library->LoadFromFile(s.Library->ConfigPath,
-                            [&] { s.PackagesAhead.emplace(s.Library->Served, &s.Report); });
+                            [&] { s.PackagesAhead.emplace(s.Library->Served, &s.PackageNotes); });
   else if (IsHistoryCommand(s))
     LoadForHistory(s);  // a library that does not load can still be put back
   else

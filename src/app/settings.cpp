@@ -1,6 +1,6 @@
 // The settings file layrix.ini in the current folder: section "Main", keys
-// "ForceVersion", "Simulator", "RenameExtension", "LockTimeout" and
-// "History".  It is only read.
+// "ForceVersion", "Simulator", "RenameExtension", "LockTimeout",
+// "History" and "ExitCodes".  It is only read.
 #include "app/settings.h"
 
 #include "platform/platform.h"
@@ -15,6 +15,7 @@ void ApplySettings(CommandState& s, const std::string& iniBytes) {
   s.RenameExtension = ".~bgl";
   s.LockTimeout = kDefaultLockTimeoutSeconds;
   s.History = kDefaultHistoryLength;
+  s.StrictExitCodes = false;
   // Read as batch files are: UTF-8 with a mark, or valid UTF-8 beyond ASCII;
   // else code page 1252.
   const profile::Document doc = profile::Parse(iniBytes, profile::Unmarked::Detect);
@@ -35,6 +36,9 @@ void ApplySettings(CommandState& s, const std::string& iniBytes) {
     int32_t states = -1;
     if (ParseInteger(*value, states) && states >= 0) s.History = states;
   }
+  // Any other value keeps the exit codes installers have always seen.
+  if (const std::string* value = main->Find("ExitCodes"))
+    s.StrictExitCodes = plat::SameText(*value, "strict");
   if (const std::string* value = main->Find("RenameExtension")) {
     // An empty value keeps the default.
     if (!value->empty()) s.RenameExtension = (*value)[0] == '.' ? *value : "." + *value;

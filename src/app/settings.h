@@ -10,7 +10,7 @@
 namespace app {
 
 // Reads layrix.ini in the current folder: ForceVersion, Simulator,
-// RenameExtension, LockTimeout, History.  The simulator's name is checked when the
+// RenameExtension, LockTimeout, History, ExitCodes.  The simulator's name is checked when the
 // installation is located.
 void ReadSettings(CommandState& state);
 // The same from the bytes of a settings file (empty: no file).

@@ -21,7 +21,7 @@ bool LibraryFolders(std::string_view vdfText, std::vector<std::string>& folders,
   if (!vdf::Parse(vdfText, entries, error)) return false;
   const vdf::Entry* list = vdf::Find(entries, "libraryfolders");
   if (list == nullptr || !list->IsBlock) {
-    error = "it holds no \"libraryfolders\" block";
+    error = "it holds no 'libraryfolders' block";
     return false;
   }
   for (const vdf::Entry& library : list->Children) {

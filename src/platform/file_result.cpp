@@ -22,7 +22,14 @@ FileResult ResultOf(FileOutcome outcome) {
 }
 
 std::string FileResult::Tell(const std::string& action, const std::string& path) const {
-  return "cannot " + action + " \"" + path + "\": " + Cause;
+  return "cannot " + action + " '" + path + "': " + Cause;
+}
+
+std::string SizeInWords(uint64_t bytes) {
+  constexpr uint64_t kKilo = 1024, kMega = 1024 * 1024;
+  if (bytes >= kMega && bytes % kMega == 0) return std::to_string(bytes / kMega) + " MB";
+  if (bytes >= kKilo && bytes % kKilo == 0) return std::to_string(bytes / kKilo) + " KB";
+  return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
 }
 
 }  // namespace plat

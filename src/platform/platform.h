@@ -46,6 +46,10 @@ std::vector<std::string> CommandLineWords(int argc, char** argv);
 void WriteStdout(const std::string& text);
 void WriteStderr(const std::string& text);
 void FlushStdout();
+// The width in columns of the terminal (console window) standard output
+// shows on, or 0 when standard output is no terminal (a pipe or a file).
+// The posix build asks the terminal, else takes COLUMNS, else 80.
+int StdoutColumns();
 
 // Reads one line from standard input into `line` (without its line end; a
 // CR before the LF is dropped).  A console is read as UTF-16; a pipe or file
@@ -213,11 +217,13 @@ struct FileResult {
   bool Done() const { return Outcome == FileOutcome::Done; }
   bool IsFault() const { return Outcome >= FileOutcome::NoSpace; }
   explicit operator bool() const { return Done(); }
-  // The line that tells it: cannot <action> "<path>": <cause>.
+  // The line that tells it: cannot <action> '<path>': <cause>.
   std::string Tell(const std::string& action, const std::string& path) const;
 };
 // A result of that outcome with its usual plain words.
 FileResult ResultOf(FileOutcome outcome);
+// A size in the words the messages use: "4 MB", "64 KB", "9 bytes".
+std::string SizeInWords(uint64_t bytes);
 
 struct DirEntry {
   std::string Name;  // as the folder spells it

@@ -234,8 +234,8 @@ Described ReadDescription(const std::string& bytes, AddonPackage& package, std::
     return Described::Malformed;
   }
   if (read.Type.Found && !IsWordIgnoringCase(read.Type.Value, "AddOnXml")) {
-    error = "it is a document of type \"" + read.Type.Value +
-            "\", not an add-on description (AddOnXml)";
+    error = "it is a document of type '" + read.Type.Value +
+            "', not an add-on description (AddOnXml)";
     return Described::Malformed;
   }
   std::string title = package.Title;
@@ -260,7 +260,7 @@ Described ReadDescription(const std::string& bytes, AddonPackage& package, std::
     if (piece.Name.empty()) piece.Name = title;
     const std::string folder = Trimmed(std::move(component.Path.Value));
     if (folder.empty()) {
-      found.push_back("its scenery component \"" + piece.Name + "\" names no <Path>; it is left out");
+      found.push_back("its scenery component '" + piece.Name + "' names no <Path>; it is left out");
       continue;
     }
     const bool relative = winpath::IsRelativePath(folder);
@@ -286,8 +286,8 @@ Described ReadDescription(const std::string& bytes, AddonPackage& package, std::
       if (ParseInteger(text, number))
         piece.Layer = number;
       else
-        found.push_back("the <Layer> \"" + text + "\" of its scenery component \"" + piece.Name +
-                        "\" is no whole number; the component is taken to stand on top");
+        found.push_back("the <Layer> '" + text + "' of its scenery component '" + piece.Name +
+                        "' is no whole number; the component is taken to stand on top");
     }
     scenery.push_back(std::move(piece));
   }

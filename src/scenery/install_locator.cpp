@@ -63,8 +63,9 @@ std::string RegistryReader::ReadString(const std::string& name) {
     case plat::RegResult::WrongType:
       break;
   }
-  throw FatalError("Registry value '" + name + "' of key " + RootName(root_) + "\\" + key +
-                   " is not a string");
+  throw FatalError("the registry value '" + name + "' of key " + RootName(root_) + "\\" + key +
+                   " is not a string; run the simulator's installer again, or correct the value "
+                   "with the registry editor");
 }
 
 // ------------------------------------------------------------ simulators
@@ -174,7 +175,7 @@ InstallLocation LocateInstall(const InstallChoice& choice, Notices* report) {
   if (!choice.SimulatorName.empty()) {
     const std::optional<Simulator> named = SimulatorNamed(choice.SimulatorName);
     if (!named)
-      throw FatalError("Unknown simulator '" + choice.SimulatorName +
+      throw FatalError("unknown simulator '" + choice.SimulatorName +
                        "' in the setting Simulator of layrix.ini; the known names are " +
                        KnownSimulatorNames());
     return Serve(*named, RegisteredFolder(*named));

@@ -104,13 +104,25 @@ class SceneryLibrary {
   void SortLayers();
   void MoveLayerDown(int32_t layer);
   void MoveLayerUp(int32_t layer);
+  // What InsertLayer did: added the area, or why it added none.
+  enum class InsertOutcome {
+    Added,
+    ListedAlready,    // an area lists the folder (ListedAt), in any spelling
+    NoSceneryFolder,  // the folder has no "scenery" sub-folder
+    SimulatorFolder,  // the folder is the simulator folder itself
+    CannotName,       // the file's encoding cannot hold the folder's name (told to Report)
+  };
+  struct Insertion {
+    InsertOutcome Outcome = InsertOutcome::Added;
+    long ListedAt = -1;  // the list position of the area that lists the folder
+  };
   // A new area for `path`; `layer` -1 puts it one above every area and
   // every number of `componentLayers` (sorted, as for SortLayers).
-  void InsertLayer(const std::string& path, const std::string& title, int32_t layer,
-                   const std::vector<int32_t>& componentLayers);
+  Insertion InsertLayer(const std::string& path, const std::string& title, int32_t layer,
+                        const std::vector<int32_t>& componentLayers);
   // The same with the components of the served simulator's packages, which
   // are looked for only when an area is added with `layer` -1.
-  void InsertLayer(const std::string& path, const std::string& title, int32_t layer);
+  Insertion InsertLayer(const std::string& path, const std::string& title, int32_t layer);
   // The layer numbers of the scenery components of the served simulator's
   // add-on packages that carry one (a <Layer>), sorted; empty for a
   // simulator that keeps no packages.  Problems with the packages are told
@@ -146,7 +158,8 @@ class SceneryLibrary {
   // required one) or whose layer number is below 1 or above the number of
   // entries.  With `autoRemove` an area whose folder is missing is removed
   // as soon as it is reported, and the areas after it are checked as they
-  // then stand.
+  // then stand; Report is told of each one removed, and of each required
+  // area kept though its folder is missing.
   void CheckAreas(bool autoRemove, const std::function<void(const std::string&)>& report);
 
   // `text` as the file can hold it: unchanged in a UTF-8 or UTF-16 file; in
@@ -191,8 +204,8 @@ class SceneryLibrary {
   // InsertLayer with the component layers `componentLayers` holds, or, when
   // it holds none, those of PackageComponentLayers, looked for (and kept
   // there) only when an area is added on top.
-  void InsertArea(const std::string& path, const std::string& title, int32_t layer,
-                  std::optional<std::vector<int32_t>>& componentLayers);
+  Insertion InsertArea(const std::string& path, const std::string& title, int32_t layer,
+                       std::optional<std::vector<int32_t>>& componentLayers);
   // Tells that `what` (a tree operation) was refused, and why.
   void Refuse(const std::string& what, const std::string& why);
   // The list position of the first area FindLayerByPath finds for `path`,

@@ -59,7 +59,7 @@ void SceneryLibrary::TellLost(const char* what, const std::string& given, const 
     letters += number;
   }
   Report->Note(ConfigPath + " is kept in code page 1252, which has no " + letters + ": the " +
-               what + " \"" + given + "\" is stored as \"" + stored + "\"");
+               what + " '" + given + "' is stored as '" + stored + "'");
 }
 
 // ------------------------------------------------------------ loading
@@ -328,13 +328,14 @@ std::string SceneryLibrary::SaveToText() const {
 void SceneryLibrary::SaveToFile(const std::string& fileName, bool backup,
                                 const std::function<void(const std::string& text)>& beforeWriting) {
   const std::string target = fileName.empty() ? ConfigPath : fileName;
-  if (target.empty()) throw FatalError("Cannot save scenery.cfg: no file name is known");
+  if (target.empty()) throw FatalError("cannot save scenery.cfg: no file name is known");
 
   plat::FileInfo info;
   const bool exists = plat::GetFileInfo(target, info);
   const bool isFile = exists && (info.Attributes & plat::kAttrDirectory) == 0;
   if (isFile && (info.Attributes & plat::kAttrReadOnly) != 0)
-    throw FatalError("Cannot write '" + target + "': the file is read-only");
+    throw FatalError("cannot write '" + target +
+                     "': the file is read-only; clear its read-only attribute and run again");
 
   const std::string text = SaveToText();
   if (beforeWriting) beforeWriting(text);

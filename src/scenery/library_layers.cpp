@@ -321,21 +321,23 @@ void SceneryLibrary::MoveLayerUp(int32_t layer) {
 
 // ------------------------------------------------------------ insert
 
-void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& title,
-                                 int32_t layerWanted) {
+SceneryLibrary::Insertion SceneryLibrary::InsertLayer(const std::string& folder,
+                                                      const std::string& title,
+                                                      int32_t layerWanted) {
   std::optional<std::vector<int32_t>> componentLayers;
-  InsertArea(folder, title, layerWanted, componentLayers);
+  return InsertArea(folder, title, layerWanted, componentLayers);
 }
 
-void SceneryLibrary::InsertLayer(const std::string& folder, const std::string& title,
-                                 int32_t layerWanted, const std::vector<int32_t>& componentLayers) {
+SceneryLibrary::Insertion SceneryLibrary::InsertLayer(
+    const std::string& folder, const std::string& title, int32_t layerWanted,
+    const std::vector<int32_t>& componentLayers) {
   std::optional<std::vector<int32_t>> known(componentLayers);
-  InsertArea(folder, title, layerWanted, known);
+  return InsertArea(folder, title, layerWanted, known);
 }
 
-void SceneryLibrary::InsertArea(const std::string& folder, const std::string& title,
-                                int32_t layerWanted,
-                                std::optional<std::vector<int32_t>>& componentLayers) {
+SceneryLibrary::Insertion SceneryLibrary::InsertArea(
+    const std::string& folder, const std::string& title, int32_t layerWanted,
+    std::optional<std::vector<int32_t>>& componentLayers) {
   // A relative path that names a scenery folder below the simulator folder is
   // stored as given.  One that names a folder only below the current folder
   // would be read by the simulator against its own folder, where it does not
@@ -357,14 +359,17 @@ void SceneryLibrary::InsertArea(const std::string& folder, const std::string& ti
     if (!full.empty()) path = full;
   }
 
-  // 1. Relative to SimulatorFolder when both are on the same drive.
+  // 1. Relative to SimulatorFolder when both are on the same drive.  The
+  // path is a folder: with its backslash, so that the simulator folder
+  // written without one comes out empty too, not as "..\FS9".
   if (!winpath::DriveOf(path).empty() && !SimulatorFolder.empty())
-    path = winpath::ExtractRelativePath(SimulatorFolder, path, &plat::SameText);
+    path = winpath::ExtractRelativePath(SimulatorFolder, winpath::IncludeTrailingBackslash(path),
+                                        &plat::SameText);
   path = DropTrailingBackslash(path);
   // The simulator folder itself comes out as an empty path.  Its "Scenery"
   // folder (the default scenery) would let it pass the test below, but an
   // area with an empty folder names no folder at all: it is never added.
-  if (path.empty()) return;
+  if (path.empty()) return {InsertOutcome::SimulatorFolder};
 
   // 2. A folder that is listed already, in any spelling, is not added
   // again, also when it is gone; the find remembers its layer, as a find by
@@ -373,7 +378,7 @@ void SceneryLibrary::InsertArea(const std::string& folder, const std::string& ti
   const long listed = FindAreaByFolder(path);
   if (listed >= 0) {
     LastLayer = Sections[static_cast<size_t>(listed)].Record->Layer;
-    return;
+    return {InsertOutcome::ListedAlready, listed};
   }
 
   // 3. The folder must have a "scenery" sub-folder, as given or below SimulatorFolder.
@@ -383,7 +388,7 @@ void SceneryLibrary::InsertArea(const std::string& folder, const std::string& ti
   const std::string belowFS = SimulatorFolder + path + "\\scenery";
   if (winpath::IsRelativePath(path) ? !plat::FolderExists(belowFS) && !plat::FolderExists(asGiven)
                            : !plat::FolderExists(asGiven) && !plat::FolderExists(belowFS))
-    return;
+    return {InsertOutcome::NoSceneryFolder};
   LastLayer = -1;  // the find found nothing
 
   // A folder whose name the file cannot hold (a code page 1252 file has no
@@ -395,7 +400,7 @@ void SceneryLibrary::InsertArea(const std::string& folder, const std::string& ti
   if (!pathLost.empty()) {
     if (Report) Report->Note("did not add the folder " + path + ": " + ConfigPath +
                              " is kept in code page 1252, which has no " + LettersNamed(pathLost));
-    return;
+    return {InsertOutcome::CannotName};
   }
   const std::string storedTitle = AsStored(title, &titleLost);
 
@@ -427,6 +432,7 @@ void SceneryLibrary::InsertArea(const std::string& folder, const std::string& ti
       std::move(name), std::make_unique<Area>(storedTitle, path, std::string(), layer, true, false,
                                                    std::string())});
   Modified = true;
+  return {};
 }
 
 // ------------------------------------------------------------ delete
@@ -561,9 +567,11 @@ void SceneryLibrary::CheckAreas(bool autoRemove,
   // folder test) are looked at first, in one batch.  The loop below meets
   // each area once, in the same order (a removal takes only the area at
   // hand), so their answers are taken one after the other.
+  // A removal also looks at the required ones, to tell which it keeps.
   std::vector<const Area*> tested;
   for (size_t i = 0; i < Sections.size(); ++i)
-    if (IsAreaEntry(i) && !Sections[i].Record->Required) tested.push_back(Sections[i].Record.get());
+    if (IsAreaEntry(i) && (autoRemove || !Sections[i].Record->Required))
+      tested.push_back(Sections[i].Record.get());
   const std::vector<bool> hasSceneryFolder = HaveSceneryFolders(tested);
   size_t nextTested = 0;
   // Where the simulator stacks add-on packages among the areas, installers
@@ -578,7 +586,14 @@ void SceneryLibrary::CheckAreas(bool autoRemove,
     }
     const Area& area = *Sections[i].Record;
     std::string line;
-    const bool folderGone = !area.Required && !hasSceneryFolder[nextTested++];
+    const bool looked = autoRemove || !area.Required;
+    const bool folderMissing = looked && !hasSceneryFolder[nextTested++];
+    // A required area is never reported missing nor removed; a removal
+    // tells that it kept one.
+    const bool folderGone = folderMissing && !area.Required;
+    if (folderMissing && area.Required && Report)
+      Report->Note("kept layer " + std::to_string(area.Layer) + " '" + area.Title + "' (" +
+                   area.Local + "): its folder is missing, but the area is required");
     if (folderGone) line += " not found! - ";
     if (area.Layer < 1) line += " negative!  - ";
     if (!numbersAboveCountAreGaps &&
@@ -599,6 +614,9 @@ void SceneryLibrary::CheckAreas(bool autoRemove,
     // The entry that moves into this position is examined next.  Removing a
     // layer below 1 closes no gap: that would push the areas numbered 1 down
     // to 0, where they would be reported and removed in their turn.
+    if (Report)
+      Report->Note("removed layer " + std::to_string(area.Layer) + " '" + area.Title + "' (" +
+                   area.Local + "): its folder is missing");
     RemoveEntryAt(i, area.Layer >= 1);
   }
 }

@@ -94,7 +94,7 @@ std::string ProtectedBecause(const std::string& simulatorFolder, const std::stri
   if (IsSameOrInside(simulator, target)) return "it holds the simulator";
   if (SplitFullPath(winpath::IncludeTrailingBackslash(simulatorFolder) + "Addon Scenery", addons) &&
       IsSamePath(target, addons))
-    return "it is the \"Addon Scenery\" folder, which holds every add-on";
+    return "it is the 'Addon Scenery' folder, which holds every add-on";
   return "";
 }
 
@@ -290,7 +290,7 @@ void SceneryLibrary::RemoveAreaTree(size_t index) {
   const std::string what = "remove " + Shown(folder);
   if (area.Required) return Refuse(what, "it is a required layer");
   if (plat::SameText(area.Local, "Addon scenery"))
-    return Refuse(what, "it is the \"Addon Scenery\" folder, which holds every add-on");
+    return Refuse(what, "it is the 'Addon Scenery' folder, which holds every add-on");
   // A folder on a drive that is not there (unplugged) is a missing folder.
   if (const std::string drive = MissingDrive(folder); !drive.empty()) {
     if (Report)

@@ -71,7 +71,7 @@ std::vector<Case> Cases() {
        "none of the keys HKEY_CURRENT_USER\\Software\\Microsoft\\Microsoft Games\\Flight Simulator\\9.0, ",
        kNoLibrary},
       {"registry without header", noHeader, {"-g"}, false,
-       "/user.reg is not a Wine registry file: its first line is not \"WINE REGISTRY Version 2\"", kNoLibrary},
+       "/user.reg is not a Wine registry file: its first line is not 'WINE REGISTRY Version 2'", kNoLibrary},
       {"no scenery.cfg", registeredNoCfg, {"-g"}, false,
        "FS9 is registered at C:\\FS9\\, but its scenery library C:\\FS9\\scenery.cfg does not exist", kNoLibrary},
       {"scenery.cfg a folder", cfgIsFolder, {"-g"}, false, "C:\\FS9\\scenery.cfg is a folder, not a file",

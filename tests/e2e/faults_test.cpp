@@ -191,7 +191,7 @@ TEST_F(Faults, SaveFailsWholeAndTellsTheFile) {
   // first): the old file stays.
   const RunResult mode = RunInProcess(p, {"-t", "4"}, "", {{Fault::SetMode, ".layrix-*.tmp", EPERM, 2}});
   EXPECT_EQ(mode.ExitCode, 1);
-  EXPECT_NE(mode.Err.find("cannot write \"C:\\FS9\\scenery.cfg\": permission denied"), std::string::npos)
+  EXPECT_NE(mode.Err.find("cannot write 'C:\\FS9\\scenery.cfg': permission denied"), std::string::npos)
       << mode.Err;
   EXPECT_EQ(e2e::Cfg(p), before);
   ExpectNoLeftovers(p.C("FS9"));

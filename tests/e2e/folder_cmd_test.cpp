@@ -82,9 +82,11 @@ TEST(AddNewScenery, SkipsListedFoldersWhateverTheSpelling) {
   areas.push_back({"Area.005", "addon scenery\\pack\\B", "addon scenery\\pack\\B", 5});
   EXPECT_EQ(e2e::Cfg(p), e2e::CfgText(areas));
 
-  // A second scan finds nothing new and writes nothing.
+  // A second scan finds nothing new, writes nothing and says so.
   const std::string after = e2e::Cfg(p);
-  RunOk(p, {"-ia", "Addon Scenery\\Pack"});
+  const RunResult r = RunLayrix(p, {"-ia", "Addon Scenery\\Pack"});
+  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_NE(r.Err.find("no new scenery found in 'addon scenery\\pack'"), std::string::npos) << r.Err;
   EXPECT_EQ(e2e::Cfg(p), after);
 }
 

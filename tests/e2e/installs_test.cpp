@@ -91,7 +91,7 @@ TEST(Installs, AnUnknownSimulatorStopsTheRun) {
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_EQ(r.Out, Banner());
   EXPECT_EQ(r.Err,
-            "layrix: error: Unknown simulator 'Prepar3D' in the setting Simulator of layrix.ini; "
+            "layrix: error: unknown simulator 'Prepar3D' in the setting Simulator of layrix.ini; "
             "the known names are FS9, FSX, FSX-SE, P3Dv3, P3Dv4, P3Dv5, P3Dv6\r\n");
   EXPECT_EQ(e2e::Cfg(p), CfgText(SampleAreas()));
 }

@@ -171,8 +171,8 @@ TEST_F(CodePage1252Library, TitleTypedAtThePromptIsStoredIn1252) {
                        kDone)
       << r.Out;
   EXPECT_EQ(e2e::Cfg(p), WithZurichSud("?mega Z\xFCrich"));
-  EXPECT_EQ(r.Err, "layrix: C:\\FS9\\scenery.cfg is kept in code page 1252, which has no \xCE\xA9 (U+03A9): the title \""
-                   "\xCE\xA9mega Z\xC3\xBCrich\" is stored as \"?mega Z\xC3\xBCrich\"\r\n");
+  EXPECT_EQ(r.Err, "layrix: C:\\FS9\\scenery.cfg is kept in code page 1252, which has no \xCE\xA9 (U+03A9): the title '"
+                   "\xCE\xA9mega Z\xC3\xBCrich' is stored as '?mega Z\xC3\xBCrich'\r\n");
 }
 
 // The same batch line saved by three editors: in UTF-8 with the mark (whose

@@ -243,7 +243,7 @@ TEST_F(TreeCommands, RemoveRefusesRequiredAndProtectedFolders) {
            {"Area.014", "Current drive", "\\", 14}});
   WriteFile(p.C("Required/r.bgl"), "r");
   WriteFile(p.C("top.bgl"), "top");
-  const std::string addons = ": it is the \"Addon Scenery\" folder, which holds every add-on\r\n";
+  const std::string addons = ": it is the 'Addon Scenery' folder, which holds every add-on\r\n";
   const std::vector<std::string> told = {
       "C:\\FS9\\Addon Scenery" + addons,
       "C:\\Required: it is a required layer\r\n",
@@ -275,7 +275,7 @@ TEST_F(TreeCommands, RemoveByFolder) {
   EXPECT_EQ(ReadFile(p.C("FS9/Addon Scenery/Unlisted/scenery/u.bgl")), "u");
   for (const char* addons : {"C:\\FS9\\Addon Scenery", "Addon Scenery"})
     Run({"-rf", addons}, "",
-        "layrix: refused to remove C:\\FS9\\Addon Scenery: it is the \"Addon Scenery\" folder, "
+        "layrix: refused to remove C:\\FS9\\Addon Scenery: it is the 'Addon Scenery' folder, "
         "which holds every add-on\r\n");
   ExpectSimulatorIntact();
   Run({"-rf", "ADDON SCENERY\\mine\\"});

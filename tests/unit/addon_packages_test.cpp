@@ -192,8 +192,8 @@ TEST(PackageDescription, TakesTheSceneryComponentsWithTheirFoldersInFull) {
   EXPECT_EQ(package.Scenery[3].Folder, "C:\\Addons\\My Pack\\Odd");
   EXPECT_FALSE(package.Scenery[3].Layer.has_value());
   EXPECT_EQ(problems, (std::vector<std::string>{
-                          "its scenery component \"No Path\" names no <Path>; it is left out",
-                          "the <Layer> \"high\" of its scenery component \"Odd\" is no whole number; "
+                          "its scenery component 'No Path' names no <Path>; it is left out",
+                          "the <Layer> 'high' of its scenery component 'Odd' is no whole number; "
                           "the component is taken to stand on top"}));
 }
 
@@ -250,7 +250,7 @@ TEST(PackageDescription, RefusesOtherDocuments) {
   } cases[] = {
       {"<Other/>", "its root element is <Other>, not <SimBase.Document>"},
       {"<SimBase.Document Type='MissionXml'/>",
-       "it is a document of type \"MissionXml\", not an add-on description (AddOnXml)"},
+       "it is a document of type 'MissionXml', not an add-on description (AddOnXml)"},
       {Description("<AddOn.Component>"), "line 3: </SimBase.Document> closes <AddOn.Component>"},
   };
   for (const auto& c : cases) {

@@ -310,7 +310,7 @@ TEST(WrittenForm, IncomingTextIsStoredInTheLibrarysEncoding) {
   cfg.TellLost("title", title, stored, lost);
   ASSERT_EQ(notices.Notes.size(), 1u);
   EXPECT_EQ(notices.Notes[0], "C:\\FSX\\scenery.cfg is kept in code page 1252, which has no \xCE\xA9 (U+03A9), "
-                              "\xE6\x9D\xB1 (U+6771): the title \"" + title + "\" is stored as \"?mega Z\xC3\xBCrich ? ?\"");
+                              "\xE6\x9D\xB1 (U+6771): the title '" + title + "' is stored as '?mega Z\xC3\xBCrich ? ?'");
   cfg.TellLost("folder", "x", "x", U"");  // nothing lost, nothing told
   EXPECT_EQ(notices.Notes.size(), 1u);
   cfg.FileEncoding = profile::Encoding::Utf8;

@@ -968,7 +968,7 @@ TEST_F(PosixFiles, ReadingFiles) {
   EXPECT_EQ(bytes, "0123456789");
   EXPECT_EQ(plat::ReadWholeFile("C:\\d\\none", bytes).Outcome, plat::FileOutcome::Missing);
   EXPECT_EQ(plat::ReadWholeFile("C:\\d", bytes).Tell("read", "C:\\d"),
-            "cannot read \"C:\\d\": it is a folder, not a file");
+            "cannot read 'C:\\d': it is a folder, not a file");
   EXPECT_EQ(plat::ReadWholeFile("C:\\d\\DATA", bytes, 9).Cause, "it is larger than 9 bytes");
   EXPECT_EQ(bytes, "");
 

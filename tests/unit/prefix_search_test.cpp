@@ -150,7 +150,7 @@ TEST_F(PrefixSearch, MalformedListIsNamedNeverFatal) {
   // A list of another kind.
   ts::WriteFile(list, "\"AppState\" { \"appid\" \"314160\" }");
   EXPECT_EQ(Chosen(), HomeWine());
-  EXPECT_NE(Notes().find(" is malformed (it holds no \"libraryfolders\" block)"), std::string::npos) << Notes();
+  EXPECT_NE(Notes().find(" is malformed (it holds no 'libraryfolders' block)"), std::string::npos) << Notes();
 }
 
 TEST_F(PrefixSearch, NothingAnywhere) {

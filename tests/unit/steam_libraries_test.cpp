@@ -41,7 +41,7 @@ TEST(SteamLibraries, MalformedOrForeignTextListsNothing) {
   EXPECT_EQ(error, "line 1: a block is not closed");
   EXPECT_TRUE(folders.empty());
   EXPECT_FALSE(steam::LibraryFolders("\"AppState\" { \"appid\" \"314160\" }", folders, error));
-  EXPECT_EQ(error, "it holds no \"libraryfolders\" block");
+  EXPECT_EQ(error, "it holds no 'libraryfolders' block");
   EXPECT_FALSE(steam::LibraryFolders("\"libraryfolders\" \"/x\"", folders, error));
   EXPECT_FALSE(steam::LibraryFolders("", folders, error));
   EXPECT_TRUE(folders.empty());

@@ -30,7 +30,9 @@ gives both the same UTF-8 bytes (both builds read UTF-8 and 1252 alike).
 Files are compared byte for byte: scenery.cfg of Prepar3D v5 is UTF-8, the
 others code page 1252.
 Standard error is shown when it differs but is not compared: the wording of
-system error texts belongs to each host.
+system error texts belongs to each host.  The scenarios whose notes hold no
+such text (a command that changed nothing and says why, what "-x 1"
+removed) compare it too.
 
 Then both builds run at the same time on one library, to show that they
 take turns on it: rounds in which two layrix.exe runs and a stream of Linux
@@ -717,7 +719,8 @@ def lay_out_copy_target(t):
 
 class Scenario:
     def __init__(self, name, args, stdin="", cwd="C:\\Work", extra=None, closed_stdin=False,
-                 wine_fault=None, stdin_utf8=False, exe_args=None, before=None):
+                 wine_fault=None, stdin_utf8=False, exe_args=None, before=None,
+                 compare_err=False):
         self.name = name
         # When set: the words layrix.exe is given instead of `args`.  The
         # Linux build is given a folder as a host path ({drive_c} stands for
@@ -729,6 +732,9 @@ class Scenario:
         # times in every output and in the history's files are masked (the
         # two builds run at different moments).
         self.before = before
+        # When set: standard error is compared too; the notes it holds are
+        # the program's own words, with no system error text in them.
+        self.compare_err = compare_err
         # When set: both builds are given the answers in UTF-8.
         self.stdin_utf8 = stdin_utf8
         # When set: why Wine, not layrix, makes the .exe act otherwise here.
@@ -984,9 +990,31 @@ def scenarios():
         Scenario("dt", ["-dt", "café paris œuvre"]),
         Scenario("di", ["-di"]),
         Scenario("a", ["-a", "5"]),
+        # Commands that change nothing say why on standard error.
+        Scenario("a-no-area", ["-a", "99"], compare_err=True),
+        Scenario("i-listed-already", ["-i", "%a\\old stuff", "Again", "-1"], compare_err=True),
+        Scenario("i-no-scenery-folder", ["-i", "C:\\Downloads", "Downloads", "-1"], compare_err=True),
+        Scenario("i-simulator-folder", ["-i", "%f", "Simulator", "-1"], compare_err=True),
+        Scenario("x-other-word", ["-x", "abc"], compare_err=True),
+        Scenario("no-ops-in-batch", ["-b", "noops.txt"], compare_err=True, extra=batch(
+            "noops.txt", "-ia %a\r\n-ia %a\r\n-i \"%a\\Old Stuff\" \"Again\" -1\r\n-a 99\r\n"
+            "-x 2\r\n")),
+        # A message prints a "%" that is no variable as written.
+        Scenario("p-percent", ["-b", "percent.txt"], stdin="\n\n\n", compare_err=True, extra=batch(
+            "percent.txt", "-p \"Installing 50%\"\r\n-p \"100% in %f\"\r\n-p \"%u %\"\r\n")),
+        # ExitCodes=strict: 2 for a command not taken, 3 for nothing to work on.
+        Scenario("strict-done", ["-t", "4"], extra=ini("[Main]\r\nExitCodes=strict\r\n")),
+        Scenario("strict-no-command", [], extra=ini("[Main]\r\nExitCodes=strict\r\n")),
+        Scenario("strict-unknown-option", ["-list"], extra=ini("[Main]\r\nExitCodes=Strict\r\n")),
+        Scenario("strict-no-folder", ["-i", "C:\\Nowhere", "x", "-1"],
+                 extra=ini("[Main]\r\nExitCodes=strict\r\n")),
+        Scenario("strict-no-batch-file", ["-b", "missing.txt"],
+                 extra=ini("[Main]\r\nExitCodes=strict\r\n")),
+        Scenario("strict-fault", ["-md", "abc"], extra=ini("[Main]\r\nExitCodes=strict\r\n")),
+        Scenario("loose-unknown-option", ["-list"], extra=ini("[Main]\r\nExitCodes=loose\r\n")),
         Scenario("t", ["-t", "4"]),
         Scenario("x0", ["-x", "0"]),
-        Scenario("x1", ["-x", "1"]),
+        Scenario("x1", ["-x", "1"], compare_err=True),
         Scenario("c0", ["-c", "C:\\Downloads\\Pack Ü", "%a\\Pack", "0"], extra=lay_out_copy_target),
         Scenario("c1", ["-c", "C:\\Downloads\\Pack Ü", "%a\\Pack", "1"], extra=lay_out_copy_target),
         Scenario("c2", ["-c", "C:\\Downloads\\Pack Ü", "%a\\Pack", "2"], extra=lay_out_copy_target),
@@ -1045,6 +1073,10 @@ def scenarios():
         Scenario("kept-keys-t", ["-t", "4"], extra=replace_cfg(KEPT_KEYS_CFG)),
         Scenario("kept-keys-s", ["-s"], extra=replace_cfg(KEPT_KEYS_CFG)),
         Scenario("kept-keys-x1", ["-x", "1"], extra=replace_cfg(KEPT_KEYS_CFG)),
+        # A batch file that lists three times tells the packages' notes once.
+        Scenario("p3d5-packages-three-listings", ["-b", "lists.txt"],
+                 extra=both(lay_out_packages, ini("[Main]\r\nSimulator=P3Dv5\r\n"),
+                            batch("lists.txt", "-l\r\n-l\r\n-x 0\r\n-l\r\n"))),
         Scenario("simulator-unknown", ["-g"],
                  extra=both(lay_out_newer_simulators, ini("[Main]\r\nSimulator=P3D v5\r\n"))),
         Scenario("fs9-x1-s", ["-x", "1"], extra=ini("[Main]\r\nForceVersion=9\r\n")),
@@ -1675,6 +1707,9 @@ def main():
             exe = {"exit": proc.returncode, "out": exe_output_as_utf8(proc.stdout),
                    "err": exe_output_as_utf8(proc.stderr), "files": snapshot(prefix, xattrs)}
             problems = compare_runs(scenario.name, linux, exe)
+            if scenario.compare_err and linux_output_as_exe_prints_it(linux["err"]) != exe["err"]:
+                problems.append("standard error differs:\n      linux: %s\n      exe:   %s" % (
+                    describe(linux["err"]), describe(exe["err"])))
             failed = 0
             if problems and scenario.wine_fault:
                 print("WINE      %s  (%s): %s" % (scenario.name, " ".join(scenario.args),

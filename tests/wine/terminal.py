@@ -16,6 +16,7 @@ the ANSI code page 1252 is only caught while the two differ; the console's
 code page is read with "chcp" first, and a note says so when they do not.
 
   terminal.py --exe build-win64/layrix.exe [--wine /usr/lib/wine/wine64] [--keep]
+              [--only CHECK]
 
 Exit code 0 when every check passes, 1 when one fails, 2 when the checks
 could not be set up.
@@ -34,11 +35,12 @@ import sys
 import tempfile
 import termios
 import time
+import unicodedata
 
 sys.dont_write_bytecode = True  # no __pycache__ left in the tests folder
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from compare import (BATCH_INSTALL, BATCH_UTF8_INSTALL, P3D5_CFG, Prefix, Scenario,  # noqa: E402
-                     batch, both, close_prefix, cp1252, from_cp1252, keeps_xattrs, lay_out,
+                     area, batch, both, close_prefix, cp1252, from_cp1252, keeps_xattrs, lay_out,
                      lay_out_utf8_library, register, snapshot, utf8_batch)
 
 CFG = "ProgramData/Microsoft/FSX/scenery.cfg"
@@ -74,15 +76,17 @@ def console_takes_keys(master):
     return not termios.tcgetattr(master)[3] & termios.ICANON
 
 
-def run_exe(prefix, exe, args, cwd, on_terminal=(), typed=(), stdin_bytes=b"", timeout=120):
+def run_exe(prefix, exe, args, cwd, on_terminal=(), typed=(), stdin_bytes=b"", timeout=120,
+            columns=200):
     """Runs layrix.exe with the standard streams named in `on_terminal` on a
     new pseudo-terminal, which becomes its controlling terminal, and the
     others on files (standard input reads `stdin_bytes`).  `typed` is a list
     of (prompt, keys): the keys (a text, typed in UTF-8) are typed once the
     prompt has shown on the terminal since the last keys (any time when the
-    prompt is None) and the console takes keys from the terminal."""
+    prompt is None) and the console takes keys from the terminal.  The
+    terminal is `columns` wide."""
     master, slave = pty.openpty()
-    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 60, 200, 0, 0))
+    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 60, columns, 0, 0))
     slave_name = os.ttyname(slave)
     files = {name: tempfile.TemporaryFile() for name in STREAMS}
     files["stdin"].write(stdin_bytes)
@@ -364,9 +368,61 @@ def check_utf8_library(prefix, exe, xattrs):
     return problems
 
 
+def columns_of(text):
+    """The columns a line takes on a terminal: East Asian wide and fullwidth
+    characters two, combining marks none."""
+    return sum(0 if unicodedata.combining(c) else
+               2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in text)
+
+
+def lay_out_long_area(t):
+    """An area of Prepar3D v5's UTF-8 library whose title and folder make its
+    row wider than 80 columns."""
+    with open(t.prefix.host(P3D5_CFG), "ab") as cfg:
+        cfg.write(area(20, "\u6771\u4eac \u7fbd\u7530 International Airport and Harbour",
+                       "Addon Scenery\\\u6771\u4eac International Airport and Harbour\\Terminal",
+                       11).encode("utf-8"))
+
+
+def check_listing_fits(prefix, exe, xattrs):
+    """"-l" on an 80-column console: every row of the listing is written
+    whole within 80 columns (the console wraps nothing), titles cut and
+    folders shortened with an ellipsis, the folders in one column also after
+    a title in Japanese; to a file the listing keeps every character."""
+    problems = []
+    listing = Scenario("terminal-listing-fits", ["-l"],
+                       extra=both(lay_out_utf8_library, lay_out_long_area))
+    cwd = prefix.host(listing.cwd)
+    lay_out(prefix, listing, xattrs)
+    term = run_exe(prefix, exe, listing.args, cwd, on_terminal=STREAMS, columns=80)
+    files = run_exe(prefix, exe, listing.args, cwd)
+    rows = [line for line in from_cp1252(files.stdout).split("\r\n")
+            if "  on   " in line or "  off  " in line]
+    shown = [line.rstrip() for line in term.screen.split("\n")
+             if "  on   " in line or "  off  " in line]
+    if len(shown) != len(rows):
+        problems.append("the terminal showed %d rows of the listing, not %d (wrapped?):\n%s"
+                        % (len(shown), len(rows), show(term.screen)))
+    wide = [line for line in shown if columns_of(line) > 80]
+    if wide:
+        problems.append("rows wider than 80 columns:\n%s" % show("\n".join(wide)))
+    if not any("\u2026" in line for line in shown) or not any(columns_of(line) > 80 for line in rows):
+        problems.append("nothing was cut, or the listing to a file is not wider than the console:\n%s"
+                        % show(term.screen))
+    starts = set()
+    for line in shown:
+        at = line.find("  Addon Scenery\\")
+        if at >= 0:
+            starts.add(columns_of(line[:at]))
+    if len(starts) > 1:
+        problems.append("the folders start in columns %s:\n%s" % (sorted(starts), show(term.screen)))
+    return problems
+
+
 CHECKS = [("terminal-output", check_output), ("terminal-error", check_error),
           ("terminal-answers", check_answers), ("terminal-no-ansi-form", check_no_ansi_form),
-          ("terminal-utf8-library", check_utf8_library)]
+          ("terminal-utf8-library", check_utf8_library),
+          ("terminal-listing-fits", check_listing_fits)]
 
 
 def main():
@@ -376,6 +432,7 @@ def main():
                         default=os.path.join(here, "..", "..", "build-win64", "layrix.exe"))
     parser.add_argument("--wine", default="/usr/lib/wine/wine64")
     parser.add_argument("--keep", action="store_true", help="keep the prefix folder")
+    parser.add_argument("--only", action="append", help="run only the checks named")
     opts = parser.parse_args()
     for label, path in (("Windows build", opts.exe), ("wine", opts.wine)):
         if not os.path.isfile(path):
@@ -398,7 +455,8 @@ def main():
                   "the program's 1252, so text taken through the wrong one is not caught" % page)
         else:
             print("a console on a terminal uses code page %d; the program's text is in 1252" % page)
-        for name, check in CHECKS:
+        chosen = [(name, check) for name, check in CHECKS if not opts.only or name in opts.only]
+        for name, check in chosen:
             try:
                 problems = check(prefix, exe, xattrs)
             except RuntimeError as error:  # a run that hung or ended before a prompt
@@ -417,7 +475,7 @@ def main():
     finally:
         close_prefix(prefix, root, opts.keep)
     print("terminal checks took %.0f s" % (time.time() - started))
-    print("terminal: %d passed, %d failed" % (len(CHECKS) - failures, failures))
+    print("terminal: %d passed, %d failed" % (len(chosen) - failures, failures))
     return 1 if failures else 0
 
 

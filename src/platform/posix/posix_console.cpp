@@ -5,6 +5,8 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "platform/platform.h"
@@ -57,6 +59,16 @@ void WriteStderr(const std::string& text) {
 }
 
 void FlushStdout() { fflush(stdout); }
+
+int StdoutColumns() {
+  if (!::isatty(STDOUT_FILENO)) return 0;
+  struct winsize size {};
+  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  // A terminal that does not tell its size (a serial line, some emulators).
+  const char* columns = ::getenv("COLUMNS");
+  const int given = columns ? ::atoi(columns) : 0;
+  return given > 0 ? given : 80;
+}
 
 bool ReadStdinLine(std::string& line) {
   line.clear();

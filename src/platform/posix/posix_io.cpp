@@ -237,7 +237,7 @@ FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t lar
     return result;
   };
   const auto tooLarge = [&] {
-    return fail({FileOutcome::WrongKind, "it is larger than " + std::to_string(largest) + " bytes"});
+    return fail({FileOutcome::WrongKind, "it is larger than " + SizeInWords(largest)});
   };
   struct stat st;
   if (::fstat(fd, &st) != 0) return fail(ResultOfErrno(errno));

@@ -113,7 +113,7 @@ std::string RegistryPlaceProblem() {
     const posix::LoadedHive& hive = posix::LoadHive(root);
     if (hive.WithoutHeader)
       return encoding::ToValidUtf8(hive.File) +
-             " is not a Wine registry file: its first line is not \"WINE REGISTRY Version 2\", so "
+             " is not a Wine registry file: its first line is not 'WINE REGISTRY Version 2', so "
              "nothing in it is read; put back the file Wine wrote";
   }
   return std::string();

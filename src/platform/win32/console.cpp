@@ -120,6 +120,14 @@ void FlushStdout() {
   // Output is written straight through; a file or pipe is flushed by the system.
 }
 
+int StdoutColumns() {
+  HANDLE handle = StandardHandle(STD_OUTPUT_HANDLE);
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (handle == nullptr || !GetConsoleScreenBufferInfo(handle, &info)) return 0;  // no console
+  const int columns = info.srWindow.Right - info.srWindow.Left + 1;
+  return columns > 0 ? columns : info.dwSize.X;
+}
+
 bool ReadStdinLine(std::string& line) {
   line.clear();
   HANDLE handle = StandardHandle(STD_INPUT_HANDLE);

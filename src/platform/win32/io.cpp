@@ -97,7 +97,7 @@ FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t lar
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.Get(), &size)) return win32::ResultOfCode(GetLastError());
   const FileResult tooLarge = {FileOutcome::WrongKind,
-                               "it is larger than " + std::to_string(largest) + " bytes"};
+                               "it is larger than " + SizeInWords(largest)};
   if (static_cast<uint64_t>(size.QuadPart) > largest) return tooLarge;
   std::string data;
   if (size.QuadPart > 0) data.reserve(static_cast<size_t>(size.QuadPart));
