@@ -146,7 +146,7 @@ std::vector<Shape> Shapes() {
       {"-f of a folder neither there nor listed", fsx, kFsxCfg, {"-f", "Addon Scenery\\Never", "0"},
        {" Scenery or source path does not exist!", ""}, "does not exist", "", "", true},
       {"-i of a gone listed folder", fsx, kFsxCfg, {"-i", "%a\\removed pack\\", "Again", "-1"},
-       {}, "", "", "Again", true},
+       {}, "is listed already, as layer 5 'Removed Pack'", "", "Again", true},
       // A folder code page 1252 cannot name is not added; a title is.
       {"-i of a folder 1252 cannot name", fsx, kFsxCfg, {"-i", "%a\\東京 Haneda", "Haneda", "-1"},
        {},
@@ -157,7 +157,7 @@ std::vector<Shape> Shapes() {
        {}, "did not add the folder Addon Scenery\\東京 Haneda",
        "Local=Addon Scenery\\Other\r\nLayer=6", "Haneda", false},
       {"-i with a title 1252 cannot hold", fsx, kFsxCfg, {"-i", "%a\\Other", "東京 Other", "-1"},
-       {}, "is stored as \"?? other\"",
+       {}, "is stored as '?? other'",
        "Title=?? other\r\nLocal=Addon Scenery\\other\r\n", "", false},
       // A variable followed by '/' gives one backslash.
       {"a variable followed by a slash", fsx, kFsxCfg, {"-i", "%a/Other", "Other", "-1"},
@@ -213,7 +213,7 @@ TEST(LibraryShapes, HostPathsNameTheFolderOfTheirDrive) {
     RunResult r = RunLayrix(p, {"-f", folder, "0"});
     EXPECT_EQ(r.Out, Banner() + Lines({" Result (-1 = not found): 4"}));
     r = RunLayrix(p, {"-i", folder, "Twice", "-1"});
-    EXPECT_EQ(r.Err, "");
+    EXPECT_NE(r.Err.find("is listed already, as layer 4 'My Airport'"), std::string::npos) << r.Err;
     EXPECT_EQ(ReadFile(p.C(kFsxCfg)), cfg);
   }
   // A new folder so written is stored relative to the simulator folder,
