@@ -8,11 +8,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "app/console.h"
-#include "scenery/addon_packages.h"
 #include "scenery/library.h"
 #include "scenery/library_lock.h"
 
@@ -69,11 +67,6 @@ struct CommandState {
   // Seconds to wait for another program to let go of the library (0: none).
   int32_t LockTimeout = kDefaultLockTimeoutSeconds;
   VariableTable VariableValues;
-  // The search for the add-on packages of a "-l" given on the command line,
-  // begun before the library was read so that their descriptions are read
-  // meanwhile; after a listing, that listing's search (Finished), kept with
-  // the packages it found.
-  std::optional<PackageSearch> PackagesAhead;
 };
 
 }  // namespace app

@@ -117,11 +117,7 @@ int TakeMessage(CommandState& s) {
 SceneryLibrary& LibraryOf(CommandState& s) { return *s.Library; }
 
 void ListTheLibrary(CommandState& s) {
-  // A listing of the command line finds its search begun; another begins
-  // its own.  The search stays in the state with what it found.
-  if (!s.PackagesAhead || s.PackagesAhead->Finished())
-    s.PackagesAhead.emplace(s.Library->Served, &s.Report);
-  PrintLibraryListing(LibraryOf(s), *s.PackagesAhead);
+  PrintLibraryListing(LibraryOf(s), FindAddonPackages(s.Library->Served, &s.Report));
 }
 
 void ShowLibraryPath(CommandState& s) {

@@ -3,7 +3,6 @@
 
 #include <memory>
 #include <new>
-#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -96,36 +95,13 @@ int RunUnguarded(const std::vector<std::string>& words) {
   std::unique_ptr<plat::FileLock> lock;
   const bool asksFirst = AsksForFolderAndTitle(s);
   if (!asksFirst) lock = LockTheLibrary(s);
-  // The add-on packages of a listing are searched for while scenery.cfg is
-  // understood, and their descriptions read meanwhile (nothing else in the
-  // run can change them before the listing), where the simulator keeps
-  // packages.
-  const bool keepsPackages =
-      s.Library->Served && FactsOf(*s.Library->Served).PackagesProduct != nullptr;
-  if (keepsPackages && s.ArgCount == 1 && FindCommand(s.Args[1]) == FindCommand("-l"))
-    s.Library->LoadFromFile(s.Library->ConfigPath,
-                            [&] { s.PackagesAhead.emplace(s.Library->Served, &s.Report); });
-  else
-    s.Library->LoadFromFile(s.Library->ConfigPath);
+  s.Library->LoadFromFile(s.Library->ConfigPath);
   const int parsed = ParseCommand(s);
   if (asksFirst && parsed == kParseOk) {
     lock = LockTheLibrary(s);
     s.Library->LoadFromFile(s.Library->ConfigPath);
   }
-  const int code = RunCommand(s, parsed);
-  // The library in memory is not taken apart section by section at the
-  // end of the run, nor the packages a listing found: for a large library
-  // that costs more than saving it, and the process gives its memory back
-  // whole when it ends.  (Kept reachable, and a second run in the same
-  // process frees the first one's.)
-  struct Finished {
-    std::unique_ptr<SceneryLibrary> Library;
-    std::optional<PackageSearch> Packages;
-  };
-  static Finished* finished = nullptr;
-  delete finished;
-  finished = new Finished{std::move(s.Library), std::move(s.PackagesAhead)};
-  return code;
+  return RunCommand(s, parsed);
 }
 
 }  // namespace

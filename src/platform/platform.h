@@ -24,9 +24,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -154,24 +152,7 @@ struct FileInfo {
 // is never entered by a walk; a symbolic link to a file is a file.
 bool GetFileInfo(const std::string& path, FileInfo& info);
 bool FolderExists(const std::string& path);  // an existing folder only
-// FolderExists of `count` paths at once, one answer per path, in their
-// order: the host may look at them side by side.  `pathOf(i)` gives the
-// i-th path, on the calling thread, as often as it is needed, so that the
-// paths of a large library need not all be held at once.
-std::vector<bool> FoldersExist(size_t count, const std::function<std::string(size_t)>& pathOf);
-inline std::vector<bool> FoldersExist(const std::vector<std::string>& paths) {
-  return FoldersExist(paths.size(), [&paths](size_t i) { return paths[i]; });
-}
 bool FileExists(const std::string& path);    // an existing file only
-
-// Runs `beside` on a thread of its own while `here` runs on the calling
-// thread, and returns when both are done; where no thread is to be had (the
-// Windows build makes none), `beside` runs first, then `here`.  An
-// exception of either is thrown on once both are done (`here`'s first).
-// The two may read the same data, but neither may change what the other
-// uses, nor call anything here but the text functions (and the reads of a
-// file opened before, InputFile).
-void RunSideBySide(const std::function<void()>& beside, const std::function<void()>& here);
 
 // How a file operation ended.  The first kinds are the Windows rules the
 // program relies on (a walk treats them as outcomes of its own rules); the
@@ -331,54 +312,12 @@ class InputFile {
 };
 // Opens an existing file for reading, without sharing it for writing where
 // the host allows that.  A folder may open on some hosts, but every read of
-// it then fails.  The file opened is read by system calls only: its reads
-// may run on another thread, beside other work of this interface.
+// it then fails.
 FileResult OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file);
 
 // Reads a whole file as bytes (empty on failure).  A file of more than
 // `largest` bytes is refused, unread past that size.
 FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t largest = SIZE_MAX);
-
-// A file read whole by FilesBeingRead: what ReadWholeFile would give.
-struct WholeFile {
-  FileResult Result;  // as ReadWholeFile's
-  std::string Bytes;
-};
-// ReadWholeFile of `count` files, begun now and ended by Finish, so that the
-// files are read while this thread does other work: for the many small
-// files of a library (add-on descriptions).  `pathOf(i)` gives the i-th
-// path; it is asked here, now, and again by Finish for a file to be read on
-// this thread, so it must serve until then.  Each file read is handed to
-// `digest` (when given) on the thread that read it: one of a few threads
-// of their own where the host has them, or this one, which reads in Finish
-// those no thread has come to yet (the Windows build reads every file in
-// Finish).  `digest` may therefore use only the text functions (as the two
-// sides of RunSideBySide), `below`, and change only what belongs to that
-// file alone; it is called for several files at once.
-//
-// `below(relative)` tells whether the folder `relative` (a path below the
-// file's folder, with backslashes) exists, as FolderExists would: true when
-// it is seen as spelled, through the handle the file was read through;
-// false where the answer is sure; none when it cannot be told on that
-// thread (not there as spelled, which another spelling may be, or there
-// as a file): the folder is then to be looked at again later.
-class FilesBeingRead {
- public:
-  using PathOf = std::function<std::string(size_t)>;
-  using FolderBelow = std::function<std::optional<bool>(const std::string& relative)>;
-  using Digest = std::function<void(size_t index, WholeFile& file, const FolderBelow& below)>;
-  FilesBeingRead(size_t count, PathOf pathOf, size_t largest, Digest digest = nullptr);
-  ~FilesBeingRead();  // waits for the reads still going on
-  FilesBeingRead(const FilesBeingRead&) = delete;
-  FilesBeingRead& operator=(const FilesBeingRead&) = delete;
-  // Waits for the reads and gives one result per path, in their order (an
-  // exception of `digest` is thrown on here).  Once only.
-  std::vector<WholeFile> Finish();
-
- private:
-  struct Reads;
-  std::unique_ptr<Reads> reads_;
-};
 
 // Replaces `path` with `bytes` safely: the bytes are written to a temporary
 // file in the same folder, flushed to disk, and renamed over `path`.  A crash

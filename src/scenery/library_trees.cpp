@@ -114,17 +114,13 @@ std::vector<bool> SceneryLibrary::HaveSceneryFolders(const std::vector<const Are
   // A "scenery" folder inside it shows that the folder is there.  Only a
   // path that the full-path rule may read otherwise at its end than inside
   // ("..", trailing dots or blanks, a drive alone, a device name) is looked
-  // at by itself as well.  The paths are made as they are looked at, so
-  // that a large library does not hold them all at once.
-  const auto folderOf = [&](size_t i) { return Absolute(SimulatorFolder, areas[i]->Local); };
-  std::vector<bool> plain(areas.size());
-  std::vector<bool> found = plat::FoldersExist(areas.size(), [&](size_t i) {
-    std::string folder = folderOf(i);
-    plain[i] = winpath::IsPlainFullPath(folder);
-    return folder += "\\scenery";
-  });
-  for (size_t i = 0; i < areas.size(); ++i)
-    if (found[i] && !plain[i]) found[i] = plat::FolderExists(folderOf(i));
+  // at by itself as well.
+  std::vector<bool> found(areas.size());
+  for (size_t i = 0; i < areas.size(); ++i) {
+    const std::string folder = Absolute(SimulatorFolder, areas[i]->Local);
+    found[i] = plat::FolderExists(folder + "\\scenery") &&
+               (winpath::IsPlainFullPath(folder) || plat::FolderExists(folder));
+  }
   return found;
 }
 

@@ -204,21 +204,20 @@ TEST(PackageDescription, TakesTheFirstElementOfEachKindWhereItBelongs) {
   const struct {
     std::string Body;
     std::string Name, Folder;  // of the one component taken
-    std::string FoldedFolder;  // "": not plain
   } cases[] = {
       {"<AddOn.Component><Category>Scenery</Category><Name>A</Name><Name>B</Name>"
        "<Path>P</Path><Path>Q</Path></AddOn.Component>",
-       "A", "C:\\Addons\\My Pack\\P", "c:\\addons\\my pack\\p"},
+       "A", "C:\\Addons\\My Pack\\P"},
       {"<addon.component><CATEGORY>Scenery</CATEGORY><name>Low</name><path>Low</path>"
        "</addon.component>",
-       "Low", "C:\\Addons\\My Pack\\Low", "c:\\addons\\my pack\\low"},
+       "Low", "C:\\Addons\\My Pack\\Low"},
       {"<AddOn.Component><Category>Scenery</Category><Extra><Name>Deep</Name><Path>Deep</Path>"
        "</Extra><Path>Sc&amp;en<![CDATA[ery]]>&#x21;</Path></AddOn.Component>",
-       "My Pack", "C:\\Addons\\My Pack\\Sc&enery!", "c:\\addons\\my pack\\sc&enery!"},
+       "My Pack", "C:\\Addons\\My Pack\\Sc&enery!"},
       {"<Other><AddOn.Component><Category>Scenery</Category><Path>No</Path></AddOn.Component>"
        "</Other><AddOn.Component><Category>Scenery</Category><Path>Sub\\..\\Yes</Path>"
        "</AddOn.Component>",
-       "My Pack", "C:\\Addons\\My Pack\\Yes", ""},
+       "My Pack", "C:\\Addons\\My Pack\\Yes"},
   };
   for (const auto& c : cases) {
     AddonPackage package;
@@ -229,7 +228,6 @@ TEST(PackageDescription, TakesTheFirstElementOfEachKindWhereItBelongs) {
     ASSERT_EQ(package.Scenery.size(), 1u) << c.Body;
     EXPECT_EQ(package.Scenery[0].Name, c.Name) << c.Body;
     EXPECT_EQ(package.Scenery[0].Folder, c.Folder) << c.Body;
-    EXPECT_EQ(package.Scenery[0].FoldedFolder, c.FoldedFolder) << c.Body;
   }
   // The root's Type in another case, and the second <AddOn.Name> unread.
   AddonPackage package;

@@ -1,5 +1,5 @@
 // Facts about files and folders: attributes, times, sizes, and whether a
-// folder exists (also for many folders at once, looked at side by side).
+// folder exists.
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <time.h>
@@ -144,26 +144,6 @@ bool FolderExists(const std::string& path) {
   struct stat st;
   if (posix::StatAsSpelled(spelled, st)) return S_ISDIR(st.st_mode);
   return posix::FolderInOtherSpelling(path, spelled);
-}
-
-std::vector<bool> FoldersExist(size_t count, const std::function<std::string(size_t)>& pathOf) {
-  // One stat of each path as spelled, side by side; a path not there so is
-  // looked up in other spellings, as FolderExists does.  A thread pays for
-  // itself past a few thousand stats.
-  constexpr size_t kStatsPerThread = 1024;
-  std::vector<char> found(count, false);
-  posix::LookAtPaths(
-      count, pathOf, kStatsPerThread,
-      [&found](size_t i, int dir, const char* path) {
-        struct stat st;
-        if (::fstatat(dir, path, &st, 0) != 0) return false;
-        found[i] = S_ISDIR(st.st_mode);
-        return true;
-      },
-      [&found](size_t i, const std::string& path, const posix::Resolved& spelled) {
-        found[i] = spelled.Valid && posix::FolderInOtherSpelling(path, spelled);
-      });
-  return std::vector<bool>(found.begin(), found.end());
 }
 
 bool FileExists(const std::string& path) {

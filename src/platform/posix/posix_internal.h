@@ -208,47 +208,6 @@ At InFolder(const std::string& hostFolder, const std::string& name);
 At AtOf(const Resolved& r);
 At AtOf(const SpelledName& s);
 
-// ---------------------------------------------------------------- batches of looks
-
-// Looks at `count` paths side by side (posix_batch_looks.cpp, behind
-// FoldersExist).  `pathOf(i)` gives the i-th path on
-// the calling thread, as often as needed.  Each path is spelled out there,
-// in order, and given a place: a folder handle the batch holds (`dir`) and
-// the path below it, or AT_FDCWD and the whole host path.  `look(i, dir,
-// path)` runs for each place on one of up to four threads, one thread for
-// fewer than `pathsPerThread` paths, and returns whether it settled the
-// i-th path; it may make system calls and fill the i-th result, nothing
-// else.  `settle(i, path, spelled)` runs on the calling thread, in order,
-// for each path no look settled, among them those that have no place
-// (spelled.Valid false): it may do whatever the calling thread may.  The
-// handles serve the whole batch: a folder that another program replaces
-// meanwhile is met as it was when the batch began.
-using LookAtPlace = std::function<bool(size_t index, int dir, const char* path)>;
-using SettleOnCaller =
-    std::function<void(size_t index, const std::string& path, const Resolved& spelled)>;
-void LookAtPaths(size_t count, const std::function<std::string(size_t)>& pathOf,
-                 size_t pathsPerThread, const LookAtPlace& look, const SettleOnCaller& settle);
-// The same looks begun now and ended by Finish (behind FilesBeingRead), so
-// that the calling thread does other work meanwhile: the paths are spelled
-// out and placed here, now, and looked at on threads of their own (one
-// core left to the caller, at most four).  Finish looks at those no thread
-// has come to yet (beside them, so that all share what is left), waits for
-// their looks, and then settles here the paths no look settled, as
-// LookAtPaths does; `pathOf` gives the same paths as before.  Destroying it
-// without Finish waits for the looks going on; those not begun are not made.
-class LooksBeside {
- public:
-  LooksBeside(size_t count, const std::function<std::string(size_t)>& pathOf, LookAtPlace look);
-  ~LooksBeside();
-  LooksBeside(const LooksBeside&) = delete;
-  LooksBeside& operator=(const LooksBeside&) = delete;
-  void Finish(const std::function<std::string(size_t)>& pathOf, const SettleOnCaller& settle);
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
-};
-
 // ---------------------------------------------------------------- name cache
 
 // The host names in `folder` equal to `name` ignoring case, as NTFS

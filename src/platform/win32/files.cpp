@@ -75,12 +75,6 @@ bool FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::vector<bool> FoldersExist(size_t count, const std::function<std::string(size_t)>& pathOf) {
-  std::vector<bool> exists(count);
-  for (size_t i = 0; i < count; ++i) exists[i] = FolderExists(pathOf(i));
-  return exists;
-}
-
 bool FileExists(const std::string& path) {
   DWORD attributes = AttributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

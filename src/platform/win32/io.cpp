@@ -114,36 +114,6 @@ FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t lar
   return {};
 }
 
-// No thread is made here: every file is read in Finish, one after the
-// other, as FoldersExist looks at folders here.
-struct FilesBeingRead::Reads {
-  size_t Count;
-  PathOf Path;
-  size_t Largest;
-  Digest Digested;
-};
-
-FilesBeingRead::FilesBeingRead(size_t count, PathOf pathOf, size_t largest, Digest digest)
-    : reads_(new Reads{count, std::move(pathOf), largest, std::move(digest)}) {}
-
-FilesBeingRead::~FilesBeingRead() = default;
-
-std::vector<WholeFile> FilesBeingRead::Finish() {
-  const Reads& reads = *reads_;
-  std::vector<WholeFile> files(reads.Count);
-  for (size_t i = 0; i < reads.Count; ++i) {
-    WholeFile& file = files[i];
-    const std::string path = reads.Path(i);
-    file.Result = ReadWholeFile(path, file.Bytes, reads.Largest);
-    const std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
-    const FolderBelow below = [&folder](const std::string& relative) -> std::optional<bool> {
-      return FolderExists(folder + relative);
-    };
-    if (file.Result.Done() && reads.Digested) reads.Digested(i, file, below);
-  }
-  return files;
-}
-
 FileResult WriteFileReplacing(const std::string& path, const std::string& bytes) {
   if (path.empty()) return {FileOutcome::BadName, "a file needs a name"};
   DWORD attributes = win32::AttributesOf(path);
