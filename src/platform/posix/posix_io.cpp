@@ -72,13 +72,12 @@ int OpenForReading(const std::string& path, int& error) {
   // The path as spelled is tried first: when it opens, resolving it would
   // have found the same entry.  Only a missing one is looked up in other
   // spellings.
-  SpelledName spelled;
-  if (!SpellName(path, spelled)) {
+  const Resolved spelled = Spelled(path);
+  if (!spelled.Valid) {
     error = EINVAL;
     return -1;
   }
-  At at = AtOf(spelled);
-  int fd = Sys().Open(at.Dir, at.Path.c_str(), O_RDONLY, 0);
+  int fd = Sys().Open(AT_FDCWD, spelled.Host.c_str(), O_RDONLY, 0);
   if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
     Resolved r = Resolve(path);
     if (!r.Exists) {

@@ -69,8 +69,7 @@ void RemoveLeftovers(const std::string& hostFolder) {
     }
     ::closedir(listing);
   }
-  HeldFolder dir = FolderHandle(hostFolder);
-  const int at = dir ? *dir : -1;
+  const int at = ::open(hostFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (at < 0) return;
   for (const std::string& run : locks) {
     if (run == RunId()) continue;
@@ -87,6 +86,7 @@ void RemoveLeftovers(const std::string& hostFolder) {
     }
     ::close(fd);
   }
+  ::close(at);
 }
 
 // This run's lock file in `hostFolder`, taken after removing what ended
@@ -185,10 +185,6 @@ int TempEntry::Commit(const std::string& toFolder, const std::string& toName, bo
               : Sys().RenameNoReplace(from.Dir, from.Path.c_str(), to.Dir, to.Path.c_str());
   if (renamed != 0) return errno;
   if (isFolder_) {
-    // The handles of a renamed folder, and of those below it, would name
-    // folders under paths that are gone.
-    ForgetFolderHandles(folder_, name_);
-    ForgetFolderHandles(toFolder, toName);
     NoteRenamed(folder_, name_, toFolder, toName);
   } else {
     NoteAdded(toFolder, toName);  // a temporary file's own name is never noted
@@ -204,10 +200,7 @@ int TempEntry::Discard() {
   int code = isFolder_ ? RemoveTreeAt(at.Dir, at.Path)
                        : (Sys().Unlink(at.Dir, at.Path.c_str(), 0) == 0 ? 0 : errno);
   if (code == ENOENT) code = 0;  // gone already: nothing is left of it
-  if (isFolder_) {
-    ForgetFolderHandles(folder_, name_);
-    ClearNameCache();
-  }
+  if (isFolder_) ClearNameCache();
   if (code != 0) lock_->KeepToTheEnd();
   name_.clear();
   lock_.reset();
