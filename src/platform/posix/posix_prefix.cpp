@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
@@ -199,21 +200,42 @@ namespace plat::posix {
 
 namespace {
 
-// A path as spelled: its components as written and as host names, and the
-// host folder of its drive.  False for a path that names no entry (UNC, a
-// device, a forbidden character, "." or ".." left, a drive the prefix
-// lacks); `result` then stays invalid.
+// A path as spelled: its components as written and as host names (only
+// when asked for), and the host folder of its drive.
 struct Spelling {
   std::vector<std::string> Components;
   std::vector<std::string> HostNames;
   std::string Root;
 };
 
-bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelling) {
+// Fills `result` with the host text of `windowsPath` as spelled.  False for
+// a path that names no entry (UNC, a device, a forbidden character, "." or
+// ".." left, a drive the prefix lacks); `result` then stays invalid.
+bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelling,
+              bool withComponents) {
   if (windowsPath.find('\0') != std::string::npos) return false;
-  const std::string full =
-      winpath::IsPlainFullPath(windowsPath) ? windowsPath : FullPath(windowsPath);
+  const bool plain = winpath::IsPlainFullPath(windowsPath);
+  const std::string full = plain ? windowsPath : FullPath(windowsPath);
   if (full.size() < 2 || winpath::IsUncPath(full) || full[1] != ':') return false;
+  const std::string_view rest = std::string_view(full).substr(std::min<size_t>(3, full.size()));
+  // A plain full path in UTF-8 is its host path with '/' for '\' (most
+  // paths are so); any other is taken apart component by component.
+  if (plain && !withComponents && encoding::IsValidUtf8(rest) &&
+      rest.find_first_of("<>:\"|?*") == std::string_view::npos &&
+      std::none_of(rest.begin(), rest.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+    if (!DriveRoot(full[0], spelling.Root)) return false;
+    result.Valid = true;
+    std::string host = spelling.Root;
+    if (!rest.empty()) {
+      if (host != "/") host += '/';
+      for (char c : rest) host += c == '\\' ? '/' : c;
+    }
+    const size_t slash = host.rfind('/');
+    result.Folder = rest.empty() ? spelling.Root : (slash == 0 ? "/" : host.substr(0, slash));
+    result.Name = rest.empty() ? std::string() : host.substr(slash + 1);
+    result.Host = std::move(host);
+    return true;
+  }
   std::vector<std::string>& components = spelling.Components;
   components = winpath::SplitComponents(std::string_view(full).substr(2));
   if (!components.empty() && winpath::IsDeviceName(components.back())) return false;
@@ -227,6 +249,7 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
       return false;
   if (!DriveRoot(full[0], spelling.Root)) return false;
   result.Valid = true;
+  spelling.HostNames.clear();
   for (const std::string& component : components)
     spelling.HostNames.push_back(encoding::ToValidUtf8(component));
   const std::vector<std::string>& hostNames = spelling.HostNames;
@@ -243,14 +266,14 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
 Resolved Spelled(const std::string& windowsPath) {
   Resolved result;
   Spelling spelling;
-  if (!SpellOut(windowsPath, result, spelling)) return Resolved{};
+  if (!SpellOut(windowsPath, result, spelling, false)) return Resolved{};
   return result;
 }
 
 Resolved Resolve(const std::string& windowsPath) {
   Resolved result;
   Spelling spelling;
-  if (!SpellOut(windowsPath, result, spelling)) return Resolved{};
+  if (!SpellOut(windowsPath, result, spelling, false)) return Resolved{};
   // The path exactly as spelled, when it exists, is the answer (a drive
   // root is the folder its link leads to).
   const bool atRoot = result.Name.empty();
@@ -260,6 +283,7 @@ Resolved Resolve(const std::string& windowsPath) {
     return result;
   }
   // Else component by component, each spelled as the folder spells it.
+  if (!SpellOut(windowsPath, result, spelling, true)) return Resolved{};
   const std::vector<std::string>& components = spelling.Components;
   const std::vector<std::string>& hostNames = spelling.HostNames;
   std::string current = spelling.Root;
