@@ -11,6 +11,7 @@
 
 #include "platform/posix/posix_internal.h"
 #include "platform/posix/posix_temp_entry.h"
+#include "platform/posix/windows_rules.h"
 #include "platform/text_encoding.h"
 #include "platform/winpath.h"
 
@@ -36,8 +37,11 @@ FileResult RemoveFileIn(const std::string& folder, const std::string& name,
                         const struct stat& lst) {
   struct stat st = lst;
   if (S_ISLNK(st.st_mode) && ::stat(JoinHost(folder, name).c_str(), &st) != 0) st = lst;
-  if (S_ISDIR(st.st_mode)) return {FileOutcome::WrongKind, "it is a folder"};
-  if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) return ResultOf(FileOutcome::ReadOnly);
+  switch (RemovalOutcome(st)) {
+    case FileOutcome::WrongKind: return {FileOutcome::WrongKind, "it is a folder"};
+    case FileOutcome::ReadOnly: return ResultOf(FileOutcome::ReadOnly);
+    default: break;
+  }
   if (Sys().Unlink(AT_FDCWD, JoinHost(folder, name).c_str(), 0) != 0) return ResultOfErrno(errno);
   NoteRemoved(folder, name);
   return {};
@@ -158,9 +162,12 @@ FileResult FileCopier::Copy(const std::string& source, const std::string& target
     At at = AtOf(to);
     if (::fstatat(at.Dir, at.Path.c_str(), &targetStat, 0) == 0) {
       replacing = true;
-      if (S_ISDIR(targetStat.st_mode))
-        return refuse({FileOutcome::WrongKind, "a folder of that name is in the way"});
-      if (IsReadOnlyMode(targetStat.st_mode)) return refuse(ResultOf(FileOutcome::ReadOnly));
+      switch (ReplacingOutcome(targetStat)) {
+        case FileOutcome::WrongKind:
+          return refuse({FileOutcome::WrongKind, "a folder of that name is in the way"});
+        case FileOutcome::ReadOnly: return refuse(ResultOf(FileOutcome::ReadOnly));
+        default: break;
+      }
       if (sourceStat.st_dev == targetStat.st_dev && sourceStat.st_ino == targetStat.st_ino)
         return refuse({FileOutcome::OtherFault, "it is the source file itself"});
     }
@@ -258,7 +265,7 @@ FileResult RenameFile(const std::string& source, const std::string& target) {
   std::string toName = to.Name;
   if (to.Exists) {
     // Only the entry itself may be renamed to another spelling of its name.
-    if (!SameEntry(from, to)) return ResultOf(FileOutcome::Exists);
+    if (!MayRenameOnto(SameEntry(from, to))) return ResultOf(FileOutcome::Exists);
     toName = GivenName(target);
     if (toName == from.Name) return {};
   }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/posix/windows_rules.h"
 
 namespace plat::posix {
 
@@ -185,25 +186,12 @@ void NoteRenamed(const std::string& fromFolder, const std::string& fromName,
                  const std::string& toFolder, const std::string& toName);
 void ClearNameCache();
 
-// `name` upper-cased into `upper` when it is all ASCII (then its order and
-// matching as upper-cased UTF-16 are those of these bytes); false otherwise.
-bool AsciiUpper(std::string_view name, std::string& upper);
-
-// The key names are compared by, as NTFS compares them: the name in UTF-16,
-// upper-cased.  A host name and a name of a Windows path are both UTF-8 (a
-// byte that is not UTF-8 taken as its code page 1252 character), so a host
-// name that is not UTF-8 is still found through the character it means.
-std::u16string NameKey(const std::string& name);
-
 // ---------------------------------------------------------------- file facts
 
 // The facts of the entry `hostPath` named `hostName`, from its lstat result:
 // links to folders are folders with kAttrReparsePoint, links to files are
 // files with the target's facts.
 FileInfo InfoOf(const std::string& hostPath, const std::string& hostName, const struct stat& lst);
-
-// Read-only as Wine shows it: no write permission bit at all.
-inline bool IsReadOnlyMode(mode_t mode) { return (mode & 0222) == 0; }
 
 uint64_t ToFileTime(const struct timespec& t);
 

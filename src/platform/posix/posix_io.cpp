@@ -14,6 +14,7 @@
 
 #include "platform/posix/posix_internal.h"
 #include "platform/posix/posix_temp_entry.h"
+#include "platform/posix/windows_rules.h"
 #include "platform/text_encoding.h"
 #include "platform/winpath.h"
 
@@ -173,8 +174,11 @@ FileResult WriteFileReplacing(const std::string& path, const std::string& bytes)
 
   struct stat old {};
   const bool replacing = r.Exists && ::stat(r.Host.c_str(), &old) == 0;
-  if (replacing && S_ISDIR(old.st_mode)) return {FileOutcome::WrongKind, "it is a folder"};
-  if (replacing && IsReadOnlyMode(old.st_mode)) return {FileOutcome::ReadOnly, "the file is read-only"};
+  switch (replacing ? ReplacingOutcome(old) : FileOutcome::Done) {
+    case FileOutcome::WrongKind: return {FileOutcome::WrongKind, "it is a folder"};
+    case FileOutcome::ReadOnly: return {FileOutcome::ReadOnly, "the file is read-only"};
+    default: break;
+  }
   // A link stays a link: the file it leads to is replaced.
   const std::string finalPath = replacing ? FinalTarget(r) : r.Host;
   const std::string folder = HostParent(finalPath);

@@ -147,21 +147,6 @@ FolderNames* AfterChange(const std::string& folder) {
 
 }  // namespace
 
-bool AsciiUpper(std::string_view name, std::string& upper) {
-  upper.assign(name);
-  for (char& c : upper) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
-  }
-  return true;
-}
-
-std::u16string NameKey(const std::string& name) {
-  std::u16string key = encoding::ToUtf16(name);
-  for (char16_t& c : key) c = textrules::UpperUtf16(c);
-  return key;
-}
-
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name) {
   struct stat st;
   if (::stat(folder.c_str(), &st) != 0) return {};
