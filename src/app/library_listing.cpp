@@ -64,6 +64,7 @@ void AppendStateTitleFolder(bool active, const std::string& title, const std::st
 
 // An area's line, with its place in the file and among the folders looked at.
 struct ListedArea {
+  int32_t Layer;  // the record's, at hand for the sort
   const Area* Record;
   size_t Index;     // list position
   size_t LookedAt;  // its place among the folders looked at; kNotLookedAt if required
@@ -129,20 +130,19 @@ void ListLibrary(const SceneryLibrary& library, const AddonPackages& packages,
   for (size_t i = 0; i < library.Sections.size(); ++i) {
     if (!library.IsAreaEntry(i)) continue;
     const Area* area = library.Sections[i].Record.get();
-    order.push_back({area, i, area->Required ? kNotLookedAt : lookedAt.size()});
+    order.push_back({area->Layer, area, i, area->Required ? kNotLookedAt : lookedAt.size()});
     if (!area->Required) lookedAt.push_back(area);
   }
   std::sort(order.begin(), order.end(), [](const ListedArea& a, const ListedArea& b) {
-    return a.Record->Layer != b.Record->Layer ? a.Record->Layer > b.Record->Layer
-                                              : a.Index < b.Index;
+    return a.Layer != b.Layer ? a.Layer > b.Layer : a.Index < b.Index;
   });
   const std::vector<bool> hasSceneryFolder = library.HaveSceneryFolders(lookedAt);
   const std::vector<ListedComponent> components = OrderComponents(packages);
   const std::vector<bool> componentHasScenery = HaveSceneryFolders(packages);
 
   size_t layerWidth = order.empty() ? 1
-                                    : std::max(WidthOf(order.front().Record->Layer),
-                                               WidthOf(order.back().Record->Layer));
+                                    : std::max(WidthOf(order.front().Layer),
+                                               WidthOf(order.back().Layer));
   for (const ListedComponent& listed : components)
     layerWidth = std::max(layerWidth, listed.Layer ? WidthOf(*listed.Layer) : 3);
 
@@ -211,7 +211,7 @@ void ListLibrary(const SceneryLibrary& library, const AddonPackages& packages,
     listComponent(nextComponent++);
   for (const ListedArea& listed : order) {
     while (nextComponent < components.size() &&
-           *components[nextComponent].Layer > listed.Record->Layer)
+           *components[nextComponent].Layer > listed.Layer)
       listComponent(nextComponent++);
     listArea(listed);
   }

@@ -228,7 +228,9 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
     std::string host = spelling.Root;
     if (!rest.empty()) {
       if (host != "/") host += '/';
-      for (char c : rest) host += c == '\\' ? '/' : c;
+      const size_t start = host.size();
+      host += rest;
+      std::replace(host.begin() + start, host.end(), '\\', '/');
     }
     const size_t slash = host.rfind('/');
     result.Folder = rest.empty() ? spelling.Root : (slash == 0 ? "/" : host.substr(0, slash));
