@@ -14,30 +14,19 @@ namespace xml {
 
 namespace {
 
+// `bytes` in UTF-16 as text; false, with `error` saying why, where they
+// are not valid UTF-16.
 bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string& text, std::string& error) {
-  if (bytes.size() % 2 != 0) {
-    error = "it is not valid UTF-16: it ends in half a character";
-    return false;
-  }
-  const auto unit = [&](size_t i) -> uint32_t {
-    const auto b0 = static_cast<unsigned char>(bytes[i]), b1 = static_cast<unsigned char>(bytes[i + 1]);
-    return bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
-  };
-  text.reserve(bytes.size() / 2 + bytes.size() / 8);
-  for (size_t i = 0; i < bytes.size(); i += 2) {
-    uint32_t cp = unit(i);
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size()) {
-      const uint32_t low = unit(i + 2);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-        i += 2;
-      }
-    }
-    if (cp >= 0xD800 && cp <= 0xDFFF) {
+  encoding::Utf16Fault fault;
+  text = encoding::DecodeUtf16(bytes, bigEndian, &fault);
+  switch (fault) {
+    case encoding::Utf16Fault::OddLength:
+      error = "it is not valid UTF-16: it ends in half a character";
+      return false;
+    case encoding::Utf16Fault::HalfSurrogate:
       error = "it is not valid UTF-16: it holds half of a surrogate pair";
       return false;
-    }
-    encoding::AppendUtf8(text, static_cast<char32_t>(cp));
+    case encoding::Utf16Fault::None: break;
   }
   return true;
 }

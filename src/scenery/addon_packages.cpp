@@ -60,13 +60,7 @@ bool IsWordIgnoringCase(std::string_view text, std::string_view word) {
 }  // namespace
 
 std::string FullFolderPath(const std::string& folder) {
-  // Most folders are written in full already (and the folders of the
-  // components below a package's folder are made so).
-  if (winpath::IsPlainFullPath(folder)) return folder;
-  std::string full = plat::FullPath(winpath::WithBackslashes(folder));
-  if (full.empty()) full = winpath::WithBackslashes(folder);
-  if (full.size() > 3 && full.back() == '\\') full.pop_back();
-  return full;
+  return winpath::FullFolder(winpath::WithBackslashes(folder), plat::FullPath, true);
 }
 
 std::vector<bool> HaveSceneryFolders(const AddonPackages& packages) {

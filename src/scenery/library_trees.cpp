@@ -68,10 +68,7 @@ bool IsFolderLink(const std::string& folder) {
 // `folder` as it is told to the user: full, without a trailing backslash
 // except for a drive root.
 std::string Shown(const std::string& folder) {
-  std::string full = plat::FullPath(folder);
-  if (full.empty()) full = folder;
-  if (full.size() > 3 && full.back() == '\\') full.pop_back();
-  return full;
+  return winpath::FullFolder(folder, plat::FullPath, true);
 }
 
 // Why removing the tree at `folder` could destroy more than one layer's
