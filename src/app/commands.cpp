@@ -34,7 +34,7 @@ int TakeLayer(CommandState& s) {
 
 int TakeFolder(CommandState& s) {
   s.Arguments.Folder = s.Args[2];
-  return TakeTexts(s);
+  return ExpandAndCheckTexts(s);
 }
 
 int TakeFolderToFind(CommandState& s) {
@@ -45,12 +45,12 @@ int TakeFolderToFind(CommandState& s) {
 int TakeTitleToFind(CommandState& s) {
   s.Arguments.Title = s.Args[2];
   s.Arguments.Activate = s.Args[3] == "1";
-  return TakeTexts(s);
+  return ExpandAndCheckTexts(s);
 }
 
 int TakeTitle(CommandState& s) {
   s.Arguments.Title = s.Args[2];
-  return TakeTexts(s);
+  return ExpandAndCheckTexts(s);
 }
 
 int TakeInsert(CommandState& s) {
@@ -58,7 +58,7 @@ int TakeInsert(CommandState& s) {
   a.Folder = s.Args[2];
   a.Title = s.Args[3];
   a.Layer = IntegerWord(s, 4, "layer number");
-  return TakeTexts(s);
+  return ExpandAndCheckTexts(s);
 }
 
 int TakeCopy(CommandState& s) {
@@ -70,7 +70,7 @@ int TakeCopy(CommandState& s) {
     s.ParseProblem = "the overwrite mode of '-c' is 0, 1, 2 or 3, not '" + s.Args[4] + "'";
     return kParseInvalid;
   }
-  const int result = TakeTexts(s);
+  const int result = ExpandAndCheckTexts(s);
   if (result != kParseOk) return result;
   // The source must be a folder as written; the destination is what the
   // copy makes.
@@ -109,7 +109,7 @@ int TakeBglSwitch(CommandState& s) {
 
 int TakeMessage(CommandState& s) {
   s.Arguments.Message = s.Args[2];
-  return TakeTexts(s);
+  return ExpandAndCheckTexts(s);
 }
 
 // ------------------------------------------------------------ operations

@@ -43,7 +43,7 @@ std::string BatchVariableWithoutValue(const CommandState& s) {
   return "";
 }
 
-int TakeTexts(CommandState& s) {
+int ExpandAndCheckTexts(CommandState& s) {
   // A batch file started with "-b" has no destination folder and no title
   // for %b and %u: a line that uses them would copy to the root of a drive
   // or add an area without a title, so it is not run.

@@ -21,7 +21,7 @@ int ParseCommand(CommandState& state);
 // in the folders and the message, a '/' in a folder becomes '\', "%u" in the
 // title takes the batch's title; a Folder given must exist, as written or
 // below the simulator folder (kParseNoFolder otherwise).
-int TakeTexts(CommandState& state);
+int ExpandAndCheckTexts(CommandState& state);
 
 // The batch variable ("%b" or "%u") that an argument of the parsed batch
 // line uses but that has no value (in a batch file started with "-b"), or

@@ -17,7 +17,7 @@
 // deeper than kMaxDepth and reads at most kMaxBytes, so that no file can
 // exhaust the stack or the memory.
 //
-// May use: platform/ (its code page 1252 conversion).
+// May use: platform/ (text_encoding: code page 1252 and UTF-16 decoding).
 #pragma once
 
 #include <cstddef>
