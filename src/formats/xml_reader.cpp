@@ -409,21 +409,26 @@ bool Decode(std::string_view bytes, Storage storage, std::string& text, std::str
 
 }  // namespace
 
-bool DecodeDocument(std::string_view bytes, std::string& text, std::string& error) {
+FormatProblem DecodeDocument(std::string_view bytes, std::string& text) {
   text.clear();
-  return !TooLarge(bytes, error) && Decode(bytes, StorageOf(bytes), text, error);
+  FormatProblem problem;
+  if (!TooLarge(bytes, problem.Text)) Decode(bytes, StorageOf(bytes), text, problem.Text);
+  return problem;
 }
 
-bool Read(const std::string& bytes, Events& events, std::string& error) {
-  error.clear();
-  if (TooLarge(bytes, error)) return false;
+FormatProblem Read(const std::string& bytes, Events& events) {
+  FormatProblem problem;
+  if (TooLarge(bytes, problem.Text)) return problem;
   const Storage storage = StorageOf(bytes);
   // UTF-8 is read where it stands: a std::string's bytes are followed by
   // the NUL the reader needs after its text.
-  if (storage.As == Stored::Utf8)
-    return Reader(std::string_view(bytes).substr(storage.Start), events).Document(error);
-  std::string text;
-  return Decode(bytes, storage, text, error) && Reader(text, events).Document(error);
+  if (storage.As == Stored::Utf8) {
+    Reader(std::string_view(bytes).substr(storage.Start), events).Document(problem.Text);
+  } else {
+    std::string text;
+    if (Decode(bytes, storage, text, problem.Text)) Reader(text, events).Document(problem.Text);
+  }
+  return problem;
 }
 
 }  // namespace xml

@@ -75,9 +75,9 @@ std::vector<bool> HaveSceneryFolders(const AddonPackages& packages) {
 
 PackageList ParsePackageList(std::string_view bytes) {
   PackageList list;
-  std::string text, error;
-  if (!xml::DecodeDocument(bytes, text, error)) {
-    list.Problems.push_back(error);
+  std::string text;
+  if (const FormatProblem problem = xml::DecodeDocument(bytes, text)) {
+    list.Problems.push_back(problem.Text);
     return list;
   }
   auto onSection = [&](std::string_view name, std::span<const profile::KeyRef> keys) {
@@ -196,7 +196,10 @@ class DescriptionEvents : public xml::Events {
 bool ReadPackageDescription(const std::string& bytes, AddonPackage& package, std::string& error,
                             std::vector<std::string>& problems) {
   DescriptionEvents read;
-  if (!xml::Read(bytes, read, error)) return false;
+  if (const FormatProblem problem = xml::Read(bytes, read)) {
+    error = problem.Text;
+    return false;
+  }
   if (!read.RootIsDescription) {
     error = "its root element is <" + read.RootName + ">, not <SimBase.Document>";
     return false;
