@@ -30,6 +30,46 @@
 
 namespace plat {
 
+// ---------------------------------------------------------------- results
+
+// How a file operation ended.  The first kinds are the Windows rules the
+// program relies on (a walk treats them as outcomes of its own rules); the
+// others are faults, which the user must hear of.
+enum class FileOutcome {
+  Done,
+  Missing,    // the entry, or a folder on its way, does not exist
+  Exists,     // the target exists (in any letter case)
+  ReadOnly,   // a read-only file is neither deleted nor replaced
+  NotEmpty,   // a folder that still holds entries is not removed
+  WrongKind,  // a folder where a file is meant, a file where a folder is meant, or a link
+  // Faults:
+  NoSpace,    // the disk or the quota is full, or the file is larger than allowed
+  Denied,     // no permission, or a read-only disk
+  InUse,      // another program holds the file
+  BadName,    // no entry can have that name: a device, a path through a file, a
+              // character Windows forbids in names, a path too long
+  IoError,    // the disk reported an input/output error
+  OtherFault,
+};
+
+// How every call of this layer that can fail ends (files, folders, the
+// registry, locks, the temporary entries of both builds): its outcome, with
+// the cause in plain words (for a fault: what the system said, put plainly),
+// ready to follow "cannot ... <path>: ".  What the call yields besides
+// comes through its reference arguments.
+struct FileResult {
+  FileOutcome Outcome = FileOutcome::Done;
+  std::string Cause;
+
+  bool Done() const { return Outcome == FileOutcome::Done; }
+  bool IsFault() const { return Outcome >= FileOutcome::NoSpace; }
+  explicit operator bool() const { return Done(); }
+  // The line that tells it: cannot <action> "<path>": <cause>.
+  std::string Tell(const std::string& action, const std::string& path) const;
+};
+// A result of that outcome with its usual plain words.
+FileResult ResultOf(FileOutcome outcome);
+
 // ---------------------------------------------------------------- process
 
 // The words of the command line after the program name (on Linux, bytes that
@@ -93,25 +133,21 @@ int CompareTextOrder(const std::string& a, const std::string& b);
 
 enum class RegRoot { CurrentUser, LocalMachine };
 
-enum class RegResult {
-  Ok,         // a string value (REG_SZ or REG_EXPAND_SZ, unexpanded)
-  NotFound,   // no such key or no such value
-  WrongType,  // the value exists but is not a string
-};
-
-// Why the registry of `root` cannot be read (the Linux build reads it from a
-// file of the Wine prefix, which may be a folder or unreadable; it then
-// holds no keys); empty when it can.
-std::string RegistryProblem(RegRoot root);
+// Whether the registry of `root` can be read: Done, or a fault whose Cause
+// is the whole line that tells why (the Linux build reads it from a file of
+// the Wine prefix, which may be a folder or unreadable; it then holds no
+// keys).
+FileResult RegistryProblem(RegRoot root);
 
 // `subKey` is relative to the root, without a leading backslash
 // ("Software\Microsoft\..."); names match without regard to case.
 bool RegKeyExists(RegRoot root, const std::string& subKey);
 
-// Reads a string value; its text ends at its first NUL character.  `value`
-// is set only when the result is Ok.
-RegResult RegReadString(RegRoot root, const std::string& subKey,
-                        const std::string& valueName, std::string& value);
+// Reads a string value (REG_SZ or REG_EXPAND_SZ, unexpanded); its text ends
+// at its first NUL character.  Missing when there is no such key or value,
+// WrongKind when the value is not a string; `value` is set only when Done.
+FileResult RegReadString(RegRoot root, const std::string& subKey,
+                         const std::string& valueName, std::string& value);
 
 // Where the host looked for the simulator's registry when the place it
 // settled on registers none: plain-word lines for standard error, for a run
@@ -154,42 +190,6 @@ bool GetFileInfo(const std::string& path, FileInfo& info);
 bool FolderExists(const std::string& path);  // an existing folder only
 bool FileExists(const std::string& path);    // an existing file only
 
-// How a file operation ended.  The first kinds are the Windows rules the
-// program relies on (a walk treats them as outcomes of its own rules); the
-// others are faults, which the user must hear of.
-enum class FileOutcome {
-  Done,
-  Missing,    // the entry, or a folder on its way, does not exist
-  Exists,     // the target exists (in any letter case)
-  ReadOnly,   // a read-only file is neither deleted nor replaced
-  NotEmpty,   // a folder that still holds entries is not removed
-  WrongKind,  // a folder where a file is meant, a file where a folder is meant, or a link
-  // Faults:
-  NoSpace,    // the disk or the quota is full, or the file is larger than allowed
-  Denied,     // no permission, or a read-only disk
-  InUse,      // another program holds the file
-  BadName,    // no entry can have that name: a device, a path through a file, a
-              // character Windows forbids in names, a path too long
-  IoError,    // the disk reported an input/output error
-  OtherFault,
-};
-
-// How every call of this layer that can fail ends: its outcome, with the
-// cause in plain words (for a fault: what the system said, put plainly),
-// ready to follow "cannot ... <path>: ".  What the call yields besides
-// comes through its reference arguments.
-struct FileResult {
-  FileOutcome Outcome = FileOutcome::Done;
-  std::string Cause;
-
-  bool Done() const { return Outcome == FileOutcome::Done; }
-  bool IsFault() const { return Outcome >= FileOutcome::NoSpace; }
-  explicit operator bool() const { return Done(); }
-  // The line that tells it: cannot <action> "<path>": <cause>.
-  std::string Tell(const std::string& action, const std::string& path) const;
-};
-// A result of that outcome with its usual plain words.
-FileResult ResultOf(FileOutcome outcome);
 
 struct DirEntry {
   std::string Name;  // as the folder spells it
