@@ -153,7 +153,7 @@ FileResult FileCopier::Copy(const std::string& source, const std::string& target
   if (::fstat(in, &sourceStat) != 0) return refuse(ResultOfErrno(errno));
   if (!S_ISREG(sourceStat.st_mode)) return refuse({FileOutcome::WrongKind, "it is not a file"});
 
-  Resolved to = Resolve(target);
+  Resolved to = ResolveNew(target);
   if (!to.Valid || to.Name.empty()) return refuse(NotAnEntry(to));
   struct stat targetStat {};
   bool replacing = false;
@@ -238,7 +238,7 @@ FileResult StagedFolder::Make(const std::string& parent) {
 
 FileResult StagedFolder::Commit(const std::string& finalPath) {
   if (!entry_) return ResultOf(FileOutcome::Missing);
-  Resolved to = Resolve(finalPath);
+  Resolved to = ResolveNew(finalPath);
   if (!to.Valid || to.Name.empty()) return NotAnEntry(to);
   if (to.Exists) return ResultOf(FileOutcome::Exists);
   const int code = entry_->Commit(to.Folder, to.Name, /*replace=*/false);
@@ -257,10 +257,22 @@ FileResult StagedFolder::Discard() {
 }
 
 FileResult RenameFile(const std::string& source, const std::string& target) {
+  // The common case first: the target missing in every spelling, the
+  // source there as spelled, which the rename itself tells.  A source not
+  // there so is looked up in other spellings below.
+  {
+    const Resolved to = ResolveNew(target);
+    const Resolved from = Spelled(source);
+    if (to.Valid && !to.Name.empty() && !to.Exists && from.Valid && !from.Name.empty()) {
+      const int code = RenameEntry(from.Folder, from.Name, to.Folder, to.Name);
+      if (code == 0) return {};
+      if (code != ENOENT && code != ENOTDIR) return ResultOfErrno(code);
+    }
+  }
   Resolved from = Resolve(source);
   if (!from.Valid || from.Name.empty()) return NotAnEntry(from);
   if (!from.Exists) return ResultOf(FileOutcome::Missing);
-  Resolved to = Resolve(target);
+  Resolved to = ResolveNew(target);
   if (!to.Valid || to.Name.empty()) return NotAnEntry(to);
   std::string toName = to.Name;
   if (to.Exists) {

@@ -119,6 +119,11 @@ Resolved Resolve(const std::string& windowsPath);
 // disk (Exists is false).  For a call that tries the spelled path first and
 // resolves only when it is not there.
 Resolved Spelled(const std::string& windowsPath);
+// Resolve for a path that names a new entry as a rule (the target of a copy
+// or a rename): the names of its folder, when that is there as spelled, are
+// looked at first, so that a name missing in every spelling costs one look
+// at its folder.
+Resolved ResolveNew(const std::string& windowsPath);
 
 // ---------------------------------------------------------------- host path text
 
@@ -177,6 +182,9 @@ inline At AtOf(const Resolved& r) { return {AT_FDCWD, r.Host}; }
 // into a folder of many files, takes time that grows with the square of
 // the folder's size).
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name);
+// The same with the folder's stat result (links followed) at hand.
+std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name,
+                                           const struct stat& folderStat);
 
 // Keep the cache up to date after this layer's own changes to `folder`.
 void NoteAdded(const std::string& folder, const std::string& hostName);

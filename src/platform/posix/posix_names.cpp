@@ -150,7 +150,12 @@ FolderNames* AfterChange(const std::string& folder) {
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name) {
   struct stat st;
   if (::stat(folder.c_str(), &st) != 0) return {};
-  FolderNames* entry = Load(folder, st);
+  return NamesIgnoringCase(folder, name, st);
+}
+
+std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name,
+                                           const struct stat& folderStat) {
+  FolderNames* entry = Load(folder, folderStat);
   if (!entry) return {};
   std::vector<std::string> names = entry->Names.NamesWithKey(CacheKeyOf(name));
   if (names.size() > 1) std::sort(names.begin(), names.end(), ListingBefore);

@@ -206,6 +206,7 @@ struct Spelling {
   std::vector<std::string> Components;
   std::vector<std::string> HostNames;
   std::string Root;
+  std::string LastName;  // the last component as written
 };
 
 // Fills `result` with the host text of `windowsPath` as spelled.  False for
@@ -236,6 +237,7 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
     result.Folder = rest.empty() ? spelling.Root : (slash == 0 ? "/" : host.substr(0, slash));
     result.Name = rest.empty() ? std::string() : host.substr(slash + 1);
     result.Host = std::move(host);
+    spelling.LastName = result.Name;  // valid UTF-8: its own host name
     return true;
   }
   std::vector<std::string>& components = spelling.Components;
@@ -260,6 +262,7 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
   for (size_t i = 0; i + 1 < hostNames.size(); ++i) folder = JoinHost(folder, hostNames[i]);
   result.Host = hostNames.empty() ? spelling.Root : JoinHost(folder, hostNames.back());
   result.Name = hostNames.empty() ? std::string() : hostNames.back();
+  spelling.LastName = components.empty() ? std::string() : components.back();
   return true;
 }
 
@@ -282,6 +285,25 @@ Resolved Resolve(const std::string& windowsPath) {
   if ((atRoot ? ::stat(result.Host.c_str(), &result.Lstat)
               : ::lstat(result.Host.c_str(), &result.Lstat)) == 0) {
     result.Exists = true;
+    return result;
+  }
+  // Else, when the folder holding the last component is there as spelled
+  // (one stat, whose result also serves its names), only the last name is
+  // looked up in another spelling: the common case of a new entry in a
+  // folder, and of a folder missing from the folder of many.
+  struct stat folderStat;
+  if (!atRoot && ::stat(result.Folder.c_str(), &folderStat) == 0 && S_ISDIR(folderStat.st_mode)) {
+    for (const std::string& other :
+         NamesIgnoringCase(result.Folder, spelling.LastName, folderStat)) {
+      const std::string candidate = JoinHost(result.Folder, other);
+      if (::lstat(candidate.c_str(), &result.Lstat) == 0) {
+        result.Exists = true;
+        result.Host = candidate;
+        result.Name = other;
+        return result;
+      }
+    }
+    result.Lstat = {};
     return result;
   }
   // Else component by component, each spelled as the folder spells it.
@@ -316,6 +338,30 @@ Resolved Resolve(const std::string& windowsPath) {
   result.Exists = found;
   if (components.empty()) result.Folder = spelling.Root;
   if (!found) result.Lstat = {};
+  return result;
+}
+
+Resolved ResolveNew(const std::string& windowsPath) {
+  Resolved result = Spelled(windowsPath);
+  struct stat folderStat;
+  if (!result.Valid || result.Name.empty() || ::stat(result.Folder.c_str(), &folderStat) != 0 ||
+      !S_ISDIR(folderStat.st_mode))
+    return Resolve(windowsPath);
+  // The names of the folder tell whether the entry is there in any
+  // spelling; the one spelled exactly so comes first.
+  std::vector<std::string> names = NamesIgnoringCase(result.Folder, result.Name, folderStat);
+  const auto exact = std::find(names.begin(), names.end(), result.Name);
+  if (exact != names.end()) std::rotate(names.begin(), exact, exact + 1);
+  for (const std::string& name : names) {
+    const std::string candidate = JoinHost(result.Folder, name);
+    if (::lstat(candidate.c_str(), &result.Lstat) == 0) {
+      result.Exists = true;
+      result.Host = candidate;
+      result.Name = name;
+      return result;
+    }
+  }
+  result.Lstat = {};
   return result;
 }
 
