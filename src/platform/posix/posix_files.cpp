@@ -193,7 +193,7 @@ FileResult FileCopier::Copy(const std::string& source, const std::string& target
     written = InFolder(folder, finalName);
     out = Sys().Open(written.Dir, written.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
   } else {
-    out = temp.CreateFile(folder);
+    if (const FileResult made = temp.CreateFile(folder, out); !made) return refuse(made);
     written = temp.Where();
     if (temp.Lock()) kept_ = temp.Lock();  // for the next copy into this folder
   }
@@ -205,12 +205,13 @@ FileResult FileCopier::Copy(const std::string& source, const std::string& target
   if (inPlace) {
     if (code != 0) Sys().Unlink(written.Dir, written.Path.c_str(), 0);
   } else if (code == 0) {
-    code = temp.Commit(folder, finalName, replacing);
+    const FileResult moved = temp.Commit(folder, finalName, replacing);
     // A target that another program made while the copy was written is not
     // replaced; unless the copy meant to keep an existing target, that is a
     // fault.
-    if (code == EEXIST && !to.Exists && !failIfExists)
+    if (moved.Outcome == FileOutcome::Exists && !to.Exists && !failIfExists)
       return {FileOutcome::InUse, "another program made it while it was being copied"};
+    if (!moved) return moved;  // the temporary file goes with `temp`
   }
   if (code != 0) return ResultOfErrno(code);  // the temporary file goes with `temp`
   if (inPlace) NoteAdded(folder, finalName);
@@ -230,7 +231,7 @@ FileResult StagedFolder::Make(const std::string& parent) {
   if (::stat(r.Host.c_str(), &st) != 0) return ResultOfErrno(errno);
   if (!S_ISDIR(st.st_mode)) return {FileOutcome::WrongKind, "it is not a folder"};
   auto entry = std::make_unique<TempEntry>();
-  if (!entry->CreateFolder(r.Host)) return ResultOfErrno(errno);
+  if (const FileResult made = entry->CreateFolder(r.Host); !made) return made;
   path_ = folder + entry->Name();
   entry_ = std::move(entry);
   return {};
@@ -241,8 +242,8 @@ FileResult StagedFolder::Commit(const std::string& finalPath) {
   Resolved to = ResolveNew(finalPath);
   if (!to.Valid || to.Name.empty()) return NotAnEntry(to);
   if (to.Exists) return ResultOf(FileOutcome::Exists);
-  const int code = entry_->Commit(to.Folder, to.Name, /*replace=*/false);
-  if (code != 0) return ResultOfErrno(code);
+  if (const FileResult moved = entry_->Commit(to.Folder, to.Name, /*replace=*/false); !moved)
+    return moved;
   entry_.reset();
   path_.clear();
   return {};
@@ -250,10 +251,10 @@ FileResult StagedFolder::Commit(const std::string& finalPath) {
 
 FileResult StagedFolder::Discard() {
   if (!entry_) return {};
-  const int code = entry_->Discard();
+  const FileResult dropped = entry_->Discard();
   entry_.reset();
   path_.clear();
-  return ResultOfErrno(code);
+  return dropped;
 }
 
 FileResult RenameFile(const std::string& source, const std::string& target) {

@@ -185,8 +185,8 @@ FileResult WriteFileReplacing(const std::string& path, const std::string& bytes)
   const std::string finalName = HostName(finalPath);
 
   TempEntry temp;
-  const int fd = temp.CreateFile(folder);
-  if (fd < 0) return ResultOfErrno(errno);
+  int fd = -1;
+  if (const FileResult made = temp.CreateFile(folder, fd); !made) return made;
   int code = 0;
   // The new file takes the mode and owner of the one it replaces.
   if (replacing && Sys().Fchmod(fd, old.st_mode & 07777) != 0) code = errno;
@@ -209,8 +209,9 @@ FileResult WriteFileReplacing(const std::string& path, const std::string& bytes)
   }
   if (!code && Sys().Fsync(fd) != 0) code = errno;
   if (Sys().Close(fd) != 0 && !code) code = errno;
-  if (!code) code = temp.Commit(folder, finalName, /*replace=*/true);
   if (code) return ResultOfErrno(code);  // the temporary file goes with `temp`
+  if (const FileResult moved = temp.Commit(folder, finalName, /*replace=*/true); !moved)
+    return moved;
 
   // Make the rename itself durable.  The new file is in place already, so a
   // failure here is not reported.

@@ -126,14 +126,16 @@ FileResult WriteFileReplacing(const std::string& path, const std::string& bytes)
       attributes != INVALID_FILE_ATTRIBUTES ? win32::ExistingSpelling(path) : path;
   HANDLE created = INVALID_HANDLE_VALUE;
   TempEntry temp;
-  DWORD code = temp.Create(win32::FolderPart(target), TempEntry::Kind::File,
-                           [&created](const std::string& temporary) {
-                             created = CreateFileW(win32::FilePath(temporary).c_str(), GENERIC_WRITE,
-                                                   0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                                   nullptr);
-                             return created != INVALID_HANDLE_VALUE;
-                           });
-  if (code == 0) {
+  const FileResult made =
+      temp.Create(win32::FolderPart(target), TempEntry::Kind::File,
+                  [&created](const std::string& temporary) {
+                    created = CreateFileW(win32::FilePath(temporary).c_str(), GENERIC_WRITE, 0,
+                                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                    return created != INVALID_HANDLE_VALUE;
+                  });
+  if (!made) return made;
+  DWORD code = 0;
+  {
     Handle file(created);
     size_t done = 0;
     while (code == 0 && done < bytes.size()) {
@@ -147,9 +149,9 @@ FileResult WriteFileReplacing(const std::string& path, const std::string& bytes)
     }
     if (code == 0 && !FlushFileBuffers(file.Get())) code = GetLastError();
     if (!file.Close() && code == 0) code = GetLastError();
-    if (code == 0) code = temp.Commit(target, /*replace=*/true, /*writeThrough=*/true);
   }
-  return win32::ResultOfCode(code);  // on failure the temporary file goes with `temp`
+  if (code != 0) return win32::ResultOfCode(code);  // the temporary file goes with `temp`
+  return temp.Commit(target, /*replace=*/true, /*writeThrough=*/true);
 }
 
 }  // namespace plat
