@@ -13,6 +13,10 @@
 //           names.
 // Nothing outside platform/ includes <windows.h> or POSIX headers.
 //
+// Every call that can fail returns a FileResult (below): its outcome, and a
+// fault's cause in plain words.  A question (is it there, which is the
+// current folder) answers with a bool or an empty text.
+//
 // The names avoid those of the Win32 API (DeleteFile, CopyFile, ... are macros
 // in <windows.h>).
 //
