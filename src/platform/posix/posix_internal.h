@@ -180,7 +180,8 @@ inline At AtOf(const Resolved& r) { return {AT_FDCWD, r.Host}; }
 // in one folder costs one listing of it, not one per name (without them,
 // a listing of a library whose missing areas share one folder, or a copy
 // into a folder of many files, takes time that grows with the square of
-// the folder's size).
+// the folder's size: -l of 10,000 areas, 500 of them missing, 0.02 s with
+// the names kept against 0.51 s, docs/performance.md).
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name);
 // The same with the folder's stat result (links followed) at hand.
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name,
