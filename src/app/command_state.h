@@ -18,13 +18,24 @@ namespace app {
 
 struct Command;  // a row of the command table (commands.h)
 
-// Results of ParseCommand.
-constexpr int kParseOk = 0;
-constexpr int kParseInvalid = -1;       // the caller prints the usage text
-constexpr int kParseNoFolder = -2;      // a path argument names no folder
-constexpr int kParseNoBatchFile = -3;   // the batch file does not exist
-constexpr int kParseBatchRunning = -4;  // "-b"/"-bu" inside a batch
-constexpr int kParseNoVariableValue = -5;  // a batch line needs %b or %u, which "-b" does not set
+// How the parse of a command ended: Ok, or why the command is not run.
+enum class ParseOutcome {
+  Ok,
+  Invalid,          // the caller prints the usage text
+  NoFolder,         // a path argument names no folder
+  NoBatchFile,      // the batch file does not exist
+  BatchRunning,     // "-b"/"-bu" inside a batch
+  NoVariableValue,  // a batch line needs %b or %u, which "-b" does not set
+};
+// The result of a parse: its outcome, and what was wrong in plain words for
+// standard error ("unknown option '-list'"); empty when it is Ok, or for a
+// bare command.
+struct ParseResult {
+  ParseOutcome Outcome = ParseOutcome::Ok;
+  std::string Problem;
+
+  bool Ok() const { return Outcome == ParseOutcome::Ok; }
+};
 
 constexpr int kVariableCount = 9;
 using VariableTable = std::array<std::string, kVariableCount>;
@@ -59,9 +70,6 @@ struct CommandState {
   // The row of the command parsed last; null when it was no valid command.
   const Command* Parsed = nullptr;
   CommandArguments Arguments;
-  // Why the last parse gave no kParseOk, in plain words for standard error
-  // ("unknown option '-list'"); empty when it did, or for a bare command.
-  std::string ParseProblem;
   int32_t ForceVersion = -1;
   std::string SimulatorName;  // the simulator the settings name; empty: none
   // Seconds to wait for another program to let go of the library (0: none).

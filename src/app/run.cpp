@@ -34,31 +34,29 @@ std::unique_ptr<plat::FileLock> LockTheLibrary(const CommandState& s) {
 
 // Runs the one command of the run, parsed with result `parsed`, and saves
 // scenery.cfg if it changed.  Returns the exit code.
-int RunCommand(CommandState& s, int parsed) {
-  switch (parsed) {
-    case kParseOk: {
-      s.Parsed->Run(s);  // "-b" and "-bu" run the batch file here
-      if (s.Library->Modified) s.Library->SaveToFile("", true);
-      // A fault of a file operation (the library was saved all the same)
-      // makes the run a failure.
-      return s.Report.Faults() > 0 ? 1 : 0;
-    }
-    default:
-      break;
+int RunCommand(CommandState& s, const ParseResult& parsed) {
+  if (parsed.Ok()) {
+    s.Parsed->Run(s);  // "-b" and "-bu" run the batch file here
+    if (s.Library->Modified) s.Library->SaveToFile("", true);
+    // A fault of a file operation (the library was saved all the same)
+    // makes the run a failure.
+    return s.Report.Faults() > 0 ? 1 : 0;
   }
   // Which word was wrong, before the text that says so in general.
-  if (!s.ParseProblem.empty()) WriteNoticeLine(s.ParseProblem);
-  switch (parsed) {
-    case kParseInvalid:
+  if (!parsed.Problem.empty()) WriteNoticeLine(parsed.Problem);
+  switch (parsed.Outcome) {
+    case ParseOutcome::Invalid:
       PrintUsage();
       break;
-    case kParseNoFolder:
+    case ParseOutcome::NoFolder:
       WriteLine(" Scenery or source path does not exist!");
       WriteLine("");
       break;
-    case kParseNoBatchFile:
+    case ParseOutcome::NoBatchFile:
       WriteLine(" Batch file does not exist!");
       WriteLine("");
+      break;
+    default:
       break;
   }
   return 0;
@@ -96,8 +94,8 @@ int RunUnguarded(const std::vector<std::string>& words) {
   const bool asksFirst = AsksForFolderAndTitle(s);
   if (!asksFirst) lock = LockTheLibrary(s);
   s.Library->LoadFromFile(s.Library->ConfigPath);
-  const int parsed = ParseCommand(s);
-  if (asksFirst && parsed == kParseOk) {
+  const ParseResult parsed = ParseCommand(s);
+  if (asksFirst && parsed.Ok()) {
     lock = LockTheLibrary(s);
     s.Library->LoadFromFile(s.Library->ConfigPath);
   }
