@@ -2,14 +2,14 @@
 // area's "scenery" sub-folder, nothing else.  No path text is spelled out
 // and no name looked up in other letter cases: each path is given as the
 // host spells it, relative to an open handle of the folder two levels up
-// (the folder that holds the areas' folders), and the stats are split
-// between as many threads as layrix uses (one per core, at most four).
+// (the folder that holds the areas' folders), one after the other on one
+// thread, as layrix looks at them.
 //
 //   bench_stat_floor PATHS ROUNDS
 //
 // PATHS is a file of host paths, one per line ("/.../Addon Scenery/Pack
-// 00001/scenery").  Prints the number of paths, the threads, and the median
-// seconds of ROUNDS rounds.
+// 00001/scenery").  Prints the number of paths and the median seconds of
+// ROUNDS rounds.
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -21,7 +21,6 @@
 #include <fstream>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -69,30 +68,19 @@ int main(int argc, char** argv) {
     fprintf(stderr, "%s: no paths in %s\n", argv[0], argv[1]);
     return 1;
   }
-  const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  const size_t threads = std::max<size_t>(1, std::min({cores, size_t(4), probes.size() / 4096}));
   std::vector<double> times;
   size_t found = 0;
   for (int round = 0; round < rounds; ++round) {
-    std::vector<size_t> foundBy(threads);
-    const auto look = [&](size_t t) {
-      for (size_t i = t; i < probes.size(); i += threads) {
-        struct stat st;
-        if (fstatat(probes[i].Dir, probes[i].Path.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode))
-          ++foundBy[t];
-      }
-    };
-    const double start = Now();
-    std::vector<std::thread> helpers;
-    for (size_t t = 1; t < threads; ++t) helpers.emplace_back(look, t);
-    look(0);
-    for (std::thread& helper : helpers) helper.join();
-    times.push_back(Now() - start);
     found = 0;
-    for (size_t n : foundBy) found += n;
+    const double start = Now();
+    for (const Probe& probe : probes) {
+      struct stat st;
+      if (fstatat(probe.Dir, probe.Path.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode)) ++found;
+    }
+    times.push_back(Now() - start);
   }
   std::sort(times.begin(), times.end());
-  printf("%zu folders (%zu there): one stat each on %zu thread%s: %.3f s\n", probes.size(), found,
-         threads, threads == 1 ? "" : "s", times[times.size() / 2]);
+  printf("%zu folders (%zu there): one stat each: %.3f s\n", probes.size(), found,
+         times[times.size() / 2]);
   return 0;
 }

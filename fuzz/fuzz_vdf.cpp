@@ -32,9 +32,7 @@ void Visit(const std::vector<vdf::Entry>& entries, size_t depth, std::string_vie
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   std::vector<vdf::Entry> entries;
-  std::string error;
-  const bool parsed = vdf::Parse(bytes, entries, error);
-  if (parsed != error.empty()) std::abort();  // an error is said exactly when there is one
+  const bool parsed = !vdf::Parse(bytes, entries);
   if (!parsed && !entries.empty()) std::abort();
 
   // The first quoted text of the input as a key to look for.
@@ -46,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)vdf::Find(entries, key);
 
   std::vector<std::string> folders;
-  std::string listError;
-  const bool listed = steam::LibraryFolders(bytes, folders, listError);
+  const bool listed = !steam::LibraryFolders(bytes, folders);
   if (listed && !parsed) std::abort();  // the list is read from the same parse
   if (!listed && !folders.empty()) std::abort();
   for (const std::string& folder : folders)

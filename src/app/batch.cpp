@@ -31,29 +31,27 @@ void TakeBatchFileName(CommandState& s) {
   s.BatchFileName = s.Args[2].empty() ? std::string() : plat::FullPath(s.Args[2]);
 }
 
-int BatchFileResult(CommandState& s) {
-  if (!s.BatchFileName.empty() && plat::FileExists(s.BatchFileName)) return kParseOk;
-  s.ParseProblem = s.BatchFileName.empty()
-                       ? "no batch file was named"
-                       : "the batch file '" + s.BatchFileName + "' does not exist";
-  return kParseNoBatchFile;
+ParseResult BatchFileResult(CommandState& s) {
+  if (!s.BatchFileName.empty() && plat::FileExists(s.BatchFileName)) return {};
+  return {ParseOutcome::NoBatchFile, s.BatchFileName.empty()
+                                         ? "no batch file was named"
+                                         : "the batch file '" + s.BatchFileName + "' does not exist"};
 }
 
-int RefuseBatchInBatch(CommandState& s) {
-  s.ParseProblem = "a batch file cannot run another one (-b, -bu)";
-  return kParseBatchRunning;
+ParseResult RefuseBatchInBatch() {
+  return {ParseOutcome::BatchRunning, "a batch file cannot run another one (-b, -bu)"};
 }
 
 }  // namespace
 
-int SetUpBatch(CommandState& s) {
-  if (s.BatchMode) return RefuseBatchInBatch(s);
+ParseResult SetUpBatch(CommandState& s) {
+  if (s.BatchMode) return RefuseBatchInBatch();
   TakeBatchFileName(s);
   return BatchFileResult(s);
 }
 
-int SetUpUserBatch(CommandState& s) {
-  if (s.BatchMode) return RefuseBatchInBatch(s);
+ParseResult SetUpUserBatch(CommandState& s) {
+  if (s.BatchMode) return RefuseBatchInBatch();
   TakeBatchFileName(s);
   if (s.ArgCount == 4) {
     s.BatchFolder = s.Args[3];
@@ -150,18 +148,18 @@ void RunBatchFile(CommandState& s) {
     if (words.Count == 0) continue;  // a blank line or a comment
     s.ArgCount = words.Count;
     s.Args = std::move(words.Args);
-    int parsed = kParseInvalid;
+    ParseResult parsed;
     try {
       parsed = ParseCommand(s);
     } catch (const FatalError& e) {
       throw FatalError(where + ": " + e.what());  // a bad number stops the run
     }
-    if (parsed != kParseOk) {
+    if (!parsed.Ok()) {
       // Lines that do not parse are skipped, and said so.
-      std::string why = s.ParseProblem.empty() ? "it is no command" : s.ParseProblem;
+      std::string why = parsed.Problem.empty() ? "it is no command" : parsed.Problem;
       bool emptyWord = false;
       for (int32_t i = 1; i <= s.ArgCount; ++i) emptyWord = emptyWord || s.Args[size_t(i)].empty();
-      if (emptyWord && parsed == kParseInvalid) why += " (two blanks in a row make an empty word)";
+      if (emptyWord && parsed.Outcome == ParseOutcome::Invalid) why += " (two blanks in a row make an empty word)";
       WriteNoticeLine("skipped " + where + ": " + why);
       continue;
     }

@@ -13,8 +13,8 @@
 
 namespace app {
 
-int SetUpBatch(CommandState& state);      // argument row of "-b"
-int SetUpUserBatch(CommandState& state);  // argument row of "-bu"
+ParseResult SetUpBatch(CommandState& state);      // argument row of "-b"
+ParseResult SetUpUserBatch(CommandState& state);  // argument row of "-bu"
 // True when the command about to be parsed is a "-bu" that will ask for the
 // destination folder and the title (it was not given exactly four words).
 bool AsksForFolderAndTitle(const CommandState& state);

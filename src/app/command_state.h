@@ -8,11 +8,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "app/console.h"
-#include "scenery/addon_packages.h"
 #include "scenery/library.h"
 #include "scenery/library_history.h"
 #include "scenery/library_lock.h"
@@ -21,13 +19,24 @@ namespace app {
 
 struct Command;  // a row of the command table (commands.h)
 
-// Results of ParseCommand.
-constexpr int kParseOk = 0;
-constexpr int kParseInvalid = -1;       // the caller prints the usage text
-constexpr int kParseNoFolder = -2;      // a path argument names no folder
-constexpr int kParseNoBatchFile = -3;   // the batch file does not exist
-constexpr int kParseBatchRunning = -4;  // "-b"/"-bu" inside a batch
-constexpr int kParseNoVariableValue = -5;  // a batch line needs %b or %u, which "-b" does not set
+// How the parse of a command ended: Ok, or why the command is not run.
+enum class ParseOutcome {
+  Ok,
+  Invalid,          // the caller prints the usage text
+  NoFolder,         // a path argument names no folder
+  NoBatchFile,      // the batch file does not exist
+  BatchRunning,     // "-b"/"-bu" inside a batch
+  NoVariableValue,  // a batch line needs %b or %u, which "-b" does not set
+};
+// The result of a parse: its outcome, and what was wrong in plain words for
+// standard error ("unknown option '-list'"); empty when it is Ok, or for a
+// bare command.
+struct ParseResult {
+  ParseOutcome Outcome = ParseOutcome::Ok;
+  std::string Problem;
+
+  bool Ok() const { return Outcome == ParseOutcome::Ok; }
+};
 
 constexpr int kVariableCount = 9;
 using VariableTable = std::array<std::string, kVariableCount>;
@@ -65,9 +74,6 @@ struct CommandState {
   // The row of the command parsed last; null when it was no valid command.
   const Command* Parsed = nullptr;
   CommandArguments Arguments;
-  // Why the last parse gave no kParseOk, in plain words for standard error
-  // ("unknown option '-list'"); empty when it did, or for a bare command.
-  std::string ParseProblem;
   int32_t ForceVersion = -1;
   std::string SimulatorName;  // the simulator the settings name; empty: none
   // Seconds to wait for another program to let go of the library (0: none).
@@ -83,11 +89,6 @@ struct CommandState {
   int32_t History = kDefaultHistoryLength;
   std::string CommandLine;
   std::string LoadProblem;
-  // The search for the add-on packages of a "-l" given on the command line,
-  // begun before the library was read so that their descriptions are read
-  // meanwhile; after a listing, that listing's search (Finished), kept with
-  // the packages it found.
-  std::optional<PackageSearch> PackagesAhead;
 };
 
 }  // namespace app

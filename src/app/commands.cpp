@@ -21,77 +21,74 @@ namespace {
 
 // ------------------------------------------------------------ arguments
 
-int TakeNothing(CommandState&) { return kParseOk; }
+ParseResult TakeNothing(CommandState&) { return {}; }
 
 // Word `n` of the command as an integer; FatalError names what it is for.
 int32_t IntegerWord(const CommandState& s, size_t n, const char* what) {
   return StrictInteger(s.Args[n], std::string("the ") + what + " of '" + s.Parsed->Word + "'");
 }
 
-int TakeLayer(CommandState& s) {
+ParseResult TakeLayer(CommandState& s) {
   s.Arguments.Layer = IntegerWord(s, 2, "layer number");
-  return kParseOk;
+  return {};
 }
 
-int TakeFolder(CommandState& s) {
+ParseResult TakeFolder(CommandState& s) {
   s.Arguments.Folder = s.Args[2];
-  return TakeTexts(s);
+  return ExpandAndCheckTexts(s);
 }
 
 // A folder that is gone but still listed is the one the user means: an
 // uninstaller finds the entry it left in order to delete it.
-int AllowListedFolder(CommandState& s, int result) {
-  if (result != kParseNoFolder || !s.Library || s.Library->FindAreaByFolder(s.Arguments.Folder) < 0)
+ParseResult AllowListedFolder(CommandState& s, ParseResult result) {
+  if (result.Outcome != ParseOutcome::NoFolder || !s.Library ||
+      s.Library->FindAreaByFolder(s.Arguments.Folder) < 0)
     return result;
-  s.ParseProblem.clear();
-  return kParseOk;
+  return {};
 }
 
-int TakeFolderToFind(CommandState& s) {
+ParseResult TakeFolderToFind(CommandState& s) {
   s.Arguments.Activate = s.Args[3] == "1";
   return AllowListedFolder(s, TakeFolder(s));
 }
 
-int TakeTitleToFind(CommandState& s) {
+ParseResult TakeTitleToFind(CommandState& s) {
   s.Arguments.Title = s.Args[2];
   s.Arguments.Activate = s.Args[3] == "1";
-  return TakeTexts(s);
+  return ExpandAndCheckTexts(s);
 }
 
-int TakeTitle(CommandState& s) {
+ParseResult TakeTitle(CommandState& s) {
   s.Arguments.Title = s.Args[2];
-  return TakeTexts(s);
+  return ExpandAndCheckTexts(s);
 }
 
-int TakeInsert(CommandState& s) {
+ParseResult TakeInsert(CommandState& s) {
   CommandArguments& a = s.Arguments;
   a.Folder = s.Args[2];
   a.Title = s.Args[3];
   a.Layer = IntegerWord(s, 4, "layer number");
-  return AllowListedFolder(s, TakeTexts(s));
+  return AllowListedFolder(s, ExpandAndCheckTexts(s));
 }
 
-int TakeCopy(CommandState& s) {
+ParseResult TakeCopy(CommandState& s) {
   CommandArguments& a = s.Arguments;
   a.SourceFolder = s.Args[2];
   a.DestFolder = s.Args[3];
   a.Overwrite = IntegerWord(s, 4, "overwrite mode");
-  if (a.Overwrite < 0 || a.Overwrite > 3) {
-    s.ParseProblem = "the overwrite mode of '-c' is 0, 1, 2 or 3, not '" + s.Args[4] + "'";
-    return kParseInvalid;
-  }
-  const int result = TakeTexts(s);
-  if (result != kParseOk) return result;
+  if (a.Overwrite < 0 || a.Overwrite > 3)
+    return {ParseOutcome::Invalid,
+            "the overwrite mode of '-c' is 0, 1, 2 or 3, not '" + s.Args[4] + "'"};
+  if (ParseResult result = ExpandAndCheckTexts(s); !result.Ok()) return result;
   // The source must be a folder as written; the destination is what the
   // copy makes.
-  if (plat::FolderExists(a.SourceFolder)) return kParseOk;
-  s.ParseProblem = "the source folder '" + a.SourceFolder + "' does not exist";
-  return kParseNoFolder;
+  if (plat::FolderExists(a.SourceFolder)) return {};
+  return {ParseOutcome::NoFolder, "the source folder '" + a.SourceFolder + "' does not exist"};
 }
 
-int TakeAutoRemove(CommandState& s) {
+ParseResult TakeAutoRemove(CommandState& s) {
   s.Arguments.AutoRemove = s.Args[2] == "1";
-  return kParseOk;
+  return {};
 }
 
 bool IsKnownBglVersion(int32_t version) {
@@ -99,27 +96,23 @@ bool IsKnownBglVersion(int32_t version) {
 }
 
 // "-v-" and "-v+": layernum version filter.
-int TakeBglSwitch(CommandState& s) {
+ParseResult TakeBglSwitch(CommandState& s) {
   CommandArguments& a = s.Arguments;
   a.Layer = IntegerWord(s, 2, "layer number");
   // Only the BGL versions that exist (0 = any) make a valid command.
   const std::string option = "'" + std::string(s.Parsed->Word) + "'";
-  if (!ParseInteger(s.Args[3], a.Version) || !IsKnownBglVersion(a.Version)) {
-    s.ParseProblem =
-        "the version of " + option + " is 0 (any), 6, 7, 9 or 10, not '" + s.Args[3] + "'";
-    return kParseInvalid;
-  }
-  if (!ParseInteger(s.Args[4], a.Filter) || a.Filter < 0 || a.Filter > 16383) {
-    s.ParseProblem =
-        "the filter of " + option + " is a number from 0 to 16383, not '" + s.Args[4] + "'";
-    return kParseInvalid;
-  }
-  return kParseOk;
+  if (!ParseInteger(s.Args[3], a.Version) || !IsKnownBglVersion(a.Version))
+    return {ParseOutcome::Invalid,
+            "the version of " + option + " is 0 (any), 6, 7, 9 or 10, not '" + s.Args[3] + "'"};
+  if (!ParseInteger(s.Args[4], a.Filter) || a.Filter < 0 || a.Filter > 16383)
+    return {ParseOutcome::Invalid,
+            "the filter of " + option + " is a number from 0 to 16383, not '" + s.Args[4] + "'"};
+  return {};
 }
 
-int TakeMessage(CommandState& s) {
+ParseResult TakeMessage(CommandState& s) {
   s.Arguments.Message = s.Args[2];
-  return TakeTexts(s);
+  return ExpandAndCheckTexts(s);
 }
 
 // ------------------------------------------------------------ operations
@@ -127,11 +120,8 @@ int TakeMessage(CommandState& s) {
 SceneryLibrary& LibraryOf(CommandState& s) { return *s.Library; }
 
 void ListTheLibrary(CommandState& s) {
-  // A listing of the command line finds its search begun; another begins
-  // its own.  The search stays in the state with what it found.
-  if (!s.PackagesAhead || s.PackagesAhead->Finished())
-    s.PackagesAhead.emplace(s.Library->Served, &s.PackageNotes);
-  PrintLibraryListing(LibraryOf(s), *s.PackagesAhead);
+  // The packages' notes are told once in a run, however often it lists.
+  PrintLibraryListing(LibraryOf(s), FindAddonPackages(s.Library->Served, &s.PackageNotes));
 }
 
 void ShowLibraryPath(CommandState& s) {

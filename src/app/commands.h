@@ -24,9 +24,9 @@ struct Command {
   // words ("layer number"); "" when it takes none.
   const char* Arguments;
   // Takes the arguments from Args into Arguments (or the batch fields);
-  // returns a parse result (kParseOk ...).  Throws FatalError for a strict
-  // integer argument that is not an integer.
-  int (*Take)(CommandState& state);
+  // returns how that went.  Throws FatalError for a strict integer argument
+  // that is not an integer.
+  ParseResult (*Take)(CommandState& state);
   // The progress line(s) of a batch line, '\n' between lines and the
   // arguments named in braces ("{layer}"); null: none.
   const char* Progress;

@@ -46,8 +46,8 @@ void CheckSceneryConfig(SceneryLibrary& library, bool autoRemove, Notices* packa
 
   // The scenery components of add-on packages are checked too, and only
   // reported: a package and its files belong to the user's package manager.
-  PackageSearch search(library.Served, packageNotes ? packageNotes : library.Report);
-  const AddonPackages& packages = search.Finish();
+  const AddonPackages packages =
+      FindAddonPackages(library.Served, packageNotes ? packageNotes : library.Report);
   const std::vector<bool> componentHasScenery = HaveSceneryFolders(packages);
   size_t next = 0;
   for (const AddonPackage& package : packages.Packages) {

@@ -17,10 +17,9 @@ namespace app {
 
 namespace {
 
-int RefuseInBatch(CommandState& s) {
-  s.ParseProblem = std::string("'") + s.Parsed->Word +
-                   "' is a command-line option; a batch file cannot run it";
-  return kParseBatchRunning;
+ParseResult RefuseInBatch(CommandState& s) {
+  return {ParseOutcome::BatchRunning, std::string("'") + s.Parsed->Word +
+                                          "' is a command-line option; a batch file cannot run it"};
 }
 
 // The kept time of a state in local time, as the run's host shows it.
@@ -84,23 +83,21 @@ const SceneryLibrary* CurrentLibrary(const CommandState& s) {
 
 }  // namespace
 
-int TakeHistoryListing(CommandState& s) { return s.BatchMode ? RefuseInBatch(s) : kParseOk; }
+ParseResult TakeHistoryListing(CommandState& s) {
+  return s.BatchMode ? RefuseInBatch(s) : ParseResult{};
+}
 
-int TakeStateNumber(CommandState& s) {
+ParseResult TakeStateNumber(CommandState& s) {
   if (s.BatchMode) return RefuseInBatch(s);
   const std::string option = "'" + std::string(s.Parsed->Word) + "'";
-  if (s.ArgCount > 2) {
-    s.ParseProblem = option + " takes at most 1 argument (state number), " +
-                     std::to_string(s.ArgCount - 1) + " given";
-    return kParseInvalid;
-  }
+  if (s.ArgCount > 2)
+    return {ParseOutcome::Invalid, option + " takes at most 1 argument (state number), " +
+                                       std::to_string(s.ArgCount - 1) + " given"};
   s.Arguments.State = 1;
-  if (s.ArgCount == 2 && (!ParseInteger(s.Args[2], s.Arguments.State) || s.Arguments.State < 1)) {
-    s.ParseProblem = "the state number of " + option + " is 1 or more (-hist lists them), not '" +
-                     s.Args[2] + "'";
-    return kParseInvalid;
-  }
-  return kParseOk;
+  if (s.ArgCount == 2 && (!ParseInteger(s.Args[2], s.Arguments.State) || s.Arguments.State < 1))
+    return {ParseOutcome::Invalid, "the state number of " + option +
+                                       " is 1 or more (-hist lists them), not '" + s.Args[2] + "'"};
+  return {};
 }
 
 bool IsHistoryCommand(const CommandState& s) {

@@ -12,8 +12,8 @@
 namespace app {
 
 // Argument rows.  In a batch file these commands are skipped with a note.
-int TakeHistoryListing(CommandState& state);  // "-hist"
-int TakeStateNumber(CommandState& state);     // "-undo", "-diff": none or one number
+ParseResult TakeHistoryListing(CommandState& state);  // "-hist"
+ParseResult TakeStateNumber(CommandState& state);     // "-undo", "-diff": none or one number
 
 // Execution rows.
 void ListHistory(CommandState& state);

@@ -37,17 +37,15 @@
 
 namespace app {
 
-// The listing of `library` with the scenery of the packages `packageSearch`
-// finds (finished here, while the areas are looked at), lines ending in CR
-// LF, handed to `emit` in pieces of whole lines, in order.  Looks at the
+// The listing of `library` with the scenery of `packages`, lines ending in
+// CR LF, handed to `emit` in pieces of whole lines, in order.  Looks at the
 // disk for each area that is not required and for each component.
 // With `columns` (a terminal's width) every line is made to fit it
 // (terminal_fit.h); 0 keeps every character.
-void ListLibrary(const SceneryLibrary& library, PackageSearch& packageSearch,
+void ListLibrary(const SceneryLibrary& library, const AddonPackages& packages,
                  const std::function<void(const std::string&)>& emit, size_t columns = 0);
-// Writes the listing of `library` with the packages `packageSearch` finds
-// (telling bad files as notices) to standard output, fitted to the width
-// of the terminal it shows on.
-void PrintLibraryListing(const SceneryLibrary& library, PackageSearch& packageSearch);
+// Writes the listing of `library` with `packages` to standard output,
+// fitted to the width of the terminal it shows on.
+void PrintLibraryListing(const SceneryLibrary& library, const AddonPackages& packages);
 
 }  // namespace app

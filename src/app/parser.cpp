@@ -61,16 +61,15 @@ std::string BatchVariableWithoutValue(const CommandState& s) {
   return "";
 }
 
-int TakeTexts(CommandState& s) {
+ParseResult ExpandAndCheckTexts(CommandState& s) {
   // A batch file started with "-b" has no destination folder and no title
   // for %b and %u: a line that uses them would copy to the root of a drive
   // or add an area without a title, so it is not run.
   if (s.BatchMode) {
     const std::string variable = BatchVariableWithoutValue(s);
-    if (!variable.empty()) {
-      s.ParseProblem = variable + " has no value in a batch file started with -b (-bu sets it)";
-      return kParseNoVariableValue;
-    }
+    if (!variable.empty())
+      return {ParseOutcome::NoVariableValue,
+              variable + " has no value in a batch file started with -b (-bu sets it)"};
   }
   CommandArguments& a = s.Arguments;
   a.Folder = ExpandedPath(s, a.Folder);
@@ -83,31 +82,25 @@ int TakeTexts(CommandState& s) {
   const std::string simulatorFolder = s.Library ? s.Library->SimulatorFolder : std::string();
   if (!a.Folder.empty() && !plat::FolderExists(a.Folder) &&
       !plat::FolderExists(simulatorFolder + a.Folder)) {
-    s.ParseProblem = "the folder '" + a.Folder + "' does not exist";
+    ParseResult missing{ParseOutcome::NoFolder, "the folder '" + a.Folder + "' does not exist"};
     if (winpath::IsRelativePath(a.Folder) && !simulatorFolder.empty())
-      s.ParseProblem += " (neither below the current folder nor below " + simulatorFolder + ")";
-    return kParseNoFolder;
+      missing.Problem += " (neither below the current folder nor below " + simulatorFolder + ")";
+    return missing;
   }
-  return kParseOk;
+  return {};
 }
 
-int ParseCommand(CommandState& s) {
+ParseResult ParseCommand(CommandState& s) {
   s.Arguments = {};
   s.Parsed = nullptr;
-  s.ParseProblem.clear();
-  if (s.ArgCount <= 0) return kParseInvalid;
+  if (s.ArgCount <= 0) return {ParseOutcome::Invalid, ""};
   // The lines of a batch file keep the values computed for the batch
   // command itself.
   if (!s.BatchMode) SetPathVariables(s);
   const Command* command = FindCommand(s.Args[1]);
-  if (!command) {
-    s.ParseProblem = "unknown option '" + s.Args[1] + "'";
-    return kParseInvalid;
-  }
-  if (command->Words != kOneToFourWords && command->Words != s.ArgCount) {
-    s.ParseProblem = WordCountProblem(*command, s.ArgCount);
-    return kParseInvalid;
-  }
+  if (!command) return {ParseOutcome::Invalid, "unknown option '" + s.Args[1] + "'"};
+  if (command->Words != kOneToFourWords && command->Words != s.ArgCount)
+    return {ParseOutcome::Invalid, WordCountProblem(*command, s.ArgCount)};
   s.Parsed = command;
   return command->Take(s);
 }

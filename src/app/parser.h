@@ -11,21 +11,21 @@
 
 namespace app {
 
-// Parses the command in Args/ArgCount; returns kParseOk or a negative result.
-// Throws FatalError for a strict integer argument that is not an integer.
-int ParseCommand(CommandState& state);
+// Parses the command in Args/ArgCount.  Throws FatalError for a strict
+// integer argument that is not an integer.
+ParseResult ParseCommand(CommandState& state);
 
 // The last step of a row that takes texts (the folders, title and message
 // in Arguments, as typed): in a batch line a "%b" or "%u" without a value
-// refuses the line (kParseNoVariableValue); the path variables are expanded
+// refuses the line (NoVariableValue); the path variables are expanded
 // in the folders and the message, a '/' in a folder becomes '\', "%u" in the
 // title takes the batch's title; a Folder given must exist, as written or
-// below the simulator folder (kParseNoFolder otherwise).
-int TakeTexts(CommandState& state);
+// below the simulator folder (NoFolder otherwise).
+ParseResult ExpandAndCheckTexts(CommandState& state);
 
 // The batch variable ("%b" or "%u") that an argument of the parsed batch
 // line uses but that has no value (in a batch file started with "-b"), or
-// "" when there is none.  ParseCommand then returns kParseNoVariableValue.
+// "" when there is none.  ParseCommand then gives NoVariableValue.
 std::string BatchVariableWithoutValue(const CommandState& state);
 
 // An integer argument, or FatalError naming the text and, when given, what

@@ -3,7 +3,6 @@
 
 #include <memory>
 #include <new>
-#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -47,32 +46,30 @@ int NothingDoneCode(const CommandState& s, int strictCode) {
 
 // Runs the one command of the run, parsed with result `parsed`, and saves
 // scenery.cfg if it changed.  Returns the exit code.
-int RunCommand(CommandState& s, int parsed) {
-  switch (parsed) {
-    case kParseOk: {
-      s.Parsed->Run(s);  // "-b" and "-bu" run the batch file here
-      if (s.Library->Modified) SaveKeepingHistory(s);
-      // A fault of a file operation (the library was saved all the same)
-      // makes the run a failure.
-      return s.Report.Faults() > 0 ? 1 : 0;
-    }
-    default:
-      break;
+int RunCommand(CommandState& s, const ParseResult& parsed) {
+  if (parsed.Ok()) {
+    s.Parsed->Run(s);  // "-b" and "-bu" run the batch file here
+    if (s.Library->Modified) SaveKeepingHistory(s);
+    // A fault of a file operation (the library was saved all the same)
+    // makes the run a failure.
+    return s.Report.Faults() > 0 ? 1 : 0;
   }
   // Which word was wrong, before the text that says so in general.
-  if (!s.ParseProblem.empty()) WriteNoticeLine(s.ParseProblem);
-  switch (parsed) {
-    case kParseInvalid:
+  if (!parsed.Problem.empty()) WriteNoticeLine(parsed.Problem);
+  switch (parsed.Outcome) {
+    case ParseOutcome::Invalid:
       PrintUsage();
       break;
-    case kParseNoFolder:
+    case ParseOutcome::NoFolder:
       WriteLine(" Scenery or source path does not exist!");
       WriteLine("");
       return NothingDoneCode(s, kStrictNothingToWorkOn);
-    case kParseNoBatchFile:
+    case ParseOutcome::NoBatchFile:
       WriteLine(" Batch file does not exist!");
       WriteLine("");
       return NothingDoneCode(s, kStrictNothingToWorkOn);
+    default:
+      break;
   }
   return NothingDoneCode(s, kStrictNotTaken);
 }
@@ -109,38 +106,16 @@ int RunUnguarded(const std::vector<std::string>& words) {
   std::unique_ptr<plat::FileLock> lock;
   const bool asksFirst = AsksForFolderAndTitle(s);
   if (!asksFirst) lock = LockTheLibrary(s);
-  // The add-on packages of a listing are searched for while scenery.cfg is
-  // understood, and their descriptions read meanwhile (nothing else in the
-  // run can change them before the listing), where the simulator keeps
-  // packages.
-  const bool keepsPackages =
-      s.Library->Served && FactsOf(*s.Library->Served).PackagesProduct != nullptr;
-  if (keepsPackages && s.ArgCount == 1 && FindCommand(s.Args[1]) == FindCommand("-l"))
-    s.Library->LoadFromFile(s.Library->ConfigPath,
-                            [&] { s.PackagesAhead.emplace(s.Library->Served, &s.PackageNotes); });
-  else if (IsHistoryCommand(s))
+  if (IsHistoryCommand(s))
     LoadForHistory(s);  // a library that does not load can still be put back
   else
     s.Library->LoadFromFile(s.Library->ConfigPath);
-  const int parsed = ParseCommand(s);
-  if (asksFirst && parsed == kParseOk) {
+  const ParseResult parsed = ParseCommand(s);
+  if (asksFirst && parsed.Ok()) {
     lock = LockTheLibrary(s);
     s.Library->LoadFromFile(s.Library->ConfigPath);
   }
-  const int code = RunCommand(s, parsed);
-  // The library in memory is not taken apart section by section at the
-  // end of the run, nor the packages a listing found: for a large library
-  // that costs more than saving it, and the process gives its memory back
-  // whole when it ends.  (Kept reachable, and a second run in the same
-  // process frees the first one's.)
-  struct Finished {
-    std::unique_ptr<SceneryLibrary> Library;
-    std::optional<PackageSearch> Packages;
-  };
-  static Finished* finished = nullptr;
-  delete finished;
-  finished = new Finished{std::move(s.Library), std::move(s.PackagesAhead)};
-  return code;
+  return RunCommand(s, parsed);
 }
 
 }  // namespace

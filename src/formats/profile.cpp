@@ -35,17 +35,6 @@ inline std::string_view StripQuotes(std::string_view v) {
   return v;
 }
 
-std::string DecodeUtf16Le(std::string_view bytes) {
-  std::u16string units;
-  units.resize(bytes.size() / 2);  // an odd last byte is no character
-  for (size_t i = 0; i < units.size(); ++i) {
-    const unsigned char lo = static_cast<unsigned char>(bytes[2 * i]);
-    const unsigned char hi = static_cast<unsigned char>(bytes[2 * i + 1]);
-    units[i] = static_cast<char16_t>(lo | (hi << 8));
-  }
-  return encoding::FromUtf16(units);
-}
-
 // The name and keys of one section of a code page 1252 file as UTF-8: each
 // that holds a byte beyond ASCII is converted into `arena` and its view
 // moved there.  The arena is sized first, so that it never moves while
@@ -214,7 +203,7 @@ Encoding ScanSections(std::string_view bytes, Unmarked unmarked, SectionVisitor 
   } else if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
              static_cast<unsigned char>(bytes[1]) == 0xFE) {
     enc = Encoding::Utf16LeBom;
-    decoded = DecodeUtf16Le(bytes.substr(2));
+    decoded = encoding::DecodeUtf16(bytes.substr(2), false);
     text = decoded;
   } else if (unmarked == Unmarked::Utf8 ||
              (unmarked == Unmarked::Detect && encoding::ReadsAsUtf8(bytes))) {

@@ -15,15 +15,12 @@ bool IsNumber(const std::string& text) {
 
 }  // namespace
 
-bool LibraryFolders(std::string_view vdfText, std::vector<std::string>& folders, std::string& error) {
+FormatProblem LibraryFolders(std::string_view vdfText, std::vector<std::string>& folders) {
   folders.clear();
   std::vector<vdf::Entry> entries;
-  if (!vdf::Parse(vdfText, entries, error)) return false;
+  if (FormatProblem problem = vdf::Parse(vdfText, entries)) return problem;
   const vdf::Entry* list = vdf::Find(entries, "libraryfolders");
-  if (list == nullptr || !list->IsBlock) {
-    error = "it holds no 'libraryfolders' block";
-    return false;
-  }
+  if (list == nullptr || !list->IsBlock) return {"it holds no 'libraryfolders' block"};
   for (const vdf::Entry& library : list->Children) {
     if (!IsNumber(library.Key)) continue;
     if (library.IsBlock) {
@@ -33,7 +30,7 @@ bool LibraryFolders(std::string_view vdfText, std::vector<std::string>& folders,
       folders.push_back(library.Value);
     }
   }
-  return true;
+  return {};
 }
 
 }  // namespace steam

@@ -11,18 +11,20 @@
 // ("1" "/mnt/games/SteamLibrary") beside other keys ("ContentStatsID"),
 // which are passed over.
 //
-// May use: the standard library and vdf.
+// May use: the standard library, format_problem and vdf.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "formats/format_problem.h"
+
 namespace steam {
 
 // The library folders listed in `vdfText`, in file order, as written (host
-// paths).  False with `error` saying why when the text is malformed or has
-// no "libraryfolders" block; `folders` is then empty.
-bool LibraryFolders(std::string_view vdfText, std::vector<std::string>& folders, std::string& error);
+// paths).  A problem when the text is malformed or has no "libraryfolders"
+// block; `folders` is then empty.
+FormatProblem LibraryFolders(std::string_view vdfText, std::vector<std::string>& folders);
 
 }  // namespace steam

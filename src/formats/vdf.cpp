@@ -156,13 +156,12 @@ const Entry* Find(const std::vector<Entry>& entries, std::string_view key) {
 
 const Entry* Entry::Find(std::string_view key) const { return vdf::Find(Children, key); }
 
-bool Parse(std::string_view text, std::vector<Entry>& entries, std::string& error) {
+FormatProblem Parse(std::string_view text, std::vector<Entry>& entries) {
   entries.clear();
-  error.clear();
+  FormatProblem problem;
   Parser parser(text);
-  if (parser.Entries(entries, 0, 1, error)) return true;
-  entries.clear();
-  return false;
+  if (!parser.Entries(entries, 0, 1, problem.Text)) entries.clear();
+  return problem;
 }
 
 }  // namespace vdf

@@ -16,12 +16,14 @@
 // quoted text may span lines.  "//" starts a comment up to the end of the
 // line.  Text is taken as bytes (Steam writes UTF-8).
 //
-// May use: the standard library only.
+// May use: the standard library and format_problem.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "formats/format_problem.h"
 
 namespace vdf {
 
@@ -45,8 +47,8 @@ constexpr size_t kMaxDepth = 64;
 
 // Parses the whole text into its top-level entries.  On malformed text
 // (a quote or a block not closed, a key without a value, a brace where a
-// key belongs, blocks nested too deeply) returns false and says what and on
-// which line in `error`; `entries` is then empty.
-bool Parse(std::string_view text, std::vector<Entry>& entries, std::string& error);
+// key belongs, blocks nested too deeply) says what and on which line;
+// `entries` is then empty.
+FormatProblem Parse(std::string_view text, std::vector<Entry>& entries);
 
 }  // namespace vdf

@@ -14,30 +14,19 @@ namespace xml {
 
 namespace {
 
+// `bytes` in UTF-16 as text; false, with `error` saying why, where they
+// are not valid UTF-16.
 bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string& text, std::string& error) {
-  if (bytes.size() % 2 != 0) {
-    error = "it is not valid UTF-16: it ends in half a character";
-    return false;
-  }
-  const auto unit = [&](size_t i) -> uint32_t {
-    const auto b0 = static_cast<unsigned char>(bytes[i]), b1 = static_cast<unsigned char>(bytes[i + 1]);
-    return bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
-  };
-  text.reserve(bytes.size() / 2 + bytes.size() / 8);
-  for (size_t i = 0; i < bytes.size(); i += 2) {
-    uint32_t cp = unit(i);
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size()) {
-      const uint32_t low = unit(i + 2);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-        i += 2;
-      }
-    }
-    if (cp >= 0xD800 && cp <= 0xDFFF) {
+  encoding::Utf16Fault fault;
+  text = encoding::DecodeUtf16(bytes, bigEndian, &fault);
+  switch (fault) {
+    case encoding::Utf16Fault::OddLength:
+      error = "it is not valid UTF-16: it ends in half a character";
+      return false;
+    case encoding::Utf16Fault::HalfSurrogate:
       error = "it is not valid UTF-16: it holds half of a surrogate pair";
       return false;
-    }
-    encoding::AppendUtf8(text, static_cast<char32_t>(cp));
+    case encoding::Utf16Fault::None: break;
   }
   return true;
 }
@@ -420,21 +409,26 @@ bool Decode(std::string_view bytes, Storage storage, std::string& text, std::str
 
 }  // namespace
 
-bool DecodeDocument(std::string_view bytes, std::string& text, std::string& error) {
+FormatProblem DecodeDocument(std::string_view bytes, std::string& text) {
   text.clear();
-  return !TooLarge(bytes, error) && Decode(bytes, StorageOf(bytes), text, error);
+  FormatProblem problem;
+  if (!TooLarge(bytes, problem.Text)) Decode(bytes, StorageOf(bytes), text, problem.Text);
+  return problem;
 }
 
-bool Read(const std::string& bytes, Events& events, std::string& error) {
-  error.clear();
-  if (TooLarge(bytes, error)) return false;
+FormatProblem Read(const std::string& bytes, Events& events) {
+  FormatProblem problem;
+  if (TooLarge(bytes, problem.Text)) return problem;
   const Storage storage = StorageOf(bytes);
   // UTF-8 is read where it stands: a std::string's bytes are followed by
   // the NUL the reader needs after its text.
-  if (storage.As == Stored::Utf8)
-    return Reader(std::string_view(bytes).substr(storage.Start), events).Document(error);
-  std::string text;
-  return Decode(bytes, storage, text, error) && Reader(text, events).Document(error);
+  if (storage.As == Stored::Utf8) {
+    Reader(std::string_view(bytes).substr(storage.Start), events).Document(problem.Text);
+  } else {
+    std::string text;
+    if (Decode(bytes, storage, text, problem.Text)) Reader(text, events).Document(problem.Text);
+  }
+  return problem;
 }
 
 }  // namespace xml

@@ -17,12 +17,15 @@
 // deeper than kMaxDepth and reads at most kMaxBytes, so that no file can
 // exhaust the stack or the memory.
 //
-// May use: platform/ (its code page 1252 conversion).
+// May use: format_problem and platform/ (text_encoding: code page 1252 and UTF-16
+// decoding).
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "formats/format_problem.h"
 
 namespace xml {
 
@@ -47,15 +50,15 @@ constexpr size_t kMaxDepth = 64;
 // Documents larger than this (in bytes, as stored) are refused.
 constexpr size_t kMaxBytes = 4 * 1024 * 1024;
 
-// The document's text in UTF-8, decoded as the header says.  False, with
-// `error` saying why, for UTF-16 that is not valid or a document too large.
-bool DecodeDocument(std::string_view bytes, std::string& text, std::string& error);
+// The document's text in UTF-8, decoded as the header says.  A problem for
+// UTF-16 that is not valid or a document too large.
+FormatProblem DecodeDocument(std::string_view bytes, std::string& text);
 
 // Reads a whole document (bytes as stored), telling `events` what it holds.
-// False, with `error` saying what is wrong and on which line, when it is
-// malformed; `events` may then have been told of a part of it.  Nothing is
-// kept of what was read: a reader keeps what it needs from the events.
-bool Read(const std::string& bytes, Events& events, std::string& error);
+// A problem, saying what is wrong and on which line, when it is malformed;
+// `events` may then have been told of a part of it.  Nothing is kept of
+// what was read: a reader keeps what it needs from the events.
+FormatProblem Read(const std::string& bytes, Events& events);
 
 // True when `a` and `b` are the same name, the case of ASCII letters aside.
 bool SameAsciiCase(std::string_view a, std::string_view b);

@@ -13,6 +13,10 @@
 //           names.
 // Nothing outside platform/ includes <windows.h> or POSIX headers.
 //
+// Every call that can fail returns a FileResult (below): its outcome, and a
+// fault's cause in plain words.  A question (is it there, which is the
+// current folder) answers with a bool or an empty text.
+//
 // The names avoid those of the Win32 API (DeleteFile, CopyFile, ... are macros
 // in <windows.h>).
 //
@@ -24,13 +28,53 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace plat {
+
+// ---------------------------------------------------------------- results
+
+// How a file operation ended.  The first kinds are the Windows rules the
+// program relies on (a walk treats them as outcomes of its own rules); the
+// others are faults, which the user must hear of.
+enum class FileOutcome {
+  Done,
+  Missing,    // the entry, or a folder on its way, does not exist
+  Exists,     // the target exists (in any letter case)
+  ReadOnly,   // a read-only file is neither deleted nor replaced
+  NotEmpty,   // a folder that still holds entries is not removed
+  WrongKind,  // a folder where a file is meant, a file where a folder is meant, or a link
+  // Faults:
+  NoSpace,    // the disk or the quota is full, or the file is larger than allowed
+  Denied,     // no permission, or a read-only disk
+  InUse,      // another program holds the file
+  BadName,    // no entry can have that name: a device, a path through a file, a
+              // character Windows forbids in names, a path too long
+  IoError,    // the disk reported an input/output error
+  OtherFault,
+};
+
+// How every call of this layer that can fail ends (files, folders, the
+// registry, locks, the temporary entries of both builds): its outcome, with
+// the cause in plain words (for a fault: what the system said, put plainly),
+// ready to follow "cannot ... <path>: ".  What the call yields besides
+// comes through its reference arguments.
+struct FileResult {
+  FileOutcome Outcome = FileOutcome::Done;
+  std::string Cause;
+
+  bool Done() const { return Outcome == FileOutcome::Done; }
+  bool IsFault() const { return Outcome >= FileOutcome::NoSpace; }
+  explicit operator bool() const { return Done(); }
+  // The line that tells it: cannot <action> '<path>': <cause>.
+  std::string Tell(const std::string& action, const std::string& path) const;
+};
+// A result of that outcome with its usual plain words.
+FileResult ResultOf(FileOutcome outcome);
+// A size in the words the messages use: "4 MB", "64 KB", "9 bytes".
+std::string SizeInWords(uint64_t bytes);
 
 // ---------------------------------------------------------------- process
 
@@ -108,25 +152,21 @@ int CompareTextOrder(const std::string& a, const std::string& b);
 
 enum class RegRoot { CurrentUser, LocalMachine };
 
-enum class RegResult {
-  Ok,         // a string value (REG_SZ or REG_EXPAND_SZ, unexpanded)
-  NotFound,   // no such key or no such value
-  WrongType,  // the value exists but is not a string
-};
-
-// Why the registry of `root` cannot be read (the Linux build reads it from a
-// file of the Wine prefix, which may be a folder or unreadable; it then
-// holds no keys); empty when it can.
-std::string RegistryProblem(RegRoot root);
+// Whether the registry of `root` can be read: Done, or a fault whose Cause
+// is the whole line that tells why (the Linux build reads it from a file of
+// the Wine prefix, which may be a folder or unreadable; it then holds no
+// keys).
+FileResult RegistryProblem(RegRoot root);
 
 // `subKey` is relative to the root, without a leading backslash
 // ("Software\Microsoft\..."); names match without regard to case.
 bool RegKeyExists(RegRoot root, const std::string& subKey);
 
-// Reads a string value; its text ends at its first NUL character.  `value`
-// is set only when the result is Ok.
-RegResult RegReadString(RegRoot root, const std::string& subKey,
-                        const std::string& valueName, std::string& value);
+// Reads a string value (REG_SZ or REG_EXPAND_SZ, unexpanded); its text ends
+// at its first NUL character.  Missing when there is no such key or value,
+// WrongKind when the value is not a string; `value` is set only when Done.
+FileResult RegReadString(RegRoot root, const std::string& subKey,
+                         const std::string& valueName, std::string& value);
 
 // Where the host looked for the simulator's registry when the place it
 // settled on registers none: plain-word lines for standard error, for a run
@@ -167,63 +207,8 @@ struct FileInfo {
 // is never entered by a walk; a symbolic link to a file is a file.
 bool GetFileInfo(const std::string& path, FileInfo& info);
 bool FolderExists(const std::string& path);  // an existing folder only
-// FolderExists of `count` paths at once, one answer per path, in their
-// order: the host may look at them side by side.  `pathOf(i)` gives the
-// i-th path, on the calling thread, as often as it is needed, so that the
-// paths of a large library need not all be held at once.
-std::vector<bool> FoldersExist(size_t count, const std::function<std::string(size_t)>& pathOf);
-inline std::vector<bool> FoldersExist(const std::vector<std::string>& paths) {
-  return FoldersExist(paths.size(), [&paths](size_t i) { return paths[i]; });
-}
 bool FileExists(const std::string& path);    // an existing file only
 
-// Runs `beside` on a thread of its own while `here` runs on the calling
-// thread, and returns when both are done; where no thread is to be had (the
-// Windows build makes none), `beside` runs first, then `here`.  An
-// exception of either is thrown on once both are done (`here`'s first).
-// The two may read the same data, but neither may change what the other
-// uses, nor call anything here but the text functions (and the reads of a
-// file opened before, InputFile).
-void RunSideBySide(const std::function<void()>& beside, const std::function<void()>& here);
-
-// How a file operation ended.  The first kinds are the Windows rules the
-// program relies on (a walk treats them as outcomes of its own rules); the
-// others are faults, which the user must hear of.
-enum class FileOutcome {
-  Done,
-  Missing,    // the entry, or a folder on its way, does not exist
-  Exists,     // the target exists (in any letter case)
-  ReadOnly,   // a read-only file is neither deleted nor replaced
-  NotEmpty,   // a folder that still holds entries is not removed
-  WrongKind,  // a folder where a file is meant, a file where a folder is meant, or a link
-  // Faults:
-  NoSpace,    // the disk or the quota is full, or the file is larger than allowed
-  Denied,     // no permission, or a read-only disk
-  InUse,      // another program holds the file
-  BadName,    // no entry can have that name: a device, a path through a file, a
-              // character Windows forbids in names, a path too long
-  IoError,    // the disk reported an input/output error
-  OtherFault,
-};
-
-// How every call of this layer that can fail ends: its outcome, with the
-// cause in plain words (for a fault: what the system said, put plainly),
-// ready to follow "cannot ... <path>: ".  What the call yields besides
-// comes through its reference arguments.
-struct FileResult {
-  FileOutcome Outcome = FileOutcome::Done;
-  std::string Cause;
-
-  bool Done() const { return Outcome == FileOutcome::Done; }
-  bool IsFault() const { return Outcome >= FileOutcome::NoSpace; }
-  explicit operator bool() const { return Done(); }
-  // The line that tells it: cannot <action> '<path>': <cause>.
-  std::string Tell(const std::string& action, const std::string& path) const;
-};
-// A result of that outcome with its usual plain words.
-FileResult ResultOf(FileOutcome outcome);
-// A size in the words the messages use: "4 MB", "64 KB", "9 bytes".
-std::string SizeInWords(uint64_t bytes);
 
 struct DirEntry {
   std::string Name;  // as the folder spells it
@@ -349,54 +334,12 @@ class InputFile {
 };
 // Opens an existing file for reading, without sharing it for writing where
 // the host allows that.  A folder may open on some hosts, but every read of
-// it then fails.  The file opened is read by system calls only: its reads
-// may run on another thread, beside other work of this interface.
+// it then fails.
 FileResult OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file);
 
 // Reads a whole file as bytes (empty on failure).  A file of more than
 // `largest` bytes is refused, unread past that size.
 FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t largest = SIZE_MAX);
-
-// A file read whole by FilesBeingRead: what ReadWholeFile would give.
-struct WholeFile {
-  FileResult Result;  // as ReadWholeFile's
-  std::string Bytes;
-};
-// ReadWholeFile of `count` files, begun now and ended by Finish, so that the
-// files are read while this thread does other work: for the many small
-// files of a library (add-on descriptions).  `pathOf(i)` gives the i-th
-// path; it is asked here, now, and again by Finish for a file to be read on
-// this thread, so it must serve until then.  Each file read is handed to
-// `digest` (when given) on the thread that read it: one of a few threads
-// of their own where the host has them, or this one, which reads in Finish
-// those no thread has come to yet (the Windows build reads every file in
-// Finish).  `digest` may therefore use only the text functions (as the two
-// sides of RunSideBySide), `below`, and change only what belongs to that
-// file alone; it is called for several files at once.
-//
-// `below(relative)` tells whether the folder `relative` (a path below the
-// file's folder, with backslashes) exists, as FolderExists would: true when
-// it is seen as spelled, through the handle the file was read through;
-// false where the answer is sure; none when it cannot be told on that
-// thread (not there as spelled, which another spelling may be, or there
-// as a file): the folder is then to be looked at again later.
-class FilesBeingRead {
- public:
-  using PathOf = std::function<std::string(size_t)>;
-  using FolderBelow = std::function<std::optional<bool>(const std::string& relative)>;
-  using Digest = std::function<void(size_t index, WholeFile& file, const FolderBelow& below)>;
-  FilesBeingRead(size_t count, PathOf pathOf, size_t largest, Digest digest = nullptr);
-  ~FilesBeingRead();  // waits for the reads still going on
-  FilesBeingRead(const FilesBeingRead&) = delete;
-  FilesBeingRead& operator=(const FilesBeingRead&) = delete;
-  // Waits for the reads and gives one result per path, in their order (an
-  // exception of `digest` is thrown on here).  Once only.
-  std::vector<WholeFile> Finish();
-
- private:
-  struct Reads;
-  std::unique_ptr<Reads> reads_;
-};
 
 // Replaces `path` with `bytes` safely: the bytes are written to a temporary
 // file in the same folder, flushed to disk, and renamed over `path`.  A crash

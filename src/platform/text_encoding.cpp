@@ -267,6 +267,27 @@ std::string FromUtf16(std::u16string_view units) {
   return out;
 }
 
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian, Utf16Fault* fault) {
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (size_t i = 0; i < units.size(); ++i) {
+    const auto b0 = static_cast<unsigned char>(bytes[2 * i]);
+    const auto b1 = static_cast<unsigned char>(bytes[2 * i + 1]);
+    units[i] = static_cast<char16_t>(bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0));
+  }
+  if (fault) {
+    *fault = bytes.size() % 2 != 0 ? Utf16Fault::OddLength : Utf16Fault::None;
+    for (size_t i = 0; i < units.size() && *fault == Utf16Fault::None; ++i) {
+      const char16_t c = units[i];
+      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+          units[i + 1] <= 0xDFFF)
+        ++i;
+      else if (c >= 0xD800 && c <= 0xDFFF)
+        *fault = Utf16Fault::HalfSurrogate;
+    }
+  }
+  return FromUtf16(units);
+}
+
 bool HasUtf8Mark(std::string_view bytes) { return bytes.substr(0, 3) == "\xEF\xBB\xBF"; }
 
 bool ReadsAsUtf8(std::string_view bytes) {

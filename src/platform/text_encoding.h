@@ -68,6 +68,11 @@ std::u16string ToUtf16(std::string_view text);
 // UTF-16 as text; half a surrogate pair, which names no character, becomes
 // U+FFFD.
 std::string FromUtf16(std::u16string_view units);
+// UTF-16 bytes (little-endian, or big-endian with `bigEndian`) as text, a
+// half of a surrogate pair as U+FFFD and a last odd byte left out.  What
+// the bytes held that is no UTF-16 is told in `fault` when it is given.
+enum class Utf16Fault { None, OddLength, HalfSurrogate };
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian, Utf16Fault* fault = nullptr);
 
 // Batch files and the settings file: a file that begins with the UTF-8
 // byte-order mark is UTF-8 (the mark is no text); one without the mark is

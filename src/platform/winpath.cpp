@@ -384,6 +384,13 @@ std::string ExcludeTrailingBackslash(std::string_view path) {
   return out;
 }
 
+std::string FullFolder(std::string_view path, FullPathFn fullPath, bool keepWhenNotFull) {
+  std::string full = IsPlainFullPath(path) ? std::string(path) : fullPath(std::string(path));
+  if (full.empty() && keepWhenNotFull) full = path;
+  if (full.size() > 3 && full.back() == '\\') full.pop_back();
+  return full;
+}
+
 std::vector<std::string> SplitComponents(std::string_view pathAfterDrive) {
   std::vector<std::string> parts;
   size_t i = 0;

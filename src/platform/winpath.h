@@ -68,6 +68,15 @@ std::string ExtractFileName(std::string_view path);
 std::string IncludeTrailingBackslash(std::string_view path);
 std::string ExcludeTrailingBackslash(std::string_view path);
 
+// `path` as one full folder path, the form in which folders are compared
+// and shown: made full by `fullPath` (the host's full-path rule, which the
+// caller hands in) unless it is a plain full path already, without a
+// trailing backslash unless it is a drive root ("C:\").  Where `fullPath`
+// fails (gives ""), the result is "", or with `keepWhenNotFull` `path` as it
+// is written, its trailing backslash dropped all the same.
+using FullPathFn = std::string (*)(const std::string&);
+std::string FullFolder(std::string_view path, FullPathFn fullPath, bool keepWhenNotFull = false);
+
 // Splits the part after the drive into components, dropping empty ones
 // (a doubled backslash is passed over).
 std::vector<std::string> SplitComponents(std::string_view pathAfterDrive);

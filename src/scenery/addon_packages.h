@@ -34,7 +34,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,14 +53,7 @@ const char* PackageSourceName(PackageSource source);
 struct SceneryComponent {
   std::string Name;    // its <Name>, else the package's name
   std::string Folder;  // full Windows path, without a trailing backslash
-  // Folder folded as the library compares text (plat::CaseFoldedKey) when
-  // Folder is a plain full path (its own full form); empty otherwise.
-  std::string FoldedFolder;
   std::optional<int32_t> Layer;  // its <Layer>; none: on top of the library
-  // Whether its folder holds a "scenery" sub-folder, as seen when its
-  // description was read; none: not looked at then (HaveSceneryFolders
-  // looks).
-  std::optional<bool> SceneryFolderFound;
 };
 
 struct AddonPackage {
@@ -118,44 +110,18 @@ struct PackagePlaces {
 // told to `report` and left empty.
 PackagePlaces PackagePlacesFromRegistry(Notices* report);
 
-// The search for the packages, in two steps, so that their descriptions are
-// read and understood while the caller does other work:
-//   PackageSearch search(simulator, report);   // the lists and discovery
-//                                              // paths; the reads begun
-//   ... other work on this thread ...
-//   const AddonPackages& packages = search.Finish();  // every problem told,
-//                                                     // in order
-// Problems go to `report` (all of them by Finish, in the order met).
-class PackageSearch {
- public:
-  PackageSearch() = default;  // finds nothing
-  // The packages of the simulator whose package folders are named
-  // `product` ("Prepar3D v5"), found from `places`.
-  PackageSearch(const std::string& product, const PackagePlaces& places, Notices* report);
-  // The packages of `simulator`: none for a simulator that keeps no
-  // packages, without a look at the registry or the disk.
-  PackageSearch(std::optional<Simulator> simulator, Notices* report);
-  ~PackageSearch();  // waits for the reads still going on
-  PackageSearch(PackageSearch&&) noexcept;
-  PackageSearch& operator=(PackageSearch&&) noexcept;
-  // Waits for the reads and gives the packages found.  They stay with the
-  // search (the same on every call), and what it kept to find them too, so
-  // that a run may leave all of it to its end.
-  const AddonPackages& Finish();
-  // True once Finish was called.
-  bool Finished() const { return finished_; }
-
- private:
-  class Finder;
-  std::unique_ptr<Finder> finder_;
-  AddonPackages packages_;
-  bool finished_ = false;
-};
+// The packages of the simulator whose package folders are named `product`
+// ("Prepar3D v5"), found from `places`, each description read as it is
+// met.  Problems go to `report`, in the order met.
+AddonPackages FindAddonPackages(const std::string& product, const PackagePlaces& places,
+                                Notices* report);
+// The packages of `simulator`: none for a simulator that keeps no packages,
+// without a look at the registry or the disk.
+AddonPackages FindAddonPackages(std::optional<Simulator> simulator, Notices* report);
 
 // For each scenery component of `packages`, package by package, in their
 // order: true when its folder holds a "scenery" sub-folder, as the folder
-// of an area must: seen so when the packages were found, else looked at now
-// (platform FoldersExist: the looks may run side by side).
+// of an area must.
 std::vector<bool> HaveSceneryFolders(const AddonPackages& packages);
 
 // `folder` (a full Windows path) as the packages name folders: '/' as '\',

@@ -31,12 +31,7 @@ bool NamesADevice(std::string_view name) {
 
 std::string FullFolder(const std::string& simulatorFolder, const std::string& folder) {
   if (folder.empty()) return std::string();
-  std::string full = Completed(simulatorFolder, folder);
-  // Most listed folders are plain already ("C:\FS9\" and a relative
-  // folder): the full-path rule would give them back unchanged.
-  if (!winpath::IsPlainFullPath(full)) full = plat::FullPath(full);
-  if (full.size() > 3 && full.back() == '\\') full.pop_back();
-  return full;
+  return winpath::FullFolder(Completed(simulatorFolder, folder), plat::FullPath);
 }
 
 bool NeedsCurrentFolder(const std::string& simulatorFolder, const std::string& folder) {

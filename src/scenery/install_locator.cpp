@@ -55,13 +55,10 @@ std::string RegistryReader::ReadString(const std::string& name) {
   // Without an open key the value is looked up at the root itself.
   const std::string key = open_ ? currentKey_ : std::string();
   std::string value;
-  switch (plat::RegReadString(root_, key, name, value)) {
-    case plat::RegResult::Ok:
-      return value;
-    case plat::RegResult::NotFound:
-      return std::string();
-    case plat::RegResult::WrongType:
-      break;
+  switch (plat::RegReadString(root_, key, name, value).Outcome) {
+    case plat::FileOutcome::Done: return value;
+    case plat::FileOutcome::WrongKind: break;
+    default: return std::string();
   }
   throw FatalError("the registry value '" + name + "' of key " + RootName(root_) + "\\" + key +
                    " is not a string; run the simulator's installer again, or correct the value "
@@ -169,8 +166,8 @@ std::string ShellFolder(plat::RegRoot root, const std::string& name) {
 
 InstallLocation LocateInstall(const InstallChoice& choice, Notices* report) {
   for (plat::RegRoot root : {plat::RegRoot::CurrentUser, plat::RegRoot::LocalMachine}) {
-    const std::string problem = plat::RegistryProblem(root);
-    if (!problem.empty() && report) report->Fault(problem);
+    const plat::FileResult problem = plat::RegistryProblem(root);
+    if (!problem.Done() && report) report->Fault(problem.Cause);
   }
   if (!choice.SimulatorName.empty()) {
     const std::optional<Simulator> named = SimulatorNamed(choice.SimulatorName);
@@ -223,7 +220,7 @@ std::string WhyNoLibrary(const InstallChoice& choice, const InstallLocation& fou
   const std::string place = plat::RegistryPlaceProblem();
   if (!place.empty()) return place;
   // A registry that could not be read has been told as the run's fault.
-  if (!plat::RegistryProblem(plat::RegRoot::CurrentUser).empty()) return std::string();
+  if (!plat::RegistryProblem(plat::RegRoot::CurrentUser).Done()) return std::string();
   if (!found.Served) {
     const char* const settings = " in layrix.ini";
     if (!choice.SimulatorName.empty()) {

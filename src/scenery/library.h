@@ -68,10 +68,6 @@ class SceneryLibrary {
 
   // Loading and saving.
   void LoadFromFile(const std::string& fileName);  // throws FatalError
-  // The same, with `beside` run on another thread while the text read is
-  // understood (which asks nothing of the host), so that other work with
-  // the host may go on meanwhile.
-  void LoadFromFile(const std::string& fileName, const std::function<void()>& beside);
   void LoadFromText(const std::string& bytes);     // the same, from bytes
   std::string SaveToText() const;                  // the written form
   // Writes the library to `fileName` (empty: ConfigPath), with `backup` a
@@ -179,8 +175,7 @@ class SceneryLibrary {
   // For each of `areas`, in their order: true when the area's folder (below
   // SimulatorFolder when it is relative) exists and holds a "scenery"
   // sub-folder, which the simulator needs to find its files.  As a rule one
-  // look at the disk per area, the sub-folder's; the host may look at the
-  // folders of a whole library side by side.
+  // look at the disk per area, the sub-folder's.
   std::vector<bool> HaveSceneryFolders(const std::vector<const Area*>& areas) const;
 
   // Tree operations.

@@ -182,63 +182,21 @@ class RecordReader {
   uint32_t found_ = 0;  // the keys of the section read last, bit i for kRecordKeyNames[i]
 };
 
-// The whole of the opened `file` into `bytes`; false on a fault, or when
-// the file grew meanwhile (one byte more than it held is asked for).
-bool ReadOpened(plat::InputFile& file, std::string& bytes) {
-  uint64_t size = 0;
-  size_t got = 0;
-  if (!file.Size(size)) return false;
-  bytes.resize(size_t(size) + 1);
-  const bool read = file.ReadAt(0, bytes.data(), bytes.size(), got).Done() && got <= size;
-  bytes.resize(read ? got : 0);
-  return read;
-}
-
 }  // namespace
 
-void SceneryLibrary::LoadFromFile(const std::string& fileName) { LoadFromFile(fileName, nullptr); }
-
-void SceneryLibrary::LoadFromFile(const std::string& fileName,
-                                  const std::function<void()>& beside) {
+void SceneryLibrary::LoadFromFile(const std::string& fileName) {
   std::string bytes;
-  std::optional<FatalError> failure;
-  const auto load = [&] {
-    try {
-      LoadFromText(bytes);
-    } catch (const FatalError& e) {
-      failure = e;
-    }
-  };
-  const auto readAsAlways = [&] {
-    if (const plat::FileResult read = plat::ReadWholeFile(fileName, bytes); !read)
-      throw FatalError(read.Tell("read", fileName));
-  };
-  // The work beside begins before the file is read: the file is opened
-  // here and read on this thread with that work under way.  A file that
-  // does not open or read so is read as always, which tells the cause.
-  std::unique_ptr<plat::InputFile> opened;
-  if (beside && plat::OpenInputFile(fileName, opened)) {
-    bool read = false;
-    plat::RunSideBySide(beside, [&] {
-      read = ReadOpened(*opened, bytes);
-      if (read) load();
-    });
-    if (!read) {
-      readAsAlways();
-      load();
-    }
-  } else {
-    readAsAlways();
-    if (beside) plat::RunSideBySide(beside, load);
-    else load();
-  }
-  if (failure) {
+  if (const plat::FileResult read = plat::ReadWholeFile(fileName, bytes); !read)
+    throw FatalError(read.Tell("read", fileName));
+  try {
+    LoadFromText(bytes);
+  } catch (const FatalError& e) {
     // The user learns which file holds the value, and the ways to mend it.
     std::string remedy = "; correct it with a text editor";
     const std::string backup = winpath::ExtractFilePath(fileName) + "scenery.~cfg";
     if (plat::FileExists(backup))
       remedy += ", or put back the copy saved before the last change, " + backup;
-    throw FatalError(fileName + ": " + failure->what() + remedy);
+    throw FatalError(fileName + ": " + e.what() + remedy);
   }
 }
 

@@ -549,7 +549,7 @@ void SceneryLibrary::ToggleLayer(int32_t layer) {
 std::vector<int32_t> SceneryLibrary::PackageComponentLayers() const {
   // Every component with a <Layer> counts, also one of a package that is
   // off: switched on again it stands where its number says.
-  const AddonPackages packages = PackageSearch(Served, Report).Finish();
+  const AddonPackages packages = FindAddonPackages(Served, Report);
   std::vector<int32_t> layers;
   for (const AddonPackage& package : packages.Packages)
     for (const SceneryComponent& component : package.Scenery)

@@ -73,10 +73,7 @@ bool IsFolderLink(const std::string& folder) {
 // `folder` as it is told to the user: full, without a trailing backslash
 // except for a drive root.
 std::string Shown(const std::string& folder) {
-  std::string full = plat::FullPath(folder);
-  if (full.empty()) full = folder;
-  if (full.size() > 3 && full.back() == '\\') full.pop_back();
-  return full;
+  return winpath::FullFolder(folder, plat::FullPath, true);
 }
 
 // Why removing the tree at `folder` could destroy more than one layer's
@@ -125,8 +122,7 @@ std::string MissingDrive(const std::string& folder) {
 // tree operations see them.  Their problems are the listing's and the
 // check's to tell, not a removal's.
 AddonPackages FindPackages(std::optional<Simulator> simulator) {
-  PackageSearch search(simulator, nullptr);
-  return search.Finish();
+  return FindAddonPackages(simulator, nullptr);
 }
 
 // Why removing or emptying the tree at `folder` would destroy an add-on
@@ -169,17 +165,13 @@ std::vector<bool> SceneryLibrary::HaveSceneryFolders(const std::vector<const Are
   // A "scenery" folder inside it shows that the folder is there.  Only a
   // path that the full-path rule may read otherwise at its end than inside
   // ("..", trailing dots or blanks, a drive alone, a device name) is looked
-  // at by itself as well.  The paths are made as they are looked at, so
-  // that a large library does not hold them all at once.
-  const auto folderOf = [&](size_t i) { return Absolute(SimulatorFolder, areas[i]->Local); };
-  std::vector<bool> plain(areas.size());
-  std::vector<bool> found = plat::FoldersExist(areas.size(), [&](size_t i) {
-    std::string folder = folderOf(i);
-    plain[i] = winpath::IsPlainFullPath(folder);
-    return folder += "\\scenery";
-  });
-  for (size_t i = 0; i < areas.size(); ++i)
-    if (found[i] && !plain[i]) found[i] = plat::FolderExists(folderOf(i));
+  // at by itself as well.
+  std::vector<bool> found(areas.size());
+  for (size_t i = 0; i < areas.size(); ++i) {
+    const std::string folder = Absolute(SimulatorFolder, areas[i]->Local);
+    found[i] = plat::FolderExists(folder + "\\scenery") &&
+               (winpath::IsPlainFullPath(folder) || plat::FolderExists(folder));
+  }
   return found;
 }
 

@@ -31,15 +31,17 @@ TEST(XmlReader, DecodesEveryEncodingToUtf8) {
       {std::string("\xFE\xFF\0<\0a\0/\0>\xD8\x3D\xDE\x00", 14), "<a/>\xF0\x9F\x98\x80"},  // BE, a pair
   };
   for (const Case& c : cases) {
-    std::string text, error;
-    EXPECT_TRUE(xml::DecodeDocument(c.Bytes, text, error)) << error;
+    std::string text;
+    const FormatProblem problem = xml::DecodeDocument(c.Bytes, text);
+    EXPECT_FALSE(problem) << problem.Text;
     EXPECT_EQ(text, c.Text);
   }
-  std::string text, error;
-  EXPECT_FALSE(xml::DecodeDocument(std::string("\xFF\xFE<\0a", 5), text, error));
-  EXPECT_FALSE(xml::DecodeDocument(std::string("\xFF\xFE\x00\xDC", 4), text, error));
-  EXPECT_EQ(error, "it is not valid UTF-16: it holds half of a surrogate pair");
-  EXPECT_FALSE(xml::DecodeDocument(std::string(xml::kMaxBytes + 1, ' '), text, error));
+  std::string text;
+  EXPECT_EQ(xml::DecodeDocument(std::string("\xFF\xFE<\0a", 5), text).Text,
+            "it is not valid UTF-16: it ends in half a character");
+  EXPECT_EQ(xml::DecodeDocument(std::string("\xFF\xFE\x00\xDC", 4), text).Text,
+            "it is not valid UTF-16: it holds half of a surrogate pair");
+  EXPECT_TRUE(xml::DecodeDocument(std::string(xml::kMaxBytes + 1, ' '), text));
 }
 
 // What a reading tells, written out: "<name>" for an element's start,
@@ -82,14 +84,14 @@ TEST(XmlReader, ReadsElementsAttributesTextAndReferences) {
       "  <Data><![CDATA[<not> & markup]]></Data>\r\n"
       "</Root>\r\n<!-- after -->";
   Recorded read;
-  std::string error;
-  ASSERT_TRUE(xml::Read(doc, read, error)) << error;
+  const FormatProblem problem = xml::Read(doc, read);
+  ASSERT_FALSE(problem) << problem.Text;
   EXPECT_EQ(read.Out,
             "<Root>@Type=A&B;@id=x;[\r\n  ]<Path>[ C:\\a <b> AB '\" ]</>[\r\n  ]<Empty></>"
             "[\r\n  ]<Data>[<not> & markup]</>[\r\n]</>");
   // With a mark, read where it stands after it: the same.
   Recorded marked;
-  ASSERT_TRUE(xml::Read("\xEF\xBB\xBF" + doc, marked, error)) << error;
+  ASSERT_FALSE(xml::Read("\xEF\xBB\xBF" + doc, marked));
   EXPECT_EQ(marked.Out, read.Out);
   EXPECT_TRUE(xml::SameAsciiCase("AddOn.Name", "addon.NAME"));
   EXPECT_FALSE(xml::SameAsciiCase("AddOn.Name", "AddOn.Nam"));
@@ -131,9 +133,7 @@ TEST(XmlReader, RefusesWhatIsNotWellFormedAndSaysWhere) {
   };
   for (const auto& c : cases) {
     Recorded read;
-    std::string error;
-    EXPECT_FALSE(xml::Read(c.Doc, read, error)) << c.Doc;
-    EXPECT_EQ(error, c.Error) << c.Doc;
+    EXPECT_EQ(xml::Read(c.Doc, read).Text, c.Error) << c.Doc;
   }
 }
 
@@ -145,13 +145,12 @@ TEST(XmlReader, NestingIsBounded) {
     return doc;
   };
   Recorded read;
-  std::string error;
-  EXPECT_TRUE(xml::Read(nested(xml::kMaxDepth), read, error)) << error;
+  EXPECT_FALSE(xml::Read(nested(xml::kMaxDepth), read));
   EXPECT_EQ(read.Deepest, xml::kMaxDepth);
-  EXPECT_FALSE(xml::Read(nested(xml::kMaxDepth + 1), read, error));
-  EXPECT_EQ(error, "line 1: elements are nested more than 64 deep");
+  EXPECT_EQ(xml::Read(nested(xml::kMaxDepth + 1), read).Text,
+            "line 1: elements are nested more than 64 deep");
   // Far deeper than any stack would take, refused as early.
-  EXPECT_FALSE(xml::Read(std::string(1000000, '<').replace(0, 1, "<a>"), read, error));
+  EXPECT_TRUE(xml::Read(std::string(1000000, '<').replace(0, 1, "<a>"), read));
 }
 
 // ------------------------------------------------------------ add-on.xml
@@ -204,21 +203,20 @@ TEST(PackageDescription, TakesTheFirstElementOfEachKindWhereItBelongs) {
   const struct {
     std::string Body;
     std::string Name, Folder;  // of the one component taken
-    std::string FoldedFolder;  // "": not plain
   } cases[] = {
       {"<AddOn.Component><Category>Scenery</Category><Name>A</Name><Name>B</Name>"
        "<Path>P</Path><Path>Q</Path></AddOn.Component>",
-       "A", "C:\\Addons\\My Pack\\P", "c:\\addons\\my pack\\p"},
+       "A", "C:\\Addons\\My Pack\\P"},
       {"<addon.component><CATEGORY>Scenery</CATEGORY><name>Low</name><path>Low</path>"
        "</addon.component>",
-       "Low", "C:\\Addons\\My Pack\\Low", "c:\\addons\\my pack\\low"},
+       "Low", "C:\\Addons\\My Pack\\Low"},
       {"<AddOn.Component><Category>Scenery</Category><Extra><Name>Deep</Name><Path>Deep</Path>"
        "</Extra><Path>Sc&amp;en<![CDATA[ery]]>&#x21;</Path></AddOn.Component>",
-       "My Pack", "C:\\Addons\\My Pack\\Sc&enery!", "c:\\addons\\my pack\\sc&enery!"},
+       "My Pack", "C:\\Addons\\My Pack\\Sc&enery!"},
       {"<Other><AddOn.Component><Category>Scenery</Category><Path>No</Path></AddOn.Component>"
        "</Other><AddOn.Component><Category>Scenery</Category><Path>Sub\\..\\Yes</Path>"
        "</AddOn.Component>",
-       "My Pack", "C:\\Addons\\My Pack\\Yes", ""},
+       "My Pack", "C:\\Addons\\My Pack\\Yes"},
   };
   for (const auto& c : cases) {
     AddonPackage package;
@@ -229,7 +227,6 @@ TEST(PackageDescription, TakesTheFirstElementOfEachKindWhereItBelongs) {
     ASSERT_EQ(package.Scenery.size(), 1u) << c.Body;
     EXPECT_EQ(package.Scenery[0].Name, c.Name) << c.Body;
     EXPECT_EQ(package.Scenery[0].Folder, c.Folder) << c.Body;
-    EXPECT_EQ(package.Scenery[0].FoldedFolder, c.FoldedFolder) << c.Body;
   }
   // The root's Type in another case, and the second <AddOn.Name> unread.
   AddonPackage package;

@@ -473,31 +473,6 @@ TEST_F(ConfigFiles, MissingFileThrowsNamingIt) {
   }
 }
 
-// Work given to run beside the load runs once, and the load ends as one
-// without it: the library read, or the same error for a file that is not
-// there or is a folder.
-TEST_F(ConfigFiles, WorkBesideTheLoadRunsOnceAndChangesNothing) {
-  const auto load = [this](const std::function<void()>& beside) -> std::string {
-    SceneryLibrary cfg;
-    try {
-      cfg.LoadFromFile(target_, beside);
-    } catch (const FatalError& e) {
-      return e.what();
-    }
-    return cfg.Sections.at(0).Record->Title + " ... [" + cfg.Sections.back().Name + "]";
-  };
-  for (const char* kind : {"missing", "small", "large", "folder"}) {
-    SCOPED_TRACE(kind);
-    fs::remove_all(Host("scenery.cfg"));
-    if (kind[0] == 's') ts::WriteFile(Host("scenery.cfg"), oldText_);
-    if (kind[0] == 'l') ts::WriteFile(Host("scenery.cfg"), oldText_ + std::string(300000, '\n') + "[Last]\n");
-    if (kind[0] == 'f') ts::MakeDirs(Host("scenery.cfg"));
-    int ran = 0;
-    EXPECT_EQ(load([&ran] { ++ran; }), load(nullptr));
-    EXPECT_EQ(ran, kind[0] == 'm' ? 0 : 1);
-  }
-}
-
 // ------------------------------------------------------------ locating
 
 TEST(Locating, FindsTheFileThenLoadsIt) {

@@ -196,63 +196,63 @@ struct ParsedCommand {
     State.Library->SimulatorFolder = "C:\\FS9\\";
     app::ReadCommandLine(State, words);
   }
-  int Parse() { return app::ParseCommand(State); }
+  app::ParseOutcome Parse() { return app::ParseCommand(State).Outcome; }
 };
 
 TEST(ArgumentRows, WordCountsAndOptionWords) {
-  EXPECT_EQ(ParsedCommand({}).Parse(), app::kParseInvalid);
-  EXPECT_EQ(ParsedCommand({"-g"}).Parse(), app::kParseOk);
-  EXPECT_EQ(ParsedCommand({"-G"}).Parse(), app::kParseOk);  // lower-cased on the command line
-  EXPECT_EQ(ParsedCommand({"-g", "extra"}).Parse(), app::kParseInvalid);
-  EXPECT_EQ(ParsedCommand({"-s"}).Parse(), app::kParseOk);
-  EXPECT_EQ(ParsedCommand({"-di"}).Parse(), app::kParseOk);
-  EXPECT_EQ(ParsedCommand({"-q"}).Parse(), app::kParseInvalid);
-  EXPECT_EQ(ParsedCommand({"-d"}).Parse(), app::kParseInvalid);
-  EXPECT_EQ(ParsedCommand({"-d", "1", "2"}).Parse(), app::kParseInvalid);
+  EXPECT_EQ(ParsedCommand({}).Parse(), app::ParseOutcome::Invalid);
+  EXPECT_EQ(ParsedCommand({"-g"}).Parse(), app::ParseOutcome::Ok);
+  EXPECT_EQ(ParsedCommand({"-G"}).Parse(), app::ParseOutcome::Ok);  // lower-cased on the command line
+  EXPECT_EQ(ParsedCommand({"-g", "extra"}).Parse(), app::ParseOutcome::Invalid);
+  EXPECT_EQ(ParsedCommand({"-s"}).Parse(), app::ParseOutcome::Ok);
+  EXPECT_EQ(ParsedCommand({"-di"}).Parse(), app::ParseOutcome::Ok);
+  EXPECT_EQ(ParsedCommand({"-q"}).Parse(), app::ParseOutcome::Invalid);
+  EXPECT_EQ(ParsedCommand({"-d"}).Parse(), app::ParseOutcome::Invalid);
+  EXPECT_EQ(ParsedCommand({"-d", "1", "2"}).Parse(), app::ParseOutcome::Invalid);
 }
 
 TEST(ArgumentRows, LayerNumbersAreStrict) {
   ParsedCommand md({"-md", "0x10"});
-  EXPECT_EQ(md.Parse(), app::kParseOk);
+  EXPECT_EQ(md.Parse(), app::ParseOutcome::Ok);
   EXPECT_EQ(md.State.Arguments.Layer, 16);
   EXPECT_THROW(ParsedCommand({"-md", "abc"}).Parse(), FatalError);
   EXPECT_THROW(ParsedCommand({"-t", ""}).Parse(), FatalError);
   // A wrong word count is refused before the number is read.
-  EXPECT_EQ(ParsedCommand({"-md", "abc", "x"}).Parse(), app::kParseInvalid);
+  EXPECT_EQ(ParsedCommand({"-md", "abc", "x"}).Parse(), app::ParseOutcome::Invalid);
 }
 
 TEST(ArgumentRows, SwitchIsTrueOnlyForTheWordOne) {
   ParsedCommand x1({"-x", "1"});
-  EXPECT_EQ(x1.Parse(), app::kParseOk);
+  EXPECT_EQ(x1.Parse(), app::ParseOutcome::Ok);
   EXPECT_TRUE(x1.State.Arguments.AutoRemove);
   for (const char* word : {"0", "2", "01", "true", "0x1"}) {
     ParsedCommand x({"-x", word});
-    EXPECT_EQ(x.Parse(), app::kParseOk);
+    EXPECT_EQ(x.Parse(), app::ParseOutcome::Ok);
     EXPECT_FALSE(x.State.Arguments.AutoRemove) << word;
   }
 }
 
 TEST(ArgumentRows, BglFilterAndVersion) {
   ParsedCommand ok({"-v-", "5", "9", "0x3fff"});
-  EXPECT_EQ(ok.Parse(), app::kParseOk);
+  EXPECT_EQ(ok.Parse(), app::ParseOutcome::Ok);
   EXPECT_EQ(ok.State.Arguments.Layer, 5);
   EXPECT_EQ(ok.State.Arguments.Version, 9);
   EXPECT_EQ(ok.State.Arguments.Filter, 16383);
-  EXPECT_EQ(ParsedCommand({"-v+", "5", "0", "0"}).Parse(), app::kParseOk);
-  EXPECT_EQ(ParsedCommand({"-v-", "5", "9", "16384"}).Parse(), app::kParseInvalid);
-  EXPECT_EQ(ParsedCommand({"-v-", "5", "9", "-1"}).Parse(), app::kParseInvalid);
-  EXPECT_EQ(ParsedCommand({"-v-", "5", "9", "abc"}).Parse(), app::kParseInvalid);
-  EXPECT_EQ(ParsedCommand({"-v-", "5", "abc", "1"}).Parse(), app::kParseInvalid);
+  EXPECT_EQ(ParsedCommand({"-v+", "5", "0", "0"}).Parse(), app::ParseOutcome::Ok);
+  EXPECT_EQ(ParsedCommand({"-v-", "5", "9", "16384"}).Parse(), app::ParseOutcome::Invalid);
+  EXPECT_EQ(ParsedCommand({"-v-", "5", "9", "-1"}).Parse(), app::ParseOutcome::Invalid);
+  EXPECT_EQ(ParsedCommand({"-v-", "5", "9", "abc"}).Parse(), app::ParseOutcome::Invalid);
+  EXPECT_EQ(ParsedCommand({"-v-", "5", "abc", "1"}).Parse(), app::ParseOutcome::Invalid);
   for (const char* version : {"6", "7", "10"})
-    EXPECT_EQ(ParsedCommand({"-v-", "5", version, "1"}).Parse(), app::kParseOk) << version;
+    EXPECT_EQ(ParsedCommand({"-v-", "5", version, "1"}).Parse(), app::ParseOutcome::Ok) << version;
   for (const char* version : {"8", "5", "-1", "11"})
-    EXPECT_EQ(ParsedCommand({"-v+", "5", version, "1"}).Parse(), app::kParseInvalid) << version;
+    EXPECT_EQ(ParsedCommand({"-v+", "5", version, "1"}).Parse(), app::ParseOutcome::Invalid) << version;
   EXPECT_THROW(ParsedCommand({"-v-", "x", "9", "1"}).Parse(), FatalError);
 }
 
 TEST(ArgumentRows, EachArgumentGoesIntoTheFieldNamedForIt) {
   ParsedCommand copy({"-c", "C:/no/source", "%f\\new", "2"});
-  EXPECT_EQ(copy.Parse(), app::kParseNoFolder);  // the source must exist as written
+  EXPECT_EQ(copy.Parse(), app::ParseOutcome::NoFolder);  // the source must exist as written
   EXPECT_EQ(copy.State.Arguments.SourceFolder, "c:\\no\\source");  // lower-cased
   EXPECT_EQ(copy.State.Arguments.DestFolder, "C:\\FS9\\new");
   EXPECT_EQ(copy.State.Arguments.Overwrite, 2);
@@ -260,11 +260,11 @@ TEST(ArgumentRows, EachArgumentGoesIntoTheFieldNamedForIt) {
   EXPECT_EQ(copy.State.Arguments.Folder, "");
   // A message is no path: its '/' stay, and it is not looked for on disk.
   ParsedCommand pause({"-p", "see %f/readme"});
-  EXPECT_EQ(pause.Parse(), app::kParseOk);
+  EXPECT_EQ(pause.Parse(), app::ParseOutcome::Ok);
   EXPECT_EQ(pause.State.Arguments.Message, "see C:\\FS9\\/readme");
   EXPECT_EQ(pause.State.Arguments.Folder, "");
   ParsedCommand find({"-ft", "My Title", "1"});
-  EXPECT_EQ(find.Parse(), app::kParseOk);
+  EXPECT_EQ(find.Parse(), app::ParseOutcome::Ok);
   EXPECT_EQ(find.State.Arguments.Title, "my title");
   EXPECT_TRUE(find.State.Arguments.Activate);
   EXPECT_FALSE(find.State.Arguments.AutoRemove);
@@ -272,9 +272,9 @@ TEST(ArgumentRows, EachArgumentGoesIntoTheFieldNamedForIt) {
 
 TEST(ArgumentRows, ParseResetsTheArgumentsOfTheLastCommand) {
   ParsedCommand p({"-md", "3"});
-  EXPECT_EQ(p.Parse(), app::kParseOk);
+  EXPECT_EQ(p.Parse(), app::ParseOutcome::Ok);
   app::ReadCommandLine(p.State, {"-s"});
-  EXPECT_EQ(p.Parse(), app::kParseOk);
+  EXPECT_EQ(p.Parse(), app::ParseOutcome::Ok);
   EXPECT_EQ(p.State.Arguments.Layer, -1);
   EXPECT_STREQ(p.State.Parsed->Word, "-s");
 }

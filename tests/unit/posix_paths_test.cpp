@@ -371,19 +371,19 @@ TEST_F(PosixPaths, RegistryFilesReadOncePerProcess) {
   EXPECT_TRUE(plat::RegKeyExists(plat::RegRoot::CurrentUser, fs9));
   EXPECT_TRUE(plat::RegKeyExists(plat::RegRoot::CurrentUser, "SOFTWARE\\microsoft"));
   EXPECT_FALSE(plat::RegKeyExists(plat::RegRoot::LocalMachine, fs9));
-  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, fs9, "apppath", value),
-            plat::RegResult::Ok);
+  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, fs9, "apppath", value).Outcome,
+            plat::FileOutcome::Done);
   EXPECT_EQ(value, "C:\\FS9\\");
   value = "kept";
-  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, fs9, "Number", value),
-            plat::RegResult::WrongType);
-  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, fs9, "None", value),
-            plat::RegResult::NotFound);
+  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, fs9, "Number", value).Outcome,
+            plat::FileOutcome::WrongKind);
+  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, fs9, "None", value).Outcome,
+            plat::FileOutcome::Missing);
   EXPECT_EQ(value, "kept");
   EXPECT_EQ(plat::RegReadString(plat::RegRoot::LocalMachine,
                                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                                "Common AppData", value),
-            plat::RegResult::Ok);
+                                "Common AppData", value).Outcome,
+            plat::FileOutcome::Done);
   EXPECT_EQ(value, "C:\\ProgramData");  // up to the first NUL
 
   // Parsed once: a later change of the file is not seen until the caches are reset.
@@ -391,8 +391,8 @@ TEST_F(PosixPaths, RegistryFilesReadOncePerProcess) {
   EXPECT_TRUE(plat::RegKeyExists(plat::RegRoot::CurrentUser, fs9));
   plat::posix::ResetCaches();
   EXPECT_FALSE(plat::RegKeyExists(plat::RegRoot::CurrentUser, fs9));
-  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, fs9, "AppPath", value),
-            plat::RegResult::NotFound);
+  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, fs9, "AppPath", value).Outcome,
+            plat::FileOutcome::Missing);
 }
 
 }  // namespace

@@ -104,8 +104,8 @@ TEST_F(PrefixSearch, ProtonPrefixInASecondLibrary) {
   EXPECT_EQ(Notes(), "");
   // The chosen prefix's registry is the one read.
   std::string value;
-  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, simkeys::kFSXSteamEdition, "AppPath", value),
-            plat::RegResult::Ok);
+  EXPECT_EQ(plat::RegReadString(plat::RegRoot::CurrentUser, simkeys::kFSXSteamEdition, "AppPath", value).Outcome,
+            plat::FileOutcome::Done);
   EXPECT_EQ(value, "C:\\FSX-SE");
   // The first library holding one wins.
   ts::MakeDirs(Steam() + "/" + kProton);

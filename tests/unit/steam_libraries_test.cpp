@@ -19,8 +19,8 @@ TEST(SteamLibraries, PathOfEachNumberedBlock) {
       "\t\"2\"\n\t{\n\t\t\"path\"\t\t\"/mnt/games/Steam Library\"\n\t}\n"
       "}\n";
   std::vector<std::string> folders = {"stale"};
-  std::string error;
-  ASSERT_TRUE(steam::LibraryFolders(vdf, folders, error)) << error;
+  const FormatProblem problem = steam::LibraryFolders(vdf, folders);
+  ASSERT_FALSE(problem) << problem.Text;
   EXPECT_EQ(folders, (std::vector<std::string>{"/home/pilot/.local/share/Steam", "/mnt/games/Steam Library"}));
 }
 
@@ -29,21 +29,20 @@ TEST(SteamLibraries, OlderClientsNameTheFolderItself) {
       "\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1600000000\"\n"
       "\t\"ContentStatsID\"\t\t\"-362\"\n\t\"1\"\t\t\"/mnt/old library\"\n\t\"2\"\t\t\"\"\n}\n";
   std::vector<std::string> folders;
-  std::string error;
-  ASSERT_TRUE(steam::LibraryFolders(vdf, folders, error)) << error;
+  const FormatProblem problem = steam::LibraryFolders(vdf, folders);
+  ASSERT_FALSE(problem) << problem.Text;
   EXPECT_EQ(folders, (std::vector<std::string>{"/mnt/old library"}));
 }
 
 TEST(SteamLibraries, MalformedOrForeignTextListsNothing) {
   std::vector<std::string> folders;
-  std::string error;
-  EXPECT_FALSE(steam::LibraryFolders("\"libraryfolders\" { \"0\" { \"path\" \"/x\" }", folders, error));
-  EXPECT_EQ(error, "line 1: a block is not closed");
+  EXPECT_EQ(steam::LibraryFolders("\"libraryfolders\" { \"0\" { \"path\" \"/x\" }", folders).Text,
+            "line 1: a block is not closed");
   EXPECT_TRUE(folders.empty());
-  EXPECT_FALSE(steam::LibraryFolders("\"AppState\" { \"appid\" \"314160\" }", folders, error));
-  EXPECT_EQ(error, "it holds no 'libraryfolders' block");
-  EXPECT_FALSE(steam::LibraryFolders("\"libraryfolders\" \"/x\"", folders, error));
-  EXPECT_FALSE(steam::LibraryFolders("", folders, error));
+  EXPECT_EQ(steam::LibraryFolders("\"AppState\" { \"appid\" \"314160\" }", folders).Text,
+            "it holds no 'libraryfolders' block");
+  EXPECT_TRUE(steam::LibraryFolders("\"libraryfolders\" \"/x\"", folders));
+  EXPECT_TRUE(steam::LibraryFolders("", folders));
   EXPECT_TRUE(folders.empty());
 }
 

@@ -82,6 +82,30 @@ TEST(Encoding, Utf16) {
   EXPECT_EQ(FromUtf16(std::u16string{'x', 0xD800, 'y', 0xDC00}), "x\xEF\xBF\xBDy\xEF\xBF\xBD");
 }
 
+// UTF-16 bytes in either order: what is no UTF-16 is kept as far as it can
+// be (a half pair as U+FFFD, an odd last byte left out) and told.
+TEST(Encoding, Utf16BytesDecodedAndTheirFaultsTold) {
+  const struct {
+    std::string Bytes;
+    bool BigEndian;
+    std::string Text;
+    Utf16Fault Fault;
+  } cases[] = {
+      {std::string("a\0\xE4\0", 4), false, "a\xC3\xA4", Utf16Fault::None},
+      {std::string("\0a\0\xE4", 4), true, "a\xC3\xA4", Utf16Fault::None},
+      {std::string("\x3D\xD8\x00\xDE", 4), false, "\xF0\x9F\x98\x80", Utf16Fault::None},
+      {std::string("\x00\xDCx\0", 4), false, "\xEF\xBF\xBDx", Utf16Fault::HalfSurrogate},
+      {std::string("a\0b", 3), false, "a", Utf16Fault::OddLength},
+      {"", false, "", Utf16Fault::None},
+  };
+  for (const auto& c : cases) {
+    Utf16Fault fault = Utf16Fault::None;
+    EXPECT_EQ(DecodeUtf16(c.Bytes, c.BigEndian, &fault), c.Text);
+    EXPECT_EQ(fault, c.Fault) << c.Text;
+    EXPECT_EQ(DecodeUtf16(c.Bytes, c.BigEndian), c.Text);
+  }
+}
+
 TEST(Encoding, BatchAndSettingsFilesTellTheirEncoding) {
   struct Case {
     std::string Bytes;

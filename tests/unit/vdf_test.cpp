@@ -12,18 +12,17 @@ using vdf::Entry;
 
 std::vector<Entry> ParseOk(const std::string& text) {
   std::vector<Entry> entries;
-  std::string error;
-  EXPECT_TRUE(vdf::Parse(text, entries, error)) << error;
-  EXPECT_EQ(error, "");
+  const FormatProblem problem = vdf::Parse(text, entries);
+  EXPECT_FALSE(problem) << problem.Text;
   return entries;
 }
 
 std::string ParseError(const std::string& text) {
   std::vector<Entry> entries = {Entry{}};
-  std::string error;
-  EXPECT_FALSE(vdf::Parse(text, entries, error)) << text;
+  const FormatProblem problem = vdf::Parse(text, entries);
+  EXPECT_TRUE(problem) << text;
   EXPECT_TRUE(entries.empty());
-  return error;
+  return problem.Text;
 }
 
 TEST(KeyValues, NestedBlocksCommentsAndUnquotedWords) {

@@ -20,6 +20,25 @@ std::string Rel(const std::string& base, const std::string& dest) {
 
 }  // namespace
 
+// ---------------------------------------------------------------- FullFolder
+
+namespace {
+std::string InX(const std::string& path) { return winpath::FullPath(path, "C:\\x\\"); }
+std::string Fails(const std::string&) { return std::string(); }
+}  // namespace
+
+// A folder made full by the host's rule, without its trailing backslash but
+// a drive root's; where the rule fails, nothing, or the folder as written.
+TEST(WinpathFullFolder, FullWithoutTrailingBackslash) {
+  EXPECT_EQ(winpath::FullFolder("C:\\Addons\\Pack", &Fails), "C:\\Addons\\Pack");  // plain: its own
+  EXPECT_EQ(winpath::FullFolder("C:\\Addons\\Pack\\", &InX), "C:\\Addons\\Pack");
+  EXPECT_EQ(winpath::FullFolder("Pack\\..\\Other\\", &InX), "C:\\x\\Other");
+  EXPECT_EQ(winpath::FullFolder("C:\\", &InX), "C:\\");
+  EXPECT_EQ(winpath::FullFolder("C:\\Pack\\.", &InX), "C:\\Pack");
+  EXPECT_EQ(winpath::FullFolder("Pack\\", &Fails), "");
+  EXPECT_EQ(winpath::FullFolder("Pack\\", &Fails, true), "Pack");
+}
+
 // ---------------------------------------------------------------- FullPath
 
 TEST(WinpathFullPath, RelativeAgainstTheCurrentFolder) {

@@ -11,6 +11,7 @@
 
 #include "platform/posix/posix_internal.h"
 #include "platform/posix/posix_temp_entry.h"
+#include "platform/posix/windows_rules.h"
 #include "platform/text_encoding.h"
 #include "platform/winpath.h"
 
@@ -30,41 +31,33 @@ bool SameEntry(const Resolved& a, const Resolved& b) {
          fa.st_dev == fb.st_dev && fa.st_ino == fb.st_ino;
 }
 
-// Removes `name` in `folder` (reached through `dir`), whose lstat is `lst`,
-// unless it is or leads to a folder or a read-only file (a broken link goes).
-FileResult RemoveFileIn(int dir, const std::string& folder, const std::string& name,
+// Removes `name` in `folder`, whose lstat is `lst`, unless it is or leads
+// to a folder or a read-only file (a broken link goes).
+FileResult RemoveFileIn(const std::string& folder, const std::string& name,
                         const struct stat& lst) {
   struct stat st = lst;
   if (S_ISLNK(st.st_mode) && ::stat(JoinHost(folder, name).c_str(), &st) != 0) st = lst;
-  if (S_ISDIR(st.st_mode)) return {FileOutcome::WrongKind, "it is a folder"};
-  if (!S_ISLNK(st.st_mode) && IsReadOnlyMode(st.st_mode)) return ResultOf(FileOutcome::ReadOnly);
-  if (Sys().Unlink(dir, name.c_str(), 0) != 0) return ResultOfErrno(errno);
+  switch (RemovalOutcome(st)) {
+    case FileOutcome::WrongKind: return {FileOutcome::WrongKind, "it is a folder"};
+    case FileOutcome::ReadOnly: return ResultOf(FileOutcome::ReadOnly);
+    default: break;
+  }
+  if (Sys().Unlink(AT_FDCWD, JoinHost(folder, name).c_str(), 0) != 0) return ResultOfErrno(errno);
   NoteRemoved(folder, name);
   return {};
 }
 
 // Renames `fromName` in `fromFolder` to `toName` in `toFolder`, never over
-// an existing name, and keeps the caches current: the handles of a renamed
-// folder, and of those below it, would name folders under paths that are
-// gone.  0, or an errno value.
+// an existing name, and keeps the folders' names current.  0, or an errno
+// value.
 int RenameEntry(const std::string& fromFolder, const std::string& fromName,
                 const std::string& toFolder, const std::string& toName) {
   At fromAt = InFolder(fromFolder, fromName);
   At toAt = InFolder(toFolder, toName);
   if (Sys().RenameNoReplace(fromAt.Dir, fromAt.Path.c_str(), toAt.Dir, toAt.Path.c_str()) != 0)
     return errno;
-  ForgetFolderHandles(fromFolder, fromName);
-  ForgetFolderHandles(toFolder, toName);
   NoteRenamed(fromFolder, fromName, toFolder, toName);
   return 0;
-}
-
-// Where a new entry `path` goes: a target missing in every spelling (the
-// common case of a copy into a new tree) needs no lookup of its own.
-Resolved ResolveTarget(const std::string& path) {
-  Resolved to = Spelled(path);
-  if (!to.Valid || to.Name.empty() || !SurelyMissing(to.Folder, to.Name)) to = Resolve(path);
-  return to;
 }
 
 // Gives the copy `out` of the file `in` (whose stat is `source`) what
@@ -122,7 +115,6 @@ FileResult MakeFolder(const std::string& path) {
   }
   At at = AtOf(r);
   if (Sys().Mkdir(at.Dir, at.Path.c_str(), 0777) != 0) return ResultOfErrno(errno);
-  ForgetFolderHandles(r.Folder, r.Name);
   NoteAdded(r.Folder, r.Name);
   return {};
 }
@@ -152,26 +144,15 @@ FileResult RemoveEmptyFolder(const std::string& path) {
   At at = AtOf(r);
   if (Sys().Unlink(at.Dir, at.Path.c_str(), AT_REMOVEDIR) != 0)
     return errno == EEXIST ? ResultOf(FileOutcome::NotEmpty) : ResultOfErrno(errno);
-  ForgetFolderHandles(r.Folder, r.Name);
   NoteRemoved(r.Folder, r.Name);
   return {};
 }
 
 FileResult RemoveFile(const std::string& path) {
-  // The path as spelled first, looked at and removed through one handle of
-  // its folder; only a name not there as spelled is resolved.
-  SpelledName spelled;
-  if (!SpellName(path, spelled)) return ResultOf(FileOutcome::BadName);
-  if (spelled.Name.empty()) return {FileOutcome::WrongKind, "it is a drive root"};
-  At at = AtOf(spelled);
-  struct stat lst;
-  if (::fstatat(at.Dir, at.Path.c_str(), &lst, AT_SYMLINK_NOFOLLOW) == 0)
-    return RemoveFileIn(at.Dir, *spelled.Folder, spelled.Name, lst);
   Resolved r = Resolve(path);
   if (!r.Valid || r.Name.empty()) return NotAnEntry(r);
   if (!r.Exists) return ResultOf(FileOutcome::Missing);
-  at = AtOf(r);
-  return RemoveFileIn(at.Dir, r.Folder, r.Name, r.Lstat);
+  return RemoveFileIn(r.Folder, r.Name, r.Lstat);
 }
 
 FileResult FileCopier::Copy(const std::string& source, const std::string& target,
@@ -188,7 +169,7 @@ FileResult FileCopier::Copy(const std::string& source, const std::string& target
   if (::fstat(in, &sourceStat) != 0) return refuse(ResultOfErrno(errno));
   if (!S_ISREG(sourceStat.st_mode)) return refuse({FileOutcome::WrongKind, "it is not a file"});
 
-  Resolved to = ResolveTarget(target);
+  Resolved to = ResolveNew(target);
   if (!to.Valid || to.Name.empty()) return refuse(NotAnEntry(to));
   struct stat targetStat {};
   bool replacing = false;
@@ -197,9 +178,12 @@ FileResult FileCopier::Copy(const std::string& source, const std::string& target
     At at = AtOf(to);
     if (::fstatat(at.Dir, at.Path.c_str(), &targetStat, 0) == 0) {
       replacing = true;
-      if (S_ISDIR(targetStat.st_mode))
-        return refuse({FileOutcome::WrongKind, "a folder of that name is in the way"});
-      if (IsReadOnlyMode(targetStat.st_mode)) return refuse(ResultOf(FileOutcome::ReadOnly));
+      switch (ReplacingOutcome(targetStat)) {
+        case FileOutcome::WrongKind:
+          return refuse({FileOutcome::WrongKind, "a folder of that name is in the way"});
+        case FileOutcome::ReadOnly: return refuse(ResultOf(FileOutcome::ReadOnly));
+        default: break;
+      }
       if (sourceStat.st_dev == targetStat.st_dev && sourceStat.st_ino == targetStat.st_ino)
         return refuse({FileOutcome::OtherFault, "it is the source file itself"});
     }
@@ -225,7 +209,7 @@ FileResult FileCopier::Copy(const std::string& source, const std::string& target
     written = InFolder(folder, finalName);
     out = Sys().Open(written.Dir, written.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
   } else {
-    out = temp.CreateFile(folder);
+    if (const FileResult made = temp.CreateFile(folder, out); !made) return refuse(made);
     written = temp.Where();
     if (temp.Lock()) kept_ = temp.Lock();  // for the next copy into this folder
   }
@@ -237,12 +221,13 @@ FileResult FileCopier::Copy(const std::string& source, const std::string& target
   if (inPlace) {
     if (code != 0) Sys().Unlink(written.Dir, written.Path.c_str(), 0);
   } else if (code == 0) {
-    code = temp.Commit(folder, finalName, replacing);
+    const FileResult moved = temp.Commit(folder, finalName, replacing);
     // A target that another program made while the copy was written is not
     // replaced; unless the copy meant to keep an existing target, that is a
     // fault.
-    if (code == EEXIST && !to.Exists && !failIfExists)
+    if (moved.Outcome == FileOutcome::Exists && !to.Exists && !failIfExists)
       return {FileOutcome::InUse, "another program made it while it was being copied"};
+    if (!moved) return moved;  // the temporary file goes with `temp`
   }
   if (code != 0) return ResultOfErrno(code);  // the temporary file goes with `temp`
   if (inPlace) NoteAdded(folder, finalName);
@@ -262,7 +247,7 @@ FileResult StagedFolder::Make(const std::string& parent) {
   if (::stat(r.Host.c_str(), &st) != 0) return ResultOfErrno(errno);
   if (!S_ISDIR(st.st_mode)) return {FileOutcome::WrongKind, "it is not a folder"};
   auto entry = std::make_unique<TempEntry>();
-  if (!entry->CreateFolder(r.Host)) return ResultOfErrno(errno);
+  if (const FileResult made = entry->CreateFolder(r.Host); !made) return made;
   path_ = folder + entry->Name();
   entry_ = std::move(entry);
   return {};
@@ -270,11 +255,11 @@ FileResult StagedFolder::Make(const std::string& parent) {
 
 FileResult StagedFolder::Commit(const std::string& finalPath) {
   if (!entry_) return ResultOf(FileOutcome::Missing);
-  Resolved to = ResolveTarget(finalPath);
+  Resolved to = ResolveNew(finalPath);
   if (!to.Valid || to.Name.empty()) return NotAnEntry(to);
   if (to.Exists) return ResultOf(FileOutcome::Exists);
-  const int code = entry_->Commit(to.Folder, to.Name, /*replace=*/false);
-  if (code != 0) return ResultOfErrno(code);
+  if (const FileResult moved = entry_->Commit(to.Folder, to.Name, /*replace=*/false); !moved)
+    return moved;
   entry_.reset();
   path_.clear();
   return {};
@@ -282,24 +267,21 @@ FileResult StagedFolder::Commit(const std::string& finalPath) {
 
 FileResult StagedFolder::Discard() {
   if (!entry_) return {};
-  const int code = entry_->Discard();
+  const FileResult dropped = entry_->Discard();
   entry_.reset();
   path_.clear();
-  return ResultOfErrno(code);
+  return dropped;
 }
 
 FileResult RenameFile(const std::string& source, const std::string& target) {
-  // The common case first: both names as spelled, the target missing in
-  // every spelling.  The rename itself then tells whether the source is
-  // there; one that is not is looked up in other spellings below.
+  // The common case first: the target missing in every spelling, the
+  // source there as spelled, which the rename itself tells.  A source not
+  // there so is looked up in other spellings below.
   {
-    // Spelling the target out may take the place that kept the source's
-    // folder: the source is then spelled again.
-    SpelledName from, to;
-    if (SpellName(source, from) && SpellName(target, to) &&
-        (to.Kept() || !from.Kept() || SpellName(source, from)) && !from.Name.empty() &&
-        !to.Name.empty() && SurelyMissing(*to.Folder, to.Name)) {
-      const int code = RenameEntry(*from.Folder, from.Name, *to.Folder, to.Name);
+    const Resolved to = ResolveNew(target);
+    const Resolved from = Spelled(source);
+    if (to.Valid && !to.Name.empty() && !to.Exists && from.Valid && !from.Name.empty()) {
+      const int code = RenameEntry(from.Folder, from.Name, to.Folder, to.Name);
       if (code == 0) return {};
       if (code != ENOENT && code != ENOTDIR) return ResultOfErrno(code);
     }
@@ -307,12 +289,12 @@ FileResult RenameFile(const std::string& source, const std::string& target) {
   Resolved from = Resolve(source);
   if (!from.Valid || from.Name.empty()) return NotAnEntry(from);
   if (!from.Exists) return ResultOf(FileOutcome::Missing);
-  Resolved to = Resolve(target);
+  Resolved to = ResolveNew(target);
   if (!to.Valid || to.Name.empty()) return NotAnEntry(to);
   std::string toName = to.Name;
   if (to.Exists) {
     // Only the entry itself may be renamed to another spelling of its name.
-    if (!SameEntry(from, to)) return ResultOf(FileOutcome::Exists);
+    if (!MayRenameOnto(SameEntry(from, to))) return ResultOf(FileOutcome::Exists);
     toName = GivenName(target);
     if (toName == from.Name) return {};
   }

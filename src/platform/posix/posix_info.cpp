@@ -1,15 +1,13 @@
 // Facts about files and folders: attributes, times, sizes, and whether a
-// folder exists (also for many folders at once, looked at side by side).
+// folder exists.
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <time.h>
 
 #include <cstdlib>
-#include <functional>
 #include <vector>
 
 #include "platform/posix/posix_internal.h"
-#include "platform/winpath.h"
 
 namespace plat::posix {
 namespace {
@@ -29,30 +27,9 @@ bool DosAttributes(const std::string& hostPath, bool followLink, uint32_t& bits)
   return true;
 }
 
-// Whether the folder holding the last component of `windowsPath` (spelled
-// out as `spelled`) is missing in every spelling from the folder above it,
-// as that folder's cached names tell.  A library names thousands of folders
-// side by side in one folder; one that is gone is then ruled out by the
-// names of that folder, not by a lookup of each component of its path in
-// every spelling.  Only for a plain full path (whose host folders follow its
-// text component by component) with a folder between the drive and the
-// last component.
-bool HoldingFolderSurelyMissing(const std::string& windowsPath, const Resolved& spelled) {
-  if (spelled.Name.empty() || !winpath::IsPlainFullPath(windowsPath)) return false;
-  const size_t last = windowsPath.rfind('\\');
-  if (last <= 2) return false;  // directly below the drive's root
-  const size_t before = windowsPath.rfind('\\', last - 1);
-  const size_t slash = spelled.Folder.rfind('/');
-  if (slash == std::string::npos) return false;
-  return SurelyMissing(HostParent(spelled.Folder),
-                       windowsPath.substr(before + 1, last - before - 1));
-}
-
-// The folder test of a path that is not there as spelled (`spelled`):
-// ruled out by the cached names of the folder above its folder where they
-// tell, else looked up in other spellings.
-bool FolderInOtherSpelling(const std::string& windowsPath, const Resolved& spelled) {
-  if (HoldingFolderSurelyMissing(windowsPath, spelled)) return false;
+// The folder test of a path that is not there as spelled: looked up in
+// other spellings.
+bool FolderInOtherSpelling(const std::string& windowsPath) {
   const Resolved r = Resolve(windowsPath);
   if (!r.Exists) return false;
   if (!S_ISLNK(r.Lstat.st_mode)) return S_ISDIR(r.Lstat.st_mode);
@@ -61,30 +38,6 @@ bool FolderInOtherSpelling(const std::string& windowsPath, const Resolved& spell
 }
 
 }  // namespace
-
-At SpelledStatPlace(const Resolved& spelled) {
-  if (spelled.Name.empty()) return {AT_FDCWD, spelled.Host, nullptr};  // a drive root
-  const std::string& folder = spelled.Folder;
-  if (HeldFolder held = KeptFolderHandle(folder)) return {*held, spelled.Name, std::move(held)};
-  // Else from the folder above, whose handle then serves the same name in
-  // each of many folders side by side ("Pack 00001\scenery", "Pack
-  // 00002\scenery", ...).
-  const size_t slash = folder.rfind('/');
-  if (slash != std::string::npos && slash > 0) {
-    if (HeldFolder above = FolderHandle(folder.substr(0, slash))) {
-      std::string below;
-      below.reserve(folder.size() - slash + spelled.Name.size());
-      below.append(folder, slash + 1).append(1, '/').append(spelled.Name);
-      return {*above, std::move(below), std::move(above)};
-    }
-  }
-  return {AT_FDCWD, spelled.Host, nullptr};
-}
-
-bool StatAsSpelled(const Resolved& spelled, struct stat& st) {
-  const At place = SpelledStatPlace(spelled);
-  return ::fstatat(place.Dir, place.Path.c_str(), &st, 0) == 0;
-}
 
 uint64_t ToFileTime(const struct timespec& t) {
   int64_t seconds = int64_t(t.tv_sec) + kUnixEpochInFileTimeSeconds;
@@ -142,28 +95,8 @@ bool FolderExists(const std::string& path) {
   const posix::Resolved spelled = posix::Spelled(path);
   if (!spelled.Valid) return false;
   struct stat st;
-  if (posix::StatAsSpelled(spelled, st)) return S_ISDIR(st.st_mode);
-  return posix::FolderInOtherSpelling(path, spelled);
-}
-
-std::vector<bool> FoldersExist(size_t count, const std::function<std::string(size_t)>& pathOf) {
-  // One stat of each path as spelled, side by side; a path not there so is
-  // looked up in other spellings, as FolderExists does.  A thread pays for
-  // itself past a few thousand stats.
-  constexpr size_t kStatsPerThread = 1024;
-  std::vector<char> found(count, false);
-  posix::LookAtPaths(
-      count, pathOf, kStatsPerThread,
-      [&found](size_t i, int dir, const char* path) {
-        struct stat st;
-        if (::fstatat(dir, path, &st, 0) != 0) return false;
-        found[i] = S_ISDIR(st.st_mode);
-        return true;
-      },
-      [&found](size_t i, const std::string& path, const posix::Resolved& spelled) {
-        found[i] = spelled.Valid && posix::FolderInOtherSpelling(path, spelled);
-      });
-  return std::vector<bool>(found.begin(), found.end());
+  if (::stat(spelled.Host.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  return posix::FolderInOtherSpelling(path);
 }
 
 bool FileExists(const std::string& path) {

@@ -1,6 +1,7 @@
 // Shared pieces of the posix host layer: the prefix and its drives, the
-// resolution of Windows paths to host paths, the per-folder name cache, file
-// facts, and the table of system calls through which files are written.
+// resolution of Windows paths to host paths, the names of folders looked up
+// ignoring case, file facts, and the table of system calls through which
+// files are written.
 // Private to src/platform/posix/ and its tests.
 //
 // May use: platform/ and the POSIX headers.
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/posix/windows_rules.h"
 
 namespace plat::posix {
 
@@ -117,23 +119,11 @@ Resolved Resolve(const std::string& windowsPath);
 // disk (Exists is false).  For a call that tries the spelled path first and
 // resolves only when it is not there.
 Resolved Spelled(const std::string& windowsPath);
-// Spelled, as the folder and name a call on the path needs.  For the common
-// case of a walk, a plain name in the folder of a path spelled out a moment
-// ago, no Resolved is built: Folder is that folder's kept host path (valid
-// until the next path is spelled out).
-struct SpelledName {
-  SpelledName() = default;
-  SpelledName(const SpelledName&) = delete;  // Folder may point into Full
-  SpelledName& operator=(const SpelledName&) = delete;
-  const std::string* Folder = nullptr;  // the host folder holding the name
-  std::string Name;                      // the host name; empty for a drive root
-  std::optional<Resolved> Full;          // Spelled's result, when the short way did not serve
-  // Whether Folder is a kept folder's text, which spelling out another path
-  // may replace.
-  bool Kept() const { return !Full; }
-};
-// False where Spelled's result is not Valid.
-bool SpellName(const std::string& windowsPath, SpelledName& spelled);
+// Resolve for a path that names a new entry as a rule (the target of a copy
+// or a rename): the names of its folder, when that is there as spelled, are
+// looked at first, so that a name missing in every spelling costs one look
+// at its folder.
+Resolved ResolveNew(const std::string& windowsPath);
 
 // ---------------------------------------------------------------- host path text
 
@@ -168,113 +158,34 @@ std::string FinalTarget(const Resolved& r);
 // spellings.  -1 with `error` (an errno value) set when it cannot be opened.
 int OpenForReading(const std::string& path, int& error);
 
-// ---------------------------------------------------------------- folder handles
-
-// A monotonic clock in nanoseconds, cheap enough to read on every call.
-int64_t MonotonicNow();
-// How long what was learnt of a folder serves before the folder is looked at
-// again: its handle, and its names checked against its modification time.
-// A folder replaced or changed by another program is met within this time.
-constexpr int64_t kShortTrustNanoseconds = 100 * 1000 * 1000;
-
-// An open handle of a folder, closed when its last holder lets it go.
-using HeldFolder = std::shared_ptr<const int>;
-
-// A handle (O_PATH) of the host folder `hostFolder`, through which the calls
-// on names in it skip walking the whole path again; null when it cannot be
-// opened.  Handles of the folders used last are kept for a short while (the
-// short trust time), so that a folder replaced by another program is soon
-// met under its path again; one dropped from the cache stays open while a
-// caller still holds it.
-HeldFolder FolderHandle(const std::string& hostFolder);
-// The handle of `hostFolder` when one is kept and still trusted; null
-// otherwise (nothing is opened).
-HeldFolder KeptFolderHandle(const std::string& hostFolder);
-// Drops the handles of `name` in `hostFolder` and of every folder below it,
-// after this layer made, removed or renamed it.
-void ForgetFolderHandles(const std::string& hostFolder, const std::string& name);
-void ClearFolderHandles();
-
-// Where a call finds `name` in `hostFolder`: the folder's handle and the
-// bare name, or AT_FDCWD and the whole path when there is no handle.
+// Where a call finds an entry: a folder handle and a path below it, as the
+// *at calls of the system-call table take them.  This layer names entries
+// by their whole host paths (AT_FDCWD); a temporary entry has a handle.
 struct At {
   int Dir = AT_FDCWD;
   std::string Path;
-  HeldFolder Held;  // keeps Dir open while the At lives
 };
-At InFolder(const std::string& hostFolder, const std::string& name);
-// Where a call finds the entry `r` names: through its folder's handle, or by
-// its whole path for a drive root (which has no name in a folder).
-At AtOf(const Resolved& r);
-At AtOf(const SpelledName& s);
-
-// ---------------------------------------------------------------- batches of looks
-
-// Looks at `count` paths side by side (posix_batch_looks.cpp, behind
-// FoldersExist).  `pathOf(i)` gives the i-th path on
-// the calling thread, as often as needed.  Each path is spelled out there,
-// in order, and given a place: a folder handle the batch holds (`dir`) and
-// the path below it, or AT_FDCWD and the whole host path.  `look(i, dir,
-// path)` runs for each place on one of up to four threads, one thread for
-// fewer than `pathsPerThread` paths, and returns whether it settled the
-// i-th path; it may make system calls and fill the i-th result, nothing
-// else.  `settle(i, path, spelled)` runs on the calling thread, in order,
-// for each path no look settled, among them those that have no place
-// (spelled.Valid false): it may do whatever the calling thread may.  The
-// handles serve the whole batch: a folder that another program replaces
-// meanwhile is met as it was when the batch began.
-using LookAtPlace = std::function<bool(size_t index, int dir, const char* path)>;
-using SettleOnCaller =
-    std::function<void(size_t index, const std::string& path, const Resolved& spelled)>;
-void LookAtPaths(size_t count, const std::function<std::string(size_t)>& pathOf,
-                 size_t pathsPerThread, const LookAtPlace& look, const SettleOnCaller& settle);
-// The same looks begun now and ended by Finish (behind FilesBeingRead), so
-// that the calling thread does other work meanwhile: the paths are spelled
-// out and placed here, now, and looked at on threads of their own (one
-// core left to the caller, at most four).  Finish looks at those no thread
-// has come to yet (beside them, so that all share what is left), waits for
-// their looks, and then settles here the paths no look settled, as
-// LookAtPaths does; `pathOf` gives the same paths as before.  Destroying it
-// without Finish waits for the looks going on; those not begun are not made.
-class LooksBeside {
- public:
-  LooksBeside(size_t count, const std::function<std::string(size_t)>& pathOf, LookAtPlace look);
-  ~LooksBeside();
-  LooksBeside(const LooksBeside&) = delete;
-  LooksBeside& operator=(const LooksBeside&) = delete;
-  void Finish(const std::function<std::string(size_t)>& pathOf, const SettleOnCaller& settle);
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
-};
+inline At InFolder(const std::string& hostFolder, const std::string& name) {
+  return {AT_FDCWD, JoinHost(hostFolder, name)};
+}
+// The entry `r` names (a drive root by its whole path).
+inline At AtOf(const Resolved& r) { return {AT_FDCWD, r.Host}; }
 
 // ---------------------------------------------------------------- name cache
 
 // The host names in `folder` equal to `name` ignoring case, as NTFS
-// compares names (NameKey), in listing order.  Served from a
-// small cache of folders, checked against each folder's modification time,
-// so that looking up many names in one folder stays linear.
+// compares names (NameKey), in listing order.  The names of a few folders
+// are kept, checked against each folder's modification time on every use
+// and updated by this layer's own changes, so that looking up many names
+// in one folder costs one listing of it, not one per name (without them,
+// a listing of a library whose missing areas share one folder, or a copy
+// into a folder of many files, takes time that grows with the square of
+// the folder's size: -l of 10,000 areas, 500 of them missing, 0.02 s with
+// the names kept against 0.51 s, docs/performance.md).
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name);
-// The same with the folder's stat result (links followed) already at hand,
-// and, when `folderHandle` is not -1, the folder's open handle that result
-// was taken of, through which the folder is listed.
+// The same with the folder's stat result (links followed) at hand.
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name,
-                                           const struct stat& folderStat, int folderHandle = -1);
-
-// Whether `name` is missing in every spelling from `folder`, told
-// without looking at the disk: known only when the folder's names were
-// checked against its modification time, under this path, within the short
-// trust time, and only this layer changed a folder since.
-enum class KnownPresence { Missing, Present, Unknown };
-KnownPresence RecentPresence(const std::string& folder, const std::string& name);
-
-// True when the name `name` names no entry in the host folder
-// `folder` in any spelling, as the name cache of the folder tells: from names
-// checked a moment ago, or after one look at the folder through its handle,
-// instead of a lookup of the name and then the folder.  False also when that
-// cannot be told.
-bool SurelyMissing(const std::string& folder, const std::string& name);
+                                           const struct stat& folderStat);
 
 // Keep the cache up to date after this layer's own changes to `folder`.
 void NoteAdded(const std::string& folder, const std::string& hostName);
@@ -284,34 +195,12 @@ void NoteRenamed(const std::string& fromFolder, const std::string& fromName,
                  const std::string& toFolder, const std::string& toName);
 void ClearNameCache();
 
-// `name` upper-cased into `upper` when it is all ASCII (then its order and
-// matching as upper-cased UTF-16 are those of these bytes); false otherwise.
-bool AsciiUpper(std::string_view name, std::string& upper);
-
-// The key names are compared by, as NTFS compares them: the name in UTF-16,
-// upper-cased.  A host name and a name of a Windows path are both UTF-8 (a
-// byte that is not UTF-8 taken as its code page 1252 character), so a host
-// name that is not UTF-8 is still found through the character it means.
-std::u16string NameKey(const std::string& name);
-
 // ---------------------------------------------------------------- file facts
 
 // The facts of the entry `hostPath` named `hostName`, from its lstat result:
 // links to folders are folders with kAttrReparsePoint, links to files are
 // files with the target's facts.
 FileInfo InfoOf(const std::string& hostPath, const std::string& hostName, const struct stat& lst);
-
-// stat (links followed) of the entry at `spelled` (a Spelled result) as
-// spelled: through a kept handle of its folder, else through the handle of
-// the folder above that, opened and kept for the names that follow.  False
-// when nothing is there as spelled.
-bool StatAsSpelled(const Resolved& spelled, struct stat& st);
-// Where StatAsSpelled looks: the folder handle (kept in Held) and the path
-// below it, or AT_FDCWD and the whole host path.
-At SpelledStatPlace(const Resolved& spelled);
-
-// Read-only as Wine shows it: no write permission bit at all.
-inline bool IsReadOnlyMode(mode_t mode) { return (mode & 0222) == 0; }
 
 uint64_t ToFileTime(const struct timespec& t);
 

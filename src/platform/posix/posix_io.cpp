@@ -1,5 +1,5 @@
-// Reading files (also many at once, beside the caller's work), and replacing
-// a file safely (temporary file, flush, rename).
+// Reading files, and replacing a file safely (temporary file, flush,
+// rename).
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <optional>
 #include <utility>
 
 #include "platform/posix/posix_internal.h"
 #include "platform/posix/posix_temp_entry.h"
+#include "platform/posix/windows_rules.h"
 #include "platform/text_encoding.h"
 #include "platform/winpath.h"
 
@@ -56,98 +56,6 @@ class PosixInputFile : public InputFile {
   int fd_;
 };
 
-// Whether the host folder `folder` (below the handle `dir`, a path that
-// ends in '/') holds no entry named `name` in any spelling, as a listing of
-// it tells; false also when it cannot be listed.
-bool MissingInEverySpelling(int dir, const std::string& folder, const std::string& name) {
-  const int fd = ::openat(dir, folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  DIR* listing = ::fdopendir(fd);
-  if (!listing) {
-    ::close(fd);
-    return false;
-  }
-  const std::u16string key = NameKey(name);
-  bool missing = true;
-  errno = 0;
-  while (const dirent* entry = ::readdir(listing)) {
-    if (NameKey(entry->d_name) == key) {
-      missing = false;
-      break;
-    }
-  }
-  if (errno != 0) missing = false;
-  ::closedir(listing);
-  return missing;
-}
-
-// Whether the folder `relative` (plain names with backslashes) is in the
-// host folder `folder` ("" or ending in '/', below the handle `dir`), as
-// FolderExists would tell: true when it is there as spelled; false when its
-// first name is in that folder in no spelling; none otherwise (another
-// spelling, or a file, may be there).  Only system calls and text: for the
-// thread that read a file.
-std::optional<bool> FolderSeenBelow(int dir, const std::string& folder, const std::string& relative) {
-  std::string below;
-  below.reserve(folder.size() + relative.size() + 2);
-  below = folder;
-  const auto append = [&below](std::string_view name) {
-    if (encoding::IsValidUtf8(name)) below += name;
-    else below += encoding::ToValidUtf8(name);
-  };
-  size_t firstEnd = std::string::npos;  // where the first name ends in `below`
-  for (size_t start = 0;;) {
-    const size_t end = std::min(relative.find('\\', start), relative.size());
-    const std::string_view name = std::string_view(relative).substr(start, end - start);
-    if (!winpath::IsPlainName(name)) return std::nullopt;
-    append(name);
-    if (start == 0) firstEnd = below.size();
-    if (end == relative.size()) break;
-    below += '/';
-    start = end + 1;
-  }
-  // A path that ends in '/' is there only as a folder (or a link to one):
-  // asked without a stat.  Anything else there (ENOTDIR) is left to
-  // FolderExists.
-  below += '/';
-  if (::faccessat(dir, below.c_str(), F_OK, AT_EACCESS) == 0) return true;
-  if (errno == ENOENT &&
-      MissingInEverySpelling(dir, folder, below.substr(folder.size(), firstEnd - folder.size())))
-    return false;
-  return std::nullopt;
-}
-
-// The whole of the regular file `path` below the folder handle `dir` into
-// `bytes`, as a look of a batch: false when anything is not as usual (not
-// there as spelled, not a regular file, larger than `largest`, grown while
-// read, a fault), which ReadWholeFile then reads or tells.
-bool ReadAsSpelled(int dir, const char* path, size_t largest, std::string& bytes) {
-  const int fd = Sys().Open(dir, path, O_RDONLY, 0);
-  if (fd < 0) return false;
-  struct stat st;
-  bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) < largest;
-  if (read) {
-    // One byte more is asked than the file holds: a read that stops short
-    // at the file's size has met its end, without a read of nothing more.
-    const size_t size = size_t(st.st_size);
-    bytes.resize(size + 1);
-    size_t have = 0;
-    while (true) {
-      const ssize_t got = Sys().Read(fd, bytes.data() + have, size + 1 - have);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0 || size_t(got) > size - have) {
-        read = false;
-        break;
-      }
-      have += size_t(got);
-      if (got == 0 || have == size) break;
-    }
-    bytes.resize(read ? have : 0);
-  }
-  Sys().Close(fd);
-  return read;
-}
-
 }  // namespace
 
 std::string FinalTarget(const Resolved& r) {
@@ -165,13 +73,12 @@ int OpenForReading(const std::string& path, int& error) {
   // The path as spelled is tried first: when it opens, resolving it would
   // have found the same entry.  Only a missing one is looked up in other
   // spellings.
-  SpelledName spelled;
-  if (!SpellName(path, spelled)) {
+  const Resolved spelled = Spelled(path);
+  if (!spelled.Valid) {
     error = EINVAL;
     return -1;
   }
-  At at = AtOf(spelled);
-  int fd = Sys().Open(at.Dir, at.Path.c_str(), O_RDONLY, 0);
+  int fd = Sys().Open(AT_FDCWD, spelled.Host.c_str(), O_RDONLY, 0);
   if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
     Resolved r = Resolve(path);
     if (!r.Exists) {
@@ -259,52 +166,6 @@ FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t lar
   return {};
 }
 
-struct FilesBeingRead::Reads {
-  PathOf Path;
-  size_t Largest;
-  Digest Digested;
-  std::vector<WholeFile> Files;
-  std::optional<posix::LooksBeside> Looks;
-};
-
-FilesBeingRead::FilesBeingRead(size_t count, PathOf pathOf, size_t largest, Digest digest)
-    : reads_(new Reads{std::move(pathOf), largest, std::move(digest), {}, {}}) {
-  Reads& reads = *reads_;
-  reads.Files.resize(count);
-  // An open, a stat, a read and a close each, through the handle of the
-  // folder that holds the files' folders.
-  reads.Looks.emplace(count, reads.Path, [&reads](size_t i, int dir, const char* path) {
-    WholeFile& file = reads.Files[i];
-    if (!posix::ReadAsSpelled(dir, path, reads.Largest, file.Bytes)) return false;
-    file.Result = {};
-    if (reads.Digested) {
-      const char* slash = std::strrchr(path, '/');
-      const std::string folder(path, slash ? slash + 1 - path : 0);
-      reads.Digested(i, file, [dir, &folder](const std::string& relative) {
-        return posix::FolderSeenBelow(dir, folder, relative);
-      });
-    }
-    return true;
-  });
-}
-
-FilesBeingRead::~FilesBeingRead() = default;
-
-std::vector<WholeFile> FilesBeingRead::Finish() {
-  Reads& reads = *reads_;
-  reads.Looks->Finish(reads.Path, [&reads](size_t i, const std::string& path, const posix::Resolved&) {
-    WholeFile& file = reads.Files[i];
-    file.Result = ReadWholeFile(path, file.Bytes, reads.Largest);
-    if (!file.Result.Done() || !reads.Digested) return;
-    // Read here: the folders below are looked at here too.
-    const std::string folder = winpath::ExtractFilePath(path);
-    reads.Digested(i, file, [&folder](const std::string& relative) -> std::optional<bool> {
-      return FolderExists(folder + relative);
-    });
-  });
-  return std::move(reads.Files);
-}
-
 FileResult WriteFileReplacing(const std::string& path, const std::string& bytes) {
   IgnoreFileSizeSignal();
   if (path.empty()) return {FileOutcome::BadName, "a file needs a name"};
@@ -313,16 +174,19 @@ FileResult WriteFileReplacing(const std::string& path, const std::string& bytes)
 
   struct stat old {};
   const bool replacing = r.Exists && ::stat(r.Host.c_str(), &old) == 0;
-  if (replacing && S_ISDIR(old.st_mode)) return {FileOutcome::WrongKind, "it is a folder"};
-  if (replacing && IsReadOnlyMode(old.st_mode)) return {FileOutcome::ReadOnly, "the file is read-only"};
+  switch (replacing ? ReplacingOutcome(old) : FileOutcome::Done) {
+    case FileOutcome::WrongKind: return {FileOutcome::WrongKind, "it is a folder"};
+    case FileOutcome::ReadOnly: return {FileOutcome::ReadOnly, "the file is read-only"};
+    default: break;
+  }
   // A link stays a link: the file it leads to is replaced.
   const std::string finalPath = replacing ? FinalTarget(r) : r.Host;
   const std::string folder = HostParent(finalPath);
   const std::string finalName = HostName(finalPath);
 
   TempEntry temp;
-  const int fd = temp.CreateFile(folder);
-  if (fd < 0) return ResultOfErrno(errno);
+  int fd = -1;
+  if (const FileResult made = temp.CreateFile(folder, fd); !made) return made;
   int code = 0;
   // The new file takes the mode and owner of the one it replaces.
   if (replacing && Sys().Fchmod(fd, old.st_mode & 07777) != 0) code = errno;
@@ -345,8 +209,9 @@ FileResult WriteFileReplacing(const std::string& path, const std::string& bytes)
   }
   if (!code && Sys().Fsync(fd) != 0) code = errno;
   if (Sys().Close(fd) != 0 && !code) code = errno;
-  if (!code) code = temp.Commit(folder, finalName, /*replace=*/true);
   if (code) return ResultOfErrno(code);  // the temporary file goes with `temp`
+  if (const FileResult moved = temp.Commit(folder, finalName, /*replace=*/true); !moved)
+    return moved;
 
   // Make the rename itself durable.  The new file is in place already, so a
   // failure here is not reported.

@@ -69,7 +69,6 @@ FileResult TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock)
     // ago, within the same tick of the folder's modification time as what
     // this process read of it: what it read is read again.
     ClearNameCache();
-    ClearFolderHandles();
     return {};
   }
   Sys().Close(fd);

@@ -1,10 +1,8 @@
-// A small cache of the names of recently searched folders, so that finding
-// names without regard to case costs one folder listing per folder, not one
-// per name.  An entry is checked against the folder's modification time on
-// use (a check serves for a tenth of a second while only this layer changes
-// a folder) and updated by this layer's own creates, renames and deletes.
+// The names of recently searched folders, so that finding names without
+// regard to case costs one folder listing per folder, not one per name.  An
+// entry is checked against the folder's modification time on every use and
+// updated by this layer's own creates, renames and deletes.
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,9 +51,6 @@ struct FolderNames {
   // date, and the next modification time seen is taken as the one that
   // change gave it.
   bool OwnChange = false;
-  // When the names were last checked against the folder's time (0: they
-  // must be checked before they are trusted again).
-  int64_t CheckedAt = 0;
   uint64_t LastUse = 0;
   std::string Path;  // the host path it was last looked up through
   NameTable Names{&CacheKeyOf};
@@ -87,21 +82,9 @@ FolderNames* Find(const struct stat& st) {
   return nullptr;
 }
 
-// Opens `folder` for listing: through `handle` (its open handle, -1 for
-// none) without a lookup of its path.
-DIR* OpenListing(const std::string& folder, int handle) {
-  if (handle < 0) return ::opendir(folder.c_str());
-  const int fd = ::openat(handle, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  DIR* dir = ::fdopendir(fd);
-  if (!dir) ::close(fd);
-  return dir;
-}
-
 // The cache entry of `folder`, whose stat result is `st`, read again when
-// the folder changed; `handle` is the folder's open handle that `st` was
-// taken of, or -1.
-FolderNames* Load(const std::string& folder, const struct stat& st, int handle) {
+// the folder changed.
+FolderNames* Load(const std::string& folder, const struct stat& st) {
   if (!S_ISDIR(st.st_mode)) return nullptr;
   Cache& cache = TheCache();
   FolderNames* entry = Find(st);
@@ -112,12 +95,11 @@ FolderNames* Load(const std::string& folder, const struct stat& st, int handle) 
   if (entry && (entry->OwnChange || SameTime(entry->Mtime, st.st_mtim))) {
     entry->Mtime = st.st_mtim;
     entry->OwnChange = false;
-    entry->CheckedAt = MonotonicNow();
     entry->LastUse = ++cache.Clock;
     if (entry->Path != folder) entry->Path = folder;
     return entry;
   }
-  DIR* dir = OpenListing(folder, handle);
+  DIR* dir = ::opendir(folder.c_str());
   if (!dir) return nullptr;
   if (!entry) {
     if (cache.Folders.size() >= kMaxFolders) {
@@ -133,7 +115,6 @@ FolderNames* Load(const std::string& folder, const struct stat& st, int handle) 
   entry->Ino = st.st_ino;
   entry->Mtime = st.st_mtim;  // taken before reading: a change meanwhile shows next time
   entry->OwnChange = false;
-  entry->CheckedAt = MonotonicNow();
   entry->LastUse = ++cache.Clock;
   entry->Path = folder;
   std::vector<std::string> names;
@@ -149,44 +130,22 @@ FolderNames* Load(const std::string& folder, const struct stat& st, int handle) 
 
 // The cached entry of `folder` after a change by this layer, marked so that
 // its next use takes the folder's new modification time without reading it
-// again; nullptr when the folder is not cached under this path.
-//
-// The folder is not looked at now.  A change by another program between
-// this change and the next use goes unseen, as one within the same clock
-// tick of the folder's time always could; every user of the names checks
-// the entry it picks.  A folder cached under another path (through a link)
-// keeps its old time and is read again on its next use.  Every other
-// folder's names are checked against its time again before they are
-// trusted: one of them may be this folder under another path.
+// again; nullptr when the folder is not cached under this path.  A change
+// by another program between this change and the next use goes unseen, as
+// one within the same clock tick of the folder's time always could.  A
+// folder cached under another path (through a link) keeps its old time and
+// is read again on its next use.
 FolderNames* AfterChange(const std::string& folder) {
-  FolderNames* changed = nullptr;
   for (FolderNames& entry : TheCache().Folders) {
-    if (entry.Path == folder && !changed) {
+    if (entry.Path == folder) {
       entry.OwnChange = true;
-      changed = &entry;
-    } else {
-      entry.CheckedAt = 0;
+      return &entry;
     }
   }
-  return changed;
+  return nullptr;
 }
 
 }  // namespace
-
-bool AsciiUpper(std::string_view name, std::string& upper) {
-  upper.assign(name);
-  for (char& c : upper) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
-  }
-  return true;
-}
-
-std::u16string NameKey(const std::string& name) {
-  std::u16string key = encoding::ToUtf16(name);
-  for (char16_t& c : key) c = textrules::UpperUtf16(c);
-  return key;
-}
 
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name) {
   struct stat st;
@@ -195,38 +154,12 @@ std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std:
 }
 
 std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std::string& name,
-                                           const struct stat& folderStat, int folderHandle) {
-  FolderNames* entry = Load(folder, folderStat, folderHandle);
+                                           const struct stat& folderStat) {
+  FolderNames* entry = Load(folder, folderStat);
   if (!entry) return {};
   std::vector<std::string> names = entry->Names.NamesWithKey(CacheKeyOf(name));
   if (names.size() > 1) std::sort(names.begin(), names.end(), ListingBefore);
   return names;
-}
-
-KnownPresence RecentPresence(const std::string& folder, const std::string& name) {
-  Cache& cache = TheCache();
-  const int64_t now = MonotonicNow();
-  for (FolderNames& entry : cache.Folders) {
-    if (entry.Path != folder) continue;
-    if (entry.CheckedAt == 0 || now - entry.CheckedAt > kShortTrustNanoseconds)
-      return KnownPresence::Unknown;
-    entry.LastUse = ++cache.Clock;
-    return entry.Names.HasKey(CacheKeyOf(name)) ? KnownPresence::Present
-                                                     : KnownPresence::Missing;
-  }
-  return KnownPresence::Unknown;
-}
-
-bool SurelyMissing(const std::string& folder, const std::string& name) {
-  switch (RecentPresence(folder, name)) {
-    case KnownPresence::Missing: return true;
-    case KnownPresence::Present: return false;
-    case KnownPresence::Unknown: break;
-  }
-  HeldFolder dir = FolderHandle(folder);
-  struct stat folderStat;
-  if (!dir || ::fstat(*dir, &folderStat) != 0 || !S_ISDIR(folderStat.st_mode)) return false;
-  return NamesIgnoringCase(folder, name, folderStat, *dir).empty();
 }
 
 void NoteAdded(const std::string& folder, const std::string& hostName) {

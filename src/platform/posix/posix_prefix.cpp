@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
@@ -30,23 +31,6 @@ struct PrefixState {
   std::vector<std::string> SearchNotes;  // from ChoosePrefix (UTF-8)
   bool DrivesLoaded = false;
   std::array<Drive, 26> Drives;
-  // The last current folder asked for (getcwd's text) and its Windows form.
-  std::string CwdHost;
-  std::string CwdWindows;
-  // The folders of the last paths spelled out (a copy alternates between
-  // its source and target folders): their full Windows text and host paths.
-  struct SpelledFolder {
-    std::string Windows;
-    std::string Host;
-    // The Windows text is a plain full path: a plain name after it needs
-    // no full-path rule.
-    bool Plain = false;
-    // Where the Windows text's last backslash stands (compared for every
-    // path spelled beside the folder, so found once).
-    size_t LastSeparator = std::string::npos;
-  };
-  std::array<SpelledFolder, 4> SpelledFolders;
-  size_t NextSpelled = 0;
 };
 
 PrefixState& State() {
@@ -174,19 +158,9 @@ bool CurrentFolder(std::string& folder) {
   }
   buffer.resize(buffer.find('\0'));
   if (buffer.empty() || buffer[0] != '/') return false;  // unreachable folder
-  // The Windows form of the last folder asked for is kept: the current
-  // folder rarely changes while the program runs, and finding its drive
-  // reads every link on the way.  (getcwd's text has no links in it.)
-  posix::PrefixState& state = posix::State();
-  if (buffer == state.CwdHost && !state.CwdWindows.empty()) {
-    folder = state.CwdWindows;
-    return true;
-  }
   std::string windows;
   if (!posix::HostToWindows(buffer, windows)) return false;
   if (windows.back() != '\\') windows += '\\';
-  state.CwdHost = buffer;
-  state.CwdWindows = windows;
   folder = windows;
   return true;
 }
@@ -226,150 +200,69 @@ namespace plat::posix {
 
 namespace {
 
-// The checks and the host text of a path as spelled.  `components` and
-// `hostNames` (every component, as written and as host names) are filled
-// only when `complete` comes back true; `lastName` (the last component, as
-// written) always.
-//
-// The host folder of the last path's folder is kept, so that the many
-// names of one folder cost only the conversion of the last name; a path in
-// its plain full form is taken as its own full path.
+// A path as spelled: its components as written and as host names (only
+// when asked for), and the host folder of its drive.
 struct Spelling {
   std::vector<std::string> Components;
   std::vector<std::string> HostNames;
   std::string Root;
-  std::string LastName;
-  bool Complete = false;
+  std::string LastName;  // the last component as written
 };
 
-// The folder kept from an earlier path whose full form is the text of
-// `full` before `cut` (and a plain full path when `plainOnly`), or nullptr.
-const PrefixState::SpelledFolder* KnownFolder(const std::string& full, size_t cut,
-                                              bool plainOnly) {
-  if (cut == std::string::npos) return nullptr;
-  const PrefixState::SpelledFolder* known = nullptr;
-  for (const PrefixState::SpelledFolder& f : State().SpelledFolders)
-    if (!f.Windows.empty() && f.Windows.size() == cut && (f.Plain || !plainOnly) &&
-        full.compare(0, cut, f.Windows) == 0)
-      known = &f;
-  return known;
-}
-
-// The name `last` in the kept folder `known`.
-void SpellInKnownFolder(std::string_view last, const PrefixState::SpelledFolder& known,
-                        Resolved& result, Spelling& spelling) {
-  result.Valid = true;
-  spelling.LastName.assign(last);
-  spelling.Complete = false;
-  result.Name = encoding::ToValidUtf8(last);
-  result.Folder = known.Host;
-  result.Host = JoinHost(known.Host, result.Name);
-}
-
-// A plain name in a folder kept from an earlier path whose text is a plain
-// full path, which makes the whole its own full path: that folder, and the
-// name's text after it.
-const PrefixState::SpelledFolder* PlainNameInKnownFolder(const std::string& windowsPath,
-                                                         std::string_view& last) {
-  const size_t cut = windowsPath.rfind('\\');
-  const PrefixState::SpelledFolder* known = KnownFolder(windowsPath, cut, true);
-  if (!known) return nullptr;
-  last = std::string_view(windowsPath).substr(cut + 1);
-  return winpath::IsPlainName(last) ? known : nullptr;
-}
-
-// Two plain names below the folder that holds a folder kept from an earlier
-// path whose text is a plain full path ("C:\FS9\Addon Scenery\Pack 2\scenery"
-// after "C:\FS9\Addon Scenery\Pack 1\scenery"): the whole is its own full
-// path, and its host folder is the kept folder's host parent followed by the
-// first name.  The sub-folder of each of many folders side by side is
-// spelled out so.  False when no kept folder serves.
-bool SpellBesideKnownFolder(const std::string& windowsPath, Resolved& result, Spelling& spelling) {
-  const size_t cut = windowsPath.rfind('\\');
-  if (cut == std::string::npos || cut == 0) return false;
-  const size_t cutAbove = windowsPath.rfind('\\', cut - 1);
-  if (cutAbove == std::string::npos) return false;
-  for (const PrefixState::SpelledFolder& f : State().SpelledFolders) {
-    if (!f.Plain || f.LastSeparator != cutAbove ||
-        windowsPath.compare(0, cutAbove, f.Windows, 0, cutAbove) != 0)
-      continue;
-    const std::string_view middle = std::string_view(windowsPath).substr(cutAbove + 1, cut - cutAbove - 1);
-    const std::string_view last = std::string_view(windowsPath).substr(cut + 1);
-    if (!winpath::IsPlainName(middle) || !winpath::IsPlainName(last)) return false;
+// Fills `result` with the host text of `windowsPath` as spelled.  False for
+// a path that names no entry (UNC, a device, a forbidden character, "." or
+// ".." left, a drive the prefix lacks); `result` then stays invalid.
+bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelling,
+              bool withComponents) {
+  if (windowsPath.find('\0') != std::string::npos) return false;
+  const bool plain = winpath::IsPlainFullPath(windowsPath);
+  const std::string full = plain ? windowsPath : FullPath(windowsPath);
+  if (full.size() < 2 || winpath::IsUncPath(full) || full[1] != ':') return false;
+  const std::string_view rest = std::string_view(full).substr(std::min<size_t>(3, full.size()));
+  // A plain full path in UTF-8 is its host path with '/' for '\' (most
+  // paths are so); any other is taken apart component by component.
+  if (plain && !withComponents && encoding::IsValidUtf8(rest) &&
+      rest.find_first_of("<>:\"|?*") == std::string_view::npos &&
+      std::none_of(rest.begin(), rest.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+    if (!DriveRoot(full[0], spelling.Root)) return false;
     result.Valid = true;
-    spelling.LastName.assign(last);
-    spelling.Complete = false;
-    result.Folder = JoinHost(HostParent(f.Host), encoding::ToValidUtf8(middle));
-    result.Name = encoding::ToValidUtf8(last);
-    result.Host = JoinHost(result.Folder, result.Name);
+    std::string host = spelling.Root;
+    if (!rest.empty()) {
+      if (host != "/") host += '/';
+      const size_t start = host.size();
+      host += rest;
+      std::replace(host.begin() + start, host.end(), '\\', '/');
+    }
+    const size_t slash = host.rfind('/');
+    result.Folder = rest.empty() ? spelling.Root : (slash == 0 ? "/" : host.substr(0, slash));
+    result.Name = rest.empty() ? std::string() : host.substr(slash + 1);
+    result.Host = std::move(host);
+    spelling.LastName = result.Name;  // valid UTF-8: its own host name
     return true;
   }
-  return false;
-}
-
-bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelling,
-              bool allowShortcut) {
-  if (windowsPath.find('\0') != std::string::npos) return false;
-  // The common case first.
-  std::string_view last;
-  if (allowShortcut) {
-    if (const PrefixState::SpelledFolder* known = PlainNameInKnownFolder(windowsPath, last)) {
-      SpellInKnownFolder(last, *known, result, spelling);
-      return true;
-    }
-    if (SpellBesideKnownFolder(windowsPath, result, spelling)) return true;
-  }
-  std::string full =
-      winpath::IsPlainFullPath(windowsPath) ? windowsPath : FullPath(windowsPath);
-  if (full.size() < 2 || winpath::IsUncPath(full) || full[1] != ':') return false;
-
-  PrefixState& state = State();
-  const size_t cut = full.rfind('\\');
-  if (const PrefixState::SpelledFolder* known = allowShortcut ? KnownFolder(full, cut, false) : nullptr) {
-    last = std::string_view(full).substr(cut + 1);
-    if (!last.empty() && last != "." && last != ".." && !winpath::IsDeviceName(last) &&
-        !winpath::HasForbiddenCharacter(last)) {
-      SpellInKnownFolder(last, *known, result, spelling);
-      return true;
-    }
-  }
-
   std::vector<std::string>& components = spelling.Components;
   components = winpath::SplitComponents(std::string_view(full).substr(2));
   if (!components.empty() && winpath::IsDeviceName(components.back())) return false;
   // A component holding a character Windows forbids in names (a ':' after
-  // the drive, say) names nothing, as on Windows and under Wine.
-  for (const std::string& component : components)
-    if (winpath::HasForbiddenCharacter(component)) return false;
-  // The full-path rule leaves "..." as a literal ".." (one trailing dot
+  // the drive, say) names nothing, as on Windows and under Wine.  The
+  // full-path rule leaves "..." as a literal ".." (one trailing dot
   // dropped): Windows cannot open such a name, and on the host it would
   // climb out of the drive.
   for (const std::string& component : components)
-    if (component == "." || component == "..") return false;
+    if (winpath::HasForbiddenCharacter(component) || component == "." || component == "..")
+      return false;
   if (!DriveRoot(full[0], spelling.Root)) return false;
   result.Valid = true;
-
-  std::vector<std::string>& hostNames = spelling.HostNames;
-  hostNames.reserve(components.size());
-  for (const std::string& component : components) hostNames.push_back(encoding::ToValidUtf8(component));
+  spelling.HostNames.clear();
+  for (const std::string& component : components)
+    spelling.HostNames.push_back(encoding::ToValidUtf8(component));
+  const std::vector<std::string>& hostNames = spelling.HostNames;
   std::string& folder = result.Folder;  // the drive's folder for a drive root
   folder = spelling.Root;
   for (size_t i = 0; i + 1 < hostNames.size(); ++i) folder = JoinHost(folder, hostNames[i]);
   result.Host = hostNames.empty() ? spelling.Root : JoinHost(folder, hostNames.back());
   result.Name = hostNames.empty() ? std::string() : hostNames.back();
   spelling.LastName = components.empty() ? std::string() : components.back();
-  spelling.Complete = true;
-  // Kept for the next path in the same folder.  (A full path has no doubled
-  // or trailing separators, so the text before its last backslash is
-  // exactly the folder's components.)
-  if (!components.empty() && cut != std::string::npos && cut + 1 < full.size()) {
-    PrefixState::SpelledFolder& slot = state.SpelledFolders[state.NextSpelled];
-    state.NextSpelled = (state.NextSpelled + 1) % state.SpelledFolders.size();
-    slot.Windows.assign(full, 0, cut);
-    slot.Host = folder;
-    slot.Plain = winpath::IsPlainFullPath(slot.Windows);
-    slot.LastSeparator = slot.Windows.rfind('\\');
-  }
   return true;
 }
 
@@ -378,60 +271,34 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
 Resolved Spelled(const std::string& windowsPath) {
   Resolved result;
   Spelling spelling;
-  if (!SpellOut(windowsPath, result, spelling, true)) return Resolved{};
+  if (!SpellOut(windowsPath, result, spelling, false)) return Resolved{};
   return result;
-}
-
-bool SpellName(const std::string& windowsPath, SpelledName& spelled) {
-  std::string_view last;
-  const PrefixState::SpelledFolder* known =
-      windowsPath.find('\0') == std::string::npos ? PlainNameInKnownFolder(windowsPath, last)
-                                                    : nullptr;
-  if (known) {
-    spelled.Folder = &known->Host;
-    spelled.Name = encoding::ToValidUtf8(last);
-    return true;
-  }
-  spelled.Full = Spelled(windowsPath);
-  if (!spelled.Full->Valid) return false;
-  spelled.Folder = &spelled.Full->Folder;
-  spelled.Name = spelled.Full->Name;
-  return true;
 }
 
 Resolved Resolve(const std::string& windowsPath) {
   Resolved result;
   Spelling spelling;
-  if (!SpellOut(windowsPath, result, spelling, true)) return Resolved{};
-  const std::string& folder = result.Folder;
+  if (!SpellOut(windowsPath, result, spelling, false)) return Resolved{};
+  // The path exactly as spelled, when it exists, is the answer (a drive
+  // root is the folder its link leads to).
   const bool atRoot = result.Name.empty();
-
-  // The path exactly as spelled, when it exists, is the answer.
-  const std::string& exact = result.Host;
-  const std::string& lastHost = result.Name;
-  // A drive root is the folder its link leads to.  Else the name is looked
-  // up in its folder's handle, when the folder is there as spelled.
-  const HeldFolder held = atRoot ? nullptr : FolderHandle(folder);
-  const int dir = held ? *held : -1;
-  int status = atRoot     ? ::stat(exact.c_str(), &result.Lstat)
-               : dir >= 0 ? ::fstatat(dir, lastHost.c_str(), &result.Lstat, AT_SYMLINK_NOFOLLOW)
-                          : ::lstat(exact.c_str(), &result.Lstat);
-  if (status == 0) {
+  if ((atRoot ? ::stat(result.Host.c_str(), &result.Lstat)
+              : ::lstat(result.Host.c_str(), &result.Lstat)) == 0) {
     result.Exists = true;
     return result;
   }
-
-  // Else, when the folder holding the last component exists as spelled (one
-  // stat, whose result also serves the name cache), only the last name is
-  // looked up in another spelling.
+  // Else, when the folder holding the last component is there as spelled
+  // (one stat, whose result also serves its names), only the last name is
+  // looked up in another spelling: the common case of a new entry in a
+  // folder, and of a folder missing from the folder of many.
   struct stat folderStat;
-  if (!atRoot &&
-      (dir >= 0 ? ::fstat(dir, &folderStat) : ::stat(folder.c_str(), &folderStat)) == 0) {
-    for (const std::string& other : NamesIgnoringCase(folder, spelling.LastName, folderStat, dir)) {
-      At at = InFolder(folder, other);
-      if (::fstatat(at.Dir, at.Path.c_str(), &result.Lstat, AT_SYMLINK_NOFOLLOW) == 0) {
+  if (!atRoot && ::stat(result.Folder.c_str(), &folderStat) == 0 && S_ISDIR(folderStat.st_mode)) {
+    for (const std::string& other :
+         NamesIgnoringCase(result.Folder, spelling.LastName, folderStat)) {
+      const std::string candidate = JoinHost(result.Folder, other);
+      if (::lstat(candidate.c_str(), &result.Lstat) == 0) {
         result.Exists = true;
-        result.Host = JoinHost(folder, other);
+        result.Host = candidate;
         result.Name = other;
         return result;
       }
@@ -439,9 +306,8 @@ Resolved Resolve(const std::string& windowsPath) {
     result.Lstat = {};
     return result;
   }
-
   // Else component by component, each spelled as the folder spells it.
-  if (!spelling.Complete && !SpellOut(windowsPath, result, spelling, false)) return Resolved{};
+  if (!SpellOut(windowsPath, result, spelling, true)) return Resolved{};
   const std::vector<std::string>& components = spelling.Components;
   const std::vector<std::string>& hostNames = spelling.HostNames;
   std::string current = spelling.Root;
@@ -472,6 +338,30 @@ Resolved Resolve(const std::string& windowsPath) {
   result.Exists = found;
   if (components.empty()) result.Folder = spelling.Root;
   if (!found) result.Lstat = {};
+  return result;
+}
+
+Resolved ResolveNew(const std::string& windowsPath) {
+  Resolved result = Spelled(windowsPath);
+  struct stat folderStat;
+  if (!result.Valid || result.Name.empty() || ::stat(result.Folder.c_str(), &folderStat) != 0 ||
+      !S_ISDIR(folderStat.st_mode))
+    return Resolve(windowsPath);
+  // The names of the folder tell whether the entry is there in any
+  // spelling; the one spelled exactly so comes first.
+  std::vector<std::string> names = NamesIgnoringCase(result.Folder, result.Name, folderStat);
+  const auto exact = std::find(names.begin(), names.end(), result.Name);
+  if (exact != names.end()) std::rotate(names.begin(), exact, exact + 1);
+  for (const std::string& name : names) {
+    const std::string candidate = JoinHost(result.Folder, name);
+    if (::lstat(candidate.c_str(), &result.Lstat) == 0) {
+      result.Exists = true;
+      result.Host = candidate;
+      result.Name = name;
+      return result;
+    }
+  }
+  result.Lstat = {};
   return result;
 }
 

@@ -91,9 +91,9 @@ std::vector<std::string> SteamLibraryFolders(const std::string& steam,
                     "); only " + steam + " was searched");
     return libraries;
   }
-  if (!steam::LibraryFolders(text, listed, error)) {
-    notes.push_back("Steam's list of library folders " + listFile + " is malformed (" + error +
-                    "); only " + steam + " was searched");
+  if (const FormatProblem problem = steam::LibraryFolders(text, listed)) {
+    notes.push_back("Steam's list of library folders " + listFile + " is malformed (" +
+                    problem.Text + "); only " + steam + " was searched");
     return libraries;
   }
   for (std::string& folder : listed) {

@@ -94,7 +94,11 @@ void ResetRegistryCache() {
 
 namespace plat {
 
-std::string RegistryProblem(RegRoot root) { return posix::LoadHive(root).Problem; }
+FileResult RegistryProblem(RegRoot root) {
+  const std::string& problem = posix::LoadHive(root).Problem;
+  if (problem.empty()) return {};
+  return {FileOutcome::OtherFault, problem};
+}
 
 std::string RegistryPlaceProblem() {
   const std::string& prefix = posix::PrefixPath();
@@ -127,15 +131,15 @@ bool RegKeyExists(RegRoot root, const std::string& subKey) {
   return posix::HiveOf(root).HasKey(posix::KeyPath(subKey));
 }
 
-RegResult RegReadString(RegRoot root, const std::string& subKey, const std::string& valueName,
-                        std::string& value) {
+FileResult RegReadString(RegRoot root, const std::string& subKey, const std::string& valueName,
+                         std::string& value) {
   const winereg::Value* found = posix::HiveOf(root).FindValue(posix::KeyPath(subKey), valueName);
-  if (!found) return RegResult::NotFound;
-  if (!found->IsString) return RegResult::WrongType;
+  if (!found) return {FileOutcome::Missing, "no such key or value"};
+  if (!found->IsString) return {FileOutcome::WrongKind, "the value is not a string"};
   std::u16string_view text = found->Text;
   text = text.substr(0, text.find(u'\0'));
   value = encoding::FromUtf16(text);
-  return RegResult::Ok;
+  return {};
 }
 
 }  // namespace plat

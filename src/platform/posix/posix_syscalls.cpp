@@ -115,7 +115,6 @@ const SysCalls& DefaultSys() { return kDefault; }
 void ResetCaches() {
   ResetRegistryCache();
   ClearNameCache();
-  ClearFolderHandles();
   ResetPrefixCache();
 }
 

@@ -69,8 +69,7 @@ void RemoveLeftovers(const std::string& hostFolder) {
     }
     ::closedir(listing);
   }
-  HeldFolder dir = FolderHandle(hostFolder);
-  const int at = dir ? *dir : -1;
+  const int at = ::open(hostFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (at < 0) return;
   for (const std::string& run : locks) {
     if (run == RunId()) continue;
@@ -87,6 +86,7 @@ void RemoveLeftovers(const std::string& hostFolder) {
     }
     ::close(fd);
   }
+  ::close(at);
 }
 
 // This run's lock file in `hostFolder`, taken after removing what ended
@@ -158,60 +158,54 @@ bool TempEntry::Create(const std::string& hostFolder, Make make) {
   return false;
 }
 
-int TempEntry::CreateFile(const std::string& hostFolder) {
-  int fd = -1;
+FileResult TempEntry::CreateFile(const std::string& hostFolder, int& fd) {
+  fd = -1;
   isFolder_ = false;
-  Create(hostFolder, [&fd](const At& at) {
-    fd = Sys().Open(at.Dir, at.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-    return fd >= 0;
-  });
-  return fd;
+  if (!Create(hostFolder, [&fd](const At& at) {
+        fd = Sys().Open(at.Dir, at.Path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        return fd >= 0;
+      }))
+    return ResultOfErrno(errno);
+  return {};
 }
 
-bool TempEntry::CreateFolder(const std::string& hostFolder) {
+FileResult TempEntry::CreateFolder(const std::string& hostFolder) {
   isFolder_ = true;
   if (!Create(hostFolder,
               [](const At& at) { return Sys().Mkdir(at.Dir, at.Path.c_str(), 0777) == 0; }))
-    return false;
+    return ResultOfErrno(errno);
   NoteAdded(folder_, name_);
-  return true;
+  return {};
 }
 
-int TempEntry::Commit(const std::string& toFolder, const std::string& toName, bool replace) {
+FileResult TempEntry::Commit(const std::string& toFolder, const std::string& toName, bool replace) {
   At from = Where();
   At to = InFolder(toFolder, toName);
   const int renamed =
       replace ? Sys().Rename(from.Dir, from.Path.c_str(), to.Dir, to.Path.c_str())
               : Sys().RenameNoReplace(from.Dir, from.Path.c_str(), to.Dir, to.Path.c_str());
-  if (renamed != 0) return errno;
+  if (renamed != 0) return ResultOfErrno(errno);
   if (isFolder_) {
-    // The handles of a renamed folder, and of those below it, would name
-    // folders under paths that are gone.
-    ForgetFolderHandles(folder_, name_);
-    ForgetFolderHandles(toFolder, toName);
     NoteRenamed(folder_, name_, toFolder, toName);
   } else {
     NoteAdded(toFolder, toName);  // a temporary file's own name is never noted
   }
   name_.clear();
   lock_.reset();
-  return 0;
+  return {};
 }
 
-int TempEntry::Discard() {
-  if (name_.empty()) return 0;
+FileResult TempEntry::Discard() {
+  if (name_.empty()) return {};
   At at = Where();
   int code = isFolder_ ? RemoveTreeAt(at.Dir, at.Path)
                        : (Sys().Unlink(at.Dir, at.Path.c_str(), 0) == 0 ? 0 : errno);
   if (code == ENOENT) code = 0;  // gone already: nothing is left of it
-  if (isFolder_) {
-    ForgetFolderHandles(folder_, name_);
-    ClearNameCache();
-  }
+  if (isFolder_) ClearNameCache();
   if (code != 0) lock_->KeepToTheEnd();
   name_.clear();
   lock_.reset();
-  return code;
+  return ResultOfErrno(code);
 }
 
 }  // namespace plat

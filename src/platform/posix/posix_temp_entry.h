@@ -3,14 +3,16 @@
 // place whole or removed.  Its calling sequence:
 //
 //   TempEntry temp;
-//   int fd = temp.CreateFile(hostFolder);  // open for writing; -1, errno set:
-//                                          // nothing was made
-//   (or: bool made = temp.CreateFolder(hostFolder);)
+//   int fd;
+//   FileResult made = temp.CreateFile(hostFolder, fd);  // fd open for writing;
+//                                          // not Done: nothing was made
+//   (or: FileResult made = temp.CreateFolder(hostFolder);)
 //   ... write the file through fd and close it, or fill the folder ...
-//   int code = temp.Commit(toFolder, toName, replace);  // 0: renamed into
-//                                          // place; else an errno value, and
-//                                          // the entry is still there
-//   int code = temp.Discard();             // or removed (0, or an errno value)
+//   FileResult moved = temp.Commit(toFolder, toName, replace);  // renamed
+//                                          // into place; else the entry is
+//                                          // still there (Exists: the name
+//                                          // was taken, without `replace`)
+//   FileResult dropped = temp.Discard();   // or removed
 //
 // The destructor discards what was neither committed nor discarded.  Its
 // name, and this run's lock file beside it: temp_folder_lock.h.
@@ -33,15 +35,15 @@ class TempEntry {
   TempEntry(const TempEntry&) = delete;
   TempEntry& operator=(const TempEntry&) = delete;
 
-  int CreateFile(const std::string& hostFolder);
-  bool CreateFolder(const std::string& hostFolder);
+  FileResult CreateFile(const std::string& hostFolder, int& fd);
+  FileResult CreateFolder(const std::string& hostFolder);
   // Where the entry is found (valid while it lives), and its name.
   posix::At Where() const { return posix::InFolder(folder_, name_); }
   const std::string& Name() const { return name_; }
   // Renames the entry to `toName` in `toFolder` (the same file system); with
-  // `replace` an existing entry of that name is replaced, else EEXIST.
-  int Commit(const std::string& toFolder, const std::string& toName, bool replace);
-  int Discard();
+  // `replace` an existing entry of that name is replaced, else Exists.
+  FileResult Commit(const std::string& toFolder, const std::string& toName, bool replace);
+  FileResult Discard();
   // This run's lock file in the entry's folder (null once the entry is gone).
   const std::shared_ptr<TempFolderLock>& Lock() const { return lock_; }
 

@@ -75,12 +75,6 @@ bool FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::vector<bool> FoldersExist(size_t count, const std::function<std::string(size_t)>& pathOf) {
-  std::vector<bool> exists(count);
-  for (size_t i = 0; i < count; ++i) exists[i] = FolderExists(pathOf(i));
-  return exists;
-}
-
 bool FileExists(const std::string& path) {
   DWORD attributes = AttributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -219,17 +213,18 @@ FileResult FileCopier::Copy(const std::string& source, const std::string& target
     return win32::ResultOfCode(code);
   }
   TempEntry temp;
-  DWORD code = temp.Create(folder, TempEntry::Kind::File, [&](const std::string& path) {
+  const FileResult made = temp.Create(folder, TempEntry::Kind::File, [&](const std::string& path) {
     return CopyFileW(wideSource.c_str(), FilePath(path).c_str(), TRUE);
   });
   if (temp.Lock()) kept_ = temp.Lock();  // for the next copy into this folder
-  if (code == 0) code = temp.Commit(finalName, targetExists);
+  if (!made) return made;
+  const FileResult moved = temp.Commit(finalName, targetExists);
   // A target that another program made while the copy was written is not
   // replaced; unless the copy meant to keep an existing target, that is a
   // fault.
-  if (!targetExists && !failIfExists && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS))
+  if (!targetExists && !failIfExists && moved.Outcome == FileOutcome::Exists)
     return {FileOutcome::InUse, "another program made it while it was being copied"};
-  return win32::ResultOfCode(code);  // on failure the temporary file goes with `temp`
+  return moved;  // on failure the temporary file goes with `temp`
 }
 
 StagedFolder::StagedFolder() = default;
@@ -242,10 +237,10 @@ FileResult StagedFolder::Make(const std::string& parent) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return win32::ResultOfCode(GetLastError());
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return {FileOutcome::WrongKind, "it is not a folder"};
   auto entry = std::make_unique<TempEntry>();
-  const DWORD code = entry->Create(folder, TempEntry::Kind::Folder, [](const std::string& path) {
+  const FileResult made = entry->Create(folder, TempEntry::Kind::Folder, [](const std::string& path) {
     return CreateDirectoryW(FilePath(path).c_str(), nullptr);
   });
-  if (code != 0) return win32::ResultOfCode(code);
+  if (!made) return made;
   path_ = entry->Path();
   entry_ = std::move(entry);
   return {};
@@ -254,8 +249,7 @@ FileResult StagedFolder::Make(const std::string& parent) {
 FileResult StagedFolder::Commit(const std::string& finalPath) {
   if (!entry_) return ResultOf(FileOutcome::Missing);
   if (FilePath(finalPath).empty()) return ResultOf(FileOutcome::BadName);
-  const DWORD code = entry_->Commit(finalPath, /*replace=*/false);
-  if (code != 0) return win32::ResultOfCode(code);
+  if (const FileResult moved = entry_->Commit(finalPath, /*replace=*/false); !moved) return moved;
   entry_.reset();
   path_.clear();
   return {};
@@ -263,10 +257,10 @@ FileResult StagedFolder::Commit(const std::string& finalPath) {
 
 FileResult StagedFolder::Discard() {
   if (!entry_) return {};
-  const DWORD code = entry_->Discard();
+  const FileResult dropped = entry_->Discard();
   entry_.reset();
   path_.clear();
-  return win32::ResultOfCode(code);
+  return dropped;
 }
 
 FileResult RenameFile(const std::string& source, const std::string& target) {

@@ -114,36 +114,6 @@ FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t lar
   return {};
 }
 
-// No thread is made here: every file is read in Finish, one after the
-// other, as FoldersExist looks at folders here.
-struct FilesBeingRead::Reads {
-  size_t Count;
-  PathOf Path;
-  size_t Largest;
-  Digest Digested;
-};
-
-FilesBeingRead::FilesBeingRead(size_t count, PathOf pathOf, size_t largest, Digest digest)
-    : reads_(new Reads{count, std::move(pathOf), largest, std::move(digest)}) {}
-
-FilesBeingRead::~FilesBeingRead() = default;
-
-std::vector<WholeFile> FilesBeingRead::Finish() {
-  const Reads& reads = *reads_;
-  std::vector<WholeFile> files(reads.Count);
-  for (size_t i = 0; i < reads.Count; ++i) {
-    WholeFile& file = files[i];
-    const std::string path = reads.Path(i);
-    file.Result = ReadWholeFile(path, file.Bytes, reads.Largest);
-    const std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
-    const FolderBelow below = [&folder](const std::string& relative) -> std::optional<bool> {
-      return FolderExists(folder + relative);
-    };
-    if (file.Result.Done() && reads.Digested) reads.Digested(i, file, below);
-  }
-  return files;
-}
-
 FileResult WriteFileReplacing(const std::string& path, const std::string& bytes) {
   if (path.empty()) return {FileOutcome::BadName, "a file needs a name"};
   DWORD attributes = win32::AttributesOf(path);
@@ -156,14 +126,16 @@ FileResult WriteFileReplacing(const std::string& path, const std::string& bytes)
       attributes != INVALID_FILE_ATTRIBUTES ? win32::ExistingSpelling(path) : path;
   HANDLE created = INVALID_HANDLE_VALUE;
   TempEntry temp;
-  DWORD code = temp.Create(win32::FolderPart(target), TempEntry::Kind::File,
-                           [&created](const std::string& temporary) {
-                             created = CreateFileW(win32::FilePath(temporary).c_str(), GENERIC_WRITE,
-                                                   0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                                   nullptr);
-                             return created != INVALID_HANDLE_VALUE;
-                           });
-  if (code == 0) {
+  const FileResult made =
+      temp.Create(win32::FolderPart(target), TempEntry::Kind::File,
+                  [&created](const std::string& temporary) {
+                    created = CreateFileW(win32::FilePath(temporary).c_str(), GENERIC_WRITE, 0,
+                                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                    return created != INVALID_HANDLE_VALUE;
+                  });
+  if (!made) return made;
+  DWORD code = 0;
+  {
     Handle file(created);
     size_t done = 0;
     while (code == 0 && done < bytes.size()) {
@@ -177,9 +149,9 @@ FileResult WriteFileReplacing(const std::string& path, const std::string& bytes)
     }
     if (code == 0 && !FlushFileBuffers(file.Get())) code = GetLastError();
     if (!file.Close() && code == 0) code = GetLastError();
-    if (code == 0) code = temp.Commit(target, /*replace=*/true, /*writeThrough=*/true);
   }
-  return win32::ResultOfCode(code);  // on failure the temporary file goes with `temp`
+  if (code != 0) return win32::ResultOfCode(code);  // the temporary file goes with `temp`
+  return temp.Commit(target, /*replace=*/true, /*writeThrough=*/true);
 }
 
 }  // namespace plat

@@ -4,7 +4,6 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_util.h"
 
-#include <exception>
 #include <vector>
 
 namespace plat {
@@ -129,17 +128,6 @@ std::string FullPath(const std::string& path) {
     buffer.resize(length + 1);
   }
   return std::string();
-}
-
-void RunSideBySide(const std::function<void()>& beside, const std::function<void()>& here) {
-  std::exception_ptr besideFailed;
-  try {
-    beside();
-  } catch (...) {
-    besideFailed = std::current_exception();
-  }
-  here();
-  if (besideFailed) std::rethrow_exception(besideFailed);
 }
 
 }  // namespace plat

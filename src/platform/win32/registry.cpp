@@ -37,40 +37,42 @@ class OpenKey {
 }  // namespace
 
 // The Windows registry is always there to be read.
-std::string RegistryProblem(RegRoot) { return std::string(); }
+FileResult RegistryProblem(RegRoot) { return {}; }
 
 bool RegKeyExists(RegRoot root, const std::string& subKey) {
   OpenKey key(root, subKey);
   return key.Get() != nullptr;
 }
 
-RegResult RegReadString(RegRoot root, const std::string& subKey, const std::string& valueName,
-                        std::string& value) {
+FileResult RegReadString(RegRoot root, const std::string& subKey, const std::string& valueName,
+                         std::string& value) {
+  const FileResult notFound = {FileOutcome::Missing, "no such key or value"};
+  const FileResult notString = {FileOutcome::WrongKind, "the value is not a string"};
   OpenKey key(root, subKey);
-  if (key.Get() == nullptr) return RegResult::NotFound;
+  if (key.Get() == nullptr) return notFound;
   const std::wstring name = win32::Wide(valueName);
   // The value may grow between the size query and the read: retry then.
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD type = 0;
     DWORD size = 0;
     LONG status = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &size);
-    if (status == ERROR_FILE_NOT_FOUND) return RegResult::NotFound;
-    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) return RegResult::NotFound;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return RegResult::WrongType;
+    if (status == ERROR_FILE_NOT_FOUND) return notFound;
+    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) return notFound;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return notString;
     std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
     DWORD got = size;
     status = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type,
                               reinterpret_cast<BYTE*>(data.data()), &got);
     if (status == ERROR_MORE_DATA) continue;
-    if (status != ERROR_SUCCESS) return RegResult::NotFound;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return RegResult::WrongType;
+    if (status != ERROR_SUCCESS) return notFound;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return notString;
     std::wstring text(data.data(), std::min<size_t>(got / sizeof(wchar_t), data.size()));
     size_t nul = text.find(L'\0');
     if (nul != std::wstring::npos) text.resize(nul);
     value = win32::Narrow(text);
-    return RegResult::Ok;
+    return {};
   }
-  return RegResult::NotFound;
+  return notFound;
 }
 
 std::vector<std::string> InstallSearchNotes() { return {}; }

@@ -120,11 +120,11 @@ std::shared_ptr<TempFolderLock> HoldFolderLock(const std::string& folder) {
 
 }  // namespace
 
-DWORD TempEntry::Create(const std::string& folder, Kind kind,
-                        const std::function<BOOL(const std::string&)>& make) {
+FileResult TempEntry::Create(const std::string& folder, Kind kind,
+                             const std::function<BOOL(const std::string&)>& make) {
   Discard();
   std::shared_ptr<TempFolderLock> lock = HoldFolderLock(folder);
-  if (!lock) return GetLastError();
+  if (!lock) return win32::ResultOfCode(GetLastError());
   static unsigned long long counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string path = folder + tempnames::TempName(RunId(), ++counter);
@@ -132,38 +132,39 @@ DWORD TempEntry::Create(const std::string& folder, Kind kind,
       path_ = path;
       kind_ = kind;
       lock_ = std::move(lock);
-      return 0;
+      return {};
     }
     const DWORD code = GetLastError();
     // Another process took the name meanwhile: the next one is tried.
     if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
       // What a failed copy wrote is not left behind.
       if (kind == Kind::File) win32::RemoveOwnFile(path);
-      return code;
+      return win32::ResultOfCode(code);
     }
   }
-  return ERROR_FILE_EXISTS;
+  return win32::ResultOfCode(ERROR_FILE_EXISTS);
 }
 
-DWORD TempEntry::Commit(const std::string& target, bool replace, bool writeThrough) {
+FileResult TempEntry::Commit(const std::string& target, bool replace, bool writeThrough) {
   DWORD flags = 0;
   if (replace) flags |= MOVEFILE_REPLACE_EXISTING;
   if (writeThrough) flags |= MOVEFILE_WRITE_THROUGH;
-  if (!MoveFileExW(FilePath(path_).c_str(), FilePath(target).c_str(), flags)) return GetLastError();
+  if (!MoveFileExW(FilePath(path_).c_str(), FilePath(target).c_str(), flags))
+    return win32::ResultOfCode(GetLastError());
   path_.clear();
   lock_.reset();
-  return 0;
+  return {};
 }
 
-DWORD TempEntry::Discard() {
-  if (path_.empty()) return 0;
+FileResult TempEntry::Discard() {
+  if (path_.empty()) return {};
   DWORD code = kind_ == Kind::Folder ? RemoveTree(path_) : win32::RemoveOwnFile(path_);
   // Gone already: nothing is left of it.
   if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) code = 0;
   if (code != 0) lock_->KeepToTheEnd();
   path_.clear();
   lock_.reset();
-  return code;
+  return win32::ResultOfCode(code);
 }
 
 }  // namespace plat

@@ -3,15 +3,15 @@
 // place whole or removed.  Its calling sequence:
 //
 //   TempEntry temp;
-//   DWORD code = temp.Create(folder, kind, make);  // `make(path)` makes the entry at
-//                                            // a new temporary name (FALSE and
-//                                            // the error code set when it
-//                                            // cannot; a name taken already is
-//                                            // passed over); 0, or an error code
+//   FileResult made = temp.Create(folder, kind, make);  // `make(path)` makes the
+//                                            // entry at a new temporary name
+//                                            // (FALSE and the error code set
+//                                            // when it cannot; a name taken
+//                                            // already is passed over)
 //   ... write the file or fill the folder at temp.Path() ...
-//   code = temp.Commit(target, replace);     // renamed into place (MoveFileEx);
-//                                            // else still there
-//   code = temp.Discard();                   // or removed
+//   FileResult moved = temp.Commit(target, replace);  // renamed into place
+//                                            // (MoveFileEx); else still there
+//   FileResult dropped = temp.Discard();     // or removed
 //
 // The destructor discards what was neither committed nor discarded.  Its
 // name, and this run's lock file beside it: temp_folder_lock.h.
@@ -38,11 +38,12 @@ class TempEntry {
   TempEntry& operator=(const TempEntry&) = delete;
 
   // `folder` ends in a separator.
-  DWORD Create(const std::string& folder, Kind kind, const std::function<BOOL(const std::string&)>& make);
+  FileResult Create(const std::string& folder, Kind kind,
+                    const std::function<BOOL(const std::string&)>& make);
   const std::string& Path() const { return path_; }
   // With `writeThrough` the rename is on the disk when this returns.
-  DWORD Commit(const std::string& target, bool replace, bool writeThrough = false);
-  DWORD Discard();
+  FileResult Commit(const std::string& target, bool replace, bool writeThrough = false);
+  FileResult Discard();
   // This run's lock file in the entry's folder (null once the entry is gone).
   const std::shared_ptr<TempFolderLock>& Lock() const { return lock_; }
 
