@@ -1504,8 +1504,10 @@ STOCK_CFG = open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", 
 
 # --------------------------------------------------------------- running
 
-def snapshot(prefix, xattrs):
-    """Everything a run may have changed below the compared folders."""
+def snapshot(prefix, xattrs, mask_commands=False):
+    """Everything a run may have changed below the compared folders.  With
+    `mask_commands` the command line kept with each state is left out: the
+    two builds were given the same folder in two spellings (exe_args)."""
     shot = {}
     for root in ROOTS:
         top = prefix.host(root)
@@ -1539,6 +1541,8 @@ def snapshot(prefix, xattrs):
                         attr = b""
                 if "/.layrix.history/" in "/" + rel:
                     data = mask_times(data)
+                    if mask_commands:
+                        data = re.sub(rb"(?m)^Command=.*$", b"Command=<as given>", data)
                 shot[rel] = ("file", data, "read-only" if readonly else "writable", mtime, attr)
     return shot
 
@@ -1689,7 +1693,7 @@ def main():
             proc = run_with_runs_before(linux_cmd, prefix, scenario, scenario.stdin.encode("utf-8"),
                                         linux_env)
             linux = {"exit": proc.returncode, "out": linux_output_as_exe_prints_it(proc.stdout),
-                     "err": proc.stderr, "files": snapshot(prefix, xattrs)}
+                     "err": proc.stderr, "files": snapshot(prefix, xattrs, scenario.exe_args is not None)}
             answers = (scenario.stdin.encode("utf-8") if scenario.stdin_utf8
                        else cp1252(scenario.stdin))
             for attempt in (1, 2):
@@ -1705,7 +1709,7 @@ def main():
                 print("note: %s: layrix.exe printed nothing under Wine (exit code %d); run again"
                       % (scenario.name, proc.returncode))
             exe = {"exit": proc.returncode, "out": exe_output_as_utf8(proc.stdout),
-                   "err": exe_output_as_utf8(proc.stderr), "files": snapshot(prefix, xattrs)}
+                   "err": exe_output_as_utf8(proc.stderr), "files": snapshot(prefix, xattrs, scenario.exe_args is not None)}
             problems = compare_runs(scenario.name, linux, exe)
             if scenario.compare_err and linux_output_as_exe_prints_it(linux["err"]) != exe["err"]:
                 problems.append("standard error differs:\n      linux: %s\n      exe:   %s" % (
