@@ -131,9 +131,6 @@ std::vector<Case> Cases() {
       {"-x 2", SampleWithLayerZero, {"-x", "2"}, false,
        "'-x' takes 0 (report) or 1 (report and remove), not '2'; checking without removing, as with 0",
        " not found! -  negative!  - 0: Mesh\r\n"},
-      {"-r of the Addon Scenery folder", nullptr, {"-r", "3"}, false,
-       "refused to remove C:\\FS9\\Addon Scenery: it is the 'Addon Scenery' folder, which holds every add-on",
-       ""},
       {"read-only scenery.cfg", readOnly, {"-t", "4"}, false,
        "error: cannot write 'C:\\FS9\\scenery.cfg': the file is read-only; clear its read-only attribute "
        "and run again",
