@@ -1,8 +1,11 @@
-// What the program says when something is wrong: for each mistake, one line
-// on standard error naming the cause, and standard output and the exit code
-// as installers have always parsed them; on the command line and in a batch
-// file.
+// What the program says when something is wrong or a command changes
+// nothing: for each, one line on standard error naming the cause ("error: "
+// first only for a fault, which ends the run with 1), and standard output and
+// the exit code as installers have always parsed them; on the command line
+// and in a batch file.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <functional>
 
@@ -55,6 +58,18 @@ std::vector<Case> Cases() {
     e2e::MakeSample(p);
     WriteFile(p.Work() + "/layrix.ini", "[Main]\r\nSimulator=P3Dv5\r\n");
   };
+  const auto bareFolder = [](TestPrefix& p) {
+    e2e::MakeSample(p);
+    MakeDirs(p.C("FS9/Addon Scenery/Bare"));
+  };
+  const auto readOnly = [](TestPrefix& p) {
+    e2e::MakeSample(p);
+    chmod(e2e::CfgPath(p).c_str(), 0444);
+  };
+  const auto appPathNotText = [](TestPrefix& p) {
+    e2e::MakeSample(p);
+    p.AddUserValue("Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0", "\"AppPath\"=dword:00000001");
+  };
   const auto noHeader = [](TestPrefix& p) {
     e2e::MakeSample(p);
     std::string reg = ReadFile(p.Prefix() + "/user.reg");
@@ -95,6 +110,36 @@ std::vector<Case> Cases() {
       {"-dt not listed", nullptr, {"-dt", "wrong title"}, false,
        "no layer found, nothing changed: no area has the title 'wrong title'", ""},
       {"-t required", nullptr, {"-t", "1"}, false, "layer 1 'Default Terrain' is required, nothing changed", ""},
+      {"-a of no area", nullptr, {"-a", "99"}, false,
+       "no layer found, nothing changed: no area has the layer number 99", ""},
+      {"-i of a listed folder", nullptr, {"-i", "Addon Scenery\\OldAirport\\", "x", "-1"}, false,
+       "the folder 'addon scenery\\oldairport\\' is listed already, as layer 4 'Old Airport'; nothing added",
+       ""},
+      {"-i of a folder without scenery", bareFolder, {"-i", "C:\\FS9\\Addon Scenery\\Bare", "x", "-1"}, false,
+       "the folder 'c:\\fs9\\addon scenery\\bare' has no 'scenery' sub-folder, nothing added; name the "
+       "folder that holds the area's 'scenery' folder",
+       ""},
+      {"-i of the simulator folder", nullptr, {"-i", "C:\\FS9\\", "x", "-1"}, false,
+       "the folder 'c:\\fs9\\' is the simulator's own folder, which is no area; nothing added", ""},
+      {"-i of the simulator folder without its backslash", nullptr, {"-i", "C:\\FS9", "x", "-1"}, false,
+       "the folder 'c:\\fs9' is the simulator's own folder, which is no area; nothing added", ""},
+      {"-ia finds nothing new", nullptr, {"-ia", "Addon Scenery"}, false,
+       "no new scenery found in 'addon scenery' (no folder with a 'scenery' sub-folder that is not "
+       "listed already); nothing added",
+       ""},
+      // A number other than 0 and 1 reports the broken entry and removes nothing.
+      {"-x 2", SampleWithLayerZero, {"-x", "2"}, false,
+       "'-x' takes 0 (report) or 1 (report and remove), not '2'; checking without removing, as with 0",
+       " not found! -  negative!  - 0: Mesh\r\n"},
+      {"read-only scenery.cfg", readOnly, {"-t", "4"}, false,
+       "error: cannot write 'C:\\FS9\\scenery.cfg': the file is read-only; clear its read-only attribute "
+       "and run again",
+       "", 1},
+      {"registry value of another type", appPathNotText, {"-g"}, false,
+       "error: the registry value 'AppPath' of key HKEY_CURRENT_USER\\Software\\Microsoft\\Microsoft "
+       "Games\\Flight Simulator\\10.0 is not a string; run the simulator's installer again, or correct "
+       "the value with the registry editor",
+       "", 1},
       // The same in a batch file: the file and the line named.
       {"batch unknown option", nullptr, {"; a comment", "", "-list"}, true,
        "skipped line 3 of C:\\Setup\\run.txt: unknown option '-list'", ""},
@@ -104,6 +149,11 @@ std::vector<Case> Cases() {
        ""},
       {"batch folder missing", nullptr, {"-f C:\\Nowhere 0"}, true,
        "skipped line 1 of C:\\Setup\\run.txt: the folder 'C:\\Nowhere' does not exist", ""},
+      // The folder named as written in the file.
+      {"batch -i of a listed folder", nullptr, {"-i \"%a\\OldAirport\" \"Again\" -1"}, true,
+       "the folder 'C:\\FS9\\Addon Scenery\\OldAirport' is listed already, as layer 4 'Old Airport'; "
+       "nothing added",
+       " Inserting layer from C:\\FS9\\Addon Scenery\\OldAirport...\r\n"},
       {"batch in batch", nullptr, {"-b run.txt"}, true,
        "skipped line 1 of C:\\Setup\\run.txt: a batch file cannot run another one", ""},
       {"batch %b under -b", nullptr, {"-c C:\\Mesh %b 0"}, true,
@@ -127,6 +177,7 @@ TEST(Errors, EachMistakeIsNamedOnOneLineAndTheOutputStaysAsItWas) {
     MakeDirs(p.Home());
     WriteFile(p.Home() + "/.profile", "");
     const std::string cfgBefore = e2e::Cfg(p);
+    const std::string backupBefore = ReadFile(e2e::BackupPath(p));
     RunOptions o;
     if (!c.WinePrefix.empty()) o.Env = {{"WINEPREFIX", p.Root() + "/" + c.WinePrefix}};
     RunResult r;
@@ -144,7 +195,11 @@ TEST(Errors, EachMistakeIsNamedOnOneLineAndTheOutputStaysAsItWas) {
     EXPECT_EQ(r.Out, out);
     EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
     EXPECT_NE(r.Err.find(c.Err), std::string::npos) << r.Err;
-    EXPECT_EQ(e2e::Cfg(p), cfgBefore);  // nothing changed
+    EXPECT_TRUE(r.Err.starts_with("layrix: ")) << r.Err;
+    EXPECT_EQ(r.Err.starts_with("layrix: error: "), c.ExitCode == 1) << r.Err;
+    EXPECT_EQ(r.Err.find('"'), std::string::npos) << r.Err;  // quoted in single quotes
+    EXPECT_EQ(e2e::Cfg(p), cfgBefore);  // nothing changed, nothing saved
+    EXPECT_EQ(ReadFile(e2e::BackupPath(p)), backupBefore);
   }
 }
 

@@ -1,12 +1,16 @@
 // Library shapes met on users' machines, end to end, in one table: add-on
 // packages below or on the folders the tree commands would empty, entries
 // whose folder is gone or on a drive that is not there, folders a code page
-// 1252 file cannot name, folders written as host paths, and a Prepar3D
-// library numbered with gaps.  Each case checks standard output, the words
-// on standard error, the library and the files on disk.
+// 1252 file cannot name, folders written as host paths, a Prepar3D library
+// numbered with gaps, and areas among package components that stand in the
+// library by their <Layer>, with keys of other tools.  Each case checks
+// standard output, the words on standard error, the library, and that every
+// other file is as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,32 +21,43 @@
 namespace {
 
 using namespace testing_support;
-using e2e::Area;
+using e2e::AreaText;
 using e2e::CfgText;
 
-const char* const kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* const kP3dCfg = "ProgramData/Lockheed Martin/Prepar3D v5/scenery.cfg";
 const char* const kFsxCfg = "ProgramData/Microsoft/FSX/scenery.cfg";
 const char* const kLocalList = "users/Pilot/AppData/Local/Lockheed Martin/Prepar3D v5/add-ons.cfg";
+const char* const kDocuments = "users/Pilot/Documents/Prepar3D v5 Add-ons/";
 
-std::string AddOnXml(const std::string& name, const std::string& component, const std::string& path) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<SimBase.Document Type=\"AddOnXml\">\r\n"
-         "  <AddOn.Name>" + name + "</AddOn.Name>\r\n  <AddOn.Component>\r\n"
-         "    <Category>Scenery</Category>\r\n    <Name>" + component + "</Name>\r\n"
-         "    <Path>" + path + "</Path>\r\n  </AddOn.Component>\r\n</SimBase.Document>\r\n";
-}
-
-// Prepar3D v5 at C:\P3D, numbered with a gap above the count (layer 40):
-// "All my addons" lists C:\Addons, which holds the packages Mesh (listed)
-// and Broken (listed as an area; its add-on.xml malformed), and Harbour
-// (discovered, its component on the folder of the area "My Airport"); a
-// listed package whose folder is gone; an area on a drive the prefix lacks;
-// an area whose folder is gone.
-void MakeP3dWithPackages(TestPrefix& p) {
+// Prepar3D v5 at C:\P3D, its Local AppData and Documents folders.
+void RegisterP3d(TestPrefix& p) {
+  const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
   p.RegisterAppPath(simkeys::kPrepar3Dv5, "C:\\P3D");
   p.SetCommonAppData("C:\\ProgramData");
-  p.AddUserValue(kShellFolders, "\"Local AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Local\"");
-  p.AddUserValue(kShellFolders, "\"Personal\"=\"C:\\\\users\\\\Pilot\\\\Documents\"");
+  p.AddUserValue(shellFolders, "\"Local AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Local\"");
+  p.AddUserValue(shellFolders, "\"Personal\"=\"C:\\\\users\\\\Pilot\\\\Documents\"");
+}
+
+// An add-on.xml with one scenery component per (name, path, layer; "": none).
+std::string AddOnXml(const std::string& name,
+                     const std::vector<std::vector<std::string>>& components) {
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<SimBase.Document Type=\"AddOnXml\">\r\n"
+                    "  <AddOn.Name>" + name + "</AddOn.Name>\r\n";
+  for (const auto& c : components)
+    xml += "  <AddOn.Component>\r\n    <Category>Scenery</Category>\r\n    <Name>" + c[0] +
+           "</Name>\r\n    <Path>" + c[1] + "</Path>\r\n" +
+           (c[2].empty() ? "" : "    <Layer>" + c[2] + "</Layer>\r\n") + "  </AddOn.Component>\r\n";
+  return xml + "</SimBase.Document>\r\n";
+}
+
+// Prepar3D v5, numbered with a gap above the count (layer 40): "All my
+// addons" lists C:\Addons, which holds the packages Mesh (listed) and Broken
+// (listed as an area; its add-on.xml malformed), and Harbour (discovered,
+// its component on the folder of the area "My Airport"); a listed package
+// whose folder is gone; an area on a drive the prefix lacks; an area whose
+// folder is gone.
+std::string MakeP3dWithPackages(TestPrefix& p) {
+  RegisterP3d(p);
   WriteFile(p.C(kP3dCfg), CfgText({
                               {"Area.001", "Default Terrain", "Scenery\\World", 1, true, true},
                               {"Area.002", "Default Scenery", "Scenery\\BASE", 2, true, true},
@@ -62,15 +77,16 @@ void MakeP3dWithPackages(TestPrefix& p) {
   WriteFile(p.C("Src/scenery/new.bgl"), "new");
   WriteFile(p.C(kLocalList), "[Package.0]\r\nPATH=C:\\Addons\\Mesh\r\nTITLE=Mesh\r\n\r\n"
                              "[Package.1]\r\nPATH=C:\\Addons\\Gone Pack\\\r\nTITLE=Gone\r\n");
-  WriteFile(p.C("Addons/Mesh/add-on.xml"), AddOnXml("Mesh", "Mesh 10 m", "Mesh"));
+  WriteFile(p.C("Addons/Mesh/add-on.xml"), AddOnXml("Mesh", {{"Mesh 10 m", "Mesh", ""}}));
   WriteFile(p.C("Addons/Broken/add-on.xml"), "<SimBase.Document>");  // a package all the same
-  WriteFile(p.C("users/Pilot/Documents/Prepar3D v5 Add-ons/Harbour/add-on.xml"),
-            AddOnXml("Harbour", "Harbour Update", "C:\\P3D\\Addon Scenery\\MyAirport"));
+  WriteFile(p.C(std::string(kDocuments) + "Harbour/add-on.xml"),
+            AddOnXml("Harbour", {{"Harbour Update", "C:\\P3D\\Addon Scenery\\MyAirport", ""}}));
+  return kP3dCfg;
 }
 
 // FSX at C:\FSX, its library in code page 1252, with an area whose folder
 // is gone and two add-ons not yet listed, one named in Japanese.
-void MakeFsx(TestPrefix& p) {
+std::string MakeFsx(TestPrefix& p) {
   p.RegisterFSX("C:\\FSX");
   WriteFile(p.C(kFsxCfg), CfgText({
                               {"Area.001", "Default Terrain", "Scenery\\World", 1, true, true},
@@ -83,19 +99,49 @@ void MakeFsx(TestPrefix& p) {
                              "FSX/Addon Scenery/scenery", "FSX/Addon Scenery/MyAirport/scenery",
                              "FSX/Addon Scenery/東京 Haneda/scenery", "FSX/Addon Scenery/Other/scenery"})
     MakeDirs(p.C(folder));
+  return kFsxCfg;
+}
+
+const std::string kGeneral = "[General]\r\nTitle=P3D\r\nDescription=D\r\nClean_on_Exit=TRUE\r\n";
+
+// Prepar3D v5 with the areas `areas` (after General) and a discovered
+// package with one scenery component at each of `layers`.
+std::function<std::string(TestPrefix&)> P3dStack(const std::string& areas, const std::vector<int>& layers) {
+  return [=](TestPrefix& p) {
+    RegisterP3d(p);
+    for (const char* folder : {"P3D/Scenery/World/scenery", "P3D/Scenery/BASE/scenery",
+                               "P3D/Addon Scenery/New/scenery", "P3D/Addon Scenery/Second/scenery"})
+      MakeDirs(p.C(folder));
+    WriteFile(p.C(kP3dCfg), kGeneral + areas);
+    std::vector<std::vector<std::string>> components;
+    for (int layer : layers)
+      components.push_back({"Part " + std::to_string(layer), "Part" + std::to_string(layer), std::to_string(layer)});
+    WriteFile(p.C(std::string(kDocuments) + "Pack/add-on.xml"), AddOnXml("Pack", components));
+    return std::string(kP3dCfg);
+  };
+}
+
+// The two required areas every stack starts with, and an add-on area.
+std::string Base() {
+  return AreaText({"Area.001", "Default Terrain", "Scenery\\World", 1, true, true}) +
+         AreaText({"Area.002", "Default Scenery", "Scenery\\BASE", 2, true, true});
+}
+std::string AddOn(const std::string& name, const std::string& title, int layer, const std::string& keys = "") {
+  return AreaText({name, title, "Addon Scenery\\" + title, layer}) + keys;
 }
 
 struct Shape {
   const char* What;
-  std::function<void(TestPrefix&)> Make;
-  const char* Cfg;  // below drive C:
+  std::function<std::string(TestPrefix&)> Make;  // returns the library's path below drive C:
+  // "<C:>" in a word stands for drive C:'s host folder, "<Z:>" for the same as a Z: path.
   std::vector<std::string> Args;
   std::vector<std::string> Out;  // after the banner
   std::string Err;               // a part of standard error ("" for none at all)
-  // The library afterwards: a text it holds, or lacks ("" to leave out).
+  // The library afterwards: a text it holds or lacks, or the whole file
+  // written; all three "": the library and the files beside it as before.
   std::string Holds;
   std::string Lacks;
-  bool Unchanged = false;  // the library and every file as before
+  std::string Written = "";
 };
 
 const std::string kMeshXml = "(C:\\Addons\\Mesh\\add-on.xml)";
@@ -106,75 +152,106 @@ std::vector<Shape> Shapes() {
   const auto fsx = MakeFsx;
   return {
       // The tree commands leave packages alone.
-      {"a folder holding packages", p3d, kP3dCfg, {"-rf", "C:\\Addons"},
-       {},
-       "refused to remove C:\\Addons: it holds the folder of the add-on package 'Mesh' " + kMeshXml,
-       "", "", true},
-      {"a component's folder", p3d, kP3dCfg, {"-r", "6"},
-       {},
+      {"a folder holding packages", p3d, {"-rf", "C:\\Addons"}, {},
+       "refused to remove C:\\Addons: it holds the folder of the add-on package 'Mesh' " + kMeshXml, "", ""},
+      {"a component's folder", p3d, {"-r", "6"}, {},
        "refused to remove C:\\Addons\\Mesh\\Mesh: it lies inside the folder of the add-on package 'Mesh' " +
            kMeshXml,
-       "", "", true},
-      {"an area on a component's folder", p3d, kP3dCfg, {"-r", "4"},
-       {},
+       "", ""},
+      {"an area on a component's folder", p3d, {"-r", "4"}, {},
        "it is the folder of the scenery component 'Harbour Update' of the add-on package 'Harbour' " +
            kHarbourXml,
-       "", "", true},
-      {"emptying a folder inside a package", p3d, kP3dCfg, {"-c", "C:\\Src", "C:\\Addons\\Mesh\\Mesh\\scenery", "3"},
-       {},
-       "it lies inside the folder of the add-on package 'Mesh' " + kMeshXml, "", "", true},
-      {"a package whose description is malformed", p3d, kP3dCfg, {"-r", "9"}, {},
-       "it is the folder of an add-on package (C:\\Addons\\Broken\\add-on.xml)", "", "", true},
+       "", ""},
+      {"emptying a folder inside a package", p3d, {"-c", "C:\\Src", "C:\\Addons\\Mesh\\Mesh\\scenery", "3"}, {},
+       "it lies inside the folder of the add-on package 'Mesh' " + kMeshXml, "", ""},
+      {"a package whose description is malformed", p3d, {"-r", "9"}, {},
+       "it is the folder of an add-on package (C:\\Addons\\Broken\\add-on.xml)", "", ""},
       // A drive that is not there holds a missing folder.
-      {"-r on a missing drive", p3d, kP3dCfg, {"-r", "7"},
-       {}, "D:\\Scenery Library\\Ypres is on drive D:", "", "", true},
-      {"-rf on a missing drive", p3d, kP3dCfg, {"-rf", "D:\\Scenery Library\\Ypres"},
-       {}, "is on drive D:, which is not there", "", "", true},
-      {"-c to a missing drive", p3d, kP3dCfg, {"-c", "C:\\Src", "D:\\Scenery Library\\Ypres", "1"},
-       {},
-       "copied nothing to d:\\scenery library\\ypres: there is no drive D:", "", "", true},
+      {"-r on a missing drive", p3d, {"-r", "7"}, {}, "D:\\Scenery Library\\Ypres is on drive D:", "", ""},
+      {"-rf on a missing drive", p3d, {"-rf", "D:\\Scenery Library\\Ypres"}, {},
+       "is on drive D:, which is not there", "", ""},
+      {"-c to a missing drive", p3d, {"-c", "C:\\Src", "D:\\Scenery Library\\Ypres", "1"}, {},
+       "copied nothing to d:\\scenery library\\ypres: there is no drive D:", "", ""},
       // The check: no gap is "too big", a package whose folder is gone is reported.
-      {"-x on a library with gaps and a gone package", p3d, kP3dCfg, {"-x", "1"},
-       {" not found! - 7: D:\\Scenery Library\\Ypres",
-        " not found! - 7: Addon Scenery\\Removed Pack",
+      {"-x on a library with gaps and a gone package", p3d, {"-x", "1"},
+       {" not found! - 7: D:\\Scenery Library\\Ypres", " not found! - 7: Addon Scenery\\Removed Pack",
         " not found! - package: C:\\Addons\\Gone Pack  listed in "
         "C:\\users\\Pilot\\AppData\\Local\\Lockheed Martin\\Prepar3D v5\\add-ons.cfg"},
-       "C:\\Addons\\Gone Pack", "Local=C:\\Addons\r\nLayer=38", "Removed Pack", false},
+       "C:\\Addons\\Gone Pack", "Local=C:\\Addons\r\nLayer=38", "Removed Pack"},
       // An entry whose folder is gone is found, and not added again.
-      {"-f of a gone folder", fsx, kFsxCfg, {"-f", "Addon Scenery\\Removed Pack", "0"},
-       {" Result (-1 = not found): 5"}, "", "", "", true},
-      {"-f of a folder neither there nor listed", fsx, kFsxCfg, {"-f", "Addon Scenery\\Never", "0"},
-       {" Scenery or source path does not exist!", ""}, "does not exist", "", "", true},
-      {"-i of a gone listed folder", fsx, kFsxCfg, {"-i", "%a\\removed pack\\", "Again", "-1"},
-       {}, "is listed already, as layer 5 'Removed Pack'", "", "Again", true},
+      {"-f of a gone folder", fsx, {"-f", "Addon Scenery\\Removed Pack", "0"}, {" Result (-1 = not found): 5"},
+       "", "", ""},
+      {"-f of a folder neither there nor listed", fsx, {"-f", "Addon Scenery\\Never", "0"},
+       {" Scenery or source path does not exist!", ""}, "does not exist", "", ""},
+      {"-i of a gone listed folder", fsx, {"-i", "%a\\removed pack\\", "Again", "-1"}, {},
+       "is listed already, as layer 5 'Removed Pack'", "", ""},
       // A folder code page 1252 cannot name is not added; a title is.
-      {"-i of a folder 1252 cannot name", fsx, kFsxCfg, {"-i", "%a\\東京 Haneda", "Haneda", "-1"},
-       {},
+      {"-i of a folder 1252 cannot name", fsx, {"-i", "%a\\東京 Haneda", "Haneda", "-1"}, {},
        "did not add the folder Addon Scenery\\東京 haneda: C:\\ProgramData\\Microsoft\\FSX\\scenery.cfg is "
        "kept in code page 1252, which has no 東 (U+6771), 京 (U+4EAC)",
-       "", "", true},
-      {"-ia past a folder 1252 cannot name", fsx, kFsxCfg, {"-ia", "%a"},
-       {}, "did not add the folder Addon Scenery\\東京 Haneda",
-       "Local=Addon Scenery\\Other\r\nLayer=6", "Haneda", false},
-      {"-i with a title 1252 cannot hold", fsx, kFsxCfg, {"-i", "%a\\Other", "東京 Other", "-1"},
-       {}, "is stored as '?? other'",
-       "Title=?? other\r\nLocal=Addon Scenery\\other\r\n", "", false},
+       "", ""},
+      {"-ia past a folder 1252 cannot name", fsx, {"-ia", "%a"}, {},
+       "did not add the folder Addon Scenery\\東京 Haneda", "Local=Addon Scenery\\Other\r\nLayer=6", "Haneda"},
+      {"-i with a title 1252 cannot hold", fsx, {"-i", "%a\\Other", "東京 Other", "-1"}, {},
+       "is stored as '?? other'", "Title=?? other\r\nLocal=Addon Scenery\\other\r\n", ""},
       // A variable followed by '/' gives one backslash.
-      {"a variable followed by a slash", fsx, kFsxCfg, {"-i", "%a/Other", "Other", "-1"},
-       {}, "",
-       "Local=Addon Scenery\\other\r\nLayer=6", "\\\\", false},
+      {"a variable followed by a slash", fsx, {"-i", "%a/Other", "Other", "-1"}, {}, "",
+       "Local=Addon Scenery\\other\r\nLayer=6", "\\\\"},
+      // On Linux a folder written as a host path, or as a Z:\ path into the
+      // prefix's drive C:, is the folder of C: it names: found, not added a
+      // second time, and a new one stored relative to the simulator folder
+      // (the command line lower-cases every word).
+      {"-f of a host path", fsx, {"-f", "<C:>/FSX/Addon Scenery/MyAirport", "0"},
+       {" Result (-1 = not found): 4"}, "", "", ""},
+      {"-i of a listed Z: path", fsx, {"-i", "<Z:>\\FSX\\Addon Scenery\\MyAirport", "Twice", "-1"}, {},
+       "is listed already, as layer 4 'My Airport'", "", ""},
+      {"-i of a new Z: path", fsx, {"-i", "<Z:>\\FSX\\Addon Scenery\\Other", "Other", "-1"}, {}, "",
+       "Local=addon scenery\\other\r\n", ""},
+      // Sorting and inserting on top keep each area on its side of the
+      // package components, and keys of other tools with their area.
+      {"-s keeps areas above a component above it, their keys with them",
+       P3dStack(Base() + AddOn("Area.003", "High", 60, "Tag=high\r\n") + AddOn("Area.004", "Low", 50), {45}),
+       {"-s"}, {}, "", "", "",
+       Base() + AddOn("Area.045", "Low", 45) + AddOn("Area.046", "High", 46, "Tag=high\r\n") + kGeneral},
+      {"-i ... -1 goes above the component, not above the areas only",
+       P3dStack(Base() + AddOn("Area.003", "Old", 35), {45}), {"-i", "Addon Scenery\\New", "New", "-1"}, {}, "",
+       "", "",
+       kGeneral + Base() + AddOn("Area.003", "Old", 35) +
+           AreaText({"Area.004", "new", "addon scenery\\new", 46})},
+      {"-ia adds on top of the components too", P3dStack(Base() + AddOn("Area.003", "New", 3), {12, 45}),
+       {"-ia", "Addon Scenery"}, {}, "", "", "",
+       kGeneral + Base() + AddOn("Area.003", "New", 3) +
+           AreaText({"Area.004", "addon scenery\\Second", "addon scenery\\Second", 46})},
   };
+}
+
+// Every file below `folder` with its bytes ("" for a folder), those of the
+// library's own folder (the library, its backup, lock and history) aside.
+std::map<std::string, std::string> FilesBeside(const std::string& folder, const std::string& libraryFolder) {
+  std::map<std::string, std::string> files;
+  for (const std::string& path : ListTree(folder))
+    if (!path.starts_with(libraryFolder)) files[path] = path.ends_with('/') ? "" : ReadFile(folder + "/" + path);
+  return files;
 }
 
 TEST(LibraryShapes, EachIsHandledWithoutLoss) {
   for (const Shape& shape : Shapes()) {
     SCOPED_TRACE(shape.What);
     TestPrefix p;
-    shape.Make(p);
+    const std::string cfgPath = shape.Make(p);
+    const std::string libraryFolder = cfgPath.substr(0, cfgPath.rfind('/') + 1);
     RunLayrix(p, {"-g"});  // leaves the library's lock file, as any first run
     const std::vector<std::string> before = ListTree(p.DriveC());
-    const std::string cfgBefore = ReadFile(p.C(shape.Cfg));
-    const RunResult r = RunLayrix(p, shape.Args);
+    const std::map<std::string, std::string> besideBefore = FilesBeside(p.DriveC(), libraryFolder);
+    const std::string cfgBefore = ReadFile(p.C(cfgPath));
+    std::string z = "Z:" + p.DriveC();
+    std::replace(z.begin(), z.end(), '/', '\\');
+    std::vector<std::string> args = shape.Args;
+    for (std::string& word : args) {
+      if (word.starts_with("<C:>")) word = p.DriveC() + word.substr(4);
+      if (word.starts_with("<Z:>")) word = z + word.substr(4);
+    }
+    const RunResult r = RunLayrix(p, args);
     EXPECT_EQ(r.ExitCode, 0) << r.Err;
     EXPECT_EQ(r.Out, Banner() + Lines(shape.Out));
     if (shape.Err.empty()) {
@@ -183,43 +260,22 @@ TEST(LibraryShapes, EachIsHandledWithoutLoss) {
       EXPECT_NE(r.Err.find(shape.Err), std::string::npos) << r.Err;
     }
     EXPECT_EQ(r.Err.find("error"), std::string::npos) << r.Err;
-    const std::string cfg = ReadFile(p.C(shape.Cfg));
+    const std::string cfg = ReadFile(p.C(cfgPath));
     if (!shape.Holds.empty()) {
       EXPECT_NE(cfg.find(shape.Holds), std::string::npos) << cfg;
     }
     if (!shape.Lacks.empty()) {
       EXPECT_EQ(cfg.find(shape.Lacks), std::string::npos) << cfg;
     }
-    if (shape.Unchanged) {
+    if (!shape.Written.empty()) {
+      EXPECT_EQ(cfg, shape.Written);
+    }
+    EXPECT_EQ(FilesBeside(p.DriveC(), libraryFolder), besideBefore);
+    if (shape.Holds.empty() && shape.Lacks.empty() && shape.Written.empty()) {
       EXPECT_EQ(cfg, cfgBefore);
       EXPECT_EQ(ListTree(p.DriveC()), before);
     }
   }
-}
-
-// On Linux a folder written as a host path, or as a Z:\ path into the
-// prefix's drive C:, is the folder of C: it names: found, and not added a
-// second time.
-TEST(LibraryShapes, HostPathsNameTheFolderOfTheirDrive) {
-  TestPrefix p;
-  MakeFsx(p);
-  const std::string host = p.C("FSX/Addon Scenery/MyAirport");
-  std::string zPath = "Z:" + host;
-  for (char& c : zPath)
-    if (c == '/') c = '\\';
-  const std::string cfg = ReadFile(p.C(kFsxCfg));
-  for (const std::string& folder : {host, host + "/", zPath}) {
-    SCOPED_TRACE(folder);
-    RunResult r = RunLayrix(p, {"-f", folder, "0"});
-    EXPECT_EQ(r.Out, Banner() + Lines({" Result (-1 = not found): 4"}));
-    r = RunLayrix(p, {"-i", folder, "Twice", "-1"});
-    EXPECT_NE(r.Err.find("is listed already, as layer 4 'My Airport'"), std::string::npos) << r.Err;
-    EXPECT_EQ(ReadFile(p.C(kFsxCfg)), cfg);
-  }
-  // A new folder so written is stored relative to the simulator folder,
-  // spelled as typed (the command line lower-cases every word).
-  RunLayrix(p, {"-i", zPath.substr(0, zPath.size() - 9) + "Other", "Other", "-1"});
-  EXPECT_NE(ReadFile(p.C(kFsxCfg)).find("Local=addon scenery\\other\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <pty.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,103 +21,18 @@ namespace {
 
 using namespace testing_support;
 
-// Standard error as its lines, the line ends dropped.
-std::vector<std::string> ErrLines(const std::string& err) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = err.find("\r\n", start)) != std::string::npos; start = end + 2)
-    lines.push_back(err.substr(start, end - start));
-  return lines;
-}
-
-struct NoOp {
-  const char* Name;
-  std::function<void(TestPrefix&)> Setup;  // after MakeSample; may be null
-  std::vector<std::string> Args;           // a command line, or the lines of a batch file
-  bool InBatch;
-  std::string Err;  // the whole line on standard error, "layrix: " aside
-  std::string Out;  // standard output after the banner (in a batch: its progress lines)
-};
-
-TEST(Messages, EveryCommandThatChangesNothingSaysWhy) {
-  const auto bareFolder = [](TestPrefix& p) { MakeDirs(p.C("FS9/Addon Scenery/Bare")); };
-  const std::vector<NoOp> cases = {
-      {"-a of no area", nullptr, {"-a", "99"}, false,
-       "no layer found, nothing changed: no area has the layer number 99", ""},
-      {"-i of a listed folder", nullptr, {"-i", "Addon Scenery\\OldAirport\\", "x", "-1"}, false,
-       "the folder 'addon scenery\\oldairport\\' is listed already, as layer 4 'Old Airport'; "
-       "nothing added",
-       ""},
-      {"-i of a folder without scenery", bareFolder, {"-i", "C:\\FS9\\Addon Scenery\\Bare", "x", "-1"},
-       false,
-       "the folder 'c:\\fs9\\addon scenery\\bare' has no 'scenery' sub-folder, nothing added; name "
-       "the folder that holds the area's 'scenery' folder",
-       ""},
-      {"-i of the simulator folder", nullptr, {"-i", "C:\\FS9\\", "x", "-1"}, false,
-       "the folder 'c:\\fs9\\' is the simulator's own folder, which is no area; nothing added", ""},
-      {"-i of the simulator folder without its backslash", nullptr, {"-i", "C:\\FS9", "x", "-1"}, false,
-       "the folder 'c:\\fs9' is the simulator's own folder, which is no area; nothing added", ""},
-      {"-x 2", nullptr, {"-x", "2"}, false,
-       "'-x' takes 0 (report) or 1 (report and remove), not '2'; checking without removing, as "
-       "with 0",
-       ""},
-      {"-x abc", nullptr, {"-x", "abc"}, false,
-       "'-x' takes 0 (report) or 1 (report and remove), not 'abc'; checking without removing, as "
-       "with 0",
-       ""},
-      {"-ia finds nothing new", nullptr, {"-ia", "Addon Scenery"}, false,
-       "no new scenery found in 'addon scenery' (no folder with a 'scenery' sub-folder that is not "
-       "listed already); nothing added",
-       ""},
-      // In a batch file the progress line stays on standard output.
-      {"batch -i of a listed folder", nullptr, {"-i \"%a\\OldAirport\" \"Again\" -1"}, true,
-       "the folder 'C:\\FS9\\Addon Scenery\\OldAirport' is listed already, as layer 4 'Old "
-       "Airport'; nothing added",
-       " Inserting layer from C:\\FS9\\Addon Scenery\\OldAirport...\r\n"},
-      {"batch -i without scenery", bareFolder, {"-i \"%a\\Bare\" \"Bare\" -1"}, true,
-       "the folder 'C:\\FS9\\Addon Scenery\\Bare' has no 'scenery' sub-folder, nothing added; name "
-       "the folder that holds the area's 'scenery' folder",
-       " Inserting layer from C:\\FS9\\Addon Scenery\\Bare...\r\n"},
-      {"batch -a of no area", nullptr, {"-a 0"}, true,
-       "no layer found, nothing changed: no area has the layer number 0",
-       " Activating layer 0...\r\n"},
-  };
-  for (const NoOp& c : cases) {
-    SCOPED_TRACE(c.Name);
-    TestPrefix p;
-    e2e::MakeSample(p);
-    if (c.Setup) c.Setup(p);
-    const std::string cfgBefore = e2e::Cfg(p);
-    RunResult r;
-    std::string out;
-    if (c.InBatch) {
-      r = e2e::RunBatchLines(p, c.Args);
-      out = e2e::BatchOutput({});
-      out.insert(out.size() - std::string("\r\n Done.\r\n\r\n").size(), c.Out);
-    } else {
-      r = RunLayrix(p, c.Args);
-      out = Banner() + c.Out;
-    }
-    EXPECT_EQ(r.ExitCode, 0);
-    EXPECT_EQ(r.Out, out);
-    EXPECT_EQ(ErrLines(r.Err), std::vector<std::string>{"layrix: " + c.Err});
-    EXPECT_EQ(e2e::Cfg(p), cfgBefore);
-    EXPECT_FALSE(PathExists(e2e::BackupPath(p)));  // nothing was saved
-  }
-}
-
 // "-x 1" prints the report of "-x 0", and names on standard error each
 // entry it removed and each broken one it kept because it is required.
 TEST(Messages, CheckThatRemovesNamesWhatItRemovedAndKept) {
   TestPrefix p;
-  std::vector<e2e::Area> areas = e2e::SampleAreas();
-  areas.push_back({"Area.006", "Removed Pack", "Addon Scenery\\Removed Pack", 6, true, false});
-  areas.push_back({"Area.007", "Lost Base", "Scenery\\Lost", 7, true, true});
+  e2e::MakeSample(p);
   // Listed twice, alike in every word: each removal is named.
-  areas.push_back({"Area.008", "Removed Pack", "Addon Scenery\\Removed Pack", 6, true, false});
-  p.MakeFS9(e2e::CfgText(areas));
-  MakeDirs(p.C("FS9/Addon Scenery/OldAirport/scenery"));
-  MakeDirs(p.C("Mesh/scenery"));
+  const auto removed = [](const char* name) {
+    return e2e::AreaText({name, "Removed Pack", "Addon Scenery\\Removed Pack", 6});
+  };
+  WriteFile(e2e::CfgPath(p), e2e::Cfg(p) + removed("Area.006") +
+                                 e2e::AreaText({"Area.007", "Lost Base", "Scenery\\Lost", 7, true, true}) +
+                                 removed("Area.008"));
   const std::string report = Banner() + Lines({" not found! - 6: Addon Scenery\\Removed Pack",
                                                " not found! - 6: Addon Scenery\\Removed Pack"});
   RunResult r = RunLayrix(p, {"-x", "0"});
@@ -127,15 +41,10 @@ TEST(Messages, CheckThatRemovesNamesWhatItRemovedAndKept) {
   r = RunLayrix(p, {"-x", "1"});
   EXPECT_EQ(r.ExitCode, 0);
   EXPECT_EQ(r.Out, report);
-  EXPECT_EQ(ErrLines(r.Err),
-            (std::vector<std::string>{
-                "layrix: removed layer 6 'Removed Pack' (Addon Scenery\\Removed Pack): its folder "
-                "is missing",
-                "layrix: kept layer 6 'Lost Base' (Scenery\\Lost): its folder is missing, but the "
-                "area is required",
-                "layrix: removed layer 6 'Removed Pack' (Addon Scenery\\Removed Pack): its folder "
-                "is missing",
-            }));
+  EXPECT_EQ(r.Err, Lines({"layrix: removed layer 6 'Removed Pack' (Addon Scenery\\Removed Pack): its folder is missing",
+                          "layrix: kept layer 6 'Lost Base' (Scenery\\Lost): its folder is missing, but the area "
+                          "is required",
+                          "layrix: removed layer 6 'Removed Pack' (Addon Scenery\\Removed Pack): its folder is missing"}));
   EXPECT_EQ(e2e::Cfg(p).find("Removed Pack"), std::string::npos);
   EXPECT_NE(e2e::Cfg(p).find("Lost Base"), std::string::npos);
 }
@@ -144,13 +53,7 @@ TEST(Messages, CheckThatRemovesNamesWhatItRemovedAndKept) {
 TEST(Messages, PauseMessageKeepsItsPercentSigns) {
   TestPrefix p;
   e2e::MakeSample(p);
-  MakeDirs(p.C("Setup"));
-  WriteFile(p.C("Setup/run.txt"),
-            Lines({"-p \"Installing 50%\"", "-p \"100% done in %f\"", "-p \"%\"", "-p \"%u%\""}));
-  RunOptions o;
-  o.Cwd = p.C("Setup");
-  o.Stdin = "\n\n\n\n";
-  const RunResult r = RunLayrix(p, {"-b", "run.txt"}, o);
+  const RunResult r = e2e::RunBatchLines(p, {"-p \"Installing 50%\"", "-p \"100% done in %f\"", "-p \"%\"", "-p \"%u%\""});
   EXPECT_EQ(r.Out, e2e::BatchOutput({" Installing 50%", " 100% done in C:\\FS9\\", " %", " %u%"}));
   EXPECT_EQ(r.Err, "");
 }
@@ -262,115 +165,26 @@ TEST(Messages, ListingFitsTheTerminalAndIsWholeWhenPiped) {
   }
 }
 
-struct Message {
-  const char* Name;
-  std::function<void(TestPrefix&)> Setup;  // after MakeSample; may be null
-  std::vector<std::string> Args;
-  std::string Err;  // the whole of standard error, one line without its end
-  int ExitCode;
-};
-
-// Every line on standard error in one style: "layrix: ", then a sentence in
-// lower case ("error: " first only for a fault, which ends the run with 1),
-// what is quoted in single quotes, sizes in MB, the remedy after it.
-TEST(Messages, OneStyleForEveryLine) {
-  const std::vector<Message> cases = {
-      {"read-only scenery.cfg",
-       [](TestPrefix& p) { chmod(e2e::CfgPath(p).c_str(), 0444); },
-       {"-t", "4"},
-       "layrix: error: cannot write 'C:\\FS9\\scenery.cfg': the file is read-only; clear its "
-       "read-only attribute and run again",
-       1},
-      {"registry value of another type",
-       [](TestPrefix& p) {
-         p.AddUserValue("Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0",
-                        "\"AppPath\"=dword:00000001");
-       },
-       {"-g"},
-       "layrix: error: the registry value 'AppPath' of key HKEY_CURRENT_USER\\Software\\Microsoft\\"
-       "Microsoft Games\\Flight Simulator\\10.0 is not a string; run the simulator's installer "
-       "again, or correct the value with the registry editor",
-       1},
-      {"unknown simulator",
-       [](TestPrefix& p) { WriteFile(p.Work() + "/layrix.ini", "[Main]\r\nSimulator=FS2\r\n"); },
-       {"-g"},
-       "layrix: error: unknown simulator 'FS2' in the setting Simulator of layrix.ini; the known "
-       "names are FS9, FSX, FSX-SE, P3Dv3, P3Dv4, P3Dv5, P3Dv6",
-       1},
-      {"the Addon Scenery folder kept", nullptr, {"-r", "3"},
-       "layrix: refused to remove C:\\FS9\\Addon Scenery: it is the 'Addon Scenery' folder, which "
-       "holds every add-on",
-       0},
-      {"a folder listed already",
-       nullptr,
-       {"-i", "C:\\Mesh", "\xCE\xA9mega", "-1"},
-       "layrix: the folder 'c:\\mesh' is listed already, as layer 5 'Mesh'; nothing added",
-       0},
-      {"a wrong word", nullptr, {"-x", "yes"},
-       "layrix: '-x' takes 0 (report) or 1 (report and remove), not 'yes'; checking without "
-       "removing, as with 0",
-       0},
-  };
-  for (const Message& c : cases) {
-    SCOPED_TRACE(c.Name);
-    TestPrefix p;
-    e2e::MakeSample(p);
-    if (c.Setup) c.Setup(p);
-    const RunResult r = RunLayrix(p, c.Args);
-    EXPECT_EQ(r.ExitCode, c.ExitCode);
-    EXPECT_EQ(ErrLines(r.Err), std::vector<std::string>{c.Err});
-    for (const std::string& line : ErrLines(r.Err)) {
-      EXPECT_EQ(line.find('"'), std::string::npos) << line;
-      EXPECT_EQ(line.rfind("layrix: error: ", 0) == 0, c.ExitCode == 1) << line;
-      const size_t first = line.find_first_not_of("error: ", 8);
-      EXPECT_FALSE(first < line.size() && line[first] >= 'A' && line[first] <= 'Z' &&
-                   line[first + 1] >= 'a' && line[first + 1] <= 'z')
-          << line;  // no capital word first (a path such as C:\ may begin it)
-    }
-  }
-}
-
-// A size is told as the README gives it.
-TEST(Messages, AnAddOnDescriptionTooLargeIsToldInMegabytes) {
-  TestPrefix p;
-  p.RegisterAppPath(simkeys::kPrepar3Dv5, "C:\\P3D");
-  p.SetCommonAppData("C:\\ProgramData");
-  const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  p.AddUserValue(shellFolders, "\"Local AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Local\"");
-  p.AddUserValue(shellFolders, "\"AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Roaming\"");
-  p.AddUserValue(shellFolders, "\"Personal\"=\"C:\\\\users\\\\Pilot\\\\Documents\"");
-  WriteFile(p.C("ProgramData/Lockheed Martin/Prepar3D v5/scenery.cfg"),
-            e2e::CfgText({{"Area.001", "Default Terrain", "Scenery\\World", 1, true, true}}));
-  WriteFile(p.C("users/Pilot/Documents/Prepar3D v5 Add-ons/Huge/add-on.xml"),
-            "<?xml version=\"1.0\"?>\r\n<!--" + std::string(4 * 1024 * 1024, '-') + "-->\r\n");
-  const RunResult r = RunLayrix(p, {"-l"});
-  EXPECT_EQ(r.ExitCode, 0);
-  EXPECT_NE(r.Err.find("add-on.xml': it is larger than 4 MB; the package is left out\r\n"),
-            std::string::npos)
-      << r.Err;
-}
-
-// A bad add-on.xml is told once, however often a batch file lists.
+// A bad add-on.xml is told once however often a batch file lists, and a
+// size as the README gives it.
 TEST(Messages, APackageNoteIsToldOncePerRun) {
   TestPrefix p;
   p.RegisterAppPath(simkeys::kPrepar3Dv5, "C:\\P3D");
   p.SetCommonAppData("C:\\ProgramData");
-  const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  p.AddUserValue(shellFolders, "\"Local AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Local\"");
-  p.AddUserValue(shellFolders, "\"AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Roaming\"");
-  p.AddUserValue(shellFolders, "\"Personal\"=\"C:\\\\users\\\\Pilot\\\\Documents\"");
+  p.AddUserValue("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                 "\"Personal\"=\"C:\\\\users\\\\Pilot\\\\Documents\"");
   WriteFile(p.C("ProgramData/Lockheed Martin/Prepar3D v5/scenery.cfg"),
             e2e::CfgText({{"Area.001", "Default Terrain", "Scenery\\World", 1, true, true}}));
-  WriteFile(p.C("users/Pilot/Documents/Prepar3D v5 Add-ons/Broken/add-on.xml"), "<AddOn");
-  MakeDirs(p.C("Setup"));
-  WriteFile(p.C("Setup/run.txt"), Lines({"-l", "-l", "-x 0", "-l"}));
-  RunOptions o;
-  o.Cwd = p.C("Setup");
-  const RunResult r = RunLayrix(p, {"-b", "run.txt"}, o);
+  const std::string packages = "users/Pilot/Documents/Prepar3D v5 Add-ons/";
+  WriteFile(p.C(packages + "Broken/add-on.xml"), "<AddOn");
+  WriteFile(p.C(packages + "Huge/add-on.xml"),
+            "<?xml version=\"1.0\"?>\r\n<!--" + std::string(4 * 1024 * 1024, '-') + "-->\r\n");
+  const RunResult r = e2e::RunBatchLines(p, {"-l", "-l", "-x 0", "-l"});
   EXPECT_EQ(r.ExitCode, 0);
-  const std::vector<std::string> err = ErrLines(r.Err);
-  ASSERT_EQ(err.size(), 1u) << r.Err;
-  EXPECT_NE(err[0].find("Broken\\add-on.xml is malformed"), std::string::npos) << r.Err;
+  EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 2) << r.Err;
+  EXPECT_NE(r.Err.find("Broken\\add-on.xml is malformed"), std::string::npos) << r.Err;
+  EXPECT_NE(r.Err.find("Huge\\add-on.xml': it is larger than 4 MB; the package is left out\r\n"), std::string::npos)
+      << r.Err;
   // Each listing is printed whole all the same.
   size_t listings = 0;
   for (size_t at = r.Out.find(" Scenery library: "); at != std::string::npos;
