@@ -290,18 +290,17 @@ bool IsPlainFullPath(std::string_view path) {
   if (path.size() < 4 || path[1] != ':' || path[2] != '\\') return false;
   const char drive = AsciiUpper(path[0]);
   if (drive < 'A' || drive > 'Z') return false;
-  // One pass: each component ends at a backslash or the path's end; only
-  // the last one can name a device.
-  size_t start = 3;
-  for (size_t i = 3; i <= path.size(); ++i) {
-    if (i < path.size() && path[i] != '\\') {
-      if (IsForbiddenInName(path[i])) return false;
-      continue;
-    }
+  // One pass: each component runs to the first character forbidden in
+  // names, which must be the backslash that ends it or the path's end;
+  // only the last component can name a device.
+  for (size_t start = 3;;) {
+    size_t i = start;
+    while (i < path.size() && !IsForbiddenInName(path[i])) ++i;
+    if (i < path.size() && path[i] != '\\') return false;
     if (i == start || path[start] == '.' || path[i - 1] == '.' || path[i - 1] == ' ') return false;
-    if (i < path.size()) start = i + 1;
+    if (i == path.size()) return DeviceNameLength(path.substr(start)) == 0;
+    start = i + 1;
   }
-  return DeviceNameLength(path.substr(start)) == 0;
 }
 
 bool IsPlainName(std::string_view name) {
