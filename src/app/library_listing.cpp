@@ -27,8 +27,12 @@ constexpr size_t kTitleWidth = 40;
 // the folders that may match.
 class FolderSet {
  public:
-  explicit FolderSet(const std::string& simulatorFolder)
-      : simulatorFolder_(simulatorFolder), keys_(simulatorFolder) {}
+  // `expected`: how many folders will be added, so that the table is made
+  // its size once.
+  FolderSet(const std::string& simulatorFolder, size_t expected)
+      : simulatorFolder_(simulatorFolder), keys_(simulatorFolder) {
+    folders_.reserve(expected);
+  }
 
   // True when a folder the same as `folder` was added before; adds it if
   // not.  `folder` must outlive the set.  An empty folder names none.
@@ -174,7 +178,7 @@ void ListLibrary(const SceneryLibrary& library, const AddonPackages& packages,
 
   // A line whose folder a line above has already (an area's or a
   // component's) is a duplicate.
-  FolderSet listedFolders(library.SimulatorFolder);
+  FolderSet listedFolders(library.SimulatorFolder, order.size() + components.size());
 
   // The lines are handed on a piece at a time, so that the text of a large
   // library is never held twice over (here and in the console's encoding).

@@ -120,6 +120,23 @@ std::string Collapse(std::string path, size_t mark) {
   return path;
 }
 
+// The length of the device name that the last component `name` names (3
+// or 4), or 0: the name up to its first '.' or ':', trailing blanks
+// dropped, is AUX, CON, NUL, PRN, or COM or LPT with a digit 1-9.
+size_t DeviceNameLength(std::string_view name) {
+  size_t end = 0;  // one past the name: truncated at '.' or ':'
+  while (end < name.size() && name[end] != '.' && name[end] != ':') ++end;
+  while (end > 0 && name[end - 1] == ' ') --end;
+  auto is = [&](const char* device) {
+    for (size_t k = 0; k < 3; ++k)
+      if (AsciiUpper(name[k]) != device[k]) return false;
+    return true;
+  };
+  if (end == 3 && (is("AUX") || is("CON") || is("NUL") || is("PRN"))) return 3;
+  if (end == 4 && (is("COM") || is("LPT")) && name[3] > '0' && name[3] <= '9') return 4;
+  return 0;
+}
+
 // RtlIsDosDeviceName_U: the device name's offset and length in `p`, or
 // false.
 bool FindDeviceName(std::string_view p, size_t& offset, size_t& length) {
@@ -152,26 +169,10 @@ bool FindDeviceName(std::string_view p, size_t& offset, size_t& length) {
       start = i;
       break;
     }
-  size_t end = start;  // one past the name: truncated at '.' or ':'
-  while (end < p.size() && p[end] != '.' && p[end] != ':') ++end;
-  while (end > start && p[end - 1] == ' ') --end;
-  const size_t n = end - start;
-  auto is = [&](const char* name) {
-    for (size_t k = 0; k < 3; ++k)
-      if (AsciiUpper(p[start + k]) != name[k]) return false;
-    return true;
-  };
-  if (n == 3 && (is("AUX") || is("CON") || is("NUL") || is("PRN"))) {
-    offset = start;
-    length = 3;
-    return true;
-  }
-  if (n == 4 && (is("COM") || is("LPT")) && p[start + 3] > '0' && p[start + 3] <= '9') {
-    offset = start;
-    length = 4;
-    return true;
-  }
-  return false;
+  length = DeviceNameLength(p.substr(start));
+  if (length == 0) return false;
+  offset = start;
+  return true;
 }
 
 }  // namespace
@@ -289,17 +290,17 @@ bool IsPlainFullPath(std::string_view path) {
   if (path.size() < 4 || path[1] != ':' || path[2] != '\\') return false;
   const char drive = AsciiUpper(path[0]);
   if (drive < 'A' || drive > 'Z') return false;
-  // One pass: each component ends at a backslash or the path's end.
-  for (size_t start = 3, i = 3; i <= path.size(); ++i) {
-    if (i < path.size() && path[i] != '\\') {
-      if (IsForbiddenInName(path[i])) return false;
-      continue;
-    }
+  // One pass: each component runs to the first character forbidden in
+  // names, which must be the backslash that ends it or the path's end;
+  // only the last component can name a device.
+  for (size_t start = 3;;) {
+    size_t i = start;
+    while (i < path.size() && !IsForbiddenInName(path[i])) ++i;
+    if (i < path.size() && path[i] != '\\') return false;
     if (i == start || path[start] == '.' || path[i - 1] == '.' || path[i - 1] == ' ') return false;
+    if (i == path.size()) return DeviceNameLength(path.substr(start)) == 0;
     start = i + 1;
   }
-  size_t offset, length;
-  return !FindDeviceName(path, offset, length);
 }
 
 bool IsPlainName(std::string_view name) {

@@ -20,10 +20,10 @@ std::string Completed(const std::string& simulatorFolder, const std::string& fol
 // first: every device name begins with one of these six words).
 bool NamesADevice(std::string_view name) {
   if (name.size() < 3) return false;
-  char start[4] = {static_cast<char>(name[0] | 0x20), static_cast<char>(name[1] | 0x20),
-                   static_cast<char>(name[2] | 0x20), '\0'};
-  for (const char* device : {"con", "prn", "aux", "nul", "com", "lpt"})
-    if (std::string_view(start) == device) return !winpath::IsPlainName(name);
+  const char start[3] = {static_cast<char>(name[0] | 0x20), static_cast<char>(name[1] | 0x20),
+                         static_cast<char>(name[2] | 0x20)};
+  for (std::string_view device : {"con", "prn", "aux", "nul", "com", "lpt"})
+    if (std::string_view(start, 3) == device) return !winpath::IsPlainName(name);
   return false;
 }
 
@@ -73,25 +73,18 @@ bool IsInsideFolder(const std::string& inner, const std::string& outer) {
 
 bool IsPlainRelativeFolder(const std::string& folder) {
   if (!winpath::IsRelativePath(folder)) return false;
-  // One pass over the text (a large library asks this of every folder);
-  // only the last component can name a device.
-  size_t start = 0;
-  for (size_t i = 0; i <= folder.size(); ++i) {
-    const char c = i < folder.size() ? folder[i] : '\\';
-    if (c != '\\') {
-      switch (c) {
-        case '<': case '>': case ':': case '"': case '/': case '|': case '?': case '*':
-          return false;
-        default:
-          if (static_cast<unsigned char>(c) < 0x20) return false;
-          continue;
-      }
-    }
-    if (i == start || folder[start] == '.' || folder[i - 1] == '.' || folder[i - 1] == ' ') return false;
-    if (i == folder.size()) return !NamesADevice(std::string_view(folder).substr(start));
-    start = i + 1;
+  // Component by component (a large library asks this of every folder);
+  // only the last one can name a device.
+  const std::string_view text(folder);
+  for (size_t start = 0;;) {
+    const size_t end = std::min(text.find('\\', start), text.size());
+    const std::string_view name = text.substr(start, end - start);
+    if (name.empty() || name.front() == '.' || name.back() == '.' || name.back() == ' ' ||
+        winpath::HasForbiddenCharacter(name))
+      return false;
+    if (end == text.size()) return !NamesADevice(name);
+    start = end + 1;
   }
-  return false;
 }
 
 FolderKeys::FolderKeys(const std::string& simulatorFolder) {

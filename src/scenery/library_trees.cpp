@@ -166,11 +166,19 @@ std::vector<bool> SceneryLibrary::HaveSceneryFolders(const std::vector<const Are
   // path that the full-path rule may read otherwise at its end than inside
   // ("..", trailing dots or blanks, a drive alone, a device name) is looked
   // at by itself as well.
+  // One text serves every area: the folder, then its "scenery" folder.
   std::vector<bool> found(areas.size());
+  std::string path;
   for (size_t i = 0; i < areas.size(); ++i) {
-    const std::string folder = Absolute(SimulatorFolder, areas[i]->Local);
-    found[i] = plat::FolderExists(folder + "\\scenery") &&
-               (winpath::IsPlainFullPath(folder) || plat::FolderExists(folder));
+    const std::string& local = areas[i]->Local;  // made absolute as Absolute does
+    const bool relative = winpath::IsRelativePath(local);
+    path.assign(relative ? SimulatorFolder : local);
+    if (relative) path += local;
+    const size_t folderSize = path.size();
+    path += "\\scenery";
+    if (!plat::FolderExists(path)) continue;
+    path.resize(folderSize);
+    found[i] = winpath::IsPlainFullPath(path) || plat::FolderExists(path);
   }
   return found;
 }

@@ -202,6 +202,13 @@ TEST_F(PosixFiles, FolderTestSeesFoldersInAnySpellingAndNothingElse) {
   EXPECT_FALSE(plat::FolderExists("C:\\d\\nowhere"));
   EXPECT_FALSE(plat::FolderExists("C:\\d\\nowhere\\scenery"));
   EXPECT_FALSE(plat::FolderExists(""));
+  // Taken apart from the drive on: each folder's names looked up in other
+  // spellings, those of a link's target too.
+  EXPECT_TRUE(plat::FolderExists("C:\\D\\PACK 2\\scenery"));
+  EXPECT_TRUE(plat::FolderExists("C:\\D\\folderlink\\SCENERY"));
+  EXPECT_TRUE(plat::FolderExists("C:\\D\\FolderLink\\Scenery"));
+  EXPECT_FALSE(plat::FolderExists("C:\\D\\dangling\\scenery"));
+  EXPECT_FALSE(plat::FolderExists("C:\\D\\Pack 3\\SCENERY"));
   // A sub-folder in each of many folders side by side, in any spelling;
   // one that is missing, then made and removed by another program.
   for (int round = 0; round < 2; ++round) {

@@ -27,10 +27,10 @@ bool DosAttributes(const std::string& hostPath, bool followLink, uint32_t& bits)
   return true;
 }
 
-// The folder test of a path that is not there as spelled: looked up in
-// other spellings.
+// The folder test of a path that is not there as spelled (its lstat
+// failed): looked up in other spellings.
 bool FolderInOtherSpelling(const std::string& windowsPath) {
-  const Resolved r = Resolve(windowsPath);
+  const Resolved r = ResolveAbsent(windowsPath);
   if (!r.Exists) return false;
   if (!S_ISLNK(r.Lstat.st_mode)) return S_ISDIR(r.Lstat.st_mode);
   struct stat st;
@@ -88,14 +88,17 @@ bool GetFileInfo(const std::string& path, FileInfo& info) {
 bool FolderExists(const std::string& path) {
   // Only whether it is a folder counts, so none of the other facts
   // (attributes kept in extended attributes, times) are read.  The path as
-  // spelled first, with one stat that follows a link as the folder test
-  // does: a library names tens of thousands of folders, as a rule spelled
-  // as the disk spells them.  Only a path that is not there so is looked up
-  // in other spellings.
+  // spelled first, with one lstat (and a stat only for a link, whose
+  // target must be a folder): a library names tens of thousands of
+  // folders, as a rule spelled as the disk spells them.  Only a path that
+  // is not there so is looked up in other spellings.
   const posix::Resolved spelled = posix::Spelled(path);
   if (!spelled.Valid) return false;
   struct stat st;
-  if (::stat(spelled.Host.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  if (::lstat(spelled.Host.c_str(), &st) == 0) {
+    if (!S_ISLNK(st.st_mode)) return S_ISDIR(st.st_mode);
+    return ::stat(spelled.Host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  }
   return posix::FolderInOtherSpelling(path);
 }
 

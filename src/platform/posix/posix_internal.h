@@ -115,6 +115,9 @@ struct Resolved {
 // (exactly when so, else the first entry equal ignoring case in listing
 // order), components that exist in no spelling keep theirs.
 Resolved Resolve(const std::string& windowsPath);
+// Resolve for a path whose lstat as spelled (Spelled) has just failed: only
+// the other spellings are looked at.
+Resolved ResolveAbsent(const std::string& windowsPath);
 // The same checks and the path exactly as spelled, without looking at the
 // disk (Exists is false).  For a call that tries the spelled path first and
 // resolves only when it is not there.

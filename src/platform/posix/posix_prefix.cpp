@@ -102,12 +102,23 @@ const std::string& PrefixPath() {
   return state.Prefix;
 }
 
-bool DriveRoot(char letter, std::string& root) {
+namespace {
+
+// The folder through which drive `letter` is reached, or null when the
+// prefix lacks the drive.
+const std::string* DriveRootOf(char letter) {
   int index = std::tolower(static_cast<unsigned char>(letter)) - 'a';
-  if (index < 0 || index >= 26) return false;
+  if (index < 0 || index >= 26) return nullptr;
   const Drive& drive = Drives()[index];
-  if (!drive.Present) return false;
-  root = drive.Root;
+  return drive.Present ? &drive.Root : nullptr;
+}
+
+}  // namespace
+
+bool DriveRoot(char letter, std::string& root) {
+  const std::string* found = DriveRootOf(letter);
+  if (!found) return false;
+  root = *found;
   return true;
 }
 
@@ -200,8 +211,9 @@ namespace plat::posix {
 
 namespace {
 
-// A path as spelled: its components as written and as host names (only
-// when asked for), and the host folder of its drive.
+// A path as spelled: its last component as written and, when it is taken
+// apart, its components as written and as host names and the host folder
+// of its drive.
 struct Spelling {
   std::vector<std::string> Components;
   std::vector<std::string> HostNames;
@@ -214,19 +226,24 @@ struct Spelling {
 // ".." left, a drive the prefix lacks); `result` then stays invalid.
 bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelling,
               bool withComponents) {
-  if (windowsPath.find('\0') != std::string::npos) return false;
+  // A plain full path holds no character that names cannot (a NUL, say):
+  // only another one is looked at for it and made full.
   const bool plain = winpath::IsPlainFullPath(windowsPath);
-  const std::string full = plain ? windowsPath : FullPath(windowsPath);
+  if (!plain && windowsPath.find('\0') != std::string::npos) return false;
+  std::string madeFull;
+  if (!plain) madeFull = FullPath(windowsPath);
+  const std::string& full = plain ? windowsPath : madeFull;
   if (full.size() < 2 || winpath::IsUncPath(full) || full[1] != ':') return false;
   const std::string_view rest = std::string_view(full).substr(std::min<size_t>(3, full.size()));
   // A plain full path in UTF-8 is its host path with '/' for '\' (most
   // paths are so); any other is taken apart component by component.
-  if (plain && !withComponents && encoding::IsValidUtf8(rest) &&
-      rest.find_first_of("<>:\"|?*") == std::string_view::npos &&
-      std::none_of(rest.begin(), rest.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
-    if (!DriveRoot(full[0], spelling.Root)) return false;
+  if (plain && !withComponents && encoding::IsValidUtf8(rest)) {
+    const std::string* root = DriveRootOf(full[0]);
+    if (!root) return false;
     result.Valid = true;
-    std::string host = spelling.Root;
+    std::string host;
+    host.reserve(root->size() + 1 + rest.size());
+    host = *root;
     if (!rest.empty()) {
       if (host != "/") host += '/';
       const size_t start = host.size();
@@ -234,7 +251,7 @@ bool SpellOut(const std::string& windowsPath, Resolved& result, Spelling& spelli
       std::replace(host.begin() + start, host.end(), '\\', '/');
     }
     const size_t slash = host.rfind('/');
-    result.Folder = rest.empty() ? spelling.Root : (slash == 0 ? "/" : host.substr(0, slash));
+    result.Folder = rest.empty() ? *root : (slash == 0 ? "/" : host.substr(0, slash));
     result.Name = rest.empty() ? std::string() : host.substr(slash + 1);
     result.Host = std::move(host);
     spelling.LastName = result.Name;  // valid UTF-8: its own host name
@@ -275,19 +292,14 @@ Resolved Spelled(const std::string& windowsPath) {
   return result;
 }
 
-Resolved Resolve(const std::string& windowsPath) {
-  Resolved result;
-  Spelling spelling;
-  if (!SpellOut(windowsPath, result, spelling, false)) return Resolved{};
-  // The path exactly as spelled, when it exists, is the answer (a drive
-  // root is the folder its link leads to).
+namespace {
+
+// The rest of Resolve once `result`, the path as spelled by SpellOut, is
+// known not to be there so.
+Resolved ResolveInOtherSpelling(const std::string& windowsPath, Resolved result,
+                                Spelling& spelling) {
   const bool atRoot = result.Name.empty();
-  if ((atRoot ? ::stat(result.Host.c_str(), &result.Lstat)
-              : ::lstat(result.Host.c_str(), &result.Lstat)) == 0) {
-    result.Exists = true;
-    return result;
-  }
-  // Else, when the folder holding the last component is there as spelled
+  // When the folder holding the last component is there as spelled
   // (one stat, whose result also serves its names), only the last name is
   // looked up in another spelling: the common case of a new entry in a
   // folder, and of a folder missing from the folder of many.
@@ -312,13 +324,19 @@ Resolved Resolve(const std::string& windowsPath) {
   const std::vector<std::string>& hostNames = spelling.HostNames;
   std::string current = spelling.Root;
   bool found = true;
+  // The lstat of `current` found on the way serves its names as its stat
+  // when it is no link (the drive's folder is reached through one).
+  bool currentStatKnown = false;
+  struct stat currentStat {};
   for (size_t i = 0; i < components.size(); ++i) {
     std::string name = hostNames[i];
     if (found) {
       std::string candidate = JoinHost(current, name);
       if (::lstat(candidate.c_str(), &result.Lstat) != 0) {
         found = false;
-        for (const std::string& other : NamesIgnoringCase(current, components[i])) {
+        for (const std::string& other : currentStatKnown
+                                            ? NamesIgnoringCase(current, components[i], currentStat)
+                                            : NamesIgnoringCase(current, components[i])) {
           candidate = JoinHost(current, other);
           if (::lstat(candidate.c_str(), &result.Lstat) == 0) {
             name = other;
@@ -327,6 +345,8 @@ Resolved Resolve(const std::string& windowsPath) {
           }
         }
       }
+      currentStatKnown = found && !S_ISLNK(result.Lstat.st_mode);
+      if (currentStatKnown) currentStat = result.Lstat;
     }
     if (i + 1 == components.size()) {
       result.Folder = current;
@@ -339,6 +359,30 @@ Resolved Resolve(const std::string& windowsPath) {
   if (components.empty()) result.Folder = spelling.Root;
   if (!found) result.Lstat = {};
   return result;
+}
+
+}  // namespace
+
+Resolved Resolve(const std::string& windowsPath) {
+  Resolved result;
+  Spelling spelling;
+  if (!SpellOut(windowsPath, result, spelling, false)) return Resolved{};
+  // The path exactly as spelled, when it exists, is the answer (a drive
+  // root is the folder its link leads to).
+  const bool atRoot = result.Name.empty();
+  if ((atRoot ? ::stat(result.Host.c_str(), &result.Lstat)
+              : ::lstat(result.Host.c_str(), &result.Lstat)) == 0) {
+    result.Exists = true;
+    return result;
+  }
+  return ResolveInOtherSpelling(windowsPath, std::move(result), spelling);
+}
+
+Resolved ResolveAbsent(const std::string& windowsPath) {
+  Resolved result;
+  Spelling spelling;
+  if (!SpellOut(windowsPath, result, spelling, false)) return Resolved{};
+  return ResolveInOtherSpelling(windowsPath, std::move(result), spelling);
 }
 
 Resolved ResolveNew(const std::string& windowsPath) {
