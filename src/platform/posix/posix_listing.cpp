@@ -55,7 +55,6 @@ struct Found {
   unsigned char Type = DT_UNKNOWN;  // as the listing gives it
 };
 
-
 // Whether a folder entry of type `type` (from the listing) may be a folder:
 // a file of any other kind is passed over without looking at it.
 bool MayBeFolder(unsigned char type) {
