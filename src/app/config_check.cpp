@@ -9,7 +9,6 @@
 
 #include "app/console.h"
 #include "platform/platform.h"
-#include "platform/winpath.h"
 #include "scenery/addon_packages.h"
 
 namespace app {
@@ -27,8 +26,7 @@ void ReportGonePackages(Simulator simulator) {
   const PackagePlaces places = PackagePlacesFromRegistry(nullptr);  // told by the search
   for (const std::string* base : {&places.LocalAppData, &places.AppData, &places.ProgramData}) {
     if (base->empty()) continue;
-    const std::string file = winpath::IncludeTrailingBackslash(*base) + "Lockheed Martin\\" +
-                             product + "\\add-ons.cfg";
+    const std::string file = PackageListFile(*base, product);
     std::string bytes;
     if (!plat::FileExists(file) || !plat::ReadWholeFile(file, bytes)) continue;
     for (const PackageListEntry& entry : ParsePackageList(bytes).Packages) {

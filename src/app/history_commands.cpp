@@ -123,10 +123,7 @@ void SaveKeepingHistory(CommandState& s) {
     std::string before;
     const plat::FileResult read = plat::ReadWholeFile(library.ConfigPath, before);
     if (read.Outcome == plat::FileOutcome::Missing) return;  // gone meanwhile: nothing to keep
-    if (!read)
-      throw FatalError("cannot keep the state of " + library.ConfigPath + " before changing it: " +
-                       read.Tell("read", library.ConfigPath) +
-                       "; nothing was changed (History=0 in layrix.ini turns the history off)");
+    if (!read) throw FatalError(CannotKeep(library.ConfigPath, read.Tell("read", library.ConfigPath)));
     if (before == text) return;  // the run changes nothing in the file
     KeepState(library.ConfigPath, before, {TimeText(NowAsFileTime()), s.CommandLine}, s.History,
               &s.Report);

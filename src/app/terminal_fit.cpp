@@ -106,8 +106,6 @@ std::string WithoutTrailingBlanks(std::string text) {
   return text;
 }
 
-// The fewest columns the folder and the title are narrowed to before the
-// line is cut at its end.
 // The room a full title column leaves beside it for the folder and what
 // follows it; the fewest columns a line's folder and title are given.
 constexpr size_t kRoomBesideTitle = 38;
@@ -147,8 +145,9 @@ std::string CutWithEllipsis(std::string_view text, size_t columns) {
 std::string ShortenInMiddle(std::string_view text, size_t columns) {
   if (TextColumns(text) <= columns) return std::string(text);
   if (columns <= 1) return columns == 0 ? "" : std::string(kEllipsis);
-  // The end gets the larger half: it names the folder itself.
-  const size_t tailColumns = (columns - 1 + 1) / 2;
+  // Beside the ellipsis, the end gets the larger half: it names the folder
+  // itself.
+  const size_t tailColumns = columns / 2;
   const size_t headColumns = columns - 1 - tailColumns;
   std::string out(text.substr(0, HeadBytes(text, headColumns)));
   out += kEllipsis;

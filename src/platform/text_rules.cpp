@@ -249,17 +249,30 @@ char16_t UpperUtf16(char16_t c) {
   return UpperTable()[c];
 }
 
-int CompareNtfsNames(std::string_view a8, std::string_view b8) {
-  const std::u16string a = encoding::ToUtf16(a8);
-  const std::u16string b = encoding::ToUtf16(b8);
+namespace {
+
+template <typename Text>
+int CompareUpperUnits(const Text& a, const Text& b) {
   const size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    const char16_t ua = UpperUtf16(a[i]);
-    const char16_t ub = UpperUtf16(b[i]);
+    const char16_t ua = UpperUtf16(static_cast<char16_t>(a[i]));
+    const char16_t ub = UpperUtf16(static_cast<char16_t>(b[i]));
     if (ua != ub) return ua < ub ? -1 : 1;
   }
   if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-  const int c = a8.compare(b8);  // equal ignoring case: by their bytes
+  return 0;
+}
+
+}  // namespace
+
+int CompareNtfsNames(std::string_view a8, std::string_view b8) {
+  // ASCII names (most are) are their own UTF-16 code units: compared as
+  // they stand, without making the UTF-16 forms.
+  int c = encoding::IsAscii(a8) && encoding::IsAscii(b8)
+              ? CompareUpperUnits(a8, b8)
+              : CompareUpperUnits(encoding::ToUtf16(a8), encoding::ToUtf16(b8));
+  if (c != 0) return c;
+  c = a8.compare(b8);  // equal ignoring case: by their bytes
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 

@@ -364,6 +364,10 @@ class PackageFinder {
 
 }  // namespace
 
+std::string PackageListFile(const std::string& base, const std::string& product) {
+  return winpath::IncludeTrailingBackslash(base) + "Lockheed Martin\\" + product + "\\add-ons.cfg";
+}
+
 AddonPackages FindAddonPackages(const std::string& product, const PackagePlaces& places,
                                 Notices* report) {
   PackageFinder finder(report);
@@ -379,7 +383,7 @@ AddonPackages FindAddonPackages(const std::string& product, const PackagePlaces&
   for (const auto& [source, base] : bases) {
     if (base->empty()) continue;
     ReadList read;
-    read.File = winpath::IncludeTrailingBackslash(*base) + "Lockheed Martin\\" + product + "\\add-ons.cfg";
+    read.File = PackageListFile(*base, product);
     if (!finder.ReadList(read.File, read.List)) continue;
     for (const PackageListEntry& entry : read.List.Packages)
       finder.Add(entry.Path, source, entry.Active, entry.Title, read.File);

@@ -109,6 +109,9 @@ struct PackagePlaces {
 // (on Linux those of the Wine prefix).  A value that is not a string is
 // told to `report` and left empty.
 PackagePlaces PackagePlacesFromRegistry(Notices* report);
+// The package list of the simulator whose package folders are named
+// `product` below the place `base`: "<base>\Lockheed Martin\<product>\add-ons.cfg".
+std::string PackageListFile(const std::string& base, const std::string& product);
 
 // The packages of the simulator whose package folders are named `product`
 // ("Prepar3D v5"), found from `places`, each description read as it is

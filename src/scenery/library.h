@@ -166,6 +166,9 @@ class SceneryLibrary {
   // characters `lost` and is stored as `stored`; nothing when none was lost.
   void TellLost(const char* what, const std::string& given, const std::string& stored,
                 const std::u32string& lost);
+  // "東 (U+6771), 京 (U+4EAC)": characters a code page 1252 file lost, each
+  // also by its number, which a log in code page 1252 keeps.
+  static std::string LettersNamed(const std::u32string& letters);
 
   // True for the General section's name ("general" in any letter case).
   static bool IsGeneralName(const std::string& name);

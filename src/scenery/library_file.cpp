@@ -46,20 +46,23 @@ std::string SceneryLibrary::AsStored(const std::string& text, std::u32string* lo
   return encoding::FromCodePage1252(encoding::ToCodePage1252(text, lost));
 }
 
+std::string SceneryLibrary::LettersNamed(const std::u32string& letters) {
+  std::string named;
+  for (char32_t c : letters) {
+    if (!named.empty()) named += ", ";
+    encoding::AppendUtf8(named, c);
+    char number[16];
+    std::snprintf(number, sizeof number, " (U+%04X)", static_cast<unsigned>(c));
+    named += number;
+  }
+  return named;
+}
+
 void SceneryLibrary::TellLost(const char* what, const std::string& given, const std::string& stored,
                               const std::u32string& lost) {
   if (lost.empty() || !Report) return;
-  // Each character also by its number, which a log in code page 1252 keeps.
-  std::string letters;
-  for (char32_t c : lost) {
-    if (!letters.empty()) letters += ", ";
-    encoding::AppendUtf8(letters, c);
-    char number[16];
-    std::snprintf(number, sizeof number, " (U+%04X)", static_cast<unsigned>(c));
-    letters += number;
-  }
-  Report->Note(ConfigPath + " is kept in code page 1252, which has no " + letters + ": the " +
-               what + " '" + given + "' is stored as '" + stored + "'");
+  Report->Note(ConfigPath + " is kept in code page 1252, which has no " + LettersNamed(lost) +
+               ": the " + what + " '" + given + "' is stored as '" + stored + "'");
 }
 
 // ------------------------------------------------------------ loading

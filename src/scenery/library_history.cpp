@@ -69,12 +69,12 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view end) {
   return true;
 }
 
+}  // namespace
+
 std::string CannotKeep(const std::string& configPath, const std::string& why) {
   return "cannot keep the state of " + configPath + " before changing it: " + why +
          "; nothing was changed (History=0 in layrix.ini turns the history off)";
 }
-
-}  // namespace
 
 std::string HistoryFolder(const std::string& configPath) {
   return winpath::ExtractFilePath(configPath) + kHistoryFolderName + "\\";

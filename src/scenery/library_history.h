@@ -79,6 +79,10 @@ StateFacts ReadStateFacts(const KeptState& state);
 // "1 to 5", "1", "none": the numbers of `states`, for messages.
 std::string StateNumbersText(const std::vector<KeptState>& states);
 
+// Why a run stops when the state of `configPath` cannot be kept: `why`,
+// in plain words, with what the user can do.
+std::string CannotKeep(const std::string& configPath, const std::string& why);
+
 // Keeps `bytes`, the file scenery.cfg holds before the run replaces it, as
 // the newest state with `facts`, then removes the oldest states beyond
 // `keep` (at least 1).  Throws FatalError when the state cannot be kept:

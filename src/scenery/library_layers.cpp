@@ -8,7 +8,6 @@
 #include <charconv>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -17,7 +16,6 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/text_encoding.h"
 #include "platform/winpath.h"
 #include "scenery/addon_packages.h"
 #include "scenery/folder_match.h"
@@ -32,20 +30,6 @@ int32_t Plus(int32_t value, int32_t delta) {
 std::string DropTrailingBackslash(std::string path) {
   if (!path.empty() && path.back() == '\\') path.pop_back();
   return path;
-}
-
-// "東 (U+6771), 京 (U+4EAC)": each character also by its number, which a log
-// in code page 1252 keeps.
-std::string LettersNamed(const std::u32string& letters) {
-  std::string named;
-  for (char32_t c : letters) {
-    if (!named.empty()) named += ", ";
-    encoding::AppendUtf8(named, c);
-    char number[16];
-    std::snprintf(number, sizeof number, " (U+%04X)", static_cast<unsigned>(c));
-    named += number;
-  }
-  return named;
 }
 
 }  // namespace

@@ -29,6 +29,10 @@
 
 namespace {
 
+// Why the "Addon Scenery" folder is never removed or emptied.
+constexpr const char* kAddonSceneryFolder =
+    "it is the 'Addon Scenery' folder, which holds every add-on";
+
 // A full Windows path split into its drive (or UNC root) and its components.
 struct PathParts {
   std::string Drive;
@@ -91,7 +95,7 @@ std::string ProtectedBecause(const std::string& simulatorFolder, const std::stri
   if (IsSameOrInside(simulator, target)) return "it holds the simulator";
   if (SplitFullPath(winpath::IncludeTrailingBackslash(simulatorFolder) + "Addon Scenery", addons) &&
       IsSamePath(target, addons))
-    return "it is the 'Addon Scenery' folder, which holds every add-on";
+    return kAddonSceneryFolder;
   return "";
 }
 
@@ -118,13 +122,6 @@ std::string MissingDrive(const std::string& folder) {
   return std::string(1, static_cast<char>(drive[0] & ~0x20)) + ":";
 }
 
-// The add-on packages of `simulator` (none for one that keeps none), as the
-// tree operations see them.  Their problems are the listing's and the
-// check's to tell, not a removal's.
-AddonPackages FindPackages(std::optional<Simulator> simulator) {
-  return FindAddonPackages(simulator, nullptr);
-}
-
 // Why removing or emptying the tree at `folder` would destroy an add-on
 // package's files, or "": `folder` is, holds, or lies inside the folder of
 // a package or of one of its scenery components.  Packages belong to the
@@ -134,7 +131,9 @@ std::string PackageBecause(std::optional<Simulator> simulator, const std::string
   if (!simulator || !FactsOf(*simulator).PackagesProduct) return "";
   const std::string target = FullFolder(simulatorFolder, folder);
   if (target.empty()) return "";
-  const AddonPackages packages = FindPackages(simulator);
+  // The packages' problems are the listing's and the check's to tell, not
+  // a removal's.
+  const AddonPackages packages = FindAddonPackages(simulator, nullptr);
   // How `target` stands to `other`, or "" when apart.
   const auto relation = [&target](const std::string& other) -> std::string {
     const std::string full = FullFolder(std::string(), other);
@@ -290,7 +289,7 @@ void SceneryLibrary::RemoveAreaTree(size_t index) {
   const std::string what = "remove " + Shown(folder);
   if (area.Required) return Refuse(what, "it is a required layer");
   if (plat::SameText(area.Local, "Addon scenery"))
-    return Refuse(what, "it is the 'Addon Scenery' folder, which holds every add-on");
+    return Refuse(what, kAddonSceneryFolder);
   // A folder on a drive that is not there (unplugged) is a missing folder.
   if (const std::string drive = MissingDrive(folder); !drive.empty()) {
     if (Report)

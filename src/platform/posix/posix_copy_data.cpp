@@ -78,23 +78,6 @@ Outcome CopyInKernel(int in, int out, off_t size) {
   }
 }
 
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t written = Sys().Write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (written == 0) {
-      errno = EIO;
-      return false;
-    }
-    data += written;
-    size -= size_t(written);
-  }
-  return true;
-}
-
 // Reads and writes from the current offsets on.  A short read that ends at
 // the size the file had is the end: no further read to meet it (a file still
 // growing is read on to its end).
@@ -118,6 +101,23 @@ bool ReadAndWrite(int in, int out, off_t size) {
 }
 
 }  // namespace
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t written = Sys().Write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (written == 0) {
+      errno = EIO;
+      return false;
+    }
+    data += written;
+    size -= size_t(written);
+  }
+  return true;
+}
 
 bool CopyFileData(int in, int out, off_t size) {
   // An empty file has nothing to share or copy: one read makes sure it is

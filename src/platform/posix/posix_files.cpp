@@ -75,10 +75,7 @@ int CarryFileFacts(int in, const struct stat& source, int out, const struct stat
     if (::fstat(out, &created) != 0) return errno;
     mode = created.st_mode;
   }
-  if (replaced && (replaced->st_uid != ::geteuid() || replaced->st_gid != ::getegid())) {
-    // Only root may give a file away; otherwise the copy stays the caller's.
-    [[maybe_unused]] const int ownerKept = Sys().Fchown(out, replaced->st_uid, replaced->st_gid);
-  }
+  if (replaced) KeepOwner(out, *replaced);
   if (readOnly) mode &= ~mode_t(0222);
   // Set while the copy is still writable; a file system without extended
   // attributes does without.
@@ -99,6 +96,18 @@ FileResult NotAnEntry(const Resolved& r) {
 }
 
 }  // namespace
+
+void KeepOwner(int fd, const struct stat& old) {
+  if (old.st_uid == ::geteuid() && old.st_gid == ::getegid()) return;
+  // Only root may give a file away; otherwise the file stays the caller's.
+  [[maybe_unused]] const int ownerKept = Sys().Fchown(fd, old.st_uid, old.st_gid);
+}
+
+void MarkHidden(int fd) {
+  static constexpr char kHidden[] = "0x2";
+  (void)Sys().Fsetxattr(fd, "user.DOSATTRIB", kHidden, sizeof kHidden - 1);
+}
+
 }  // namespace plat::posix
 
 namespace plat {
@@ -122,14 +131,10 @@ FileResult MakeFolder(const std::string& path) {
 FileResult MakeHiddenFolder(const std::string& path) {
   const FileResult made = MakeFolder(path);
   if (!made.Done()) return made;
-  // Marked as Wine marks a folder that a Windows program makes hidden (its
-  // leading dot, if any, already hides it here; a file system without
-  // extended attributes does without).
   const Resolved r = Resolve(path);
   const int fd = Sys().Open(AT_FDCWD, r.Host.c_str(), O_RDONLY | O_DIRECTORY, 0);
   if (fd >= 0) {
-    static constexpr char kHidden[] = "0x2";
-    (void)Sys().Fsetxattr(fd, "user.DOSATTRIB", kHidden, sizeof kHidden - 1);
+    MarkHidden(fd);
     Sys().Close(fd);
   }
   return {};

@@ -152,6 +152,9 @@ inline std::string HostName(const std::string& hostPath) {
   return hostPath.substr(hostPath.find_last_of('/') + 1);
 }
 
+// `hostPath` with links resolved; "" when nothing is there.
+std::string RealHostPath(const std::string& hostPath);
+
 // Where new contents of `r` go: the entry itself, or, for a link to a file,
 // the file it leads to (so that the link stays a link).
 std::string FinalTarget(const Resolved& r);
@@ -220,6 +223,22 @@ int LockFirstByte(int fd);
 // writing.  A file that grows or shrinks meanwhile is copied to its end.
 // False with errno set on a fault; the caller then removes `out`.
 bool CopyFileData(int in, int out, off_t size);
+
+// Writes all of `data` to `fd`.  False with errno set on a fault.
+bool WriteAll(int fd, const char* data, size_t size);
+
+// Reads the whole of the open file `fd` into `bytes`: 0, or an errno value
+// (EISDIR for a folder, EFBIG for more than `largest` bytes).
+int ReadOpenFile(int fd, std::string& bytes, size_t largest);
+
+// A file that replaces `old` (its stat) takes its owner, where the caller
+// may give it away (only root may).
+void KeepOwner(int fd, const struct stat& old);
+
+// Marks the open file or folder `fd` hidden as Wine marks an entry a
+// Windows program makes hidden (a leading dot already hides it here; a file
+// system without extended attributes does without).
+void MarkHidden(int fd);
 
 // Ignores SIGXFSZ once, so that writing past the file-size limit returns
 // EFBIG instead of ending the process.

@@ -58,15 +58,18 @@ class PosixInputFile : public InputFile {
 
 }  // namespace
 
+std::string RealHostPath(const std::string& hostPath) {
+  char* real = ::realpath(hostPath.c_str(), nullptr);
+  if (!real) return std::string();
+  std::string result(real);
+  ::free(real);
+  return result;
+}
+
 std::string FinalTarget(const Resolved& r) {
-  if (r.Exists && S_ISLNK(r.Lstat.st_mode)) {
-    if (char* real = ::realpath(r.Host.c_str(), nullptr)) {
-      std::string result(real);
-      ::free(real);
-      return result;
-    }
-  }
-  return r.Host;
+  if (!r.Exists || !S_ISLNK(r.Lstat.st_mode)) return r.Host;
+  const std::string real = RealHostPath(r.Host);
+  return real.empty() ? r.Host : real;
 }
 
 int OpenForReading(const std::string& path, int& error) {
@@ -91,26 +94,31 @@ int OpenForReading(const std::string& path, int& error) {
   return fd;
 }
 
+int ReadOpenFile(int fd, std::string& bytes, size_t largest) {
+  bytes.clear();
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return errno;
+  if (S_ISDIR(st.st_mode)) return EISDIR;
+  if (uint64_t(st.st_size) > largest) return EFBIG;
+  bytes.reserve(size_t(st.st_size));
+  char buffer[65536];
+  while (true) {
+    const ssize_t got = Sys().Read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return errno;
+    if (got == 0) return 0;
+    if (size_t(got) > largest - bytes.size()) return EFBIG;
+    bytes.append(buffer, size_t(got));
+  }
+}
+
 int ReadHostFile(const std::string& hostPath, std::string& bytes, bool& opened, size_t largest) {
   bytes.clear();
   opened = false;
   const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return errno;
   opened = true;
-  int error = 0;
-  struct stat st;
-  if (::fstat(fd, &st) != 0) error = errno;
-  else if (S_ISDIR(st.st_mode)) error = EISDIR;
-  else if (uint64_t(st.st_size) > largest) error = EFBIG;
-  char buffer[65536];
-  while (error == 0) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) error = errno;
-    else if (got == 0) break;
-    else if (bytes.size() + size_t(got) > largest) error = EFBIG;
-    else bytes.append(buffer, size_t(got));
-  }
+  const int error = ReadOpenFile(fd, bytes, largest);
   ::close(fd);
   if (error != 0) bytes.clear();
   return error;
@@ -138,32 +146,13 @@ FileResult ReadWholeFile(const std::string& path, std::string& bytes, size_t lar
   int code = 0;
   const int fd = OpenForReading(path, code);
   if (fd < 0) return ResultOfErrno(code);
-  const auto fail = [&](FileResult result) {
-    Sys().Close(fd);
-    bytes.clear();
-    return result;
-  };
-  const auto tooLarge = [&] {
-    return fail({FileOutcome::WrongKind, "it is larger than " + SizeInWords(largest)});
-  };
-  struct stat st;
-  if (::fstat(fd, &st) != 0) return fail(ResultOfErrno(errno));
-  if (S_ISDIR(st.st_mode)) return fail({FileOutcome::WrongKind, "it is a folder, not a file"});
-  if (uint64_t(st.st_size) > largest) return tooLarge();
-  bytes.reserve(size_t(st.st_size));
-  char buffer[65536];
-  while (true) {
-    ssize_t got = Sys().Read(fd, buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return fail(ResultOfErrno(errno));
-    }
-    if (got == 0) break;
-    if (size_t(got) > largest - bytes.size()) return tooLarge();
-    bytes.append(buffer, size_t(got));
-  }
+  code = ReadOpenFile(fd, bytes, largest);
   Sys().Close(fd);
-  return {};
+  if (code == 0) return {};
+  bytes.clear();
+  if (code == EISDIR) return {FileOutcome::WrongKind, "it is a folder, not a file"};
+  if (code == EFBIG) return {FileOutcome::WrongKind, "it is larger than " + SizeInWords(largest)};
+  return ResultOfErrno(code);
 }
 
 FileResult WriteFileReplacing(const std::string& path, const std::string& bytes) {
@@ -190,23 +179,8 @@ FileResult WriteFileReplacing(const std::string& path, const std::string& bytes)
   int code = 0;
   // The new file takes the mode and owner of the one it replaces.
   if (replacing && Sys().Fchmod(fd, old.st_mode & 07777) != 0) code = errno;
-  if (replacing && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
-    // Only root may give a file away; otherwise the new file is the caller's.
-    [[maybe_unused]] const int ownerKept = Sys().Fchown(fd, old.st_uid, old.st_gid);
-  }
-  const char* data = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0 && !code) {
-    ssize_t written = Sys().Write(fd, data, left);
-    if (written < 0) {
-      if (errno != EINTR) code = errno;
-    } else if (written == 0) {
-      code = EIO;
-    } else {
-      data += written;
-      left -= size_t(written);
-    }
-  }
+  if (replacing) KeepOwner(fd, old);
+  if (!code && !WriteAll(fd, bytes.data(), bytes.size())) code = errno;
   if (!code && Sys().Fsync(fd) != 0) code = errno;
   if (Sys().Close(fd) != 0 && !code) code = errno;
   if (code) return ResultOfErrno(code);  // the temporary file goes with `temp`

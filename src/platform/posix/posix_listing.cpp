@@ -9,6 +9,7 @@
 
 #include "platform/posix/posix_internal.h"
 #include "platform/text_encoding.h"
+#include "platform/text_rules.h"
 #include "platform/winpath.h"
 
 namespace plat::posix {
@@ -48,48 +49,11 @@ bool MatchesMask(std::basic_string_view<Char> mask, std::basic_string_view<Char>
          Glob(mask.substr(0, mask.size() - 2), name);
 }
 
-// A listed name.  An ASCII name (most are) is compared upper-cased byte by
-// byte as it stands; any other keeps its upper-cased UTF-16 form, made once.
+// A listed name.
 struct Found {
   std::string HostName;
-  std::u16string Key;  // empty for an ASCII name
   unsigned char Type = DT_UNKNOWN;  // as the listing gives it
-  bool Ascii = true;
 };
-
-Found MakeFound(std::string hostName, unsigned char type) {
-  Found f;
-  f.Type = type;
-  f.Ascii = encoding::IsAscii(hostName);
-  if (!f.Ascii) f.Key = NameKey(hostName);
-  f.HostName = std::move(hostName);
-  return f;
-}
-
-std::u16string WideKey(const Found& f) { return f.Ascii ? NameKey(f.HostName) : f.Key; }
-
-unsigned char AsciiUpperByte(char c) {
-  return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 0x20 : c);
-}
-
-// Two ASCII names compared by their upper-cased bytes.
-int CompareAsciiUpper(const std::string& a, const std::string& b) {
-  const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    const unsigned char x = AsciiUpperByte(a[i]), y = AsciiUpperByte(b[i]);
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
-}
-
-// NTFS order: upper-cased UTF-16 names, then bytes.
-bool ListedBefore(const Found& a, const Found& b) {
-  const int c = a.Ascii && b.Ascii ? CompareAsciiUpper(a.HostName, b.HostName)
-                                   : WideKey(a).compare(WideKey(b));
-  if (c != 0) return c < 0;
-  return a.HostName < b.HostName;
-}
-
 
 // Whether a folder entry of type `type` (from the listing) may be a folder:
 // a file of any other kind is passed over without looking at it.
@@ -126,7 +90,7 @@ FileResult List(const std::string& pattern, Listed listed, FileFacts facts,
     if (std::find(names.begin(), names.end(), exact) == names.end() &&
         ::lstat(JoinHost(folder.Host, exact).c_str(), &lst) == 0)
       names.push_back(exact);
-    for (std::string& name : names) found.push_back(MakeFound(std::move(name), DT_UNKNOWN));
+    for (std::string& name : names) found.push_back({std::move(name), DT_UNKNOWN});
   } else {
     const bool everyName = mask == "*" || mask == "*.*";
     const std::u16string maskKey = NameKey(mask);
@@ -140,24 +104,24 @@ FileResult List(const std::string& pattern, Listed listed, FileFacts facts,
       // A name Windows cannot have is not shown, as Windows would not.
       if (winpath::HasForbiddenCharacter(name)) continue;
       if (foldersOnly && !MayBeFolder(d->d_type)) continue;
-      Found f = MakeFound(std::move(name), d->d_type);
-      const bool matches =
-          everyName ||
-          (asciiMask && f.Ascii && AsciiUpper(f.HostName, nameAscii)
-               ? MatchesMask<char>(maskAscii, nameAscii)
-               : MatchesMask<char16_t>(maskKey, WideKey(f)));
-      if (matches) found.push_back(std::move(f));
+      const bool matches = everyName || (asciiMask && AsciiUpper(name, nameAscii)
+                                             ? MatchesMask<char>(maskAscii, nameAscii)
+                                             : MatchesMask<char16_t>(maskKey, NameKey(name)));
+      if (matches) found.push_back({std::move(name), d->d_type});
     }
     ::closedir(dir);
   }
   // The order is sorted rather than the entries, which are large to move.
   std::vector<uint32_t> order(found.size());
   for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-  auto before = [&found](uint32_t a, uint32_t b) { return ListedBefore(found[a], found[b]); };
+  // NTFS order: upper-cased UTF-16 names, then bytes.
+  auto before = [&found](uint32_t a, uint32_t b) {
+    return textrules::CompareNtfsNames(found[a].HostName, found[b].HostName) < 0;
+  };
   // Many file systems list in the order names were made, which is often
   // already the order wanted, and some (tmpfs) in the reverse of it: a pass
   // or two tells.
-  auto after = [&found](uint32_t a, uint32_t b) { return ListedBefore(found[b], found[a]); };
+  auto after = [&before](uint32_t a, uint32_t b) { return before(b, a); };
   if (!std::is_sorted(order.begin(), order.end(), before)) {
     if (std::is_sorted(order.begin(), order.end(), after))
       std::reverse(order.begin(), order.end());  // names are distinct: no ties
@@ -170,7 +134,7 @@ FileResult List(const std::string& pattern, Listed listed, FileFacts facts,
   // another program) is listed with the characters its bytes mean in code
   // page 1252, under which it is found again.
   auto listedName = [](Found& f) {
-    return f.Ascii ? std::move(f.HostName) : encoding::ToValidUtf8(f.HostName);
+    return encoding::IsAscii(f.HostName) ? std::move(f.HostName) : encoding::ToValidUtf8(f.HostName);
   };
   for (uint32_t index : order) {
     Found& f = found[index];

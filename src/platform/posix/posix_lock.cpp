@@ -56,11 +56,7 @@ FileResult TryLockFile(const std::string& path, std::unique_ptr<FileLock>& lock)
   if (fd < 0) return ResultOfErrno(errno);
   if (!r.Exists) {
     NoteAdded(r.Folder, r.Name);
-    // Hidden as Wine marks a file that a Windows program creates hidden, so
-    // that both builds leave the same file (its leading dot already hides it
-    // here; a file system without extended attributes does without).
-    static constexpr char kHidden[] = "0x2";
-    (void)Sys().Fsetxattr(fd, "user.DOSATTRIB", kHidden, sizeof kHidden - 1);
+    MarkHidden(fd);  // so that both builds leave the same file
   }
   const int code = LockFirstByte(fd);
   if (code == 0) {

@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <unordered_map>
 
-#include "platform/posix/name_table.h"
 #include "platform/posix/posix_internal.h"
 #include "platform/text_encoding.h"
 #include "platform/text_rules.h"
@@ -43,6 +43,27 @@ std::string CacheKeyOf(const std::string& name) {
   return PackKey(NameKey(name));
 }
 
+// A folder's host names by their keys (names equal ignoring case share one).
+using NamesByKey = std::unordered_multimap<std::string, std::string>;
+
+void AddName(NamesByKey& names, const std::string& hostName) {
+  std::string key = CacheKeyOf(hostName);
+  const auto [first, last] = names.equal_range(key);
+  for (auto it = first; it != last; ++it)
+    if (it->second == hostName) return;
+  names.emplace(std::move(key), hostName);
+}
+
+void RemoveName(NamesByKey& names, const std::string& hostName) {
+  const auto [first, last] = names.equal_range(CacheKeyOf(hostName));
+  for (auto it = first; it != last; ++it) {
+    if (it->second == hostName) {
+      names.erase(it);
+      return;
+    }
+  }
+}
+
 struct FolderNames {
   dev_t Dev = 0;
   ino_t Ino = 0;
@@ -53,7 +74,7 @@ struct FolderNames {
   bool OwnChange = false;
   uint64_t LastUse = 0;
   std::string Path;  // the host path it was last looked up through
-  NameTable Names{&CacheKeyOf};
+  NamesByKey Names;
 };
 
 struct Cache {
@@ -117,14 +138,12 @@ FolderNames* Load(const std::string& folder, const struct stat& st) {
   entry->OwnChange = false;
   entry->LastUse = ++cache.Clock;
   entry->Path = folder;
-  std::vector<std::string> names;
+  entry->Names.clear();
   while (const dirent* d = ::readdir(dir)) {
     std::string name = d->d_name;
-    if (name == "." || name == "..") continue;
-    names.push_back(std::move(name));
+    if (name != "." && name != "..") entry->Names.emplace(CacheKeyOf(name), std::move(name));
   }
   ::closedir(dir);
-  entry->Names.Assign(std::move(names));
   return entry;
 }
 
@@ -157,17 +176,19 @@ std::vector<std::string> NamesIgnoringCase(const std::string& folder, const std:
                                            const struct stat& folderStat) {
   FolderNames* entry = Load(folder, folderStat);
   if (!entry) return {};
-  std::vector<std::string> names = entry->Names.NamesWithKey(CacheKeyOf(name));
+  std::vector<std::string> names;
+  const auto [first, last] = entry->Names.equal_range(CacheKeyOf(name));
+  for (auto it = first; it != last; ++it) names.push_back(it->second);
   if (names.size() > 1) std::sort(names.begin(), names.end(), ListingBefore);
   return names;
 }
 
 void NoteAdded(const std::string& folder, const std::string& hostName) {
-  if (FolderNames* entry = AfterChange(folder)) entry->Names.Add(hostName);
+  if (FolderNames* entry = AfterChange(folder)) AddName(entry->Names, hostName);
 }
 
 void NoteRemoved(const std::string& folder, const std::string& hostName) {
-  if (FolderNames* entry = AfterChange(folder)) entry->Names.Remove(hostName);
+  if (FolderNames* entry = AfterChange(folder)) RemoveName(entry->Names, hostName);
 }
 
 void NoteRenamed(const std::string& fromFolder, const std::string& fromName,
@@ -176,7 +197,8 @@ void NoteRenamed(const std::string& fromFolder, const std::string& fromName,
     NoteRemoved(fromFolder, fromName);
     NoteAdded(toFolder, toName);
   } else if (FolderNames* entry = AfterChange(toFolder)) {
-    entry->Names.Rename(fromName, toName);
+    RemoveName(entry->Names, fromName);
+    AddName(entry->Names, toName);
   }
 }
 

@@ -44,7 +44,7 @@ bool ReadSteamFile(const std::string& path, std::string& bytes, std::string& err
   bool opened = false;
   const int failure = ReadHostFile(path, bytes, opened, kLargest);
   if (failure == 0) return true;
-  error = failure == EFBIG ? "larger than 16 MB" : ErrnoText(failure);
+  error = failure == EFBIG ? "larger than " + SizeInWords(kLargest) : ErrnoText(failure);
   return false;
 }
 
