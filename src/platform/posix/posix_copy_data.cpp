@@ -85,7 +85,7 @@ bool ReadAndWrite(int in, int out, off_t size) {
   // One buffer for every copy: a large block taken and given back for each
   // small file costs more than the file.
   constexpr size_t kBuffer = 256 * 1024;
-  static thread_local std::unique_ptr<char[]> buffer(new char[kBuffer]);
+  static std::unique_ptr<char[]> buffer(new char[kBuffer]);
   off_t done = 0;
   while (true) {
     ssize_t got = Sys().Read(in, buffer.get(), kBuffer);
