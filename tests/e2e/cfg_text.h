@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,19 @@ inline std::string CfgText(const std::vector<Area>& areas) {
 
 // A small library: two required stock areas, the addon folder, an inactive
 // add-on and an absolute one.
+// A library of `count` active areas, Area.001 upwards, each at the layer of
+// its number, for the tests of large saves.
+inline std::vector<Area> NumberedLibrary(int count) {
+  std::vector<Area> areas;
+  for (int i = 1; i <= count; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "Area.%03d", i);
+    areas.push_back({name, "Scenery number " + std::to_string(i),
+                     "Addon Scenery\\Pack " + std::to_string(i), i, true, false});
+  }
+  return areas;
+}
+
 inline std::vector<Area> SampleAreas() {
   return {
       {"Area.001", "Default Terrain", "Scenery\\World", 1, true, true},

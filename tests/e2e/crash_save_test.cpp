@@ -16,17 +16,6 @@ namespace {
 using namespace testing_support;
 using e2e::Area;
 
-std::vector<Area> Library(int count) {
-  std::vector<Area> areas;
-  for (int i = 1; i <= count; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "Area.%03d", i);
-    areas.push_back({name, "Scenery number " + std::to_string(i),
-                     "Addon Scenery\\Pack " + std::to_string(i), i, true, false});
-  }
-  return areas;
-}
-
 // The temporary files (and their lock files) a killed save leaves behind.
 int CountTempFiles(const std::string& folder) {
   int n = 0;
@@ -37,8 +26,8 @@ int CountTempFiles(const std::string& folder) {
 
 TEST(CrashSave, KilledAtRandomMomentsLeavesOldOrNewFileAndWholeBackup) {
   TestPrefix p;
-  const std::string oldText = e2e::CfgText(Library(5000));
-  const std::string earlierBackup = e2e::CfgText(Library(3));
+  const std::string oldText = e2e::CfgText(e2e::NumberedLibrary(5000));
+  const std::string earlierBackup = e2e::CfgText(e2e::NumberedLibrary(3));
   p.MakeFS9(oldText);
   const std::string cfg = p.C("FS9/scenery.cfg");
   const std::string backup = p.C("FS9/scenery.~cfg");

@@ -264,24 +264,13 @@ TEST_F(History, StateThatCannotBeKeptStopsTheSave) {
   EXPECT_NE(Cfg(p), before);
 }
 
-std::vector<Area> Library(int count) {
-  std::vector<Area> areas;
-  for (int i = 1; i <= count; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "Area.%03d", i);
-    areas.push_back({name, "Scenery number " + std::to_string(i),
-                     "Addon Scenery\\Pack " + std::to_string(i), i, true, false});
-  }
-  return areas;
-}
-
 // Killed at random moments while a state is kept and the file saved:
 // scenery.cfg is the old or the new file, every kept state is the old file
 // whole, the new file never stands without its state, and the history
 // lists.
 TEST(HistoryKilled, KilledAtRandomMomentsLeavesHistoryThatReads) {
   TestPrefix p;
-  const std::string oldText = e2e::CfgText(Library(5000));
+  const std::string oldText = e2e::CfgText(e2e::NumberedLibrary(5000));
   p.MakeFS9(oldText);
   const std::string cfg = p.C("FS9/scenery.cfg");
   const std::vector<std::string> command = {"-t", "2"};
