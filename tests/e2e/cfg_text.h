@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/simulator_keys.h"
 #include "test_prefix.h"
 
 namespace e2e {
@@ -124,5 +125,31 @@ inline std::string UsageText() {
 // What a run that finds no scenery library prints after the banner.
 inline const std::string kNoLibrary =
     " Could not determine installed FS versions or 'scenery.cfg' location!\r\n\r\n";
+
+// Prepar3D v5 at C:\P3D, with the user's shell folders (Local AppData,
+// AppData, Documents) where its add-on packages are looked for.
+inline void RegisterPrepar3Dv5(testing_support::TestPrefix& p) {
+  const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  p.RegisterAppPath(simkeys::kPrepar3Dv5, "C:\\P3D");
+  p.SetCommonAppData("C:\\ProgramData");
+  p.AddUserValue(shellFolders, "\"Local AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Local\"");
+  p.AddUserValue(shellFolders, "\"AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Roaming\"");
+  p.AddUserValue(shellFolders, "\"Personal\"=\"C:\\\\users\\\\Pilot\\\\Documents\"");
+}
+
+// One scenery component of an add-on.xml; `layer` "" for none.
+inline std::string SceneryComponent(const std::string& name, const std::string& path,
+                                    const std::string& layer = "") {
+  return "  <AddOn.Component>\r\n    <Category>Scenery</Category>\r\n    <Name>" + name +
+         "</Name>\r\n    <Path>" + path + "</Path>\r\n" +
+         (layer.empty() ? "" : "    <Layer>" + layer + "</Layer>\r\n") + "  </AddOn.Component>\r\n";
+}
+
+// An add-on.xml named `name` with the components' text.
+inline std::string AddOnXml(const std::string& name, const std::string& components) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<SimBase.Document Type=\"AddOnXml\" "
+         "version=\"4,0\" id=\"add-on\">\r\n  <AddOn.Name>" +
+         name + "</AddOn.Name>\r\n" + components + "</SimBase.Document>\r\n";
+}
 
 }  // namespace e2e

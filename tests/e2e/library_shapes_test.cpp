@@ -29,27 +29,6 @@ const char* const kFsxCfg = "ProgramData/Microsoft/FSX/scenery.cfg";
 const char* const kLocalList = "users/Pilot/AppData/Local/Lockheed Martin/Prepar3D v5/add-ons.cfg";
 const char* const kDocuments = "users/Pilot/Documents/Prepar3D v5 Add-ons/";
 
-// Prepar3D v5 at C:\P3D, its Local AppData and Documents folders.
-void RegisterP3d(TestPrefix& p) {
-  const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  p.RegisterAppPath(simkeys::kPrepar3Dv5, "C:\\P3D");
-  p.SetCommonAppData("C:\\ProgramData");
-  p.AddUserValue(shellFolders, "\"Local AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Local\"");
-  p.AddUserValue(shellFolders, "\"Personal\"=\"C:\\\\users\\\\Pilot\\\\Documents\"");
-}
-
-// An add-on.xml with one scenery component per (name, path, layer; "": none).
-std::string AddOnXml(const std::string& name,
-                     const std::vector<std::vector<std::string>>& components) {
-  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<SimBase.Document Type=\"AddOnXml\">\r\n"
-                    "  <AddOn.Name>" + name + "</AddOn.Name>\r\n";
-  for (const auto& c : components)
-    xml += "  <AddOn.Component>\r\n    <Category>Scenery</Category>\r\n    <Name>" + c[0] +
-           "</Name>\r\n    <Path>" + c[1] + "</Path>\r\n" +
-           (c[2].empty() ? "" : "    <Layer>" + c[2] + "</Layer>\r\n") + "  </AddOn.Component>\r\n";
-  return xml + "</SimBase.Document>\r\n";
-}
-
 // Prepar3D v5, numbered with a gap above the count (layer 40): "All my
 // addons" lists C:\Addons, which holds the packages Mesh (listed) and Broken
 // (listed as an area; its add-on.xml malformed), and Harbour (discovered,
@@ -57,7 +36,7 @@ std::string AddOnXml(const std::string& name,
 // whose folder is gone; an area on a drive the prefix lacks; an area whose
 // folder is gone.
 std::string MakeP3dWithPackages(TestPrefix& p) {
-  RegisterP3d(p);
+  e2e::RegisterPrepar3Dv5(p);
   WriteFile(p.C(kP3dCfg), CfgText({
                               {"Area.001", "Default Terrain", "Scenery\\World", 1, true, true},
                               {"Area.002", "Default Scenery", "Scenery\\BASE", 2, true, true},
@@ -77,10 +56,10 @@ std::string MakeP3dWithPackages(TestPrefix& p) {
   WriteFile(p.C("Src/scenery/new.bgl"), "new");
   WriteFile(p.C(kLocalList), "[Package.0]\r\nPATH=C:\\Addons\\Mesh\r\nTITLE=Mesh\r\n\r\n"
                              "[Package.1]\r\nPATH=C:\\Addons\\Gone Pack\\\r\nTITLE=Gone\r\n");
-  WriteFile(p.C("Addons/Mesh/add-on.xml"), AddOnXml("Mesh", {{"Mesh 10 m", "Mesh", ""}}));
+  WriteFile(p.C("Addons/Mesh/add-on.xml"), e2e::AddOnXml("Mesh", e2e::SceneryComponent("Mesh 10 m", "Mesh")));
   WriteFile(p.C("Addons/Broken/add-on.xml"), "<SimBase.Document>");  // a package all the same
   WriteFile(p.C(std::string(kDocuments) + "Harbour/add-on.xml"),
-            AddOnXml("Harbour", {{"Harbour Update", "C:\\P3D\\Addon Scenery\\MyAirport", ""}}));
+            e2e::AddOnXml("Harbour", e2e::SceneryComponent("Harbour Update", "C:\\P3D\\Addon Scenery\\MyAirport")));
   return kP3dCfg;
 }
 
@@ -108,15 +87,16 @@ const std::string kGeneral = "[General]\r\nTitle=P3D\r\nDescription=D\r\nClean_o
 // package with one scenery component at each of `layers`.
 std::function<std::string(TestPrefix&)> P3dStack(const std::string& areas, const std::vector<int>& layers) {
   return [=](TestPrefix& p) {
-    RegisterP3d(p);
+    e2e::RegisterPrepar3Dv5(p);
     for (const char* folder : {"P3D/Scenery/World/scenery", "P3D/Scenery/BASE/scenery",
                                "P3D/Addon Scenery/New/scenery", "P3D/Addon Scenery/Second/scenery"})
       MakeDirs(p.C(folder));
     WriteFile(p.C(kP3dCfg), kGeneral + areas);
-    std::vector<std::vector<std::string>> components;
+    std::string components;
     for (int layer : layers)
-      components.push_back({"Part " + std::to_string(layer), "Part" + std::to_string(layer), std::to_string(layer)});
-    WriteFile(p.C(std::string(kDocuments) + "Pack/add-on.xml"), AddOnXml("Pack", components));
+      components += e2e::SceneryComponent("Part " + std::to_string(layer), "Part" + std::to_string(layer),
+                                          std::to_string(layer));
+    WriteFile(p.C(std::string(kDocuments) + "Pack/add-on.xml"), e2e::AddOnXml("Pack", components));
     return std::string(kP3dCfg);
   };
 }

@@ -16,22 +16,11 @@ namespace {
 
 using namespace testing_support;
 using e2e::Area;
+using e2e::AddOnXml;
 using e2e::CfgText;
 
 const char* const kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* const kCfg = "ProgramData/Lockheed Martin/Prepar3D v5/scenery.cfg";
-
-std::string Component(const std::string& name, const std::string& path, const std::string& layer = "") {
-  return "  <AddOn.Component>\r\n    <Category>Scenery</Category>\r\n    <Name>" + name +
-         "</Name>\r\n    <Path>" + path + "</Path>\r\n" +
-         (layer.empty() ? "" : "    <Layer>" + layer + "</Layer>\r\n") + "  </AddOn.Component>\r\n";
-}
-
-std::string AddOnXml(const std::string& name, const std::string& components) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<SimBase.Document Type=\"AddOnXml\" "
-         "version=\"4,0\" id=\"add-on\">\r\n  <AddOn.Name>" +
-         name + "</AddOn.Name>\r\n" + components + "</SimBase.Document>\r\n";
-}
 
 std::string PackageSection(const std::string& section, const std::string& path, bool active) {
   return "[" + section + "]\r\nPATH=" + path + "\r\nTITLE=" + section + "\r\nACTIVE=" +
@@ -48,11 +37,7 @@ std::string Row(const std::string& layer, const std::string& state, const std::s
 class Packages : public ::testing::Test {
  protected:
   void SetUp() override {
-    p.RegisterAppPath(simkeys::kPrepar3Dv5, "C:\\P3D");
-    p.SetCommonAppData("C:\\ProgramData");
-    p.AddUserValue(kShellFolders, "\"Local AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Local\"");
-    p.AddUserValue(kShellFolders, "\"AppData\"=\"C:\\\\users\\\\Pilot\\\\AppData\\\\Roaming\"");
-    p.AddUserValue(kShellFolders, "\"Personal\"=\"C:\\\\users\\\\Pilot\\\\Documents\"");
+    e2e::RegisterPrepar3Dv5(p);
     // Layer 5 is left free, as package installers leave it.
     WriteFile(p.C(kCfg), CfgText({
                              {"Area.001", "Default Terrain", "Scenery\\World", 1, true, true},
@@ -80,25 +65,25 @@ class Packages : public ::testing::Test {
     WriteFile(p.C(common), PackageSection("Package.0", "c:\\addons\\MESH", true) +
                                PackageSection("Package.1", "C:\\Addons\\Wide", true) +
                                PackageSection("DiscoveryPath.0", "C:\\More", true));
-    WriteFile(p.C("Addons/Mesh/add-on.xml"), AddOnXml("Mesh", Component("Mesh 10 m", "Mesh", "5") +
-                                                     Component("Mesh Base", "C:\\P3D\\Scenery\\BASE", "2")));
+    WriteFile(p.C("Addons/Mesh/add-on.xml"), AddOnXml("Mesh", e2e::SceneryComponent("Mesh 10 m", "Mesh", "5") +
+                                                     e2e::SceneryComponent("Mesh Base", "C:\\P3D\\Scenery\\BASE", "2")));
     MakeDirs(p.C("Addons/Mesh/Mesh/scenery"));
     WriteFile(p.C("Addons/Gone Pack/add-on.xml"),
-              AddOnXml("Gone Pack", Component("Gone Scenery", "Scenery Gone")));
+              AddOnXml("Gone Pack", e2e::SceneryComponent("Gone Scenery", "Scenery Gone")));
     WriteFile(p.C("Addons/Clouds/add-on.xml"),
-              AddOnXml("Clouds", Component("Clouds", "C:\\Addons\\Clouds\\Clouds")));
+              AddOnXml("Clouds", e2e::SceneryComponent("Clouds", "C:\\Addons\\Clouds\\Clouds")));
     MakeDirs(p.C("Addons/Clouds/Clouds/scenery"));
     MakeDirs(p.C("Addons/No Description"));
     // UTF-16 with its mark.
     std::string wide = "\xFF\xFE";
-    for (char c : AddOnXml("Wide", Component("Wide", "Wide"))) wide += std::string{c, '\0'};
+    for (char c : AddOnXml("Wide", e2e::SceneryComponent("Wide", "Wide"))) wide += std::string{c, '\0'};
     WriteFile(p.C("Addons/Wide/add-on.xml"), wide);
     MakeDirs(p.C("Addons/Wide/Wide/scenery"));
-    WriteFile(p.C("More/Island/add-on.xml"), AddOnXml("Island", Component("Island", "Island", "4")));
+    WriteFile(p.C("More/Island/add-on.xml"), AddOnXml("Island", e2e::SceneryComponent("Island", "Island", "4")));
     MakeDirs(p.C("More/Island/Island/scenery"));
     WriteFile(p.C(docs + "Update/add-on.xml"),
-              AddOnXml("Update", Component("Airport Update", "C:\\P3D\\Addon Scenery\\MyAirport") +
-                                     Component("Mesh Again", "C:/Addons/Mesh/Mesh/")));
+              AddOnXml("Update", e2e::SceneryComponent("Airport Update", "C:\\P3D\\Addon Scenery\\MyAirport") +
+                                     e2e::SceneryComponent("Mesh Again", "C:/Addons/Mesh/Mesh/")));
     WriteFile(p.C(docs + "Broken/add-on.xml"), "<SimBase.Document>\r\n<AddOn.Name>x</AddOn.Name>\r\n");
     MakeDirs(p.C(docs + "Not A Package"));
   }
@@ -183,9 +168,9 @@ TEST_F(Packages, CheckReportsComponentsAndRemovesNothingOfThem) {
 TEST_F(Packages, ComponentFoldersInEverySpelling) {
   const std::string docs = "users/Pilot/Documents/Prepar3D v5 Add-ons/";
   WriteFile(p.C(docs + "Pack/add-on.xml"),
-            AddOnXml("Pack", Component("Exact", "Exact") + Component("Other", "OTHER\\SCENERY\\..") +
-                                 Component("Spelled", "spelled") + Component("Gone", "Gone") +
-                                 Component("Half", "Half") + Component("Up", "..\\Shared\\Area")));
+            AddOnXml("Pack", e2e::SceneryComponent("Exact", "Exact") + e2e::SceneryComponent("Other", "OTHER\\SCENERY\\..") +
+                                 e2e::SceneryComponent("Spelled", "spelled") + e2e::SceneryComponent("Gone", "Gone") +
+                                 e2e::SceneryComponent("Half", "Half") + e2e::SceneryComponent("Up", "..\\Shared\\Area")));
   for (const char* folder : {"Pack/Exact/scenery", "Pack/Other/Scenery", "Pack/Spelled/SCENERY",
                              "Pack/Gone Not/scenery", "Pack/Half", "Shared/Area/scenery"})
     MakeDirs(p.C(docs + folder));
