@@ -9,7 +9,6 @@
 #include "app/commands.h"
 #include "app/console.h"
 #include "platform/platform.h"
-#include "platform/winpath.h"
 #include "scenery/library_diff.h"
 #include "scenery/value_syntax.h"
 
@@ -216,18 +215,10 @@ void UndoToState(CommandState& s) {
   // As every save: a read-only file is refused before anything is written;
   // the current file is kept as a state, copied to the backup, and then
   // replaced whole.
-  plat::FileInfo info;
-  if (plat::GetFileInfo(cfg, info) && (info.Attributes & plat::kAttrReadOnly) != 0)
-    throw FatalError("Cannot write '" + cfg + "': the file is read-only");
   const StateFacts facts = ReadStateFacts(*state);
-  KeepState(cfg, current, {TimeText(NowAsFileTime()), s.CommandLine}, s.History, &s.Report);
-  const std::string backupPath = winpath::ExtractFilePath(cfg) + "scenery.~cfg";
-  const plat::FileResult copied = plat::FileCopier().Copy(cfg, backupPath, false);
-  if (!copied.Done())
-    throw FatalError("cannot copy " + cfg + " to " + backupPath + ": " + copied.Cause +
-                     "; scenery.cfg was not written");
-  if (const plat::FileResult written = plat::WriteFileReplacing(cfg, restored); !written)
-    throw FatalError(written.Tell("write", cfg) + "; the previous file is unchanged");
+  SceneryLibrary::ReplaceLibraryFile(cfg, restored, true, [&] {
+    KeepState(cfg, current, {TimeText(NowAsFileTime()), s.CommandLine}, s.History, &s.Report);
+  });
   WriteLine(" scenery.cfg is state " + number + " again, as it was before " + ShownRun(facts) +
             " (" + ShownTime(facts) + ").");
   WriteLine(" The file it replaced is kept as state 1: -undo 1 puts it back.");

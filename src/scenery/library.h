@@ -79,6 +79,11 @@ class SceneryLibrary {
   // FatalError of it stops the save there.
   void SaveToFile(const std::string& fileName, bool backup,
                   const std::function<void(const std::string& text)>& beforeWriting = nullptr);
+  // The writing half of SaveToFile: replaces `target` with `text` in the
+  // same steps (read-only refused first, then `beforeWriting`, the backup
+  // and the whole-file write), for bytes that come from elsewhere (-undo).
+  static void ReplaceLibraryFile(const std::string& target, const std::string& text, bool backup,
+                                 const std::function<void()>& beforeWriting = nullptr);
 
   // Layer operations.  A layer argument of -1 stands for LastLayer, except
   // for ActivateLayer and InsertLayer (where -1 means "on top of all").

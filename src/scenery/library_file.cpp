@@ -282,24 +282,30 @@ std::string SceneryLibrary::SaveToText() const {
   return std::move(out).Finish(FileEncoding);
 }
 
-// A read-only target is detected before the backup is made, so neither the
-// file nor its backup changes; any later failure leaves the old file whole,
-// as the new text is written to a temporary file that only replaces the
-// target once it is complete.
 void SceneryLibrary::SaveToFile(const std::string& fileName, bool backup,
                                 const std::function<void(const std::string& text)>& beforeWriting) {
   const std::string target = fileName.empty() ? ConfigPath : fileName;
   if (target.empty()) throw FatalError("cannot save scenery.cfg: no file name is known");
+  const std::string text = SaveToText();
+  ReplaceLibraryFile(target, text, backup, [&] {
+    if (beforeWriting) beforeWriting(text);
+  });
+  Modified = false;
+}
 
+// A read-only target is detected before the backup is made, so neither the
+// file nor its backup changes; any later failure leaves the old file whole,
+// as the new text is written to a temporary file that only replaces the
+// target once it is complete.
+void SceneryLibrary::ReplaceLibraryFile(const std::string& target, const std::string& text,
+                                        bool backup, const std::function<void()>& beforeWriting) {
   plat::FileInfo info;
   const bool exists = plat::GetFileInfo(target, info);
   const bool isFile = exists && (info.Attributes & plat::kAttrDirectory) == 0;
   if (isFile && (info.Attributes & plat::kAttrReadOnly) != 0)
     throw FatalError("cannot write '" + target +
                      "': the file is read-only; clear its read-only attribute and run again");
-
-  const std::string text = SaveToText();
-  if (beforeWriting) beforeWriting(text);
+  if (beforeWriting) beforeWriting();
 
   if (backup && isFile) {
     const std::string backupPath = winpath::ExtractFilePath(target) + "scenery.~cfg";
@@ -311,5 +317,4 @@ void SceneryLibrary::SaveToFile(const std::string& fileName, bool backup,
 
   if (const plat::FileResult written = plat::WriteFileReplacing(target, text); !written)
     throw FatalError(written.Tell("write", target) + "; the previous file is unchanged");
-  Modified = false;
 }
